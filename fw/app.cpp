@@ -1,0 +1,56 @@
+// CWinApp, the message box and the paint context.
+#include "fw/afxwin.h"
+#include "fw/backend.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+}
+
+BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+    ON_COMMAND(ID_HELP, OnHelp)
+END_MESSAGE_MAP()
+
+CWinApp::CWinApp(const char* app_name) : m_pszAppName(app_name) { g_app = this; }
+
+CWinApp::~CWinApp() {
+    if (g_app == this) g_app = nullptr;
+}
+
+BOOL CWinApp::InitInstance() { return TRUE; }
+
+int CWinApp::ExitInstance() { return 0; }
+
+HICON CWinApp::LoadIcon(UINT id) const { return AfxLoadIcon(id); }
+
+HICON AfxLoadIcon(UINT id) { return fw::backend::LoadIconResource(static_cast<int>(id)); }
+
+// No help file belongs to the program: the help command has nothing to open.
+void CWinApp::OnHelp() {}
+
+int CWinApp::Run() {
+    // InitInstance returning FALSE skips the message loop: the program ends
+    // as soon as the main dialog has closed.
+    InitInstance();
+    return ExitInstance();
+}
+
+CWinApp* AfxGetApp() { return g_app; }
+
+int AfxMessageBox(const char* text, UINT type) {
+    HWND owner = nullptr;
+    if (g_app && g_app->m_pMainWnd) owner = g_app->m_pMainWnd->m_hWnd;
+    const std::string title = fw::backend::ApplicationTitle();
+    return fw::backend::MessageBox(owner, text, title.c_str(), type | MB_ICONEXCLAMATION);
+}
+
+int AfxGetSystemMetrics(int index) { return fw::backend::GetSystemMetrics(index); }
+
+void AfxEnableControlContainer() { fw::backend::EnableControlContainer(); }
+
+BOOL Enable3dControlsStatic() { return fw::backend::Enable3dControlsStatic(); }
+
+CPaintDC::CPaintDC(CWnd* window) : m_hDC(fw::backend::BeginPaint(window->m_hWnd)), window_(window) {}
+
+CPaintDC::~CPaintDC() { fw::backend::EndPaint(window_->m_hWnd); }
+
+BOOL CPaintDC::DrawIcon(int x, int y, HICON icon) { return fw::backend::DrawIcon(m_hDC, x, y, icon); }

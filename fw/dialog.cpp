@@ -1,0 +1,41 @@
+#include "fw/afxwin.h"
+#include "fw/backend.h"
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+    ON_COMMAND(IDOK, OnOK)
+    ON_COMMAND(IDCANCEL, OnCancel)
+END_MESSAGE_MAP()
+
+CDialog::CDialog(UINT template_id, CWnd* parent) : template_id_(template_id), parent_(parent) {}
+
+CDialog::~CDialog() = default;
+
+INT_PTR CDialog::DoModal() {
+    // Without a parent the application's main window owns the dialog, so that
+    // it stays disabled while this one runs.
+    HWND owner = parent_ ? parent_->m_hWnd : nullptr;
+    if (!owner) {
+        CWinApp* app = AfxGetApp();
+        if (app && app->m_pMainWnd && app->m_pMainWnd != this) owner = app->m_pMainWnd->m_hWnd;
+    }
+    return fw::backend::RunModalDialog(*this, static_cast<int>(template_id_), owner);
+}
+
+LRESULT CDialog::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) return OnInitDialog();
+    return CWnd::WindowProc(message, wparam, lparam);
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::EndDialog(int result) { fw::backend::EndDialog(m_hWnd, result); }
+
+void CDialog::OnOK() {
+    if (!UpdateData(TRUE)) return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }

@@ -1,0 +1,43 @@
+// Resource identifiers of Quobrix. Read by the resource compiler and by C++.
+#pragma once
+
+#define IDM_ABOUTBOX 0x0010
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_TOOL_DIALOG 102
+#define IDR_MAINFRAME 128
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Controls of the main dialog: one contiguous block.
+#define IDC_EDIT_INPUT 1000
+#define IDC_EDIT_OUTPUT 1001
+#define IDC_BTN_SUM8 1002
+#define IDC_BTN_SUM16 1003
+#define IDC_BTN_CRC8 1004
+#define IDC_BTN_CRC16 1005
+#define IDC_BTN_CRC32 1006
+#define IDC_BTN_HEX2ASCII 1007
+#define IDC_BTN_HEX2FLOAT 1008
+#define IDC_BTN_FLOAT2HEX 1009
+#define IDC_BTN_ASCII2HEX 1010
+#define IDC_BTN_CHARCOUNT 1011
+#define IDC_BTN_MD5 1012
+#define IDC_RADIO_ASCII 1013
+#define IDC_RADIO_HEX 1014
+#define IDC_CHECK_LOWFIRST 1015
+#define IDC_CHECK_TOPMOST 1016
+#define IDC_BTN_FILE2ARRAY 1017
+#define IDC_BTN_RESISTOR 1018
+#define IDC_BTN_FILTER 1019
+#define IDC_BTN_CAPACITOR 1020
+#define IDC_BTN_INDUCTOR 1021
+#define IDC_BTN_PRINTF 1022
+#define IDC_BTN_RANDOM 1023
+#define IDC_BTN_UPPER 1024
+#define IDC_BTN_LOWER 1025
+#define IDC_BTN_REVERSE 1026
+#define IDC_BTN_HEXCONV 1027
+#define IDC_BTN_CLEAR 1028

@@ -1,0 +1,30 @@
+# Shared by the scripts: the repository root, and installing what is missing.
+# shellcheck shell=bash
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export ROOT
+
+# Installs the Debian packages among "$@" that are not installed yet.
+ensure_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+}
+
+BUILD_PACKAGES=(cmake ninja-build g++ python3 g++-mingw-w64-x86-64-posix)
+TEST_PACKAGES=(libgtest-dev googletest g++-mingw-w64-i686-posix)
+WINE_PACKAGES=(wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei)
+
+# Configures and builds one preset.
+build_preset() {
+    cmake --preset "$1" -S "$ROOT" >/dev/null
+    cmake --build --preset "$1" -- -j"$(nproc)"
+}

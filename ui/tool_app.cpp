@@ -1,0 +1,25 @@
+#include "ui/tool_app.h"
+
+#include "ui/tool_dlg.h"
+
+BEGIN_MESSAGE_MAP(CToolApp, CWinApp)
+END_MESSAGE_MAP()
+
+CToolApp theApp;
+
+CToolApp::CToolApp() = default;
+
+CToolApp::~CToolApp() = default;
+
+BOOL CToolApp::InitInstance() {
+    AfxEnableControlContainer();
+    Enable3dControlsStatic();
+
+    CToolDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+
+    // FALSE: no message loop of the application's own; the program ends.
+    return FALSE;
+}
