@@ -1,0 +1,25 @@
+// The command line front end, apart from the process's own streams, so that
+// it runs the same from main() and from tests.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+enum CliExitCode {
+    kExitReport = 0,      // the report is on standard output
+    kExitMessageBox = 1,  // the tool showed message boxes instead
+    kExitUsage = 2,       // a usage or input error, or a tool not available
+};
+
+struct CliEnvironment {
+    std::function<std::string()> read_stdin;  // the whole of standard input, as bytes
+    bool stdout_is_terminal = false;
+    // Windows passes arguments as Unicode: TEXT then is UTF-8 even with --gbk.
+    bool arguments_are_unicode = false;
+};
+
+// `args` without the program name. Writes what belongs on standard output and
+// standard error to `out` and `err` and returns the exit code.
+int RunCli(const std::vector<std::string>& args, const CliEnvironment& env, std::string& out,
+           std::string& err);

@@ -1,0 +1,165 @@
+#include "core/gbk_codec.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "core/gbk_table.h"
+
+namespace {
+
+using gbk_table::kAsciiLimit;
+using gbk_table::kHighSingleBytes;
+using gbk_table::kLeadFirst;
+using gbk_table::kLeadLast;
+using gbk_table::kPairs;
+using gbk_table::kTrailFirst;
+using gbk_table::kTrailLast;
+
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t kSurrogateFirst = 0xD800;
+constexpr char32_t kSurrogateLast = 0xDFFF;
+constexpr char32_t kUnicodeLast = 0x10FFFF;
+constexpr unsigned kTrailGap = 0x7F;  // never the second byte of a pair
+
+bool IsLead(unsigned byte) { return byte >= kLeadFirst && byte <= kLeadLast; }
+bool IsTrail(unsigned byte) { return byte >= kTrailFirst && byte <= kTrailLast && byte != kTrailGap; }
+
+// GBK bytes of each BMP code point, a pair as lead << 8 | trail; 0 when the
+// code page has none (U+0000 is byte 00 and never looked up here). Every code
+// point comes from one byte sequence only, so inverting the decoding table is
+// exact. Built once, on first use; static initialisation is thread-safe.
+const std::vector<std::uint16_t>& EncodeTable() {
+    static const std::vector<std::uint16_t> table = [] {
+        std::vector<std::uint16_t> bytes_of(0x10000, 0);
+        for (unsigned byte = 0; byte < kAsciiLimit; ++byte) bytes_of[byte] = static_cast<std::uint16_t>(byte);
+        for (unsigned byte = kAsciiLimit; byte <= 0xFF; ++byte) {
+            const std::uint16_t cp = kHighSingleBytes[byte - kAsciiLimit];
+            if (cp != 0) bytes_of[cp] = static_cast<std::uint16_t>(byte);
+        }
+        for (unsigned lead = kLeadFirst; lead <= kLeadLast; ++lead) {
+            for (unsigned trail = kTrailFirst; trail <= kTrailLast; ++trail) {
+                const std::uint16_t cp = kPairs[lead - kLeadFirst][trail - kTrailFirst];
+                if (cp != 0) bytes_of[cp] = static_cast<std::uint16_t>(lead << 8 | trail);
+            }
+        }
+        return bytes_of;
+    }();
+    return table;
+}
+
+// The multi-byte forms of UTF-8 (RFC 3629): first byte range, continuation
+// byte count, the lowest code point the form may carry (shorter forms are
+// overlong) and the payload bits of the first byte. C0 and C1 could only start
+// overlong forms; F5-FF would start values above U+10FFFF.
+struct Utf8Form {
+    unsigned first_low, first_high;
+    int continuations;
+    char32_t lowest;
+    unsigned first_payload;
+};
+constexpr Utf8Form kUtf8Forms[] = {
+    {0xC2, 0xDF, 1, 0x80, 0x1F},
+    {0xE0, 0xEF, 2, 0x800, 0x0F},
+    {0xF0, 0xF4, 3, 0x10000, 0x07},
+};
+constexpr unsigned kContinuationMask = 0xC0, kContinuationTag = 0x80, kContinuationPayload = 0x3F;
+constexpr int kContinuationBits = 6;
+
+// Reads one UTF-8 sequence at `pos` and moves past it; false when it is not
+// well formed (stray continuation, truncated, overlong, surrogate, too large).
+bool ReadUtf8(const std::string& text, std::size_t& pos, char32_t& cp) {
+    const auto byte_at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned first = byte_at(pos);
+    if (first < kAsciiLimit) {
+        cp = first;
+        ++pos;
+        return true;
+    }
+    for (const Utf8Form& form : kUtf8Forms) {
+        if (first < form.first_low || first > form.first_high) continue;
+        if (text.size() - pos <= static_cast<std::size_t>(form.continuations)) return false;
+        cp = first & form.first_payload;
+        for (int i = 1; i <= form.continuations; ++i) {
+            const unsigned next = byte_at(pos + i);
+            if ((next & kContinuationMask) != kContinuationTag) return false;
+            cp = cp << kContinuationBits | (next & kContinuationPayload);
+        }
+        if (cp < form.lowest || cp > kUnicodeLast || (cp >= kSurrogateFirst && cp <= kSurrogateLast)) return false;
+        pos += form.continuations + 1;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void AppendUtf8(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | cp >> 6);
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | cp >> 12);
+        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | cp >> 18);
+        out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+Utf8ToGbkResult Utf8ToGbk(const std::string& utf8, std::string& gbk, std::size_t& error_offset) {
+    const std::vector<std::uint16_t>& bytes_of = EncodeTable();
+    gbk.clear();
+    gbk.reserve(utf8.size());
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const std::size_t start = pos;
+        char32_t cp;
+        if (!ReadUtf8(utf8, pos, cp)) {
+            error_offset = start;
+            return Utf8ToGbkResult::InvalidUtf8;
+        }
+        if (cp < kAsciiLimit) {
+            gbk += static_cast<char>(cp);
+            continue;
+        }
+        const std::uint16_t bytes = cp <= 0xFFFF ? bytes_of[cp] : 0;
+        if (bytes == 0) {
+            error_offset = start;
+            return Utf8ToGbkResult::NotRepresentable;
+        }
+        if (bytes > 0xFF) gbk += static_cast<char>(bytes >> 8);
+        gbk += static_cast<char>(bytes & 0xFF);
+    }
+    return Utf8ToGbkResult::Ok;
+}
+
+std::size_t GbkToUtf8(const std::string& gbk, std::string& utf8) {
+    utf8.clear();
+    utf8.reserve(gbk.size() * 3 / 2);
+    std::size_t replaced = 0;
+    for (std::size_t i = 0; i < gbk.size(); ++i) {
+        const unsigned byte = static_cast<unsigned char>(gbk[i]);
+        char32_t cp;
+        if (byte < kAsciiLimit) {
+            cp = byte;
+        } else if (!IsLead(byte)) {
+            cp = kHighSingleBytes[byte - kAsciiLimit];
+        } else if (i + 1 < gbk.size() && IsTrail(static_cast<unsigned char>(gbk[i + 1]))) {
+            cp = kPairs[byte - kLeadFirst][static_cast<unsigned char>(gbk[i + 1]) - kTrailFirst];
+            ++i;
+        } else {
+            cp = 0;  // a stray lead byte
+        }
+        if (cp == 0 && byte != 0) {
+            cp = kReplacement;
+            ++replaced;
+        }
+        AppendUtf8(cp, utf8);
+    }
+    return replaced;
+}

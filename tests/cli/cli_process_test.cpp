@@ -1,0 +1,130 @@
+// The quobrix program as a user runs it: arguments, standard input, and what
+// comes out on standard output, standard error and as the exit code.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/tool_table.h"
+#include "process.h"
+#include "support/gbk.h"
+
+namespace {
+
+const std::string kProgram = QUOBRIX_CLI_PATH;
+
+ProcessResult Quobrix(const std::vector<std::string>& args, const std::string& input = "") {
+    return RunProcess(kProgram, args, input);
+}
+
+void ExpectReport(const ProcessResult& r, const std::string& report) {
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.out, report);
+    EXPECT_EQ(r.err, "");
+}
+
+void ExpectUsageError(const std::vector<std::string>& args) {
+    const ProcessResult r = Quobrix(args);
+    EXPECT_EQ(r.exit_code, 2) << args.size();
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("quobrix: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("Usage: quobrix TOOL"), std::string::npos) << r.err;
+}
+
+}  // namespace
+
+TEST(QuobrixCli, PrintsTheReportInUtf8) {
+    ExpectReport(Quobrix({"sum8", "123456789"}), "8位校验和：DD\r\n");
+    ExpectReport(Quobrix({"sum16", "123456789"}), "16位校验和：1DD\r\n");
+    ExpectReport(Quobrix({"sum16", "中"}), "16位校验和：1A6\r\n");  // GBK D6 D0
+    ExpectReport(Quobrix({"sum8", ""}), "8位校验和：00\r\n");
+}
+
+TEST(QuobrixCli, ReadsStandardInputWithoutText) {
+    ExpectReport(Quobrix({"sum16", "--hex"}, "FF FF"), "16位校验和：1FE\r\n");
+    // Line breaks are bytes of the input like any other: 61 + 0D + 0A.
+    ExpectReport(Quobrix({"sum16"}, "a\r\n"), "16位校验和：78\r\n");
+    // A TEXT argument wins over standard input.
+    ExpectReport(Quobrix({"sum8", "abc"}, "123456789"), "8位校验和：26\r\n");
+}
+
+TEST(QuobrixCli, OptionsStandBeforeOrAfterTheTool) {
+    ExpectReport(Quobrix({"--hex", "sum16", "FF FF"}), "16位校验和：1FE\r\n");
+    ExpectReport(Quobrix({"sum16", "FF FF", "--hex"}), "16位校验和：1FE\r\n");
+    ExpectReport(Quobrix({"sum8", "--ascii", "41 42"}), "8位校验和：EB\r\n");
+    ExpectReport(Quobrix({"sum8", "--hex", "41 42"}), "8位校验和：83\r\n");
+    ExpectReport(Quobrix({"sum8", "--low-first", "41 42"}), "8位校验和：EB\r\n");
+    // After "--" everything is TEXT: 2D 2D 68 65 78.
+    ExpectReport(Quobrix({"sum8", "--", "--hex"}), "8位校验和：9F\r\n");
+}
+
+TEST(QuobrixCli, GbkOptionPassesBytesThrough) {
+    const std::string d6d0 = "\xD6\xD0";
+    ExpectReport(Quobrix({"sum8", "--gbk"}, d6d0), Gbk("8位校验和：A6\r\n"));
+    ExpectReport(Quobrix({"--gbk", "sum16", d6d0}), Gbk("16位校验和：1A6\r\n"));
+    // 20480 bytes FF, a full buffer of bytes that are no UTF-8 at all.
+    ExpectReport(Quobrix({"sum16", "--gbk"}, std::string(20480, '\xFF')), Gbk("16位校验和：B000\r\n"));
+}
+
+TEST(QuobrixCli, MessageBoxesGoToStandardError) {
+    const ProcessResult r = Quobrix({"sum8"}, std::string(20481, 'a'));
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "quobrix: 输入字符太多……\nquobrix: 输入字符串转换为数组出错！\n");
+
+    const ProcessResult raw = Quobrix({"sum16", "--gbk"}, std::string(20481, 'a'));
+    EXPECT_EQ(raw.exit_code, 1);
+    EXPECT_EQ(raw.err, Gbk("quobrix: 输入字符太多……\nquobrix: 输入字符串转换为数组出错！\n"));
+}
+
+TEST(QuobrixCli, RejectsInputTheDialogCannotTake) {
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        std::string expected_in_error;
+    } cases[] = {
+        {{"sum8", "ab\xFF"}, "", "not valid UTF-8 at byte offset 2"},
+        {{"sum8"}, "\xE4\xB8\xAD\xC0\x80", "not valid UTF-8 at byte offset 3"},
+        {{"sum8", "ok 가"}, "", "byte offset 3"},
+        {{"sum8"}, std::string("a\0b", 3), "NUL byte at byte offset 1"},
+        {{"sum8", "--gbk"}, std::string("\xD6\xD0\0", 3), "NUL byte at byte offset 2"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult r = Quobrix(c.args, c.input);
+        EXPECT_EQ(r.exit_code, 2) << c.expected_in_error;
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(c.expected_in_error), std::string::npos) << r.err;
+    }
+}
+
+TEST(QuobrixCli, UsageErrorsExitWithTwo) {
+    ExpectUsageError({});
+    ExpectUsageError({"nosuchtool"});
+    ExpectUsageError({"SUM8", "1"});
+    ExpectUsageError({"sum8", "--nosuchoption"});
+    ExpectUsageError({"sum8", "--hex", "--ascii", "1"});
+    ExpectUsageError({"sum8", "1", "2"});
+    ExpectUsageError({"--hex"});
+}
+
+TEST(QuobrixCli, ToolsNotYetAvailableExitWithTwo) {
+    for (std::size_t i = 0; i < kCliToolCount; ++i) {
+        if (kCliTools[i].available) continue;
+        const ProcessResult r = Quobrix({kCliTools[i].name, "1"});
+        EXPECT_EQ(r.exit_code, 2) << kCliTools[i].name;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, std::string("quobrix: ") + kCliTools[i].name + " is not available yet\n");
+    }
+}
+
+TEST(QuobrixCli, HelpAndVersion) {
+    const ProcessResult version = Quobrix({"--version"});
+    ExpectReport(version, "quobrix 1.0.0.1\n");
+    const ProcessResult help = Quobrix({"sum8", "--help"});
+    EXPECT_EQ(help.exit_code, 0);
+    EXPECT_EQ(help.out.rfind("Usage: quobrix TOOL", 0), 0u);
+    for (std::size_t i = 0; i < kCliToolCount; ++i) {
+        EXPECT_NE(help.out.find(std::string(" ") + kCliTools[i].name), std::string::npos) << kCliTools[i].name;
+    }
+    EXPECT_EQ(help.err, "");
+}
