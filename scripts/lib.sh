@@ -28,3 +28,16 @@ build_preset() {
     cmake --preset "$1" -S "$ROOT" >/dev/null
     cmake --build --preset "$1" -- -j"$(nproc)"
 }
+
+# Wine takes the ANSI code page from the locale: zh_CN.UTF-8 gives code page
+# 936. Without the glibc locale installed, Wine misreads non-ASCII arguments.
+ensure_zh_locale() {
+    locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' && return 0
+    ensure_packages locales
+    local sudo=
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen ||
+        echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    $sudo locale-gen >/dev/null
+}
