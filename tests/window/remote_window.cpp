@@ -1,0 +1,90 @@
+#include "tests/window/remote_window.h"
+
+#include "tests/window/wait_until.h"
+
+namespace window_test {
+
+std::string ClassNameOf(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string CaptionOf(HWND window) {
+    char text[1024] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string TextOf(HWND window) {
+    const LRESULT length = SendBounded(window, WM_GETTEXTLENGTH);
+    // A double-byte text may report more than it needs, never less.
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT copied =
+        SendBounded(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
+void SetText(HWND window, const std::string& gbk) {
+    SendBounded(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(gbk.c_str()));
+}
+
+DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
+
+DWORD ExStyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)); }
+
+std::vector<HWND> ChildrenOf(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+RECT RectInParent(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+HWND FocusOf(DWORD thread_id) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(thread_id, &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+bool IsChecked(HWND button) { return SendBounded(button, BM_GETCHECK) == BST_CHECKED; }
+
+namespace {
+
+struct OwnedDialogSearch {
+    HWND owner;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CheckOwnedDialog(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<OwnedDialogSearch*>(context);
+    if (GetWindow(window, GW_OWNER) == search->owner && IsWindowVisible(window) &&
+        ClassNameOf(window) == "#32770")
+        search->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> OwnedDialogs(HWND owner) {
+    OwnedDialogSearch search{owner, {}};
+    EnumWindows(CheckOwnedDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+LRESULT SendBounded(HWND window, UINT message, WPARAM w, LPARAM l) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, message, w, l, SMTO_ABORTIFHUNG, kDefaultWaitMs, &result))
+        return 0;
+    return static_cast<LRESULT>(result);
+}
+
+}  // namespace window_test
