@@ -22,6 +22,9 @@ public:
     int DecodeInput(unsigned char* buffer, int capacity, int& length, DecodeMode mode);
     // Sets the output text and shows both texts.
     void ShowOutput(const char* text);
+    // The first two steps of every byte tool: decode the input into the work
+    // buffer, or show the decoding failure. True when the tool may go on.
+    bool DecodeForTool(int& length, DecodeMode mode);
 
     // The tools, one per button.
     afx_msg void OnBtnSum8();

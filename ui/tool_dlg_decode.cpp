@@ -34,3 +34,9 @@ void CToolDlg::ShowOutput(const char* text) {
     m_strOutput = text;
     UpdateData(FALSE);
 }
+
+bool CToolDlg::DecodeForTool(int& length, DecodeMode mode) {
+    if (DecodeInput(g_workBuffer, WORK_BUFFER_SIZE, length, mode) == 1) return true;
+    AfxMessageBox(texts::kDecodeFailed, MB_OK);
+    return false;
+}
