@@ -27,11 +27,6 @@ std::string ReadStandardInput() {
 }
 
 int Run(const std::vector<std::string>& args, bool arguments_are_unicode) {
-#ifdef _WIN32
-    // The bytes go through as they are: no CR LF translation either way.
-    _setmode(_fileno(stdin), _O_BINARY);
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
     CliEnvironment env;
     env.read_stdin = ReadStandardInput;
     env.stdout_is_terminal = QUOBRIX_ISATTY(QUOBRIX_FILENO(stdout)) != 0;
@@ -48,6 +43,10 @@ int Run(const std::vector<std::string>& args, bool arguments_are_unicode) {
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
+    // The bytes go through as they are: no CR LF translation on any stream.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         std::u16string utf16(argv[i], argv[i] + std::char_traits<wchar_t>::length(argv[i]));

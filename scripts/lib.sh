@@ -21,7 +21,7 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake ninja-build g++ python3 g++-mingw-w64-x86-64-posix)
 TEST_PACKAGES=(libgtest-dev googletest g++-mingw-w64-i686-posix)
-WINE_PACKAGES=(wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei)
+WINE_PACKAGES=(wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei)
 
 # Configures and builds one preset.
 build_preset() {

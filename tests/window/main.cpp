@@ -1,5 +1,6 @@
 // Window tests: drive the real program under the window system.
-// Usage: window_tests --app=PATH\Quobrix.exe [gtest options]
+// Usage: window_tests --app=PATH\Quobrix.exe --probe=PATH\window_probe.dll
+//        [gtest options]
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -7,16 +8,22 @@
 #include <gtest/gtest.h>
 
 #include "tests/window/app_session.h"
+#include "tests/window/in_process_probe.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     const char kAppOption[] = "--app=";
+    const char kProbeOption[] = "--probe=";
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], kAppOption, sizeof kAppOption - 1) == 0)
             window_test::SetAppPath(argv[i] + sizeof kAppOption - 1);
+        if (std::strncmp(argv[i], kProbeOption, sizeof kProbeOption - 1) == 0)
+            window_test::SetProbePath(argv[i] + sizeof kProbeOption - 1);
     }
-    if (window_test::AppPath().empty()) {
-        std::fprintf(stderr, "usage: window_tests --app=PATH_OF_Quobrix.exe [gtest options]\n");
+    if (window_test::AppPath().empty() || window_test::ProbePath().empty()) {
+        std::fprintf(stderr,
+                     "usage: window_tests --app=PATH_OF_Quobrix.exe "
+                     "--probe=PATH_OF_window_probe.dll [gtest options]\n");
         return 2;
     }
     return RUN_ALL_TESTS();
