@@ -187,3 +187,44 @@ TEST_F(DialogTest, EnterOutsideTheInputBoxEndsAtOnceWithoutFade) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DialogTest, MinimisedPaintCentresTheIcon) {
+    fw::offscreen::TakeIconDraws();
+    fw::offscreen::SetIconic(dlg, true);
+    const struct {
+        int client, expected;
+    } cases[] = {{36, 2}, {37, 3}, {32, 0}, {31, 0}, {20, -5}};  // (20 - 32 + 1) / 2 rounds toward zero
+    for (const auto& c : cases) {
+        fw::offscreen::SetClientSize(dlg, c.client, c.client);
+        fw::offscreen::Send(dlg, WM_PAINT);
+        const auto draws = fw::offscreen::TakeIconDraws();
+        ASSERT_EQ(draws.size(), 1u) << c.client;
+        EXPECT_EQ(draws[0].x, c.expected) << c.client;
+        EXPECT_EQ(draws[0].y, c.expected) << c.client;
+        EXPECT_EQ(draws[0].icon, dlg.m_hIcon);
+    }
+    fw::offscreen::SetIconic(dlg, false);
+    fw::offscreen::Send(dlg, WM_PAINT);
+    EXPECT_TRUE(fw::offscreen::TakeIconDraws().empty());
+}
+
+TEST_F(DialogTest, AboutEntryRunsTheAboutBoxForItsWholeIdRange) {
+    fw::offscreen::TakeModalDialogs();
+    for (WPARAM id : {0x0010, 0x0013, 0x001F})
+        fw::offscreen::Send(dlg, WM_SYSCOMMAND, id, 0);
+    EXPECT_EQ(fw::offscreen::TakeModalDialogs(), (std::vector<int>(3, IDD_ABOUTBOX)));
+    fw::offscreen::Send(dlg, WM_SYSCOMMAND, 0x0020, 0);
+    EXPECT_TRUE(fw::offscreen::TakeModalDialogs().empty());
+    EXPECT_FALSE(fw::offscreen::IsEnded(dlg));
+}
+
+TEST_F(DialogTest, PinningFollowsTheCheckBox) {
+    Click(IDC_CHECK_TOPMOST);
+    EXPECT_TRUE(fw::offscreen::IsTopmost(dlg));
+    Click(IDC_CHECK_TOPMOST);
+    EXPECT_FALSE(fw::offscreen::IsTopmost(dlg));
+}
+
+}  // namespace
