@@ -164,3 +164,36 @@ TEST_F(QuobrixCli, HelpAndVersion) {
     }
     EXPECT_EQ(help.err, "");
 }
+
+TEST_F(QuobrixCli, CrcReportsWithTheirFrames) {
+    ExpectReport(Quobrix({"crc8", "123456789"}),
+                 "CRC8计算结果：A1\r\n\r\n湖北TRV41和TRV42协议专用：\r\nAA 31 32 33 34 35 36 37 38 39 A1 A9");
+    ExpectReport(Quobrix({"crc16", "123456789"}),
+                 "CRC16计算结果：31C3\r\n\r\n湖北TRV41和TRV42协议专用：\r\nAA 31 32 33 34 35 36 37 38 39 31 C3 00 00 A9");
+    ExpectReport(Quobrix({"crc32", "--hex"}, "31 32 33 34 35 36 37 38 39"),
+                 "CRC32计算结果：CBF43926\r\n\r\n湖北TRV42协议专用：\r\nAA 31 32 33 34 35 36 37 38 39 CB F4 39 26 A9");
+    // The frame is high byte first whatever the byte order option says.
+    ExpectReport(Quobrix({"crc32", "--low-first", "中"}),
+                 "CRC32计算结果：1068A2B2\r\n\r\n湖北TRV42协议专用：\r\nAA D6 D0 10 68 A2 B2 A9");
+    ExpectReport(Quobrix({"crc16", ""}), "CRC16计算结果：0000\r\n\r\n湖北TRV41和TRV42协议专用：\r\nAA 00 00 00 00 A9");
+}
+
+TEST_F(QuobrixCli, Md5ReportInThreeNotations) {
+    ExpectReport(Quobrix({"md5", "abc"}),
+                 "MD5计算结果：\r\n\r\n格式1：\r\n90 01 50 98 3C D2 4F B0 D6 96 3F 7D 28 E1 7F 72 "
+                 "\r\n\r\n格式2：\r\n0x90,0x01,0x50,0x98,0x3C,0xD2,0x4F,0xB0,0xD6,0x96,0x3F,0x7D,0x28,0xE1,0x7F,0x72,"
+                 "\r\n\r\n格式3：\r\n900150983CD24FB0D6963F7D28E17F72");
+    // A line break from standard input is data: "a" CR LF.
+    const ProcessResult r = Quobrix({"md5"}, "a\r\n");
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_NE(r.out.find("格式3：\r\n" "933222B19FF3E7EA5F65517EA1F7D57E"), std::string::npos) << r.out;
+}
+
+TEST_F(QuobrixCli, CrcAndMd5RefuseTooManyCharacters) {
+    for (const char* tool : {"crc8", "crc16", "crc32", "md5"}) {
+        const ProcessResult r = Quobrix({tool}, std::string(20481, '5'));
+        EXPECT_EQ(r.exit_code, 1) << tool;
+        EXPECT_EQ(r.out, "") << tool;
+        EXPECT_EQ(r.err, "quobrix: 输入字符太多……\nquobrix: 输入字符串转换为数组出错！\n") << tool;
+    }
+}
