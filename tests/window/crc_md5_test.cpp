@@ -27,15 +27,14 @@ protected:
     }
 
     // Clicks `button` without waiting for its handler and returns the new
-    // text of the output box once it shows one. The text is read once more
-    // after the change: a read that straddles the handler measures the old
-    // length and copies the new text cut to it.
+    // text of the output box once it shows one.
     std::string ClickAndReadOutput(int button) {
         const HWND output = Control(IDC_EDIT_OUTPUT);
         SetText(output, kOldOutput);
         PostMessageA(Control(button), BM_CLICK, 0, 0);
-        WaitUntil([&] { return TextOf(output) != kOldOutput; });
-        return TextOf(output);
+        std::string text;
+        WaitUntil([&] { return (text = TextOf(output)) != kOldOutput; });
+        return text;
     }
 };
 

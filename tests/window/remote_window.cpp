@@ -17,12 +17,19 @@ std::string CaptionOf(HWND window) {
 }
 
 std::string TextOf(HWND window) {
-    const LRESULT length = SendBounded(window, WM_GETTEXTLENGTH);
-    // A double-byte text may report more than it needs, never less.
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const LRESULT copied =
-        SendBounded(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<size_t>(copied));
+    // The program may replace the text between the two messages; a length
+    // that changed meanwhile means the copy may be cut, so read again.
+    constexpr int kAttempts = 10;
+    std::string text;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const LRESULT length = SendBounded(window, WM_GETTEXTLENGTH);
+        // A double-byte text may report more than it needs, never less.
+        text.assign(static_cast<size_t>(length) + 1, '\0');
+        const LRESULT copied =
+            SendBounded(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(static_cast<size_t>(copied));
+        if (SendBounded(window, WM_GETTEXTLENGTH) == length) break;
+    }
     return text;
 }
 
