@@ -5,11 +5,6 @@ void CToolDlg::OnBtnCrc8() {}
 void CToolDlg::OnBtnCrc16() {}
 void CToolDlg::OnBtnCrc32() {}
 void CToolDlg::OnBtnMd5() {}
-void CToolDlg::OnBtnAscii2hex() {}
-void CToolDlg::OnBtnHexconv() {}
-void CToolDlg::OnBtnHex2ascii() {}
-void CToolDlg::OnBtnHex2float() {}
-void CToolDlg::OnBtnFloat2hex() {}
 void CToolDlg::OnBtnUpper() {}
 void CToolDlg::OnBtnLower() {}
 void CToolDlg::OnBtnReverse() {}
