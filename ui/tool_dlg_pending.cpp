@@ -1,11 +1,6 @@
 // Buttons whose tools are still to be built: routed, and doing nothing yet.
 #include "ui/tool_dlg.h"
 
-void CToolDlg::OnBtnAscii2hex() {}
-void CToolDlg::OnBtnHexconv() {}
-void CToolDlg::OnBtnHex2ascii() {}
-void CToolDlg::OnBtnHex2float() {}
-void CToolDlg::OnBtnFloat2hex() {}
 void CToolDlg::OnBtnUpper() {}
 void CToolDlg::OnBtnLower() {}
 void CToolDlg::OnBtnReverse() {}

@@ -197,3 +197,63 @@ TEST_F(QuobrixCli, CrcAndMd5RefuseTooManyCharacters) {
         EXPECT_EQ(r.err, "quobrix: 输入字符太多……\nquobrix: 输入字符串转换为数组出错！\n") << tool;
     }
 }
+
+TEST_F(QuobrixCli, HexDumpsAndFloatsPrintTheirReports) {
+    ExpectReport(Quobrix({"ascii2hex", "AB"}), "十六进制格式1：\r\n41 42 \r\n\r\n十六进制格式2：\r\n0x41,0x42,");
+    ExpectReport(Quobrix({"ascii2hex", "--hex", "41"}), "十六进制格式1：\r\n34 31 \r\n\r\n十六进制格式2：\r\n0x34,0x31,");
+    ExpectReport(Quobrix({"hexconv", "--hex", "0x41, 0x42"}),
+                 "十六进制格式1：\r\n41 42 \r\n\r\n十六进制格式2：\r\n0x41,0x42,");
+    ExpectReport(Quobrix({"hex2ascii", "C4E3BAC3 0D0A 41 00 42"}), "你好\r\nA");
+    ExpectReport(Quobrix({"hex2float", "C0490FDB 3F800000 7F800000 FFC00000 00000001"}),
+                 "-3.141591inf-nan1.4013e-45");
+    ExpectReport(Quobrix({"hex2float", "--low-first", "3F 80 00 00"}), "4.6006e-41");
+    ExpectReport(Quobrix({"float2hex", "--low-first", "1"}),
+                 "单精度：\r\n输入单精度浮点数：1\r\n转成十六进制： 00 00 80 3F\r\n"
+                 "双精度：\r\n输入双精度浮点数：1\r\n转成十六进制： 00 00 00 00 00 00 F0 3F");
+    ExpectReport(Quobrix({"float2hex", "--", "-1e39"}),
+                 "单精度：\r\n输入单精度浮点数：-1e+39\r\n转成十六进制： FF 80 00 00\r\n"
+                 "双精度：\r\n输入双精度浮点数：-1e+39\r\n转成十六进制： C8 07 82 87 F4 9C 4A 1D");
+    ExpectReport(Quobrix({"float2hex"}, "  2.4703282292062328e-324 rest"),
+                 "单精度：\r\n输入单精度浮点数：4.940656e-324\r\n转成十六进制： 00 00 00 00\r\n"
+                 "双精度：\r\n输入双精度浮点数：4.94065645841247e-324\r\n转成十六进制： 00 00 00 00 00 00 00 01");
+}
+
+TEST_F(QuobrixCli, FullHexDumpAndTheGroupsOfFourMessage) {
+    const ProcessResult full = Quobrix({"ascii2hex", "--gbk"}, std::string(20480, 'a'));
+    EXPECT_EQ(full.exit_code, 0);
+    EXPECT_EQ(full.out.size(), 163878u);
+    EXPECT_EQ(full.out.substr(full.out.size() - 10), "0x61,0x61,");
+
+    const ProcessResult three = Quobrix({"hex2float", "3F 80 00"});
+    EXPECT_EQ(three.exit_code, 1);
+    EXPECT_EQ(three.out, "");
+    EXPECT_EQ(three.err, "quobrix: 请输入正确的数据！（字节数必须是4的倍数）\n");
+}
+
+// Hex->Ascii shows whatever bytes the digits give. A lone lead byte (81) or
+// one with a trail byte that cannot follow it (81 20) is no GBK text.
+TEST_F(QuobrixCli, BytesThatAreNoGbkTextPrintAsReplacementCharacters) {
+    const std::string warning = "quobrix: warning: 2 byte(s) of the result are not GBK text and were shown "
+                                "as U+FFFD; use --gbk for the bytes\n";
+    const ProcessResult r = Quobrix({"hex2ascii", "41 81 20 42 81"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out, "A\xEF\xBF\xBD B\xEF\xBF\xBD");
+    EXPECT_EQ(r.err, warning);
+    ExpectReport(Quobrix({"hex2ascii", "--gbk", "41 81 20 42 81"}), "A\x81 B\x81");
+    // 80 and FF are characters of code page 936: the euro sign and a
+    // private-use character, no warning.
+    ExpectReport(Quobrix({"hex2ascii", "80 FF"}), "\u20AC\uF8F5");
+}
+
+// On a terminal a report without a final line break gets one, so that the
+// shell's prompt starts on a line of its own; in a file or pipe it does not.
+TEST_F(QuobrixCli, TerminalGetsAFinalLineBreak) {
+    if (kCommand.size() > 1) GTEST_SKIP() << "a launcher stands between the terminal and the program";
+    const ProcessResult on_terminal = RunProcessOnTerminal(kCommand.front(), {"hex2ascii", "41 42"});
+    EXPECT_EQ(on_terminal.exit_code, 0);
+    EXPECT_EQ(on_terminal.out, "AB\n");
+    // A report that ends in a line break is left as it is.
+    EXPECT_EQ(RunProcessOnTerminal(kCommand.front(), {"sum8", "abc"}).out, "8位校验和：26\r\n");
+    EXPECT_EQ(RunProcessOnTerminal(kCommand.front(), {"hex2ascii", "41 0D"}).out, "A\r");
+    ExpectReport(Quobrix({"hex2ascii", "41 42"}), "AB");
+}

@@ -13,3 +13,8 @@ struct ProcessResult {
 
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& input = "");
+
+// The same with standard output (and standard error) on a pseudo-terminal in
+// raw mode, so the program sees a terminal and its bytes arrive unchanged.
+// Standard input is empty.
+ProcessResult RunProcessOnTerminal(const std::string& program, const std::vector<std::string>& args);

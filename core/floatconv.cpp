@@ -1,0 +1,360 @@
+#include "core/floatconv.h"
+
+#include <cstring>
+
+#include "core/big_unsigned.h"
+
+namespace {
+
+// An IEEE-754 binary format: significand bits including the hidden one, and
+// the range of the unbiased exponent of normal values (the bias is the top).
+struct BinaryFormat {
+    int significand_bits;
+    int min_exponent;
+    int max_exponent;
+};
+constexpr BinaryFormat kDouble = {53, -1022, 1023};
+constexpr BinaryFormat kSingle = {24, -126, 127};
+
+std::uint64_t InfinityBits(const BinaryFormat& format) {
+    return static_cast<std::uint64_t>(2 * format.max_exponent + 1) << (format.significand_bits - 1);
+}
+
+// The bits (without sign) of the value (q + t) * 2^exp2 in `format`, rounded
+// to nearest, ties to even, where q != 0 and 0 < t < 1 exactly when `sticky`.
+std::uint64_t RoundToFormat(std::uint64_t q, bool sticky, int exp2, const BinaryFormat& format) {
+    while ((q >> 63) == 0) {  // bring the leading one to bit 63
+        q <<= 1;
+        --exp2;
+    }
+    int exponent = 63 + exp2;  // the value lies in [2^exponent, 2^(exponent+1))
+    int keep = format.significand_bits;
+    const bool subnormal = exponent < format.min_exponent;
+    if (subnormal) keep -= format.min_exponent - exponent;
+    if (keep < 0) return 0;  // below half the smallest subnormal
+    const int drop = 64 - keep;  // 11..64
+    std::uint64_t m = drop == 64 ? 0 : q >> drop;
+    const bool round_bit = (q >> (drop - 1)) & 1u;
+    const std::uint64_t below_round = q & ((std::uint64_t{1} << (drop - 1)) - 1);
+    if (round_bit && (below_round != 0 || sticky || (m & 1u))) ++m;
+    // A subnormal is stored with a zero exponent field; a carry out of it
+    // lands exactly on the smallest normal's encoding.
+    if (subnormal) return m;
+    if (m >> format.significand_bits) {
+        m >>= 1;
+        ++exponent;
+    }
+    if (exponent > format.max_exponent) return InfinityBits(format);
+    const std::uint64_t fraction = m & ((std::uint64_t{1} << (format.significand_bits - 1)) - 1);
+    return (static_cast<std::uint64_t>(exponent + format.max_exponent) << (format.significand_bits - 1)) |
+           fraction;
+}
+
+// The exact value of a finite non-zero double as significand * 2^exp2.
+void Decompose(std::uint64_t bits, std::uint64_t& significand, int& exp2) {
+    const int field = static_cast<int>((bits >> 52) & 0x7FF);
+    significand = bits & ((std::uint64_t{1} << 52) - 1);
+    if (field == 0) {
+        exp2 = kDouble.min_exponent - 52;
+    } else {
+        significand |= std::uint64_t{1} << 52;
+        exp2 = field - kDouble.max_exponent - 52;
+    }
+}
+
+// Rounding a decimal needs at most 768 significant digits (the longest exact
+// midpoint between two doubles); beyond kMaxDigits only "some non-zero digit
+// follows" matters, kept as one extra digit 1.
+constexpr int kMaxDigits = 800;
+// Decimal exponents outside these bounds give infinity or zero at once:
+// 10^309 exceeds the largest double, 10^-324 is below half the smallest
+// subnormal (2.47e-324).
+constexpr int kLargestDecimalExponent = 308;
+constexpr int kSmallestDecimalExponent = -324;
+constexpr int kExponentLimit = 1000000000;  // exponent digits saturate here
+
+// Bits of 10^n, rounded up: log2(10) < 3.3220.
+constexpr int BitsOfPowerOf10(int n) { return n * 33220 / 10000 + 1; }
+// The division in ReadDecimalNumber works on numbers of about the size of
+// 10^(digits - smallest exponent), shifted by 64 bits, plus one spare word.
+static_assert(BitsOfPowerOf10(kMaxDigits + 1 - kSmallestDecimalExponent + 1) + 64 + 32 <= BigUnsigned::kBits,
+              "BigUnsigned too small for the longest decimal");
+
+bool IsCSpace(char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); }
+bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+
+struct Decimal {
+    unsigned char digits[kMaxDigits + 1];  // significant digits, the first non-zero
+    int count = 0;
+    bool dropped_non_zero = false;
+    long long point = 0;  // the value is 0.digits * 10^point
+
+    void Add(char ch) {
+        if (count < kMaxDigits) {
+            digits[count++] = static_cast<unsigned char>(ch - '0');
+        } else if (ch != '0') {
+            dropped_non_zero = true;
+        }
+    }
+};
+
+// (D / S) rounded to a double, for D, S > 0.
+std::uint64_t DivideToDouble(BigUnsigned& d, BigUnsigned& s) {
+    // Scale so that the quotient lies in [2^62, 2^64): 64 quotient bits and
+    // the remainder decide the rounding.
+    const int k = 63 + s.BitLength() - d.BitLength();
+    if (k > 0) {
+        d.ShiftLeft(k);
+    } else {
+        s.ShiftLeft(-k);
+    }
+    s.ShiftLeft(63);
+    std::uint64_t q = 0;
+    for (int bit = 63; bit >= 0; --bit) {
+        if (Compare(d, s) >= 0) {
+            d.Subtract(s);
+            q |= std::uint64_t{1} << bit;
+        }
+        s.ShiftRightOne();
+    }
+    return RoundToFormat(q, !d.IsZero(), -k, kDouble);
+}
+
+std::uint64_t DecimalToDoubleBits(Decimal& decimal) {
+    if (decimal.dropped_non_zero) decimal.digits[decimal.count++] = 1;
+    const long long leading_exponent = decimal.point - 1;  // value in [10^that, 10^(that+1))
+    if (leading_exponent > kLargestDecimalExponent) return InfinityBits(kDouble);
+    if (leading_exponent < kSmallestDecimalExponent) return 0;
+
+    BigUnsigned d;
+    for (int i = 0; i < decimal.count;) {
+        std::uint32_t chunk = 0, scale = 1;
+        for (int j = 0; j < 9 && i < decimal.count; ++j, ++i) {
+            chunk = chunk * 10 + decimal.digits[i];
+            scale *= 10;
+        }
+        d.MultiplyAdd(scale, chunk);
+    }
+    // value = d * 10^exponent10; the bounds above keep it small.
+    const int exponent10 = static_cast<int>(decimal.point - decimal.count);
+    BigUnsigned s(1);
+    if (exponent10 >= 0) {
+        d.MultiplyByPowerOf10(exponent10);
+    } else {
+        s.MultiplyByPowerOf10(-exponent10);
+    }
+    return DivideToDouble(d, s);
+}
+
+// Appends to `out` without running past its end.
+struct TextWriter {
+    char* out;
+    int size;
+    int length = 0;
+    void Put(char ch) {
+        if (length + 1 < size) out[length] = ch;
+        ++length;
+    }
+    void Put(const char* text) {
+        while (*text) Put(*text++);
+    }
+    void Finish() {
+        if (size > 0) out[length < size ? length : size - 1] = '\0';
+    }
+};
+
+// The exact decimal digits of a finite non-zero double, the first non-zero.
+struct ExactDigits {
+    // 2^53 * 5^1074, the longest exact expansion, has 767 digits.
+    char digits[800];
+    int count = 0;
+    int leading_exponent = 0;  // the value lies in [10^that, 10^(that+1))
+};
+
+void ExactDecimal(std::uint64_t bits, ExactDigits& exact) {
+    std::uint64_t significand = 0;
+    int exp2 = 0;
+    Decompose(bits, significand, exp2);
+    BigUnsigned n(significand);
+    int fraction_digits = 0;
+    if (exp2 >= 0) {
+        n.ShiftLeft(exp2);
+    } else {
+        // m / 2^k = m * 5^k / 10^k
+        n.MultiplyByPowerOf5(-exp2);
+        fraction_digits = -exp2;
+    }
+    char reversed[sizeof exact.digits + 9];
+    int count = 0;
+    while (!n.IsZero()) {
+        std::uint32_t chunk = n.DivideSmall(1000000000u);
+        for (int j = 0; j < 9; ++j, chunk /= 10) reversed[count++] = static_cast<char>('0' + chunk % 10);
+    }
+    while (count > 1 && reversed[count - 1] == '0') --count;
+    for (int i = 0; i < count; ++i) exact.digits[i] = reversed[count - 1 - i];
+    exact.count = count;
+    exact.leading_exponent = count - 1 - fraction_digits;
+}
+
+// Rounds the exact digits to `precision` digits, ties to even; the result
+// has exactly `precision` digits (zero-padded).
+void RoundDigits(ExactDigits& exact, int precision) {
+    if (exact.count > precision) {
+        const char next = exact.digits[precision];
+        bool beyond = false;
+        for (int i = precision + 1; i < exact.count; ++i) beyond = beyond || exact.digits[i] != '0';
+        const bool odd = (exact.digits[precision - 1] - '0') % 2 != 0;
+        const bool up = next > '5' || (next == '5' && (beyond || odd));
+        exact.count = precision;
+        if (up) {
+            int i = precision - 1;
+            while (i >= 0 && exact.digits[i] == '9') exact.digits[i--] = '0';
+            if (i >= 0) {
+                ++exact.digits[i];
+            } else {  // 99..9 became 100..0
+                exact.digits[0] = '1';
+                ++exact.leading_exponent;
+            }
+        }
+    }
+    while (exact.count < precision) exact.digits[exact.count++] = '0';
+}
+
+void WriteGeneral(const ExactDigits& exact, int precision, TextWriter& writer) {
+    const int x = exact.leading_exponent;
+    // The digits that are shown: trailing zeros go.
+    int shown = precision;
+    while (shown > 1 && exact.digits[shown - 1] == '0') --shown;
+    if (x >= -4 && x < precision) {
+        if (x >= 0) {
+            for (int i = 0; i <= x; ++i) writer.Put(exact.digits[i]);
+            if (shown > x + 1) {
+                writer.Put('.');
+                for (int i = x + 1; i < shown; ++i) writer.Put(exact.digits[i]);
+            }
+        } else {
+            writer.Put("0.");
+            for (int i = -1; i > x; --i) writer.Put('0');
+            for (int i = 0; i < shown; ++i) writer.Put(exact.digits[i]);
+        }
+        return;
+    }
+    writer.Put(exact.digits[0]);
+    if (shown > 1) {
+        writer.Put('.');
+        for (int i = 1; i < shown; ++i) writer.Put(exact.digits[i]);
+    }
+    writer.Put('e');
+    writer.Put(x < 0 ? '-' : '+');
+    const int magnitude = x < 0 ? -x : x;
+    if (magnitude >= 100) writer.Put(static_cast<char>('0' + magnitude / 100));
+    writer.Put(static_cast<char>('0' + magnitude / 10 % 10));
+    writer.Put(static_cast<char>('0' + magnitude % 10));
+}
+
+}  // namespace
+
+double ReadDecimalNumber(const char* text) {
+    const char* p = text;
+    while (IsCSpace(*p)) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+
+    Decimal decimal;
+    bool any_digit = false;
+    for (; IsDigit(*p); ++p) {
+        any_digit = true;
+        if (decimal.count == 0 && *p == '0') continue;  // a leading zero
+        decimal.Add(*p);
+        ++decimal.point;
+    }
+    if (*p == '.') {
+        for (++p; IsDigit(*p); ++p) {
+            any_digit = true;
+            if (decimal.count == 0 && *p == '0') {
+                --decimal.point;
+                continue;
+            }
+            decimal.Add(*p);
+        }
+    }
+    if (!any_digit) return 0.0;
+    if (*p == 'e' || *p == 'E') {
+        const char* q = p + 1;
+        bool negative_exponent = false;
+        if (*q == '+' || *q == '-') negative_exponent = *q++ == '-';
+        long long exponent = 0;
+        for (; IsDigit(*q); ++q) {
+            exponent = exponent * 10 + (*q - '0');
+            if (exponent > kExponentLimit) exponent = kExponentLimit;
+        }
+        decimal.point += negative_exponent ? -exponent : exponent;
+    }
+
+    std::uint64_t bits = decimal.count == 0 ? 0 : DecimalToDoubleBits(decimal);
+    if (negative) bits |= std::uint64_t{1} << 63;
+    return DoubleFromBits(bits);
+}
+
+float ToSingle(double value) {
+    const std::uint64_t bits = DoubleBits(value);
+    const std::uint32_t sign = static_cast<std::uint32_t>(bits >> 63) << 31;
+    const int field = static_cast<int>((bits >> 52) & 0x7FF);
+    const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+    if (field == 0x7FF) {
+        // Infinity stays infinity; a NaN keeps its sign and the top of its
+        // payload and becomes quiet, as the processor's conversion does.
+        const std::uint32_t payload = static_cast<std::uint32_t>(fraction >> 29);
+        return SingleFromBits(sign | 0x7F800000u | (fraction != 0 ? 0x00400000u | payload : 0u));
+    }
+    if (field == 0 && fraction == 0) return SingleFromBits(sign);
+    std::uint64_t significand = 0;
+    int exp2 = 0;
+    Decompose(bits, significand, exp2);
+    return SingleFromBits(sign | static_cast<std::uint32_t>(RoundToFormat(significand, false, exp2, kSingle)));
+}
+
+std::uint32_t SingleBits(float value) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+std::uint64_t DoubleBits(double value) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+float SingleFromBits(std::uint32_t bits) {
+    float value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+double DoubleFromBits(std::uint64_t bits) {
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+int FormatGeneral(double value, int precision, char* out, int size) {
+    if (precision < 1) precision = 1;
+    if (precision > kMaxGeneralPrecision) precision = kMaxGeneralPrecision;
+    TextWriter writer{out, size};
+    const std::uint64_t bits = DoubleBits(value);
+    if (bits >> 63) writer.Put('-');
+    const std::uint64_t magnitude = bits & ~(std::uint64_t{1} << 63);
+    if ((magnitude >> 52) == 0x7FF) {
+        writer.Put((magnitude & ((std::uint64_t{1} << 52) - 1)) != 0 ? "nan" : "inf");
+    } else if (magnitude == 0) {
+        writer.Put('0');
+    } else {
+        ExactDigits exact;
+        ExactDecimal(magnitude, exact);
+        RoundDigits(exact, precision);
+        WriteGeneral(exact, precision, writer);
+    }
+    writer.Finish();
+    return writer.length;
+}

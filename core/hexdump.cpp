@@ -1,0 +1,42 @@
+#include "core/hexdump.h"
+
+#include <cstring>
+
+#include "core/texts.h"
+
+namespace {
+
+constexpr int kHeader1Length = sizeof texts::kHexDumpHeader1 - 1;
+constexpr int kHeader2Length = sizeof texts::kHexDumpHeader2 - 1;
+constexpr int kSpacedLength = 3;   // "%02X "
+constexpr int kElementLength = 5;  // "0x%02X,"
+constexpr char kDigits[] = "0123456789ABCDEF";
+
+char* Put(char* out, const char* text, int length) {
+    std::memcpy(out, text, static_cast<size_t>(length));
+    return out + length;
+}
+
+}  // namespace
+
+int HexDumpReportLength(int length) {
+    if (length < 0) length = 0;
+    return kHeader1Length + kHeader2Length + length * (kSpacedLength + kElementLength);
+}
+
+void WriteHexDumpReport(const unsigned char* bytes, int length, char* out) {
+    out = Put(out, texts::kHexDumpHeader1, kHeader1Length);
+    for (int i = 0; i < length; ++i) {
+        *out++ = kDigits[bytes[i] >> 4];
+        *out++ = kDigits[bytes[i] & 0xF];
+        *out++ = ' ';
+    }
+    out = Put(out, texts::kHexDumpHeader2, kHeader2Length);
+    for (int i = 0; i < length; ++i) {
+        *out++ = '0';
+        *out++ = 'x';
+        *out++ = kDigits[bytes[i] >> 4];
+        *out++ = kDigits[bytes[i] & 0xF];
+        *out++ = ',';
+    }
+}

@@ -1,0 +1,67 @@
+// The hex dump report against one built with snprintf, byte by byte.
+#include "core/hexdump.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/gbk.h"
+
+namespace {
+
+std::string Report(const std::vector<unsigned char>& bytes) {
+    const int n = static_cast<int>(bytes.size());
+    std::string report(static_cast<size_t>(HexDumpReportLength(n)) + 1, '\x7F');
+    WriteHexDumpReport(bytes.data(), n, &report[0]);
+    EXPECT_EQ(report.back(), '\x7F') << "wrote past the report";
+    report.pop_back();
+    return report;
+}
+
+std::string PrintfReport(const std::vector<unsigned char>& bytes) {
+    std::string report = Gbk("十六进制格式1：\r\n");
+    char piece[8];
+    for (unsigned char b : bytes) {
+        std::snprintf(piece, sizeof piece, "%02X ", b);
+        report += piece;
+    }
+    report += Gbk("\r\n\r\n十六进制格式2：\r\n");
+    for (unsigned char b : bytes) {
+        std::snprintf(piece, sizeof piece, "0x%02X,", b);
+        report += piece;
+    }
+    return report;
+}
+
+TEST(HexDump, SmallReports) {
+    EXPECT_EQ(Report({}), Gbk("十六进制格式1：\r\n\r\n\r\n十六进制格式2：\r\n"));
+    EXPECT_EQ(Report({0x41, 0x42}), Gbk("十六进制格式1：\r\n41 42 \r\n\r\n十六进制格式2：\r\n0x41,0x42,"));
+    EXPECT_EQ(Report({0xD6, 0xD0, 0x61}),
+              Gbk("十六进制格式1：\r\nD6 D0 61 \r\n\r\n十六进制格式2：\r\n0xD6,0xD0,0x61,"));
+}
+
+TEST(HexDump, EveryByteValueAndTheFullBuffer) {
+    std::vector<unsigned char> all(256);
+    for (int b = 0; b < 256; ++b) all[b] = static_cast<unsigned char>(b);
+    EXPECT_EQ(Report(all), PrintfReport(all));
+
+    std::mt19937 random(99);
+    std::vector<unsigned char> full(20480);
+    for (unsigned char& b : full) b = static_cast<unsigned char>(random());
+    const std::string report = Report(full);
+    EXPECT_EQ(report.size(), 163878u);
+    EXPECT_EQ(report, PrintfReport(full));
+}
+
+TEST(HexDump, LengthIsTheHeadersPlusEightPerByte) {
+    // 17 + 21 bytes of headers in GBK.
+    EXPECT_EQ(HexDumpReportLength(0), 38);
+    EXPECT_EQ(HexDumpReportLength(1), 46);
+    EXPECT_EQ(HexDumpReportLength(20480), 163878);
+    EXPECT_EQ(HexDumpReportLength(-3), 38);
+}
+
+}  // namespace

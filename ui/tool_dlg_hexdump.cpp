@@ -1,0 +1,34 @@
+// The hex dump buttons: bytes to hex text in two notations, and hex text
+// back to bytes shown as text.
+#include <string>
+
+#include "core/hexdump.h"
+#include "ui/tool_dlg.h"
+
+namespace {
+
+// Ascii->Hex and the hex conversion differ only in how they decode. The
+// report is written in one pass into an output text sized once.
+void ShowHexDump(CToolDlg& dlg, DecodeMode mode) {
+    int length = 0;
+    if (!dlg.DecodeForTool(length, mode)) return;
+    std::string& report = dlg.m_strOutput.Bytes();
+    report.assign(static_cast<size_t>(HexDumpReportLength(length)), '\0');
+    WriteHexDumpReport(g_workBuffer, length, &report[0]);
+    dlg.UpdateData(FALSE);
+}
+
+}  // namespace
+
+void CToolDlg::OnBtnAscii2hex() { ShowHexDump(*this, AS_ASCII); }
+
+void CToolDlg::OnBtnHexconv() { ShowHexDump(*this, BY_FORMAT_OPTION); }
+
+void CToolDlg::OnBtnHex2ascii() {
+    int length = 0;
+    if (!DecodeForTool(length, AS_HEX)) return;
+    // The spare byte after the buffer makes room for the zero after a full
+    // 20480 bytes; the text ends at the first zero byte.
+    g_workBuffer[length] = 0;
+    ShowOutput(reinterpret_cast<const char*>(g_workBuffer));
+}
