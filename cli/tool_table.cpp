@@ -16,10 +16,10 @@ const CliTool kCliTools[] = {
     {"hex2ascii", IDC_BTN_HEX2ASCII, false},
     {"hex2float", IDC_BTN_HEX2FLOAT, false},
     {"float2hex", IDC_BTN_FLOAT2HEX, false},
-    {"charcount", IDC_BTN_CHARCOUNT, false},
-    {"upper", IDC_BTN_UPPER, false},
-    {"lower", IDC_BTN_LOWER, false},
-    {"reverse", IDC_BTN_REVERSE, false},
+    {"charcount", IDC_BTN_CHARCOUNT, true},
+    {"upper", IDC_BTN_UPPER, true},
+    {"lower", IDC_BTN_LOWER, true},
+    {"reverse", IDC_BTN_REVERSE, true},
 };
 
 const std::size_t kCliToolCount = sizeof kCliTools / sizeof kCliTools[0];

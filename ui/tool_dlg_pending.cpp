@@ -10,8 +10,3 @@ void CToolDlg::OnBtnHexconv() {}
 void CToolDlg::OnBtnHex2ascii() {}
 void CToolDlg::OnBtnHex2float() {}
 void CToolDlg::OnBtnFloat2hex() {}
-void CToolDlg::OnBtnUpper() {}
-void CToolDlg::OnBtnLower() {}
-void CToolDlg::OnBtnReverse() {}
-void CToolDlg::OnBtnClear() {}
-void CToolDlg::OnBtnCharCount() {}
