@@ -11,8 +11,6 @@ namespace {
 
 using gbk_case_table::CasePair;
 
-constexpr unsigned kHighBit = 0x80;
-
 unsigned ByteAt(const char* text, std::size_t i) { return static_cast<unsigned char>(text[i]); }
 
 bool IsGbkLead(unsigned byte) { return byte >= gbk_table::kLeadFirst && byte <= gbk_table::kLeadLast; }
@@ -101,7 +99,7 @@ CharStats CountCharacters(const char* text, int length) {
     bool pending = false;
     for (int i = 0; i < length; ++i) {
         const unsigned byte = static_cast<unsigned char>(text[i]);
-        if (byte < kHighBit) {
+        if (byte < static_cast<unsigned>(kCountedCodes)) {
             ++stats.counts[byte];
             ++stats.ascii;
             pending = false;

@@ -44,7 +44,7 @@ void CToolDlg::OnBtnCharCount() {
     piece.Format(texts::kCharCountChineseFormat, stats.chinese);
     m_strOutput += piece;
     m_strOutput += texts::kCharCountTableHeading;
-    for (int code = 0; code < static_cast<int>(sizeof stats.counts / sizeof stats.counts[0]); ++code) {
+    for (int code = 0; code < kCountedCodes; ++code) {
         if (stats.counts[code] <= 0) continue;
         piece.Format(texts::kCharCountLineFormat, code, stats.counts[code]);
         m_strOutput += piece;
