@@ -9,9 +9,9 @@ lacks (the pinyin letters, the capital Roman numerals eleven and twelve) has no
 entry and so stays as it is.
 
 Python's str.upper() and str.lower() give the full case mapping. Where that is
-one character it is also the simple mapping; where it is longer (special
-casing such as the ligatures) the simple mapping cannot be read from it, so
-the generator stops if any such character is in the code page.
+one character it is also the simple mapping; a longer one (a ligature's, say)
+does not tell the simple mapping, so the generator stops if the code page
+holds such a character.
 
 The result must be exactly the four ranges of case letters of GBK: small Roman
 numerals, full-width Latin, Greek and Cyrillic letters; the generator checks it.
