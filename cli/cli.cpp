@@ -70,10 +70,6 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env, std:
             break;
     }
     const CliOptions& options = parsed.options;
-    if (!options.tool->available) {
-        err += kPrefix + options.tool->name + " is not available yet\n";
-        return kExitUsage;
-    }
 
     const std::string input = options.has_text ? options.text : env.read_stdin();
     const bool input_is_gbk = options.raw_gbk && !(options.has_text && env.arguments_are_unicode);

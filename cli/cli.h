@@ -9,7 +9,7 @@
 enum CliExitCode {
     kExitReport = 0,      // the report is on standard output
     kExitMessageBox = 1,  // the tool showed message boxes instead
-    kExitUsage = 2,       // a usage or input error, or a tool not available
+    kExitUsage = 2,       // a usage or input error
 };
 
 struct CliEnvironment {

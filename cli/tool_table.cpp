@@ -2,24 +2,23 @@
 
 #include "res/resource.h"
 
-// The one place that says which tools can be run: flip `available` when a
-// tool's handler is done.
+// In the order of the usage text.
 const CliTool kCliTools[] = {
-    {"sum8", IDC_BTN_SUM8, true},
-    {"sum16", IDC_BTN_SUM16, true},
-    {"crc8", IDC_BTN_CRC8, true},
-    {"crc16", IDC_BTN_CRC16, true},
-    {"crc32", IDC_BTN_CRC32, true},
-    {"md5", IDC_BTN_MD5, true},
-    {"ascii2hex", IDC_BTN_ASCII2HEX, true},
-    {"hexconv", IDC_BTN_HEXCONV, true},
-    {"hex2ascii", IDC_BTN_HEX2ASCII, true},
-    {"hex2float", IDC_BTN_HEX2FLOAT, true},
-    {"float2hex", IDC_BTN_FLOAT2HEX, true},
-    {"charcount", IDC_BTN_CHARCOUNT, false},
-    {"upper", IDC_BTN_UPPER, false},
-    {"lower", IDC_BTN_LOWER, false},
-    {"reverse", IDC_BTN_REVERSE, false},
+    {"sum8", IDC_BTN_SUM8},
+    {"sum16", IDC_BTN_SUM16},
+    {"crc8", IDC_BTN_CRC8},
+    {"crc16", IDC_BTN_CRC16},
+    {"crc32", IDC_BTN_CRC32},
+    {"md5", IDC_BTN_MD5},
+    {"ascii2hex", IDC_BTN_ASCII2HEX},
+    {"hexconv", IDC_BTN_HEXCONV},
+    {"hex2ascii", IDC_BTN_HEX2ASCII},
+    {"hex2float", IDC_BTN_HEX2FLOAT},
+    {"float2hex", IDC_BTN_FLOAT2HEX},
+    {"charcount", IDC_BTN_CHARCOUNT},
+    {"upper", IDC_BTN_UPPER},
+    {"lower", IDC_BTN_LOWER},
+    {"reverse", IDC_BTN_REVERSE},
 };
 
 const std::size_t kCliToolCount = sizeof kCliTools / sizeof kCliTools[0];

@@ -7,7 +7,6 @@
 struct CliTool {
     const char* name;  // as typed on the command line
     int button_id;     // the button the tool's command comes from
-    bool available;    // whether the dialog's handler is finished
 };
 
 extern const CliTool kCliTools[];

@@ -47,5 +47,11 @@ BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 void EnableControlContainer();
 BOOL Enable3dControlsStatic();
 
+// The system's ANSI code page, which the texts are in (offscreen: 936).
+UINT AnsiCodePage();
+// The case of every single byte in the ANSI code page, from the system's
+// locale data; false when that code page has double-byte characters.
+bool SingleByteCaseMaps(unsigned char upper[256], unsigned char lower[256]);
+
 }  // namespace backend
 }  // namespace fw

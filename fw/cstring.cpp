@@ -3,7 +3,26 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "core/texttools.h"
 #include "fw/backend.h"
+
+namespace {
+
+// The ANSI code page is fixed when the program starts, so it is read once.
+// A double-byte code page other than 936 is taken as 936: the program's texts
+// are GBK bytes whatever the system's locale.
+const TextCodePage& AnsiTextCodePage() {
+    static const TextCodePage page = [] {
+        TextCodePage single_byte;
+        if (fw::backend::AnsiCodePage() != kGbkCodePageId &&
+            fw::backend::SingleByteCaseMaps(single_byte.to_upper.data(), single_byte.to_lower.data()))
+            return single_byte;
+        return GbkCodePage();
+    }();
+    return page;
+}
+
+}  // namespace
 
 CString::CString(const char* bytes, int length) {
     if (bytes && length > 0) bytes_.assign(bytes, static_cast<size_t>(length));
@@ -49,3 +68,9 @@ BOOL CString::LoadString(UINT id) {
     bytes_ = fw::backend::LoadStringResource(id);
     return bytes_.empty() ? FALSE : TRUE;
 }
+
+void CString::MakeUpper() { MultibyteUpper(&bytes_[0], bytes_.size(), AnsiTextCodePage()); }
+
+void CString::MakeLower() { MultibyteLower(&bytes_[0], bytes_.size(), AnsiTextCodePage()); }
+
+void CString::MakeReverse() { MultibyteReverse(&bytes_[0], bytes_.size(), AnsiTextCodePage()); }

@@ -33,6 +33,12 @@ public:
     // Replaces the content with the printf-style formatted text.
     void Format(const char* format, ...) FW_PRINTF_FORMAT(2, 3);
 
+    // Case conversion and reversal in place, by the characters of the ANSI
+    // code page; the byte length never changes.
+    void MakeUpper();
+    void MakeLower();
+    void MakeReverse();
+
     // Loads string resource `id`; FALSE (and an empty string) when it is missing.
     BOOL LoadString(UINT id);
 

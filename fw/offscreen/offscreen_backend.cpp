@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "core/texttools.h"
 #include "fw/backend.h"
 #include "fw/dialog_template.h"
 #include "fw/offscreen.h"
@@ -271,6 +272,10 @@ BOOL DrawIcon(HDC, int x, int y, HICON icon) {
 void EnableControlContainer() {}
 
 BOOL Enable3dControlsStatic() { return TRUE; }
+
+// In-memory windows hold the program's own GBK texts, whatever the host's locale.
+UINT AnsiCodePage() { return kGbkCodePageId; }
+bool SingleByteCaseMaps(unsigned char[256], unsigned char[256]) { return false; }
 
 }  // namespace backend
 

@@ -1,0 +1,53 @@
+// The text buttons: case, reversal, clearing and character statistics. They
+// take the input text as it is, whatever the format option and however long.
+#include "core/texts.h"
+#include "core/texttools.h"
+#include "ui/tool_dlg.h"
+
+void CToolDlg::OnBtnUpper() {
+    UpdateData(TRUE);
+    m_strOutput = m_strInput;
+    m_strOutput.MakeUpper();
+    UpdateData(FALSE);
+}
+
+void CToolDlg::OnBtnLower() {
+    UpdateData(TRUE);
+    m_strOutput = m_strInput;
+    m_strOutput.MakeLower();
+    UpdateData(FALSE);
+}
+
+void CToolDlg::OnBtnReverse() {
+    UpdateData(TRUE);
+    m_strOutput = m_strInput;
+    m_strOutput.MakeReverse();
+    UpdateData(FALSE);
+}
+
+// The boxes are not read first: the output box gets back the text it held at
+// the last command (or that command's report), the input box is emptied.
+void CToolDlg::OnBtnClear() {
+    m_strInput.Empty();
+    UpdateData(FALSE);
+}
+
+void CToolDlg::OnBtnCharCount() {
+    UpdateData(TRUE);
+    const CharStats stats = CountCharacters(m_strInput.GetString(), m_strInput.GetLength());
+    m_strOutput.Empty();
+    CString piece;
+    piece.Format(texts::kCharCountTotalFormat, stats.total);
+    m_strOutput += piece;
+    piece.Format(texts::kCharCountAsciiFormat, stats.ascii);
+    m_strOutput += piece;
+    piece.Format(texts::kCharCountChineseFormat, stats.chinese);
+    m_strOutput += piece;
+    m_strOutput += texts::kCharCountTableHeading;
+    for (int code = 0; code < kCountedCodes; ++code) {
+        if (stats.counts[code] <= 0) continue;
+        piece.Format(texts::kCharCountLineFormat, code, stats.counts[code]);
+        m_strOutput += piece;
+    }
+    UpdateData(FALSE);
+}
