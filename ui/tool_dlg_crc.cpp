@@ -27,33 +27,38 @@ void AppendFrame(CString& report, const char* header, int length, std::uint32_t 
     report += frame_end;
 }
 
-std::size_t Count(int length) { return static_cast<std::size_t>(length); }
+// What sets the three CRC reports apart.
+struct CrcReport {
+    const char* headline;  // format of the first line, with the CRC
+    const char* header;    // the protocol's header line
+    int crc_bytes;         // how many CRC bytes the frame carries
+    const char* frame_end;
+};
+
+// Decodes the input, runs `engine` over it and shows the report.
+template <typename Engine>
+void RunCrcTool(CToolDlg& dialog, Engine engine, const CrcReport& report) {
+    int length = 0;
+    if (!dialog.DecodeForTool(length, BY_FORMAT_OPTION)) return;
+    const std::uint32_t crc = engine(g_workBuffer, static_cast<std::size_t>(length));
+    dialog.m_strOutput.Format(report.headline, static_cast<unsigned>(crc));
+    AppendFrame(dialog.m_strOutput, report.header, length, crc, report.crc_bytes, report.frame_end);
+    dialog.UpdateData(FALSE);
+}
 
 }  // namespace
 
 void CToolDlg::OnBtnCrc8() {
-    int length = 0;
-    if (!DecodeForTool(length, BY_FORMAT_OPTION)) return;
-    const unsigned crc = Crc8(0, g_workBuffer, Count(length));
-    m_strOutput.Format(texts::kCrc8Headline, crc);
-    AppendFrame(m_strOutput, texts::kCrcHeaderTrv41Trv42, length, crc, 1, texts::kCrc8FrameEnd);
-    UpdateData(FALSE);
+    RunCrcTool(*this, [](const unsigned char* data, std::size_t n) -> std::uint32_t { return Crc8(0, data, n); },
+               {texts::kCrc8Headline, texts::kCrcHeaderTrv41Trv42, 1, texts::kCrc8FrameEnd});
 }
 
 void CToolDlg::OnBtnCrc16() {
-    int length = 0;
-    if (!DecodeForTool(length, BY_FORMAT_OPTION)) return;
-    const std::uint32_t crc = Crc16(0, g_workBuffer, Count(length));
-    m_strOutput.Format(texts::kCrc16Headline, static_cast<unsigned>(crc));
-    AppendFrame(m_strOutput, texts::kCrcHeaderTrv41Trv42, length, crc, 2, texts::kCrc16FrameEnd);
-    UpdateData(FALSE);
+    RunCrcTool(*this, [](const unsigned char* data, std::size_t n) { return Crc16(0, data, n); },
+               {texts::kCrc16Headline, texts::kCrcHeaderTrv41Trv42, 2, texts::kCrc16FrameEnd});
 }
 
 void CToolDlg::OnBtnCrc32() {
-    int length = 0;
-    if (!DecodeForTool(length, BY_FORMAT_OPTION)) return;
-    const std::uint32_t crc = Crc32(0, g_workBuffer, Count(length));
-    m_strOutput.Format(texts::kCrc32Headline, static_cast<unsigned>(crc));
-    AppendFrame(m_strOutput, texts::kCrcHeaderTrv42, length, crc, 4, texts::kCrc32FrameEnd);
-    UpdateData(FALSE);
+    RunCrcTool(*this, [](const unsigned char* data, std::size_t n) { return Crc32(0, data, n); },
+               {texts::kCrc32Headline, texts::kCrcHeaderTrv42, 4, texts::kCrc32FrameEnd});
 }
