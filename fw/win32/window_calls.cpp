@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "fw/backend.h"
+#include "fw/win32/fade_out.h"
 
 namespace fw {
 namespace backend {
@@ -28,7 +29,10 @@ BOOL SetWindowPos(HWND window, HWND insert_after, int x, int y, int cx, int cy, 
     return ::SetWindowPos(window, insert_after, x, y, cx, cy, flags);
 }
 
+// The program fades out with AW_HIDE | AW_BLEND, which has its own
+// implementation (fade_out.cpp); any other animation is the system's.
 BOOL AnimateWindow(HWND window, DWORD time_ms, DWORD flags) {
+    if (flags == (AW_HIDE | AW_BLEND)) return fw::win32::FadeOutWindow(window, time_ms);
     return ::AnimateWindow(window, time_ms, flags);
 }
 

@@ -38,6 +38,7 @@ public:
     HWND dialog() const { return dialog_; }
     DWORD thread_id() const { return thread_id_; }
     DWORD process_id() const { return process_.dwProcessId; }
+    HANDLE process() const { return process_.hProcess; }
     HWND Control(int id) const { return GetDlgItem(dialog_, id); }
 
 private:

@@ -82,6 +82,16 @@ bool InProcessProbe::ReadMessageBoxIcon(HWND box, window_probe::MessageBoxReply*
     return Ask(box, window_probe::kMessageBoxIcon, reply, sizeof *reply, error);
 }
 
+bool InProcessProbe::PaintIconic(HWND window, window_probe::IconicPaintReply* reply,
+                                 std::string* error) {
+    return Ask(window, window_probe::kIconicPaint, reply, sizeof *reply, error);
+}
+
+bool InProcessProbe::ReadDragIcon(HWND window, window_probe::DragIconReply* reply,
+                                  std::string* error) {
+    return Ask(window, window_probe::kDragIcon, reply, sizeof *reply, error);
+}
+
 // The probe replies from inside the request, and this thread, while it waits
 // for the request to return, takes in the WM_COPYDATA sent to it.
 bool InProcessProbe::Ask(HWND window, window_probe::Query query, void* reply, size_t size,

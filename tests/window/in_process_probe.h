@@ -32,6 +32,8 @@ public:
     // its reply. On failure returns false and `error` says why.
     bool ReadSystemMenu(HWND window, window_probe::SystemMenuReply* reply, std::string* error);
     bool ReadMessageBoxIcon(HWND box, window_probe::MessageBoxReply* reply, std::string* error);
+    bool PaintIconic(HWND window, window_probe::IconicPaintReply* reply, std::string* error);
+    bool ReadDragIcon(HWND window, window_probe::DragIconReply* reply, std::string* error);
 
 private:
     bool Ask(HWND window, window_probe::Query query, void* reply, size_t size,

@@ -20,6 +20,8 @@ constexpr char kHookProcName[] = "ProbeCallWndProc";
 enum Query : WPARAM {
     kSystemMenu = 1,     // the window's system menu; reply SystemMenuReply
     kMessageBoxIcon = 2, // the icon of a message box; reply MessageBoxReply
+    kIconicPaint = 3,    // the minimised window's painting; reply IconicPaintReply
+    kDragIcon = 4,       // the answer to WM_QUERYDRAGICON; reply DragIconReply
 };
 
 // Where the answer was made: evidence that the probe ran in the program.
@@ -51,6 +53,37 @@ struct MessageBoxReply {
     Origin origin;
     int icon_statics;   // visible SS_ICON children of the box
     StandardIcon icon;  // what the first of them shows (STM_GETICON)
+};
+
+// What the probe saw of the window's painting of its minimised icon: that
+// painting sends WM_ICONERASEBKGND to the window with its paint context, then
+// draws the icon with DrawIcon (which the probe records by taking the
+// program's import of it while it asks for a paint).
+struct IconPaintLog {
+    int icon_erases;             // WM_ICONERASEBKGND sent to the window
+    BOOL erase_had_paint_dc;     // the last one carried a device context
+    int icons_drawn;             // DrawIcon calls of the program
+    POINT drawn_at;              // where the last one drew
+    BOOL drew_application_icon;  // its icon was LoadIcon(program, IDR_MAINFRAME)
+    BOOL drew_on_erase_dc;       // on the context WM_ICONERASEBKGND carried
+};
+
+struct IconicPaintReply {
+    Origin origin;
+    BOOL iconic;             // IsIconic, inside the program
+    RECT client;             // GetClientRect
+    int icon_cx, icon_cy;    // SM_CXICON, SM_CYICON
+    BOOL draw_icon_taken;    // the probe found the program's import of DrawIcon
+    IconPaintLog unasked;    // the window's own painting since the probe came in
+    IconPaintLog redrawn;    // RedrawWindow(RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW)
+    IconPaintLog sent_paint; // WM_PAINT sent to the window, when minimised
+};
+
+struct DragIconReply {
+    Origin origin;
+    BOOL answered;              // WM_QUERYDRAGICON returned a handle
+    BOOL is_application_icon;   // == LoadIcon(program, IDR_MAINFRAME)
+    BOOL is_big_window_icon;    // == WM_GETICON ICON_BIG
 };
 
 }  // namespace window_probe

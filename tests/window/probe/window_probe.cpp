@@ -2,6 +2,7 @@
 // the program: the test driver hooks the program's thread with it.
 #include <windows.h>
 
+#include "res/resource.h"
 #include "tests/window/probe/probe_protocol.h"
 
 namespace window_probe {
@@ -84,6 +85,115 @@ void AnswerMessageBoxIcon(HWND box, HWND reply_window) {
     SendReply(reply_window, kMessageBoxIcon, reply);
 }
 
+HICON ApplicationIcon() {
+    return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+}
+
+// Seen in the program's thread; that thread is the only writer.
+IconPaintLog g_iconPaintLog = {};
+HDC g_lastEraseDc = nullptr;
+
+void NoteSentMessage(const CWPSTRUCT& message) {
+    if (message.message != WM_ICONERASEBKGND) return;
+    ++g_iconPaintLog.icon_erases;
+    g_lastEraseDc = reinterpret_cast<HDC>(message.wParam);
+    g_iconPaintLog.erase_had_paint_dc = g_lastEraseDc && GetObjectType(g_lastEraseDc) == OBJ_DC;
+}
+
+using DrawIconFunction = BOOL(WINAPI*)(HDC, int, int, HICON);
+DrawIconFunction g_systemDrawIcon = nullptr;
+
+BOOL WINAPI RecordingDrawIcon(HDC dc, int x, int y, HICON icon) {
+    ++g_iconPaintLog.icons_drawn;
+    g_iconPaintLog.drawn_at = {x, y};
+    g_iconPaintLog.drew_application_icon = icon == ApplicationIcon();
+    g_iconPaintLog.drew_on_erase_dc = dc == g_lastEraseDc;
+    return g_systemDrawIcon(dc, x, y, icon);
+}
+
+// The slot of the program's import table through which it calls `function`
+// of `dll`, or null.
+ULONG_PTR* ImportSlot(HMODULE module, const char* dll, const char* function) {
+    BYTE* base = reinterpret_cast<BYTE*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!imports.VirtualAddress) return nullptr;
+    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         entry->Name; ++entry) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), dll) != 0) continue;
+        const DWORD names_at = entry->OriginalFirstThunk ? entry->OriginalFirstThunk
+                                                         : entry->FirstThunk;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + names_at);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            const auto* by_name =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<const char*>(by_name->Name), function) == 0)
+                return reinterpret_cast<ULONG_PTR*>(&slots->u1.Function);
+        }
+    }
+    return nullptr;
+}
+
+void WriteSlot(ULONG_PTR* slot, ULONG_PTR value) {
+    DWORD protection = 0;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+    *slot = value;
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+}
+
+// Records the program's DrawIcon calls while `paint` runs; the import is
+// given back before returning, so nothing of the probe stays in the program.
+template <typename Paint>
+IconPaintLog RecordIconPaint(ULONG_PTR* draw_icon_slot, Paint paint) {
+    g_iconPaintLog = {};
+    g_lastEraseDc = nullptr;
+    if (draw_icon_slot) {
+        g_systemDrawIcon = reinterpret_cast<DrawIconFunction>(*draw_icon_slot);
+        WriteSlot(draw_icon_slot, reinterpret_cast<ULONG_PTR>(&RecordingDrawIcon));
+    }
+    paint();
+    if (draw_icon_slot) WriteSlot(draw_icon_slot, reinterpret_cast<ULONG_PTR>(g_systemDrawIcon));
+    const IconPaintLog log = g_iconPaintLog;
+    g_iconPaintLog = {};
+    return log;
+}
+
+void AnswerIconicPaint(HWND window, HWND reply_window) {
+    IconicPaintReply reply = {};
+    FillOrigin(&reply.origin);
+    reply.iconic = IsIconic(window);
+    GetClientRect(window, &reply.client);
+    reply.icon_cx = GetSystemMetrics(SM_CXICON);
+    reply.icon_cy = GetSystemMetrics(SM_CYICON);
+    reply.unasked = g_iconPaintLog;
+
+    ULONG_PTR* slot = ImportSlot(GetModuleHandleA(nullptr), "user32.dll", "DrawIcon");
+    reply.draw_icon_taken = slot != nullptr;
+    reply.redrawn = RecordIconPaint(slot, [&] {
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    });
+    // A minimised window may have no client area to update, so its painting
+    // is also asked for directly.
+    if (reply.iconic)
+        reply.sent_paint = RecordIconPaint(slot, [&] { SendMessageA(window, WM_PAINT, 0, 0); });
+    SendReply(reply_window, kIconicPaint, reply);
+}
+
+void AnswerDragIcon(HWND window, HWND reply_window) {
+    DragIconReply reply = {};
+    FillOrigin(&reply.origin);
+    const HICON answer = reinterpret_cast<HICON>(SendMessageA(window, WM_QUERYDRAGICON, 0, 0));
+    reply.answered = answer != nullptr;
+    reply.is_application_icon = answer && answer == ApplicationIcon();
+    reply.is_big_window_icon =
+        answer && answer == reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_BIG, 0));
+    SendReply(reply_window, kDragIcon, reply);
+}
+
 }  // namespace
 }  // namespace window_probe
 
@@ -94,11 +204,14 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
     static const UINT request = RegisterWindowMessageA(kRequestMessageName);
     if (code == HC_ACTION) {
         const auto* message = reinterpret_cast<const CWPSTRUCT*>(lparam);
+        NoteSentMessage(*message);
         if (request && message->message == request) {
             const HWND reply_window = reinterpret_cast<HWND>(message->lParam);
             if (message->wParam == kSystemMenu) AnswerSystemMenu(message->hwnd, reply_window);
             if (message->wParam == kMessageBoxIcon)
                 AnswerMessageBoxIcon(message->hwnd, reply_window);
+            if (message->wParam == kIconicPaint) AnswerIconicPaint(message->hwnd, reply_window);
+            if (message->wParam == kDragIcon) AnswerDragIcon(message->hwnd, reply_window);
         }
     }
     return CallNextHookEx(nullptr, code, wparam, lparam);
