@@ -30,6 +30,17 @@ const AboutCommand kAboutCommands[] = {
 
 using AboutBox = AppTest;
 
+// The popup menu the program shows, if any: a visible window of the menu
+// class in the program's thread (other processes keep hidden ones around).
+HWND ShownMenuOf(HWND window) {
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    for (HWND menu = FindWindowExA(nullptr, nullptr, "#32768", nullptr); menu;
+         menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) {
+        if (IsWindowVisible(menu) && GetWindowThreadProcessId(menu, nullptr) == thread) return menu;
+    }
+    return nullptr;
+}
+
 TEST_F(AboutBox, OpensOnTheSystemCommandAndClosesWithOk) {
     for (const AboutCommand& c : kAboutCommands) {
         char trace[80];
@@ -50,6 +61,28 @@ TEST_F(AboutBox, OpensOnTheSystemCommandAndClosesWithOk) {
         EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(dialog()) != FALSE; }))
             << "the main dialog stayed disabled";
     }
+}
+
+// As a user does it with the keyboard: Alt+Space opens the system menu, Up
+// wraps round to its last item, the About item, and Enter chooses it.
+TEST_F(AboutBox, OpensFromTheSystemMenuWithTheKeyboard) {
+    // A pointer resting where the menu opens would select the item under it.
+    RECT frame;
+    ASSERT_TRUE(GetWindowRect(dialog(), &frame));
+    SetCursorPos(frame.right + 200, frame.bottom + 200);
+    PostMessageA(dialog(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    ASSERT_TRUE(WaitUntil([&] { return ShownMenuOf(dialog()) != nullptr; })) << "no system menu";
+    PostMessageA(dialog(), WM_KEYDOWN, VK_UP, 0);
+    PostMessageA(dialog(), WM_KEYDOWN, VK_RETURN, 0);
+    HWND about = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (about = FindWindowA("#32770", Gbk(kAboutCaption).c_str())) != nullptr; }))
+        << "no About box";
+    // Shown only when its modal loop runs; a click before that is lost.
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(about) != FALSE; })) << "the box stayed hidden";
+    EXPECT_EQ(GetWindow(about, GW_OWNER), dialog());
+    EXPECT_FALSE(IsWindowEnabled(dialog())) << "the About box must be modal";
+    PostMessageA(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); })) << "the box stayed";
 }
 
 }  // namespace
