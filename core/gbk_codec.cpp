@@ -19,10 +19,6 @@ constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kSurrogateFirst = 0xD800;
 constexpr char32_t kSurrogateLast = 0xDFFF;
 constexpr char32_t kUnicodeLast = 0x10FFFF;
-constexpr unsigned kTrailGap = 0x7F;  // never the second byte of a pair
-
-bool IsLead(unsigned byte) { return byte >= kLeadFirst && byte <= kLeadLast; }
-bool IsTrail(unsigned byte) { return byte >= kTrailFirst && byte <= kTrailLast && byte != kTrailGap; }
 
 // GBK bytes of each BMP code point, a pair as lead << 8 | trail; 0 when the
 // code page has none (U+0000 is byte 00 and never looked up here). Every code
@@ -147,13 +143,12 @@ std::size_t GbkToUtf8(const std::string& gbk, std::string& utf8) {
         char32_t cp;
         if (byte < kAsciiLimit) {
             cp = byte;
-        } else if (!IsLead(byte)) {
+        } else if (!gbk_table::IsLeadByte(byte)) {
             cp = kHighSingleBytes[byte - kAsciiLimit];
-        } else if (i + 1 < gbk.size() && IsTrail(static_cast<unsigned char>(gbk[i + 1]))) {
-            cp = kPairs[byte - kLeadFirst][static_cast<unsigned char>(gbk[i + 1]) - kTrailFirst];
-            ++i;
         } else {
-            cp = 0;  // a stray lead byte
+            const unsigned next = i + 1 < gbk.size() ? static_cast<unsigned char>(gbk[i + 1]) : 0;
+            cp = gbk_table::PairCodePoint(byte, next);  // 0: a stray lead byte
+            if (cp != 0) ++i;
         }
         if (cp == 0 && byte != 0) {
             cp = kReplacement;

@@ -25,4 +25,13 @@ extern const std::uint16_t kHighSingleBytes[kSingleByteCount];
 // 0 for a pair that does not decode (trail 7F).
 extern const std::uint16_t kPairs[kLeadCount][kTrailCount];
 
+inline bool IsLeadByte(unsigned byte) { return byte >= kLeadFirst && byte <= kLeadLast; }
+
+// The code point of the pair `lead` `trail`, 0 when they form no character
+// (`lead` must be a lead byte).
+inline std::uint16_t PairCodePoint(unsigned lead, unsigned trail) {
+    if (trail < kTrailFirst || trail > kTrailLast) return 0;
+    return kPairs[lead - kLeadFirst][trail - kTrailFirst];
+}
+
 }  // namespace gbk_table

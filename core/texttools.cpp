@@ -13,16 +13,8 @@ using gbk_case_table::CasePair;
 
 unsigned ByteAt(const char* text, std::size_t i) { return static_cast<unsigned char>(text[i]); }
 
-bool IsGbkLead(unsigned byte) { return byte >= gbk_table::kLeadFirst && byte <= gbk_table::kLeadLast; }
-
 bool StartsDoubleByte(const TextCodePage& page, unsigned byte) {
-    return page.gbk_double_byte && IsGbkLead(byte);
-}
-
-// Whether lead and trail form a character of code page 936.
-bool GbkPairDecodes(unsigned lead, unsigned trail) {
-    if (trail < gbk_table::kTrailFirst || trail > gbk_table::kTrailLast) return false;
-    return gbk_table::kPairs[lead - gbk_table::kLeadFirst][trail - gbk_table::kTrailFirst] != 0;
+    return page.gbk_double_byte && gbk_table::IsLeadByte(byte);
 }
 
 // The pair's case counterpart, or the pair itself when it has none.
@@ -44,7 +36,7 @@ void CaseWalk(char* text, std::size_t length, const TextCodePage& page,
             ++i;
             continue;
         }
-        if (i + 1 == length || !GbkPairDecodes(byte, ByteAt(text, i + 1))) return;
+        if (i + 1 == length || gbk_table::PairCodePoint(byte, ByteAt(text, i + 1)) == 0) return;
         const std::uint16_t mapped = MapPair(static_cast<std::uint16_t>(byte << 8 | ByteAt(text, i + 1)), pairs);
         text[i] = static_cast<char>(mapped >> 8);
         text[i + 1] = static_cast<char>(mapped & 0xFF);
@@ -82,7 +74,7 @@ void MultibyteReverse(char* text, std::size_t length, const TextCodePage& page) 
     // reversing all bytes puts its two bytes back in order.
     if (page.gbk_double_byte) {
         for (std::size_t i = 0; i + 1 < length;) {
-            if (IsGbkLead(ByteAt(text, i))) {
+            if (gbk_table::IsLeadByte(ByteAt(text, i))) {
                 std::swap(text[i], text[i + 1]);
                 i += 2;
             } else {
