@@ -49,19 +49,31 @@ CString& CString::operator+=(char ch) {
 }
 
 void CString::Format(const char* format, ...) {
+    bytes_.clear();
     va_list args;
     va_start(args, format);
+    AppendFormatV(format, args);
+    va_end(args);
+}
+
+void CString::AppendFormat(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    AppendFormatV(format, args);
+    va_end(args);
+}
+
+// Measures the text first, then writes it straight after the old bytes.
+void CString::AppendFormatV(const char* format, va_list args) {
     va_list measure;
     va_copy(measure, args);
     const int needed = std::vsnprintf(nullptr, 0, format, measure);
     va_end(measure);
-    bytes_.clear();
-    if (needed > 0) {
-        bytes_.resize(static_cast<size_t>(needed) + 1);
-        std::vsnprintf(&bytes_[0], bytes_.size(), format, args);
-        bytes_.resize(static_cast<size_t>(needed));
-    }
-    va_end(args);
+    if (needed <= 0) return;
+    const size_t old_length = bytes_.size();
+    bytes_.resize(old_length + static_cast<size_t>(needed) + 1);
+    std::vsnprintf(&bytes_[old_length], static_cast<size_t>(needed) + 1, format, args);
+    bytes_.resize(old_length + static_cast<size_t>(needed));
 }
 
 BOOL CString::LoadString(UINT id) {

@@ -2,6 +2,7 @@
 // the string never holds a zero byte, so its length is its byte length.
 #pragma once
 
+#include <cstdarg>
 #include <string>
 
 #include "fw/win_types.h"
@@ -32,6 +33,9 @@ public:
 
     // Replaces the content with the printf-style formatted text.
     void Format(const char* format, ...) FW_PRINTF_FORMAT(2, 3);
+    // Appends the printf-style formatted text. No argument may point into
+    // this string.
+    void AppendFormat(const char* format, ...) FW_PRINTF_FORMAT(2, 3);
 
     // Case conversion and reversal in place, by the characters of the ANSI
     // code page; the byte length never changes.
@@ -50,5 +54,7 @@ public:
     const std::string& Bytes() const { return bytes_; }
 
 private:
+    void AppendFormatV(const char* format, va_list args);
+
     std::string bytes_;
 };

@@ -9,11 +9,7 @@
 
 namespace {
 
-void AppendByte(CString& report, unsigned value) {
-    CString piece;
-    piece.Format(texts::kCrcFrameByte, value & 0xFFu);
-    report += piece;
-}
+void AppendByte(CString& report, unsigned value) { report.AppendFormat(texts::kCrcFrameByte, value & 0xFFu); }
 
 // Appends the header line and the frame: AA, the data bytes, the `crc_bytes`
 // low bytes of `crc` most significant first (whatever the byte order option

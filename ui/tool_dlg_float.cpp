@@ -12,11 +12,9 @@ namespace {
 // Appends the `count` low bytes of `bits` as " %02X" pieces, the least
 // significant first when `low_first`, else the most significant first.
 void AppendBytes(CString& output, std::uint64_t bits, int count, bool low_first) {
-    CString piece;
     for (int i = 0; i < count; ++i) {
         const int shift = 8 * (low_first ? i : count - 1 - i);
-        piece.Format(texts::kByteFormat, static_cast<unsigned>((bits >> shift) & 0xFF));
-        output += piece;
+        output.AppendFormat(texts::kByteFormat, static_cast<unsigned>((bits >> shift) & 0xFF));
     }
 }
 
@@ -56,9 +54,7 @@ void CToolDlg::OnBtnFloat2hex() {
     char number[kGeneralTextSize];
     // The single-precision line shows d, the number as read, not f.
     FormatGeneral(d, 7, number, sizeof number);
-    CString line;
-    line.Format(texts::kSingleLineFormat, number);
-    m_strOutput += line;
+    m_strOutput.AppendFormat(texts::kSingleLineFormat, number);
     AppendBytes(m_strOutput, SingleBits(f), 4, low_first);
 
     m_strOutput += texts::kDoubleHeader;

@@ -10,11 +10,7 @@ namespace {
 void AppendDigest(CString& report, const char* notation, const char* byte_format,
                   const unsigned char (&digest)[MD5_DIGEST_SIZE]) {
     report += notation;
-    CString piece;
-    for (unsigned char byte : digest) {
-        piece.Format(byte_format, static_cast<unsigned>(byte));
-        report += piece;
-    }
+    for (unsigned char byte : digest) report.AppendFormat(byte_format, static_cast<unsigned>(byte));
 }
 
 }  // namespace

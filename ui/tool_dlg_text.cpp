@@ -36,18 +36,12 @@ void CToolDlg::OnBtnCharCount() {
     UpdateData(TRUE);
     const CharStats stats = CountCharacters(m_strInput.GetString(), m_strInput.GetLength());
     m_strOutput.Empty();
-    CString piece;
-    piece.Format(texts::kCharCountTotalFormat, stats.total);
-    m_strOutput += piece;
-    piece.Format(texts::kCharCountAsciiFormat, stats.ascii);
-    m_strOutput += piece;
-    piece.Format(texts::kCharCountChineseFormat, stats.chinese);
-    m_strOutput += piece;
+    m_strOutput.AppendFormat(texts::kCharCountTotalFormat, stats.total);
+    m_strOutput.AppendFormat(texts::kCharCountAsciiFormat, stats.ascii);
+    m_strOutput.AppendFormat(texts::kCharCountChineseFormat, stats.chinese);
     m_strOutput += texts::kCharCountTableHeading;
     for (int code = 0; code < kCountedCodes; ++code) {
-        if (stats.counts[code] <= 0) continue;
-        piece.Format(texts::kCharCountLineFormat, code, stats.counts[code]);
-        m_strOutput += piece;
+        if (stats.counts[code] > 0) m_strOutput.AppendFormat(texts::kCharCountLineFormat, code, stats.counts[code]);
     }
     UpdateData(FALSE);
 }
