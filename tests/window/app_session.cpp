@@ -1,5 +1,6 @@
 #include "tests/window/app_session.h"
 
+#include "res/resource.h"
 #include "tests/window/remote_window.h"
 #include "tests/window/wait_until.h"
 
@@ -113,5 +114,13 @@ void AppTest::TearDown() {
 }
 
 HWND AppTest::Focus() const { return FocusOf(app_.thread_id()); }
+
+void AppTest::PrimeOutput() const { SetText(Control(IDC_EDIT_OUTPUT), kOldOutput); }
+
+std::string AppTest::NewOutput() const {
+    std::string text;
+    WaitUntil([&] { return (text = TextOf(Control(IDC_EDIT_OUTPUT))) != kOldOutput; });
+    return text;
+}
 
 }  // namespace window_test

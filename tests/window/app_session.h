@@ -57,6 +57,13 @@ protected:
     HWND Control(int id) const { return app_.Control(id); }
     HWND Focus() const;
 
+    // The output box's text before a click: a change shows the handler ran.
+    static constexpr char kOldOutput[] = "typed into the output box before the click";
+    void PrimeOutput() const;
+    // The output box's text once it is no longer kOldOutput (kOldOutput when
+    // it never changed within the wait).
+    std::string NewOutput() const;
+
     AppSession app_;
 };
 

@@ -12,24 +12,15 @@
 namespace window_test {
 namespace {
 
-const char kOldOutput[] = "typed into the output box before the click";
-
 class ChecksumButtons : public AppTest {
 protected:
     // Fills the boxes, chooses the format and clicks `button` without
     // waiting for the handler (it may open a message box).
     void Click(int button, int format, const std::string& input_gbk) {
         SetText(Control(IDC_EDIT_INPUT), input_gbk);
-        SetText(Control(IDC_EDIT_OUTPUT), kOldOutput);
+        PrimeOutput();
         SendBounded(Control(format), BM_CLICK);
         PostMessageA(Control(button), BM_CLICK, 0, 0);
-    }
-
-    // Waits for the output box to change and returns its text.
-    std::string NewOutput() {
-        std::string text;
-        WaitUntil([&] { return (text = TextOf(Control(IDC_EDIT_OUTPUT))) != kOldOutput; });
-        return text;
     }
 
     // The message box the program shows, checked for the framework's frame:

@@ -14,8 +14,6 @@
 namespace window_test {
 namespace {
 
-const char kOldOutput[] = "typed into the output box before the click";
-
 class CrcMd5Buttons : public AppTest {
 protected:
     // Types `text` key by key (WM_CHAR) into the emptied input box.
@@ -29,12 +27,9 @@ protected:
     // Clicks `button` without waiting for its handler and returns the new
     // text of the output box once it shows one.
     std::string ClickAndReadOutput(int button) {
-        const HWND output = Control(IDC_EDIT_OUTPUT);
-        SetText(output, kOldOutput);
+        PrimeOutput();
         PostMessageA(Control(button), BM_CLICK, 0, 0);
-        std::string text;
-        WaitUntil([&] { return (text = TextOf(output)) != kOldOutput; });
-        return text;
+        return NewOutput();
     }
 };
 

@@ -12,22 +12,18 @@
 namespace window_test {
 namespace {
 
-const char kOldOutput[] = "typed into the output box before the click";
-
 class TextButtons : public AppTest {
 protected:
     // Fills both boxes, clicks `button` and returns the output box once the
     // handler has replaced its text.
     std::string Run(int button, const std::string& input_gbk) {
         SetText(Control(IDC_EDIT_INPUT), input_gbk);
-        SetText(Control(IDC_EDIT_OUTPUT), kOldOutput);
+        PrimeOutput();
         PostMessageA(Control(button), BM_CLICK, 0, 0);
-        EXPECT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_EDIT_OUTPUT)) != kOldOutput; }))
-            << "the output box kept its text";
+        const std::string output = NewOutput();
+        EXPECT_NE(output, kOldOutput) << "the output box kept its text";
         EXPECT_EQ(Show(TextOf(Control(IDC_EDIT_INPUT))), Show(input_gbk));
-        // Read afresh: the read that saw the change may have measured the
-        // length of the old text and so cut the new one short.
-        return TextOf(Control(IDC_EDIT_OUTPUT));
+        return output;
     }
 };
 
