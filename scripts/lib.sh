@@ -41,3 +41,19 @@ ensure_zh_locale() {
         echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
     $sudo locale-gen >/dev/null
 }
+
+WINE_LOADER=/usr/lib/wine/wine64  # the `wine` wrapper would pick the 32-bit loader
+WINE_SERVER=/usr/lib/wine/wineserver
+
+# Creates the Wine prefix $WINEPREFIX, or mends one whose creation was cut
+# short: Wine stamps a prefix as current before it fills it, so after an
+# interrupted first start it would never fill it again. Our own stamp comes
+# last; without it Wine's is dropped and the prefix updated afresh.
+# "$@" goes before each Wine command (e.g. a timeout).
+boot_wine_prefix() {
+    [ -f "$WINEPREFIX/.quobrix-prefix-booted" ] && return 0
+    rm -f "$WINEPREFIX/.update-timestamp"
+    "$@" "$WINE_LOADER" wineboot -u >/dev/null 2>&1
+    "$@" "$WINE_SERVER" -w
+    touch "$WINEPREFIX/.quobrix-prefix-booted"
+}
