@@ -87,6 +87,13 @@ bool ReadUtf8(const std::string& text, std::size_t& pos, char32_t& cp) {
     return false;
 }
 
+// The end of the run of ASCII bytes from `pos`. Such a run is the same bytes
+// in UTF-8 and GBK, so the converters copy it at once.
+std::size_t AsciiRunEnd(const std::string& text, std::size_t pos) {
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < kAsciiLimit) ++pos;
+    return pos;
+}
+
 }  // namespace
 
 void AppendUtf8(char32_t cp, std::string& out) {
@@ -108,22 +115,23 @@ void AppendUtf8(char32_t cp, std::string& out) {
 }
 
 Utf8ToGbkResult Utf8ToGbk(const std::string& utf8, std::string& gbk, std::size_t& error_offset) {
-    const std::vector<std::uint16_t>& bytes_of = EncodeTable();
     gbk.clear();
     gbk.reserve(utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size()) {
+        const std::size_t run_end = AsciiRunEnd(utf8, pos);
+        gbk.append(utf8, pos, run_end - pos);
+        pos = run_end;
+        if (pos == utf8.size()) break;
         const std::size_t start = pos;
         char32_t cp;
         if (!ReadUtf8(utf8, pos, cp)) {
             error_offset = start;
             return Utf8ToGbkResult::InvalidUtf8;
         }
-        if (cp < kAsciiLimit) {
-            gbk += static_cast<char>(cp);
-            continue;
-        }
-        const std::uint16_t bytes = cp <= 0xFFFF ? bytes_of[cp] : 0;
+        // The table is built on the first character beyond ASCII: a run on
+        // ASCII text does without it.
+        const std::uint16_t bytes = cp <= 0xFFFF ? EncodeTable()[cp] : 0;
         if (bytes == 0) {
             error_offset = start;
             return Utf8ToGbkResult::NotRepresentable;
@@ -138,19 +146,23 @@ std::size_t GbkToUtf8(const std::string& gbk, std::string& utf8) {
     utf8.clear();
     utf8.reserve(gbk.size() * 3 / 2);
     std::size_t replaced = 0;
-    for (std::size_t i = 0; i < gbk.size(); ++i) {
-        const unsigned byte = static_cast<unsigned char>(gbk[i]);
+    std::size_t i = 0;
+    while (i < gbk.size()) {
+        const std::size_t run_end = AsciiRunEnd(gbk, i);
+        utf8.append(gbk, i, run_end - i);
+        i = run_end;
+        if (i == gbk.size()) break;
+        // A byte from 80 up: a character of its own or the lead of a pair.
+        const unsigned byte = static_cast<unsigned char>(gbk[i++]);
         char32_t cp;
-        if (byte < kAsciiLimit) {
-            cp = byte;
-        } else if (!gbk_table::IsLeadByte(byte)) {
+        if (!gbk_table::IsLeadByte(byte)) {
             cp = kHighSingleBytes[byte - kAsciiLimit];
         } else {
-            const unsigned next = i + 1 < gbk.size() ? static_cast<unsigned char>(gbk[i + 1]) : 0;
+            const unsigned next = i < gbk.size() ? static_cast<unsigned char>(gbk[i]) : 0;
             cp = gbk_table::PairCodePoint(byte, next);  // 0: a stray lead byte
             if (cp != 0) ++i;
         }
-        if (cp == 0 && byte != 0) {
+        if (cp == 0) {
             cp = kReplacement;
             ++replaced;
         }
