@@ -1,7 +1,6 @@
 #include "core/gbk_codec.h"
 
 #include <cstdint>
-#include <vector>
 
 #include "core/gbk_table.h"
 
@@ -20,13 +19,16 @@ constexpr char32_t kSurrogateFirst = 0xD800;
 constexpr char32_t kSurrogateLast = 0xDFFF;
 constexpr char32_t kUnicodeLast = 0x10FFFF;
 
+constexpr std::size_t kBmpSize = 0x10000;
+
 // GBK bytes of each BMP code point, a pair as lead << 8 | trail; 0 when the
 // code page has none (U+0000 is byte 00 and never looked up here). Every code
 // point comes from one byte sequence only, so inverting the decoding table is
-// exact. Built once, on first use; static initialisation is thread-safe.
-const std::vector<std::uint16_t>& EncodeTable() {
-    static const std::vector<std::uint16_t> table = [] {
-        std::vector<std::uint16_t> bytes_of(0x10000, 0);
+// exact. Built once, on first use; static initialisation is thread-safe. The
+// array is zero-initialised static storage: no pass clears it first.
+const std::uint16_t* EncodeTable() {
+    static std::uint16_t bytes_of[kBmpSize];
+    static const bool built = [] {
         for (unsigned byte = 0; byte < kAsciiLimit; ++byte) bytes_of[byte] = static_cast<std::uint16_t>(byte);
         for (unsigned byte = kAsciiLimit; byte <= 0xFF; ++byte) {
             const std::uint16_t cp = kHighSingleBytes[byte - kAsciiLimit];
@@ -38,9 +40,10 @@ const std::vector<std::uint16_t>& EncodeTable() {
                 if (cp != 0) bytes_of[cp] = static_cast<std::uint16_t>(lead << 8 | trail);
             }
         }
-        return bytes_of;
+        return true;
     }();
-    return table;
+    static_cast<void>(built);
+    return bytes_of;
 }
 
 // The multi-byte forms of UTF-8 (RFC 3629): first byte range, continuation
@@ -115,30 +118,39 @@ void AppendUtf8(char32_t cp, std::string& out) {
 }
 
 Utf8ToGbkResult Utf8ToGbk(const std::string& utf8, std::string& gbk, std::size_t& error_offset) {
-    gbk.clear();
-    gbk.reserve(utf8.size());
+    // A character never takes more bytes in GBK than in UTF-8 (one for one
+    // below U+0080, at most two for two or three), so the bytes are written
+    // into room sized once and the rest cut off at the end.
+    gbk.assign(utf8.size(), '\0');
+    std::size_t out = 0;
     std::size_t pos = 0;
     while (pos < utf8.size()) {
         const std::size_t run_end = AsciiRunEnd(utf8, pos);
-        gbk.append(utf8, pos, run_end - pos);
-        pos = run_end;
+        if (run_end > pos) {
+            utf8.copy(&gbk[out], run_end - pos, pos);
+            out += run_end - pos;
+            pos = run_end;
+        }
         if (pos == utf8.size()) break;
         const std::size_t start = pos;
         char32_t cp;
         if (!ReadUtf8(utf8, pos, cp)) {
+            gbk.resize(out);
             error_offset = start;
             return Utf8ToGbkResult::InvalidUtf8;
         }
         // The table is built on the first character beyond ASCII: a run on
         // ASCII text does without it.
-        const std::uint16_t bytes = cp <= 0xFFFF ? EncodeTable()[cp] : 0;
+        const std::uint16_t bytes = cp < kBmpSize ? EncodeTable()[cp] : 0;
         if (bytes == 0) {
+            gbk.resize(out);
             error_offset = start;
             return Utf8ToGbkResult::NotRepresentable;
         }
-        if (bytes > 0xFF) gbk += static_cast<char>(bytes >> 8);
-        gbk += static_cast<char>(bytes & 0xFF);
+        if (bytes > 0xFF) gbk[out++] = static_cast<char>(bytes >> 8);
+        gbk[out++] = static_cast<char>(bytes & 0xFF);
     }
+    gbk.resize(out);
     return Utf8ToGbkResult::Ok;
 }
 
@@ -149,8 +161,10 @@ std::size_t GbkToUtf8(const std::string& gbk, std::string& utf8) {
     std::size_t i = 0;
     while (i < gbk.size()) {
         const std::size_t run_end = AsciiRunEnd(gbk, i);
-        utf8.append(gbk, i, run_end - i);
-        i = run_end;
+        if (run_end > i) {
+            utf8.append(gbk, i, run_end - i);
+            i = run_end;
+        }
         if (i == gbk.size()) break;
         // A byte from 80 up: a character of its own or the lead of a pair.
         const unsigned byte = static_cast<unsigned char>(gbk[i++]);
