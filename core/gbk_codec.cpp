@@ -2,49 +2,18 @@
 
 #include <cstdint>
 
+#include "core/gbk_encode_table.h"
 #include "core/gbk_table.h"
 
 namespace {
 
 using gbk_table::kAsciiLimit;
 using gbk_table::kHighSingleBytes;
-using gbk_table::kLeadFirst;
-using gbk_table::kLeadLast;
-using gbk_table::kPairs;
-using gbk_table::kTrailFirst;
-using gbk_table::kTrailLast;
 
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kSurrogateFirst = 0xD800;
 constexpr char32_t kSurrogateLast = 0xDFFF;
 constexpr char32_t kUnicodeLast = 0x10FFFF;
-
-constexpr std::size_t kBmpSize = 0x10000;
-
-// GBK bytes of each BMP code point, a pair as lead << 8 | trail; 0 when the
-// code page has none (U+0000 is byte 00 and never looked up here). Every code
-// point comes from one byte sequence only, so inverting the decoding table is
-// exact. Built once, on first use; static initialisation is thread-safe. The
-// array is zero-initialised static storage: no pass clears it first.
-const std::uint16_t* EncodeTable() {
-    static std::uint16_t bytes_of[kBmpSize];
-    static const bool built = [] {
-        for (unsigned byte = 0; byte < kAsciiLimit; ++byte) bytes_of[byte] = static_cast<std::uint16_t>(byte);
-        for (unsigned byte = kAsciiLimit; byte <= 0xFF; ++byte) {
-            const std::uint16_t cp = kHighSingleBytes[byte - kAsciiLimit];
-            if (cp != 0) bytes_of[cp] = static_cast<std::uint16_t>(byte);
-        }
-        for (unsigned lead = kLeadFirst; lead <= kLeadLast; ++lead) {
-            for (unsigned trail = kTrailFirst; trail <= kTrailLast; ++trail) {
-                const std::uint16_t cp = kPairs[lead - kLeadFirst][trail - kTrailFirst];
-                if (cp != 0) bytes_of[cp] = static_cast<std::uint16_t>(lead << 8 | trail);
-            }
-        }
-        return true;
-    }();
-    static_cast<void>(built);
-    return bytes_of;
-}
 
 // The multi-byte forms of UTF-8 (RFC 3629): first byte range, continuation
 // byte count, the lowest code point the form may carry (shorter forms are
@@ -139,9 +108,7 @@ Utf8ToGbkResult Utf8ToGbk(const std::string& utf8, std::string& gbk, std::size_t
             error_offset = start;
             return Utf8ToGbkResult::InvalidUtf8;
         }
-        // The table is built on the first character beyond ASCII: a run on
-        // ASCII text does without it.
-        const std::uint16_t bytes = cp < kBmpSize ? EncodeTable()[cp] : 0;
+        const std::uint16_t bytes = cp < gbk_table::kBmpSize ? gbk_table::kEncode[cp] : 0;
         if (bytes == 0) {
             gbk.resize(out);
             error_offset = start;
