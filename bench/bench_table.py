@@ -135,8 +135,8 @@ def main():
         print(line)
     for line in report_rows(bench):
         print(line)
-    for spec in args.processes:
-        path, label = spec.split(":", 1)
+    for argument in args.processes:
+        path, label = argument.split(":", 1)
         for line in process_rows(path, label):
             print(line)
     for line in click_rows(args.click):
