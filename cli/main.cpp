@@ -1,7 +1,5 @@
 // quobrix: runs one tool of the main dialog from the command line.
 #include <cstdio>
-#include <iostream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -22,8 +20,15 @@
 
 namespace {
 
+// In blocks: a character at a time through the C++ streams took longer than
+// the whole tool on a 20 KiB input. No <iostream> either, whose start-up
+// constructs the standard streams and their locale in every run.
 std::string ReadStandardInput() {
-    return std::string(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    std::string input;
+    char block[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(block, 1, sizeof block, stdin)) > 0) input.append(block, n);
+    return input;
 }
 
 int Run(const std::vector<std::string>& args, bool arguments_are_unicode) {

@@ -81,6 +81,19 @@ void BigUnsigned::ShiftLeft(int bits) {
     Trim();
 }
 
+void BigUnsigned::ShiftRight(int bits) {
+    if (bits <= 0) return;
+    const int words = bits / 32, within = bits % 32;
+    for (int i = 0; i < used_; ++i) {
+        const int source = i + words;
+        std::uint32_t value = 0;
+        if (source < used_) value = words_[source] >> within;
+        if (within != 0 && source + 1 < used_) value |= words_[source + 1] << (32 - within);
+        words_[i] = value;
+    }
+    Trim();
+}
+
 void BigUnsigned::ShiftRightOne() {
     for (int i = 0; i < used_; ++i) {
         const std::uint32_t next = i + 1 < used_ ? words_[i + 1] : 0;

@@ -28,6 +28,7 @@ public:
     void MultiplyByPowerOf10(int exponent);
     void MultiplyByPowerOf5(int exponent);
     void ShiftLeft(int bits);
+    void ShiftRight(int bits);
     void ShiftRightOne();
     // Divides in place and returns the remainder.
     std::uint32_t DivideSmall(std::uint32_t divisor);

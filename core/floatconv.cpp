@@ -163,86 +163,127 @@ struct TextWriter {
     }
 };
 
-// The exact decimal digits of a finite non-zero double, the first non-zero.
-struct ExactDigits {
-    // 2^53 * 5^1074, the longest exact expansion, has 767 digits.
-    char digits[800];
-    int count = 0;
-    int leading_exponent = 0;  // the value lies in [10^that, 10^(that+1))
+// The number of significant bits of `value`, by halving the range.
+int BitLength(std::uint64_t value) {
+    int bits = 0;
+    for (int step = 32; step > 0; step /= 2) {
+        if (value >> step) {
+            value >>= step;
+            bits += step;
+        }
+    }
+    return bits + (value != 0 ? 1 : 0);
+}
+
+// floor(n * log10(2)) for |n| <= 1650, where 78913 / 2^18 is close enough
+// to log10(2). n * log10(2) is irrational for n != 0, so below zero the floor
+// lies one under the negated floor of -n * log10(2).
+int FloorLog10Pow2(int n) {
+    constexpr int kLog10Of2Times2To18 = 78913;
+    constexpr int kScaleBits = 18;
+    if (n >= 0) return n * kLog10Of2Times2To18 >> kScaleBits;
+    return -(-n * kLog10Of2Times2To18 >> kScaleBits) - 1;
+}
+
+// The smallest subnormal, 2^-1074, is 4.9e-324: scaling it up to
+// kMaxGeneralPrecision + 2 digits multiplies its 53-bit significand by
+// 10^(kMaxGeneralPrecision - kSmallestDecimalExponent).
+static_assert(53 + BitsOfPowerOf10(kMaxGeneralPrecision - kSmallestDecimalExponent) + 32 <= BigUnsigned::kBits,
+              "BigUnsigned too small for the smallest double's digits");
+
+// The first `precision` significant digits of a finite non-zero double,
+// rounded to nearest, ties to even, as the exact decimal expansion would
+// round: only those digits, the next one and whether any beyond is non-zero
+// are computed, not the whole expansion (hundreds of digits for small values).
+struct RoundedDigits {
+    char digits[kMaxGeneralPrecision];
+    int leading_exponent = 0;  // the rounded value lies in [10^that, 10^(that+1))
 };
 
-void ExactDecimal(std::uint64_t bits, ExactDigits& exact) {
+void RoundToDigits(std::uint64_t bits, int precision, RoundedDigits& rounded) {
     std::uint64_t significand = 0;
     int exp2 = 0;
     Decompose(bits, significand, exp2);
+    // value = significand * 2^exp2 lies in [2^(top - 1), 2^top), so its
+    // decimal exponent is `estimate` or one more.
+    const int top = BitLength(significand) + exp2;
+    const int estimate = FloorLog10Pow2(top - 1);
+
+    // n = floor(value * 10^scale) has precision + 1 or precision + 2 digits;
+    // `sticky`: the floor dropped a non-zero fraction.
+    const int scale = precision - estimate;
     BigUnsigned n(significand);
-    int fraction_digits = 0;
-    if (exp2 >= 0) {
-        n.ShiftLeft(exp2);
-    } else {
-        // m / 2^k = m * 5^k / 10^k
-        n.MultiplyByPowerOf5(-exp2);
-        fraction_digits = -exp2;
+    if (exp2 > 0) n.ShiftLeft(exp2);
+    if (scale > 0) n.MultiplyByPowerOf10(scale);
+    bool sticky = false;
+    if (exp2 < 0) {
+        sticky = n.AnyBitBelow(-exp2);
+        n.ShiftRight(-exp2);
     }
-    char reversed[sizeof exact.digits + 9];
+    if (scale < 0) {
+        // 10^9 is the largest power of ten that fits a word.
+        int down = -scale;
+        for (; down >= 9; down -= 9) sticky = n.DivideSmall(1000000000u) != 0 || sticky;
+        std::uint32_t rest = 1;
+        for (; down > 0; --down) rest *= 10;
+        sticky = n.DivideSmall(rest) != 0 || sticky;
+    }
+
+    constexpr int kChunkDigits = 9;
+    char reversed[kMaxGeneralPrecision + 2 + kChunkDigits];
     int count = 0;
     while (!n.IsZero()) {
         std::uint32_t chunk = n.DivideSmall(1000000000u);
-        for (int j = 0; j < 9; ++j, chunk /= 10) reversed[count++] = static_cast<char>('0' + chunk % 10);
+        for (int j = 0; j < kChunkDigits; ++j, chunk /= 10) reversed[count++] = static_cast<char>('0' + chunk % 10);
     }
     while (count > 1 && reversed[count - 1] == '0') --count;
-    for (int i = 0; i < count; ++i) exact.digits[i] = reversed[count - 1 - i];
-    exact.count = count;
-    exact.leading_exponent = count - 1 - fraction_digits;
-}
+    char digits[sizeof reversed];
+    for (int i = 0; i < count; ++i) digits[i] = reversed[count - 1 - i];
+    rounded.leading_exponent = estimate;
+    if (count == precision + 2) {  // the exponent is one more: one more digit to drop
+        sticky = sticky || digits[precision + 1] != '0';
+        ++rounded.leading_exponent;
+    }
 
-// Rounds the exact digits to `precision` digits, ties to even; the result
-// has exactly `precision` digits (zero-padded).
-void RoundDigits(ExactDigits& exact, int precision) {
-    if (exact.count > precision) {
-        const char next = exact.digits[precision];
-        bool beyond = false;
-        for (int i = precision + 1; i < exact.count; ++i) beyond = beyond || exact.digits[i] != '0';
-        const bool odd = (exact.digits[precision - 1] - '0') % 2 != 0;
-        const bool up = next > '5' || (next == '5' && (beyond || odd));
-        exact.count = precision;
-        if (up) {
-            int i = precision - 1;
-            while (i >= 0 && exact.digits[i] == '9') exact.digits[i--] = '0';
-            if (i >= 0) {
-                ++exact.digits[i];
-            } else {  // 99..9 became 100..0
-                exact.digits[0] = '1';
-                ++exact.leading_exponent;
-            }
+    const char next = digits[precision];
+    const bool odd = (digits[precision - 1] - '0') % 2 != 0;
+    const bool up = next > '5' || (next == '5' && (sticky || odd));
+    if (up) {
+        int i = precision - 1;
+        while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+        if (i >= 0) {
+            ++digits[i];
+        } else {  // 99..9 became 100..0
+            digits[0] = '1';
+            ++rounded.leading_exponent;
         }
     }
-    while (exact.count < precision) exact.digits[exact.count++] = '0';
+    for (int i = 0; i < precision; ++i) rounded.digits[i] = digits[i];
 }
 
-void WriteGeneral(const ExactDigits& exact, int precision, TextWriter& writer) {
-    const int x = exact.leading_exponent;
+void WriteGeneral(const RoundedDigits& rounded, int precision, TextWriter& writer) {
+    const int x = rounded.leading_exponent;
     // The digits that are shown: trailing zeros go.
     int shown = precision;
-    while (shown > 1 && exact.digits[shown - 1] == '0') --shown;
+    while (shown > 1 && rounded.digits[shown - 1] == '0') --shown;
     if (x >= -4 && x < precision) {
         if (x >= 0) {
-            for (int i = 0; i <= x; ++i) writer.Put(exact.digits[i]);
+            for (int i = 0; i <= x; ++i) writer.Put(rounded.digits[i]);
             if (shown > x + 1) {
                 writer.Put('.');
-                for (int i = x + 1; i < shown; ++i) writer.Put(exact.digits[i]);
+                for (int i = x + 1; i < shown; ++i) writer.Put(rounded.digits[i]);
             }
         } else {
             writer.Put("0.");
             for (int i = -1; i > x; --i) writer.Put('0');
-            for (int i = 0; i < shown; ++i) writer.Put(exact.digits[i]);
+            for (int i = 0; i < shown; ++i) writer.Put(rounded.digits[i]);
         }
         return;
     }
-    writer.Put(exact.digits[0]);
+    writer.Put(rounded.digits[0]);
     if (shown > 1) {
         writer.Put('.');
-        for (int i = 1; i < shown; ++i) writer.Put(exact.digits[i]);
+        for (int i = 1; i < shown; ++i) writer.Put(rounded.digits[i]);
     }
     writer.Put('e');
     writer.Put(x < 0 ? '-' : '+');
@@ -350,10 +391,9 @@ int FormatGeneral(double value, int precision, char* out, int size) {
     } else if (magnitude == 0) {
         writer.Put('0');
     } else {
-        ExactDigits exact;
-        ExactDecimal(magnitude, exact);
-        RoundDigits(exact, precision);
-        WriteGeneral(exact, precision, writer);
+        RoundedDigits rounded;
+        RoundToDigits(magnitude, precision, rounded);
+        WriteGeneral(rounded, precision, writer);
     }
     writer.Finish();
     return writer.length;

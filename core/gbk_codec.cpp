@@ -1,47 +1,19 @@
 #include "core/gbk_codec.h"
 
 #include <cstdint>
-#include <vector>
 
+#include "core/gbk_encode_table.h"
 #include "core/gbk_table.h"
 
 namespace {
 
 using gbk_table::kAsciiLimit;
 using gbk_table::kHighSingleBytes;
-using gbk_table::kLeadFirst;
-using gbk_table::kLeadLast;
-using gbk_table::kPairs;
-using gbk_table::kTrailFirst;
-using gbk_table::kTrailLast;
 
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kSurrogateFirst = 0xD800;
 constexpr char32_t kSurrogateLast = 0xDFFF;
 constexpr char32_t kUnicodeLast = 0x10FFFF;
-
-// GBK bytes of each BMP code point, a pair as lead << 8 | trail; 0 when the
-// code page has none (U+0000 is byte 00 and never looked up here). Every code
-// point comes from one byte sequence only, so inverting the decoding table is
-// exact. Built once, on first use; static initialisation is thread-safe.
-const std::vector<std::uint16_t>& EncodeTable() {
-    static const std::vector<std::uint16_t> table = [] {
-        std::vector<std::uint16_t> bytes_of(0x10000, 0);
-        for (unsigned byte = 0; byte < kAsciiLimit; ++byte) bytes_of[byte] = static_cast<std::uint16_t>(byte);
-        for (unsigned byte = kAsciiLimit; byte <= 0xFF; ++byte) {
-            const std::uint16_t cp = kHighSingleBytes[byte - kAsciiLimit];
-            if (cp != 0) bytes_of[cp] = static_cast<std::uint16_t>(byte);
-        }
-        for (unsigned lead = kLeadFirst; lead <= kLeadLast; ++lead) {
-            for (unsigned trail = kTrailFirst; trail <= kTrailLast; ++trail) {
-                const std::uint16_t cp = kPairs[lead - kLeadFirst][trail - kTrailFirst];
-                if (cp != 0) bytes_of[cp] = static_cast<std::uint16_t>(lead << 8 | trail);
-            }
-        }
-        return bytes_of;
-    }();
-    return table;
-}
 
 // The multi-byte forms of UTF-8 (RFC 3629): first byte range, continuation
 // byte count, the lowest code point the form may carry (shorter forms are
@@ -87,6 +59,13 @@ bool ReadUtf8(const std::string& text, std::size_t& pos, char32_t& cp) {
     return false;
 }
 
+// The end of the run of ASCII bytes from `pos`. Such a run is the same bytes
+// in UTF-8 and GBK, so the converters copy it at once.
+std::size_t AsciiRunEnd(const std::string& text, std::size_t pos) {
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < kAsciiLimit) ++pos;
+    return pos;
+}
+
 }  // namespace
 
 void AppendUtf8(char32_t cp, std::string& out) {
@@ -108,29 +87,37 @@ void AppendUtf8(char32_t cp, std::string& out) {
 }
 
 Utf8ToGbkResult Utf8ToGbk(const std::string& utf8, std::string& gbk, std::size_t& error_offset) {
-    const std::vector<std::uint16_t>& bytes_of = EncodeTable();
-    gbk.clear();
-    gbk.reserve(utf8.size());
+    // A character never takes more bytes in GBK than in UTF-8 (one for one
+    // below U+0080, at most two for two or three), so the bytes are written
+    // into room sized once and the rest cut off at the end.
+    gbk.assign(utf8.size(), '\0');
+    std::size_t out = 0;
     std::size_t pos = 0;
     while (pos < utf8.size()) {
+        const std::size_t run_end = AsciiRunEnd(utf8, pos);
+        if (run_end > pos) {
+            utf8.copy(&gbk[out], run_end - pos, pos);
+            out += run_end - pos;
+            pos = run_end;
+        }
+        if (pos == utf8.size()) break;
         const std::size_t start = pos;
         char32_t cp;
         if (!ReadUtf8(utf8, pos, cp)) {
+            gbk.resize(out);
             error_offset = start;
             return Utf8ToGbkResult::InvalidUtf8;
         }
-        if (cp < kAsciiLimit) {
-            gbk += static_cast<char>(cp);
-            continue;
-        }
-        const std::uint16_t bytes = cp <= 0xFFFF ? bytes_of[cp] : 0;
+        const std::uint16_t bytes = cp < gbk_table::kBmpSize ? gbk_table::kEncode[cp] : 0;
         if (bytes == 0) {
+            gbk.resize(out);
             error_offset = start;
             return Utf8ToGbkResult::NotRepresentable;
         }
-        if (bytes > 0xFF) gbk += static_cast<char>(bytes >> 8);
-        gbk += static_cast<char>(bytes & 0xFF);
+        if (bytes > 0xFF) gbk[out++] = static_cast<char>(bytes >> 8);
+        gbk[out++] = static_cast<char>(bytes & 0xFF);
     }
+    gbk.resize(out);
     return Utf8ToGbkResult::Ok;
 }
 
@@ -138,19 +125,25 @@ std::size_t GbkToUtf8(const std::string& gbk, std::string& utf8) {
     utf8.clear();
     utf8.reserve(gbk.size() * 3 / 2);
     std::size_t replaced = 0;
-    for (std::size_t i = 0; i < gbk.size(); ++i) {
-        const unsigned byte = static_cast<unsigned char>(gbk[i]);
+    std::size_t i = 0;
+    while (i < gbk.size()) {
+        const std::size_t run_end = AsciiRunEnd(gbk, i);
+        if (run_end > i) {
+            utf8.append(gbk, i, run_end - i);
+            i = run_end;
+        }
+        if (i == gbk.size()) break;
+        // A byte from 80 up: a character of its own or the lead of a pair.
+        const unsigned byte = static_cast<unsigned char>(gbk[i++]);
         char32_t cp;
-        if (byte < kAsciiLimit) {
-            cp = byte;
-        } else if (!gbk_table::IsLeadByte(byte)) {
+        if (!gbk_table::IsLeadByte(byte)) {
             cp = kHighSingleBytes[byte - kAsciiLimit];
         } else {
-            const unsigned next = i + 1 < gbk.size() ? static_cast<unsigned char>(gbk[i + 1]) : 0;
+            const unsigned next = i < gbk.size() ? static_cast<unsigned char>(gbk[i]) : 0;
             cp = gbk_table::PairCodePoint(byte, next);  // 0: a stray lead byte
             if (cp != 0) ++i;
         }
-        if (cp == 0 && byte != 0) {
+        if (cp == 0) {
             cp = kReplacement;
             ++replaced;
         }

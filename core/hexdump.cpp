@@ -8,7 +8,6 @@ namespace {
 
 constexpr int kHeader1Length = sizeof texts::kHexDumpHeader1 - 1;
 constexpr int kHeader2Length = sizeof texts::kHexDumpHeader2 - 1;
-constexpr int kSpacedLength = 3;   // "%02X "
 constexpr int kElementLength = 5;  // "0x%02X,"
 constexpr char kDigits[] = "0123456789ABCDEF";
 
@@ -21,16 +20,21 @@ char* Put(char* out, const char* text, int length) {
 
 int HexDumpReportLength(int length) {
     if (length < 0) length = 0;
-    return kHeader1Length + kHeader2Length + length * (kSpacedLength + kElementLength);
+    return kHeader1Length + kHeader2Length + length * (kSpacedHexLength + kElementLength);
 }
 
-void WriteHexDumpReport(const unsigned char* bytes, int length, char* out) {
-    out = Put(out, texts::kHexDumpHeader1, kHeader1Length);
+char* WriteSpacedHex(const unsigned char* bytes, int length, char* out) {
     for (int i = 0; i < length; ++i) {
         *out++ = kDigits[bytes[i] >> 4];
         *out++ = kDigits[bytes[i] & 0xF];
         *out++ = ' ';
     }
+    return out;
+}
+
+void WriteHexDumpReport(const unsigned char* bytes, int length, char* out) {
+    out = Put(out, texts::kHexDumpHeader1, kHeader1Length);
+    out = WriteSpacedHex(bytes, length, out);
     out = Put(out, texts::kHexDumpHeader2, kHeader2Length);
     for (int i = 0; i < length; ++i) {
         *out++ = '0';

@@ -2,6 +2,13 @@
 // each under its header.
 #pragma once
 
+// "%02X " pieces: two upper-case hex digits and a blank per byte.
+constexpr int kSpacedHexLength = 3;
+
+// Writes the `length` bytes as "%02X " pieces into `out`, which must hold
+// kSpacedHexLength * length bytes; returns the end of what was written.
+char* WriteSpacedHex(const unsigned char* bytes, int length, char* out);
+
 // The report's length in bytes for `length` bytes: the two headers plus
 // three and five characters per byte.
 int HexDumpReportLength(int length);

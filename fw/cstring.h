@@ -7,7 +7,10 @@
 
 #include "fw/win_types.h"
 
-#if defined(__GNUC__)
+#if defined(__clang__)
+// Clang has no gnu_printf archetype; its printf one checks the same formats.
+#define FW_PRINTF_FORMAT(fmt_index, args_index) __attribute__((format(printf, fmt_index, args_index)))
+#elif defined(__GNUC__)
 #define FW_PRINTF_FORMAT(fmt_index, args_index) \
     __attribute__((format(gnu_printf, fmt_index, args_index)))
 #else

@@ -22,6 +22,9 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake ninja-build g++ python3 g++-mingw-w64-x86-64-posix)
 TEST_PACKAGES=(libgtest-dev googletest g++-mingw-w64-i686-posix)
 WINE_PACKAGES=(wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei)
+# The benchmarks (built with the native preset) and the programs scripts/bench
+# compares the command line with.
+BENCH_PACKAGES=(libbenchmark-dev zlib1g-dev xxd)
 
 # Configures and builds one preset.
 build_preset() {

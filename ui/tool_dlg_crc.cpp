@@ -2,14 +2,25 @@
 // device protocol built around the input bytes.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "core/crc.h"
+#include "core/hexdump.h"
 #include "core/texts.h"
 #include "ui/tool_dlg.h"
 
 namespace {
 
-void AppendByte(CString& report, unsigned value) { report.AppendFormat(texts::kCrcFrameByte, value & 0xFFu); }
+constexpr int kMaxCrcBytes = 4;
+
+// Appends the bytes as "%02X " pieces, written straight into the report: a
+// formatted append per byte would take most of a full buffer's report time.
+void AppendSpacedHex(CString& report, const unsigned char* bytes, int length) {
+    std::string& text = report.Bytes();
+    const std::size_t at = text.size();
+    text.resize(at + static_cast<std::size_t>(kSpacedHexLength * length));
+    WriteSpacedHex(bytes, length, &text[at]);
+}
 
 // Appends the header line and the frame: AA, the data bytes, the `crc_bytes`
 // low bytes of `crc` most significant first (whatever the byte order option
@@ -18,8 +29,11 @@ void AppendFrame(CString& report, const char* header, int length, std::uint32_t 
                  const char* frame_end) {
     report += header;
     report += texts::kCrcFrameStart;
-    for (int i = 0; i < length; ++i) AppendByte(report, g_workBuffer[i]);
-    for (int shift = 8 * (crc_bytes - 1); shift >= 0; shift -= 8) AppendByte(report, crc >> shift);
+    AppendSpacedHex(report, g_workBuffer, length);
+    unsigned char crc_bytes_first_high[kMaxCrcBytes];
+    for (int i = 0; i < crc_bytes; ++i)
+        crc_bytes_first_high[i] = static_cast<unsigned char>(crc >> (8 * (crc_bytes - 1 - i)));
+    AppendSpacedHex(report, crc_bytes_first_high, crc_bytes);
     report += frame_end;
 }
 

@@ -292,8 +292,8 @@ TEST(CharacterStatistics, CasesOfTheReport) {
     EXPECT_EQ(hello.total, 5);
     EXPECT_EQ(hello.ascii, 5);
     EXPECT_EQ(hello.chinese, 0);
-    EXPECT_EQ(hello.counts['l'], 2);
-    EXPECT_EQ(hello.counts['H'] + hello.counts['e'] + hello.counts['o'], 3);
+    EXPECT_EQ(hello.counts[int{'l'}], 2);
+    EXPECT_EQ(hello.counts[int{'H'}] + hello.counts[int{'e'}] + hello.counts[int{'o'}], 3);
 
     const std::string a_zhong_b = Gbk("a中b");
     const CharStats mixed = CountCharacters(a_zhong_b.data(), 4);
@@ -307,7 +307,7 @@ TEST(CharacterStatistics, CasesOfTheReport) {
     EXPECT_EQ(low_trail.total, 2);
     EXPECT_EQ(low_trail.ascii, 1);
     EXPECT_EQ(low_trail.chinese, 0);
-    EXPECT_EQ(low_trail.counts['@'], 1);
+    EXPECT_EQ(low_trail.counts[int{'@'}], 1);
 
     const CharStats pending = CountCharacters("\xB0\xA1\xB0", 3);
     EXPECT_EQ(pending.total, 3);

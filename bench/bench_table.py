@@ -1,0 +1,147 @@
+#!/usr/bin/env python3
+"""Prints the results of scripts/bench as one markdown table.
+
+Columns: what was measured, Quobrix's figure, the reference it is held
+against, Quobrix's time divided by the reference's (below 1: faster), and the
+goal with whether it is met. Engine speeds are in MB/s (10^6 bytes a second);
+a time ratio of speeds is the reference's speed over Quobrix's.
+
+Usage: bench_table.py BENCHMARKS_JSON PROCESSES_JSON:INPUT_LABEL... --click ROWS_FILE
+BENCHMARKS_JSON is Google Benchmark's JSON output with repetitions (medians
+are used), each PROCESSES_JSON the output of process_timer for one input file,
+ROWS_FILE the markdown rows of scripts/click-latency, or a missing file.
+"""
+import argparse
+import json
+import os
+
+REPORT_GOAL_MS = 1.0
+
+# Benchmark name, what the row says, and the reference benchmark if any.
+FULL = "20480 bytes"
+ENGINES = [
+    ("Engine/Checksum8", "8-bit checksum, " + FULL, None),
+    ("Engine/Checksum16", "16-bit checksum, " + FULL, None),
+    ("Engine/Crc8", "CRC-8, " + FULL, None),
+    ("Engine/Crc16", "CRC-16, " + FULL, None),
+    ("Engine/Crc32", "CRC-32, " + FULL, ("ZlibCrc32", "zlib crc32")),
+    ("Engine/Md5", "MD5, " + FULL, None),
+    ("Engine/HexTextToBytes", "hex decoder, \"%02X \" text of " + FULL, None),
+    ("Engine/HexDump", "hex dump writer, " + FULL + " dumped", None),
+    ("Engine/Upper", "upper case, " + FULL + " of GBK text", None),
+    ("Engine/Lower", "lower case, " + FULL + " of GBK text", None),
+    ("Engine/Reverse", "reversal, " + FULL + " of GBK text", None),
+    ("Engine/CharStats", "character statistics, " + FULL + " of GBK text", None),
+]
+
+REPORTS = [
+    ("Sum8", "8-bit checksum"), ("Sum16", "16-bit checksum"), ("Crc8", "CRC-8"),
+    ("Crc16", "CRC-16"), ("Crc32", "CRC-32"), ("Md5", "MD5"), ("Ascii2Hex", "Ascii->Hex"),
+    ("Hex2Ascii", "Hex->Ascii"), ("HexConv", "hex conversion"), ("Hex2Float", "Hex->Float"),
+    ("Float2Hex", "Float->Hex"), ("Upper", "upper case"), ("Lower", "lower case"),
+    ("Reverse", "reversal"), ("CharCount", "character count"),
+]
+
+# Quobrix's command, the reference command and whether "no slower" is a goal.
+PROCESSES = [
+    ("md5", "md5sum", True),
+    ("ascii2hex", "xxd -i", True),
+    ("ascii2hex", "xxd -p", False),
+]
+
+TIME_UNITS_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+
+
+def medians(path):
+    with open(path) as f:
+        runs = json.load(f)["benchmarks"]
+    return {r["run_name"]: r for r in runs if r.get("aggregate_name") == "median"}
+
+
+def mb_per_s(run):
+    return run["bytes_per_second"] / 1e6
+
+
+def ms(run):
+    return run["real_time"] * TIME_UNITS_MS[run["time_unit"]]
+
+
+def row(*cells):
+    return "| " + " | ".join(cells) + " |"
+
+
+def engine_rows(bench):
+    for name, label, reference in ENGINES:
+        ours = mb_per_s(bench[name])
+        if reference:
+            theirs = mb_per_s(bench[reference[0]])
+            yield row("Engine: %s" % label, "%.0f MB/s" % ours,
+                      "%s: %.0f MB/s" % (reference[1], theirs), "%.2f" % (theirs / ours), "-")
+        else:
+            yield row("Engine: %s" % label, "%.0f MB/s" % ours, "-", "-", "-")
+
+
+def report_rows(bench):
+    for name, label in REPORTS:
+        run = bench["Report/" + name]
+        t = ms(run)
+        yield row("Report: %s, full buffer (%d-byte report)" % (label, run["report_bytes"]),
+                  "%.3f ms" % t, "goal: %g ms" % REPORT_GOAL_MS, "%.2f" % (t / REPORT_GOAL_MS),
+                  "under %g ms: %s" % (REPORT_GOAL_MS, "met" if t < REPORT_GOAL_MS else "MISSED"))
+
+
+def process_rows(path, input_label):
+    with open(path) as f:
+        runs = json.load(f)
+    by_tail = {}
+    for r in runs:
+        words = r["command"].split(" ")
+        key = " ".join([os.path.basename(words[0])] + words[1:])
+        by_tail[key] = r
+    for tool, reference, is_goal in PROCESSES:
+        ours, theirs = by_tail["quobrix " + tool], by_tail[reference]
+        ratio = ours["median_ms"] / theirs["median_ms"]
+        goal = "no slower: %s" % ("met" if ratio <= 1.0 else "MISSED") if is_goal else "-"
+        yield row("Process: quobrix %s < %s" % (tool, input_label),
+                  "%.2f ms (p10-p90 %.2f-%.2f)" % (ours["median_ms"], ours["p10_ms"], ours["p90_ms"]),
+                  "%s: %.2f ms (p10-p90 %.2f-%.2f)" % (reference, theirs["median_ms"],
+                                                      theirs["p10_ms"], theirs["p90_ms"]),
+                  "%.2f" % ratio, goal)
+
+
+def click_rows(path):
+    if not os.path.exists(path):
+        yield row("Click-to-report in the real window (Wine)", "-", "-", "-",
+                  "not measured: scripts/click-latency does not exist yet")
+        return
+    with open(path) as f:
+        lines = [line.rstrip("\n") for line in f if line.startswith("| ")]
+    if not lines:
+        yield row("Click-to-report in the real window (Wine)", "-", "-", "-",
+                  "scripts/click-latency printed no rows")
+    yield from lines
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("benchmarks")
+    parser.add_argument("processes", nargs="+", help="FILE:LABEL")
+    parser.add_argument("--click", required=True)
+    args = parser.parse_args()
+    bench = medians(args.benchmarks)
+    print(row("Measure", "Quobrix", "Reference", "Time ratio", "Goal"))
+    print(row("---", "---:", "---", "---:", "---"))
+    for line in engine_rows(bench):
+        print(line)
+    for line in report_rows(bench):
+        print(line)
+    for argument in args.processes:
+        path, label = argument.split(":", 1)
+        for line in process_rows(path, label):
+            print(line)
+    for line in click_rows(args.click):
+        print(line)
+
+
+if __name__ == "__main__":
+    main()
