@@ -1,0 +1,165 @@
+// Click-to-report latency of the real window: starts Quobrix.exe, fills the
+// input box with a full work buffer (20480 letters a, whose hex digits 61 are
+// the slowest text for the edit box to lay out) and times, for each tool,
+// the click on its button until the output box shows the new report:
+// BM_CLICK returns once the handler has run, and UpdateWindow on the dialog
+// returns once the boxes it rewrote have been painted.
+//
+// Usage: click_latency --app=PATH\Quobrix.exe [--runs=N]
+// Prints one markdown table row per tool (median, min-max, the goal) on
+// stdout; each run's split between handler and painting goes to stderr.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/window/app_session.h"
+#include "tests/window/gbk.h"
+#include "tests/window/remote_window.h"
+
+namespace {
+
+using namespace window_test;
+
+constexpr int kBufferBytes = 20480;  // the work buffer
+constexpr double kGoalMs = 50;
+
+// Each data byte is "61 " in a CRC frame; the hex dump gives 3 + 5 bytes per
+// byte and 38 for its two headers.
+constexpr size_t kFrameData = 3 * kBufferBytes;
+
+struct Tool {
+    const char* name;
+    int button;
+    size_t report_length;
+};
+
+std::vector<Tool> Tools() {
+    const size_t dump = 38 + 8 * static_cast<size_t>(kBufferBytes);
+    // Headlines with the value's digits as zeros: the same length as any value.
+    const size_t crc8 = Gbk(u8"CRC8计算结果：00\r\n\r\n湖北TRV41和TRV42协议专用：\r\n").size() +
+                        3 + kFrameData + 5;  // "AA ", data, "XX A9"
+    const size_t crc16 = Gbk(u8"CRC16计算结果：0000\r\n\r\n湖北TRV41和TRV42协议专用：\r\n").size() +
+                         3 + kFrameData + 14;  // "XX XX 00 00 A9"
+    const size_t crc32 = Gbk(u8"CRC32计算结果：00000000\r\n\r\n湖北TRV42协议专用：\r\n").size() +
+                         3 + kFrameData + 14;  // "XX XX XX XX A9"
+    // Three notations of 16 bytes: "XX " each, "0xXX," each, "XX" each.
+    const size_t md5 =
+        Gbk(u8"MD5计算结果：\r\n\r\n格式1：\r\n\r\n\r\n格式2：\r\n\r\n\r\n格式3：\r\n").size() +
+        16 * (3 + 5 + 2);
+    return {
+        {"Ascii->Hex", IDC_BTN_ASCII2HEX, dump},
+        {"hex conversion", IDC_BTN_HEXCONV, dump},
+        {"CRC-8", IDC_BTN_CRC8, crc8},
+        {"CRC-16", IDC_BTN_CRC16, crc16},
+        {"CRC-32", IDC_BTN_CRC32, crc32},
+        {"MD5", IDC_BTN_MD5, md5},
+    };
+}
+
+double NowMs() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Paints whatever the program has left unpainted in the dialog and its
+// boxes (for another process's window UpdateWindow sends WM_PAINT and waits),
+// then a WM_NULL round trip: the program's thread is idle again.
+void Settle(HWND dialog) {
+    UpdateWindow(dialog);
+    SendBounded(dialog, WM_NULL);
+}
+
+std::string FormatMs(double ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, ms < 100 ? "%.1f" : "%.0f", ms);
+    return text;
+}
+
+// Times `runs` clicks of one tool; false when a report has the wrong length.
+bool MeasureTool(const AppSession& app, const Tool& tool, int runs, std::vector<double>* totals) {
+    const HWND output = app.Control(IDC_EDIT_OUTPUT);
+    for (int run = 0; run < runs; ++run) {
+        // A short text first, so that a report that never came is noticed.
+        SetText(output, "-");
+        Settle(app.dialog());
+
+        const double start = NowMs();
+        SendBounded(app.Control(tool.button), BM_CLICK);
+        const double handled = NowMs();
+        Settle(app.dialog());
+        const double shown = NowMs();
+
+        const size_t length = TextOf(output).size();
+        if (length != tool.report_length) {
+            std::fprintf(stderr, "%s: the output box holds %u bytes, the report has %u\n", tool.name,
+                         static_cast<unsigned>(length), static_cast<unsigned>(tool.report_length));
+            return false;
+        }
+        std::fprintf(stderr, "%s run %d: handler %.1f ms + painting %.1f ms\n", tool.name, run + 1,
+                     handled - start, shown - handled);
+        totals->push_back(shown - start);
+    }
+    return true;
+}
+
+void PrintRow(const Tool& tool, std::vector<double> totals) {
+    std::sort(totals.begin(), totals.end());
+    const size_t n = totals.size();
+    const double median = n % 2 ? totals[n / 2] : (totals[n / 2 - 1] + totals[n / 2]) / 2;
+    std::printf("| click-to-report: %s, %d bytes | %s ms | %s-%s | goal < %.0f ms |\n", tool.name,
+                kBufferBytes, FormatMs(median).c_str(), FormatMs(totals.front()).c_str(),
+                FormatMs(totals.back()).c_str(), kGoalMs);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string app_path;
+    int runs = 5;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--app=", 6) == 0) app_path = argv[i] + 6;
+        if (std::strncmp(argv[i], "--runs=", 7) == 0) runs = std::atoi(argv[i] + 7);
+    }
+    if (app_path.empty() || runs < 1) {
+        std::fprintf(stderr, "usage: click_latency --app=PATH_OF_Quobrix.exe [--runs=N]\n");
+        return 2;
+    }
+
+    AppSession app;
+    std::string error;
+    if (!app.Start(app_path, &error)) {
+        std::fprintf(stderr, "click_latency: %s\n", error.c_str());
+        return 1;
+    }
+    // Typed by message, as a paste would; "Ascii" takes the letters as bytes.
+    SetText(app.Control(IDC_EDIT_INPUT), std::string(kBufferBytes, 'a'));
+    SendBounded(app.Control(IDC_RADIO_ASCII), BM_CLICK);
+    if (!IsChecked(app.Control(IDC_RADIO_ASCII))) {
+        std::fprintf(stderr, "click_latency: the Ascii radio button did not take the click\n");
+        return 1;
+    }
+
+    bool ok = true;
+    for (const Tool& tool : Tools()) {
+        std::vector<double> totals;
+        if (!MeasureTool(app, tool, runs, &totals)) {
+            ok = false;
+            continue;
+        }
+        PrintRow(tool, totals);
+    }
+    if (!app.Close()) {
+        std::fprintf(stderr, "click_latency: the program did not end after WM_CLOSE\n");
+        ok = false;
+    }
+    return ok ? 0 : 1;
+}
