@@ -5,7 +5,7 @@
 // BM_CLICK returns once the handler has run, and UpdateWindow on the dialog
 // returns once the boxes it rewrote have been painted.
 //
-// Usage: click_latency --app=PATH\Quobrix.exe [--runs=N]
+// Usage: click_latency --app=PATH\Quobrix.exe [--runs=N] [--tool=NAME]
 // Prints one markdown table row per tool (median, min-max, the goal) on
 // stdout; each run's split between handler and painting goes to stderr.
 #include <windows.h>
@@ -124,13 +124,16 @@ void PrintRow(const Tool& tool, std::vector<double> totals) {
 
 int main(int argc, char** argv) {
     std::string app_path;
+    std::string only_tool;  // all tools when empty
     int runs = 5;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--app=", 6) == 0) app_path = argv[i] + 6;
         if (std::strncmp(argv[i], "--runs=", 7) == 0) runs = std::atoi(argv[i] + 7);
+        if (std::strncmp(argv[i], "--tool=", 7) == 0) only_tool = argv[i] + 7;
     }
     if (app_path.empty() || runs < 1) {
-        std::fprintf(stderr, "usage: click_latency --app=PATH_OF_Quobrix.exe [--runs=N]\n");
+        std::fprintf(stderr,
+                     "usage: click_latency --app=PATH_OF_Quobrix.exe [--runs=N] [--tool=NAME]\n");
         return 2;
     }
 
@@ -150,6 +153,7 @@ int main(int argc, char** argv) {
 
     bool ok = true;
     for (const Tool& tool : Tools()) {
+        if (!only_tool.empty() && only_tool != tool.name) continue;
         std::vector<double> totals;
         if (!MeasureTool(app, tool, runs, &totals)) {
             ok = false;
