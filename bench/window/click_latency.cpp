@@ -6,7 +6,7 @@
 // once the handler has run, and UpdateWindow on the dialog returns once the
 // boxes it rewrote have been painted.
 //
-// Usage: click_latency --app=PATH\Quobrix.exe [--runs=N] [--tool=NAME]
+// Usage: click_latency --app=PATH\Quobrix.exe [--runs=N] [--tool=NAME] [--bytes=N]
 // Prints one markdown table row per tool (median, min-max, the goal) on
 // stdout; each run's split between handler and painting goes to stderr.
 #include <windows.h>
@@ -27,12 +27,9 @@ namespace {
 
 using namespace window_test;
 
-constexpr int kBufferBytes = 20480;  // the work buffer
+constexpr int kBufferBytes = 20480;  // the work buffer, the default input
 constexpr double kGoalMs = 50;
 
-// Each data byte is "61 " in a CRC frame; the hex dump gives 3 + 5 bytes per
-// byte and 38 for its two headers.
-constexpr size_t kFrameData = 3 * kBufferBytes;
 
 struct Tool {
     const char* name;
@@ -41,15 +38,19 @@ struct Tool {
     size_t report_length;
 };
 
-std::vector<Tool> Tools() {
-    const size_t dump = 38 + 8 * static_cast<size_t>(kBufferBytes);
+// The reports for `bytes` letters a. Each data byte is "61 " in a CRC frame;
+// the hex dump gives 3 + 5 bytes per byte and 38 for its two headers.
+std::vector<Tool> Tools(int bytes) {
+    const size_t data = static_cast<size_t>(bytes);
+    const size_t frame_data = 3 * data;
+    const size_t dump = 38 + 8 * data;
     // Headlines with the value's digits as zeros: the same length as any value.
     const size_t crc8 = Gbk(u8"CRC8计算结果：00\r\n\r\n湖北TRV41和TRV42协议专用：\r\n").size() +
-                        3 + kFrameData + 5;  // "AA ", data, "XX A9"
+                        3 + frame_data + 5;  // "AA ", data, "XX A9"
     const size_t crc16 = Gbk(u8"CRC16计算结果：0000\r\n\r\n湖北TRV41和TRV42协议专用：\r\n").size() +
-                         3 + kFrameData + 14;  // "XX XX 00 00 A9"
+                         3 + frame_data + 14;  // "XX XX 00 00 A9"
     const size_t crc32 = Gbk(u8"CRC32计算结果：00000000\r\n\r\n湖北TRV42协议专用：\r\n").size() +
-                         3 + kFrameData + 14;  // "XX XX XX XX A9"
+                         3 + frame_data + 14;  // "XX XX XX XX A9"
     // Three notations of 16 bytes: "XX " each, "0xXX," each, "XX" each.
     const size_t md5 =
         Gbk(u8"MD5计算结果：\r\n\r\n格式1：\r\n\r\n\r\n格式2：\r\n\r\n\r\n格式3：\r\n").size() +
@@ -81,11 +82,11 @@ void Settle(HWND dialog) {
 }
 
 // The input box as a user would leave it, typed or pasted (one WM_SETTEXT).
-bool PrepareInput(const AppSession& app, bool hex_input) {
-    std::string text(kBufferBytes, 'a');
+bool PrepareInput(const AppSession& app, int bytes, bool hex_input) {
+    std::string text(static_cast<size_t>(bytes), 'a');
     if (hex_input) {
         text.clear();
-        for (int i = 0; i < kBufferBytes; ++i) text += i ? " 61" : "61";
+        for (int i = 0; i < bytes; ++i) text += i ? " 61" : "61";
     }
     SetText(app.Control(IDC_EDIT_INPUT), text);
     const HWND format = app.Control(hex_input ? IDC_RADIO_HEX : IDC_RADIO_ASCII);
@@ -131,12 +132,12 @@ bool MeasureTool(const AppSession& app, const Tool& tool, int runs, std::vector<
     return true;
 }
 
-void PrintRow(const Tool& tool, std::vector<double> totals) {
+void PrintRow(const Tool& tool, int bytes, std::vector<double> totals) {
     std::sort(totals.begin(), totals.end());
     const size_t n = totals.size();
     const double median = n % 2 ? totals[n / 2] : (totals[n / 2 - 1] + totals[n / 2]) / 2;
     std::printf("| click-to-report: %s, %d bytes%s | %s ms | %s-%s | goal < %.0f ms |\n", tool.name,
-                kBufferBytes, tool.hex_input ? " typed as hex" : "", FormatMs(median).c_str(),
+                bytes, tool.hex_input ? " typed as hex" : "", FormatMs(median).c_str(),
                 FormatMs(totals.front()).c_str(), FormatMs(totals.back()).c_str(), kGoalMs);
     std::fflush(stdout);
 }
@@ -147,14 +148,16 @@ int main(int argc, char** argv) {
     std::string app_path;
     std::string only_tool;  // all tools when empty
     int runs = 5;
+    int bytes = kBufferBytes;
     for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--bytes=", 8) == 0) bytes = std::atoi(argv[i] + 8);
         if (std::strncmp(argv[i], "--app=", 6) == 0) app_path = argv[i] + 6;
         if (std::strncmp(argv[i], "--runs=", 7) == 0) runs = std::atoi(argv[i] + 7);
         if (std::strncmp(argv[i], "--tool=", 7) == 0) only_tool = argv[i] + 7;
     }
-    if (app_path.empty() || runs < 1) {
-        std::fprintf(stderr,
-                     "usage: click_latency --app=PATH_OF_Quobrix.exe [--runs=N] [--tool=NAME]\n");
+    if (app_path.empty() || runs < 1 || bytes < 1 || bytes > kBufferBytes) {
+        std::fprintf(stderr, "usage: click_latency --app=PATH_OF_Quobrix.exe [--runs=N] "
+                             "[--tool=NAME] [--bytes=1..20480]\n");
         return 2;
     }
 
@@ -165,14 +168,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool ok = true;
-    for (const Tool& tool : Tools()) {
+    for (const Tool& tool : Tools(bytes)) {
         if (!only_tool.empty() && only_tool != tool.name) continue;
         std::vector<double> totals;
-        if (!PrepareInput(app, tool.hex_input) || !MeasureTool(app, tool, runs, &totals)) {
+        if (!PrepareInput(app, bytes, tool.hex_input) || !MeasureTool(app, tool, runs, &totals)) {
             ok = false;
             continue;
         }
-        PrintRow(tool, totals);
+        PrintRow(tool, bytes, totals);
     }
     if (!app.Close()) {
         std::fprintf(stderr, "click_latency: the program did not end after WM_CLOSE\n");
