@@ -10,6 +10,8 @@
 // Prints one markdown table row per tool (median and range, the goal) on
 // stdout, in the columns of scripts/bench's table; each run's split between
 // handler and painting goes to stderr.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -164,6 +166,9 @@ int main(int argc, char** argv) {
                              "[--tool=NAME] [--bytes=1..20480]\n");
         return 2;
     }
+
+    // Rows end in a bare line feed, as the table they go into does.
+    _setmode(_fileno(stdout), _O_BINARY);
 
     AppSession app;
     std::string error;
