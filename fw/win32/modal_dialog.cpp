@@ -9,6 +9,7 @@
 #include "fw/afxwin.h"
 #include "fw/backend.h"
 #include "fw/win32/edit_enter_key.h"
+#include "fw/win32/edit_paint.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DialogWindowProc));
     Bindings()[window] = {dialog, reinterpret_cast<WNDPROC>(original)};
     fw::win32::PassEnterToDialog(window);
+    fw::win32::SkipIdleEditPaints(window);
     // TRUE lets the dialog manager put the focus on the first tab stop.
     return dialog->WindowProc(WM_INITDIALOG, wparam, 0);
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "fw/backend.h"
+#include "fw/win32/edit_box_text.h"
 #include "fw/win32/fade_out.h"
 
 namespace fw {
@@ -23,7 +24,12 @@ std::string GetWindowText(HWND window) {
     return std::string(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
 }
 
-void SetWindowText(HWND window, const char* text) { ::SetWindowTextA(window, text); }
+void SetWindowText(HWND window, const char* text) {
+    if (fw::win32::IsEditBox(window))
+        fw::win32::SetEditBoxText(window, text);
+    else
+        ::SetWindowTextA(window, text);
+}
 
 BOOL SetWindowPos(HWND window, HWND insert_after, int x, int y, int cx, int cy, UINT flags) {
     return ::SetWindowPos(window, insert_after, x, y, cx, cy, flags);
