@@ -1,12 +1,14 @@
 // Click-to-report latency of the real window: starts Quobrix.exe, fills the
 // input box with a full work buffer (20480 letters a, whose hex digits 61 are
 // the slowest text for the edit box to lay out; for one case the same bytes
-// typed as hex text with "Hex" checked) and times, for each tool, the click
+// typed as hex text with "Hex" checked; then English prose, whose hex digits
+// mix with the letters A-F as in most data) and times, for each tool, the click
 // on its button until the output box shows the new report: BM_CLICK returns
 // once the handler has run, and UpdateWindow on the dialog returns once the
 // boxes it rewrote have been painted.
 //
 // Usage: click_latency --app=PATH\Quobrix.exe [--runs=N] [--tool=NAME] [--bytes=N]
+//                      [--input=letters|prose|both]
 // Prints one markdown table row per tool (median and range, the goal) on
 // stdout, in the columns of scripts/bench's table; each run's split between
 // handler and painting goes to stderr.
@@ -33,6 +35,9 @@ using namespace window_test;
 constexpr int kBufferBytes = 20480;  // the work buffer, the default input
 constexpr double kGoalMs = 50;
 
+// The input bytes: a run of one letter whose hex digits are both 0-9, or
+// ordinary prose.
+enum class Input { kLetters, kProse };
 
 struct Tool {
     const char* name;
@@ -41,7 +46,7 @@ struct Tool {
     size_t report_length;
 };
 
-// The reports for `bytes` letters a. Each data byte is "61 " in a CRC frame;
+// The reports for `bytes` bytes of input. Each data byte is "XX " in a CRC frame;
 // the hex dump gives 3 + 5 bytes per byte and 38 for its two headers.
 std::vector<Tool> Tools(int bytes) {
     const size_t data = static_cast<size_t>(bytes);
@@ -84,12 +89,26 @@ void Settle(HWND dialog) {
     SendBounded(dialog, WM_NULL);
 }
 
+std::string InputBytes(Input input, int bytes) {
+    if (input == Input::kLetters) return std::string(static_cast<size_t>(bytes), 'a');
+    static const std::string kProse = "The quick brown fox jumps over the lazy dog. ";
+    std::string text;
+    while (text.size() < static_cast<size_t>(bytes)) text += kProse;
+    text.resize(static_cast<size_t>(bytes));
+    return text;
+}
+
 // The input box as a user would leave it, typed or pasted (one WM_SETTEXT).
-bool PrepareInput(const AppSession& app, int bytes, bool hex_input) {
-    std::string text(static_cast<size_t>(bytes), 'a');
+bool PrepareInput(const AppSession& app, Input input, int bytes, bool hex_input) {
+    std::string text = InputBytes(input, bytes);
     if (hex_input) {
-        text.clear();
-        for (int i = 0; i < bytes; ++i) text += i ? " 61" : "61";
+        std::string hex;
+        char piece[4];
+        for (unsigned char byte : text) {
+            std::snprintf(piece, sizeof piece, hex.empty() ? "%02X" : " %02X", byte);
+            hex += piece;
+        }
+        text = hex;
     }
     SetText(app.Control(IDC_EDIT_INPUT), text);
     const HWND format = app.Control(hex_input ? IDC_RADIO_HEX : IDC_RADIO_ASCII);
@@ -135,14 +154,15 @@ bool MeasureTool(const AppSession& app, const Tool& tool, int runs, std::vector<
     return true;
 }
 
-void PrintRow(const Tool& tool, int bytes, std::vector<double> totals) {
+void PrintRow(const Tool& tool, Input input, int bytes, std::vector<double> totals) {
     std::sort(totals.begin(), totals.end());
     const size_t n = totals.size();
     const double median = n % 2 ? totals[n / 2] : (totals[n / 2 - 1] + totals[n / 2]) / 2;
     // The columns of scripts/bench's table: measure, Quobrix, reference, time
     // ratio, goal; a click has no reference to compare with.
-    std::printf("| click-to-report: %s, %d bytes%s | %s ms (%s-%s) | - | - | under %.0f ms: %s |\n",
-                tool.name, bytes, tool.hex_input ? " typed as hex" : "", FormatMs(median).c_str(),
+    std::printf("| click-to-report: %s, %d bytes of %s%s | %s ms (%s-%s) | - | - | under %.0f ms: %s |\n",
+                tool.name, bytes, input == Input::kLetters ? "letters a" : "English prose",
+                tool.hex_input ? " typed as hex" : "", FormatMs(median).c_str(),
                 FormatMs(totals.front()).c_str(), FormatMs(totals.back()).c_str(), kGoalMs,
                 median < kGoalMs ? "met" : "missed");
     std::fflush(stdout);
@@ -155,15 +175,18 @@ int main(int argc, char** argv) {
     std::string only_tool;  // all tools when empty
     int runs = 5;
     int bytes = kBufferBytes;
+    std::vector<Input> inputs = {Input::kLetters, Input::kProse};
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--bytes=", 8) == 0) bytes = std::atoi(argv[i] + 8);
         if (std::strncmp(argv[i], "--app=", 6) == 0) app_path = argv[i] + 6;
         if (std::strncmp(argv[i], "--runs=", 7) == 0) runs = std::atoi(argv[i] + 7);
         if (std::strncmp(argv[i], "--tool=", 7) == 0) only_tool = argv[i] + 7;
+        if (std::strcmp(argv[i], "--input=letters") == 0) inputs = {Input::kLetters};
+        if (std::strcmp(argv[i], "--input=prose") == 0) inputs = {Input::kProse};
     }
     if (app_path.empty() || runs < 1 || bytes < 1 || bytes > kBufferBytes) {
         std::fprintf(stderr, "usage: click_latency --app=PATH_OF_Quobrix.exe [--runs=N] "
-                             "[--tool=NAME] [--bytes=1..20480]\n");
+                             "[--tool=NAME] [--bytes=1..20480] [--input=letters|prose|both]\n");
         return 2;
     }
 
@@ -177,14 +200,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool ok = true;
-    for (const Tool& tool : Tools(bytes)) {
-        if (!only_tool.empty() && only_tool != tool.name) continue;
-        std::vector<double> totals;
-        if (!PrepareInput(app, bytes, tool.hex_input) || !MeasureTool(app, tool, runs, &totals)) {
-            ok = false;
-            continue;
+    for (Input input : inputs) {
+        for (const Tool& tool : Tools(bytes)) {
+            if (!only_tool.empty() && only_tool != tool.name) continue;
+            std::vector<double> totals;
+            if (!PrepareInput(app, input, bytes, tool.hex_input) ||
+                !MeasureTool(app, tool, runs, &totals)) {
+                ok = false;
+                continue;
+            }
+            PrintRow(tool, input, bytes, totals);
         }
-        PrintRow(tool, bytes, totals);
     }
     if (!app.Close()) {
         std::fprintf(stderr, "click_latency: the program did not end after WM_CLOSE\n");
