@@ -62,9 +62,8 @@ struct Buffer {
     Buffer& operator=(const Buffer&) = delete;
     std::string Prefix(int n) const { return std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(n)); }
     bool UntouchedFrom(int from) const {
-        for (int i = from; i < size; ++i)
-            if (bytes[i] != kUntouched) return false;
-        return true;
+        static const std::vector<unsigned char> untouched(WORK_BUFFER_SIZE, kUntouched);
+        return from >= size || std::memcmp(bytes + from, untouched.data(), static_cast<std::size_t>(size - from)) == 0;
     }
     unsigned char* bytes;
     int size;
