@@ -10,19 +10,18 @@
 #include "fw/win32/edit_box_text.h"
 
 #include <cstring>
-#include <vector>
+
+#include "fw/backend.h"
 
 namespace {
 
 bool HoldsText(HWND edit, const char* text) {
+    // The length may overestimate a double-byte text, never underestimate it:
+    // a shorter box cannot hold the text, and is not read.
     const size_t size = std::strlen(text);
-    // The length may overestimate a double-byte text, never underestimate it.
     const int length = ::GetWindowTextLengthA(edit);
-    if (length < 0 || static_cast<size_t>(length) < size) return false;
-    std::vector<char> held(static_cast<size_t>(length) + 1);
-    const int copied = ::GetWindowTextA(edit, held.data(), length + 1);
-    return copied >= 0 && static_cast<size_t>(copied) == size &&
-           std::memcmp(held.data(), text, size) == 0;
+    return length >= 0 && static_cast<size_t>(length) >= size &&
+           fw::backend::GetWindowText(edit) == text;
 }
 
 // What WM_SETTEXT does besides replacing the text. Each step is skipped when

@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include "fw/win32/edit_box_text.h"
+
 namespace {
 
 const UINT_PTR kSubclassId = 1;
@@ -27,10 +29,8 @@ LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wparam, LPARAM lparam,
 }
 
 BOOL CALLBACK SubclassIfEnterBelongsToDialog(HWND child, LPARAM) {
-    char class_name[8] = {};
-    ::GetClassNameA(child, class_name, sizeof class_name);
     const LONG_PTR style = ::GetWindowLongPtrA(child, GWL_STYLE);
-    if (::lstrcmpiA(class_name, "Edit") == 0 && (style & ES_MULTILINE) && !(style & ES_WANTRETURN))
+    if (fw::win32::IsEditBox(child) && (style & ES_MULTILINE) && !(style & ES_WANTRETURN))
         ::SetWindowSubclass(child, &EditProc, kSubclassId, 0);
     return TRUE;
 }
