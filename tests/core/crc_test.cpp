@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/crc_tables.h"
+#include "support/crc_model.h"
 
 namespace {
 
@@ -18,41 +19,10 @@ using Bytes = std::vector<unsigned char>;
 
 Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
-std::uint32_t Reflect(std::uint32_t value, int width) {
-    std::uint32_t out = 0;
-    for (int i = 0; i < width; ++i)
-        if (value & (1u << i)) out |= 1u << (width - 1 - i);
-    return out;
-}
-
-// A CRC as catalogues describe it: the register shifts left through the
-// polynomial in normal form, bit by bit; reflected CRCs reverse each input
-// byte and the result.
-struct CrcModel {
-    int width;
-    std::uint32_t poly, init, xorout;
-    bool reflected;
-
-    std::uint32_t Top() const { return 1u << (width - 1); }
-    std::uint32_t Mask() const { return width == 32 ? 0xFFFFFFFFu : (1u << width) - 1; }
-
-    std::uint32_t Run(std::uint32_t reg, const Bytes& data) const {
-        for (unsigned char byte : data) {
-            const std::uint32_t in = reflected ? Reflect(byte, 8) : byte;
-            reg ^= in << (width - 8);
-            for (int bit = 0; bit < 8; ++bit) reg = ((reg & Top()) ? (reg << 1) ^ poly : reg << 1) & Mask();
-        }
-        return reg;
-    }
-    std::uint32_t Crc(const Bytes& data) const {
-        const std::uint32_t reg = Run(init, data);
-        return ((reflected ? Reflect(reg, width) : reg) ^ xorout) & Mask();
-    }
-};
-
-const CrcModel kCrc8Model{8, 0x31, 0x00, 0x00, true};                       // CRC-8/MAXIM-DOW
-const CrcModel kCrc16Model{16, 0x1021, 0x0000, 0x0000, false};              // CRC-16/XMODEM
-const CrcModel kCrc32Model{32, 0x04C11DB7, 0xFFFFFFFF, 0xFFFFFFFF, true};   // CRC-32/ISO-HDLC
+using crc_model::kCrc16Model;
+using crc_model::kCrc32Model;
+using crc_model::kCrc8Model;
+using crc_model::Reflect;
 
 std::uint32_t Crc8Of(const Bytes& d) { return Crc8(0, d.data(), d.size()); }
 std::uint32_t Crc16Of(const Bytes& d) { return Crc16(0, d.data(), d.size()); }

@@ -21,6 +21,7 @@
 #include "reference_md5.h"
 #include "reference_number.h"
 #include "reference_text.h"
+#include "support/crc_model.h"
 
 namespace {
 
@@ -37,32 +38,6 @@ std::string Format(const char* format, ...) {
     const int n = std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
     return std::string(text, static_cast<std::size_t>(n < 0 ? 0 : n));
-}
-
-// The CRCs bit by bit, from their catalogue parameters.
-std::uint32_t BitwiseCrc8(const std::string& bytes) {
-    unsigned crc = 0;  // CRC-8/MAXIM-DOW: 0x31 reflected, no final XOR
-    for (char ch : bytes) {
-        crc ^= static_cast<unsigned char>(ch);
-        for (int bit = 0; bit < 8; ++bit) crc = crc & 1 ? (crc >> 1) ^ 0x8C : crc >> 1;
-    }
-    return crc;
-}
-std::uint32_t BitwiseCrc16(const std::string& bytes) {
-    unsigned crc = 0;  // CRC-16/XMODEM: 0x1021, most significant bit first
-    for (char ch : bytes) {
-        crc ^= static_cast<unsigned>(static_cast<unsigned char>(ch)) << 8;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1) & 0xFFFF;
-    }
-    return crc;
-}
-std::uint32_t BitwiseCrc32(const std::string& bytes) {
-    std::uint32_t crc = 0xFFFFFFFFu;  // CRC-32/ISO-HDLC: 0x04C11DB7 reflected, inverted
-    for (char ch : bytes) {
-        crc ^= static_cast<unsigned char>(ch);
-        for (int bit = 0; bit < 8; ++bit) crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
-    }
-    return ~crc;
 }
 
 std::string EachByte(const std::string& bytes, const char* format) {
@@ -170,13 +145,13 @@ Run ByteToolResult(int id, const std::string& bytes, bool low_first) {
             return {{}, Format(texts::kSum16Format, sum % 0x10000)};
         }
         case IDC_BTN_CRC8:
-            return {{}, CrcReport(texts::kCrc8Headline, BitwiseCrc8(bytes), texts::kCrcHeaderTrv41Trv42, 1,
+            return {{}, CrcReport(texts::kCrc8Headline, crc_model::kCrc8Model.Crc(bytes), texts::kCrcHeaderTrv41Trv42, 1,
                                   texts::kCrc8FrameEnd, bytes)};
         case IDC_BTN_CRC16:
-            return {{}, CrcReport(texts::kCrc16Headline, BitwiseCrc16(bytes), texts::kCrcHeaderTrv41Trv42, 2,
+            return {{}, CrcReport(texts::kCrc16Headline, crc_model::kCrc16Model.Crc(bytes), texts::kCrcHeaderTrv41Trv42, 2,
                                   texts::kCrc16FrameEnd, bytes)};
         case IDC_BTN_CRC32:
-            return {{}, CrcReport(texts::kCrc32Headline, BitwiseCrc32(bytes), texts::kCrcHeaderTrv42, 4,
+            return {{}, CrcReport(texts::kCrc32Headline, crc_model::kCrc32Model.Crc(bytes), texts::kCrcHeaderTrv42, 4,
                                   texts::kCrc32FrameEnd, bytes)};
         case IDC_BTN_HEX2ASCII:
             return {{}, bytes.substr(0, bytes.find('\0'))};
