@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "core/texttools.h"
+#include "codepage/multibyte_text.h"
 #include "fw/backend.h"
 
 namespace {
