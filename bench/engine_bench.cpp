@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bench_inputs.h"
+#include "codepage/multibyte_text.h"
 #include "core/checksum.h"
 #include "core/crc.h"
 #include "core/decode.h"

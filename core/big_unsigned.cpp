@@ -18,17 +18,6 @@ int BigUnsigned::BitLength() const {
     return bits;
 }
 
-bool BigUnsigned::Bit(int index) const {
-    if (index < 0 || index >= used_ * 32) return false;
-    return (words_[index / 32] >> (index % 32)) & 1u;
-}
-
-std::uint64_t BigUnsigned::Bits64(int from) const {
-    std::uint64_t value = 0;
-    for (int i = 63; i >= 0; --i) value = (value << 1) | (Bit(from + i) ? 1u : 0u);
-    return value;
-}
-
 bool BigUnsigned::AnyBitBelow(int index) const {
     for (int i = 0; i < used_ && i * 32 < index; ++i) {
         const int bits = index - i * 32;
@@ -54,14 +43,6 @@ void BigUnsigned::MultiplyByPowerOf10(int exponent) {
     for (; exponent >= 9; exponent -= 9) MultiplyAdd(1000000000u, 0);
     std::uint32_t rest = 1;
     for (; exponent > 0; --exponent) rest *= 10;
-    MultiplyAdd(rest, 0);
-}
-
-void BigUnsigned::MultiplyByPowerOf5(int exponent) {
-    // 5^13 is the largest power of five that fits a word.
-    for (; exponent >= 13; exponent -= 13) MultiplyAdd(1220703125u, 0);
-    std::uint32_t rest = 1;
-    for (; exponent > 0; --exponent) rest *= 5;
     MultiplyAdd(rest, 0);
 }
 

@@ -18,15 +18,11 @@ public:
     bool IsZero() const { return used_ == 0; }
     // Number of significant bits; 0 for zero.
     int BitLength() const;
-    bool Bit(int index) const;
-    // The bits [from, from + 64) as one word.
-    std::uint64_t Bits64(int from) const;
     // Whether any of the bits below `index` is set.
     bool AnyBitBelow(int index) const;
 
     void MultiplyAdd(std::uint32_t factor, std::uint32_t addend);
     void MultiplyByPowerOf10(int exponent);
-    void MultiplyByPowerOf5(int exponent);
     void ShiftLeft(int bits);
     void ShiftRight(int bits);
     void ShiftRightOne();

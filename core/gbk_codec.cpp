@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "core/gbk_encode_table.h"
-#include "core/gbk_table.h"
+#include "codepage/gbk_encode_table.h"
+#include "codepage/gbk_table.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Conversion between UTF-8 and the program's GBK (code page 936) text, with
-// the code page exactly as Windows decodes it (gbk_table.h).
+// the code page exactly as Windows decodes it (codepage/gbk_table.h).
 #pragma once
 
 #include <cstddef>

@@ -23,7 +23,7 @@ CWnd* CWnd::GetDlgItem(int id) const {
 void CWnd::SetWindowText(const char* text) { fw::backend::SetWindowText(m_hWnd, text); }
 
 void CWnd::GetWindowText(CString& text) const {
-    text.Bytes() = fw::backend::GetWindowText(m_hWnd);
+    text = CString(fw::backend::GetWindowText(m_hWnd));
 }
 
 BOOL CWnd::SetWindowPos(const CWnd* insert_after, int x, int y, int cx, int cy, UINT flags) {
@@ -98,7 +98,7 @@ void DDX_Text(CDataExchange* dx, int id, CString& value) {
     HWND control = fw::backend::GetDlgItem(dx->m_pDlgWnd->m_hWnd, id);
     if (!control) return;
     if (dx->m_bSaveAndValidate)
-        value.Bytes() = fw::backend::GetWindowText(control);
+        value = CString(fw::backend::GetWindowText(control));
     else
         fw::backend::SetWindowText(control, value);
 }

@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "core/texttools.h"
+#include "codepage/multibyte_text.h"
 #include "fw/backend.h"
 #include "fw/dialog_template.h"
 #include "fw/offscreen.h"

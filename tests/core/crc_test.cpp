@@ -60,7 +60,7 @@ TEST(Crc, PublishedAndWorkedOutValues) {
     }
 }
 
-// A stale or hand-edited table shows here: every entry is recomputed as the
+// A table built by a wrong rule shows here: every entry is recomputed as the
 // normal-form register after the bit-reversed byte (the model reverses it),
 // reversed back.
 TEST(Crc, EveryTableEntryFollowsTheReflectedRule) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/gbk_table.h"
+#include "codepage/gbk_table.h"
 
 namespace fuzz {
 

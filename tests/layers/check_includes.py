@@ -1,0 +1,71 @@
+#!/usr/bin/env python3
+"""Checks that the layers of the source tree include each other one way only.
+
+Layers point down: the code page library includes nothing of ours; the tool
+core and the framework each build on the code page library alone, so the core
+knows no window and the framework knows nothing of the tools; the dialog and
+the command line use everything below them. A folder may always include its
+own headers.
+
+Every #include of a header under one of our folders is checked, in the
+quoted and the angle-bracket form, in every source file below each folder.
+
+Usage: check_includes.py ROOT
+Exit status: 0 every include points down, 1 one or more do not (each printed
+as FILE:LINE), 2 no ROOT or one that holds none of the folders.
+"""
+import os
+import re
+import sys
+
+# Folder -> the folders below it that it may include.
+MAY_INCLUDE = {
+    "codepage": set(),
+    "core": {"codepage"},
+    "fw": {"codepage"},
+    "res": set(),
+    "ui": {"codepage", "core", "fw", "res"},
+    "cli": {"codepage", "core", "fw", "res", "ui"},
+}
+SOURCE_SUFFIXES = (".h", ".cpp", ".inc", ".rc")
+INCLUDE = re.compile(r'^\s*#\s*include\s*["<]([^">]+)[">]')
+
+
+def violations(root):
+    for layer in sorted(MAY_INCLUDE):
+        allowed = MAY_INCLUDE[layer] | {layer}
+        for folder, _, files in os.walk(os.path.join(root, layer)):
+            for name in sorted(files):
+                if not name.endswith(SOURCE_SUFFIXES):
+                    continue
+                path = os.path.join(folder, name)
+                # Latin-1 reads any byte: the resource script is GBK.
+                with open(path, encoding="latin-1") as f:
+                    for number, line in enumerate(f, 1):
+                        match = INCLUDE.match(line)
+                        if not match:
+                            continue
+                        target = match.group(1).split("/")[0]
+                        if target in MAY_INCLUDE and target not in allowed:
+                            yield "%s:%d: %s/ may not include %s (it may include: %s)" % (
+                                os.path.relpath(path, root), number, layer, match.group(1),
+                                ", ".join(f + "/" for f in sorted(allowed)))
+
+
+def main(argv):
+    if len(argv) != 2:
+        print(__doc__.strip(), file=sys.stderr)
+        return 2
+    root = argv[1]
+    if not any(os.path.isdir(os.path.join(root, layer)) for layer in MAY_INCLUDE):
+        print("check_includes: %s holds none of the folders %s" % (root, ", ".join(sorted(MAY_INCLUDE))),
+              file=sys.stderr)
+        return 2
+    found = list(violations(root))
+    for line in found:
+        print(line, file=sys.stderr)
+    return 1 if found else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

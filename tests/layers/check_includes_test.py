@@ -1,0 +1,94 @@
+#!/usr/bin/env python3
+"""The include check on small trees written for it: each include that points
+up or sideways must fail the check and be named by file and line, and the
+includes that point down must pass."""
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+CHECK = os.path.join(os.path.dirname(os.path.abspath(__file__)), "check_includes.py")
+
+
+def run_check(root):
+    result = subprocess.run([sys.executable, CHECK, root], capture_output=True, text=True)
+    return result.returncode, result.stderr
+
+
+class IncludeCheck(unittest.TestCase):
+    def tree(self, files):
+        """A temporary tree holding `files` (path -> text)."""
+        directory = tempfile.TemporaryDirectory()
+        self.addCleanup(directory.cleanup)
+        root = directory.name
+        for path, text in files.items():
+            full = os.path.join(root, path)
+            os.makedirs(os.path.dirname(full), exist_ok=True)
+            with open(full, "w") as f:
+                f.write(text)
+        return root
+
+    def assert_passes(self, files):
+        status, errors = run_check(self.tree(files))
+        self.assertEqual((status, errors), (0, ""))
+
+    def assert_fails_at(self, files, where):
+        status, errors = run_check(self.tree(files))
+        self.assertEqual(status, 1, errors)
+        self.assertIn(where + ":", errors)
+        self.assertEqual(len(errors.splitlines()), 1, errors)
+
+    def test_includes_that_point_down_pass(self):
+        self.assert_passes({
+            "codepage/walk.cpp": '#include "codepage/walk.h"\n#include <string>\n',
+            "core/codec.cpp": '#include "core/codec.h"\n#include "codepage/table.h"\n',
+            "fw/win32/text.cpp": '#include "fw/backend.h"\n#include "codepage/walk.h"\n',
+            "ui/dlg.cpp": '#include "fw/afxwin.h"\n#include "core/crc.h"\n#include "res/resource.h"\n',
+            "cli/run.cpp": '#include "ui/dlg.h"\n#include "core/codec.h"\n#include "fw/offscreen.h"\n',
+            # Not ours: a system header named like nothing of ours.
+            "core/md5.cpp": "#include <cstdint>\n",
+        })
+
+    def test_framework_reaching_up_fails(self):
+        for target in ("core/texttools.h", "ui/tool_dlg.h", "cli/cli.h"):
+            with self.subTest(target=target):
+                self.assert_fails_at({
+                    "fw/cstring.cpp": '#include "fw/cstring.h"\n\n#include "%s"\n' % target,
+                }, os.path.join("fw", "cstring.cpp") + ":3")
+
+    def test_nested_framework_folder_is_checked(self):
+        self.assert_fails_at({
+            "fw/offscreen/backend.cpp": '// first line\n#  include "core/texttools.h"\n',
+        }, os.path.join("fw", "offscreen", "backend.cpp") + ":2")
+
+    def test_core_reaching_up_fails(self):
+        for target in ("fw/cstring.h", "ui/tool_dlg.h", "cli/options.h"):
+            with self.subTest(target=target):
+                self.assert_fails_at({"core/crc.h": '#pragma once\n#include "%s"\n' % target},
+                                     os.path.join("core", "crc.h") + ":2")
+
+    def test_code_page_library_includes_nothing_of_ours(self):
+        for target in ("core/gbk_codec.h", "fw/cstring.h", "ui/tool_dlg.h", "cli/cli.h"):
+            with self.subTest(target=target):
+                self.assert_fails_at({"codepage/walk.cpp": "#include <%s>\n" % target},
+                                     os.path.join("codepage", "walk.cpp") + ":1")
+
+    def test_dialog_may_not_include_the_command_line(self):
+        self.assert_fails_at({"ui/dlg.h": '#include "cli/options.h"\n'}, os.path.join("ui", "dlg.h") + ":1")
+
+    def test_every_violation_is_reported(self):
+        status, errors = run_check(self.tree({
+            "core/a.cpp": '#include "fw/a.h"\n',
+            "fw/b.cpp": '#include "core/b.h"\n#include "core/c.h"\n',
+        }))
+        self.assertEqual(status, 1)
+        self.assertEqual(len(errors.splitlines()), 3, errors)
+
+    def test_a_root_without_the_folders_is_an_error(self):
+        status, _ = run_check(self.tree({"other/a.cpp": '#include "core/a.h"\n'}))
+        self.assertEqual(status, 2)
+
+
+if __name__ == "__main__":
+    unittest.main()
