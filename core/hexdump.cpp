@@ -44,3 +44,8 @@ void WriteHexDumpReport(const unsigned char* bytes, int length, char* out) {
         *out++ = ',';
     }
 }
+
+void WriteHexDumpReport(const unsigned char* bytes, int length, std::string& report) {
+    report.resize(static_cast<std::size_t>(HexDumpReportLength(length)));
+    WriteHexDumpReport(bytes, length, &report[0]);
+}

@@ -2,6 +2,8 @@
 // each under its header.
 #pragma once
 
+#include <string>
+
 // "%02X " pieces: two upper-case hex digits and a blank per byte.
 constexpr int kSpacedHexLength = 3;
 
@@ -16,3 +18,7 @@ int HexDumpReportLength(int length);
 // Writes the report of the `length` bytes into `out`, which must hold
 // HexDumpReportLength(length) bytes; no terminating zero is written.
 void WriteHexDumpReport(const unsigned char* bytes, int length, char* out);
+
+// Replaces `report` with the report of the `length` bytes, written in place
+// into storage sized once (and kept from the last report where it fits).
+void WriteHexDumpReport(const unsigned char* bytes, int length, std::string& report);

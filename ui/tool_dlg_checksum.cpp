@@ -1,18 +1,20 @@
 // The 8-bit and 16-bit checksum buttons.
 #include "core/checksum.h"
-#include "core/texts.h"
+#include "core/checksum_report.h"
 #include "ui/tool_dlg.h"
 
 void CToolDlg::OnBtnSum8() {
     int length = 0;
     if (!DecodeForTool(length, BY_FORMAT_OPTION)) return;
-    m_strOutput.Format(texts::kSum8Format, static_cast<unsigned>(Checksum8(g_workBuffer, length)));
+    const std::uint8_t sum = Checksum8(g_workBuffer, length);
+    m_strOutput.Bytes() = Sum8Report(sum);
     UpdateData(FALSE);
 }
 
 void CToolDlg::OnBtnSum16() {
     int length = 0;
     if (!DecodeForTool(length, BY_FORMAT_OPTION)) return;
-    m_strOutput.Format(texts::kSum16Format, static_cast<unsigned>(Checksum16(g_workBuffer, length)));
+    const std::uint16_t sum = Checksum16(g_workBuffer, length);
+    m_strOutput.Bytes() = Sum16Report(sum);
     UpdateData(FALSE);
 }

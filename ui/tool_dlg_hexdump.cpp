@@ -1,20 +1,15 @@
 // The hex dump buttons: bytes to hex text in two notations, and hex text
 // back to bytes shown as text.
-#include <string>
-
 #include "core/hexdump.h"
 #include "ui/tool_dlg.h"
 
 namespace {
 
-// Ascii->Hex and the hex conversion differ only in how they decode. The
-// report is written in one pass into an output text sized once.
+// Ascii->Hex and the hex conversion differ only in how they decode.
 void ShowHexDump(CToolDlg& dlg, DecodeMode mode) {
     int length = 0;
     if (!dlg.DecodeForTool(length, mode)) return;
-    std::string& report = dlg.m_strOutput.Bytes();
-    report.assign(static_cast<size_t>(HexDumpReportLength(length)), '\0');
-    WriteHexDumpReport(g_workBuffer, length, &report[0]);
+    WriteHexDumpReport(g_workBuffer, length, dlg.m_strOutput.Bytes());
     dlg.UpdateData(FALSE);
 }
 

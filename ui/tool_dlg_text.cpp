@@ -1,6 +1,6 @@
 // The text buttons: case, reversal, clearing and character statistics. They
 // take the input text as it is, whatever the format option and however long.
-#include "core/texts.h"
+#include "core/charcount_report.h"
 #include "core/texttools.h"
 #include "ui/tool_dlg.h"
 
@@ -35,13 +35,6 @@ void CToolDlg::OnBtnClear() {
 void CToolDlg::OnBtnCharCount() {
     UpdateData(TRUE);
     const CharStats stats = CountCharacters(m_strInput.GetString(), m_strInput.GetLength());
-    m_strOutput.Empty();
-    m_strOutput.AppendFormat(texts::kCharCountTotalFormat, stats.total);
-    m_strOutput.AppendFormat(texts::kCharCountAsciiFormat, stats.ascii);
-    m_strOutput.AppendFormat(texts::kCharCountChineseFormat, stats.chinese);
-    m_strOutput += texts::kCharCountTableHeading;
-    for (int code = 0; code < kCountedCodes; ++code) {
-        if (stats.counts[code] > 0) m_strOutput.AppendFormat(texts::kCharCountLineFormat, code, stats.counts[code]);
-    }
+    m_strOutput.Bytes() = CharCountReport(stats);
     UpdateData(FALSE);
 }
