@@ -7,7 +7,7 @@ void CToolDlg::OnBtnSum8() {
     int length = 0;
     if (!DecodeForTool(length, BY_FORMAT_OPTION)) return;
     const std::uint8_t sum = Checksum8(g_workBuffer, length);
-    m_strOutput.Bytes() = Sum8Report(sum);
+    m_strOutput = CString(Sum8Report(sum));
     UpdateData(FALSE);
 }
 
@@ -15,6 +15,6 @@ void CToolDlg::OnBtnSum16() {
     int length = 0;
     if (!DecodeForTool(length, BY_FORMAT_OPTION)) return;
     const std::uint16_t sum = Checksum16(g_workBuffer, length);
-    m_strOutput.Bytes() = Sum16Report(sum);
+    m_strOutput = CString(Sum16Report(sum));
     UpdateData(FALSE);
 }

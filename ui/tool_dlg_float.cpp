@@ -14,7 +14,7 @@ void CToolDlg::OnBtnHex2float() {
         return;
     }
     const bool low_first = IsChecked(IDC_CHECK_LOWFIRST);
-    m_strOutput.Bytes() = Hex2FloatReport(g_workBuffer, length, low_first);
+    m_strOutput = CString(Hex2FloatReport(g_workBuffer, length, low_first));
     UpdateData(FALSE);
 }
 
@@ -22,6 +22,6 @@ void CToolDlg::OnBtnHex2float() {
 void CToolDlg::OnBtnFloat2hex() {
     UpdateData(TRUE);
     const bool low_first = IsChecked(IDC_CHECK_LOWFIRST);
-    m_strOutput.Bytes() = Float2HexReport(m_strInput, low_first);
+    m_strOutput = CString(Float2HexReport(m_strInput, low_first));
     UpdateData(FALSE);
 }

@@ -13,6 +13,6 @@ void CToolDlg::OnBtnMd5() {
     MD5Update(&context, g_workBuffer, static_cast<std::uint32_t>(length));
     unsigned char digest[MD5_DIGEST_SIZE];
     MD5Final(digest, &context);
-    m_strOutput.Bytes() = Md5Report(digest);
+    m_strOutput = CString(Md5Report(digest));
     UpdateData(FALSE);
 }

@@ -35,6 +35,6 @@ void CToolDlg::OnBtnClear() {
 void CToolDlg::OnBtnCharCount() {
     UpdateData(TRUE);
     const CharStats stats = CountCharacters(m_strInput.GetString(), m_strInput.GetLength());
-    m_strOutput.Bytes() = CharCountReport(stats);
+    m_strOutput = CString(CharCountReport(stats));
     UpdateData(FALSE);
 }
