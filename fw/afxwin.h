@@ -160,8 +160,8 @@ public:
     CPaintDC& operator=(const CPaintDC&) = delete;
     HDC GetSafeHdc() const { return m_hDC; }
     BOOL DrawIcon(int x, int y, HICON icon);
+    PAINTSTRUCT m_ps;  // filled by BeginPaint, handed back to EndPaint
     HDC m_hDC;
-    PAINTSTRUCT m_ps;
 
 private:
     HWND window_;

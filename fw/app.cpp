@@ -53,9 +53,8 @@ void AfxEnableControlContainer() {}
 // Empty: three-dimensional controls are the system's own look since Windows 95.
 BOOL Enable3dControlsStatic() { return TRUE; }
 
-CPaintDC::CPaintDC(CWnd* window) : m_ps(), window_(window->m_hWnd) {
-    m_hDC = fw::backend::BeginPaint(window_, &m_ps);
-}
+CPaintDC::CPaintDC(CWnd* window)
+    : m_ps(), m_hDC(fw::backend::BeginPaint(window->m_hWnd, &m_ps)), window_(window->m_hWnd) {}
 
 CPaintDC::~CPaintDC() { fw::backend::EndPaint(window_, &m_ps); }
 
