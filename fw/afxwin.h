@@ -22,8 +22,8 @@ public:
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 
+    // The window; null before it is created and once it is destroyed.
     HWND m_hWnd = nullptr;
-    HWND GetSafeHwnd() const { return m_hWnd; }
 
     // Stand-ins for HWND_TOPMOST and HWND_NOTOPMOST in SetWindowPos.
     static const CWnd wndTopMost;
@@ -82,17 +82,28 @@ public:
     UINT TemplateId() const { return template_id_; }
 
     // Called by the backends around the life of the dialog's window.
-    void AttachWindow(HWND window) { m_hWnd = window; }
+    void AttachWindow(HWND window) {
+        m_hWnd = window;
+        closing_ = false;
+    }
     void DetachWindow() { m_hWnd = nullptr; }
+
+    // Once the dialog has begun to close (say, with a fade-out that holds the
+    // message loop), the commands queued meanwhile are dropped, all but IDOK
+    // and IDCANCEL, so the close completes without running them.
+    void BeginClosing() { closing_ = true; }
+    bool IsClosing() const { return closing_; }
 
 protected:
     virtual void OnOK();
     virtual void OnCancel();
+    BOOL OnCommand(WPARAM wparam, LPARAM lparam) override;
     DECLARE_MESSAGE_MAP()
 
 private:
     UINT template_id_;
     CWnd* parent_;
+    bool closing_ = false;
 };
 
 class CDataExchange {
@@ -134,10 +145,13 @@ int AfxGetSystemMetrics(int index);
 // Icon resource `id` of the program; a shared icon, never destroyed.
 HICON AfxLoadIcon(UINT id);
 
+// Switches of the framework's control support; see app.cpp for why neither
+// has anything to do.
 void AfxEnableControlContainer();
 BOOL Enable3dControlsStatic();
 
-// Paint context for one WM_PAINT.
+// Paint context for one WM_PAINT: BeginPaint on construction, EndPaint on
+// destruction, with the paint information kept in between.
 class CPaintDC {
 public:
     explicit CPaintDC(CWnd* window);
@@ -146,10 +160,11 @@ public:
     CPaintDC& operator=(const CPaintDC&) = delete;
     HDC GetSafeHdc() const { return m_hDC; }
     BOOL DrawIcon(int x, int y, HICON icon);
+    PAINTSTRUCT m_ps;  // filled by BeginPaint, handed back to EndPaint
     HDC m_hDC;
 
 private:
-    CWnd* window_;
+    HWND window_;
 };
 
 #define ID_HELP 0xE146

@@ -27,9 +27,11 @@ HICON AfxLoadIcon(UINT id) { return fw::backend::LoadIconResource(static_cast<in
 // No help file belongs to the program: the help command has nothing to open.
 void CWinApp::OnHelp() {}
 
+// The framework's programs are dialog-based: InitInstance runs the main
+// dialog, whose modal loop is the program's, so there is no message loop of
+// the application's own to run afterwards, whatever InitInstance returns.
+// The program ends with the exit processing as soon as InitInstance is done.
 int CWinApp::Run() {
-    // InitInstance returning FALSE skips the message loop: the program ends
-    // as soon as the main dialog has closed.
     InitInstance();
     return ExitInstance();
 }
@@ -45,12 +47,15 @@ int AfxMessageBox(const char* text, UINT type) {
 
 int AfxGetSystemMetrics(int index) { return fw::backend::GetSystemMetrics(index); }
 
-void AfxEnableControlContainer() { fw::backend::EnableControlContainer(); }
+// Empty: the framework hosts no ActiveX controls, so there is no container to set up.
+void AfxEnableControlContainer() {}
 
-BOOL Enable3dControlsStatic() { return fw::backend::Enable3dControlsStatic(); }
+// Empty: three-dimensional controls are the system's own look since Windows 95.
+BOOL Enable3dControlsStatic() { return TRUE; }
 
-CPaintDC::CPaintDC(CWnd* window) : m_hDC(fw::backend::BeginPaint(window->m_hWnd)), window_(window) {}
+CPaintDC::CPaintDC(CWnd* window)
+    : m_ps(), m_hDC(fw::backend::BeginPaint(window->m_hWnd, &m_ps)), window_(window->m_hWnd) {}
 
-CPaintDC::~CPaintDC() { fw::backend::EndPaint(window_->m_hWnd); }
+CPaintDC::~CPaintDC() { fw::backend::EndPaint(window_, &m_ps); }
 
 BOOL CPaintDC::DrawIcon(int x, int y, HICON icon) { return fw::backend::DrawIcon(m_hDC, x, y, icon); }

@@ -40,12 +40,10 @@ BOOL AppendMenu(HMENU menu, UINT flags, UINT_PTR id, const char* text);
 BOOL IsIconic(HWND window);
 void GetClientRect(HWND window, RECT* rect);
 int GetSystemMetrics(int index);
-HDC BeginPaint(HWND window);
-void EndPaint(HWND window);
+// The caller keeps `paint` from BeginPaint to the matching EndPaint.
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
+void EndPaint(HWND window, const PAINTSTRUCT* paint);
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
-
-void EnableControlContainer();
-BOOL Enable3dControlsStatic();
 
 // The system's ANSI code page, which the texts are in (offscreen: 936).
 UINT AnsiCodePage();

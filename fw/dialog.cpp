@@ -33,9 +33,16 @@ BOOL CDialog::OnInitDialog() {
 
 void CDialog::EndDialog(int result) { fw::backend::EndDialog(m_hWnd, result); }
 
+// The data exchange is text only and cannot fail, so the dialog always ends.
 void CDialog::OnOK() {
-    if (!UpdateData(TRUE)) return;
+    UpdateData(TRUE);
     EndDialog(IDOK);
 }
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+BOOL CDialog::OnCommand(WPARAM wparam, LPARAM lparam) {
+    const WORD id = LOWORD(wparam);
+    if (closing_ && id != IDOK && id != IDCANCEL) return TRUE;  // handled: dropped
+    return CWnd::OnCommand(wparam, lparam);
+}

@@ -61,13 +61,19 @@ protected:                                                \
         call;                                                              \
     }
 
+// void memberFxn();  -- WM_COMMAND with code BN_CLICKED (0) from control or command `id`
 #define ON_COMMAND(id, memberFxn) \
     {WM_COMMAND, BN_CLICKED, (UINT)(id), FW_THUNK(self->memberFxn(); return 0)},
+// void memberFxn();  -- the button `id` was clicked
 #define ON_BN_CLICKED(id, memberFxn) ON_COMMAND(id, memberFxn)
+// void OnSysCommand(UINT nID, LPARAM lParam);
 #define ON_WM_SYSCOMMAND() \
     {WM_SYSCOMMAND, 0, 0, FW_THUNK(self->OnSysCommand((UINT)wparam, lparam); return 0)},
+// void OnPaint();
 #define ON_WM_PAINT() {WM_PAINT, 0, 0, FW_THUNK(self->OnPaint(); return 0)},
+// void OnClose();
 #define ON_WM_CLOSE() {WM_CLOSE, 0, 0, FW_THUNK(self->OnClose(); return 0)},
+// HCURSOR OnQueryDragIcon();
 #define ON_WM_QUERYDRAGICON() \
     {WM_QUERYDRAGICON, 0, 0, FW_THUNK(return (LRESULT)self->OnQueryDragIcon())},
 

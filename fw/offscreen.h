@@ -40,9 +40,6 @@ INT_PTR EndResult(const CWnd& dialog);
 // Message boxes shown since the last call, oldest first; the log is emptied.
 std::vector<MessageBoxRecord> TakeMessageBoxes();
 
-// The application title used for message-box captions (default "Quobrix").
-void SetApplicationTitle(const std::string& title);
-
 // Modal dialogs run by DoModal since the last call (template ids), oldest
 // first; each is created, initialised and ended at once with IDCANCEL.
 std::vector<int> TakeModalDialogs();

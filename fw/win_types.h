@@ -38,6 +38,15 @@ struct RECT {
     LONG left, top, right, bottom;
 };
 
+struct PAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;
+    RECT rcPaint;
+    BOOL fRestore;
+    BOOL fIncUpdate;
+    BYTE rgbReserved[32];
+};
+
 #define TRUE 1
 #define FALSE 0
 

@@ -20,6 +20,7 @@ BOOL CToolApp::InitInstance() {
     dlg.DoModal();
     m_pMainWnd = nullptr;
 
-    // FALSE: no message loop of the application's own; the program ends.
+    // The dialog has closed and the program ends; the framework runs no
+    // message loop of its own after InitInstance, so the value is not read.
     return FALSE;
 }

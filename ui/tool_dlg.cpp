@@ -93,6 +93,8 @@ void CToolDlg::OnBtnPrintf() {
 
 void CToolDlg::OnSysCommand(UINT id, LPARAM) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        // Chosen before a close whose fade held the message loop: the window is gone.
+        if (IsClosing()) return;
         CAboutDlg about;
         about.DoModal();
     } else {
@@ -125,12 +127,18 @@ void CToolDlg::OnCheckTopmost() {
         SetWindowPos(&wndNoTopMost, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW);
 }
 
+// The fade holds the message loop for its whole time. Tool commands and the
+// About entry that arrive meanwhile are queued ahead of the IDCANCEL that
+// ends the dialog; BeginClosing drops them, so no tool opens a message box
+// for a window that has gone.
 void CToolDlg::OnClose() {
+    BeginClosing();
     AnimateWindow(FADE_TIME_MS, AW_HIDE | AW_BLEND);
     Default();  // the dialog manager turns the close into IDCANCEL
 }
 
 void CToolDlg::OnCancel() {
+    BeginClosing();
     // After OnClose the window is already hidden and this fade returns at once.
     AnimateWindow(FADE_TIME_MS, AW_HIDE | AW_BLEND);
     CDialog::OnCancel();

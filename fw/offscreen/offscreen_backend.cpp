@@ -50,7 +50,6 @@ struct State {
     std::vector<fw::offscreen::MessageBoxRecord> message_boxes;
     std::vector<int> modal_dialogs;
     std::vector<fw::offscreen::IconDraw> icon_draws;
-    std::string title = "Quobrix";
 };
 
 State& state() {
@@ -158,7 +157,8 @@ int MessageBox(HWND, const char* text, const char* caption, UINT type) {
     return IDOK;
 }
 
-std::string ApplicationTitle() { return state().title; }
+// The executable's name in the real program.
+std::string ApplicationTitle() { return "Quobrix"; }
 
 std::string LoadStringResource(UINT id) {
     const char* text = FindStringResource(id);
@@ -260,18 +260,20 @@ int GetSystemMetrics(int index) {
     return index == SM_CXICON || index == SM_CYICON ? 32 : 0;
 }
 
-HDC BeginPaint(HWND hwnd) { return reinterpret_cast<HDC>(hwnd); }
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
+    Window* window = AsWindow(hwnd);
+    *paint = PAINTSTRUCT();
+    paint->hdc = reinterpret_cast<HDC>(hwnd);
+    paint->rcPaint = window ? window->client : RECT{0, 0, 0, 0};
+    return paint->hdc;
+}
 
-void EndPaint(HWND) {}
+void EndPaint(HWND, const PAINTSTRUCT*) {}
 
 BOOL DrawIcon(HDC, int x, int y, HICON icon) {
     state().icon_draws.push_back({x, y, icon});
     return TRUE;
 }
-
-void EnableControlContainer() {}
-
-BOOL Enable3dControlsStatic() { return TRUE; }
 
 // In-memory windows hold the program's own GBK texts, whatever the host's locale.
 UINT AnsiCodePage() { return kGbkCodePageId; }
@@ -347,8 +349,6 @@ std::vector<MessageBoxRecord> TakeMessageBoxes() {
     taken.swap(state().message_boxes);
     return taken;
 }
-
-void SetApplicationTitle(const std::string& title) { state().title = title; }
 
 std::vector<int> TakeModalDialogs() {
     std::vector<int> taken;

@@ -1,5 +1,5 @@
 // What the application object needs from the system: message boxes, its
-// title, its resources and the control support switches.
+// title and its resources.
 #include <vector>
 
 #include "fw/backend.h"
@@ -45,13 +45,6 @@ std::string LoadStringResource(UINT id) {
 HICON LoadIconResource(int id) {
     return ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
 }
-
-// The program hosts no ActiveX controls, so there is no container support to set up.
-void EnableControlContainer() {}
-
-// Three-dimensional dialog controls are the system's own look since Windows 95;
-// nothing needs switching on.
-BOOL Enable3dControlsStatic() { return TRUE; }
 
 }  // namespace backend
 }  // namespace fw

@@ -1,41 +1,33 @@
 // Modal dialogs over the Win32 dialog manager. The dialog manager creates
 // the window from the template and runs the modal loop (which also turns
-// Enter into IDOK and Esc into IDCANCEL); once the window exists it is
-// subclassed so that every message goes through the dialog object's message
-// map first, the way the framework expects, and only then, through
-// DefaultHandling, to the dialog manager's own window procedure.
-#include <map>
-
+// Enter into IDOK and Esc into IDCANCEL). The dialog object arrives with
+// WM_INITDIALOG, as DialogBoxParam's parameter; the window is then
+// subclassed with the object as the subclass's reference data, so that every
+// message goes through the object's message map first, the way the framework
+// expects, and only then, through DefaultHandling, to the dialog manager's
+// own window procedure. The window itself carries its object: no table of
+// windows is kept, and a nested dialog (the About box) is bound the same way.
 #include "fw/afxwin.h"
 #include "fw/backend.h"
-#include "fw/win32/edit_enter_key.h"
-#include "fw/win32/edit_paint.h"
+#include "fw/win32/edit_box_subclass.h"
+
+#include <commctrl.h>  // after <windows.h>, which fw/win_types.h brings
 
 namespace {
 
-struct DialogBinding {
-    CDialog* dialog;
-    WNDPROC original;  // the dialog manager's window procedure
-};
+const UINT_PTR kDialogSubclassId = 1;
 
-// One entry per live dialog window; nested dialogs (the About box) have their own.
-std::map<HWND, DialogBinding>& Bindings() {
-    static std::map<HWND, DialogBinding> bindings;
-    return bindings;
-}
-
-LRESULT CALLBACK DialogWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto found = Bindings().find(window);
-    if (found == Bindings().end()) return ::DefWindowProcA(window, message, wparam, lparam);
-    // A copy: handlers may open further dialogs, which change the map.
-    const DialogBinding binding = found->second;
+LRESULT CALLBACK DialogSubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                    UINT_PTR, DWORD_PTR reference) {
+    CDialog* dialog = reinterpret_cast<CDialog*>(reference);
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(binding.original));
-        Bindings().erase(window);
-        binding.dialog->DetachWindow();
-        return ::CallWindowProcA(binding.original, window, message, wparam, lparam);
+        // The object outlives its window: it lets go of the handle, and no
+        // later message reaches it.
+        ::RemoveWindowSubclass(window, &DialogSubclassProc, kDialogSubclassId);
+        dialog->DetachWindow();
+        return ::DefSubclassProc(window, message, wparam, lparam);
     }
-    return binding.dialog->WindowProc(message, wparam, lparam);
+    return dialog->WindowProc(message, wparam, lparam);
 }
 
 // The dialog procedure the dialog manager calls. Before the subclassing it
@@ -45,11 +37,9 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     if (message != WM_INITDIALOG) return FALSE;
     CDialog* dialog = reinterpret_cast<CDialog*>(lparam);
     dialog->AttachWindow(window);
-    const LONG_PTR original =
-        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DialogWindowProc));
-    Bindings()[window] = {dialog, reinterpret_cast<WNDPROC>(original)};
-    fw::win32::PassEnterToDialog(window);
-    fw::win32::SkipIdleEditPaints(window);
+    ::SetWindowSubclass(window, &DialogSubclassProc, kDialogSubclassId,
+                        reinterpret_cast<DWORD_PTR>(dialog));
+    fw::win32::SubclassEditBoxes(window);
     // TRUE lets the dialog manager put the focus on the first tab stop.
     return dialog->WindowProc(WM_INITDIALOG, wparam, 0);
 }
@@ -66,10 +56,12 @@ INT_PTR RunModalDialog(CDialog& dialog, int template_id, HWND parent) {
 
 void EndDialog(HWND dialog, INT_PTR result) { ::EndDialog(dialog, result); }
 
+// Reached from a handler of the object, inside DialogSubclassProc, where the
+// next procedure of the window's chain is the dialog manager's. A window that
+// is gone (the object has no handle any more) has no default handling.
 LRESULT DefaultHandling(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto found = Bindings().find(window);
-    if (found == Bindings().end()) return ::DefWindowProcA(window, message, wparam, lparam);
-    return ::CallWindowProcA(found->second.original, window, message, wparam, lparam);
+    if (!window) return 0;
+    return ::DefSubclassProc(window, message, wparam, lparam);
 }
 
 }  // namespace backend

@@ -177,6 +177,48 @@ TEST_F(DialogTest, CloseFadesOnceThenCancels) {
     EXPECT_FALSE(fw::offscreen::IsVisible(dlg));
 }
 
+// The fade holds the message loop, so what the user does meanwhile is
+// handled after it. Once the close has begun, tools, placeholders and the
+// About entry do nothing; the cancel that ends the dialog still counts.
+TEST_F(DialogTest, CommandsAfterTheCloseBeganAreDropped) {
+    struct Closing {
+        const char* what;
+        void (*begin)(CToolDlg& dlg);
+    };
+    const Closing closings[] = {
+        {"exit button", [](CToolDlg& d) { fw::offscreen::Click(d, IDCANCEL); }},
+        {"close message", [](CToolDlg& d) { fw::offscreen::Send(d, WM_CLOSE); }},
+    };
+    for (const Closing& closing : closings) {
+        SCOPED_TRACE(closing.what);
+        fw::offscreen::DestroyDialogWindow(dlg);
+        ASSERT_TRUE(fw::offscreen::CreateDialogWindow(dlg));
+        const std::string too_long(WORK_BUFFER_SIZE + 1, 'a');
+        // Before the close the same commands show boxes and change the output.
+        TypeInput(too_long);
+        Click(IDC_BTN_SUM8);
+        ASSERT_EQ(Boxes().size(), 2u);
+        fw::offscreen::TakeModalDialogs();
+
+        TypeInput("abc");
+        Type(IDC_EDIT_OUTPUT, "out");
+        closing.begin(dlg);
+        ASSERT_TRUE(fw::offscreen::IsEnded(dlg));
+        Click(IDC_BTN_SUM8);
+        Click(IDC_BTN_UPPER);
+        fw::offscreen::Send(dlg, WM_COMMAND, MAKEWPARAM(IDC_BTN_PRINTF, BN_CLICKED), 0);
+        fw::offscreen::Send(dlg, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        EXPECT_EQ(Boxes(), Strings{});
+        EXPECT_TRUE(fw::offscreen::TakeModalDialogs().empty()) << "the About box opened";
+        EXPECT_EQ(Output(), "out");
+        EXPECT_EQ(dlg.m_strInput, CString(too_long.c_str())) << "a tool read the input box";
+
+        Click(IDCANCEL);
+        EXPECT_EQ(fw::offscreen::EndResult(dlg), IDCANCEL);
+        EXPECT_EQ(fw::offscreen::FadeCount(dlg), 1);
+    }
+}
+
 TEST_F(DialogTest, EnterOutsideTheInputBoxEndsAtOnceWithoutFade) {
     TypeInput("kept");
     fw::offscreen::Send(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);

@@ -87,7 +87,10 @@ bool AppSession::Start(const std::string& path, std::string* error) {
     }
     thread_id_ = GetWindowThreadProcessId(dialog_, nullptr);
     // The dialog manager sets the first focus right after showing the window.
-    WaitUntil([&] { return FocusOf(thread_id_) != nullptr; });
+    if (!WaitUntil([&] { return FocusOf(thread_id_) != nullptr; })) {
+        *error = "the dialog appeared but no control took the focus";
+        return false;
+    }
     return true;
 }
 
@@ -119,7 +122,8 @@ void AppTest::PrimeOutput() const { SetText(Control(IDC_EDIT_OUTPUT), kOldOutput
 
 std::string AppTest::NewOutput() const {
     std::string text;
-    WaitUntil([&] { return (text = TextOf(Control(IDC_EDIT_OUTPUT))) != kOldOutput; });
+    EXPECT_TRUE(WaitUntil([&] { return (text = TextOf(Control(IDC_EDIT_OUTPUT))) != kOldOutput; }))
+        << "the output box kept its text: the tool did not run";
     return text;
 }
 

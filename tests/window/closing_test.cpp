@@ -1,8 +1,10 @@
 // Ending the main dialog: "退出", Esc and the close button fade the window
 // out over 1.5 s and then end the program, with one fade even when the close
-// goes through both the close handler and the cancel handler; Enter outside
-// the input box ends it at once, and Enter inside the input box only types a
-// line break.
+// goes through both the close handler and the cancel handler; what the user
+// does during the fade is dropped; Enter outside the input box ends it
+// without a fade, and Enter inside the input box only types a line break.
+// How long a close takes is not checked against an upper bound (a loaded
+// machine is slow for no fault); the opacities seen tell one fade from two.
 #include <gtest/gtest.h>
 
 #include "tests/window/app_session.h"
@@ -15,13 +17,10 @@
 namespace window_test {
 namespace {
 
-// The fade lasts 1500 ms. Its end is seen a little later on a loaded
-// machine, never earlier; two fades in a row would take 3000 ms.
+// The fade lasts 1500 ms; its end is seen later on a loaded machine, never
+// earlier (the margin covers the clock's granularity).
 constexpr DWORD kFadeAtLeastMs = 1300;
-constexpr DWORD kOneFadeAtMostMs = 2800;
-// Without a fade the window goes as soon as the key is handled.
-constexpr DWORD kAtOnceMs = 1000;
-constexpr DWORD kEndWithinMs = 10000;
+constexpr DWORD kEndWithinMs = 20000;
 
 void PressKey(HWND target, WPARAM key) {
     PostMessageA(target, WM_KEYDOWN, key, 1);
@@ -49,8 +48,8 @@ protected:
         SCOPED_TRACE(trace.Describe());
         ASSERT_TRUE(trace.exited) << "the program did not end";
         EXPECT_GE(trace.hidden_ms, kFadeAtLeastMs) << "the window went before its fade was over";
-        EXPECT_LT(trace.destroyed_ms, kOneFadeAtMostMs) << "more than one fade";
-        EXPECT_TRUE(trace.FadedSteadily()) << "no steady fade was seen";
+        EXPECT_TRUE(trace.FadedOnce()) << "not one steady fade";
+        EXPECT_FALSE(trace.box_seen);
     }
 };
 
@@ -75,6 +74,32 @@ TEST_F(Closing, EscFadesOutThenEnds) {
 TEST_F(Closing, EscInTheInputBoxFadesOutOnce) {
     ASSERT_TRUE(FocusControl(app_, Control(IDC_EDIT_INPUT)));
     ExpectOneFade(Watch([&] { PressKey(Control(IDC_EDIT_INPUT), VK_ESCAPE); }));
+}
+
+bool IsFading(HWND window) {
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    return IsWindowVisible(window) && (ExStyleOf(window) & WS_EX_LAYERED) &&
+           GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) && (flags & LWA_ALPHA) &&
+           alpha < 255;
+}
+
+// The fade holds the program's message loop, so what is sent meanwhile waits
+// behind it, ahead of the cancel command that the close request becomes.
+// Each of these would open a box: too long an input for "8位校验和", the
+// printf placeholder's announcement, the About box. None may open for a
+// window that has faded out; the program ends after the one fade.
+TEST_F(Closing, ToolCommandsAndAboutDuringTheFadeAreDropped) {
+    SetText(Control(IDC_EDIT_INPUT), std::string(20481, 'a'));
+    ExpectOneFade(Watch([&] {
+        PostMessageA(dialog(), WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return IsFading(dialog()); })) << "no fade began";
+        PostMessageA(Control(IDC_BTN_SUM8), BM_CLICK, 0, 0);
+        PostMessageA(dialog(), WM_COMMAND, MAKEWPARAM(IDC_BTN_SUM8, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(Control(IDC_BTN_SUM8)));
+        PostMessageA(dialog(), WM_COMMAND, MAKEWPARAM(IDC_BTN_PRINTF, BN_CLICKED), 0);
+        PostMessageA(dialog(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    }));
 }
 
 TEST_F(Closing, EnterInTheInputBoxTypesALineBreakAndKeepsTheDialog) {
@@ -122,8 +147,8 @@ TEST(EnterKey, OutsideTheInputBoxEndsTheDialogAtOnce) {
                                         trace.Describe());
         SCOPED_TRACE(trace.Describe());
         ASSERT_TRUE(trace.exited) << "the program did not end";
-        EXPECT_LT(trace.destroyed_ms, kAtOnceMs) << "the dialog did not end at once";
         EXPECT_TRUE(trace.alphas.empty()) << "the window began to fade";
+        EXPECT_FALSE(trace.box_seen);
     }
 }
 

@@ -13,6 +13,7 @@ ClosingTrace WatchClosing(HWND dialog, HANDLE process, ULONGLONG start_tick, DWO
     for (;;) {
         const bool exists = IsWindow(dialog) != FALSE;
         const bool visible = exists && IsWindowVisible(dialog);
+        if (exists && !OwnedDialogs(dialog).empty()) trace.box_seen = true;
         if (visible && (ExStyleOf(dialog) & WS_EX_LAYERED)) {
             BYTE alpha = 0;
             DWORD flags = 0;
@@ -46,12 +47,12 @@ std::string ClosingTrace::Describe() const {
     };
     std::string text = "hidden " + at(hidden, hidden_ms) + ", destroyed " +
                        at(destroyed, destroyed_ms) + ", process ended " + at(exited, exited_ms) +
-                       ", opacities seen:";
+                       (box_seen ? ", a box was shown" : "") + ", opacities seen:";
     for (BYTE alpha : alphas) text += " " + std::to_string(alpha);
     return text;
 }
 
-bool ClosingTrace::FadedSteadily() const {
+bool ClosingTrace::FadedOnce() const {
     const bool never_rose = std::is_sorted(alphas.rbegin(), alphas.rend());
     const bool partly_faded = std::any_of(alphas.begin(), alphas.end(),
                                           [](BYTE alpha) { return alpha > 0 && alpha < 255; });

@@ -1,6 +1,7 @@
 // Watching the main dialog end, from the moment a closing action was sent:
 // when it disappeared, when its window was destroyed, when the process
-// ended, and the opacities it went through on the way.
+// ended, the opacities it went through on the way, and whether it opened a
+// box meanwhile.
 #pragma once
 
 #include <windows.h>
@@ -18,11 +19,13 @@ struct ClosingTrace {
     bool exited = false;      // the process ended
     DWORD exited_ms = 0;
     std::vector<BYTE> alphas;  // opacities read while it was visible and layered
+    bool box_seen = false;     // a dialog it owns (message box, About box) was shown
 
     // One line for failure messages.
     std::string Describe() const;
-    // Whether the opacity never rose and went below opaque before the end.
-    bool FadedSteadily() const;
+    // Whether the opacities make one fade: they went below opaque and never
+    // rose (a second fade would start again from opaque).
+    bool FadedOnce() const;
 };
 
 // Polls `dialog` and `process` until the process ends or `timeout_ms` after

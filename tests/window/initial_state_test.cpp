@@ -1,12 +1,10 @@
 // The main dialog right after it opened, its radio group and its Tab order.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <iterator>
 
 #include "tests/window/app_session.h"
 #include "tests/window/gbk.h"
-#include "tests/window/main_dialog_table.h"
+#include "tests/window/main_dialog_template.h"
 #include "tests/window/remote_window.h"
 #include "tests/window/wait_until.h"
 
@@ -31,11 +29,13 @@ TEST_F(InitialState, EditsEmptyAsciiCheckedPlaceholdersDisabledFocusOnExit) {
     EXPECT_FALSE(IsChecked(Control(IDC_RADIO_HEX)));
     EXPECT_FALSE(IsChecked(Control(IDC_CHECK_LOWFIRST)));
     EXPECT_FALSE(IsChecked(Control(IDC_CHECK_TOPMOST)));
-    for (const ExpectedControl& c : kMainDialogControls) {
+    const fw::DialogTemplate* tpl = MainDialogTemplate();
+    ASSERT_NE(tpl, nullptr);
+    for (const fw::ControlTemplate& c : ControlsOf(*tpl)) {
         if (c.id == IDC_STATIC) continue;
         const bool placeholder = c.id >= IDC_BTN_FILE2ARRAY && c.id <= IDC_BTN_RANDOM;
         EXPECT_EQ(IsWindowEnabled(Control(c.id)) != FALSE, !placeholder)
-            << "control " << c.id << " " << Show(Gbk(c.caption));
+            << "control " << c.id << " " << Show(c.text);
     }
     EXPECT_EQ(NameOf(dialog(), Focus()), NameOf(dialog(), Control(IDCANCEL)));
     EXPECT_EQ(GetForegroundWindow(), dialog());
@@ -60,13 +60,16 @@ TEST_F(InitialState, RadioButtonsFormOneGroup) {
 }
 
 // Tab is posted as a key press to the focused control, so it goes through the
-// dialog's message loop like a typed key. Besides the controls of the table,
+// dialog's message loop like a typed key. Besides the template's tab stops,
 // Tab stops at the checked radio button "Ascii" (between "计算MD5" and
 // "低字节在前", its place in the template): the window system gives a radio
 // button WS_TABSTOP when BM_SETCHECK checks it (seen under Wine 8).
 TEST_F(InitialState, TabVisitsTheControlsInTemplateOrder) {
-    std::vector<int> stops(std::begin(kTabOrder), std::end(kTabOrder));
-    stops.insert(std::find(stops.begin(), stops.end(), IDC_CHECK_LOWFIRST), IDC_RADIO_ASCII);
+    const fw::DialogTemplate* tpl = MainDialogTemplate();
+    ASSERT_NE(tpl, nullptr);
+    std::vector<int> stops;
+    for (const fw::ControlTemplate& c : ControlsOf(*tpl))
+        if (IsTabStop(c) || c.id == IDC_RADIO_ASCII) stops.push_back(c.id);
     std::string expected, actual;
     for (size_t i = 0; i <= stops.size(); ++i)
         expected += NameOf(dialog(), Control(stops[i % stops.size()])) + "\n";
@@ -76,7 +79,8 @@ TEST_F(InitialState, TabVisitsTheControlsInTemplateOrder) {
         PostMessageA(focus, WM_KEYDOWN, VK_TAB, 1);
         PostMessageA(focus, WM_KEYUP, VK_TAB, 0xC0000001);
         const HWND before = focus;
-        WaitUntil([&] { return (focus = Focus()) != before; });
+        EXPECT_TRUE(WaitUntil([&] { return (focus = Focus()) != before; }))
+            << "Tab did not move the focus from " << NameOf(dialog(), before);
         actual += NameOf(dialog(), focus) + "\n";
     }
     EXPECT_EQ(actual, expected);

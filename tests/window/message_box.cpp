@@ -12,12 +12,12 @@ constexpr int kMessageTextId = 0xFFFF;
 
 MessageBoxView WaitForMessageBox(HWND owner, HWND previous) {
     MessageBoxView view;
-    WaitUntil([&] {
+    const bool came = WaitUntil([&] {
         for (HWND box : OwnedDialogs(owner))
             if (box != previous) view.window = box;
         return view.window != nullptr;
     });
-    if (!view.window) return view;
+    if (!came) return view;  // window stays null; the callers assert it
     view.caption = CaptionOf(view.window);
     view.text = TextOf(GetDlgItem(view.window, kMessageTextId));
     for (HWND child : ChildrenOf(view.window)) {
