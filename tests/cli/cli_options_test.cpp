@@ -1,19 +1,32 @@
 // The command line parser and the conversion of Windows' UTF-16 arguments.
-#include "cli/options.h"
+#include "cli/command_line.h"
 
 #include <gtest/gtest.h>
 
+#include "cli/dialog_tools_command.h"
 #include "cli/utf16.h"
 #include "res/resource.h"
 
 namespace {
 
-ParseResult Parse(const std::vector<std::string>& args) { return ParseCommandLine(args); }
+struct Parsed {
+    ParseOutcome outcome;
+    std::string error;   // or the help text
+    CliOptions options;  // of the dialog tool that runs
+};
+
+Parsed Parse(const std::vector<std::string>& args) {
+    CommandLine command_line;
+    const ParseResult r = command_line.Parse(args);
+    Parsed parsed{r.outcome, r.text, {}};
+    if (r.command != nullptr) parsed.options = dynamic_cast<const DialogToolsCommand&>(*r.command).options();
+    return parsed;
+}
 
 }  // namespace
 
 TEST(CommandLine, CollectsToolOptionsAndText) {
-    const ParseResult r = Parse({"--low-first", "sum16", "--gbk", "A B", "--hex"});
+    const Parsed r = Parse({"--low-first", "sum16", "--gbk", "A B", "--hex"});
     ASSERT_EQ(r.outcome, ParseOutcome::Run);
     EXPECT_EQ(r.options.tool->button_id, IDC_BTN_SUM16);
     EXPECT_EQ(r.options.format, InputFormat::Hex);
@@ -22,7 +35,7 @@ TEST(CommandLine, CollectsToolOptionsAndText) {
     EXPECT_TRUE(r.options.has_text);
     EXPECT_EQ(r.options.text, "A B");
 
-    const ParseResult bare = Parse({"crc32"});
+    const Parsed bare = Parse({"crc32"});
     ASSERT_EQ(bare.outcome, ParseOutcome::Run);
     EXPECT_EQ(bare.options.tool->button_id, IDC_BTN_CRC32);
     EXPECT_EQ(bare.options.format, InputFormat::AsDialogOpens);
@@ -40,7 +53,7 @@ TEST(CommandLine, TextMayLookLikeAnOption) {
         {{"sum8", ""}, ""},
     };
     for (const auto& c : cases) {
-        const ParseResult r = Parse(c.args);
+        const Parsed r = Parse(c.args);
         ASSERT_EQ(r.outcome, ParseOutcome::Run) << c.text;
         EXPECT_EQ(r.options.format, InputFormat::AsDialogOpens);
         EXPECT_TRUE(r.options.has_text);
@@ -61,7 +74,7 @@ TEST(CommandLine, ReportsWhatIsWrong) {
         {{"sum8", "a", "b"}, "too many arguments (quote a TEXT with blanks)"},
     };
     for (const auto& c : cases) {
-        const ParseResult r = Parse(c.args);
+        const Parsed r = Parse(c.args);
         EXPECT_EQ(r.outcome, ParseOutcome::UsageError) << c.error;
         EXPECT_EQ(r.error, c.error);
     }

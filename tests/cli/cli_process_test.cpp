@@ -174,7 +174,7 @@ TEST_F(QuobrixCli, EveryToolPrintsTheDialogsReport) {
          "\r\n\r\n格式3：\r\n900150983CD24FB0D6963F7D28E17F72"},
         {{"ascii2hex", "--hex", "41"}, "十六进制格式1：\r\n34 31 \r\n\r\n十六进制格式2：\r\n0x34,0x31,"},
         {{"hexconv", "--hex", "0x41, 0x42"}, "十六进制格式1：\r\n41 42 \r\n\r\n十六进制格式2：\r\n0x41,0x42,"},
-        {{"hex2ascii", "C4E3BAC3 0D0A 41 00 42"}, "你好\r\nA"},
+        {{"hex2ascii", "C4E3BAC3 0D0A 41"}, "你好\r\nA"},
         {{"hex2float", "C0490FDB 3F800000 7F800000 FFC00000 00000001"}, "-3.141591inf-nan1.4013e-45"},
         {{"hex2float", "--low-first", "3F 80 00 00"}, "4.6006e-41"},
         {{"float2hex", "--low-first", "1"},

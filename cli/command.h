@@ -1,0 +1,32 @@
+// One entry of the command table: a group of subcommands of `quobrix` with
+// their options, their help texts and their run.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+
+namespace CLI {
+class App;
+}
+
+class CliCommand {
+public:
+    virtual ~CliCommand() = default;
+
+    // Adds the command's subcommands and options to the parser.
+    virtual void Register(CLI::App& app) = 0;
+    // Whether `chosen`, the subcommand a parse chose, is one of this command's.
+    virtual bool Owns(const CLI::App& chosen) const = 0;
+    // After a parse that chose one of its subcommands: takes over what the
+    // parser left, in order. Returns what is wrong with the command line, or "".
+    virtual std::string Complete(const CLI::App& chosen, const std::vector<std::string>& leftover) = 0;
+
+    // The command's section of `quobrix --help`, and `quobrix NAME --help`.
+    virtual std::string HelpSection() const = 0;
+    virtual std::string Help(const CLI::App& chosen) const = 0;
+
+    // Runs the subcommand that Complete accepted.
+    virtual int Run(const CliEnvironment& env, std::string& out, std::string& err) = 0;
+};

@@ -1,0 +1,88 @@
+#include "cli/dialog_tools_command.h"
+
+#include <CLI/CLI.hpp>
+
+#include "cli/dialog_tools_help.h"
+#include "cli/messages.h"
+#include "cli/run_dialog_tool.h"
+
+namespace {
+
+// A decimal number, as `atof` reads one whole: sign, digits with at most one
+// point, an exponent. CLI11 takes "-1.5" for TEXT already, "-.5" not.
+bool ReadsAsNumber(const std::string& word) {
+    std::size_t i = 0, digits = 0;
+    const auto is_digit = [&](std::size_t at) { return at < word.size() && word[at] >= '0' && word[at] <= '9'; };
+    if (i < word.size() && (word[i] == '-' || word[i] == '+')) ++i;
+    for (; is_digit(i); ++i) ++digits;
+    if (i < word.size() && word[i] == '.') {
+        for (++i; is_digit(i); ++i) ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < word.size() && (word[i] == 'e' || word[i] == 'E')) {
+        ++i;
+        if (i < word.size() && (word[i] == '-' || word[i] == '+')) ++i;
+        if (!is_digit(i)) return false;
+        while (is_digit(i)) ++i;
+    }
+    return i == word.size();
+}
+
+bool LooksLikeOption(const std::string& word) { return word.size() > 1 && word[0] == '-'; }
+
+}  // namespace
+
+void DialogToolsCommand::Register(CLI::App& app) {
+    // The options belong to the top level, so that they may stand before TOOL;
+    // after it each tool hands what it does not know up there (fallthrough).
+    hex_ = app.add_flag("--hex")->group(kDialogOptionsGroup);
+    ascii_ = app.add_flag("--ascii")->group(kDialogOptionsGroup);
+    low_first_ = app.add_flag("--low-first")->group(kDialogOptionsGroup);
+    gbk_ = app.add_flag("--gbk")->group(kDialogOptionsGroup);
+    for (std::size_t i = 0; i < kCliToolCount; ++i) {
+        const CliTool& tool = kCliTools[i];
+        CLI::App* sub = app.add_subcommand(tool.name, tool.summary);
+        sub->group(kDialogToolsGroup)->fallthrough();
+        texts_.push_back(sub->add_option("TEXT", options_.text));
+        tools_.push_back(sub);
+    }
+}
+
+const CliTool* DialogToolsCommand::ToolOf(const CLI::App& chosen) const {
+    for (std::size_t i = 0; i < tools_.size(); ++i) {
+        if (tools_[i] == &chosen) return &kCliTools[i];
+    }
+    return nullptr;
+}
+
+bool DialogToolsCommand::Owns(const CLI::App& chosen) const { return ToolOf(chosen) != nullptr; }
+
+std::string DialogToolsCommand::Complete(const CLI::App& chosen, const std::vector<std::string>& leftover) {
+    options_.tool = ToolOf(chosen);
+    options_.has_text = texts_[static_cast<std::size_t>(options_.tool - kCliTools)]->count() > 0;
+    for (const std::string& word : leftover) {
+        if (!options_.has_text && ReadsAsNumber(word)) {
+            options_.text = word;
+            options_.has_text = true;
+        } else if (LooksLikeOption(word)) {
+            return "unknown option '" + EscapeBytes(word) + "'";
+        } else {
+            return "too many arguments (quote a TEXT with blanks)";
+        }
+    }
+    if (hex_->count() > 0 && ascii_->count() > 0) return "--hex and --ascii exclude each other";
+    options_.format = hex_->count() > 0     ? InputFormat::Hex
+                      : ascii_->count() > 0 ? InputFormat::Ascii
+                                            : InputFormat::AsDialogOpens;
+    options_.low_first = low_first_->count() > 0;
+    options_.raw_gbk = gbk_->count() > 0;
+    return "";
+}
+
+std::string DialogToolsCommand::HelpSection() const { return DialogToolsHelpSection(); }
+
+std::string DialogToolsCommand::Help(const CLI::App& chosen) const { return DialogToolHelp(*ToolOf(chosen)); }
+
+int DialogToolsCommand::Run(const CliEnvironment& env, std::string& out, std::string& err) {
+    return RunDialogTool(options_, env, out, err);
+}

@@ -1,0 +1,69 @@
+#include "cli/dialog_tools_help.h"
+
+#include <cstddef>
+
+const char kDialogToolsGroup[] = "The dialog's tools";
+const char kDialogOptionsGroup[] = "Options of the dialog's tools";
+
+namespace {
+
+constexpr std::size_t kNameColumn = 13;  // the summaries start here, past the longest name
+constexpr std::size_t kListWidth = 72;   // the tool names of a tool's help wrap here
+
+const char kUsage[] = "Usage: quobrix TOOL [--hex | --ascii] [--low-first] [--gbk] [--] [TEXT]\n";
+
+const char kOptions[] =
+    "  --hex        read the input as hex digits\n"
+    "  --ascii      take the input's characters as they are (the default)\n"
+    "  --low-first  low byte first (the byte order of the float tools)\n"
+    "  --gbk        input and output are GBK bytes, not UTF-8\n"
+    "  --           end of options: a TEXT that starts with - follows\n";
+
+std::string Padded(const char* name) {
+    std::string line = std::string("  ") + name;
+    return line + std::string(kNameColumn - line.size(), ' ');
+}
+
+// The tools' names in lines of at most kListWidth columns.
+std::string ToolNames() {
+    std::string list, line = " ";
+    for (std::size_t i = 0; i < kCliToolCount; ++i) {
+        const std::string name = kCliTools[i].name;
+        if (line.size() + 1 + name.size() > kListWidth) {
+            list += line + "\n";
+            line = " ";
+        }
+        line += " " + name;
+    }
+    return list + line + "\n";
+}
+
+const char* InputText(ToolInput input) {
+    switch (input) {
+        case ToolInput::ByFormatOption:
+            return "Input: the characters' bytes, or hex digits with --hex; at most 20480 bytes.\n";
+        case ToolInput::Characters:
+            return "Input: the characters' bytes, with --hex too; at most 20480 bytes.\n";
+        case ToolInput::HexDigits:
+            return "Input: hex digits, with --ascii too; at most 20480 bytes.\n";
+        case ToolInput::Text:
+            return "Input: the text as it is, up to 4 MiB.\n";
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string DialogToolsHelpSection() {
+    std::string text = std::string(kDialogToolsGroup) + ":\n";
+    for (std::size_t i = 0; i < kCliToolCount; ++i) {
+        text += Padded(kCliTools[i].name) + kCliTools[i].summary + "\n";
+    }
+    return text + "\n" + kDialogOptionsGroup + ":\n" + kOptions;
+}
+
+std::string DialogToolHelp(const CliTool& tool) {
+    return std::string(kUsage) + "Runs " + tool.name + " (" + tool.summary +
+           ") on TEXT, or on standard input without TEXT.\n" + InputText(tool.input) + "\nOptions:\n" + kOptions +
+           "\n" + kDialogToolsGroup + ", which share these options:\n" + ToolNames();
+}
