@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/dialog_tools_command.h"
+#include "cli/messages.h"
 #include "cli/utf16.h"
 #include "res/resource.h"
 
@@ -105,4 +106,56 @@ TEST(Utf16Arguments, BecomeUtf8) {
     EXPECT_FALSE(Utf16ToUtf8(std::u16string(1, u'\xD800'), utf8));            // high alone
     EXPECT_FALSE(Utf16ToUtf8(std::u16string({u'\xDC00', u'\xD800'}), utf8));  // wrong order
     EXPECT_FALSE(Utf16ToUtf8(std::u16string({u'\xD83D', u'a'}), utf8));
+}
+
+// A tool's name after the tool is its TEXT; options before the tool belong to it.
+TEST(CommandLine, OneToolAtATime) {
+    const Parsed named = Parse({"sum8", "md5"});
+    ASSERT_EQ(named.outcome, ParseOutcome::Run);
+    EXPECT_EQ(named.options.tool->button_id, IDC_BTN_SUM8);
+    EXPECT_EQ(named.options.text, "md5");
+    EXPECT_EQ(Parse({"sum8", "a", "md5"}).error, "too many arguments (quote a TEXT with blanks)");
+    EXPECT_EQ(Parse({"-x", "sum8"}).error, "unknown option '-x'");
+    EXPECT_EQ(Parse({"/tmp"}).error, "unknown tool '/tmp'");  // no Windows-style options
+    const Parsed number = Parse({"float2hex", "-.5e-3", "--low-first"});
+    ASSERT_EQ(number.outcome, ParseOutcome::Run);
+    EXPECT_EQ(number.options.text, "-.5e-3");
+    EXPECT_TRUE(number.options.low_first);
+    // A dash and a digit start TEXT whatever follows (CLI11's rule: no option is a digit).
+    EXPECT_EQ(Parse({"float2hex", "-1e"}).options.text, "-1e");
+    for (const char* word : {"-.", "-e5", "-.e1", "--5"}) {
+        EXPECT_EQ(Parse({"float2hex", word}).error, std::string("unknown option '") + word + "'");
+    }
+}
+
+// The top level lists every tool; a tool's help is its own and names its siblings.
+TEST(CommandLine, HelpOfTheTopAndOfATool) {
+    const Parsed top = Parse({"--help"});
+    ASSERT_EQ(top.outcome, ParseOutcome::Help);
+    const Parsed tool = Parse({"hex2float", "--help"});
+    ASSERT_EQ(tool.outcome, ParseOutcome::Help);
+    EXPECT_NE(top.error, tool.error);
+    EXPECT_NE(tool.error.find("Runs hex2float (hex bytes to single-precision values)"), std::string::npos);
+    EXPECT_NE(tool.error.find("hex digits, with --ascii too"), std::string::npos);
+    for (std::size_t i = 0; i < kCliToolCount; ++i) {
+        EXPECT_NE(top.error.find(std::string("\n  ") + kCliTools[i].name + " "), std::string::npos);
+    }
+}
+
+TEST(MessageText, EscapesWhatIsNoUtf8Text) {
+    const struct {
+        std::string bytes, shown;
+    } cases[] = {
+        {"plain -x", "plain -x"},
+        {"中文", "中文"},
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},  // U+1F600, four bytes
+        {"\xFF", "\\xFF"},
+        {"a\xE4\xB8", "a\\xE4\\xB8"},            // cut short
+        {"\xC0\x80", "\\xC0\\x80"},              // overlong NUL
+        {"\xED\xA0\x80", "\\xED\\xA0\\x80"},     // a surrogate
+        {"\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},  // above U+10FFFF
+        {"\x1B[2J\x7F", "\\x1B[2J\\x7F"},        // control characters
+        {"\xD6\xD0", "\\xD6\\xD0"},              // GBK is no UTF-8
+    };
+    for (const auto& c : cases) EXPECT_EQ(EscapeBytes(c.bytes), c.shown) << c.shown;
 }
