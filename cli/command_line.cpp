@@ -34,7 +34,7 @@ CommandLine::CommandLine() : app_(std::make_unique<CLI::App>("", "quobrix")), co
     app_->allow_extras();
     app_->set_help_flag("--help");
     app_->require_subcommand(0, 1);
-    app_->add_flag("--version");
+    app_->add_flag("--version")->disable_flag_override();
     for (const auto& command : commands_) command->Register(*app_);
 }
 
@@ -48,7 +48,13 @@ std::string CommandLine::Help() const {
 
 ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
     ParseResult result;
-    std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them last first
+    // CLI11 ends a subcommand's words at "++"; here "++" is a TEXT like any
+    // other, so the words from there on are marked as such.
+    std::vector<std::string> words = args;
+    const auto end_of_options = std::find(words.begin(), words.end(), "--");
+    const auto terminator = std::find(words.begin(), end_of_options, "++");
+    if (terminator != end_of_options) words.insert(terminator, "--");
+    std::vector<std::string> reversed(words.rbegin(), words.rend());  // CLI11 takes them last first
     const CLI::App* chosen = nullptr;
     CliCommand* owner = nullptr;
     const auto find_chosen = [&] {
@@ -69,8 +75,13 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
         result.text = owner != nullptr ? owner->Help(*chosen) : Help();
         return result;
     } catch (const CLI::ParseError& error) {
-        const std::string what = error.what();
-        result.text = EscapeBytes(what.substr(0, what.find('\n')));
+        std::string what = error.what();
+        what = what.substr(0, what.find('\n'));
+        // CLI11 says "NAME was given a disallowed flag override" for "--NAME=VALUE".
+        const std::string override_said = " was given a disallowed flag override";
+        const std::size_t at = what.find(override_said);
+        if (at != std::string::npos) what = "--" + what.substr(0, at) + " takes no value";
+        result.text = EscapeBytes(what);
         return result;
     }
     if (app_->get_option("--version")->count() > 0) {

@@ -35,10 +35,10 @@ bool LooksLikeOption(const std::string& word) { return word.size() > 1 && word[0
 void DialogToolsCommand::Register(CLI::App& app) {
     // The options belong to the top level, so that they may stand before TOOL;
     // after it each tool hands what it does not know up there (fallthrough).
-    hex_ = app.add_flag("--hex")->group(kDialogOptionsGroup);
-    ascii_ = app.add_flag("--ascii")->group(kDialogOptionsGroup);
-    low_first_ = app.add_flag("--low-first")->group(kDialogOptionsGroup);
-    gbk_ = app.add_flag("--gbk")->group(kDialogOptionsGroup);
+    hex_ = app.add_flag("--hex")->group(kDialogOptionsGroup)->disable_flag_override();
+    ascii_ = app.add_flag("--ascii")->group(kDialogOptionsGroup)->disable_flag_override();
+    low_first_ = app.add_flag("--low-first")->group(kDialogOptionsGroup)->disable_flag_override();
+    gbk_ = app.add_flag("--gbk")->group(kDialogOptionsGroup)->disable_flag_override();
     for (std::size_t i = 0; i < kCliToolCount; ++i) {
         const CliTool& tool = kCliTools[i];
         CLI::App* sub = app.add_subcommand(tool.name, tool.summary);

@@ -117,6 +117,10 @@ TEST(CommandLine, OneToolAtATime) {
     EXPECT_EQ(Parse({"sum8", "a", "md5"}).error, "too many arguments (quote a TEXT with blanks)");
     EXPECT_EQ(Parse({"-x", "sum8"}).error, "unknown option '-x'");
     EXPECT_EQ(Parse({"/tmp"}).error, "unknown tool '/tmp'");  // no Windows-style options
+    EXPECT_EQ(Parse({"sum8", "--gbk=no", "a"}).error, "--gbk takes no value");
+    EXPECT_EQ(Parse({"--low-first=1", "sum8"}).error, "--low-first takes no value");
+    // "++" is TEXT too, not the end of a subcommand.
+    EXPECT_EQ(Parse({"sum8", "++"}).options.text, "++");
     const Parsed number = Parse({"float2hex", "-.5e-3", "--low-first"});
     ASSERT_EQ(number.outcome, ParseOutcome::Run);
     EXPECT_EQ(number.options.text, "-.5e-3");
