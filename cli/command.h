@@ -15,8 +15,10 @@ class CliCommand {
 public:
     virtual ~CliCommand() = default;
 
-    // Adds the command's subcommands and options to the parser.
-    virtual void Register(CLI::App& app) = 0;
+    // Adds the command's subcommands and options to the parser. `words` are
+    // the command line's: a subcommand costs a CLI11 App at every start, so
+    // one no word names may be left out.
+    virtual void Register(CLI::App& app, const std::vector<std::string>& words) = 0;
     // Whether `chosen`, the subcommand a parse chose, is one of this command's.
     virtual bool Owns(const CLI::App& chosen) const = 0;
     // After a parse that chose one of its subcommands: takes over what the

@@ -35,7 +35,6 @@ CommandLine::CommandLine() : app_(std::make_unique<CLI::App>("", "quobrix")), co
     app_->set_help_flag("--help");
     app_->require_subcommand(0, 1);
     app_->add_flag("--version")->disable_flag_override();
-    for (const auto& command : commands_) command->Register(*app_);
 }
 
 CommandLine::~CommandLine() = default;
@@ -54,6 +53,7 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
     const auto end_of_options = std::find(words.begin(), words.end(), "--");
     const auto terminator = std::find(words.begin(), end_of_options, "++");
     if (terminator != end_of_options) words.insert(terminator, "--");
+    for (const auto& command : commands_) command->Register(*app_, words);
     std::vector<std::string> reversed(words.rbegin(), words.rend());  // CLI11 takes them last first
     const CLI::App* chosen = nullptr;
     CliCommand* owner = nullptr;

@@ -1,6 +1,7 @@
 #include "cli/dialog_tools_command.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 
 #include "cli/dialog_tools_help.h"
 #include "cli/messages.h"
@@ -32,7 +33,7 @@ bool LooksLikeOption(const std::string& word) { return word.size() > 1 && word[0
 
 }  // namespace
 
-void DialogToolsCommand::Register(CLI::App& app) {
+void DialogToolsCommand::Register(CLI::App& app, const std::vector<std::string>& words) {
     // The options belong to the top level, so that they may stand before TOOL;
     // after it each tool hands what it does not know up there (fallthrough).
     hex_ = app.add_flag("--hex")->group(kDialogOptionsGroup)->disable_flag_override();
@@ -41,25 +42,26 @@ void DialogToolsCommand::Register(CLI::App& app) {
     gbk_ = app.add_flag("--gbk")->group(kDialogOptionsGroup)->disable_flag_override();
     for (std::size_t i = 0; i < kCliToolCount; ++i) {
         const CliTool& tool = kCliTools[i];
+        if (std::find(words.begin(), words.end(), tool.name) == words.end()) continue;
         CLI::App* sub = app.add_subcommand(tool.name, tool.summary);
         sub->group(kDialogToolsGroup)->fallthrough();
-        texts_.push_back(sub->add_option("TEXT", options_.text));
-        tools_.push_back(sub);
+        registered_.push_back({sub, &tool, sub->add_option("TEXT", options_.text)});
     }
 }
 
-const CliTool* DialogToolsCommand::ToolOf(const CLI::App& chosen) const {
-    for (std::size_t i = 0; i < tools_.size(); ++i) {
-        if (tools_[i] == &chosen) return &kCliTools[i];
+const DialogToolsCommand::Registered* DialogToolsCommand::Find(const CLI::App& chosen) const {
+    for (const Registered& entry : registered_) {
+        if (entry.subcommand == &chosen) return &entry;
     }
     return nullptr;
 }
 
-bool DialogToolsCommand::Owns(const CLI::App& chosen) const { return ToolOf(chosen) != nullptr; }
+bool DialogToolsCommand::Owns(const CLI::App& chosen) const { return Find(chosen) != nullptr; }
 
 std::string DialogToolsCommand::Complete(const CLI::App& chosen, const std::vector<std::string>& leftover) {
-    options_.tool = ToolOf(chosen);
-    options_.has_text = texts_[static_cast<std::size_t>(options_.tool - kCliTools)]->count() > 0;
+    const Registered& entry = *Find(chosen);
+    options_.tool = entry.tool;
+    options_.has_text = entry.text->count() > 0;
     for (const std::string& word : leftover) {
         if (!options_.has_text && ReadsAsNumber(word)) {
             options_.text = word;
@@ -81,7 +83,7 @@ std::string DialogToolsCommand::Complete(const CLI::App& chosen, const std::vect
 
 std::string DialogToolsCommand::HelpSection() const { return DialogToolsHelpSection(); }
 
-std::string DialogToolsCommand::Help(const CLI::App& chosen) const { return DialogToolHelp(*ToolOf(chosen)); }
+std::string DialogToolsCommand::Help(const CLI::App& chosen) const { return DialogToolHelp(*Find(chosen)->tool); }
 
 int DialogToolsCommand::Run(const CliEnvironment& env, std::string& out, std::string& err) {
     return RunDialogTool(options_, env, out, err);

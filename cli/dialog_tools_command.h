@@ -15,7 +15,7 @@ class Option;
 
 class DialogToolsCommand : public CliCommand {
 public:
-    void Register(CLI::App& app) override;
+    void Register(CLI::App& app, const std::vector<std::string>& words) override;
     bool Owns(const CLI::App& chosen) const override;
     std::string Complete(const CLI::App& chosen, const std::vector<std::string>& leftover) override;
     std::string HelpSection() const override;
@@ -26,13 +26,18 @@ public:
     const CliOptions& options() const { return options_; }
 
 private:
-    const CliTool* ToolOf(const CLI::App& chosen) const;
 
     CliOptions options_;
     CLI::Option* hex_ = nullptr;
     CLI::Option* ascii_ = nullptr;
     CLI::Option* low_first_ = nullptr;
     CLI::Option* gbk_ = nullptr;
-    std::vector<const CLI::App*> tools_;  // in the order of kCliTools
-    std::vector<CLI::Option*> texts_;     // each tool's TEXT
+    struct Registered {
+        const CLI::App* subcommand;
+        const CliTool* tool;
+        CLI::Option* text;
+    };
+    std::vector<Registered> registered_;  // the tools the command line named
+
+    const Registered* Find(const CLI::App& chosen) const;
 };
