@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "cli/input.h"
+
 const char kDialogToolsGroup[] = "The dialog's tools";
 const char kDialogOptionsGroup[] = "Options of the dialog's tools";
 
@@ -38,16 +40,17 @@ std::string ToolNames() {
     return list + line + "\n";
 }
 
-const char* InputText(ToolInput input) {
+std::string InputText(ToolInput input) {
+    const std::string buffer = "; at most " + std::to_string(WORK_BUFFER_SIZE) + " bytes.\n";
     switch (input) {
         case ToolInput::ByFormatOption:
-            return "Input: the characters' bytes, or hex digits with --hex; at most 20480 bytes.\n";
+            return "Input: the characters' bytes, or hex digits with --hex" + buffer;
         case ToolInput::Characters:
-            return "Input: the characters' bytes, with --hex too; at most 20480 bytes.\n";
+            return "Input: the characters' bytes, with --hex too" + buffer;
         case ToolInput::HexDigits:
-            return "Input: hex digits, with --ascii too; at most 20480 bytes.\n";
+            return "Input: hex digits, with --ascii too" + buffer;
         case ToolInput::Text:
-            return "Input: the text as it is, up to 4 MiB.\n";
+            return "Input: the text as it is, up to " + std::to_string(kLongInputLimit) + " bytes.\n";
     }
     return "";
 }

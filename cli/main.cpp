@@ -56,12 +56,11 @@ bool CloseStream(std::FILE* stream, bool written) {
     return std::fclose(stream) == 0 || (!written && errno == EBADF);
 }
 
-std::string Reason() { return std::strerror(errno != 0 ? errno : EIO); }
-
 // Every failed write is an error, exit 2: a report that did not arrive is no report.
 int Finish(int code, const std::string& out, std::string& err) {
     if (!WriteAll(stdout, out) || !CloseStream(stdout, !out.empty())) {
-        err += kPrefix + "cannot write standard output: " + Reason() + "\n";
+        const int error = errno != 0 ? errno : EIO;
+        err += kPrefix + "cannot write standard output: " + std::strerror(error) + "\n";
         code = kExitUsage;
     }
     if (!WriteAll(stderr, err) || !CloseStream(stderr, !err.empty())) code = kExitUsage;

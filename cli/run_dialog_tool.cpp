@@ -56,8 +56,9 @@ int RunDialogTool(const CliOptions& options, const CliEnvironment& env, std::str
     }
     const bool filled = input.size() >= limit;
     if (filled && path == InputPath::Text) {
-        err += kPrefix + "the input is longer than " + std::to_string(kLongInputLimit) +
-               " bytes (4 MiB), more than the command line takes\n";
+        constexpr int kMebibyteBits = 20;
+        err += kPrefix + "the input is longer than " + std::to_string(kLongInputLimit) + " bytes (" +
+               std::to_string(kLongInputLimit >> kMebibyteBits) + " MiB), more than the command line takes\n";
         return kExitUsage;
     }
 
