@@ -32,3 +32,7 @@ public:
     // Runs the subcommand that Complete accepted.
     virtual int Run(const CliEnvironment& env, std::string& out, std::string& err) = 0;
 };
+
+// A word the parser left over that starts with a dash (a lone "-" is TEXT)
+// names an option it does not know.
+inline bool LooksLikeOption(const std::string& word) { return word.size() > 1 && word[0] == '-'; }

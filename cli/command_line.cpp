@@ -93,8 +93,7 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
     std::vector<std::string> leftover = app_->remaining();
     leftover.erase(std::remove(leftover.begin(), leftover.end(), "--"), leftover.end());
     if (owner == nullptr) {
-        const auto option = std::find_if(leftover.begin(), leftover.end(),
-                                         [](const std::string& word) { return word.size() > 1 && word[0] == '-'; });
+        const auto option = std::find_if(leftover.begin(), leftover.end(), LooksLikeOption);
         if (option != leftover.end()) {
             result.text = "unknown option '" + EscapeBytes(*option) + "'";
         } else if (!leftover.empty()) {

@@ -29,8 +29,6 @@ bool ReadsAsNumber(const std::string& word) {
     return i == word.size();
 }
 
-bool LooksLikeOption(const std::string& word) { return word.size() > 1 && word[0] == '-'; }
-
 }  // namespace
 
 void DialogToolsCommand::Register(CLI::App& app, const std::vector<std::string>& words) {
