@@ -2,6 +2,7 @@
 // it runs the same from main() and from tests.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,8 +13,16 @@ enum CliExitCode {
     kExitUsage = 2,       // a usage or input error
 };
 
+// What reading standard input gave.
+struct StdinRead {
+    std::string bytes;  // at most the bytes asked for
+    std::string error;  // why reading failed; empty when it did not
+};
+
 struct CliEnvironment {
-    std::function<std::string()> read_stdin;  // the whole of standard input, as bytes
+    // Standard input up to `max_bytes`: the command line never reads more than
+    // it can use, however much is there.
+    std::function<StdinRead(std::size_t max_bytes)> read_stdin;
     bool stdout_is_terminal = false;
     // Windows passes arguments as Unicode: TEXT then is UTF-8 even with --gbk.
     bool arguments_are_unicode = false;

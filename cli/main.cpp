@@ -1,9 +1,13 @@
 // quobrix: runs one tool of the main dialog from the command line.
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/messages.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -21,14 +25,46 @@
 namespace {
 
 // In blocks: a character at a time through the C++ streams took longer than
-// the whole tool on a 20 KiB input. No <iostream> either, whose start-up
-// constructs the standard streams and their locale in every run.
-std::string ReadStandardInput() {
-    std::string input;
+// the whole tool on a 20 KiB input. No more than `max_bytes`, whatever is
+// there: the rest could not be used.
+StdinRead ReadStandardInput(std::size_t max_bytes) {
+    StdinRead read;
     char block[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(block, 1, sizeof block, stdin)) > 0) input.append(block, n);
-    return input;
+    while (read.bytes.size() < max_bytes) {
+        const std::size_t wanted = std::min(sizeof block, max_bytes - read.bytes.size());
+        errno = 0;
+        const std::size_t n = std::fread(block, 1, wanted, stdin);
+        read.bytes.append(block, n);
+        if (n == wanted) continue;
+        if (std::ferror(stdin)) read.error = std::strerror(errno != 0 ? errno : EIO);
+        break;
+    }
+    return read;
+}
+
+// Writes `bytes` and flushes; false with errno set when the stream failed.
+bool WriteAll(std::FILE* stream, const std::string& bytes) {
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+    return std::fflush(stream) == 0 && written && !std::ferror(stream);
+}
+
+// Closes a standard stream as GNU coreutils do: a stream that was never
+// written to may have been closed from the start (EBADF).
+bool CloseStream(std::FILE* stream, bool written) {
+    errno = 0;
+    return std::fclose(stream) == 0 || (!written && errno == EBADF);
+}
+
+// Every failed write is an error, exit 2: a report that did not arrive is no report.
+int Finish(int code, const std::string& out, std::string& err) {
+    if (!WriteAll(stdout, out) || !CloseStream(stdout, !out.empty())) {
+        const int error = errno != 0 ? errno : EIO;
+        err += kPrefix + "cannot write standard output: " + std::strerror(error) + "\n";
+        code = kExitUsage;
+    }
+    if (!WriteAll(stderr, err) || !CloseStream(stderr, !err.empty())) code = kExitUsage;
+    return code;
 }
 
 int Run(const std::vector<std::string>& args, bool arguments_are_unicode) {
@@ -38,10 +74,7 @@ int Run(const std::vector<std::string>& args, bool arguments_are_unicode) {
     env.arguments_are_unicode = arguments_are_unicode;
     std::string out, err;
     const int code = RunCli(args, env, out, err);
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fflush(stdout);
-    std::fwrite(err.data(), 1, err.size(), stderr);
-    return code;
+    return Finish(code, out, err);
 }
 
 }  // namespace
@@ -57,7 +90,8 @@ int wmain(int argc, wchar_t** argv) {
         std::u16string utf16(argv[i], argv[i] + std::char_traits<wchar_t>::length(argv[i]));
         std::string utf8;
         if (!Utf16ToUtf8(utf16, utf8)) {
-            std::fputs("quobrix: argument is not valid Unicode text\n", stderr);
+            std::string err = kPrefix + "argument is not valid Unicode text\n";
+            Finish(kExitUsage, "", err);
             return kExitUsage;
         }
         args.push_back(utf8);

@@ -1,19 +1,33 @@
 // The command line parser and the conversion of Windows' UTF-16 arguments.
-#include "cli/options.h"
+#include "cli/command_line.h"
 
 #include <gtest/gtest.h>
 
+#include "cli/dialog_tools_command.h"
+#include "cli/messages.h"
 #include "cli/utf16.h"
 #include "res/resource.h"
 
 namespace {
 
-ParseResult Parse(const std::vector<std::string>& args) { return ParseCommandLine(args); }
+struct Parsed {
+    ParseOutcome outcome;
+    std::string error;   // or the help text
+    CliOptions options;  // of the dialog tool that runs
+};
+
+Parsed Parse(const std::vector<std::string>& args) {
+    CommandLine command_line;
+    const ParseResult r = command_line.Parse(args);
+    Parsed parsed{r.outcome, r.text, {}};
+    if (r.command != nullptr) parsed.options = dynamic_cast<const DialogToolsCommand&>(*r.command).options();
+    return parsed;
+}
 
 }  // namespace
 
 TEST(CommandLine, CollectsToolOptionsAndText) {
-    const ParseResult r = Parse({"--low-first", "sum16", "--gbk", "A B", "--hex"});
+    const Parsed r = Parse({"--low-first", "sum16", "--gbk", "A B", "--hex"});
     ASSERT_EQ(r.outcome, ParseOutcome::Run);
     EXPECT_EQ(r.options.tool->button_id, IDC_BTN_SUM16);
     EXPECT_EQ(r.options.format, InputFormat::Hex);
@@ -22,7 +36,7 @@ TEST(CommandLine, CollectsToolOptionsAndText) {
     EXPECT_TRUE(r.options.has_text);
     EXPECT_EQ(r.options.text, "A B");
 
-    const ParseResult bare = Parse({"crc32"});
+    const Parsed bare = Parse({"crc32"});
     ASSERT_EQ(bare.outcome, ParseOutcome::Run);
     EXPECT_EQ(bare.options.tool->button_id, IDC_BTN_CRC32);
     EXPECT_EQ(bare.options.format, InputFormat::AsDialogOpens);
@@ -40,7 +54,7 @@ TEST(CommandLine, TextMayLookLikeAnOption) {
         {{"sum8", ""}, ""},
     };
     for (const auto& c : cases) {
-        const ParseResult r = Parse(c.args);
+        const Parsed r = Parse(c.args);
         ASSERT_EQ(r.outcome, ParseOutcome::Run) << c.text;
         EXPECT_EQ(r.options.format, InputFormat::AsDialogOpens);
         EXPECT_TRUE(r.options.has_text);
@@ -61,7 +75,7 @@ TEST(CommandLine, ReportsWhatIsWrong) {
         {{"sum8", "a", "b"}, "too many arguments (quote a TEXT with blanks)"},
     };
     for (const auto& c : cases) {
-        const ParseResult r = Parse(c.args);
+        const Parsed r = Parse(c.args);
         EXPECT_EQ(r.outcome, ParseOutcome::UsageError) << c.error;
         EXPECT_EQ(r.error, c.error);
     }
@@ -92,4 +106,60 @@ TEST(Utf16Arguments, BecomeUtf8) {
     EXPECT_FALSE(Utf16ToUtf8(std::u16string(1, u'\xD800'), utf8));            // high alone
     EXPECT_FALSE(Utf16ToUtf8(std::u16string({u'\xDC00', u'\xD800'}), utf8));  // wrong order
     EXPECT_FALSE(Utf16ToUtf8(std::u16string({u'\xD83D', u'a'}), utf8));
+}
+
+// A tool's name after the tool is its TEXT; options before the tool belong to it.
+TEST(CommandLine, OneToolAtATime) {
+    const Parsed named = Parse({"sum8", "md5"});
+    ASSERT_EQ(named.outcome, ParseOutcome::Run);
+    EXPECT_EQ(named.options.tool->button_id, IDC_BTN_SUM8);
+    EXPECT_EQ(named.options.text, "md5");
+    EXPECT_EQ(Parse({"sum8", "a", "md5"}).error, "too many arguments (quote a TEXT with blanks)");
+    EXPECT_EQ(Parse({"-x", "sum8"}).error, "unknown option '-x'");
+    EXPECT_EQ(Parse({"/tmp"}).error, "unknown tool '/tmp'");  // no Windows-style options
+    EXPECT_EQ(Parse({"sum8", "--gbk=no", "a"}).error, "--gbk takes no value");
+    EXPECT_EQ(Parse({"--low-first=1", "sum8"}).error, "--low-first takes no value");
+    // "++" is TEXT too, not the end of a subcommand.
+    EXPECT_EQ(Parse({"sum8", "++"}).options.text, "++");
+    const Parsed number = Parse({"float2hex", "-.5e-3", "--low-first"});
+    ASSERT_EQ(number.outcome, ParseOutcome::Run);
+    EXPECT_EQ(number.options.text, "-.5e-3");
+    EXPECT_TRUE(number.options.low_first);
+    // A dash and a digit start TEXT whatever follows (CLI11's rule: no option is a digit).
+    EXPECT_EQ(Parse({"float2hex", "-1e"}).options.text, "-1e");
+    for (const char* word : {"-.", "-e5", "-.e1", "--5"}) {
+        EXPECT_EQ(Parse({"float2hex", word}).error, std::string("unknown option '") + word + "'");
+    }
+}
+
+// The top level lists every tool; a tool's help is its own and names its siblings.
+TEST(CommandLine, HelpOfTheTopAndOfATool) {
+    const Parsed top = Parse({"--help"});
+    ASSERT_EQ(top.outcome, ParseOutcome::Help);
+    const Parsed tool = Parse({"hex2float", "--help"});
+    ASSERT_EQ(tool.outcome, ParseOutcome::Help);
+    EXPECT_NE(top.error, tool.error);
+    EXPECT_NE(tool.error.find("Runs hex2float (hex bytes to single-precision values)"), std::string::npos);
+    EXPECT_NE(tool.error.find("hex digits, with --ascii too"), std::string::npos);
+    for (std::size_t i = 0; i < kCliToolCount; ++i) {
+        EXPECT_NE(top.error.find(std::string("\n  ") + kCliTools[i].name + " "), std::string::npos);
+    }
+}
+
+TEST(MessageText, EscapesWhatIsNoUtf8Text) {
+    const struct {
+        std::string bytes, shown;
+    } cases[] = {
+        {"plain -x", "plain -x"},
+        {"中文", "中文"},
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},  // U+1F600, four bytes
+        {"\xFF", "\\xFF"},
+        {"a\xE4\xB8", "a\\xE4\\xB8"},            // cut short
+        {"\xC0\x80", "\\xC0\\x80"},              // overlong NUL
+        {"\xED\xA0\x80", "\\xED\\xA0\\x80"},     // a surrogate
+        {"\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},  // above U+10FFFF
+        {"\x1B[2J\x7F", "\\x1B[2J\\x7F"},        // control characters
+        {"\xD6\xD0", "\\xD6\\xD0"},              // GBK is no UTF-8
+    };
+    for (const auto& c : cases) EXPECT_EQ(EscapeBytes(c.bytes), c.shown) << c.shown;
 }

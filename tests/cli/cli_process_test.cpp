@@ -174,7 +174,7 @@ TEST_F(QuobrixCli, EveryToolPrintsTheDialogsReport) {
          "\r\n\r\n格式3：\r\n900150983CD24FB0D6963F7D28E17F72"},
         {{"ascii2hex", "--hex", "41"}, "十六进制格式1：\r\n34 31 \r\n\r\n十六进制格式2：\r\n0x34,0x31,"},
         {{"hexconv", "--hex", "0x41, 0x42"}, "十六进制格式1：\r\n41 42 \r\n\r\n十六进制格式2：\r\n0x41,0x42,"},
-        {{"hex2ascii", "C4E3BAC3 0D0A 41 00 42"}, "你好\r\nA"},
+        {{"hex2ascii", "C4E3BAC3 0D0A 41"}, "你好\r\nA"},
         {{"hex2float", "C0490FDB 3F800000 7F800000 FFC00000 00000001"}, "-3.141591inf-nan1.4013e-45"},
         {{"hex2float", "--low-first", "3F 80 00 00"}, "4.6006e-41"},
         {{"float2hex", "--low-first", "1"},
@@ -230,4 +230,163 @@ TEST_F(QuobrixCli, TerminalGetsAFinalLineBreak) {
     EXPECT_EQ(RunProcessOnTerminal(kCommand.front(), {"sum8", "abc"}).out, "8位校验和：26\r\n");
     EXPECT_EQ(RunProcessOnTerminal(kCommand.front(), {"hex2ascii", "41 0D"}).out, "A\r");
     ExpectReport(Quobrix({"hex2ascii", "41 42"}), "AB");
+}
+
+// The sanitizers' own memory is no measure of the program's.
+#ifdef QUOBRIX_CLI_SANITIZED
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// However long the input, the program reads no more than it can use and stops
+// with the dialog's messages or an error: 200 MB are offered, a few MiB at
+// most are taken, and the memory stays small.
+TEST_F(QuobrixCli, StopsReadingWhatCannotFit) {
+    const std::string too_many = "quobrix: 输入字符太多……\nquobrix: 输入字符串转换为数组出错！\n";
+    const std::string text_too_long =
+        "quobrix: the input is longer than 4194304 bytes (4 MiB), more than the command line takes\n";
+    const struct {
+        std::vector<std::string> args;
+        int exit_code;
+        std::string err;
+    } cases[] = {
+        {{"sum8"}, 1, too_many},         // 20480 characters at most
+        {{"md5", "--gbk"}, 1, Gbk(too_many)},
+        {{"ascii2hex", "--hex"}, 1, too_many},
+        {{"crc32", "--hex"}, 1, too_many},  // hex digits: 4 MiB at most
+        {{"hex2ascii"}, 1, too_many},
+        {{"hex2float", "--ascii"}, 1, too_many},
+        {{"upper"}, 2, text_too_long},  // any text up to 4 MiB
+        {{"lower", "--gbk"}, 2, text_too_long},
+        {{"reverse"}, 2, text_too_long},
+        {{"charcount"}, 2, text_too_long},
+        {{"float2hex"}, 2, text_too_long},
+    };
+    constexpr unsigned long long kOffered = 200000000;
+    constexpr unsigned long long kTakenAtMost = 6u << 20;  // 4 MiB and what pipes hold
+    constexpr long kPeakKibAtMost = 64 << 10;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + c.args.back());
+        std::vector<std::string> args(kCommand.begin() + 1, kCommand.end());
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ProcessResult r = RunProcessOnEndlessInput(kCommand.front(), args, "a", kOffered);
+        EXPECT_EQ(r.exit_code, c.exit_code);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_LT(r.bytes_fed, kTakenAtMost);
+        if (!kSanitized && kCommand.size() == 1) {
+            EXPECT_LT(r.peak_rss_kib, kPeakKibAtMost);
+        }
+    }
+}
+
+// A stream that cannot be read or written is an error, exit 2, not an empty
+// input or a report that never arrived.
+TEST_F(QuobrixCli, StreamErrorsExitWithTwo) {
+    const auto run = [&](const std::vector<std::string>& args, const StreamSetup& streams) {
+        std::vector<std::string> launcher_args(kCommand.begin() + 1, kCommand.end());
+        launcher_args.insert(launcher_args.end(), args.begin(), args.end());
+        return RunProcessWithStreams(kCommand.front(), launcher_args, streams);
+    };
+    const std::string cannot_read = "quobrix: cannot read standard input: ";
+    const std::string cannot_write = "quobrix: cannot write standard output: ";
+    StreamSetup directory;
+    directory.stdin_path = "/tmp";
+    StreamSetup no_stdin;
+    no_stdin.stdin_closed = true;
+    StreamSetup full;
+    full.stdout_path = "/dev/full";
+    StreamSetup no_stdout;
+    no_stdout.stdout_closed = true;
+    StreamSetup full_stderr;
+    full_stderr.stderr_path = "/dev/full";
+    const struct {
+        std::vector<std::string> args;
+        const StreamSetup& streams;
+        std::string err_start;
+    } cases[] = {
+        {{"sum8"}, directory, cannot_read},
+        {{"sum8"}, no_stdin, cannot_read},
+        {{"sum8", "123"}, full, cannot_write},
+        {{"--help"}, full, cannot_write},
+        {{"--version"}, full, cannot_write},
+        {{"sum8", "123"}, no_stdout, cannot_write},
+        {{"hex2ascii", "81"}, full_stderr, ""},  // the warning does not arrive
+        {{"nosuchtool"}, full_stderr, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        const ProcessResult r = run(c.args, c.streams);
+        EXPECT_EQ(r.exit_code, 2);
+        EXPECT_EQ(r.err.substr(0, c.err_start.size()), c.err_start);
+        if (!c.err_start.empty()) {
+            EXPECT_EQ(r.out, "");
+            EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
+        }
+    }
+    // A closed standard output that nothing is written to is no error.
+    EXPECT_EQ(run({"nosuchtool"}, no_stdout).exit_code, 2);
+    const ProcessResult quiet = run({"hex2ascii", ""}, no_stdout);
+    EXPECT_EQ(quiet.exit_code, 0) << quiet.err;
+}
+
+// A word that reads as a number is TEXT, not an unknown option.
+TEST_F(QuobrixCli, NegativeNumbersAreText) {
+    const std::string minus_one_and_a_half =
+        "单精度：\r\n输入单精度浮点数：-1.5\r\n转成十六进制： BF C0 00 00\r\n"
+        "双精度：\r\n输入双精度浮点数：-1.5\r\n转成十六进制： BF F8 00 00 00 00 00 00";
+    ExpectReport(Quobrix({"float2hex", "-1.5"}), minus_one_and_a_half);
+    ExpectReport(Quobrix({"--hex", "float2hex", "-1.5"}), minus_one_and_a_half);
+    ExpectReport(Quobrix({"float2hex", "-.5", "--low-first"}),
+                 "单精度：\r\n输入单精度浮点数：-0.5\r\n转成十六进制： 00 00 00 BF\r\n"
+                 "双精度：\r\n输入双精度浮点数：-0.5\r\n转成十六进制： 00 00 00 00 00 00 E0 BF");
+    ExpectReport(Quobrix({"sum8", "-1e3"}), "8位校验和：F6\r\n");  // 2D + 31 + 65 + 33
+    const ProcessResult word = Quobrix({"float2hex", "-inf"});
+    EXPECT_EQ(word.exit_code, 2);
+    EXPECT_EQ(word.err.rfind("quobrix: unknown option '-inf'", 0), 0u) << word.err;
+    ExpectUsageError({"float2hex", "-1.5", "-2"});  // one TEXT only
+}
+
+// Notepad starts a UTF-8 file with a byte-order mark: it is dropped, as
+// editors do, and error offsets still count the bytes as given. With --gbk
+// the bytes are the user's.
+TEST_F(QuobrixCli, Utf8ByteOrderMarkIsDropped) {
+    const std::string bom = "\xEF\xBB\xBF";
+    ExpectReport(Quobrix({"sum8"}, bom + "123456789"), "8位校验和：DD\r\n");
+    ExpectReport(Quobrix({"upper"}, bom + "abc中"), "ABC中");
+    ExpectReport(Quobrix({"sum8", bom + "123456789"}), "8位校验和：DD\r\n");
+    ExpectReport(Quobrix({"sum8", "--gbk"}, bom), Gbk("8位校验和：69\r\n"));  // EF + BB + BF = 269
+    const ProcessResult bad = Quobrix({"sum8"}, bom + "ab\xFF");
+    EXPECT_EQ(bad.exit_code, 2);
+    EXPECT_NE(bad.err.find("not valid UTF-8 at byte offset 5"), std::string::npos) << bad.err;
+    // Only at the start: anywhere else U+FEFF is a character GBK has not.
+    const ProcessResult inside = Quobrix({"sum8"}, "a" + bom);
+    EXPECT_EQ(inside.exit_code, 2);
+    EXPECT_NE(inside.err.find("the character at byte offset 1 "), std::string::npos) << inside.err;
+}
+
+// Words are echoed in messages as valid UTF-8 only; other bytes as \xHH.
+TEST_F(QuobrixCli, MessagesEscapeBytesThatAreNoText) {
+    if (kArgumentsAreUnicode) GTEST_SKIP() << "Unicode arguments hold no stray bytes";
+    const ProcessResult tool = Quobrix({"\xFFsum\x1B"});
+    EXPECT_EQ(tool.exit_code, 2);
+    EXPECT_EQ(tool.err.rfind("quobrix: unknown tool '\\xFFsum\\x1B'", 0), 0u) << tool.err;
+    const ProcessResult option = Quobrix({"sum8", "--中\xE4\xB8"});
+    EXPECT_EQ(option.exit_code, 2);
+    EXPECT_EQ(option.err.rfind("quobrix: unknown option '--中\\xE4\\xB8'", 0), 0u) << option.err;
+}
+
+// The dialog's Hex->Ascii shows its bytes as a text, which ends at the first
+// zero byte; the command line says where.
+TEST_F(QuobrixCli, Hex2AsciiWarnsOfAZeroByte) {
+    const ProcessResult r = Quobrix({"hex2ascii", "C4E3BAC3 0D0A 41 00 42"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out, "你好\r\nA");
+    EXPECT_EQ(r.err, "quobrix: warning: the text ends at the zero byte at byte offset 7 of the bytes, as in the "
+                     "dialog\n");
+    const ProcessResult first = Quobrix({"hex2ascii", "--gbk", "0 41"});
+    EXPECT_EQ(first.out, "");
+    EXPECT_EQ(first.err, "quobrix: warning: the text ends at the zero byte at byte offset 0 of the bytes, as in the "
+                         "dialog\n");
 }

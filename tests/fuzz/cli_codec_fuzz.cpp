@@ -181,7 +181,7 @@ void CheckCommandLine(const std::string& bytes) {
     }
     const std::string stdin_text = bytes.substr(start);
     CliEnvironment env;
-    env.read_stdin = [&] { return stdin_text; };
+    env.read_stdin = [&](std::size_t max_bytes) { return StdinRead{stdin_text.substr(0, max_bytes), ""}; };
     std::string out, err;
     const int code = RunCli(args, env, out, err);
     FUZZ_CHECK(code == kExitReport || code == kExitMessageBox || code == kExitUsage, "exit code %d", code);

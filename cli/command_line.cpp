@@ -1,0 +1,111 @@
+#include "cli/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+
+#include "cli/command_table.h"
+#include "cli/messages.h"
+
+const char kUsageHint[] = "Usage: quobrix TOOL [OPTIONS] [--] [TEXT]; quobrix --help lists the tools";
+
+namespace {
+
+const char kIntroduction[] =
+    "Usage: quobrix TOOL [OPTIONS] [--] [TEXT]\n"
+    "Runs one tool of Quobrix on TEXT, or on standard input without TEXT,\n"
+    "and prints the tool's report.\n";
+
+const char kCommonOptions[] =
+    "Options:\n"
+    "  --help       show this text; after TOOL, the tool's help\n"
+    "  --version    show the version\n";
+
+const char kExitStatus[] =
+    "Exit status: 0 the report was printed; 1 the tool showed a message\n"
+    "(printed on standard error); 2 a usage, input or output error.\n";
+
+}  // namespace
+
+CommandLine::CommandLine() : app_(std::make_unique<CLI::App>("", "quobrix")), commands_(MakeCliCommands()) {
+    // Set before any subcommand, which inherits them: "/x" is no option on
+    // Windows either, words the parser does not know are ours to judge, and
+    // only one tool runs.
+    app_->allow_windows_style_options(false);
+    app_->allow_extras();
+    app_->set_help_flag("--help");
+    app_->require_subcommand(0, 1);
+    app_->add_flag("--version")->disable_flag_override();
+}
+
+CommandLine::~CommandLine() = default;
+
+std::string CommandLine::Help() const {
+    std::string text = std::string(kIntroduction) + "\n";
+    for (const auto& command : commands_) text += command->HelpSection() + "\n";
+    return text + kCommonOptions + "\n" + kExitStatus;
+}
+
+ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
+    ParseResult result;
+    // CLI11 ends a subcommand's words at "++"; here "++" is a TEXT like any
+    // other, so the words from there on are marked as such.
+    std::vector<std::string> words = args;
+    const auto end_of_options = std::find(words.begin(), words.end(), "--");
+    const auto terminator = std::find(words.begin(), end_of_options, "++");
+    if (terminator != end_of_options) words.insert(terminator, "--");
+    for (const auto& command : commands_) command->Register(*app_, words);
+    std::vector<std::string> reversed(words.rbegin(), words.rend());  // CLI11 takes them last first
+    const CLI::App* chosen = nullptr;
+    CliCommand* owner = nullptr;
+    const auto find_chosen = [&] {
+        // Counted, not listed: a tool named after "--" is parsed but not listed.
+        const std::vector<CLI::App*> subcommands =
+            app_->get_subcommands([](const CLI::App* sub) { return sub->count() > 0; });
+        if (subcommands.empty()) return;
+        chosen = subcommands.front();
+        for (const auto& command : commands_) {
+            if (command->Owns(*chosen)) owner = command.get();
+        }
+    };
+    try {
+        app_->parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        find_chosen();
+        result.outcome = ParseOutcome::Help;
+        result.text = owner != nullptr ? owner->Help(*chosen) : Help();
+        return result;
+    } catch (const CLI::ParseError& error) {
+        std::string what = error.what();
+        what = what.substr(0, what.find('\n'));
+        // CLI11 says "NAME was given a disallowed flag override" for "--NAME=VALUE".
+        const std::string override_said = " was given a disallowed flag override";
+        const std::size_t at = what.find(override_said);
+        if (at != std::string::npos) what = "--" + what.substr(0, at) + " takes no value";
+        result.text = EscapeBytes(what);
+        return result;
+    }
+    if (app_->get_option("--version")->count() > 0) {
+        result.outcome = ParseOutcome::Version;
+        return result;
+    }
+    find_chosen();
+    // The parser keeps a "--" before TOOL among the words it did not use.
+    std::vector<std::string> leftover = app_->remaining();
+    leftover.erase(std::remove(leftover.begin(), leftover.end(), "--"), leftover.end());
+    if (owner == nullptr) {
+        const auto option = std::find_if(leftover.begin(), leftover.end(), LooksLikeOption);
+        if (option != leftover.end()) {
+            result.text = "unknown option '" + EscapeBytes(*option) + "'";
+        } else if (!leftover.empty()) {
+            result.text = "unknown tool '" + EscapeBytes(leftover.front()) + "'";
+        } else {
+            result.text = "no tool given";
+        }
+        return result;
+    }
+    result.text = owner->Complete(*chosen, leftover);
+    if (!result.text.empty()) return result;
+    result.outcome = ParseOutcome::Run;
+    result.command = owner;
+    return result;
+}

@@ -1,0 +1,9 @@
+#include "cli/command_table.h"
+
+#include "cli/dialog_tools_command.h"
+
+std::vector<std::unique_ptr<CliCommand>> MakeCliCommands() {
+    std::vector<std::unique_ptr<CliCommand>> commands;
+    commands.push_back(std::make_unique<DialogToolsCommand>());
+    return commands;
+}

@@ -1,0 +1,11 @@
+// What the command line says on standard error besides the tools' own messages.
+#pragma once
+
+#include <string>
+
+// Every line the command line writes to standard error starts with it.
+extern const std::string kPrefix;
+
+// `bytes` fit to echo in a message: valid UTF-8 stays as it is, every other
+// byte and every control character becomes \xHH.
+std::string EscapeBytes(const std::string& bytes);
