@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "support/gbk.h"
+#include "support/random_text.h"
 
 namespace {
 
@@ -230,10 +231,8 @@ TEST(Reversal, LeadAndWhateverFollowsFormOneCharacter) {
 
 TEST(Reversal, RandomTextsMatchTheCharacterListAndReverseBack) {
     std::mt19937 random(20480);
-    std::uniform_int_distribution<int> byte(1, 255), length(0, 40);
     for (int round = 0; round < 2000; ++round) {
-        std::string text(static_cast<std::size_t>(length(random)), ' ');
-        for (char& c : text) c = static_cast<char>(byte(random));
+        const std::string text = RandomText(random, 40);
         const std::string reversed = Reverse(text);
         ASSERT_EQ(reversed, ReverseByCharacterList(text));
         ASSERT_EQ(reversed.size(), text.size());

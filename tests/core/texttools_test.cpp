@@ -9,6 +9,7 @@
 #include <string>
 
 #include "support/gbk.h"
+#include "support/random_text.h"
 
 namespace {
 
@@ -47,10 +48,8 @@ TEST(CharacterStatistics, CasesOfTheReport) {
 // A low byte ends a run of high bytes; each run of n high bytes holds n / 2 pairs.
 TEST(CharacterStatistics, RandomTextsMatchRunsOfHighBytes) {
     std::mt19937 random(936);
-    std::uniform_int_distribution<int> byte(1, 255), length(0, 60);
     for (int round = 0; round < 2000; ++round) {
-        std::string text(static_cast<std::size_t>(length(random)), ' ');
-        for (char& c : text) c = static_cast<char>(byte(random));
+        const std::string text = RandomText(random, 60);
         int expected_pairs = 0, run = 0, low = 0;
         for (char c : text) {
             if (static_cast<unsigned char>(c) >= 0x80) {

@@ -102,7 +102,9 @@ TEST_F(Pinning, PinnedDialogStaysAboveTheActiveWindow) {
 
     SendBounded(pin, BM_CLICK);
     ASSERT_TRUE(other.Activate());
-    EXPECT_TRUE(IsAbove(other.window(), dialog())) << "unpinned, yet not covered";
+    // Wine hands the dialog's new z-order to the display after activation
+    // may already have been seen: wait for the window to come over it.
+    EXPECT_TRUE(WaitPumping([&] { return IsAbove(other.window(), dialog()); })) << "unpinned, yet not covered";
 }
 
 }  // namespace
