@@ -21,8 +21,8 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake ninja-build g++ python3 g++-mingw-w64-x86-64-posix)
 BUILD_PACKAGES+=(libcli11-dev)  # the command line's parser, header-only, for every build
-BUILD_PACKAGES+=(time)  # GNU time: the peak memory of a command-line run (README)
 TEST_PACKAGES=(libgtest-dev googletest g++-mingw-w64-i686-posix)
+TEST_PACKAGES+=(time)  # GNU time: the peak memory of a command-line run, as README shows it
 WINE_PACKAGES=(wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei)
 # The benchmarks (built with the native preset) and the programs scripts/bench
 # compares the command line with.
