@@ -90,9 +90,9 @@ public:
 
     // Once the dialog has begun to close (say, with a fade-out that holds the
     // message loop), the commands queued meanwhile are dropped, all but IDOK
-    // and IDCANCEL, so the close completes without running them.
+    // and IDCANCEL, and so are the program's own system-menu entries, so the
+    // close completes without running them.
     void BeginClosing() { closing_ = true; }
-    bool IsClosing() const { return closing_; }
 
 protected:
     virtual void OnOK();

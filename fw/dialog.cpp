@@ -23,6 +23,9 @@ INT_PTR CDialog::DoModal() {
 
 LRESULT CDialog::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_INITDIALOG) return OnInitDialog();
+    // The program's own system-menu entries (ids below the system's) are
+    // commands too, dropped like the others once the dialog closes.
+    if (message == WM_SYSCOMMAND && closing_ && (wparam & 0xFFF0) < SC_SIZE) return 0;
     return CWnd::WindowProc(message, wparam, lparam);
 }
 

@@ -63,6 +63,7 @@ struct PAINTSTRUCT {
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
+#define SC_SIZE 0xF000  // the first of the system's own system-menu commands
 
 // Buttons.
 #define BN_CLICKED 0

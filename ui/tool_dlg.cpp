@@ -93,8 +93,6 @@ void CToolDlg::OnBtnPrintf() {
 
 void CToolDlg::OnSysCommand(UINT id, LPARAM) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
-        // Chosen before a close whose fade held the message loop: the window is gone.
-        if (IsClosing()) return;
         CAboutDlg about;
         about.DoModal();
     } else {
