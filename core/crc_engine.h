@@ -1,0 +1,36 @@
+// A CRC engine for any parameters of width 1 to 82, table-driven. The
+// register is carried between calls as zlib chains crc32(): start with
+// Start(), pass each run of bytes through Update(), and Finish() gives the
+// CRC. Setting up builds the tables; nothing is allocated after that.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+#include "core/crc_params.h"
+
+class CrcEngine {
+public:
+    // `params` must be sound (CrcParamsError returns "").
+    explicit CrcEngine(const CrcParams& params);
+    ~CrcEngine();
+    CrcEngine(const CrcEngine&) = delete;
+    CrcEngine& operator=(const CrcEngine&) = delete;
+
+    const CrcParams& params() const { return params_; }
+
+    // The register before any byte: init, held reflected when refin is.
+    Uint128 Start() const;
+    // The register after `size` more bytes; a size of 0 returns `reg`.
+    Uint128 Update(Uint128 reg, const void* data, std::size_t size) const;
+    // The CRC the register stands for: reflected when refout differs from
+    // refin, then XORed with xorout.
+    Uint128 Finish(Uint128 reg) const;
+
+    Uint128 Compute(const void* data, std::size_t size) const { return Finish(Update(Start(), data, size)); }
+
+private:
+    struct Tables;
+    CrcParams params_;
+    std::unique_ptr<const Tables> tables_;  // built once, by the constructor
+};

@@ -1,0 +1,34 @@
+// CRC models as the catalogue writes them, one a line:
+//   width=16 poly=0x8005 init=0xffff refin=true refout=true xorout=0x0000
+//   check=0x4b37 residue=0x0000 name="CRC-16/MODBUS"
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/crc_catalogue.h"
+
+// A number in hex, with or without 0x (or 0X), of at most 128 bits; false
+// when it is not one.
+bool ParseCrcHexNumber(std::string_view text, Uint128& value);
+
+// `value` as ⌈width/4⌉ hex digits: lower case as the catalogue writes them,
+// or upper case as the command line prints a CRC.
+std::string CrcHexDigits(Uint128 value, int width, bool upper_case);
+
+// The model's line, exactly as the catalogue writes it.
+std::string FormatCrcModelLine(const CrcModel& model);
+
+// A parameter line: width, poly, init, refin, refout and xorout are needed,
+// check, residue and name may follow. Fields in any order, separated by
+// blanks.
+struct CrcModelLine {
+    CrcParams params;
+    std::optional<Uint128> check;
+    std::optional<Uint128> residue;
+    std::optional<std::string> name;
+};
+// False with `error` (one line, naming the field) when `line` is not one, or
+// its parameters are not sound. It does not verify check or residue.
+bool ParseCrcModelLine(std::string_view line, CrcModelLine& parsed, std::string& error);
