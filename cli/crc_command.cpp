@@ -51,7 +51,14 @@ void CrcCommand::Register(CLI::App& app, const std::vector<std::string>& words) 
     refin_option_ = sub->add_flag("--refin", refin_);
     refout_option_ = sub->add_flag("--refout", refout_);
     xorout_option_ = sub->add_option("--xorout", xorout_);
-    sub->add_option("ARGS", arguments_);
+    // CLI11 hands the words after "--" back to the top level (which would
+    // take "--help" there for its own) once every positional has the words it
+    // expects at least. This one expects more than any command line holds;
+    // taking all it gets, it never checks the count.
+    constexpr int kMoreWordsThanAnyCommandLine = 1 << 30;
+    sub->add_option("ARGS", arguments_)
+        ->expected(kMoreWordsThanAnyCommandLine, CLI::detail::expected_max_vector_size)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 }
 
 bool CrcCommand::Owns(const CLI::App& chosen) const { return &chosen == subcommand_; }
@@ -97,7 +104,12 @@ std::string CrcCommand::CompleteInput() {
 }
 
 std::string CrcCommand::Complete(const CLI::App& chosen, const std::vector<std::string>& leftover) {
-    for (const std::string& word : leftover) {
+    // Words CLI11 did not place: before crc at the top level, after it here.
+    std::vector<std::string> unplaced = leftover;
+    for (const std::string& word : chosen.remaining()) {
+        if (word != "--") unplaced.push_back(word);
+    }
+    for (const std::string& word : unplaced) {
         if (LooksLikeOption(word)) return "unknown option '" + EscapeBytes(word) + "'";
         return "unexpected argument '" + EscapeBytes(word) + "'";
     }
@@ -107,10 +119,9 @@ std::string CrcCommand::Complete(const CLI::App& chosen, const std::vector<std::
     }
     options_.list = list_option_->count() > 0;
     if (options_.list) {
-        const bool alone = arguments_.empty() && std::all_of(chosen.get_options().begin(), chosen.get_options().end(),
-                                                             [&](const CLI::Option* option) {
-                                                                 return option == list_option_ || option->count() == 0;
-                                                             });
+        const std::vector<const CLI::Option*> given =
+            chosen.get_options([](const CLI::Option* option) { return option->count() > 0; });
+        const bool alone = given.size() == 1;
         return alone ? "" : "--list stands alone";
     }
     if (bytes_option_->count() > 0) {
