@@ -12,11 +12,12 @@ namespace {
 
 const char kCommandName[] = "crc";
 constexpr int kDecimalBase = 10;
+constexpr std::size_t kWidthDigitsAtMost = 9;  // an int holds them all
 
 // A width in decimal; anything that is no number of bits at all is an error
 // here, one outside the widths CrcParamsError judges.
 std::string ReadWidth(const std::string& word, int& width) {
-    if (word.empty() || word.size() > 3 || word.find_first_not_of("0123456789") != std::string::npos) {
+    if (word.empty() || word.size() > kWidthDigitsAtMost || word.find_first_not_of("0123456789") != std::string::npos) {
         return "--width '" + EscapeBytes(word) + "' is no number of bits (decimal, " +
                std::to_string(kCrcMinWidth) + " to " + std::to_string(kCrcMaxWidth) + ")";
     }
@@ -109,9 +110,9 @@ std::string CrcCommand::Complete(const CLI::App& chosen, const std::vector<std::
     for (const std::string& word : chosen.remaining()) {
         if (word != "--") unplaced.push_back(word);
     }
-    for (const std::string& word : unplaced) {
-        if (LooksLikeOption(word)) return "unknown option '" + EscapeBytes(word) + "'";
-        return "unexpected argument '" + EscapeBytes(word) + "'";
+    if (!unplaced.empty()) {
+        const std::string& word = unplaced.front();
+        return (LooksLikeOption(word) ? "unknown option '" : "unexpected argument '") + EscapeBytes(word) + "'";
     }
     const auto before = chosen.get_parent()->get_options([](const CLI::Option* option) { return option->count() > 0; });
     if (!before.empty()) {
