@@ -1,28 +1,32 @@
-// Placeholder: one bit at a time, until the table-driven engine lands.
 #include "core/crc_engine.h"
 
-struct CrcEngine::Tables {};
+#include <variant>
 
-CrcEngine::CrcEngine(const CrcParams& params) : params_(params), tables_(std::make_unique<Tables>()) {}
+#include "core/crc_table128.h"
+#include "core/crc_table64.h"
+
+// The tables of the one path that serves the width: a single 64-bit word when
+// the register fits, two words beyond.
+struct CrcEngine::Tables {
+    std::variant<CrcTable64, CrcTable128> path;
+
+    explicit Tables(const CrcParams& params)
+        : path(params.width <= 64 ? decltype(path){std::in_place_type<CrcTable64>, params}
+                                  : decltype(path){std::in_place_type<CrcTable128>, params}) {}
+};
+
+CrcEngine::CrcEngine(const CrcParams& params) : params_(params), tables_(std::make_unique<Tables>(params)) {}
 CrcEngine::~CrcEngine() = default;
 
 Uint128 CrcEngine::Start() const { return params_.refin ? ReflectLowBits(params_.init, params_.width) : params_.init; }
 
 Uint128 CrcEngine::Update(Uint128 reg, const void* data, std::size_t size) const {
-    const int w = params_.width;
-    const Uint128 top = Uint128{1} << (w - 1);
-    const Uint128 mask = LowBitsMask(w);
-    Uint128 normal = params_.refin ? ReflectLowBits(reg, w) : reg;
     const auto* bytes = static_cast<const unsigned char*>(data);
-    for (std::size_t i = 0; i < size; ++i) {
-        for (int bit = 0; bit < 8; ++bit) {
-            const bool in = params_.refin ? (bytes[i] >> bit & 1u) != 0 : (bytes[i] >> (7 - bit) & 1u) != 0;
-            const bool out = !(normal & top).IsZero();
-            normal = (normal << 1) & mask;
-            if (in != out) normal ^= params_.poly;
-        }
+    if (const auto* narrow = std::get_if<CrcTable64>(&tables_->path)) {
+        return narrow->FromWord(narrow->Update(narrow->ToWord(reg), bytes, size));
     }
-    return params_.refin ? ReflectLowBits(normal, w) : normal;
+    const auto& wide = std::get<CrcTable128>(tables_->path);
+    return wide.FromInner(wide.Update(wide.ToInner(reg), bytes, size));
 }
 
 Uint128 CrcEngine::Finish(Uint128 reg) const {
