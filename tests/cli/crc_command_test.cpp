@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -79,9 +80,8 @@ const std::string kCheckText = "123456789";
 const crc_model::CrcModel& kIsoHdlc = crc_model::kCrc32Model;
 
 std::string Hex32(std::uint32_t value, int digits) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (int i = digits - 1; i >= 0; --i) text += kDigits[value >> (4 * i) & 0xF];
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, static_cast<unsigned>(value));
     return text;
 }
 
