@@ -95,8 +95,13 @@ std::vector<std::string> NearestNames(std::string_view name, std::size_t& more) 
         } else if (wanted.size() >= 2 && candidate.find(wanted) != std::string::npos) {
             ranked.emplace_back(1, std::string(model.name));
         } else {
+            // The distance is at least the difference in length: only names
+            // of about the same length are worth measuring.
+            const std::size_t limit = std::max<std::size_t>(2, candidate.size() / 4);
+            const std::size_t longer = std::max(wanted.size(), candidate.size());
+            if (longer - std::min(wanted.size(), candidate.size()) > limit) continue;
             const std::size_t distance = EditDistance(wanted, candidate);
-            if (distance <= std::max<std::size_t>(2, candidate.size() / 4)) {
+            if (distance <= limit) {
                 ranked.emplace_back(1 + distance, std::string(model.name));
             }
         }
