@@ -17,6 +17,7 @@ namespace {
 constexpr std::size_t kMaxStemLength = 40;  // identifiers stay readable; C99 linkers keep 31+ characters
 constexpr int kWordBits = 64;
 
+// ASCII only, whatever the locale: identifiers take no other bytes.
 bool IsAsciiAlnum(unsigned char byte) {
     return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9');
 }
