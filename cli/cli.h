@@ -19,10 +19,18 @@ struct StdinRead {
     std::string error;  // why reading failed; empty when it did not
 };
 
+// Takes one block of a stream that is read whole, in constant memory.
+using ConsumeBlock = std::function<void(const char* bytes, std::size_t size)>;
+
 struct CliEnvironment {
     // Standard input up to `max_bytes`: the command line never reads more than
     // it can use, however much is there.
     std::function<StdinRead(std::size_t max_bytes)> read_stdin;
+    // The whole of standard input, or of the file named `path` (UTF-8 on
+    // Windows), block by block; returns why opening or reading failed, or "".
+    // Blocks that came before a read error have been consumed.
+    std::function<std::string(const ConsumeBlock& consume)> stream_stdin;
+    std::function<std::string(const std::string& path, const ConsumeBlock& consume)> stream_file;
     bool stdout_is_terminal = false;
     // Windows passes arguments as Unicode: TEXT then is UTF-8 even with --gbk.
     bool arguments_are_unicode = false;

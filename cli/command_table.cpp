@@ -1,9 +1,11 @@
 #include "cli/command_table.h"
 
+#include "cli/crc_command.h"
 #include "cli/dialog_tools_command.h"
 
 std::vector<std::unique_ptr<CliCommand>> MakeCliCommands() {
     std::vector<std::unique_ptr<CliCommand>> commands;
     commands.push_back(std::make_unique<DialogToolsCommand>());
+    commands.push_back(std::make_unique<CrcCommand>());
     return commands;
 }

@@ -42,6 +42,42 @@ StdinRead ReadStandardInput(std::size_t max_bytes) {
     return read;
 }
 
+// Blocks of a whole stream: large enough that a read costs little beside the
+// CRC of its bytes, small enough for any memory.
+constexpr std::size_t kStreamBlockBytes = std::size_t{1} << 18;
+
+// Passes every byte of `stream` to `consume`; the reason a read failed, or "".
+std::string StreamBlocks(std::FILE* stream, const ConsumeBlock& consume) {
+    std::vector<char> block(kStreamBlockBytes);
+    for (;;) {
+        errno = 0;
+        const std::size_t n = std::fread(block.data(), 1, block.size(), stream);
+        if (n > 0) consume(block.data(), n);
+        if (n == block.size()) continue;
+        // A short read is the end of the stream, or an error.
+        return std::ferror(stream) ? std::strerror(errno != 0 ? errno : EIO) : "";
+    }
+}
+
+std::string StreamStandardInput(const ConsumeBlock& consume) { return StreamBlocks(stdin, consume); }
+
+std::string StreamFile(const std::string& path, const ConsumeBlock& consume) {
+    errno = 0;
+#ifdef _WIN32
+    // By its Unicode name: the ANSI code page cannot spell every name.
+    std::u16string utf16;
+    if (!Utf8ToUtf16(path, utf16)) return "the name is not valid Unicode text";
+    const std::wstring wide(utf16.begin(), utf16.end());
+    std::FILE* file = _wfopen(wide.c_str(), L"rb");
+#else
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+#endif
+    if (file == nullptr) return std::strerror(errno != 0 ? errno : ENOENT);
+    std::string error = StreamBlocks(file, consume);
+    std::fclose(file);
+    return error;
+}
+
 // Writes `bytes` and flushes; false with errno set when the stream failed.
 bool WriteAll(std::FILE* stream, const std::string& bytes) {
     errno = 0;
@@ -70,6 +106,8 @@ int Finish(int code, const std::string& out, std::string& err) {
 int Run(const std::vector<std::string>& args, bool arguments_are_unicode) {
     CliEnvironment env;
     env.read_stdin = ReadStandardInput;
+    env.stream_stdin = StreamStandardInput;
+    env.stream_file = StreamFile;
     env.stdout_is_terminal = QUOBRIX_ISATTY(QUOBRIX_FILENO(stdout)) != 0;
     env.arguments_are_unicode = arguments_are_unicode;
     std::string out, err;

@@ -1,5 +1,6 @@
 #include "cli/utf16.h"
 
+#include "cli/utf8.h"
 #include "core/gbk_codec.h"
 
 namespace {
@@ -22,6 +23,24 @@ bool Utf16ToUtf8(const std::u16string& utf16, std::string& utf8) {
                  (utf16[++i] - kLowSurrogateFirst);
         }
         AppendUtf8(cp, utf8);
+    }
+    return true;
+}
+
+bool Utf8ToUtf16(const std::string& utf8, std::u16string& utf16) {
+    utf16.clear();
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        char32_t cp = 0;
+        const std::size_t length = DecodeUtf8(utf8, pos, cp);
+        if (length == 0) return false;
+        pos += length;
+        if (cp < kSupplementaryFirst) {
+            utf16 += static_cast<char16_t>(cp);
+            continue;
+        }
+        cp -= kSupplementaryFirst;
+        utf16 += static_cast<char16_t>(kHighSurrogateFirst + (cp >> kSurrogateBits));
+        utf16 += static_cast<char16_t>(kLowSurrogateFirst + (cp & ((char32_t{1} << kSurrogateBits) - 1)));
     }
     return true;
 }

@@ -26,7 +26,7 @@ TEST_PACKAGES+=(time)  # GNU time: the peak memory of a command-line run, as REA
 WINE_PACKAGES=(wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei)
 # The benchmarks (built with the native preset) and the programs scripts/bench
 # compares the command line with.
-BENCH_PACKAGES=(libbenchmark-dev zlib1g-dev libcrcutil-dev xxd)
+BENCH_PACKAGES=(libbenchmark-dev zlib1g-dev libcrcutil-dev xxd rhash)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)  # clang++ with libFuzzer and the sanitizers
 
 # Configures and builds one preset.

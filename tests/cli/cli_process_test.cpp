@@ -1,59 +1,15 @@
 // The quobrix program as a user runs it: arguments, standard input, and what
 // comes out on standard output, standard error and as the exit code.
-//
-// QUOBRIX_CLI_COMMAND, when set, runs another build of the program: a launcher
-// and its arguments separated by spaces, the program itself last (say, Wine and
-// the Windows build). Both builds must pass the same tests byte for byte.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/tool_table.h"
-#include "process.h"
+#include "quobrix_process.h"
 #include "support/gbk.h"
 
 namespace {
-
-std::vector<std::string> QuobrixCommand() {
-    const char* command = std::getenv("QUOBRIX_CLI_COMMAND");
-    std::istringstream stream(command != nullptr ? command : "");
-    const std::vector<std::string> words{std::istream_iterator<std::string>(stream),
-                                         std::istream_iterator<std::string>()};
-    return words.empty() ? std::vector<std::string>{QUOBRIX_CLI_PATH} : words;
-}
-
-const std::vector<std::string> kCommand = QuobrixCommand();
-
-// Windows hands a program its arguments as Unicode text, not bytes: Wine
-// decodes them from UTF-8, a byte that is no UTF-8 becoming U+FFFD.
-const bool kArgumentsAreUnicode = std::getenv("QUOBRIX_CLI_ARGUMENTS_ARE_UNICODE") != nullptr;
-
-ProcessResult Quobrix(const std::vector<std::string>& args, const std::string& input = "") {
-    std::vector<std::string> launcher_args(kCommand.begin() + 1, kCommand.end());
-    launcher_args.insert(launcher_args.end(), args.begin(), args.end());
-    return RunProcess(kCommand.front(), launcher_args, input);
-}
-
-// A build that was not made (the Windows one, say) is skipped, not failed.
-class QuobrixCli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!std::filesystem::exists(kCommand.back())) {
-            GTEST_SKIP() << kCommand.back() << " does not exist: build it to run these tests with it";
-        }
-    }
-};
-
-void ExpectReport(const ProcessResult& r, const std::string& report) {
-    EXPECT_EQ(r.exit_code, 0) << r.err;
-    EXPECT_EQ(r.out, report);
-    EXPECT_EQ(r.err, "");
-}
 
 void ExpectUsageError(const std::vector<std::string>& args) {
     const ProcessResult r = Quobrix(args);
@@ -232,13 +188,6 @@ TEST_F(QuobrixCli, TerminalGetsAFinalLineBreak) {
     ExpectReport(Quobrix({"hex2ascii", "41 42"}), "AB");
 }
 
-// The sanitizers' own memory is no measure of the program's.
-#ifdef QUOBRIX_CLI_SANITIZED
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-
 // However long the input, the program reads no more than it can use and stops
 // with the dialog's messages or an error: 200 MB are offered, a few MiB at
 // most are taken, and the memory stays small.
@@ -268,9 +217,7 @@ TEST_F(QuobrixCli, StopsReadingWhatCannotFit) {
     constexpr long kPeakKibAtMost = 64 << 10;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.front() + " " + c.args.back());
-        std::vector<std::string> args(kCommand.begin() + 1, kCommand.end());
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        const ProcessResult r = RunProcessOnEndlessInput(kCommand.front(), args, "a", kOffered);
+        const ProcessResult r = RunProcessOnEndlessInput(kCommand.front(), LauncherArgs(c.args), "a", kOffered);
         EXPECT_EQ(r.exit_code, c.exit_code);
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err, c.err);
@@ -285,9 +232,7 @@ TEST_F(QuobrixCli, StopsReadingWhatCannotFit) {
 // input or a report that never arrived.
 TEST_F(QuobrixCli, StreamErrorsExitWithTwo) {
     const auto run = [&](const std::vector<std::string>& args, const StreamSetup& streams) {
-        std::vector<std::string> launcher_args(kCommand.begin() + 1, kCommand.end());
-        launcher_args.insert(launcher_args.end(), args.begin(), args.end());
-        return RunProcessWithStreams(kCommand.front(), launcher_args, streams);
+        return RunProcessWithStreams(kCommand.front(), LauncherArgs(args), streams);
     };
     const std::string cannot_read = "quobrix: cannot read standard input: ";
     const std::string cannot_write = "quobrix: cannot write standard output: ";

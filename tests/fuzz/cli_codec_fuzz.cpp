@@ -182,6 +182,12 @@ void CheckCommandLine(const std::string& bytes) {
     const std::string stdin_text = bytes.substr(start);
     CliEnvironment env;
     env.read_stdin = [&](std::size_t max_bytes) { return StdinRead{stdin_text.substr(0, max_bytes), ""}; };
+    env.stream_stdin = [&](const ConsumeBlock& consume) {
+        consume(stdin_text.data(), stdin_text.size());
+        return std::string();
+    };
+    // No file of the machine's is read: every FILE is missing.
+    env.stream_file = [](const std::string&, const ConsumeBlock&) { return std::string("No such file or directory"); };
     std::string out, err;
     const int code = RunCli(args, env, out, err);
     FUZZ_CHECK(code == kExitReport || code == kExitMessageBox || code == kExitUsage, "exit code %d", code);
