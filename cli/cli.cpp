@@ -15,7 +15,7 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env, std:
             out += "quobrix " QUOBRIX_VERSION "\n";
             return kExitReport;
         case ParseOutcome::UsageError:
-            err += kPrefix + parsed.text + " (" + kUsageHint + ")\n";
+            err += kPrefix + parsed.text + " (" + parsed.usage_hint + ")\n";
             return kExitUsage;
         case ParseOutcome::Run:
             break;

@@ -25,6 +25,8 @@ public:
     // parser left, in order. Returns what is wrong with the command line, or "".
     virtual std::string Complete(const CLI::App& chosen, const std::vector<std::string>& leftover) = 0;
 
+    // The line after a usage error that Complete found, pointing to the help.
+    virtual std::string UsageHint() const = 0;
     // The command's section of `quobrix --help`, and `quobrix NAME --help`.
     virtual std::string HelpSection() const = 0;
     virtual std::string Help(const CLI::App& chosen) const = 0;

@@ -104,7 +104,10 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
         return result;
     }
     result.text = owner->Complete(*chosen, leftover);
-    if (!result.text.empty()) return result;
+    if (!result.text.empty()) {
+        result.usage_hint = owner->UsageHint();
+        return result;
+    }
     result.outcome = ParseOutcome::Run;
     result.command = owner;
     return result;

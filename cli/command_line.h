@@ -8,6 +8,9 @@
 
 #include "cli/command.h"
 
+// The line after a usage error, pointing to the help.
+extern const char kUsageHint[];
+
 enum class ParseOutcome {
     Run,         // `command` runs
     Help,        // `text` is the help asked for
@@ -19,6 +22,7 @@ struct ParseResult {
     ParseOutcome outcome = ParseOutcome::UsageError;
     CliCommand* command = nullptr;  // lives as long as the CommandLine
     std::string text;
+    std::string usage_hint = kUsageHint;  // after a UsageError's text
 };
 
 class CommandLine {
@@ -38,5 +42,3 @@ private:
     std::vector<std::unique_ptr<CliCommand>> commands_;
 };
 
-// The line after a usage error, pointing to the help.
-extern const char kUsageHint[];

@@ -26,6 +26,16 @@ std::string ReadWidth(const std::string& word, int& width) {
     return "";
 }
 
+// true or false, as the catalogue's lines write refin and refout.
+std::string ReadTruth(const CLI::Option& option, const std::string& word, bool& value) {
+    if (option.count() == 0) return "";
+    if (word == "true" || word == "false") {
+        value = word == "true";
+        return "";
+    }
+    return option.get_name() + " takes true or false, not '" + EscapeBytes(word) + "'";
+}
+
 std::string ReadHex(const CLI::Option& option, const std::string& word, Uint128& value) {
     if (option.count() == 0) return "";
     if (ParseCrcHexNumber(word, value)) return "";
@@ -49,8 +59,8 @@ void CrcCommand::Register(CLI::App& app, const std::vector<std::string>& words) 
     width_option_ = sub->add_option("--width", width_);
     poly_option_ = sub->add_option("--poly", poly_);
     init_option_ = sub->add_option("--init", init_);
-    refin_option_ = sub->add_flag("--refin", refin_);
-    refout_option_ = sub->add_flag("--refout", refout_);
+    refin_option_ = sub->add_option("--refin", refin_);
+    refout_option_ = sub->add_option("--refout", refout_);
     xorout_option_ = sub->add_option("--xorout", xorout_);
     // CLI11 hands the words after "--" back to the top level (which would
     // take "--help" there for its own) once every positional has the words it
@@ -76,9 +86,10 @@ std::string CrcCommand::CompleteParameters() {
     if (error.empty()) error = ReadHex(*poly_option_, poly_, params.poly);
     if (error.empty()) error = ReadHex(*init_option_, init_, params.init);
     if (error.empty()) error = ReadHex(*xorout_option_, xorout_, params.xorout);
+    if (error.empty()) error = ReadTruth(*refin_option_, refin_, params.refin);
+    params.refout = params.refin;
+    if (error.empty()) error = ReadTruth(*refout_option_, refout_, params.refout);
     if (!error.empty()) return error;
-    params.refin = refin_;
-    params.refout = refout_option_->count() > 0 ? refout_ : refin_;
     error = CrcParamsError(params);
     return error.empty() ? "" : "invalid parameters: " + error;
 }
@@ -149,6 +160,8 @@ std::string CrcCommand::Complete(const CLI::App& chosen, const std::vector<std::
     }
     return CompleteInput();
 }
+
+std::string CrcCommand::UsageHint() const { return "Usage: quobrix crc MODEL [FILE...]; quobrix crc --help tells more"; }
 
 std::string CrcCommand::HelpSection() const { return CrcHelpSection(); }
 

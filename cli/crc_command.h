@@ -17,6 +17,7 @@ public:
     void Register(CLI::App& app, const std::vector<std::string>& words) override;
     bool Owns(const CLI::App& chosen) const override;
     std::string Complete(const CLI::App& chosen, const std::vector<std::string>& leftover) override;
+    std::string UsageHint() const override;
     std::string HelpSection() const override;
     std::string Help(const CLI::App& chosen) const override;
     int Run(const CliEnvironment& env, std::string& out, std::string& err) override;
@@ -33,7 +34,7 @@ private:
     std::vector<std::string> arguments_;    // MODEL and FILEs as given
     std::string text_, hex_, bytes_, emit_;
     std::string width_, poly_, init_, xorout_;
-    bool refin_ = false, refout_ = false;
+    std::string refin_, refout_;
     CLI::Option* list_option_ = nullptr;
     CLI::Option* text_option_ = nullptr;
     CLI::Option* hex_option_ = nullptr;

@@ -10,8 +10,9 @@ namespace {
 const char kUsage[] =
     "Usage: quobrix crc MODEL [--bytes be|le] [--] [FILE...]\n"
     "       quobrix crc MODEL [--bytes be|le] --text TEXT [--gbk] | --hex HEXTEXT\n"
-    "       quobrix crc --width N --poly P [--init I] [--refin] [--refout]\n"
-    "                   [--xorout X] [--bytes be|le] [--] [FILE...]\n"
+    "       quobrix crc --width N --poly P [--init I] [--refin true|false]\n"
+    "                   [--refout true|false] [--xorout X] [--bytes be|le]\n"
+    "                   [--] [FILE...]\n"
     "       quobrix crc MODEL --emit c\n"
     "       quobrix crc --list\n";
 
@@ -56,9 +57,9 @@ const char kOptions[] =
     "  --width N        the register's bits, 1 to 82, decimal\n"
     "  --poly P         the polynomial, normal form, without its top bit\n"
     "  --init I         the register's start (default 0)\n"
-    "  --refin          input bytes reflected, lowest bit first (default not)\n"
-    "  --refout         the result reflected (default: as --refin;\n"
-    "                   --refout=false with --refin, --refout without)\n"
+    "  --refin B        true: input bytes reflected, lowest bit first\n"
+    "                   (default false)\n"
+    "  --refout B       true: the result reflected (default: as --refin)\n"
     "  --xorout X       XORed into the result (default 0)\n"
     "  --               end of options: a FILE that starts with - follows\n";
 

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 
+#include "cli/command_line.h"
 #include "cli/dialog_tools_help.h"
 #include "cli/messages.h"
 #include "cli/run_dialog_tool.h"
@@ -78,6 +79,8 @@ std::string DialogToolsCommand::Complete(const CLI::App& chosen, const std::vect
     options_.raw_gbk = gbk_->count() > 0;
     return "";
 }
+
+std::string DialogToolsCommand::UsageHint() const { return kUsageHint; }
 
 std::string DialogToolsCommand::HelpSection() const { return DialogToolsHelpSection(); }
 

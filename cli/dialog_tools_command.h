@@ -18,6 +18,7 @@ public:
     void Register(CLI::App& app, const std::vector<std::string>& words) override;
     bool Owns(const CLI::App& chosen) const override;
     std::string Complete(const CLI::App& chosen, const std::vector<std::string>& leftover) override;
+    std::string UsageHint() const override;
     std::string HelpSection() const override;
     std::string Help(const CLI::App& chosen) const override;
     int Run(const CliEnvironment& env, std::string& out, std::string& err) override;

@@ -28,7 +28,8 @@ bool ChooseParameters(const CrcCliOptions& options, CrcParams& params, std::stri
     ResolvedCrc resolved;
     std::vector<std::string> error;
     if (!ResolveCrc(options.model, resolved, error)) {
-        for (const std::string& line : error) err += kPrefix + line + "\n";
+        // The lines may echo the user's bytes.
+        for (const std::string& line : error) err += kPrefix + EscapeBytes(line) + "\n";
         return false;
     }
     if (!resolved.note.empty()) err += kPrefix + resolved.note + "\n";

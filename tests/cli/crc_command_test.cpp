@@ -134,6 +134,8 @@ TEST(CrcCommand, CcittIsAmbiguous) {
 
 TEST(CrcCommand, UnknownNamesSuggestTheNearest) {
     ExpectError({"CRC-16/MODBOS", "--text", kCheckText}, {"no CRC is called \"CRC-16/MODBOS\"", "CRC-16/MODBUS"});
+    // The name is echoed with its control and stray bytes escaped.
+    ExpectError({"bad\x01\xFF", "--text", kCheckText}, {"no CRC is called \"bad\\x01\\xFF\""});
     ExpectError({"nothing-like-it"}, {"no CRC is called", "--list"});
 }
 
@@ -154,19 +156,22 @@ TEST(CrcCommand, ParameterLines) {
 }
 
 TEST(CrcCommand, ParametersOfOnesOwn) {
-    ExpectPrints({"--width", "16", "--poly", "8005", "--init", "0xFFFF", "--refin", "--text", kCheckText}, "4B37\n");
+    ExpectPrints({"--width", "16", "--poly", "8005", "--init", "0xFFFF", "--refin", "true", "--text", kCheckText},
+                 "4B37\n");
     // refout follows refin unless given: CRC-12/UMTS has them differ.
-    ExpectPrints({"--width", "12", "--poly", "80f", "--refout", "--text", kCheckText}, "DAF\n");
-    ExpectPrints({"--width", "12", "--poly", "80f", "--refin", "--refout=false", "--text", kCheckText},
+    ExpectPrints({"--width", "12", "--poly", "80f", "--refout", "true", "--text", kCheckText}, "DAF\n");
+    ExpectPrints({"--width", "12", "--poly", "80f", "--refin=true", "--refout", "false", "--text", kCheckText},
                  "863\n");
-    ExpectPrints({"--width=32", "--poly=04C11DB7", "--init=FFFFFFFF", "--xorout=0xffffffff", "--refin", "--text",
-                  "a\r\n"},
+    ExpectPrints({"--width=32", "--poly=04C11DB7", "--init=FFFFFFFF", "--xorout=0xffffffff", "--refin", "true",
+                  "--text", "a\r\n"},
                  Hex32(kIsoHdlc.Crc(std::string("a\r\n")), 8) + "\n");
     // An even polynomial is a weak CRC, but a CRC.
     const crc_model::CrcModel even{8, 0x02, 0x00, 0x00, false};
     ExpectPrints({"--width", "8", "--poly", "2", "--text", kCheckText}, Hex32(even.Crc(kCheckText), 2) + "\n");
 
     ExpectError({"--width", "0", "--poly", "1"}, {"width 0 is outside 1 to 82"});
+    ExpectError({"--width", "8", "--poly", "7", "--refin", "yes"},
+                {"--refin takes true or false, not 'yes' (Usage: quobrix crc MODEL [FILE...]; quobrix crc --help"});
     ExpectError({"--width", "83", "--poly", "1"}, {"width 83 is outside 1 to 82"});
     ExpectError({"--width", "8", "--poly", "1ff"}, {"poly has bits above the width of 8"});
     ExpectError({"--width", "8", "--poly", "7", "--xorout", "100"}, {"xorout has bits above"});
@@ -204,7 +209,7 @@ TEST(CrcCommand, FilesAndStandardInput) {
     const FakeStream input{"123456789", ""};
     ExpectPrints({"CRC-16/MODBUS"}, "4B37\n", files, input);
     ExpectPrints({"CRC-16/MODBUS", "a.bin", "-", "empty"}, "4B37  a.bin\n4B37  -\nFFFF  empty\n", files, input);
-    ExpectPrints({"--width", "16", "--poly", "8005", "--init", "ffff", "--refin", "--bytes", "le", "a.bin"},
+    ExpectPrints({"--width", "16", "--poly", "8005", "--init", "ffff", "--refin", "true", "--bytes", "le", "a.bin"},
                  "37 4B  a.bin\n", files);
     // "--" ends the options: what follows is a FILE, even "--help".
     ExpectPrints({"CRC-16/MODBUS", "a.bin", "--", "--help"}, "4B37  a.bin\n4B37  --help\n",
