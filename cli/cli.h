@@ -31,12 +31,17 @@ struct CliEnvironment {
     // Blocks that came before a read error have been consumed.
     std::function<std::string(const ConsumeBlock& consume)> stream_stdin;
     std::function<std::string(const std::string& path, const ConsumeBlock& consume)> stream_file;
+    // Writes to standard output now rather than at the end, for a command
+    // that prints as it goes (a line per file, each file perhaps large);
+    // false when writing failed. Unset, everything stays in `out`.
+    std::function<bool(const std::string& bytes)> write_stdout;
     bool stdout_is_terminal = false;
     // Windows passes arguments as Unicode: TEXT then is UTF-8 even with --gbk.
     bool arguments_are_unicode = false;
 };
 
 // `args` without the program name. Writes what belongs on standard output and
-// standard error to `out` and `err` and returns the exit code.
+// standard error to `out` and `err` (what is left of standard output when
+// `env.write_stdout` took some) and returns the exit code.
 int RunCli(const std::vector<std::string>& args, const CliEnvironment& env, std::string& out,
            std::string& err);

@@ -92,9 +92,10 @@ bool CloseStream(std::FILE* stream, bool written) {
     return std::fclose(stream) == 0 || (!written && errno == EBADF);
 }
 
-// Every failed write is an error, exit 2: a report that did not arrive is no report.
-int Finish(int code, const std::string& out, std::string& err) {
-    if (!WriteAll(stdout, out) || !CloseStream(stdout, !out.empty())) {
+// Every failed write is an error, exit 2: a report that did not arrive is no
+// report. `wrote_before`: standard output already took part of it.
+int Finish(int code, const std::string& out, std::string& err, bool wrote_before = false) {
+    if (!WriteAll(stdout, out) || !CloseStream(stdout, wrote_before || !out.empty())) {
         const int error = errno != 0 ? errno : EIO;
         err += kPrefix + "cannot write standard output: " + std::strerror(error) + "\n";
         code = kExitUsage;
@@ -108,11 +109,16 @@ int Run(const std::vector<std::string>& args, bool arguments_are_unicode) {
     env.read_stdin = ReadStandardInput;
     env.stream_stdin = StreamStandardInput;
     env.stream_file = StreamFile;
+    bool wrote_stdout = false;
+    env.write_stdout = [&wrote_stdout](const std::string& bytes) {
+        wrote_stdout = true;
+        return WriteAll(stdout, bytes);
+    };
     env.stdout_is_terminal = QUOBRIX_ISATTY(QUOBRIX_FILENO(stdout)) != 0;
     env.arguments_are_unicode = arguments_are_unicode;
     std::string out, err;
     const int code = RunCli(args, env, out, err);
-    return Finish(code, out, err);
+    return Finish(code, out, err, wrote_stdout);
 }
 
 }  // namespace

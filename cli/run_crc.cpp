@@ -53,7 +53,9 @@ std::string ReadErrorLine(const std::string& file, const std::string& error) {
 }
 
 // One line per file, md5sum's way: a file that cannot be read is reported and
-// the others still run, the exit status telling at the end.
+// the others still run, the exit status telling at the end. Each line goes
+// out as soon as it is known. When writing fails, the line stays in `out`, so
+// that the final write reports why, and no further file is read.
 int CrcOfFiles(const CrcCliOptions& options, const CliEnvironment& env, const CrcEngine& engine, std::string& out,
                std::string& err) {
     int code = kExitReport;
@@ -66,6 +68,10 @@ int CrcOfFiles(const CrcCliOptions& options, const CliEnvironment& env, const Cr
             continue;
         }
         out += CrcFileLine(CrcText(crc, engine.params().width, options.notation), file);
+        if (env.write_stdout) {
+            if (!env.write_stdout(out)) return kExitUsage;
+            out.clear();
+        }
     }
     return code;
 }

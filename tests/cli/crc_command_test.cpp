@@ -228,6 +228,36 @@ TEST(CrcCommand, FilesAndStandardInput) {
     EXPECT_EQ(no_stdin.err, "quobrix: cannot read standard input: Bad file descriptor\n");
 }
 
+// Each file's line goes out before the next file is read, and a failed write
+// stops the reading.
+TEST(CrcCommand, FileLinesGoOutAsTheyAreKnown) {
+    std::vector<std::string> written;
+    std::vector<std::size_t> lines_out_when_read;
+    bool writes_fail = false;
+    CliEnvironment env;
+    env.stream_file = [&](const std::string&, const ConsumeBlock& consume) {
+        lines_out_when_read.push_back(written.size());
+        consume(kCheckText.data(), kCheckText.size());
+        return std::string();
+    };
+    env.write_stdout = [&](const std::string& bytes) {
+        if (writes_fail) return false;
+        written.push_back(bytes);
+        return true;
+    };
+    std::string out, err;
+    EXPECT_EQ(RunCli({"crc", "CRC-16/MODBUS", "a", "b", "c"}, env, out, err), 0);
+    EXPECT_EQ(written, (std::vector<std::string>{"4B37  a\n", "4B37  b\n", "4B37  c\n"}));
+    EXPECT_EQ(lines_out_when_read, (std::vector<std::size_t>{0, 1, 2}));
+    EXPECT_EQ(out, "");
+
+    writes_fail = true;
+    lines_out_when_read.clear();
+    EXPECT_EQ(RunCli({"crc", "CRC-16/MODBUS", "a", "b"}, env, out, err), 2);
+    EXPECT_EQ(lines_out_when_read.size(), 1u);
+    EXPECT_EQ(out, "4B37  a\n") << "left for the final write, which says why it failed";
+}
+
 TEST(CrcCommand, EmitsTheSourceOfTheResolvedModel) {
     const CrcModel& modbus = *std::find_if(CrcCatalogue().begin(), CrcCatalogue().end(),
                                            [](const CrcModel& model) { return model.name == "CRC-16/MODBUS"; });
