@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "cli/messages.h"
-#include "cli/utf8.h"
 #include "core/decode.h"
 #include "core/gbk_codec.h"
 

@@ -2,7 +2,8 @@
 
 #include <cstddef>
 
-#include "cli/utf8.h"
+#include "core/gbk_codec.h"
+
 
 const std::string kPrefix = "quobrix: ";
 

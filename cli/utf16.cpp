@@ -1,6 +1,5 @@
 #include "cli/utf16.h"
 
-#include "cli/utf8.h"
 #include "core/gbk_codec.h"
 
 namespace {

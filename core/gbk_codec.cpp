@@ -33,32 +33,6 @@ constexpr Utf8Form kUtf8Forms[] = {
 constexpr unsigned kContinuationMask = 0xC0, kContinuationTag = 0x80, kContinuationPayload = 0x3F;
 constexpr int kContinuationBits = 6;
 
-// Reads one UTF-8 sequence at `pos` and moves past it; false when it is not
-// well formed (stray continuation, truncated, overlong, surrogate, too large).
-bool ReadUtf8(const std::string& text, std::size_t& pos, char32_t& cp) {
-    const auto byte_at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned first = byte_at(pos);
-    if (first < kAsciiLimit) {
-        cp = first;
-        ++pos;
-        return true;
-    }
-    for (const Utf8Form& form : kUtf8Forms) {
-        if (first < form.first_low || first > form.first_high) continue;
-        if (text.size() - pos <= static_cast<std::size_t>(form.continuations)) return false;
-        cp = first & form.first_payload;
-        for (int i = 1; i <= form.continuations; ++i) {
-            const unsigned next = byte_at(pos + i);
-            if ((next & kContinuationMask) != kContinuationTag) return false;
-            cp = cp << kContinuationBits | (next & kContinuationPayload);
-        }
-        if (cp < form.lowest || cp > kUnicodeLast || (cp >= kSurrogateFirst && cp <= kSurrogateLast)) return false;
-        pos += form.continuations + 1;
-        return true;
-    }
-    return false;
-}
-
 // The end of the run of ASCII bytes from `pos`. Such a run is the same bytes
 // in UTF-8 and GBK, so the converters copy it at once.
 std::size_t AsciiRunEnd(const std::string& text, std::size_t pos) {
@@ -67,6 +41,28 @@ std::size_t AsciiRunEnd(const std::string& text, std::size_t pos) {
 }
 
 }  // namespace
+
+std::size_t DecodeUtf8(const std::string& text, std::size_t pos, char32_t& cp) {
+    const auto byte_at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned first = byte_at(pos);
+    if (first < kAsciiLimit) {
+        cp = first;
+        return 1;
+    }
+    for (const Utf8Form& form : kUtf8Forms) {
+        if (first < form.first_low || first > form.first_high) continue;
+        if (text.size() - pos <= static_cast<std::size_t>(form.continuations)) return 0;
+        cp = first & form.first_payload;
+        for (int i = 1; i <= form.continuations; ++i) {
+            const unsigned next = byte_at(pos + i);
+            if ((next & kContinuationMask) != kContinuationTag) return 0;
+            cp = cp << kContinuationBits | (next & kContinuationPayload);
+        }
+        if (cp < form.lowest || cp > kUnicodeLast || (cp >= kSurrogateFirst && cp <= kSurrogateLast)) return 0;
+        return static_cast<std::size_t>(form.continuations) + 1;
+    }
+    return 0;
+}
 
 void AppendUtf8(char32_t cp, std::string& out) {
     if (cp < 0x80) {
@@ -103,11 +99,13 @@ Utf8ToGbkResult Utf8ToGbk(const std::string& utf8, std::string& gbk, std::size_t
         if (pos == utf8.size()) break;
         const std::size_t start = pos;
         char32_t cp;
-        if (!ReadUtf8(utf8, pos, cp)) {
+        const std::size_t length = DecodeUtf8(utf8, pos, cp);
+        if (length == 0) {
             gbk.resize(out);
             error_offset = start;
             return Utf8ToGbkResult::InvalidUtf8;
         }
+        pos += length;
         const std::uint16_t bytes = cp < gbk_table::kBmpSize ? gbk_table::kEncode[cp] : 0;
         if (bytes == 0) {
             gbk.resize(out);

@@ -21,5 +21,10 @@ Utf8ToGbkResult Utf8ToGbk(const std::string& utf8, std::string& gbk, std::size_t
 // Returns the number of U+FFFD put in.
 std::size_t GbkToUtf8(const std::string& gbk, std::string& utf8);
 
+// The length of the UTF-8 sequence at `pos`, which must lie inside `text`,
+// with its code point in `cp`; 0 when the bytes there are none (overlong,
+// surrogate, above U+10FFFF, truncated or stray).
+std::size_t DecodeUtf8(const std::string& text, std::size_t pos, char32_t& cp);
+
 // Appends the UTF-8 form of code point `cp` (at most U+10FFFF, no surrogate).
 void AppendUtf8(char32_t cp, std::string& out);
