@@ -11,19 +11,13 @@
 namespace {
 
 const char kCommandName[] = "crc";
-constexpr int kDecimalBase = 10;
-constexpr std::size_t kWidthDigitsAtMost = 9;  // an int holds them all
 
 // A width in decimal; anything that is no number of bits at all is an error
 // here, one outside the widths CrcParamsError judges.
 std::string ReadWidth(const std::string& word, int& width) {
-    if (word.empty() || word.size() > kWidthDigitsAtMost || word.find_first_not_of("0123456789") != std::string::npos) {
-        return "--width '" + EscapeBytes(word) + "' is no number of bits (decimal, " +
-               std::to_string(kCrcMinWidth) + " to " + std::to_string(kCrcMaxWidth) + ")";
-    }
-    width = 0;
-    for (const char digit : word) width = width * kDecimalBase + (digit - '0');
-    return "";
+    if (ParseCrcWidth(word, width)) return "";
+    return "--width '" + EscapeBytes(word) + "' is no number of bits (decimal, " + std::to_string(kCrcMinWidth) +
+           " to " + std::to_string(kCrcMaxWidth) + ")";
 }
 
 // true or false, as the catalogue's lines write refin and refout.

@@ -64,11 +64,7 @@ std::string CommentSafe(std::string_view text) {
 // The parameters in the catalogue's line form, the check value in place of
 // the residue, the name only when there is one.
 std::string ParameterLine(const CrcParams& params, Uint128 check, std::string_view name) {
-    const auto hex = [&params](Uint128 value) { return "0x" + CrcHexDigits(value, params.width, false); };
-    const auto flag = [](bool value) { return value ? "true" : "false"; };
-    std::string line = "width=" + std::to_string(params.width) + " poly=" + hex(params.poly) +
-                       " init=" + hex(params.init) + " refin=" + flag(params.refin) +
-                       " refout=" + flag(params.refout) + " xorout=" + hex(params.xorout) + " check=" + hex(check);
+    std::string line = FormatCrcParams(params) + " check=" + CrcCatalogueNumber(check, params.width);
     if (!name.empty()) line += " name=\"" + CommentSafe(name) + "\"";
     return line;
 }

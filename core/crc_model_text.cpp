@@ -3,17 +3,12 @@
 #include <cstddef>
 #include <vector>
 
+#include "core/decode.h"
+
 namespace {
 
 constexpr int kBitsPerHexDigit = 4;
 constexpr int kMaxHexDigits = 128 / kBitsPerHexDigit;
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -58,16 +53,6 @@ bool SplitFields(std::string_view line, std::vector<Field>& fields, std::string&
     }
 }
 
-bool ParseWidth(const std::string& text, int& width) {
-    if (text.empty() || text.size() > 3) return false;
-    width = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        width = width * 10 + (c - '0');
-    }
-    return true;
-}
-
 bool ParseBool(const std::string& text, bool& value) {
     if (text == "true") return value = true, true;
     if (text == "false") return value = false, true;
@@ -82,9 +67,8 @@ bool ParseCrcHexNumber(std::string_view text, Uint128& value) {
     if (text.empty() || text.size() > kMaxHexDigits) return false;
     value = Uint128{};
     for (const char c : text) {
-        const int digit = HexDigitValue(c);
-        if (digit < 0) return false;
-        value = value << kBitsPerHexDigit | Uint128{static_cast<std::uint64_t>(digit)};
+        if (!IsHexDigit(c)) return false;
+        value = value << kBitsPerHexDigit | Uint128{HexDigitValue(c)};
     }
     return true;
 }
@@ -99,14 +83,31 @@ std::string CrcHexDigits(Uint128 value, int width, bool upper_case) {
     return text;
 }
 
-std::string FormatCrcModelLine(const CrcModel& model) {
-    const CrcParams& p = model.params;
-    const auto hex = [&](Uint128 value) { return "0x" + CrcHexDigits(value, p.width, false); };
+std::string CrcCatalogueNumber(Uint128 value, int width) { return "0x" + CrcHexDigits(value, width, false); }
+
+std::string FormatCrcParams(const CrcParams& p) {
     const auto boolean = [](bool value) { return value ? "true" : "false"; };
-    return "width=" + std::to_string(p.width) + " poly=" + hex(p.poly) + " init=" + hex(p.init) +
-           " refin=" + boolean(p.refin) + " refout=" + boolean(p.refout) + " xorout=" + hex(p.xorout) +
-           " check=" + hex(model.check) + " residue=" + hex(model.residue) + " name=\"" +
-           std::string(model.name) + "\"";
+    return "width=" + std::to_string(p.width) + " poly=" + CrcCatalogueNumber(p.poly, p.width) +
+           " init=" + CrcCatalogueNumber(p.init, p.width) + " refin=" + boolean(p.refin) +
+           " refout=" + boolean(p.refout) + " xorout=" + CrcCatalogueNumber(p.xorout, p.width);
+}
+
+std::string FormatCrcModelLine(const CrcModel& model) {
+    const int width = model.params.width;
+    return FormatCrcParams(model.params) + " check=" + CrcCatalogueNumber(model.check, width) +
+           " residue=" + CrcCatalogueNumber(model.residue, width) + " name=\"" + std::string(model.name) + "\"";
+}
+
+bool ParseCrcWidth(std::string_view text, int& width) {
+    constexpr std::size_t kDigitsAtMost = 9;  // an int holds them all
+    constexpr int kDecimalBase = 10;
+    if (text.empty() || text.size() > kDigitsAtMost) return false;
+    width = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        width = width * kDecimalBase + (c - '0');
+    }
+    return true;
 }
 
 bool ParseCrcModelLine(std::string_view line, CrcModelLine& parsed, std::string& error) {
@@ -130,7 +131,7 @@ bool ParseCrcModelLine(std::string_view line, CrcModelLine& parsed, std::string&
         bool ok = true;
         const char* want = "a hex number";
         switch (key) {
-            case kWidth: ok = ParseWidth(v, p.width), want = "a width in decimal"; break;
+            case kWidth: ok = ParseCrcWidth(v, p.width), want = "a width in decimal"; break;
             case kPoly: ok = ParseCrcHexNumber(v, p.poly); break;
             case kInit: ok = ParseCrcHexNumber(v, p.init); break;
             case kRefin: ok = ParseBool(v, p.refin), want = "true or false"; break;

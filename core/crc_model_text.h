@@ -17,8 +17,20 @@ bool ParseCrcHexNumber(std::string_view text, Uint128& value);
 // or upper case as the command line prints a CRC.
 std::string CrcHexDigits(Uint128 value, int width, bool upper_case);
 
+// A number as the catalogue writes it: 0x and ⌈width/4⌉ lower-case digits.
+std::string CrcCatalogueNumber(Uint128 value, int width);
+
+// The parameters as the catalogue writes them:
+// "width=16 poly=0x8005 init=0xffff refin=true refout=true xorout=0x0000".
+std::string FormatCrcParams(const CrcParams& params);
+
 // The model's line, exactly as the catalogue writes it.
 std::string FormatCrcModelLine(const CrcModel& model);
+
+// A width in decimal, of at most nine digits so that it fits an int; false
+// when `text` is none. Whether a CRC may have that width is CrcParamsError's
+// to say.
+bool ParseCrcWidth(std::string_view text, int& width);
 
 // A parameter line: width, poly, init, refin, refout and xorout are needed,
 // check, residue and name may follow. Fields in any order, separated by

@@ -50,14 +50,10 @@ std::vector<std::string> CcittChoices(std::string_view name) {
                                    "\" means three different CRCs in different tools; name one of them:"};
     for (const char* choice : {"CRC-16/IBM-3740", "CRC-16/XMODEM", "CRC-16/KERMIT"}) {
         const CrcModel& model = *FindModel(choice);
-        const CrcParams& p = model.params;
-        const auto hex = [&](Uint128 value) { return "0x" + CrcHexDigits(value, p.width, false); };
         std::string line = "  " + std::string(model.name);
         line.resize(kNameColumn, ' ');
-        lines.push_back(line + "check " + CrcHexDigits(model.check, p.width, true) + "  width=" +
-                        std::to_string(p.width) + " poly=" + hex(p.poly) + " init=" + hex(p.init) +
-                        (p.refin ? " refin=true" : " refin=false") + (p.refout ? " refout=true" : " refout=false") +
-                        " xorout=" + hex(p.xorout));
+        lines.push_back(line + "check " + CrcHexDigits(model.check, model.params.width, true) + "  " +
+                        FormatCrcParams(model.params));
     }
     return lines;
 }
@@ -143,8 +139,8 @@ bool ResolveLine(std::string_view line, ResolvedCrc& resolved, std::vector<std::
         const Uint128 computed = engine.Compute(kCheckInput.data(), kCheckInput.size());
         if (computed != *parsed.check) {
             const int width = parsed.params.width;
-            error = {"check=0x" + CrcHexDigits(*parsed.check, width, false) +
-                     " does not hold: these parameters give 0x" + CrcHexDigits(computed, width, false) +
+            error = {"check=" + CrcCatalogueNumber(*parsed.check, width) +
+                     " does not hold: these parameters give " + CrcCatalogueNumber(computed, width) +
                      " for \"123456789\""};
             return false;
         }

@@ -34,6 +34,8 @@ unsigned char HexDigitValue(char ch) {
     return static_cast<unsigned char>(value == kNotHexDigit ? 0 : value);
 }
 
+bool IsHexDigit(char ch) { return DigitOf(ch) != kNotHexDigit; }
+
 int HexTextToBytes(const char* text, int length, unsigned char* buffer, int capacity) {
     int count = 0;
     bool pending = false;

@@ -14,6 +14,8 @@ enum DecodeMode {
 
 // The value of one hex digit character; 0 for any other character.
 unsigned char HexDigitValue(char ch);
+// Whether `ch` is a hex digit: 0-9, a-f or A-F.
+bool IsHexDigit(char ch);
 
 // Reads hex digits from `length` bytes of `text` into `buffer`: digits pair
 // up left to right, any other byte separates, a lone digit is a byte of its
