@@ -1,43 +1,35 @@
-// Test oracle: each CRC as catalogues describe it, bit by bit from its
-// parameters (polynomial in normal form, reflection, initial register, final
-// XOR), an arithmetic of its own with no table.
+// Test oracle: the dialog's three CRCs by their catalogue parameters, computed
+// bit by bit by the wide model (polynomial in normal form, reflection,
+// initial register, final XOR), an arithmetic of its own with no table.
 #pragma once
 
 #include <cstdint>
 
+#include "support/wide_crc_model.h"
+
 namespace crc_model {
 
 inline std::uint32_t Reflect(std::uint32_t value, int width) {
-    std::uint32_t out = 0;
-    for (int i = 0; i < width; ++i)
-        if (value & (1u << i)) out |= 1u << (width - 1 - i);
-    return out;
+    return static_cast<std::uint32_t>(ReflectLowBits(value, width).low);
 }
 
-// The register shifts left through the polynomial; reflected CRCs reverse
-// each input byte and the result. `Bytes` is any range of char or unsigned char.
+// A CRC whose input and result are reflected alike. `Bytes` is any range of
+// char or unsigned char.
 struct CrcModel {
     int width;
     std::uint32_t poly, init, xorout;
     bool reflected;
 
-    std::uint32_t Top() const { return 1u << (width - 1); }
-    std::uint32_t Mask() const { return width == 32 ? 0xFFFFFFFFu : (1u << width) - 1; }
+    CrcParams Params() const { return {width, poly, init, reflected, reflected, xorout}; }
 
+    // The register in normal form after `data`, from `reg`.
     template <class Bytes>
     std::uint32_t Run(std::uint32_t reg, const Bytes& data) const {
-        for (const auto ch : data) {
-            const std::uint32_t byte = static_cast<unsigned char>(ch);
-            const std::uint32_t in = reflected ? Reflect(byte, 8) : byte;
-            reg ^= in << (width - 8);
-            for (int bit = 0; bit < 8; ++bit) reg = ((reg & Top()) ? (reg << 1) ^ poly : reg << 1) & Mask();
-        }
-        return reg;
+        return static_cast<std::uint32_t>(wide_crc_model::Run(Params(), reg, data).low);
     }
     template <class Bytes>
     std::uint32_t Crc(const Bytes& data) const {
-        const std::uint32_t reg = Run(init, data);
-        return ((reflected ? Reflect(reg, width) : reg) ^ xorout) & Mask();
+        return static_cast<std::uint32_t>(wide_crc_model::Crc(Params(), data).low);
     }
 };
 
