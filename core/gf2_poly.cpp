@@ -1,0 +1,176 @@
+#include "core/gf2_poly.h"
+
+#include <utility>
+
+namespace {
+
+int TopBit(std::uint64_t word) { return 63 - __builtin_clzll(word); }
+
+unsigned char ReverseByte(unsigned char b) {
+    unsigned v = b;
+    v = (v & 0xF0u) >> 4 | (v & 0x0Fu) << 4;
+    v = (v & 0xCCu) >> 2 | (v & 0x33u) << 2;
+    v = (v & 0xAAu) >> 1 | (v & 0x55u) << 1;
+    return static_cast<unsigned char>(v);
+}
+
+}  // namespace
+
+Gf2Poly::Gf2Poly(Uint128 value) : words_{value.low, value.high} { Trim(); }
+
+Gf2Poly Gf2Poly::FromBits(const unsigned char* bytes, std::size_t size, bool reflect_bytes, std::uint64_t tail,
+                          int tail_bits) {
+    Gf2Poly p;
+    const std::size_t bits = 8 * size + static_cast<std::size_t>(tail_bits);
+    p.words_.assign((bits + 63) / 64, 0);
+    if (tail_bits > 0) p.words_[0] = tail & (~std::uint64_t{0} >> (64 - tail_bits));
+    // The last byte sits just above the tail, the first at the top.
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::size_t at = static_cast<std::size_t>(tail_bits) + 8 * (size - 1 - i);
+        const std::uint64_t byte = reflect_bytes ? ReverseByte(bytes[i]) : bytes[i];
+        p.words_[at / 64] |= byte << (at % 64);
+        if (at % 64 > 56) p.words_[at / 64 + 1] |= byte >> (64 - at % 64);
+    }
+    p.Trim();
+    return p;
+}
+
+int Gf2Poly::Degree() const {
+    if (words_.empty()) return -1;
+    return static_cast<int>(64 * (words_.size() - 1)) + TopBit(words_.back());
+}
+
+int Gf2Poly::LowestTerm() const {
+    for (std::size_t i = 0; i < words_.size(); ++i) {
+        if (words_[i] != 0) return static_cast<int>(64 * i) + __builtin_ctzll(words_[i]);
+    }
+    return 0;
+}
+
+Uint128 Gf2Poly::ToUint128() const {
+    return {words_.size() > 1 ? words_[1] : 0, words_.empty() ? 0 : words_[0]};
+}
+
+void Gf2Poly::AddShifted(const Gf2Poly& other, int shift) {
+    const std::size_t word_shift = static_cast<std::size_t>(shift) / 64;
+    const int bit_shift = shift % 64;
+    const std::size_t needed = other.words_.size() + word_shift + (bit_shift != 0 ? 1 : 0);
+    if (words_.size() < needed) words_.resize(needed, 0);
+    std::uint64_t* to = words_.data() + word_shift;
+    if (bit_shift == 0) {
+        for (std::size_t i = 0; i < other.words_.size(); ++i) to[i] ^= other.words_[i];
+    } else {
+        for (std::size_t i = 0; i < other.words_.size(); ++i) {
+            to[i] ^= other.words_[i] << bit_shift;
+            to[i + 1] ^= other.words_[i] >> (64 - bit_shift);
+        }
+    }
+    Trim();
+}
+
+void Gf2Poly::DivideByXPower(int n) {
+    const std::size_t word_shift = static_cast<std::size_t>(n) / 64;
+    const int bit_shift = n % 64;
+    if (word_shift >= words_.size()) {
+        words_.clear();
+        return;
+    }
+    words_.erase(words_.begin(), words_.begin() + static_cast<std::ptrdiff_t>(word_shift));
+    if (bit_shift != 0) {
+        for (std::size_t i = 0; i < words_.size(); ++i) {
+            words_[i] >>= bit_shift;
+            if (i + 1 < words_.size()) words_[i] |= words_[i + 1] << (64 - bit_shift);
+        }
+    }
+    Trim();
+}
+
+void Gf2Poly::Reduce(const Gf2Poly& divisor) {
+    // AddShifted's loop without its resizing: the divisor, shifted up to
+    // this polynomial's degree, never reaches above its top word.
+    const int divisor_degree = divisor.Degree();
+    const std::uint64_t* from = divisor.words_.data();
+    const std::size_t count = divisor.words_.size();
+    for (int degree = Degree(); degree >= divisor_degree; degree = Degree()) {
+        const int shift = degree - divisor_degree;
+        const int bit_shift = shift % 64;
+        std::uint64_t* to = words_.data() + shift / 64;
+        if (bit_shift == 0) {
+            for (std::size_t i = 0; i < count; ++i) to[i] ^= from[i];
+        } else {
+            to[0] ^= from[0] << bit_shift;
+            for (std::size_t i = 1; i < count; ++i) to[i] ^= from[i] << bit_shift | from[i - 1] >> (64 - bit_shift);
+            // The top word's spill, when there is one, lands in this top word.
+            if (to + count < words_.data() + words_.size()) to[count] ^= from[count - 1] >> (64 - bit_shift);
+        }
+        Trim();
+    }
+}
+
+void Gf2Poly::Trim() {
+    while (!words_.empty() && words_.back() == 0) words_.pop_back();
+}
+
+Gf2Poly Gcd(Gf2Poly a, Gf2Poly b) {
+    while (!b.IsZero()) {
+        a.Reduce(b);
+        std::swap(a, b);
+    }
+    return a;
+}
+
+int Gf2Degree(Uint128 a) {
+    if (a.high != 0) return 64 + TopBit(a.high);
+    return a.low != 0 ? TopBit(a.low) : -1;
+}
+
+Uint128 Gf2Divide(Uint128 a, Uint128 divisor, Uint128* remainder) {
+    const int divisor_degree = Gf2Degree(divisor);
+    Uint128 quotient;
+    for (int degree = Gf2Degree(a); degree >= divisor_degree; degree = Gf2Degree(a)) {
+        a ^= divisor << (degree - divisor_degree);
+        quotient |= Uint128{1} << (degree - divisor_degree);
+    }
+    *remainder = a;
+    return quotient;
+}
+
+Gf2Residues::Gf2Residues(int width, std::uint64_t poly)
+    : width_(width), poly_(poly), top_(std::uint64_t{1} << (width - 1)) {}
+
+std::uint64_t Gf2Residues::TimesX(std::uint64_t a) const {
+    const bool carry = (a & top_) != 0;
+    a = (a << 1) & (top_ | (top_ - 1));
+    return carry ? a ^ poly_ : a;
+}
+
+std::uint64_t Gf2Residues::Multiply(std::uint64_t a, std::uint64_t b) const {
+    std::uint64_t product = 0;
+    for (int bit = width_ - 1; bit >= 0; --bit) {
+        product = TimesX(product);
+        if ((b >> bit & 1u) != 0) product ^= a;
+    }
+    return product;
+}
+
+std::uint64_t Gf2Residues::XPower(std::uint64_t n) const {
+    std::uint64_t power = 1;
+    for (std::uint64_t square = TimesX(1); n != 0; n >>= 1, square = Multiply(square, square)) {
+        if ((n & 1u) != 0) power = Multiply(power, square);
+    }
+    return power;
+}
+
+std::uint64_t Gf2Residues::ShiftIn(std::uint64_t reg, const unsigned char* bytes, std::size_t size,
+                                   bool reflect_bytes) const {
+    const std::uint64_t mask = top_ | (top_ - 1);
+    for (std::size_t i = 0; i < size; ++i) {
+        const unsigned byte = reflect_bytes ? ReverseByte(bytes[i]) : bytes[i];
+        for (int bit = 7; bit >= 0; --bit) {
+            const bool leaving = (reg & top_) != 0;
+            reg = (reg << 1) & mask;
+            if (leaving != ((byte >> bit & 1u) != 0)) reg ^= poly_;
+        }
+    }
+    return reg;
+}
