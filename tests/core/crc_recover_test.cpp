@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -88,6 +89,27 @@ TEST(CrcRecover, FindsRandomModelsOfEveryWidthAndBitOrder) {
                 EXPECT_TRUE(Contains(found, p));
                 ExpectEveryModelFits(found, frames);
             }
+        }
+    }
+}
+
+// Two frames that differ in their last byte only: the difference has a
+// degree of at most width + 7, so the polynomial is one of its divisors of
+// the width, each tried against a frame of another length.
+TEST(CrcRecover, FindsThePolynomialAmongTheDivisorsOfOneSmallDifference) {
+    std::mt19937_64 random(18);
+    for (const int width : {3, 8, 16, 32}) {
+        for (int round = 0; round < 8; ++round) {
+            const CrcParams p = RandomModel(random, width, (round & 1) != 0, (round & 2) != 0);
+            SCOPED_TRACE(Describe(p));
+            auto frames = Frames(p, random, {20, 20, 7, 9});
+            frames[1].message = frames[0].message;
+            frames[1].message.back() ^= static_cast<unsigned char>(1 + random() % 255);
+            frames[1].check = wide_crc_model::Crc(p, frames[1].message).low;
+            const CrcRecovery found = RecoverCrc(frames, width);
+            EXPECT_TRUE(found.decided) << found.need;
+            EXPECT_TRUE(Contains(found, p));
+            ExpectEveryModelFits(found, frames);
         }
     }
 }
