@@ -59,6 +59,14 @@ void ExpectEveryModelFits(const CrcRecovery& found, const std::vector<CrcSample>
     for (const CrcParams& model : found.models) EXPECT_TRUE(Fits(model, frames)) << Describe(model);
 }
 
+// The frames decide, the true model is among those found, and each fits.
+void ExpectRecovered(const CrcParams& p, const std::vector<CrcSample>& frames) {
+    const CrcRecovery found = RecoverCrc(frames, p.width);
+    EXPECT_TRUE(found.decided) << found.need;
+    EXPECT_TRUE(Contains(found, p));
+    ExpectEveryModelFits(found, frames);
+}
+
 bool InCatalogue(const CrcParams& p) {
     const auto models = CrcCatalogue();
     return std::any_of(models.begin(), models.end(), [&p](const CrcModel& m) { return m.params == p; });
@@ -84,10 +92,7 @@ TEST(CrcRecover, FindsRandomModelsOfEveryWidthAndBitOrder) {
                 const std::size_t length = 1 + random() % 40;
                 const std::size_t other = length + 1 + random() % 40;
                 const auto frames = Frames(p, random, {length, length, length, other, other + 1});
-                const CrcRecovery found = RecoverCrc(frames, width);
-                EXPECT_TRUE(found.decided) << found.need;
-                EXPECT_TRUE(Contains(found, p));
-                ExpectEveryModelFits(found, frames);
+                ExpectRecovered(p, frames);
             }
         }
     }
@@ -106,10 +111,7 @@ TEST(CrcRecover, FindsThePolynomialAmongTheDivisorsOfOneSmallDifference) {
             frames[1].message = frames[0].message;
             frames[1].message.back() ^= static_cast<unsigned char>(1 + random() % 255);
             frames[1].check = wide_crc_model::Crc(p, frames[1].message).low;
-            const CrcRecovery found = RecoverCrc(frames, width);
-            EXPECT_TRUE(found.decided) << found.need;
-            EXPECT_TRUE(Contains(found, p));
-            ExpectEveryModelFits(found, frames);
+            ExpectRecovered(p, frames);
         }
     }
 }
