@@ -84,21 +84,34 @@ DifferenceGcd GcdOfDifferences(const Search& search, BitOrder order) {
     return result;
 }
 
-// Every odd divisor of degree `width` of the odd `g`, without its x^width
-// term: by trying each odd cofactor of g's degree less the width, or each
-// odd polynomial of the width when those are fewer.
+// Every divisor of degree `width` of the odd `g`, without its x^width term.
+// The smaller of the two factors, P or the cofactor g/P, is a product of
+// g's irreducible factors of at most its degree: each such product once.
 std::vector<std::uint64_t> PolysDividing(Uint128 g, int width) {
     const int extra = Gf2Degree(g) - width;
-    if (extra == 0) return {(g & LowBitsMask(width)).low};
-    const int tried_degree = std::min(extra, width);
+    const int smaller = std::min(extra, width);
+    const std::vector<Uint128> factors = Gf2SmallFactors(g, smaller);  // equal ones side by side
     std::vector<std::uint64_t> polys;
-    for (std::uint64_t middle = 0; middle < std::uint64_t{1} << (tried_degree - 1); ++middle) {
-        const Uint128 tried = Uint128{1} << tried_degree | Uint128{middle << 1 | 1u};
-        Uint128 remainder;
-        const Uint128 quotient = Gf2Divide(g, tried, &remainder);
-        if (!remainder.IsZero()) continue;
-        polys.push_back(((tried_degree == width ? tried : quotient) & LowBitsMask(width)).low);
-    }
+    // Takes factors[i...] into `product`, each run of equal factors as often
+    // as chosen, until the degree is `smaller`.
+    const auto choose = [&](const auto& self, std::size_t i, Uint128 product) -> void {
+        const int degree = Gf2Degree(product);
+        if (degree == smaller) {
+            Uint128 remainder;
+            const Uint128 poly = smaller == width ? product : Gf2Divide(g, product, &remainder);
+            polys.push_back((poly & LowBitsMask(width)).low);
+            return;
+        }
+        if (i == factors.size()) return;
+        std::size_t run_end = i;
+        while (run_end < factors.size() && factors[run_end] == factors[i]) ++run_end;
+        for (std::size_t taken = i; taken <= run_end; ++taken) {
+            if (taken > i) product = Gf2Multiply(product, factors[i]);
+            if (Gf2Degree(product) > smaller) return;
+            self(self, run_end, product);
+        }
+    };
+    choose(choose, 0, Uint128{1});
     return polys;
 }
 

@@ -135,6 +135,108 @@ Uint128 Gf2Divide(Uint128 a, Uint128 divisor, Uint128* remainder) {
     return quotient;
 }
 
+Uint128 Gf2Multiply(Uint128 a, Uint128 b) {
+    Uint128 product;
+    for (int bit = Gf2Degree(b); bit >= 0; --bit) {
+        product <<= 1;
+        if (b.Bit(bit)) product ^= a;
+    }
+    return product;
+}
+
+namespace {
+
+Uint128 Remainder(Uint128 a, Uint128 divisor) {
+    Uint128 remainder;
+    Gf2Divide(a, divisor, &remainder);
+    return remainder;
+}
+
+Uint128 SmallGcd(Uint128 a, Uint128 b) {
+    while (!b.IsZero()) a = std::exchange(b, Remainder(a, b));
+    return a;
+}
+
+// a b mod f, for a and b of lower degree than f.
+Uint128 MultiplyModulo(Uint128 a, Uint128 b, Uint128 f) {
+    const int degree = Gf2Degree(f);
+    Uint128 product;
+    for (int bit = Gf2Degree(b); bit >= 0; --bit) {
+        product <<= 1;
+        if (product.Bit(degree)) product ^= f;
+        if (b.Bit(bit)) product ^= a;
+    }
+    return product;
+}
+
+// Vigna's SplitMix64: a fixed sequence, for the same factors on every run.
+std::uint64_t SplitMix64(std::uint64_t& state) {
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15u);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    return z ^ (z >> 31);
+}
+
+// Splits `g`, a product of distinct irreducibles of degree `degree`, into
+// them (Cantor and Zassenhaus in characteristic 2): for a random a, the
+// trace a + a^2 + ... + a^(2^(degree-1)) mod g is 0 or 1 modulo each factor,
+// each with even chance, so its GCD with g splits g half the time.
+void SplitEqualDegree(Uint128 g, int degree, std::uint64_t& seed, std::vector<Uint128>& factors) {
+    const int g_degree = Gf2Degree(g);
+    if (g_degree == degree) {
+        factors.push_back(g);
+        return;
+    }
+    for (;;) {
+        const Uint128 a = Remainder(Uint128{SplitMix64(seed), SplitMix64(seed)}, g);
+        Uint128 trace = a;
+        Uint128 power = a;
+        for (int i = 1; i < degree; ++i) {
+            power = MultiplyModulo(power, power, g);
+            trace ^= power;
+        }
+        const Uint128 part = SmallGcd(g, trace);
+        const int part_degree = Gf2Degree(part);
+        if (part_degree > 0 && part_degree < g_degree) {
+            SplitEqualDegree(part, degree, seed, factors);
+            Uint128 unused;
+            SplitEqualDegree(Gf2Divide(g, part, &unused), degree, seed, factors);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<Uint128> Gf2SmallFactors(Uint128 f, int max_degree) {
+    // Distinct-degree factorization: x^(2^d) - x is the product of every
+    // irreducible of a degree dividing d, so once the factors of lower
+    // degree are divided out, its GCD with f is the product of f's distinct
+    // factors of degree d.
+    std::vector<Uint128> factors;
+    std::uint64_t seed = 0;
+    const Uint128 x{2};
+    Uint128 power = Remainder(x, f);  // x^(2^d) mod f
+    for (int d = 1; d <= max_degree && d <= Gf2Degree(f); ++d) {
+        power = MultiplyModulo(power, power, f);
+        const Uint128 product = SmallGcd(f, power ^ Remainder(x, f));
+        if (Gf2Degree(product) <= 0) continue;
+        std::vector<Uint128> found;
+        SplitEqualDegree(product, d, seed, found);
+        for (const Uint128 factor : found) {
+            Uint128 remainder;
+            Uint128 quotient = Gf2Divide(f, factor, &remainder);
+            while (remainder.IsZero()) {
+                f = quotient;
+                factors.push_back(factor);
+                quotient = Gf2Divide(f, factor, &remainder);
+            }
+        }
+        power = Remainder(power, f);
+    }
+    return factors;
+}
+
 Gf2Residues::Gf2Residues(int width, std::uint64_t poly)
     : width_(width), poly_(poly), top_(std::uint64_t{1} << (width - 1)) {}
 

@@ -53,6 +53,11 @@ int Gf2Degree(Uint128 a);
 // a = quotient * divisor + remainder, deg remainder < deg divisor; the
 // divisor is nonzero.
 Uint128 Gf2Divide(Uint128 a, Uint128 divisor, Uint128* remainder);
+// The product; the degrees add up to less than 128.
+Uint128 Gf2Multiply(Uint128 a, Uint128 b);
+// The irreducible factors of `f` (nonzero, degree below 127) of degree 1 to
+// `max_degree`, each as often as it divides f, lowest degree first.
+std::vector<Uint128> Gf2SmallFactors(Uint128 f, int max_degree);
 
 // The residues modulo P = x^width + poly for widths 1 to 64: words of
 // `width` bits, the coefficient of x^(width-1) at the top, as a CRC register

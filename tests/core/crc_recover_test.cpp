@@ -236,4 +236,39 @@ TEST(Gf2Poly, DividesAndFindsCommonFactorsOfProducts) {
     EXPECT_EQ(Gf2Poly::FromBits(bytes, 2, true, 0, 0).ToUint128(), Uint128{0x0180u});
 }
 
+// Trial division by every polynomial of degree 1 to `max_degree`, the lowest
+// first, so that each divisor found is irreducible.
+std::vector<std::pair<std::uint64_t, std::uint64_t>> FactorsByTrial(Uint128 f, int max_degree) {
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> factors;
+    for (std::uint64_t q = 2; q < std::uint64_t{2} << max_degree; ++q) {
+        Uint128 remainder;
+        for (Uint128 quotient = Gf2Divide(f, q, &remainder); remainder.IsZero() && f != Uint128{1};
+             quotient = Gf2Divide(f, q, &remainder)) {
+            f = quotient;
+            factors.emplace_back(0, q);
+        }
+    }
+    return factors;
+}
+
+TEST(Gf2Poly, FindsEverySmallFactorAsOftenAsItDivides) {
+    std::mt19937_64 random(19);
+    for (int round = 0; round < 100; ++round) {
+        // Products of up to eight random polynomials of degree 1 to 12,
+        // some squared.
+        Uint128 f{1};
+        for (int n = 1 + static_cast<int>(random() % 8); n > 0; --n) {
+            const Uint128 part = (random() & 0xFFF) | 2u;
+            f = Gf2Multiply(f, part);
+            if (random() % 4 == 0) f = Gf2Multiply(f, part);
+            if (Gf2Degree(f) > 100) break;
+        }
+        const int max_degree = 1 + static_cast<int>(random() % 12);
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> found;
+        for (const Uint128 factor : Gf2SmallFactors(f, max_degree)) found.emplace_back(factor.high, factor.low);
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, FactorsByTrial(f, max_degree)) << round;
+    }
+}
+
 }  // namespace
