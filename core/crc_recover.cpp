@@ -231,7 +231,8 @@ std::string NeedLine(Open open, const ByLength& by_length, std::size_t models) {
         for (const CrcSample* frame : frames) messages.insert(frame->message);
         if (messages.size() > most) std::tie(common, most) = std::make_pair(length, messages.size());
     }
-    const std::string other_length = by_length.size() <= 1 ? ", and a frame of another length to tell init from xorout" : "";
+    const std::string other_length =
+        by_length.size() <= 1 ? ", and a frame of another length to tell init from xorout" : "";
     switch (open) {
     case Open::kNothing:
         return "";
