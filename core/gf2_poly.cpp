@@ -51,23 +51,6 @@ Uint128 Gf2Poly::ToUint128() const {
     return {words_.size() > 1 ? words_[1] : 0, words_.empty() ? 0 : words_[0]};
 }
 
-void Gf2Poly::AddShifted(const Gf2Poly& other, int shift) {
-    const std::size_t word_shift = static_cast<std::size_t>(shift) / 64;
-    const int bit_shift = shift % 64;
-    const std::size_t needed = other.words_.size() + word_shift + (bit_shift != 0 ? 1 : 0);
-    if (words_.size() < needed) words_.resize(needed, 0);
-    std::uint64_t* to = words_.data() + word_shift;
-    if (bit_shift == 0) {
-        for (std::size_t i = 0; i < other.words_.size(); ++i) to[i] ^= other.words_[i];
-    } else {
-        for (std::size_t i = 0; i < other.words_.size(); ++i) {
-            to[i] ^= other.words_[i] << bit_shift;
-            to[i + 1] ^= other.words_[i] >> (64 - bit_shift);
-        }
-    }
-    Trim();
-}
-
 void Gf2Poly::DivideByXPower(int n) {
     const std::size_t word_shift = static_cast<std::size_t>(n) / 64;
     const int bit_shift = n % 64;
@@ -86,8 +69,8 @@ void Gf2Poly::DivideByXPower(int n) {
 }
 
 void Gf2Poly::Reduce(const Gf2Poly& divisor) {
-    // AddShifted's loop without its resizing: the divisor, shifted up to
-    // this polynomial's degree, never reaches above its top word.
+    // Adds the divisor shifted up to this polynomial's degree, which cancels
+    // its top term; the shifted divisor never reaches above the top word.
     const int divisor_degree = divisor.Degree();
     const std::uint64_t* from = divisor.words_.data();
     const std::size_t count = divisor.words_.size();

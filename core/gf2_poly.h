@@ -1,7 +1,8 @@
 // Polynomials over GF(2), as finding a CRC's parameters needs them: one of
 // any degree held in 64-bit words, with remainder and GCD by shifts and XORs
-// alone; small ones (degree below 128) in a Uint128 with exact division; and
-// the residues modulo a CRC's polynomial, each a word as its register holds it.
+// alone; small ones (degree below 128) in a Uint128, with division, product
+// and their small irreducible factors; and the residues modulo a CRC's
+// polynomial, each a word as its register holds it.
 #pragma once
 
 #include <cstddef>
@@ -31,8 +32,6 @@ public:
     // Only for a degree below 128.
     Uint128 ToUint128() const;
 
-    // Adds `other` times x^shift.
-    void AddShifted(const Gf2Poly& other, int shift);
     // Divides by x^n, dropping the terms below it.
     void DivideByXPower(int n);
     // Replaces it by its remainder modulo the nonzero `divisor`.

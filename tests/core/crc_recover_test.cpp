@@ -220,6 +220,7 @@ TEST(Gf2Poly, DividesAndFindsCommonFactorsOfProducts) {
         const Uint128 factor = random() >> (random() % 48) | 1u;
         const Uint128 a = random() >> 40 | 1u;
         const Uint128 b = random() >> 40 | 1u;
+        EXPECT_EQ(Gf2Multiply(a, factor), Multiply(a, factor));
         Uint128 remainder;
         EXPECT_EQ(Gf2Divide(Multiply(a, factor), factor, &remainder), a);
         EXPECT_TRUE(remainder.IsZero());
