@@ -1,5 +1,6 @@
 #include "cli/run_num.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <vector>
