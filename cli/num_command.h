@@ -21,9 +21,6 @@ public:
     std::string Help(const CLI::App& chosen) const override;
     int Run(const CliEnvironment& env, std::string& out, std::string& err) override;
 
-    // What Complete made of the command line.
-    const NumCliOptions& options() const { return options_; }
-
 private:
     std::string CompleteTypeAndOrder();
 

@@ -1,6 +1,7 @@
 #include "cli/run_num.h"
 
 #include <algorithm>
+#include <cinttypes>
 #include <climits>
 #include <cstdio>
 #include <vector>
@@ -30,13 +31,15 @@ bool HexBytes(const std::string& hex, std::vector<unsigned char>& bytes, std::st
     return true;
 }
 
-std::string Hex(const unsigned char* bytes, std::size_t count, const char* apart) {
+// The dialog's "%02X " notation without the trailing blank.
+std::string BytesText(const unsigned char* bytes, std::size_t count) {
     std::string text;
     for (std::size_t i = 0; i < count; ++i) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned>(bytes[i]));
-        text += (i > 0 ? apart : "") + std::string(pair);
+        char pair[4];
+        std::snprintf(pair, sizeof pair, "%02X ", static_cast<unsigned>(bytes[i]));
+        text += pair;
     }
+    if (!text.empty()) text.pop_back();
     return text;
 }
 
@@ -77,9 +80,9 @@ std::string NumberTable(const std::vector<unsigned char>& bytes) {
     rows.push_back(header);
     for (const std::string& order : CommonByteOrders(size)) {
         const std::uint64_t value = NumberFromBytes(bytes.data(), order);
-        unsigned char high_first[8];
-        BytesFromNumber(value, std::string("ABCDEFGH").substr(0, bytes.size()), high_first);
-        std::vector<std::string> row = {order, Hex(high_first, bytes.size(), "")};
+        char hex[17];
+        std::snprintf(hex, sizeof hex, "%0*" PRIX64, 2 * size, value);
+        std::vector<std::string> row = {order, hex};
         for (const NumberType& type : types) row.push_back(NumberText(type, value));
         rows.push_back(row);
     }
@@ -108,7 +111,7 @@ int ValueToBytes(const NumCliOptions& options, std::string& out, std::string& er
     }
     unsigned char bytes[8];
     BytesFromNumber(read.value, options.order, bytes);
-    out += Hex(bytes, static_cast<std::size_t>(type.size), " ") + "\n";
+    out += BytesText(bytes, static_cast<std::size_t>(type.size)) + "\n";
     return kExitReport;
 }
 
