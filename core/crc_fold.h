@@ -36,11 +36,11 @@ constexpr bool CrcFoldServes(int width) { return width >= 8 && width <= 64; }
 // The constants, computed from the polynomial; each fold pair is two 64-bit
 // words in the order of a lane's two halves.
 struct CrcFoldConstants {
-    alignas(16) std::uint64_t by128[2];   // one lane onto the next
-    alignas(16) std::uint64_t by512[2];   // one 512-bit register onto the next
-    alignas(16) std::uint64_t by1024[2];  // the 128-bit path's loop: eight lanes ahead
-    alignas(16) std::uint64_t by2048[2];  // the 512-bit path's loop: four registers ahead
-    alignas(16) unsigned char order[16];  // the byte shuffle of each lane as loaded
+    std::uint64_t by128[2];   // one lane onto the next
+    std::uint64_t by512[2];   // one 512-bit register onto the next
+    std::uint64_t by1024[2];  // the 128-bit path's loop: eight lanes ahead
+    std::uint64_t by2048[2];  // the 512-bit path's loop: four registers ahead
+    unsigned char order[16];  // the byte shuffle of each lane as loaded
     std::uint64_t x128;                   // x^128 mod P
     std::uint64_t mu;                     // floor(x^128 / P) without its x^64
     std::uint64_t poly;                   // P without its x^64

@@ -41,7 +41,7 @@ QUOBRIX_VPCLMUL std::uint64_t CrcFoldVpclmul512(const CrcFoldConstants& k, std::
     std::memcpy(order_pair, k.order, sizeof order_pair);
     const __m512i order = Broadcast(order_pair);
     const __m512i by2048 = Broadcast(k.by2048), by512 = Broadcast(k.by512);
-    const __m128i by128 = _mm_load_si128(reinterpret_cast<const __m128i*>(k.by128));
+    const __m128i by128 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(k.by128));
     // Four registers side by side: each product waits for its register's
     // last one.
     const __m512i start = _mm512_set_epi64(0, 0, 0, 0, 0, 0, 0, static_cast<long long>(word));
@@ -60,9 +60,11 @@ QUOBRIX_VPCLMUL std::uint64_t CrcFoldVpclmul512(const CrcFoldConstants& k, std::
     std::uint64_t lanes[8];
     _mm512_storeu_si512(lanes, Fold(Fold(Fold(x0, by512, x1), by512, x2), by512, x3));
     __m128i acc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes));
-    for (int i = 1; i < 4; ++i) acc = FoldLane(acc, by128, _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes + 2 * i)));
-    alignas(16) std::uint64_t lane[2];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lane), acc);
+    for (int i = 1; i < 4; ++i) {
+        acc = FoldLane(acc, by128, _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes + 2 * i)));
+    }
+    std::uint64_t lane[2];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(lane), acc);
     return CrcFoldReduce(k, lane);
 }
 

@@ -117,7 +117,8 @@ TEST_F(QuobrixCli, CrcOfALongFileOnTheFastestPath) {
     char crc8[8], crc16[8];
     std::snprintf(crc8, sizeof crc8, "%02X", static_cast<unsigned>(crc_model::kCrc8Model.Crc(bytes)));
     std::snprintf(crc16, sizeof crc16, "%04X", static_cast<unsigned>(crc_model::kCrc16Model.Crc(bytes)));
-    ExpectReport(Quobrix({"crc", "CRC-32/ISO-HDLC", path}), Hex32(crc_model::kCrc32Model.Crc(bytes)) + "  " + path + "\n");
+    ExpectReport(Quobrix({"crc", "CRC-32/ISO-HDLC", path}),
+                 Hex32(crc_model::kCrc32Model.Crc(bytes)) + "  " + path + "\n");
     ExpectReport(Quobrix({"crc", "CRC-16/XMODEM", path}), std::string(crc16) + "  " + path + "\n");
     ExpectReport(Quobrix({"crc", "CRC-8/MAXIM-DOW", path}), std::string(crc8) + "  " + path + "\n");
 }
