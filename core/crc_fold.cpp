@@ -69,6 +69,9 @@ CrcFoldConstants MakeCrcFoldConstants(const CrcParams& params) {
     return k;
 }
 
+// The kernels take at least one whole block, whatever the head.
+static_assert(CrcFold::kFoldFrom >= 63 + kCrcVpclmulBlock && CrcFold::kFoldFrom >= 63 + kCrcPclmulBlock);
+
 CrcFold::CrcFold(const CrcParams& params, CrcPath path) : k_(MakeCrcFoldConstants(params)), path_(path) {}
 
 std::uint64_t CrcFold::Update(const CrcTable64& tables, std::uint64_t word, const unsigned char* p,

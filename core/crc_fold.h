@@ -49,8 +49,9 @@ struct CrcFoldConstants {
 
 CrcFoldConstants MakeCrcFoldConstants(const CrcParams& params);
 
-// The folding kernels: `blocks` whole blocks at `data` (any alignment, but
-// 64 runs fastest) after the register `word`; they return the register.
+// The folding kernels: `blocks` whole blocks, at least one, at `data` (any
+// alignment, but 64 runs fastest) after the register `word`; they return the
+// register.
 constexpr std::size_t kCrcPclmulBlock = 128;
 constexpr std::size_t kCrcVpclmulBlock = 256;
 std::uint64_t CrcFoldPclmul(const CrcFoldConstants& k, std::uint64_t word, const unsigned char* data,
