@@ -7,10 +7,10 @@ goal with whether it is met. Engine speeds are in MB/s (10^6 bytes a second);
 a time ratio of speeds is the reference's speed over Quobrix's.
 
 Usage: bench_table.py BENCHMARKS_JSON PROCESSES_JSON:INPUT_LABEL...
-                      --large-file LARGE_JSON:INPUT_LABEL --click ROWS_FILE
+                      --large-file LARGE_JSON:INPUT_LABEL... --click ROWS_FILE
 BENCHMARKS_JSON is Google Benchmark's JSON output with repetitions (medians
 are used), each PROCESSES_JSON the output of process_timer for one input file,
-LARGE_JSON that of `quobrix crc` beside rhash and cksum on one large file,
+each LARGE_JSON that of `quobrix crc` beside rhash and cksum on one large file,
 ROWS_FILE the markdown rows of scripts/click-latency, or a missing file.
 """
 import argparse
@@ -45,7 +45,8 @@ REPORTS = [
 ]
 
 # The generic CRC engine on 64 MiB in memory, each model beside crcutil set
-# up with the same parameters (widths 8 to 64, reflected and not).
+# up with the same parameters (widths 8 to 64, reflected and not), with the
+# goal of three times its speed.
 CRC_ENGINE_MODELS = ["CRC-8/SMBUS", "CRC-16/MODBUS", "CRC-16/XMODEM", "CRC-24/OPENPGP", "CRC-32/ISO-HDLC",
                      "CRC-32/ISCSI", "CRC-32/MPEG-2", "CRC-40/GSM", "CRC-64/XZ", "CRC-64/ECMA-182"]
 
@@ -69,7 +70,7 @@ PROCESSES = [
 # says it, and whether a time ratio (ours over theirs) meets it.
 LARGE_FILE_REFERENCES = [
     ("rhash", "faster", lambda ratio: ratio < 1.0),
-    ("cksum", "within 1.5x", lambda ratio: ratio <= 1.5),
+    ("cksum", "no slower", lambda ratio: ratio <= 1.0),
 ]
 
 TIME_UNITS_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
@@ -104,17 +105,37 @@ def engine_rows(bench):
             yield row("Engine: %s" % label, "%.0f MB/s" % ours, "-", "-", "-")
 
 
+CRC_ENGINE_GOAL = 3.0  # times crcutil's speed
+
+# Each path of the engine forced, on 64 MiB, where the processor offers it.
+CRC_PATHS = [("tables", "byte tables"), ("pclmul", "PCLMULQDQ, 128-bit"),
+             ("vpclmul512", "VPCLMULQDQ, 512-bit")]
+CRC_PATH_MODELS = ["CRC-32/ISO-HDLC", "CRC-32/MPEG-2"]
+
+
 def crc_engine_rows(bench):
     for model in CRC_ENGINE_MODELS:
         ours = mb_per_s(bench["CrcEngine/" + model])
         theirs = mb_per_s(bench["Crcutil/" + model])
         ratio = theirs / ours
+        met = ratio <= 1.0 / CRC_ENGINE_GOAL
         yield row("Engine: %s, 64 MiB" % model, "%.0f MB/s" % ours, "crcutil: %.0f MB/s" % theirs,
-                  "%.2f" % ratio, ">= crcutil: %s" % ("met" if ratio <= 1.0 else "MISSED"))
+                  "%.2f" % ratio, ">= %gx crcutil: %s" % (CRC_ENGINE_GOAL, "met" if met else "MISSED"))
     zlib = mb_per_s(bench["Zlib/CRC-32/ISO-HDLC"])
     ours = mb_per_s(bench["CrcEngine/CRC-32/ISO-HDLC"])
     yield row("Engine: CRC-32/ISO-HDLC, 64 MiB", "%.0f MB/s" % ours, "zlib crc32: %.0f MB/s" % zlib,
               "%.2f" % (zlib / ours), "-")
+    read = mb_per_s(bench["MemoryRead/64 MiB"])
+    for model in CRC_PATH_MODELS:
+        for path, label in CRC_PATHS:
+            run = bench.get("CrcPath/%s/%s" % (path, model))
+            if run is None:
+                continue  # not offered by this processor
+            ours = mb_per_s(run)
+            yield row("Engine: %s, 64 MiB, %s" % (model, label), "%.0f MB/s" % ours,
+                      "plain read: %.0f MB/s" % read, "%.2f" % (read / ours), "-")
+    yield row("Limit: plain read of the 64 MiB, 16 bytes at a time", "%.0f MB/s" % read, "-", "-", "-")
+    yield row("Limit: memcpy of the 64 MiB", "%.0f MB/s" % mb_per_s(bench["Memcpy/64 MiB"]), "-", "-", "-")
 
 
 def report_rows(bench):
@@ -191,7 +212,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("benchmarks")
     parser.add_argument("processes", nargs="+", help="FILE:LABEL")
-    parser.add_argument("--large-file", required=True, help="FILE:LABEL")
+    parser.add_argument("--large-file", required=True, action="append", help="FILE:LABEL")
     parser.add_argument("--click", required=True)
     args = parser.parse_args()
     bench = medians(args.benchmarks)
@@ -209,9 +230,10 @@ def main():
         path, label = argument.split(":", 1)
         for line in process_rows(path, label):
             print(line)
-    path, label = args.large_file.split(":", 1)
-    for line in large_file_rows(path, label):
-        print(line)
+    for argument in args.large_file:
+        path, label = argument.split(":", 1)
+        for line in large_file_rows(path, label):
+            print(line)
     for line in click_rows(args.click):
         print(line)
 

@@ -1,6 +1,9 @@
 // The generic CRC engine on 64 MiB in memory, beside Google's crcutil set up
 // with the same parameters, and zlib's crc32 for CRC-32/ISO-HDLC. Each
-// reference is first checked to compute the same CRC as ours.
+// reference is first checked to compute the same CRC as ours. Beside them the
+// limit of memory itself: a plain read of the same bytes, and a memcpy; and
+// each path the processor offers, forced, on 64 MiB and on short runs, where
+// the tables stop being faster than folding.
 //
 // crcutil runs reflected CRCs only. A CRC that is not reflected is the
 // reflected CRC of the same polynomial over the bytes with their bits
@@ -10,6 +13,7 @@
 #include <generic_crc.h>
 #include <zlib.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -83,6 +87,49 @@ void Zlib(benchmark::State& state) {
     Measure(state, zlib);
 }
 
+const char* PathName(CrcPath path) {
+    switch (path) {
+        case CrcPath::kTables: return "tables";
+        case CrcPath::kPclmul: return "pclmul";
+        case CrcPath::kVpclmul512: return "vpclmul512";
+    }
+    return "?";
+}
+
+void OnPath(benchmark::State& state, const CrcParams& params, CrcPath path, std::size_t size) {
+    const CrcEngine engine(params, path);
+    Data();
+    for (auto _ : state) benchmark::DoNotOptimize(engine.Compute(Data().data(), size).low);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(size));
+}
+
+// Every byte read once, 16 at a time into eight XOR accumulators: as little
+// work per byte as a read can have, so the speed of memory alone.
+void MemoryRead(benchmark::State& state) {
+    using Lane = std::uint64_t __attribute__((vector_size(16)));
+    Measure(state, [] {
+        const unsigned char* p = Data().data();
+        Lane sum[8] = {};
+        for (std::size_t i = 0; i < kSize; i += sizeof sum) {
+            for (int w = 0; w < 8; ++w) {
+                Lane lane;
+                std::memcpy(&lane, p + i + sizeof lane * w, sizeof lane);
+                sum[w] ^= lane;
+            }
+        }
+        const Lane all = sum[0] ^ sum[1] ^ sum[2] ^ sum[3] ^ sum[4] ^ sum[5] ^ sum[6] ^ sum[7];
+        return all[0] ^ all[1];
+    });
+}
+
+void Memcpy(benchmark::State& state) {
+    static std::vector<unsigned char> copy(kSize);
+    Measure(state, [] {
+        std::memcpy(copy.data(), Data().data(), kSize);
+        return copy[kSize / 2];
+    });
+}
+
 // Widths 8 to 64, reflected and not.
 const char* const kModels[] = {"CRC-8/SMBUS",   "CRC-16/MODBUS", "CRC-16/XMODEM", "CRC-24/OPENPGP", "CRC-32/ISO-HDLC",
                                "CRC-32/ISCSI",  "CRC-32/MPEG-2", "CRC-40/GSM",    "CRC-64/XZ",      "CRC-64/ECMA-182"};
@@ -95,6 +142,21 @@ const bool kRegistered = [] {
         benchmark::RegisterBenchmark((std::string("Crcutil/") + name).c_str(), Theirs, *params);
     }
     benchmark::RegisterBenchmark("Zlib/CRC-32/ISO-HDLC", Zlib);
+    benchmark::RegisterBenchmark("MemoryRead/64 MiB", MemoryRead);
+    benchmark::RegisterBenchmark("Memcpy/64 MiB", Memcpy);
+    for (const char* name : {"CRC-32/ISO-HDLC", "CRC-32/MPEG-2"}) {
+        const CrcParams* params = Find(name);
+        if (params == nullptr) continue;
+        for (CrcPath path : CrcPathsOffered()) {
+            const std::string prefix = std::string("CrcPath/") + PathName(path) + "/" + name;
+            benchmark::RegisterBenchmark(prefix.c_str(), OnPath, *params, path, kSize);
+            if (std::string(name) != "CRC-32/MPEG-2") continue;  // one model is enough for the threshold
+            for (std::size_t size : {256, 384, 512, 768, 1024, 4096}) {
+                benchmark::RegisterBenchmark((prefix + "/" + std::to_string(size)).c_str(), OnPath, *params, path,
+                                             size);
+            }
+        }
+    }
     return true;
 }();
 

@@ -1,29 +1,45 @@
 #include "core/crc_engine.h"
 
+#include <algorithm>
+#include <optional>
 #include <variant>
 
 #include "core/crc_table128.h"
 #include "core/crc_table64.h"
 
 // The tables of the one path that serves the width: a single 64-bit word when
-// the register fits, two words beyond.
+// the register fits, two words beyond; and the fold beside the word's tables
+// when it is chosen.
 struct CrcEngine::Tables {
     std::variant<CrcTable64, CrcTable128> path;
+    std::optional<CrcFold> fold;
 
-    explicit Tables(const CrcParams& params)
+    Tables(const CrcParams& params, CrcPath chosen)
         : path(params.width <= 64 ? decltype(path){std::in_place_type<CrcTable64>, params}
-                                  : decltype(path){std::in_place_type<CrcTable128>, params}) {}
+                                  : decltype(path){std::in_place_type<CrcTable128>, params}) {
+        const std::vector<CrcPath> offered = CrcPathsOffered();
+        if (chosen != CrcPath::kTables && CrcFoldServes(params.width) &&
+            std::find(offered.begin(), offered.end(), chosen) != offered.end()) {
+            fold.emplace(params, chosen);
+        }
+    }
 };
 
-CrcEngine::CrcEngine(const CrcParams& params) : params_(params), tables_(std::make_unique<Tables>(params)) {}
+CrcEngine::CrcEngine(const CrcParams& params) : CrcEngine(params, CrcPathsOffered().back()) {}
+CrcEngine::CrcEngine(const CrcParams& params, CrcPath path)
+    : params_(params), tables_(std::make_unique<Tables>(params, path)) {}
 CrcEngine::~CrcEngine() = default;
+
+CrcPath CrcEngine::path() const { return tables_->fold ? tables_->fold->path() : CrcPath::kTables; }
 
 Uint128 CrcEngine::Start() const { return params_.refin ? ReflectLowBits(params_.init, params_.width) : params_.init; }
 
 Uint128 CrcEngine::Update(Uint128 reg, const void* data, std::size_t size) const {
     const auto* bytes = static_cast<const unsigned char*>(data);
     if (const auto* narrow = std::get_if<CrcTable64>(&tables_->path)) {
-        return narrow->FromWord(narrow->Update(narrow->ToWord(reg), bytes, size));
+        const std::uint64_t word = narrow->ToWord(reg);
+        return narrow->FromWord(tables_->fold ? tables_->fold->Update(*narrow, word, bytes, size)
+                                              : narrow->Update(word, bytes, size));
     }
     const auto& wide = std::get<CrcTable128>(tables_->path);
     return wide.FromInner(wide.Update(wide.ToInner(reg), bytes, size));

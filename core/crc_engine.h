@@ -1,23 +1,33 @@
-// A CRC engine for any parameters of width 1 to 82, table-driven. The
-// register is carried between calls as zlib chains crc32(): start with
-// Start(), pass each run of bytes through Update(), and Finish() gives the
-// CRC. Setting up builds the tables; nothing is allocated after that.
+// A CRC engine for any parameters of width 1 to 82. The register is carried
+// between calls as zlib chains crc32(): start with Start(), pass each run of
+// bytes through Update(), and Finish() gives the CRC. Setting up builds the
+// tables and the folding constants; nothing is allocated after that.
+//
+// Widths 8 to 64 fold by carry-less multiplication where the processor
+// offers it (core/crc_fold.h); the rest, and short runs, go through tables.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 
+#include "core/crc_fold.h"
 #include "core/crc_params.h"
 
 class CrcEngine {
 public:
-    // `params` must be sound (CrcParamsError returns "").
+    // `params` must be sound (CrcParamsError returns ""). The fastest path
+    // the processor offers.
     explicit CrcEngine(const CrcParams& params);
+    // `path` chosen, one of CrcPathsOffered(); the tables serve a width the
+    // folding paths do not, and any path the processor lacks.
+    CrcEngine(const CrcParams& params, CrcPath path);
     ~CrcEngine();
     CrcEngine(const CrcEngine&) = delete;
     CrcEngine& operator=(const CrcEngine&) = delete;
 
     const CrcParams& params() const { return params_; }
+    // The path this engine runs.
+    CrcPath path() const;
 
     // The register before any byte: init, held reflected when refin is.
     Uint128 Start() const;

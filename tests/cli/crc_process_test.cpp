@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,25 @@ TEST_F(QuobrixCli, CrcStreamErrorsExitWithTwo) {
         EXPECT_EQ(r.exit_code, 2);
         EXPECT_EQ(r.err.rfind("quobrix: cannot write standard output: ", 0), 0u) << r.err;
     }
+}
+
+// A file long enough to fold, over more than one of the blocks the program
+// reads, with an odd tail: reflected and not, of widths folded by scaling the
+// polynomial, the same lines as the bit-serial models give (the Windows build
+// under Wine runs its own fastest path here).
+TEST_F(QuobrixCli, CrcOfALongFileOnTheFastestPath) {
+    TempFolder folder;
+    std::mt19937_64 random(13);
+    std::string bytes((std::size_t{300} << 10) + 13, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    const std::string path = folder.Write("long.bin", bytes);
+    char crc8[8], crc16[8];
+    std::snprintf(crc8, sizeof crc8, "%02X", static_cast<unsigned>(crc_model::kCrc8Model.Crc(bytes)));
+    std::snprintf(crc16, sizeof crc16, "%04X", static_cast<unsigned>(crc_model::kCrc16Model.Crc(bytes)));
+    ExpectReport(Quobrix({"crc", "CRC-32/ISO-HDLC", path}),
+                 Hex32(crc_model::kCrc32Model.Crc(bytes)) + "  " + path + "\n");
+    ExpectReport(Quobrix({"crc", "CRC-16/XMODEM", path}), std::string(crc16) + "  " + path + "\n");
+    ExpectReport(Quobrix({"crc", "CRC-8/MAXIM-DOW", path}), std::string(crc8) + "  " + path + "\n");
 }
 
 // A file of 1 GiB, sparse, its first and last nine bytes "123456789": read
