@@ -177,8 +177,8 @@ void AddModelsOf(Search& search, std::uint64_t poly, BitOrder order) {
             for (std::size_t i = 0; i < count; ++i) inits.push_back(inits[i] ^ free);
         }
     }
-    // Each model is checked by the table engine on every frame. The models
-    // of one polynomial and bit order share its tables: one engine runs them
+    // Each model is checked by the CRC engine on every frame. The models of
+    // one polynomial and bit order share its set-up: one engine runs them
     // all from their own start, with their own final XOR.
     const CrcEngine engine(CrcParams{width, poly, 0, order.refin, order.refout, 0});
     for (const std::uint64_t init : inits) {
