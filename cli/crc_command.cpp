@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 
+#include "cli/command_words.h"
 #include "cli/crc_help.h"
 #include "cli/messages.h"
 #include "cli/run_crc.h"
@@ -56,14 +57,7 @@ void CrcCommand::Register(CLI::App& app, const std::vector<std::string>& words) 
     refin_option_ = sub->add_option("--refin", refin_);
     refout_option_ = sub->add_option("--refout", refout_);
     xorout_option_ = sub->add_option("--xorout", xorout_);
-    // CLI11 hands the words after "--" back to the top level (which would
-    // take "--help" there for its own) once every positional has the words it
-    // expects at least. This one expects more than any command line holds;
-    // taking all it gets, it never checks the count.
-    constexpr int kMoreWordsThanAnyCommandLine = 1 << 30;
-    sub->add_option("ARGS", arguments_)
-        ->expected(kMoreWordsThanAnyCommandLine, CLI::detail::expected_max_vector_size)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    AddAllWords(*sub, "ARGS", arguments_);
 }
 
 bool CrcCommand::Owns(const CLI::App& chosen) const { return &chosen == subcommand_; }
@@ -110,19 +104,8 @@ std::string CrcCommand::CompleteInput() {
 }
 
 std::string CrcCommand::Complete(const CLI::App& chosen, const std::vector<std::string>& leftover) {
-    // Words CLI11 did not place: before crc at the top level, after it here.
-    std::vector<std::string> unplaced = leftover;
-    for (const std::string& word : chosen.remaining()) {
-        if (word != "--") unplaced.push_back(word);
-    }
-    if (!unplaced.empty()) {
-        const std::string& word = unplaced.front();
-        return (LooksLikeOption(word) ? "unknown option '" : "unexpected argument '") + EscapeBytes(word) + "'";
-    }
-    const auto before = chosen.get_parent()->get_options([](const CLI::Option* option) { return option->count() > 0; });
-    if (!before.empty()) {
-        return before.front()->get_name() + " belongs to the dialog's tools; the options of crc follow crc";
-    }
+    const std::string stray = StrayWords(chosen, leftover, kCommandName);
+    if (!stray.empty()) return stray;
     options_.list = list_option_->count() > 0;
     if (options_.list) {
         const std::vector<const CLI::Option*> given =
