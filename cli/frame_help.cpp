@@ -1,12 +1,13 @@
 #include "cli/frame_help.h"
 
 const char kFrameGroup[] = "Frames built and verified";
-const char kFrameSummary[] = "head, data, the check over the data, tail; or whether a frame holds them";
+const char kFrameSummary[] = "a frame built with its check, or verified";
 
 namespace {
 
 const char kUsage[] =
-    "Usage: quobrix frame CHECK [--order be|le] [--head HEX] [--tail HEX] [--] DATA...\n"
+    "Usage: quobrix frame CHECK [--order be|le] [--head HEX] [--tail HEX]\n"
+    "                     [--] DATA...\n"
     "       quobrix frame CHECK [--order be|le] [--head HEX] [--tail HEX] --verify\n"
     "                     [--] FRAME...\n";
 

@@ -4,6 +4,21 @@ namespace {
 
 constexpr int kByteBits = 8;
 constexpr unsigned kByteMask = 0xFF;
+constexpr int kWordBits = 64;
+
+std::uint64_t Low(std::uint64_t word) { return word; }
+std::uint64_t Low(const Uint128& word) { return word.low; }
+
+template <typename Word>
+Word Mask(int width);
+template <>
+std::uint64_t Mask(int width) {
+    return width >= kWordBits ? ~std::uint64_t{0} : (std::uint64_t{1} << width) - 1;
+}
+template <>
+Uint128 Mask(int width) {
+    return LowBitsMask(width);
+}
 
 }  // namespace
 
@@ -17,7 +32,7 @@ CrcByteTable::CrcByteTable(const CrcParams& params)
     const Uint128 reflected_poly = ReflectLowBits(params.poly, width);
     const Uint128 held_poly = params.poly << shift_;
     const Uint128 held_mask = LowBitsMask(held_width_);
-    table_[0] = Uint128{};
+    Uint128 table[256];
     for (int bit = 0; bit < kByteBits; ++bit) {
         const unsigned byte = 1u << bit;
         Uint128 reg = params.refin ? Uint128{byte} : Uint128{byte} << (held_width_ - kByteBits);
@@ -30,12 +45,18 @@ CrcByteTable::CrcByteTable(const CrcParams& params)
                 if (top) reg ^= held_poly;
             }
         }
-        table_[byte] = reg;
+        table[byte] = reg;
     }
     // A CRC is linear: the entry of a byte is the XOR of those of its bits.
     for (unsigned byte = 3; byte <= kByteMask; ++byte) {
         const unsigned low_bit = byte & (0u - byte);
-        if (low_bit != byte) table_[byte] = table_[byte ^ low_bit] ^ table_[low_bit];
+        if (low_bit != byte) table[byte] = table[byte ^ low_bit] ^ table[low_bit];
+    }
+    if (held_width_ <= kWordBits) {
+        narrow_.resize(256);
+        for (unsigned byte = 0; byte <= kByteMask; ++byte) narrow_[byte] = table[byte].low;
+    } else {
+        wide_.assign(table, table + 256);
     }
 }
 
@@ -43,18 +64,30 @@ Uint128 CrcByteTable::Start() const {
     return params_.refin ? ReflectLowBits(params_.init, params_.width) : params_.init << shift_;
 }
 
-Uint128 CrcByteTable::Update(Uint128 reg, const unsigned char* data, std::size_t size) const {
-    if (params_.refin) {
-        for (std::size_t i = 0; i < size; ++i) reg = (reg >> kByteBits) ^ table_[(reg.low ^ data[i]) & kByteMask];
+namespace {
+
+// The loop of either word: the reflected register meets each byte at its
+// low end, the other at its top.
+template <typename Word>
+Word Run(const Word* table, bool reflected, int held_width, Word reg, const unsigned char* data, std::size_t size) {
+    if (reflected) {
+        for (std::size_t i = 0; i < size; ++i) reg = (reg >> kByteBits) ^ table[(Low(reg) ^ data[i]) & kByteMask];
         return reg;
     }
-    const int top_shift = held_width_ - kByteBits;
-    const Uint128 held_mask = LowBitsMask(held_width_);
+    const int top_shift = held_width - kByteBits;
+    const Word held_mask = Mask<Word>(held_width);
     for (std::size_t i = 0; i < size; ++i) {
-        const unsigned index = ((reg >> top_shift).low ^ data[i]) & kByteMask;
-        reg = ((reg << kByteBits) & held_mask) ^ table_[index];
+        const auto index = (Low(reg >> top_shift) ^ data[i]) & kByteMask;
+        reg = ((reg << kByteBits) & held_mask) ^ table[index];
     }
     return reg;
+}
+
+}  // namespace
+
+Uint128 CrcByteTable::Update(Uint128 reg, const unsigned char* data, std::size_t size) const {
+    if (!narrow_.empty()) return Run(narrow_.data(), params_.refin, held_width_, reg.low, data, size);
+    return Run(wide_.data(), params_.refin, held_width_, reg, data, size);
 }
 
 Uint128 CrcByteTable::Finish(Uint128 reg) const {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "core/crc_params.h"
 
@@ -29,5 +31,8 @@ private:
     // a byte always meets its top bits whole; unreflected only.
     int held_width_;
     int shift_;  // held_width_ - width
-    Uint128 table_[256];
+    // One table of the two: 64-bit words while the register fits one, as
+    // it does for all but the widest CRCs, for speed.
+    std::vector<std::uint64_t> narrow_;
+    std::vector<Uint128> wide_;
 };
