@@ -13,18 +13,14 @@
 
 #include "core/crc_catalogue.h"
 #include "core/crc_check_values.h"
+#include "core/crc_model_text.h"
 #include "support/wide_crc_model.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-std::string Hex(Uint128 v) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%llx:%016llx", static_cast<unsigned long long>(v.high),
-                  static_cast<unsigned long long>(v.low));
-    return text;
-}
+std::string Hex(Uint128 value) { return CrcHexDigits(value, 128, false); }
 
 Uint128 RandomBits(std::mt19937_64& random, int width) {
     return Uint128{random(), random()} & LowBitsMask(width);
