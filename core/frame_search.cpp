@@ -151,7 +151,7 @@ bool RecoveryWanted(const std::vector<Bytes>& frames, const FrameSearchOptions& 
 void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options, std::size_t first_rank,
              std::vector<RankedMatch>& found, FrameSearchResult& result) {
     const std::size_t max_skip = options.max_skip;
-    std::string first_need, need_beside_matches;
+    std::string first_need;
     std::vector<CrcSample> samples;
     std::size_t rank = first_rank;
     for (std::size_t skipped = 0; skipped <= 2 * max_skip; ++skipped) {
@@ -165,6 +165,12 @@ void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options
                     if (check_size == 1 && order == CheckOrder::kLittleEndian) continue;
                     if (!Samples(frames, head, tail, check_size, order, samples)) continue;
                     const CrcRecovery recovery = options.recover(samples, width);
+                    if (!recovery.decided) {
+                        // Its candidates are some of many that fit: frames
+                        // too few or too short fit almost any CRC.
+                        if (first_need.empty()) first_need = recovery.need;
+                        continue;
+                    }
                     std::size_t models = 0;
                     for (const CrcParams& params : recovery.models) {
                         if (params.width != width || !CrcParamsError(params).empty() || InCatalogue(params)) continue;
@@ -174,18 +180,11 @@ void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options
                         ++models;
                     }
                     if (models > 1) result.recovery_ambiguous = true;
-                    if (!recovery.decided) {
-                        if (first_need.empty()) first_need = recovery.need;
-                        if (models > 0 && need_beside_matches.empty()) need_beside_matches = recovery.need;
-                    }
                     fits = fits || models > 0;
                 }
             }
         }
-        if (fits) {
-            result.recovery_need = need_beside_matches;
-            return;
-        }
+        if (fits) return;
     }
     result.recovery_need = first_need;
 }

@@ -49,7 +49,9 @@ struct FrameSearchResult {
     // fewer head bytes, then be before le.
     std::vector<FrameMatch> matches;
     bool recovery_ran = false;
-    // What frames would let recovery decide, when it could not; "" otherwise.
+    // What frames would let recovery decide, when it found nothing and could
+    // not decide somewhere; "" otherwise. Undecided candidates are not
+    // matches: too few frames fit almost any CRC.
     std::string recovery_need;
     // Whether some placement fit several recovered CRCs that these frames
     // cannot tell apart.

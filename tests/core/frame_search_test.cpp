@@ -154,13 +154,15 @@ bool SamplesFit(const CrcParams& p, const std::vector<CrcSample>& samples) {
 struct KnowingRecoverer {
     CrcParams truth;
     std::vector<CrcParams> also;  // returned beside the truth
+    bool decides = true;          // false: the truth is only a candidate
     int calls = 0;
 
     CrcRecovery operator()(const std::vector<CrcSample>& samples, int width) {
         ++calls;
         CrcRecovery recovery;
         if (width == truth.width && SamplesFit(truth, samples)) {
-            recovery.decided = true;
+            recovery.decided = decides;
+            recovery.need = decides ? "" : "one more frame";
             recovery.models = also;
             recovery.models.insert(recovery.models.begin(), truth);
         } else {
@@ -248,9 +250,10 @@ TEST(FrameSearch, RecoveryRunsWhenItShould) {
 }
 
 // What recovery returns is checked on the frames: a model that does not
-// hold is not printed, nor a catalogue one (named already); several that
-// hold are all printed and flagged, since the frames cannot tell them apart;
-// when nothing fits, recovery's word on what would decide is passed on.
+// hold is not printed, nor a catalogue one (named already), nor candidates
+// it could not decide between; several that hold are all printed and
+// flagged, since the frames cannot tell them apart; when nothing fits,
+// recovery's word on what would decide is passed on.
 TEST(FrameSearch, RecoveredModelsAreCheckedAndTheirAmbiguityAndNeedReported) {
     std::mt19937 random(5);
     const CustomFrames custom = MakeCustomFrames(random, 16, true);
@@ -294,6 +297,15 @@ TEST(FrameSearch, RecoveredModelsAreCheckedAndTheirAmbiguityAndNeedReported) {
     const FrameSearchResult named = SearchFrames(arc_frames, options);
     EXPECT_GT(finds_arc.calls, 0);
     for (const FrameMatch& match : named.matches) EXPECT_FALSE(match.recovered) << match.method.Label();
+
+    // Undecided, recovery's candidates are not believed.
+    KnowingRecoverer candidates;
+    candidates.truth = p;
+    candidates.decides = false;
+    options.recover = std::ref(candidates);
+    const FrameSearchResult unsure = SearchFrames(custom.frames, options);
+    EXPECT_TRUE(unsure.matches.empty());
+    EXPECT_EQ(unsure.recovery_need, "two more frames of another length");  // the first placement's word
 
     KnowingRecoverer undecided;
     undecided.truth = CrcParams{24, 0x5D6DCB, 0, false, false, 0};
