@@ -119,6 +119,14 @@ TEST(FrameCommand, BuildsAndVerifies) {
     EXPECT_EQ(InProcess({"frame", "crc-16/modbus le head=1 tail=0", "--head", "3A", "01 03 00 00 00 0A"}).out,
               "3A 01 03 00 00 00 0A C5 CD\n");
     EXPECT_EQ(InProcess({"frame", "SUM-8/TWOS - head=0 tail=0", "01 03 00 00 00 0A"}).out, "01 03 00 00 00 0A F2\n");
+    // A recovered CRC's line as find prints it; its check must hold.
+    const std::string recovered = "width=16 poly=0x2f15 init=0xbeef refin=true refout=true xorout=0x5a5a "
+                                  "check=0xbfa8 residue=0x3558  le head=0 tail=0";
+    EXPECT_EQ(InProcess({"frame", recovered, "01 02 03"}).out, "01 02 03 6D B6\n");
+    EXPECT_EQ(InProcess({"frame", "--verify", recovered, "01 02 03 6D B6"}).out, "ok\n");
+    EXPECT_EQ(InProcess({"frame", "width=16 poly=0x2f15 init=0xbeef refin=true refout=true xorout=0x5a5a check=0xbfa9",
+                         "01"}).code,
+              2);
 }
 
 TEST(FrameCommand, ErrorsSayWhy) {
