@@ -4,6 +4,7 @@
 #include "cli/dialog_tools_command.h"
 #include "cli/find_command.h"
 #include "cli/frame_command.h"
+#include "cli/num_command.h"
 
 std::vector<std::unique_ptr<CliCommand>> MakeCliCommands() {
     std::vector<std::unique_ptr<CliCommand>> commands;
@@ -11,5 +12,6 @@ std::vector<std::unique_ptr<CliCommand>> MakeCliCommands() {
     commands.push_back(std::make_unique<CrcCommand>());
     commands.push_back(std::make_unique<FindCommand>());
     commands.push_back(std::make_unique<FrameCommand>());
+    commands.push_back(std::make_unique<NumCommand>());
     return commands;
 }

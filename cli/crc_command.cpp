@@ -3,10 +3,10 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 
-#include "cli/command_words.h"
 #include "cli/crc_help.h"
 #include "cli/messages.h"
 #include "cli/run_crc.h"
+#include "cli/subcommand_words.h"
 #include "core/crc_model_text.h"
 
 namespace {
@@ -104,7 +104,7 @@ std::string CrcCommand::CompleteInput() {
 }
 
 std::string CrcCommand::Complete(const CLI::App& chosen, const std::vector<std::string>& leftover) {
-    const std::string stray = StrayWords(chosen, leftover, kCommandName);
+    const std::string stray = StrayWordsError(chosen, leftover, kCommandName);
     if (!stray.empty()) return stray;
     options_.list = list_option_->count() > 0;
     if (options_.list) {

@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 
-#include "cli/command_words.h"
+#include "cli/subcommand_words.h"
 #include "cli/find_help.h"
 #include "cli/messages.h"
 #include "cli/run_find.h"
@@ -40,7 +40,7 @@ void FindCommand::Register(CLI::App& app, const std::vector<std::string>& words)
 bool FindCommand::Owns(const CLI::App& chosen) const { return &chosen == subcommand_; }
 
 std::string FindCommand::Complete(const CLI::App& chosen, const std::vector<std::string>& leftover) {
-    const std::string stray = StrayWords(chosen, leftover, kCommandName);
+    const std::string stray = StrayWordsError(chosen, leftover, kCommandName);
     if (!stray.empty()) return stray;
     if (max_skip_option_->count() > 0 && !ReadCount(max_skip_, kMaxSkipLimit, options_.max_skip)) {
         return "--max-skip takes a count of bytes from 0 to " + std::to_string(kMaxSkipLimit) + ", not '" +

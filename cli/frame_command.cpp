@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 
-#include "cli/command_words.h"
+#include "cli/subcommand_words.h"
 #include "cli/frame_help.h"
 #include "cli/messages.h"
 #include "cli/run_frame.h"
@@ -27,7 +27,7 @@ void FrameCommand::Register(CLI::App& app, const std::vector<std::string>& words
 bool FrameCommand::Owns(const CLI::App& chosen) const { return &chosen == subcommand_; }
 
 std::string FrameCommand::Complete(const CLI::App& chosen, const std::vector<std::string>& leftover) {
-    const std::string stray = StrayWords(chosen, leftover, kCommandName);
+    const std::string stray = StrayWordsError(chosen, leftover, kCommandName);
     if (!stray.empty()) return stray;
     if (order_option_->count() > 0) {
         if (order_ != "be" && order_ != "le") return "--order takes be or le, not '" + EscapeBytes(order_) + "'";

@@ -94,6 +94,19 @@ std::uint32_t BigUnsigned::DivideSmall(std::uint32_t divisor) {
     return static_cast<std::uint32_t>(remainder);
 }
 
+void BigUnsigned::Add(const BigUnsigned& other) {
+    const int longer = used_ > other.used_ ? used_ : other.used_;
+    std::uint64_t carry = 0;
+    for (int i = 0; i < longer; ++i) {
+        const std::uint64_t sum = static_cast<std::uint64_t>(i < used_ ? words_[i] : 0) +
+                                  (i < other.used_ ? other.words_[i] : 0) + carry;
+        words_[i] = static_cast<std::uint32_t>(sum);
+        carry = sum >> 32;
+    }
+    used_ = longer;
+    if (carry != 0 && used_ < kWords) words_[used_++] = static_cast<std::uint32_t>(carry);
+}
+
 void BigUnsigned::Subtract(const BigUnsigned& other) {
     std::uint64_t borrow = 0;
     for (int i = 0; i < used_; ++i) {

@@ -28,6 +28,7 @@ public:
     void ShiftRightOne();
     // Divides in place and returns the remainder.
     std::uint32_t DivideSmall(std::uint32_t divisor);
+    void Add(const BigUnsigned& other);
     // *this -= other; requires *this >= other.
     void Subtract(const BigUnsigned& other);
 

@@ -3,22 +3,9 @@
 #include <cstring>
 
 #include "core/big_unsigned.h"
+#include "core/binary_format.h"
 
 namespace {
-
-// An IEEE-754 binary format: significand bits including the hidden one, and
-// the range of the unbiased exponent of normal values (the bias is the top).
-struct BinaryFormat {
-    int significand_bits;
-    int min_exponent;
-    int max_exponent;
-};
-constexpr BinaryFormat kDouble = {53, -1022, 1023};
-constexpr BinaryFormat kSingle = {24, -126, 127};
-
-std::uint64_t InfinityBits(const BinaryFormat& format) {
-    return static_cast<std::uint64_t>(2 * format.max_exponent + 1) << (format.significand_bits - 1);
-}
 
 // The bits (without sign) of the value (q + t) * 2^exp2 in `format`, rounded
 // to nearest, ties to even, where q != 0 and 0 < t < 1 exactly when `sticky`.
@@ -48,18 +35,6 @@ std::uint64_t RoundToFormat(std::uint64_t q, bool sticky, int exp2, const Binary
     const std::uint64_t fraction = m & ((std::uint64_t{1} << (format.significand_bits - 1)) - 1);
     return (static_cast<std::uint64_t>(exponent + format.max_exponent) << (format.significand_bits - 1)) |
            fraction;
-}
-
-// The exact value of a finite non-zero double as significand * 2^exp2.
-void Decompose(std::uint64_t bits, std::uint64_t& significand, int& exp2) {
-    const int field = static_cast<int>((bits >> 52) & 0x7FF);
-    significand = bits & ((std::uint64_t{1} << 52) - 1);
-    if (field == 0) {
-        exp2 = kDouble.min_exponent - 52;
-    } else {
-        significand |= std::uint64_t{1} << 52;
-        exp2 = field - kDouble.max_exponent - 52;
-    }
 }
 
 // Rounding a decimal needs at most 768 significant digits (the longest exact
@@ -98,8 +73,8 @@ struct Decimal {
     }
 };
 
-// (D / S) rounded to a double, for D, S > 0.
-std::uint64_t DivideToDouble(BigUnsigned& d, BigUnsigned& s) {
+// (D / S) rounded to `format`, for D, S > 0.
+std::uint64_t DivideToFormat(BigUnsigned& d, BigUnsigned& s, const BinaryFormat& format) {
     // Scale so that the quotient lies in [2^62, 2^64): 64 quotient bits and
     // the remainder decide the rounding.
     const int k = 63 + s.BitLength() - d.BitLength();
@@ -117,13 +92,14 @@ std::uint64_t DivideToDouble(BigUnsigned& d, BigUnsigned& s) {
         }
         s.ShiftRightOne();
     }
-    return RoundToFormat(q, !d.IsZero(), -k, kDouble);
+    return RoundToFormat(q, !d.IsZero(), -k, format);
 }
 
-std::uint64_t DecimalToDoubleBits(Decimal& decimal) {
+// The bounds are the double's; a single's range lies within them.
+std::uint64_t DecimalToBits(Decimal& decimal, const BinaryFormat& format) {
     if (decimal.dropped_non_zero) decimal.digits[decimal.count++] = 1;
     const long long leading_exponent = decimal.point - 1;  // value in [10^that, 10^(that+1))
-    if (leading_exponent > kLargestDecimalExponent) return InfinityBits(kDouble);
+    if (leading_exponent > kLargestDecimalExponent) return InfinityBits(format);
     if (leading_exponent < kSmallestDecimalExponent) return 0;
 
     BigUnsigned d;
@@ -143,7 +119,7 @@ std::uint64_t DecimalToDoubleBits(Decimal& decimal) {
     } else {
         s.MultiplyByPowerOf10(-exponent10);
     }
-    return DivideToDouble(d, s);
+    return DivideToFormat(d, s, format);
 }
 
 // Appends to `out` without running past its end.
@@ -163,28 +139,6 @@ struct TextWriter {
     }
 };
 
-// The number of significant bits of `value`, by halving the range.
-int BitLength(std::uint64_t value) {
-    int bits = 0;
-    for (int step = 32; step > 0; step /= 2) {
-        if (value >> step) {
-            value >>= step;
-            bits += step;
-        }
-    }
-    return bits + (value != 0 ? 1 : 0);
-}
-
-// floor(n * log10(2)) for |n| <= 1650, where 78913 / 2^18 is close enough
-// to log10(2). n * log10(2) is irrational for n != 0, so below zero the floor
-// lies one under the negated floor of -n * log10(2).
-int FloorLog10Pow2(int n) {
-    constexpr int kLog10Of2Times2To18 = 78913;
-    constexpr int kScaleBits = 18;
-    if (n >= 0) return n * kLog10Of2Times2To18 >> kScaleBits;
-    return -(-n * kLog10Of2Times2To18 >> kScaleBits) - 1;
-}
-
 // The smallest subnormal, 2^-1074, is 4.9e-324: scaling it up to
 // kMaxGeneralPrecision + 2 digits multiplies its 53-bit significand by
 // 10^(kMaxGeneralPrecision - kSmallestDecimalExponent).
@@ -203,7 +157,7 @@ struct RoundedDigits {
 void RoundToDigits(std::uint64_t bits, int precision, RoundedDigits& rounded) {
     std::uint64_t significand = 0;
     int exp2 = 0;
-    Decompose(bits, significand, exp2);
+    Decompose(bits, kDouble, significand, exp2);
     // value = significand * 2^exp2 lies in [2^(top - 1), 2^top), so its
     // decimal exponent is `estimate` or one more.
     const int top = BitLength(significand) + exp2;
@@ -293,9 +247,10 @@ void WriteGeneral(const RoundedDigits& rounded, int precision, TextWriter& write
     writer.Put(static_cast<char>('0' + magnitude % 10));
 }
 
-}  // namespace
-
-double ReadDecimalNumber(const char* text) {
+// The bits of the number at the start of `text` in `format`, with the sign
+// on top; `end` is where it ends, `text` itself when there is none.
+std::uint64_t ReadDecimal(const char* text, const BinaryFormat& format, const char*& end) {
+    end = text;
     const char* p = text;
     while (IsCSpace(*p)) ++p;
     bool negative = false;
@@ -319,22 +274,44 @@ double ReadDecimalNumber(const char* text) {
             decimal.Add(*p);
         }
     }
-    if (!any_digit) return 0.0;
+    if (!any_digit) return 0;
     if (*p == 'e' || *p == 'E') {
         const char* q = p + 1;
         bool negative_exponent = false;
         if (*q == '+' || *q == '-') negative_exponent = *q++ == '-';
         long long exponent = 0;
+        bool any_exponent_digit = false;
         for (; IsDigit(*q); ++q) {
+            any_exponent_digit = true;
             exponent = exponent * 10 + (*q - '0');
             if (exponent > kExponentLimit) exponent = kExponentLimit;
         }
-        decimal.point += negative_exponent ? -exponent : exponent;
+        if (any_exponent_digit) {
+            decimal.point += negative_exponent ? -exponent : exponent;
+            p = q;
+        }
     }
+    end = p;
 
-    std::uint64_t bits = decimal.count == 0 ? 0 : DecimalToDoubleBits(decimal);
-    if (negative) bits |= std::uint64_t{1} << 63;
-    return DoubleFromBits(bits);
+    std::uint64_t bits = decimal.count == 0 ? 0 : DecimalToBits(decimal, format);
+    if (negative) bits |= std::uint64_t{1} << SignShift(format);
+    return bits;
+}
+
+}  // namespace
+
+double ReadDecimalNumber(const char* text, const char** end) {
+    const char* stop = text;
+    const double value = DoubleFromBits(ReadDecimal(text, kDouble, stop));
+    if (end != nullptr) *end = stop;
+    return value;
+}
+
+float ReadDecimalSingle(const char* text, const char** end) {
+    const char* stop = text;
+    const float value = SingleFromBits(static_cast<std::uint32_t>(ReadDecimal(text, kSingle, stop)));
+    if (end != nullptr) *end = stop;
+    return value;
 }
 
 float ToSingle(double value) {
@@ -351,7 +328,7 @@ float ToSingle(double value) {
     if (field == 0 && fraction == 0) return SingleFromBits(sign);
     std::uint64_t significand = 0;
     int exp2 = 0;
-    Decompose(bits, significand, exp2);
+    Decompose(bits, kDouble, significand, exp2);
     return SingleFromBits(sign | static_cast<std::uint32_t>(RoundToFormat(significand, false, exp2, kSingle)));
 }
 

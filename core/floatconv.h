@@ -15,8 +15,16 @@
 // is ignored; a text without such a prefix reads 0. Out of range: +-infinity
 // above the largest double, a subnormal or a signed zero below the smallest.
 // Deliberately decimal only: no hexadecimal numbers, no "inf"/"nan" words and
-// no d/D exponent letter, which C libraries disagree on.
-double ReadDecimalNumber(const char* text);
+// no d/D exponent letter, which C libraries disagree on. `end`, when given,
+// is set where the number ends (as strtod sets it: `text` itself when there
+// is no number).
+double ReadDecimalNumber(const char* text, const char** end = nullptr);
+
+// As ReadDecimalNumber, correctly rounded to single precision in one step:
+// reading a double first and then rounding that to single rounds twice, and
+// a decimal just above the midpoint of two floats can land on the midpoint
+// and go down to the even one.
+float ReadDecimalSingle(const char* text, const char** end = nullptr);
 
 // `value` rounded to single precision, to nearest, ties to even: too large
 // gives an infinity of the same sign, too small a subnormal or a signed zero.

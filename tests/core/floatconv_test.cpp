@@ -134,6 +134,51 @@ TEST_F(NumberReader, AgreesWithStrtodOnRandomDecimals) {
     }
 }
 
+// The single-precision reader against strtof, and where both stop against strtod.
+TEST_F(NumberReader, SingleReaderRoundsOnceLikeStrtof) {
+    const auto single_bits = [](const std::string& text) { return SingleBits(ReadDecimalSingle(text.c_str())); };
+    // 1 + 2^-24, the midpoint of 1 and the float after it, plus a little:
+    // a double holds the midpoint, and rounding that again goes to the even 1.
+    const std::string above_midpoint = "1.000000059604644775390625000001";
+    EXPECT_EQ(single_bits(above_midpoint), 0x3F800001u);
+    EXPECT_EQ(SingleBits(ToSingle(ReadDecimalNumber(above_midpoint.c_str()))), 0x3F800000u);
+    EXPECT_EQ(single_bits("1.000000059604644775390625"), 0x3F800000u);  // the tie goes to even
+
+    std::mt19937_64 random(98765);
+    char text[200];
+    for (int i = 0; i < 20000; ++i) {
+        // Midpoints between neighbouring floats, exact in a double, written
+        // out in full, then a hair above and below; and short random texts.
+        const std::uint32_t bits = static_cast<std::uint32_t>(random()) & 0xBFFFFFFFu;  // finite, up to 2^1
+        const double low = SingleFromBits(bits), high = SingleFromBits(bits + 1);
+        const double midpoint = low + (high - low) / 2;
+        std::snprintf(text, sizeof text, "%.150e", midpoint);
+        std::string exact = text;
+        const std::size_t e = exact.find('e');
+        const std::string mantissa = exact.substr(0, e), exponent = exact.substr(e);
+        for (const std::string& candidate :
+             {exact, mantissa + "0000001" + exponent, std::string(text, 12) + exponent}) {
+            EXPECT_EQ(single_bits(candidate), SingleBits(std::strtof(candidate.c_str(), nullptr))) << candidate;
+        }
+        std::snprintf(text, sizeof text, "%.*ge%d", static_cast<int>(random() % 12) + 1,
+                      static_cast<double>(random() % 100000) / 7, static_cast<int>(random() % 90) - 45);
+        EXPECT_EQ(single_bits(text), SingleBits(std::strtof(text, nullptr))) << text;
+    }
+    for (const char* stop : {"", "-", "1e", "1e+", "1.5e+x", " .5.", "12abc", "-.e1", "7E-3;", "1e-99999x"}) {
+        const char* ours = nullptr;
+        char* theirs = nullptr;
+        ReadDecimalSingle(stop, &ours);
+        std::strtod(stop, &theirs);
+        EXPECT_EQ(ours - stop, theirs - stop) << '"' << stop << '"';
+        ReadDecimalNumber(stop, &ours);
+        EXPECT_EQ(ours - stop, theirs - stop) << '"' << stop << '"';
+    }
+    const char* hex = "0x10";  // no hex numbers: the 0 is the number
+    const char* end = nullptr;
+    ReadDecimalSingle(hex, &end);
+    EXPECT_EQ(end, hex + 1);
+}
+
 TEST(SingleRounding, MatchesTheProcessorsConversion) {
     std::mt19937_64 random(42);
     for (int i = 0; i < 200000; ++i) {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "core/floatconv.h"
+#include "core/shortest_float.h"
 #include "fuzz_check.h"
 #include "reference_number.h"
 
@@ -51,6 +52,36 @@ void CheckSingle(const std::string& text, double read) {
                static_cast<double>(once), static_cast<double>(single), read);
 }
 
+// The single-precision reader rounds once: strtof's bits, and it stops where
+// the decimal prefix ends.
+void CheckSingleReader(const std::string& text) {
+    const std::size_t length = fuzz::DecimalPrefixLength(text);
+    const std::string prefix = text.substr(0, length);
+    const char* end = nullptr;
+    const float read = ReadDecimalSingle(text.c_str(), &end);
+    const float expected = std::strtof(prefix.c_str(), nullptr);
+    FUZZ_CHECK(SingleBits(read) == SingleBits(expected), "\"%s\" read as float %a, strtof %a", text.c_str(),
+               static_cast<double>(read), static_cast<double>(expected));
+    FUZZ_CHECK(static_cast<std::size_t>(end - text.c_str()) == length, "\"%s\": the number ends at %d, not %d",
+               text.c_str(), static_cast<int>(end - text.c_str()), static_cast<int>(length));
+}
+
+// The shortest texts read back to the same bits.
+void CheckShortest(std::uint64_t bits) {
+    const double value = DoubleFromBits(bits);
+    if (!std::isnan(value)) {
+        const std::string text = ShortestDoubleText(bits);
+        FUZZ_CHECK(DoubleBits(std::strtod(text.c_str(), nullptr)) == bits, "%a written as \"%s\"", value, text.c_str());
+    }
+    const std::uint32_t single_bits = static_cast<std::uint32_t>(bits);
+    const float single = SingleFromBits(single_bits);
+    if (!std::isnan(single)) {
+        const std::string text = ShortestSingleText(single_bits);
+        FUZZ_CHECK(SingleBits(std::strtof(text.c_str(), nullptr)) == single_bits, "float %a written as \"%s\"",
+                   static_cast<double>(single), text.c_str());
+    }
+}
+
 // Formatting: the text and length of snprintf's "%.Ng" into `size` bytes.
 void CheckFormat(double value, int precision, int size) {
     char ours[kGeneralTextSize + 8];
@@ -70,6 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), size));
     const double read = CheckRead(text);
     CheckSingle(text, read);
+    CheckSingleReader(text);
     // The report's own conversions: %.7g and %.15g of the number read.
     CheckFormat(read, 7, kGeneralTextSize);
     CheckFormat(read, 15, kGeneralTextSize);
@@ -83,6 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const double widened = SingleFromBits(static_cast<std::uint32_t>(bits));
         CheckFormat(widened, 6, kGeneralTextSize);
         FUZZ_CHECK(SingleBits(ToSingle(any)) == SingleBits(static_cast<float>(any)), "ToSingle(%a)", any);
+        CheckShortest(bits);
     }
     return 0;
 }

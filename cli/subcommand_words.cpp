@@ -1,0 +1,35 @@
+#include "cli/subcommand_words.h"
+
+#include <CLI/CLI.hpp>
+
+#include "cli/command.h"
+#include "cli/messages.h"
+
+CLI::Option* AddAllWords(CLI::App& sub, const std::string& name, std::vector<std::string>& words) {
+    // CLI11 hands the words after "--" back to the top level (which would
+    // take "--help" there for its own) once every positional has the words it
+    // expects at least. This one expects more than any command line holds;
+    // taking all it gets, it never checks the count.
+    constexpr int kMoreWordsThanAnyCommandLine = 1 << 30;
+    return sub.add_option(name, words)
+        ->expected(kMoreWordsThanAnyCommandLine, CLI::detail::expected_max_vector_size)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+std::string StrayWordsError(const CLI::App& chosen, const std::vector<std::string>& leftover, const std::string& name) {
+    // Words CLI11 did not place: before the subcommand at the top level, after it here.
+    std::vector<std::string> unplaced = leftover;
+    for (const std::string& word : chosen.remaining()) {
+        if (word != "--") unplaced.push_back(word);
+    }
+    if (!unplaced.empty()) {
+        const std::string& word = unplaced.front();
+        return (LooksLikeOption(word) ? "unknown option '" : "unexpected argument '") + EscapeBytes(word) + "'";
+    }
+    const auto before = chosen.get_parent()->get_options([](const CLI::Option* option) { return option->count() > 0; });
+    if (!before.empty()) {
+        return before.front()->get_name() + " belongs to the dialog's tools; the options of " + name + " follow " +
+               name;
+    }
+    return "";
+}
