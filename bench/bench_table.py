@@ -7,10 +7,12 @@ goal with whether it is met. Engine speeds are in MB/s (10^6 bytes a second);
 a time ratio of speeds is the reference's speed over Quobrix's.
 
 Usage: bench_table.py BENCHMARKS_JSON PROCESSES_JSON:INPUT_LABEL...
-                      --large-file LARGE_JSON:INPUT_LABEL... --click ROWS_FILE
+                      --large-file LARGE_JSON:INPUT_LABEL... --find FIND_DIR --click ROWS_FILE
 BENCHMARKS_JSON is Google Benchmark's JSON output with repetitions (medians
 are used), each PROCESSES_JSON the output of process_timer for one input file,
 each LARGE_JSON that of `quobrix crc` beside rhash and cksum on one large file,
+FIND_DIR the folder of `quobrix find`'s timings (processes-find-*.json)
+and of what its recovery printed (find-*.out beside find-*.expected),
 ROWS_FILE the markdown rows of scripts/click-latency, or a missing file.
 """
 import argparse
@@ -71,6 +73,16 @@ PROCESSES = [
 LARGE_FILE_REFERENCES = [
     ("rhash", "faster", lambda ratio: ratio < 1.0),
     ("cksum", "no slower", lambda ratio: ratio <= 1.0),
+]
+
+# `quobrix find` as a process: the timing's name, what the row says, the
+# goal in milliseconds, and whether recovery must have found the parameters.
+FIND_FRAMES = "3 frames of 256 bytes"
+FIND = [
+    ("hit", "quobrix find, " + FIND_FRAMES + " (CRC-32 between a start and an end byte)", 20, False),
+    ("miss", "quobrix find --no-search, " + FIND_FRAMES + " that nothing explains", 20, False),
+    ("crc16", "quobrix find --search, 4 frames of a 16-bit CRC not catalogued", 100, True),
+    ("crc32", "quobrix find --search, 4 frames of a 32-bit CRC not catalogued", 1000, True),
 ]
 
 TIME_UNITS_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
@@ -195,6 +207,21 @@ def large_file_rows(path, input_label):
                   "%s: %s" % (goal, "met" if is_met(ratio) else "MISSED"))
 
 
+def find_rows(folder):
+    for name, label, goal_ms, recovers in FIND:
+        with open(os.path.join(folder, "processes-find-%s.json" % name)) as f:
+            ours = json.load(f)[0]
+        ratio = ours["median_ms"] / goal_ms
+        goal = "under %g ms: %s" % (goal_ms, "met" if ratio < 1.0 else "MISSED")
+        if recovers:
+            with open(os.path.join(folder, "find-%s.expected" % name)) as f:
+                expected = f.read().strip()
+            with open(os.path.join(folder, "find-%s.out" % name)) as f:
+                if expected not in f.read():
+                    goal += "; the parameters were NOT recovered"
+        yield row("Process: %s" % label, timing(ours), "goal: %g ms" % goal_ms, "%.2f" % ratio, goal)
+
+
 def click_rows(path):
     if not os.path.exists(path):
         yield row("Click-to-report in the real window (Wine)", "-", "-", "-",
@@ -213,6 +240,7 @@ def main():
     parser.add_argument("benchmarks")
     parser.add_argument("processes", nargs="+", help="FILE:LABEL")
     parser.add_argument("--large-file", required=True, action="append", help="FILE:LABEL")
+    parser.add_argument("--find", required=True)
     parser.add_argument("--click", required=True)
     args = parser.parse_args()
     bench = medians(args.benchmarks)
@@ -234,6 +262,8 @@ def main():
         path, label = argument.split(":", 1)
         for line in large_file_rows(path, label):
             print(line)
+    for line in find_rows(args.find):
+        print(line)
     for line in click_rows(args.click):
         print(line)
 

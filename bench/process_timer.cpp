@@ -1,6 +1,9 @@
 // Times whole processes, start to exit, with standard input from a file and
 // standard output thrown away:
-//     process_timer RUNS INPUT_FILE -- COMMAND [ARGS...] [-- COMMAND [ARGS...]]...
+//     process_timer [--any-status] RUNS INPUT_FILE -- COMMAND [ARGS...] [-- COMMAND [ARGS...]]...
+// A command must exit with status 0, or with --any-status any status (a
+// search that finds nothing exits 1, with a note on standard error, which
+// is then thrown away too); one killed by a signal always fails.
 // The commands take turns, run by run, so that a change in the machine's load
 // falls on all of them alike. Prints one JSON array with each command's
 // median, 10th and 90th percentile, minimum and maximum in milliseconds.
@@ -28,11 +31,12 @@ struct Command {
 
 // Runs `command` once; the time in milliseconds, or a negative value when it
 // could not start or did not exit with status 0.
-double RunOnce(const Command& command, const char* input_file) {
+double RunOnce(const Command& command, const char* input_file, bool any_status) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, input_file, O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (any_status) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     std::vector<char*> argv;
     for (const std::string& arg : command.args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -44,7 +48,7 @@ double RunOnce(const Command& command, const char* input_file) {
     const bool exited = spawned == 0 && waitpid(pid, &status, 0) == pid;
     const auto end = std::chrono::steady_clock::now();
     posix_spawn_file_actions_destroy(&actions);
-    if (!exited || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    if (!exited || !WIFEXITED(status) || (!any_status && WEXITSTATUS(status) != 0)) return -1;
     return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
@@ -74,8 +78,14 @@ std::string Joined(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool any_status = argc > 1 && std::string(argv[1]) == "--any-status";
+    if (any_status) {
+        --argc;
+        ++argv;
+    }
     if (argc < 5 || std::string(argv[3]) != "--") {
-        std::fprintf(stderr, "usage: process_timer RUNS INPUT_FILE -- COMMAND [ARGS...] [-- COMMAND...]\n");
+        std::fprintf(stderr,
+                     "usage: process_timer [--any-status] RUNS INPUT_FILE -- COMMAND [ARGS...] [-- COMMAND...]\n");
         return 2;
     }
     const int runs = std::atoi(argv[1]);
@@ -97,7 +107,7 @@ int main(int argc, char** argv) {
 
     for (int run = -kWarmUpRuns; run < runs; ++run) {
         for (Command& command : commands) {
-            const double ms = RunOnce(command, input_file);
+            const double ms = RunOnce(command, input_file, any_status);
             if (ms < 0) {
                 std::fprintf(stderr, "process_timer: '%s' failed\n", Joined(command.args).c_str());
                 return 1;

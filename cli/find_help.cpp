@@ -1,0 +1,72 @@
+#include "cli/find_help.h"
+
+#include "cli/find_options.h"
+#include "core/frame_search.h"
+
+const char kFindGroup[] = "Frames and their checks";
+const char kFindSummary[] = "which CRC or sum protects these frames, and over which bytes";
+
+namespace {
+
+const char kUsage[] =
+    "Usage: quobrix find [--max-skip N] [--json] [--search | --no-search]\n"
+    "                    [--] [FRAME...]\n";
+
+const char kDescription[] =
+    "Tries every catalogued CRC and every sum on every FRAME at once: the\n"
+    "data starts after `head` bytes (a start byte, an address), the check\n"
+    "follows the data directly and may be followed by `tail` bytes (an end\n"
+    "byte), each 0 to N bytes and the same for every frame; checks wider than\n"
+    "a byte are tried high byte first (be) and low byte first (le). Each\n"
+    "explanation that holds for every frame is one line,\n"
+    "  NAME ORDER head=H tail=T      CRC-16/MODBUS le head=0 tail=0\n"
+    "most plausible first: fewest head and tail bytes, named checks before\n"
+    "recovered CRCs, then the catalogue's order. ORDER is - for a one-byte\n"
+    "check. The line, quoted, is a CHECK for quobrix frame.\n"
+    "\n"
+    "The sums: SUM-8, SUM-16, SUM-32 (the bytes added modulo 2^width),\n"
+    "SUM-8/TWOS, SUM-16/TWOS (its two's complement: the LRC of Modbus ASCII),\n"
+    "SUM-8/ONES, SUM-16/ONES (its one's complement), XOR-8 (the BCC),\n"
+    "INET-16 (RFC 1071), FLETCHER-16, ADLER-32.\n"
+    "\n"
+    "When nothing named holds, the parameters of an unknown CRC of 8, 16, 24,\n"
+    "32 or 64 bits are recovered from the frames themselves (by default only\n"
+    "for at most @FRAMES@ frames of at most @BYTES@ bytes each). A recovered CRC is\n"
+    "printed as a parameter line with its check and residue, which quobrix crc\n"
+    "takes as MODEL, then ORDER head=H tail=T. A few frames may fit several\n"
+    "CRCs: all are listed, and a note says so; when recovery cannot decide, a\n"
+    "note says which frames would.\n";
+
+const char kOptions[] =
+    "  FRAME...        one frame each, hex digits as the dialog reads them\n"
+    "                  (digits pair up, blanks and punctuation separate, 0x\n"
+    "                  is dropped); none: one frame a line of standard input,\n"
+    "                  blank lines skipped\n"
+    "  --max-skip N    head and tail bytes each 0 to N (default 4, at most @LIMIT@)\n"
+    "  --json          a JSON array of objects: name, width, poly, init, refin,\n"
+    "                  refout, xorout (CRCs only), order, head, tail, recovered\n"
+    "                  (name is null for a recovered CRC)\n"
+    "  --search        recover unknown CRCs even when a named check holds\n"
+    "  --no-search     never recover\n";
+
+const char kExitStatus[] =
+    "Exit status: 0 at least one explanation was printed; 1 nothing explains\n"
+    "the frames (a note says what to try); 2 a usage error or a frame that is\n"
+    "not hex digits.\n";
+
+std::string Replace(std::string text, const std::string& key, std::size_t value) {
+    return text.replace(text.find(key), key.size(), std::to_string(value));
+}
+
+}  // namespace
+
+std::string FindHelpSection() {
+    return std::string(kFindGroup) + ":\n  find       " + kFindSummary + "\n             (quobrix find --help)\n";
+}
+
+std::string FindHelp() {
+    std::string description = Replace(kDescription, "@FRAMES@", kAutoRecoveryMaxFrames);
+    description = Replace(description, "@BYTES@", kAutoRecoveryMaxFrameBytes);
+    return std::string(kUsage) + "\n" + description + "\n" + Replace(kOptions, "@LIMIT@", kMaxSkipLimit) + "\n" +
+           kExitStatus;
+}

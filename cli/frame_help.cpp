@@ -1,0 +1,49 @@
+#include "cli/frame_help.h"
+
+const char kFrameGroup[] = "Frames built and verified";
+const char kFrameSummary[] = "a frame built with its check, or verified";
+
+namespace {
+
+const char kUsage[] =
+    "Usage: quobrix frame CHECK [--order be|le] [--head HEX] [--tail HEX]\n"
+    "                     [--] DATA...\n"
+    "       quobrix frame CHECK [--order be|le] [--head HEX] [--tail HEX] --verify\n"
+    "                     [--] FRAME...\n";
+
+const char kDescription[] =
+    "Builds a frame: the --head bytes, DATA, the check over DATA, the --tail\n"
+    "bytes, printed \"%02X \" apart as the dialog prints bytes. With --verify the\n"
+    "words are a whole frame: prints ok (exit 0) when its head, tail and check\n"
+    "agree; else which head or tail byte differs, or the check the frame holds\n"
+    "and the one its data gives (exit 1).\n"
+    "\n"
+    "CHECK is a line quobrix find prints, quoted ('CRC-16/MODBUS le head=0\n"
+    "tail=0'), a catalogue name or a former one, a sum's name, or a CRC\n"
+    "parameter line as quobrix crc --list prints it. ORDER in the line stands\n"
+    "for --order; head=H and tail=T say how many bytes --head and --tail hold,\n"
+    "and with --verify and no --head (--tail) that many bytes of any value.\n";
+
+const char kOptions[] =
+    "  DATA...         hex digits as the dialog reads them, in one word or many\n"
+    "  --order be|le   a check wider than a byte high byte first (be, the\n"
+    "                  default) or low byte first (le, as MODBUS sends it); a\n"
+    "                  width that is not whole bytes gets zero bits on top\n"
+    "  --head HEX      the bytes before the data (a start byte, an address)\n"
+    "  --tail HEX      the bytes after the check (an end byte)\n"
+    "  --verify        check a whole frame instead of building one\n";
+
+const char kExitStatus[] =
+    "Exit status: 0 the frame was printed, or it verified; 1 it did not\n"
+    "verify; 2 a usage error, an unknown CHECK or bytes that are not hex\n"
+    "digits.\n";
+
+}  // namespace
+
+std::string FrameHelpSection() {
+    return std::string(kFrameGroup) + ":\n  frame      " + kFrameSummary + "\n             (quobrix frame --help)\n";
+}
+
+std::string FrameHelp() {
+    return std::string(kUsage) + "\n" + kDescription + "\n" + kOptions + "\n" + kExitStatus;
+}

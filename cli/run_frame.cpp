@@ -1,0 +1,121 @@
+#include "cli/run_frame.h"
+
+#include "cli/frame_input.h"
+#include "cli/messages.h"
+#include "core/string_format.h"
+
+namespace {
+
+// Bytes as the dialog prints them: "%02X " without the last blank.
+std::string ByteText(const Bytes& bytes) {
+    std::string text;
+    for (const unsigned char byte : bytes) AppendFormat(text, text.empty() ? "%02X" : " %02X", byte);
+    return text;
+}
+
+// The check, its order and the bytes around the data, from CHECK and the
+// options; false with the lines for standard error in `err`.
+struct FrameSetup {
+    CheckMethod method = CheckMethod::OfSum(kSumChecks[0]);
+    CheckOrder order = CheckOrder::kBigEndian;
+    FrameEnd head, tail;
+};
+
+// --head (--tail) and the line's head=N (tail=N): the bytes, or with
+// --verify only their count.
+bool ChooseEnd(const std::optional<std::string>& hex, const std::optional<std::size_t>& count, const char* name,
+               bool verify, FrameEnd& end, std::string& error) {
+    const std::string option = std::string("--") + name;
+    if (hex && !ReadHexBytes(*hex, option, end.bytes, error)) return false;
+    if (!count) return true;
+    if (hex && end.bytes.size() != *count) {
+        error = option + " holds " + std::to_string(end.bytes.size()) + " bytes, but CHECK says " + name + "=" +
+                std::to_string(*count);
+        return false;
+    }
+    if (!hex && *count > 0) {
+        if (!verify) {
+            error = std::string("CHECK says ") + name + "=" + std::to_string(*count) + ": give those bytes with " +
+                    option;
+            return false;
+        }
+        end.any = true;
+        end.count = *count;
+    }
+    return true;
+}
+
+bool Setup(const FrameCliOptions& options, FrameSetup& setup, std::string& err) {
+    std::string_view check;
+    FramePlacement placement;
+    std::string error;
+    if (!SplitPlacement(options.check, check, placement, error)) {
+        err += kPrefix + "CHECK: " + EscapeBytes(error) + "\n";
+        return false;
+    }
+    if (check.empty()) {
+        err += kPrefix + "CHECK '" + EscapeBytes(options.check) + "' names no check\n";
+        return false;
+    }
+    std::string note;
+    std::vector<std::string> lines;
+    if (!ResolveCheckMethod(check, setup.method, note, lines)) {
+        for (const std::string& line : lines) err += kPrefix + EscapeBytes(line) + "\n";
+        return false;
+    }
+    if (!note.empty()) err += kPrefix + note + "\n";
+    if (placement.order && options.order && *placement.order != *options.order) {
+        err += kPrefix + "--order " + CheckOrderWord(*options.order, 2) + " and the order " +
+               CheckOrderWord(*placement.order, 2) + " of CHECK differ\n";
+        return false;
+    }
+    setup.order = options.order ? *options.order : placement.order.value_or(CheckOrder::kBigEndian);
+    if (!ChooseEnd(options.head, placement.head, "head", options.verify, setup.head, error) ||
+        !ChooseEnd(options.tail, placement.tail, "tail", options.verify, setup.tail, error)) {
+        err += kPrefix + EscapeBytes(error) + "\n";
+        return false;
+    }
+    return true;
+}
+
+// Why a frame does not verify, one line.
+std::string Mismatch(const FrameSetup& setup, const FrameVerdict& verdict, std::size_t frame_size) {
+    const int check_size = setup.method.byte_count();
+    switch (verdict.kind) {
+        case FrameVerdict::kTooShort:
+            return "the frame is too short: " + std::to_string(frame_size) + " bytes, where head, one byte of data, " +
+                   "the check and tail take " +
+                   std::to_string(setup.head.size() + 1 + static_cast<std::size_t>(check_size) + setup.tail.size());
+        case FrameVerdict::kHeadDiffers:
+        case FrameVerdict::kTailDiffers:
+            return StringFormat("byte %zu (%s) is %02X, --%s says %02X", verdict.position + 1,
+                                verdict.kind == FrameVerdict::kHeadDiffers ? "head" : "tail", verdict.found,
+                                verdict.kind == FrameVerdict::kHeadDiffers ? "head" : "tail", verdict.expected);
+        case FrameVerdict::kCheckDiffers:
+            return "the frame holds the check " + ByteText(CheckBytes(verdict.held, check_size, setup.order)) +
+                   ", its data gives " + ByteText(CheckBytes(verdict.computed, check_size, setup.order));
+        case FrameVerdict::kOk:
+            break;
+    }
+    return "ok";
+}
+
+}  // namespace
+
+int RunFrame(const FrameCliOptions& options, const CliEnvironment&, std::string& out, std::string& err) {
+    FrameSetup setup;
+    if (!Setup(options, setup, err)) return kExitUsage;
+    Bytes data;
+    std::string error;
+    if (!ReadHexBytes(options.data, options.verify ? "FRAME" : "DATA", data, error)) {
+        err += kPrefix + error + "\n";
+        return kExitUsage;
+    }
+    if (!options.verify) {
+        out += ByteText(BuildFrame(setup.method, setup.order, setup.head.bytes, data, setup.tail.bytes)) + "\n";
+        return kExitReport;
+    }
+    const FrameVerdict verdict = VerifyFrame(setup.method, setup.order, setup.head, setup.tail, data);
+    out += Mismatch(setup, verdict, data.size()) + "\n";
+    return verdict.kind == FrameVerdict::kOk ? kExitReport : kExitMessageBox;
+}

@@ -1,0 +1,203 @@
+// quobrix find and quobrix frame in-process: what they print, their exit
+// status, frames from standard input, and input that is no frame; frames
+// built with random checks verify, and stop verifying when a bit flips.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "core/frame_search.h"
+#include "support/check_oracle.h"
+
+namespace {
+
+struct Outcome {
+    int code = -1;
+    std::string out, err;
+};
+
+Outcome InProcess(const std::vector<std::string>& args, const std::string& input = "") {
+    CliEnvironment env;
+    env.read_stdin = [&](std::size_t max_bytes) { return StdinRead{input.substr(0, max_bytes), ""}; };
+    Outcome outcome;
+    outcome.code = RunCli(args, env, outcome.out, outcome.err);
+    return outcome;
+}
+
+// Modbus RTU: a read request, a write and another read, CRC-16/MODBUS low byte first.
+const std::vector<std::string> kModbus = {"01 03 00 00 00 0A C5 CD", "01 06 00 01 00 03 98 0B",
+                                          "11 03 00 6B 00 03 76 87"};
+
+std::vector<std::string> With(std::vector<std::string> words, const std::vector<std::string>& more) {
+    words.insert(words.end(), more.begin(), more.end());
+    return words;
+}
+
+TEST(FindCommand, NamesTheCheckAsLineAndAsJson) {
+    Outcome r = InProcess(With({"find"}, kModbus));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "CRC-16/MODBUS le head=0 tail=0\n");
+    EXPECT_EQ(r.err, "");
+    // Standard input: one frame a line, blank lines and CR LF endings taken.
+    r = InProcess({"find", "--json"}, "\n" + kModbus[0] + "\r\n\n" + kModbus[1] + "\r\n" + kModbus[2]);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "[\n  {\"name\": \"CRC-16/MODBUS\", \"width\": 16, \"poly\": \"0x8005\", \"init\": \"0xffff\", "
+              "\"refin\": true, \"refout\": true, \"xorout\": \"0x0000\", \"order\": \"le\", \"head\": 0, "
+              "\"tail\": 0, \"recovered\": false}\n]\n");
+    // A sum has no parameters; a one-byte check no order. Modbus ASCII's LRC
+    // of 01 03 00 00 00 0A is F2.
+    r = InProcess({"find", "--json", "3A 01 03 00 00 00 0A F2 0D 0A", "3A 11 03 00 6B 00 03 7E 0D 0A"});
+    EXPECT_NE(r.out.find("{\"name\": \"SUM-8/TWOS\", \"width\": 8, \"order\": \"-\", \"head\": 1, \"tail\": 2, "
+                         "\"recovered\": false}"),
+              std::string::npos)
+        << r.out;
+}
+
+TEST(FindCommand, NothingExplainsTheFrames) {
+    const std::vector<std::string> noise = {"00 11 22 33 44 55 66 77 88", "99 AA BB CC DD EE FF 01 02"};
+    Outcome r = InProcess(With({"find", "--no-search", "--max-skip", "1"}, noise));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              "quobrix: nothing explains these frames; try a larger --max-skip (it is 1), more frames, or "
+              "--search to recover an unknown CRC\n");
+    r = InProcess(With({"find", "--json", "--max-skip=0"}, noise));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "[]\n");
+    // Recovery ran (by default: two short frames), so --search is not suggested.
+    EXPECT_NE(r.err.find("try a larger --max-skip (it is 0) or more frames\n"), std::string::npos) << r.err;
+}
+
+TEST(FindCommand, BadInputSaysWhatAndWhere) {
+    const auto expect_error = [](const Outcome& r, const std::string& err) {
+        EXPECT_EQ(r.code, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, err);
+    };
+    expect_error(InProcess({"find", "01 02", "01 0G 03"}), "quobrix: frame 2: 'G' at character 5 is no hex digit\n");
+    expect_error(InProcess({"find"}, "01 02\n\n01 02 ä\n"), "quobrix: line 3: 'ä' at character 7 is no hex digit\n");
+    expect_error(InProcess({"find", "01", "--", "-"}), "quobrix: frame 2 holds no hex digits\n");
+    expect_error(InProcess({"find"}, "\n \r\n"),
+                 "quobrix: no frames: give them as arguments, or one a line on standard input\n");
+    expect_error(InProcess({"find", "--max-skip", "65", "01"}),
+                 "quobrix: --max-skip takes a count of bytes from 0 to 64, not '65' (Usage: quobrix find "
+                 "[--max-skip N] [--json] [--search] [FRAME...]; quobrix find --help tells more)\n");
+    EXPECT_EQ(InProcess({"find", "--search", "--no-search", "01"}).code, 2);
+    EXPECT_EQ(InProcess({"find", "--frobnicate", "01"}).code, 2);
+    // 0x prefixes and punctuation are fine.
+    EXPECT_EQ(InProcess({"find", "0x01,0x03,0x00,0x00,0x00,0x0A,0xC5,0xCD", kModbus[1]}).out,
+              "CRC-16/MODBUS le head=0 tail=0\n");
+}
+
+TEST(FrameCommand, BuildsAndVerifies) {
+    Outcome r = InProcess({"frame", "CRC-16/XMODEM", "--order", "be", "--head", "AA", "--tail", "00 00 A9", "31", "32",
+                     "33", "34", "35", "36", "37", "38", "39"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "AA 31 32 33 34 35 36 37 38 39 31 C3 00 00 A9\n");
+    const std::string frame = "AA 31 32 33 34 35 36 37 38 39 31 C3 00 00 A9";
+    const std::vector<std::string> ends = {"--head", "AA", "--tail", "00 00 A9"};
+    r = InProcess(With(With({"frame", "CRC-16/XMODEM", "--verify"}, ends), {frame}));
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "ok\n");
+    r = InProcess(With(With({"frame", "CRC-16/XMODEM", "--verify", "--order", "le"}, ends), {frame}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "the frame holds the check 31 C3, its data gives C3 31\n");
+    r = InProcess(With(With({"frame", "CRC-16/XMODEM", "--verify"}, ends), {"AA 31 32 33 34 35 36 37 38 39 31 C3 00 01 A9"}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "byte 14 (tail) is 01, --tail says 00\n");
+    r = InProcess(With(With({"frame", "CRC-16/XMODEM", "--verify"}, ends), {"AA 31 00 00 A9"}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "the frame is too short: 5 bytes, where head, one byte of data, the check and tail take 7\n");
+
+    // A line of find as CHECK: its order, and with --verify its head and
+    // tail counts, any bytes.
+    EXPECT_EQ(InProcess({"frame", "--verify", "CRC-16/XMODEM be head=1 tail=3", frame}).out, "ok\n");
+    EXPECT_EQ(InProcess({"frame", "CRC-16/MODBUS le head=0 tail=0", "01 03 00 00 00 0A"}).out, "01 03 00 00 00 0A C5 CD\n");
+    EXPECT_EQ(InProcess({"frame", "crc-16/modbus le head=1 tail=0", "--head", "3A", "01 03 00 00 00 0A"}).out,
+              "3A 01 03 00 00 00 0A C5 CD\n");
+    EXPECT_EQ(InProcess({"frame", "SUM-8/TWOS - head=0 tail=0", "01 03 00 00 00 0A"}).out, "01 03 00 00 00 0A F2\n");
+    // A recovered CRC's line as find prints it; its check must hold.
+    const std::string recovered = "width=16 poly=0x2f15 init=0xbeef refin=true refout=true xorout=0x5a5a "
+                                  "check=0xbfa8 residue=0x3558  le head=0 tail=0";
+    EXPECT_EQ(InProcess({"frame", recovered, "01 02 03"}).out, "01 02 03 6D B6\n");
+    EXPECT_EQ(InProcess({"frame", "--verify", recovered, "01 02 03 6D B6"}).out, "ok\n");
+    EXPECT_EQ(InProcess({"frame", "width=16 poly=0x2f15 init=0xbeef refin=true refout=true xorout=0x5a5a check=0xbfa9",
+                         "01"}).code,
+              2);
+}
+
+TEST(FrameCommand, ErrorsSayWhy) {
+    const auto expect_error = [](const Outcome& r, const std::string& err) {
+        EXPECT_EQ(r.code, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, err);
+    };
+    expect_error(InProcess({"frame", "CRC-16/MODBUS le head=1 tail=0", "01 03"}),
+                 "quobrix: CHECK says head=1: give those bytes with --head\n");
+    expect_error(InProcess({"frame", "CRC-16/MODBUS le head=1", "--head", "3A 3A", "01"}),
+                 "quobrix: --head holds 2 bytes, but CHECK says head=1\n");
+    expect_error(InProcess({"frame", "CRC-16/MODBUS le", "--order", "be", "01"}),
+                 "quobrix: --order be and the order le of CHECK differ\n");
+    expect_error(InProcess({"frame", "SUM-8", "--head", "3Z", "01"}), "quobrix: --head: 'Z' at character 2 is no hex digit\n");
+    const Outcome unknown = InProcess({"frame", "SUM-9", "01"});
+    EXPECT_EQ(unknown.code, 2);
+    EXPECT_NE(unknown.err.find("quobrix: the sums: SUM-8 SUM-16 SUM-32 SUM-8/TWOS SUM-16/TWOS SUM-8/ONES "
+                               "SUM-16/ONES XOR-8 INET-16 FLETCHER-16 ADLER-32\n"),
+              std::string::npos)
+        << unknown.err;
+    EXPECT_EQ(InProcess({"frame", "SUM-8"}).code, 2);
+    EXPECT_EQ(InProcess({"frame", "--order", "xe", "SUM-8", "01"}).code, 2);
+    // A former name works, and says what it is now.
+    const Outcome former = InProcess({"frame", "CRC-4/ITU", "01"});
+    EXPECT_EQ(former.code, 0);
+    EXPECT_EQ(former.err, "quobrix: CRC-4/ITU is the former name of CRC-4/G-704\n");
+}
+
+// Random named checks, orders, heads and tails: the frame built holds the
+// oracle's check, verifies, and stops verifying when any bit of its check
+// flips; find names it among its lines.
+TEST(FrameCommand, RandomFramesRoundTrip) {
+    std::mt19937 random(99);
+    const std::vector<CheckMethod>& methods = NamedCheckMethods();
+    const auto hex = [](const check_oracle::Bytes& bytes) {
+        std::string text;
+        for (const unsigned char byte : bytes) {
+            char pair[4];
+            std::snprintf(pair, sizeof pair, "%02x ", byte);
+            text += pair;
+        }
+        return text;
+    };
+    for (int round = 0; round < 60; ++round) {
+        const CheckMethod& method = methods[random() % methods.size()];
+        const bool le = random() % 2 == 1;
+        check_oracle::Bytes head(random() % 3), data(1 + random() % 20), tail(random() % 3);
+        for (auto* part : {&head, &data, &tail}) {
+            for (auto& byte : *part) byte = static_cast<unsigned char>(random());
+        }
+        const std::string name = method.Label();
+        SCOPED_TRACE(name);
+        std::vector<std::string> options = {"--order", le ? "le" : "be"};
+        if (!head.empty()) options.push_back("--head=" + hex(head));
+        if (!tail.empty()) options.push_back("--tail=" + hex(tail));
+        const Outcome built = InProcess(With(With({"frame", name}, options), {hex(data)}));
+        ASSERT_EQ(built.code, 0) << built.err;
+        check_oracle::Bytes frame;
+        for (std::size_t at = 0; at + 1 < built.out.size(); at += 3) {
+            frame.push_back(static_cast<unsigned char>(std::stoul(built.out.substr(at, 2), nullptr, 16)));
+        }
+        ASSERT_TRUE(check_oracle::Holds(method, le && method.byte_count() > 1, head.size(), tail.size(), frame));
+        EXPECT_EQ(InProcess(With(With({"frame", name, "--verify"}, options), {hex(frame)})).out, "ok\n");
+        check_oracle::Bytes flipped = frame;
+        const std::size_t bit = random() % (8 * static_cast<std::size_t>(method.byte_count()));
+        flipped[head.size() + data.size() + bit / 8] ^= static_cast<unsigned char>(1u << (bit % 8));
+        const Outcome broken = InProcess(With(With({"frame", name, "--verify"}, options), {hex(flipped)}));
+        EXPECT_EQ(broken.code, 1);
+        EXPECT_EQ(broken.out.rfind("the frame holds the check ", 0), 0u) << broken.out;
+    }
+}
+
+}  // namespace
