@@ -20,7 +20,10 @@ struct CrcSample {
 
 struct CrcRecovery {
     // Every parameter set of the asked width that gives each sample's check,
-    // most plausible first; several when the samples cannot tell them apart.
+    // most plausible first (catalogued, then init and xorout 0 or all ones);
+    // several when the samples cannot tell them apart. A polynomial with the
+    // factor x+1 always gives pairs that agree on every message: their inits
+    // differ by P/(x+1), their xorouts by the same reflected when refout.
     std::vector<CrcParams> models;
     // Whether `models` is all there is; false when the samples do not decide
     // (then `models` may be empty or hold only some of the candidates).
@@ -30,5 +33,6 @@ struct CrcRecovery {
     std::string need;
 };
 
-// `width` is 1 to 64. The samples' order does not matter.
+// `width` is 1 to 64. The samples' order does not matter. The time grows
+// with the square of the longest message that has a partner of its length.
 CrcRecovery RecoverCrc(const std::vector<CrcSample>& samples, int width);
