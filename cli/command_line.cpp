@@ -22,7 +22,8 @@ const char kCommonOptions[] =
 
 const char kExitStatus[] =
     "Exit status: 0 the report was printed; 1 the tool showed a message\n"
-    "(printed on standard error); 2 a usage, input or output error.\n";
+    "(printed on standard error), or found no match (find, frame --verify);\n"
+    "2 a usage, input or output error.\n";
 
 }  // namespace
 

@@ -1,10 +1,9 @@
 #include "cli/crc_input.h"
 
-#include <climits>
 #include <cstdio>
 
+#include "cli/hex_bytes.h"
 #include "cli/messages.h"
-#include "core/decode.h"
 #include "core/gbk_codec.h"
 
 namespace {
@@ -42,16 +41,12 @@ bool CrcTextBytes(const std::string& text, bool to_gbk, std::string& bytes, std:
 }
 
 bool CrcHexBytes(const std::string& hex_text, std::string& bytes, std::string& err) {
-    if (hex_text.size() > static_cast<std::size_t>(INT_MAX)) {
+    std::vector<unsigned char> decoded;
+    if (!DecodeHexText(hex_text, decoded)) {
         err += kPrefix + "--hex is too long\n";
         return false;
     }
-    // Every byte takes at least one character.
-    const int length = static_cast<int>(hex_text.size());
-    bytes.assign(hex_text.size(), '\0');
-    const int count = HexTextToBytes(hex_text.data(), length,
-                                     reinterpret_cast<unsigned char*>(&bytes[0]), length);
-    bytes.resize(static_cast<std::size_t>(count < 0 ? 0 : count));
+    bytes.assign(decoded.begin(), decoded.end());
     if (bytes.empty() && hex_text.find_first_not_of(" \t\r\n") != std::string::npos) {
         err += kPrefix + "--hex '" + EscapeBytes(hex_text) +
                "' gives no bytes: hex digits pair up, other characters separate "

@@ -2,6 +2,7 @@
 
 #include "cli/find_output.h"
 #include "cli/frame_input.h"
+#include "cli/hex_bytes.h"
 #include "cli/messages.h"
 
 namespace {

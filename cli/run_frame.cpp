@@ -1,17 +1,10 @@
 #include "cli/run_frame.h"
 
-#include "cli/frame_input.h"
+#include "cli/hex_bytes.h"
 #include "cli/messages.h"
 #include "core/string_format.h"
 
 namespace {
-
-// Bytes as the dialog prints them: "%02X " without the last blank.
-std::string ByteText(const Bytes& bytes) {
-    std::string text;
-    for (const unsigned char byte : bytes) AppendFormat(text, text.empty() ? "%02X" : " %02X", byte);
-    return text;
-}
 
 // The check, its order and the bytes around the data, from CHECK and the
 // options; false with the lines for standard error in `err`.

@@ -2,46 +2,15 @@
 
 #include <algorithm>
 #include <cinttypes>
-#include <climits>
 #include <cstdio>
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/hex_bytes.h"
 #include "cli/messages.h"
 #include "core/byte_orders.h"
-#include "core/decode.h"
 
 namespace {
-
-// The bytes of the HEX words, read as the dialog reads hex digits.
-bool HexBytes(const std::string& hex, std::vector<unsigned char>& bytes, std::string& err) {
-    if (hex.size() > static_cast<std::size_t>(INT_MAX)) {
-        err += kPrefix + "HEX is too long\n";
-        return false;
-    }
-    // Every byte takes at least one character.
-    const int length = static_cast<int>(hex.size());
-    bytes.assign(hex.size(), 0);
-    const int count = HexTextToBytes(hex.data(), length, bytes.data(), length);
-    bytes.resize(static_cast<std::size_t>(count < 0 ? 0 : count));
-    if (bytes.empty()) {
-        err += kPrefix + "HEX '" + EscapeBytes(hex) + "' gives no bytes: hex digits pair up, other characters separate\n";
-        return false;
-    }
-    return true;
-}
-
-// The dialog's "%02X " notation without the trailing blank.
-std::string BytesText(const unsigned char* bytes, std::size_t count) {
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        char pair[4];
-        std::snprintf(pair, sizeof pair, "%02X ", static_cast<unsigned>(bytes[i]));
-        text += pair;
-    }
-    if (!text.empty()) text.pop_back();
-    return text;
-}
 
 std::string Count(std::size_t bytes) { return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes"); }
 
@@ -111,7 +80,7 @@ int ValueToBytes(const NumCliOptions& options, std::string& out, std::string& er
     }
     unsigned char bytes[8];
     BytesFromNumber(read.value, options.order, bytes);
-    out += BytesText(bytes, static_cast<std::size_t>(type.size)) + "\n";
+    out += ByteText(bytes, static_cast<std::size_t>(type.size)) + "\n";
     return kExitReport;
 }
 
@@ -120,7 +89,11 @@ int ValueToBytes(const NumCliOptions& options, std::string& out, std::string& er
 int RunNum(const NumCliOptions& options, std::string& out, std::string& err) {
     if (options.from_value) return ValueToBytes(options, out, err);
     std::vector<unsigned char> bytes;
-    if (!HexBytes(options.hex, bytes, err)) return kExitUsage;
+    std::string error;
+    if (!ReadHexBytes(options.hex, "HEX", bytes, error)) {
+        err += kPrefix + EscapeBytes(error) + "\n";
+        return kExitUsage;
+    }
     if (options.type == nullptr) {
         if (CommonByteOrders(static_cast<int>(bytes.size())).empty()) {
             err += kPrefix + "HEX gives " + Count(bytes.size()) + "; the table takes 2, 4 or 8\n";

@@ -170,7 +170,8 @@ TEST(NumCommand, ErrorsSayWhy) {
     ExpectError({"--from", "10"}, "--from needs --type and --order");
     ExpectError({"--type", "int16", "--order", "AB", "--from", "10", "41"}, "--from takes VALUE, no HEX");
     ExpectError({}, "no HEX given");
-    ExpectError({"xyz"}, "HEX 'xyz' gives no bytes");
+    ExpectError({"41 2g"}, "HEX: 'g' at character 5 is no hex digit");
+    ExpectError({", ;"}, "HEX holds no hex digits");
     ExpectError({"--type", "int16", "--order", "AB", "--from", "32768"}, "out of int16's range, -32768 to 32767");
     ExpectError({"--type", "uint32", "--order", "AB", "--from", "1"}, "has 2 letters; uint32 takes 4 bytes");
     ExpectError({"--type", "float32", "--order", "ABCD", "--from", "1e39"},
