@@ -69,7 +69,10 @@ int RunFind(const FindCliOptions& options, const CliEnvironment& env, std::strin
         for (const FrameMatch& match : result.matches) out += FindLine(match) + "\n";
     }
     if (result.recovery_ambiguous) {
-        err += kPrefix + "these frames cannot tell the recovered CRCs apart; frames of more lengths would\n";
+        err += kPrefix + "these frames cannot tell the recovered CRCs apart; more frames would\n";
+    }
+    if (result.recovery_equivalent) {
+        err += kPrefix + "some recovered CRCs give the same check for every message: any of them will do\n";
     }
     if (!result.recovery_need.empty()) err += kPrefix + "recovery cannot decide: " + result.recovery_need + "\n";
     if (result.matches.empty()) {

@@ -288,3 +288,12 @@ CrcRecovery RecoverCrc(const std::vector<CrcSample>& samples, int width) {
     result.decided = search.open == Open::kNothing;
     return result;
 }
+
+bool SameCrcFunction(const CrcParams& a, const CrcParams& b) {
+    if (a.width != b.width || a.poly != b.poly || a.refin != b.refin || a.refout != b.refout) return false;
+    const CrcEngine engine_a(a, CrcPath::kTables);
+    const CrcEngine engine_b(b, CrcPath::kTables);
+    const unsigned char byte = 0;
+    return engine_a.Compute(&byte, 0) == engine_b.Compute(&byte, 0) &&
+           engine_a.Compute(&byte, 1) == engine_b.Compute(&byte, 1);
+}

@@ -36,3 +36,10 @@ struct CrcRecovery {
 // `width` is 1 to 64. The samples' order does not matter. The time grows
 // with the square of the longest message that has a partner of its length.
 CrcRecovery RecoverCrc(const std::vector<CrcSample>& samples, int width);
+
+// Whether `a` and `b` give the same CRC for every message. With the same
+// polynomial and reflections their difference at a length of L bytes is
+// (init difference) x^{8L} mod P + (xorout difference), whatever the bytes;
+// when it is zero at lengths 0 and 1, then init's difference times x^8 is
+// itself mod P, and so the difference is zero at every length.
+bool SameCrcFunction(const CrcParams& a, const CrcParams& b);

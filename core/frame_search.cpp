@@ -145,6 +145,16 @@ bool RecoveryWanted(const std::vector<Bytes>& frames, const FrameSearchOptions& 
                        [](const Bytes& frame) { return frame.size() <= kAutoRecoveryMaxFrameBytes; });
 }
 
+// Several CRCs recovered for one placement either give the same check for
+// every message (a polynomial with the factor x+1 allows that), so that any
+// will do, or differ on frames not given.
+void NoteSeveral(const std::vector<CrcParams>& models, FrameSearchResult& result) {
+    if (models.size() < 2) return;
+    const bool same = std::all_of(models.begin() + 1, models.end(),
+                                  [&](const CrcParams& other) { return SameCrcFunction(models.front(), other); });
+    (same ? result.recovery_equivalent : result.recovery_ambiguous) = true;
+}
+
 // Recovery by fewest skipped bytes first, stopping after the first count of
 // them at which some CRC fits: more skipped bytes only give more chances to
 // fit by accident.
@@ -171,16 +181,16 @@ void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options
                         if (first_need.empty()) first_need = recovery.need;
                         continue;
                     }
-                    std::size_t models = 0;
+                    std::vector<CrcParams> models;
                     for (const CrcParams& params : recovery.models) {
                         if (params.width != width || !CrcParamsError(params).empty() || InCatalogue(params)) continue;
                         const CheckMethod method = CheckMethod::OfCrc(params, "");
                         if (!HoldsOnAll(method, order, head, tail, frames)) continue;
                         found.push_back({{method, order, head, tail, true}, rank++});
-                        ++models;
+                        models.push_back(params);
                     }
-                    if (models > 1) result.recovery_ambiguous = true;
-                    fits = fits || models > 0;
+                    NoteSeveral(models, result);
+                    fits = fits || !models.empty();
                 }
             }
         }

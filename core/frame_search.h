@@ -54,8 +54,11 @@ struct FrameSearchResult {
     // matches: too few frames fit almost any CRC.
     std::string recovery_need;
     // Whether some placement fit several recovered CRCs that these frames
-    // cannot tell apart.
+    // cannot tell apart but other frames could.
     bool recovery_ambiguous = false;
+    // Whether some placement fit several recovered CRCs that give the same
+    // check for every message.
+    bool recovery_equivalent = false;
 };
 
 // `frames` must not be empty.

@@ -161,8 +161,52 @@ TEST(CrcRecover, ListsEveryModelThatFitsWhenSeveralDo) {
     ASSERT_TRUE(remainder.IsZero());
     const CrcParams twin{16, 0x1021, q, false, false, q};
     EXPECT_EQ(Describe(found.models[1]), Describe(twin));
+    EXPECT_TRUE(SameCrcFunction(xmodem, twin));
     // The twin agrees on frames of lengths the search never saw.
     EXPECT_TRUE(Fits(twin, Frames(xmodem, random, {0, 1, 2, 33, 100})));
+}
+
+// Whether two models agree on random messages of many lengths, by the
+// bit-serial model.
+bool AgreeOnRandomMessages(const CrcParams& a, const CrcParams& b, std::mt19937_64& random) {
+    for (std::size_t length = 0; length < 40; ++length) {
+        const Bytes message = RandomBytes(random, length);
+        if (wide_crc_model::Crc(a, message) != wide_crc_model::Crc(b, message)) return false;
+    }
+    return true;
+}
+
+TEST(CrcRecover, TellsModelsThatAgreeOnEveryMessage) {
+    std::mt19937_64 random(16);
+    // Four models that frames of one 32-bit CRC fit, whatever their lengths:
+    // the polynomial has the factor (x+1)^2.
+    const std::uint64_t poly = 0x32583499;
+    const std::uint64_t inits[][2] = {
+        {0x12345678, 0xffffffff}, {0x4826f255, 0xa5ed5bd2}, {0xa6111e22, 0x4bdab7a5}, {0xfc03ba0f, 0x11c81388}};
+    const CrcParams first{32, poly, inits[0][0], false, false, inits[0][1]};
+    for (const auto& init : inits) {
+        const CrcParams other{32, poly, init[0], false, false, init[1]};
+        EXPECT_TRUE(SameCrcFunction(first, other)) << Describe(other);
+        EXPECT_TRUE(AgreeOnRandomMessages(first, other, random)) << Describe(other);
+    }
+    // Random pairs that share polynomial and reflections: the answer is the
+    // bit-serial model's, either way.
+    for (int i = 0; i < 200; ++i) {
+        const int width = 8 << (i % 4);
+        const bool refin = (i & 4) != 0, refout = (i & 8) != 0;
+        const CrcParams a = RandomModel(random, width, refin, refout);
+        CrcParams b = RandomModel(random, width, refin, refout);
+        b.poly = a.poly;
+        if (i % 2 == 0) b.xorout = a.xorout;  // inits alone differ
+        EXPECT_EQ(SameCrcFunction(a, b), AgreeOnRandomMessages(a, b, random)) << Describe(a) << " / " << Describe(b);
+    }
+    // Another polynomial or another reflection is another function.
+    CrcParams other_poly = first;
+    other_poly.poly = Uint128{poly ^ 2};
+    EXPECT_FALSE(SameCrcFunction(first, other_poly));
+    CrcParams reflected = first;
+    reflected.refout = true;
+    EXPECT_FALSE(SameCrcFunction(first, reflected));
 }
 
 TEST(CrcRecover, SaysWhichFramesWouldDecide) {
