@@ -40,10 +40,8 @@ std::string ReadHex(const CLI::Option& option, const std::string& word, Uint128&
 }  // namespace
 
 void CrcCommand::Register(CLI::App& app, const std::vector<std::string>& words) {
-    // The catalogue's names need no App at all when no word names crc.
-    if (std::find(words.begin(), words.end(), kCommandName) == words.end()) return;
-    CLI::App* sub = app.add_subcommand(kCommandName, kCrcSummary);
-    sub->group(kCrcGroup);
+    CLI::App* sub = AddNamedSubcommand(app, words, kCommandName, kCrcSummary, kCrcGroup);
+    if (sub == nullptr) return;
     subcommand_ = sub;
     list_option_ = sub->add_flag("--list")->disable_flag_override();
     text_option_ = sub->add_option("--text", text_);

@@ -1,7 +1,6 @@
 #include "cli/find_command.h"
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
 
 #include "cli/subcommand_words.h"
 #include "cli/find_help.h"
@@ -26,9 +25,8 @@ bool ReadCount(const std::string& word, std::size_t limit, std::size_t& count) {
 }  // namespace
 
 void FindCommand::Register(CLI::App& app, const std::vector<std::string>& words) {
-    if (std::find(words.begin(), words.end(), kCommandName) == words.end()) return;
-    CLI::App* sub = app.add_subcommand(kCommandName, kFindSummary);
-    sub->group(kFindGroup);
+    CLI::App* sub = AddNamedSubcommand(app, words, kCommandName, kFindSummary, kFindGroup);
+    if (sub == nullptr) return;
     subcommand_ = sub;
     max_skip_option_ = sub->add_option("--max-skip", max_skip_);
     json_option_ = sub->add_flag("--json")->disable_flag_override();

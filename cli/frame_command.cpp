@@ -1,7 +1,6 @@
 #include "cli/frame_command.h"
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
 
 #include "cli/subcommand_words.h"
 #include "cli/frame_help.h"
@@ -13,9 +12,8 @@ const char kCommandName[] = "frame";
 }  // namespace
 
 void FrameCommand::Register(CLI::App& app, const std::vector<std::string>& words) {
-    if (std::find(words.begin(), words.end(), kCommandName) == words.end()) return;
-    CLI::App* sub = app.add_subcommand(kCommandName, kFrameSummary);
-    sub->group(kFrameGroup);
+    CLI::App* sub = AddNamedSubcommand(app, words, kCommandName, kFrameSummary, kFrameGroup);
+    if (sub == nullptr) return;
     subcommand_ = sub;
     order_option_ = sub->add_option("--order", order_);
     head_option_ = sub->add_option("--head", head_);

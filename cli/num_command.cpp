@@ -1,7 +1,6 @@
 #include "cli/num_command.h"
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
 
 #include "cli/messages.h"
 #include "cli/num_help.h"
@@ -37,9 +36,8 @@ std::string CommonOrdersText(int size) {
 }  // namespace
 
 void NumCommand::Register(CLI::App& app, const std::vector<std::string>& words) {
-    if (std::find(words.begin(), words.end(), kCommandName) == words.end()) return;
-    CLI::App* sub = app.add_subcommand(kCommandName, kNumSummary);
-    sub->group(kNumGroup);
+    CLI::App* sub = AddNamedSubcommand(app, words, kCommandName, kNumSummary, kNumGroup);
+    if (sub == nullptr) return;
     subcommand_ = sub;
     type_option_ = sub->add_option("--type", type_);
     order_option_ = sub->add_option("--order", order_);

@@ -1,9 +1,19 @@
 #include "cli/subcommand_words.h"
 
+#include <algorithm>
+
 #include <CLI/CLI.hpp>
 
 #include "cli/command.h"
 #include "cli/messages.h"
+
+CLI::App* AddNamedSubcommand(CLI::App& app, const std::vector<std::string>& words, const char* name,
+                             const char* summary, const char* group) {
+    if (std::find(words.begin(), words.end(), name) == words.end()) return nullptr;
+    CLI::App* sub = app.add_subcommand(name, summary);
+    sub->group(group);
+    return sub;
+}
 
 CLI::Option* AddAllWords(CLI::App& sub, const std::string& name, std::vector<std::string>& words) {
     // CLI11 hands the words after "--" back to the top level (which would

@@ -10,6 +10,11 @@ class App;
 class Option;
 }  // namespace CLI
 
+// The subcommand `name` in `group`, or null when no word of the command line
+// names it: a subcommand costs a CLI11 App at every start.
+CLI::App* AddNamedSubcommand(CLI::App& app, const std::vector<std::string>& words, const char* name,
+                             const char* summary, const char* group);
+
 // A positional `name` that takes every word left, "--help" after "--" too.
 CLI::Option* AddAllWords(CLI::App& sub, const std::string& name, std::vector<std::string>& words);
 
