@@ -127,17 +127,46 @@ bool GivesEveryCheck(const CrcEngine& engine, Uint128 start, Uint128 xorout, con
     return true;
 }
 
+// Per length, from its first frame (the others agree once P divides the
+// differences): c' + M x^w mod P, and x^(8L) mod P.
+struct LengthTerms {
+    std::uint64_t rest;
+    std::uint64_t power;
+};
+
+// Every init that gives frames of all these lengths their checks, with one
+// xorout; false when the frames leave too many of init's bits open.
+bool SolveInits(const Gf2Residues& residues, int width, const std::vector<LengthTerms>& lengths,
+                std::vector<std::uint64_t>& inits) {
+    Gf2LinearSystem system(width);
+    for (std::size_t j = 1; j < lengths.size(); ++j) {
+        // init's bit b contributes x^b (a_j + a_0) mod P to the product;
+        // each bit of the product is one equation.
+        std::uint64_t rows[64] = {};
+        std::uint64_t column = lengths[j].power ^ lengths[0].power;
+        for (int b = 0; b < width; ++b, column = residues.TimesX(column)) {
+            for (std::uint64_t bits = column; bits != 0; bits &= bits - 1) {
+                rows[__builtin_ctzll(bits)] |= std::uint64_t{1} << b;
+            }
+        }
+        const std::uint64_t value = lengths[j].rest ^ lengths[0].rest;
+        for (int i = 0; i < width; ++i) system.Add(rows[i], (value >> i & 1u) != 0);
+        if (!system.Consistent()) return true;  // no init at all
+    }
+    if (system.FreeCount() > kMaxFreeInitBits) return false;
+    inits = {system.Solution()};
+    for (const std::uint64_t free : system.NullBasis()) {
+        const std::size_t count = inits.size();
+        for (std::size_t i = 0; i < count; ++i) inits.push_back(inits[i] ^ free);
+    }
+    return true;
+}
+
 // init and xorout for the polynomial: every pair that fits all lengths.
 void AddModelsOf(Search& search, std::uint64_t poly, BitOrder order) {
     const int width = search.width;
     const Gf2Residues residues(width, poly);
-    // Per length, from its first frame (the others agree once P divides the
-    // differences): c' + M x^w mod P, and x^(8L) mod P.
-    struct Length {
-        std::uint64_t rest;
-        std::uint64_t power;
-    };
-    std::vector<Length> lengths;
+    std::vector<LengthTerms> lengths;
     for (const auto& [length, frames] : search.by_length) {
         const CrcSample& frame = *frames.front();
         lengths.push_back({Unreflected(frame.check, width, order.refout) ^
@@ -151,31 +180,9 @@ void AddModelsOf(Search& search, std::uint64_t poly, BitOrder order) {
         // stand for them all.
         inits = {0, search.mask};
         search.Leave(Open::kInitOrXorout);
-    } else {
-        Gf2LinearSystem system(width);
-        for (std::size_t j = 1; j < lengths.size(); ++j) {
-            // init's bit b contributes x^b (a_j + a_0) mod P to the product;
-            // each bit of the product is one equation.
-            std::uint64_t rows[64] = {};
-            std::uint64_t column = lengths[j].power ^ lengths[0].power;
-            for (int b = 0; b < width; ++b, column = residues.TimesX(column)) {
-                for (std::uint64_t bits = column; bits != 0; bits &= bits - 1) {
-                    rows[__builtin_ctzll(bits)] |= std::uint64_t{1} << b;
-                }
-            }
-            const std::uint64_t value = lengths[j].rest ^ lengths[0].rest;
-            for (int i = 0; i < width; ++i) system.Add(rows[i], (value >> i & 1u) != 0);
-            if (!system.Consistent()) return;
-        }
-        if (system.FreeCount() > kMaxFreeInitBits) {
-            search.Leave(Open::kTooManyInits);
-            return;
-        }
-        inits = {system.Solution()};
-        for (const std::uint64_t free : system.NullBasis()) {
-            const std::size_t count = inits.size();
-            for (std::size_t i = 0; i < count; ++i) inits.push_back(inits[i] ^ free);
-        }
+    } else if (!SolveInits(residues, width, lengths, inits)) {
+        search.Leave(Open::kTooManyInits);
+        return;
     }
     // Each model is checked by the CRC engine on every frame. The models of
     // one polynomial and bit order share its set-up: one engine runs them
