@@ -1,7 +1,8 @@
 // A CRC of any parameters (widths 1 to 82) a byte at a time through one
 // 256-entry table: for frames of a few hundred bytes, where CrcEngine's
-// sixteen tables would take longer to build than the bytes take to run.
-// `find` sets one up for every catalogue model at each start.
+// sixteen tables would take longer to build than the bytes take to run
+// (`find` sets one up for every catalogue model at each start), and for
+// CrcEngine's registers wider than a 64-bit word.
 #pragma once
 
 #include <cstddef>
@@ -17,8 +18,9 @@ public:
 
     const CrcParams& params() const { return params_; }
 
-    // As CrcEngine's: the register carried between runs of bytes, in an
-    // order of this class's own.
+    // As CrcEngine's: the register carried between runs of bytes. From a
+    // width of 8 on it is CrcEngine's register (right-aligned, reflected
+    // when refin is); narrower, this class's own.
     Uint128 Start() const;
     Uint128 Update(Uint128 reg, const unsigned char* data, std::size_t size) const;
     Uint128 Finish(Uint128 reg) const;

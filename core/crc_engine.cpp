@@ -4,19 +4,20 @@
 #include <optional>
 #include <variant>
 
-#include "core/crc_table128.h"
+#include "core/crc_byte_table.h"
 #include "core/crc_table64.h"
 
 // The tables of the one path that serves the width: a single 64-bit word when
-// the register fits, two words beyond; and the fold beside the word's tables
-// when it is chosen.
+// the register fits, one byte table of two words beyond (only CRC-82/DARC in
+// the catalogue, where speed matters little); and the fold beside the word's
+// tables when it is chosen.
 struct CrcEngine::Tables {
-    std::variant<CrcTable64, CrcTable128> path;
+    std::variant<CrcTable64, CrcByteTable> path;
     std::optional<CrcFold> fold;
 
     Tables(const CrcParams& params, CrcPath chosen)
         : path(params.width <= 64 ? decltype(path){std::in_place_type<CrcTable64>, params}
-                                  : decltype(path){std::in_place_type<CrcTable128>, params}) {
+                                  : decltype(path){std::in_place_type<CrcByteTable>, params}) {
         const std::vector<CrcPath> offered = CrcPathsOffered();
         if (chosen != CrcPath::kTables && CrcFoldServes(params.width) &&
             std::find(offered.begin(), offered.end(), chosen) != offered.end()) {
@@ -41,8 +42,8 @@ Uint128 CrcEngine::Update(Uint128 reg, const void* data, std::size_t size) const
         return narrow->FromWord(tables_->fold ? tables_->fold->Update(*narrow, word, bytes, size)
                                               : narrow->Update(word, bytes, size));
     }
-    const auto& wide = std::get<CrcTable128>(tables_->path);
-    return wide.FromInner(wide.Update(wide.ToInner(reg), bytes, size));
+    // From 8 bits on, the byte table holds the register as the engine does.
+    return std::get<CrcByteTable>(tables_->path).Update(reg, bytes, size);
 }
 
 Uint128 CrcEngine::Finish(Uint128 reg) const {
