@@ -1,6 +1,8 @@
 #include "cli/crc_output.h"
 
+#include "cli/hex_bytes.h"
 #include "core/crc_model_text.h"
+#include "core/frame_build.h"
 
 namespace {
 constexpr int kByteBits = 8;
@@ -8,14 +10,8 @@ constexpr int kByteBits = 8;
 
 std::string CrcText(Uint128 crc, int width, CrcNotation notation) {
     if (notation == CrcNotation::Hex) return CrcHexDigits(crc, width, true);
-    const int bytes = (width + kByteBits - 1) / kByteBits;
-    std::string text;
-    for (int i = 0; i < bytes; ++i) {
-        const int index = notation == CrcNotation::BytesLowFirst ? i : bytes - 1 - i;
-        if (i > 0) text += ' ';
-        text += CrcHexDigits((crc >> (index * kByteBits)) & LowBitsMask(kByteBits), kByteBits, true);
-    }
-    return text;
+    const CheckOrder order = notation == CrcNotation::BytesLowFirst ? CheckOrder::kLittleEndian : CheckOrder::kBigEndian;
+    return ByteText(CheckBytes(crc, (width + kByteBits - 1) / kByteBits, order));
 }
 
 std::string CrcFileLine(const std::string& crc_text, const std::string& name) {
