@@ -24,6 +24,8 @@ BUILD_PACKAGES+=(libcli11-dev)  # the command line's parser, header-only, for ev
 TEST_PACKAGES=(libgtest-dev googletest g++-mingw-w64-i686-posix)
 TEST_PACKAGES+=(time)  # GNU time: the peak memory of a command-line run, as README shows it
 WINE_PACKAGES=(wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei)
+# Wine's own fonts: without them the title bar shows letters for its glyphs.
+WINE_PACKAGES+=(fonts-wine)
 # The benchmarks (built with the native preset) and the programs scripts/bench
 # compares the command line with.
 BENCH_PACKAGES=(libbenchmark-dev zlib1g-dev libcrcutil-dev xxd rhash)
