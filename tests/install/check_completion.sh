@@ -47,7 +47,7 @@ expect() {
     local want=$1 got
     shift
     got=$(completions "$@") || { fail "$*: the completion failed"; return; }
-    [ "$got" = "$(sorted <<<"$want")" ] || fail "$*: gave [$(echo $got)], not [$want]"
+    [ "$got" = "$(sorted <<<"$want")" ] || fail "$*: gave [${got//$'\n'/ }], not [$want]"
 }
 
 # expect_all WANT WORDS...: the completions include every word of WANT.
@@ -55,7 +55,7 @@ expect_all() {
     local want=$1 missing
     shift
     missing=$(LC_ALL=C comm -23 <(sorted <<<"$want" | uniq) <(completions "$@"))
-    [ -z "$missing" ] || fail "$*: did not offer $(echo $missing)"
+    [ -z "$missing" ] || fail "$*: did not offer ${missing//$'\n'/ }"
 }
 
 fail() {

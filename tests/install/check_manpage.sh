@@ -1,8 +1,8 @@
 #!/bin/bash
 # Checks the manual page of quobrix against the program's own help texts:
-# it renders without a warning, has its sections, lists every command that
-# --help lists, shows every option, example and backslash of the help texts,
-# and carries the program's version.
+# it renders without a warning, has its sections and a whatis entry, lists
+# every command that --help lists, shows every option, example and backslash
+# of the help texts, and carries the program's version.
 #
 # Usage: check_manpage.sh QUOBRIX MANPAGE    (MANPAGE: quobrix.1 or quobrix.1.gz)
 # Exit status: 0 all holds; 1 something does not (each said on standard
@@ -28,6 +28,9 @@ warnings=$(MANWIDTH=80 man --warnings -l "$manpage" 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "man warns: $warnings"
 page=$(MANWIDTH=80 man -l "$manpage" 2>/dev/null | col -bx) || fail "man cannot render $manpage"
 
+# mandb indexes the page by its NAME line, which whatis and apropos show.
+lexgrog "$manpage" >/dev/null 2>&1 || fail "man-db finds no whatis entry in the NAME section"
+
 for section in NAME SYNOPSIS DESCRIPTION OPTIONS COMMANDS 'EXIT STATUS' EXAMPLES 'SEE ALSO'; do
     grep -qx "$section" <<<"$page" || fail "no section $section"
 done
@@ -49,21 +52,20 @@ done
 
 # Every option, every example's command and every word with a backslash of
 # the help texts stands in the page as it is (typed minus signs included).
-mapfile -t options < <(grep -oE '^  --?[a-z][a-z-]*' <<<"$helps" | sort -u)
-[ ${#options[@]} -gt 10 ] || fail "the help texts name few options: ${options[*]}"
-for option in "${options[@]}"; do
-    grep -qE -- "(^| )${option# *}( |$)" <<<"$page" || fail "no option ${option# *}"
-done
-mapfile -t examples < <(grep -E '^  \$ ' <<<"$helps" | sort -u)
-[ ${#examples[@]} -gt 0 ] || fail "the help texts hold no example"
-for example in "${examples[@]}"; do
-    grep -qF -- "${example#  }" <<<"$page" || fail "no example ${example#  }"
-done
+in_page() {  # WHAT WORD...
+    local what=$1 word
+    shift
+    [ $# -gt 0 ] || fail "the help texts hold no $what"
+    for word; do
+        grep -qwF -- "$word" <<<"$page" || fail "no $what in the page: $word"
+    done
+}
+mapfile -t options < <(grep -oE '^  --?[a-z][a-z-]*' <<<"$helps" | sed 's/^ *//' | sort -u)
+in_page option "${options[@]}"
+mapfile -t examples < <(grep -E '^  \$ ' <<<"$helps" | sed 's/^ *//' | sort -u)
+in_page example "${examples[@]}"
 mapfile -t backslashed < <(grep -oE '[^ ]*\\[^ ]*' <<<"$helps" | sort -u)
-[ ${#backslashed[@]} -gt 0 ] || fail "the help texts hold no backslash"
-for word in "${backslashed[@]}"; do
-    grep -qF -- "$word" <<<"$page" || fail "the page lost a backslash: $word"
-done
+in_page 'word with a backslash' "${backslashed[@]}"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "check_manpage: ${#commands[@]} commands, ${#options[@]} options, ${#examples[@]} examples: all in $manpage"
