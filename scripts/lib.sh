@@ -23,7 +23,11 @@ BUILD_PACKAGES=(cmake ninja-build g++ python3 g++-mingw-w64-x86-64-posix)
 BUILD_PACKAGES+=(libcli11-dev)  # the command line's parser, header-only, for every build
 TEST_PACKAGES=(libgtest-dev googletest g++-mingw-w64-i686-posix)
 TEST_PACKAGES+=(time)  # GNU time: the peak memory of a command-line run, as README shows it
-TEST_PACKAGES+=(man-db groff-base bash-completion)  # the manual page rendered, the completion with its library
+# The packages' tests: Debian's package checker, the manual page reader, the
+# completion library.
+TEST_PACKAGES+=(lintian man-db bash-completion)
+# scripts/package: the 32-bit Windows compiler of the release build.
+PACKAGE_PACKAGES=(g++-mingw-w64-i686-posix)
 WINE_PACKAGES=(wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei)
 # Wine's own fonts: without them the title bar shows letters for its glyphs.
 WINE_PACKAGES+=(fonts-wine)
