@@ -13,7 +13,8 @@ the installed program.
 import re
 import sys
 
-import help_text
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+import help_text  # noqa: E402
 
 SUM_NAME = re.compile(r"\b[A-Z]+-\d+(?:/[A-Z]+)?\b")
 # A text that starts with names of types, "int16 uint16 float32:", lists the values.

@@ -13,7 +13,8 @@ EXAMPLES; its groups of commands make the index of COMMANDS.
 import re
 import sys
 
-import help_text
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+import help_text  # noqa: E402
 
 WORD = re.compile(r"[A-Za-z0-9][A-Za-z0-9-]*|--?[A-Za-z0-9-]*")
 
