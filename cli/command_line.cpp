@@ -25,6 +25,18 @@ const char kExitStatus[] =
     "(printed on standard error), or found no match (find, frame --verify);\n"
     "2 a usage, input or output error.\n";
 
+// Each command is run by a test, which compares what it prints with the lines below it.
+const char kExamples[] =
+    "Examples:\n"
+    "  $ quobrix upper 'abc xyz'\n"
+    "  ABC XYZ\n"
+    "  $ quobrix crc CRC-16/MODBUS --text 123456789\n"
+    "  4B37\n"
+    "  $ quobrix find '01 03 00 00 00 0A C5 CD' '11 03 00 6B 00 03 76 87'\n"
+    "  CRC-16/MODBUS le head=0 tail=0\n"
+    "  $ quobrix num --type float32 --order CDAB 00 00 41 20\n"
+    "  10\n";
+
 }  // namespace
 
 CommandLine::CommandLine() : app_(std::make_unique<CLI::App>("", "quobrix")), commands_(MakeCliCommands()) {
@@ -43,7 +55,7 @@ CommandLine::~CommandLine() = default;
 std::string CommandLine::Help() const {
     std::string text = std::string(kIntroduction) + "\n";
     for (const auto& command : commands_) text += command->HelpSection() + "\n";
-    return text + kCommonOptions + "\n" + kExitStatus;
+    return text + kCommonOptions + "\n" + kExitStatus + "\n" + kExamples;
 }
 
 ParseResult CommandLine::Parse(const std::vector<std::string>& args) {

@@ -69,6 +69,16 @@ const char kExitStatus[] =
     "file or standard input that cannot be read, or output that cannot be\n"
     "written.\n";
 
+// Each command is run by a test, which compares what it prints with the lines below it.
+const char kExamples[] =
+    "Examples:\n"
+    "  $ quobrix crc CRC-16/MODBUS --text 123456789 --bytes le\n"
+    "  37 4B\n"
+    "  $ printf 123456789 | quobrix crc CRC-32/ISO-HDLC\n"
+    "  CBF43926\n"
+    "  $ quobrix crc --width 16 --poly 1021 --init ffff --text 123456789\n"
+    "  29B1\n";
+
 }  // namespace
 
 std::string CrcHelpSection() {
@@ -77,5 +87,5 @@ std::string CrcHelpSection() {
 }
 
 std::string CrcHelp() {
-    return std::string(kUsage) + "\n" + kDescription + "\n" + kOptions + "\n" + kExitStatus;
+    return std::string(kUsage) + "\n" + kDescription + "\n" + kOptions + "\n" + kExitStatus + "\n" + kExamples;
 }

@@ -21,6 +21,14 @@ const char kOptions[] =
     "  --gbk        input and output are GBK bytes, not UTF-8\n"
     "  --           end of options: a TEXT that starts with - follows\n";
 
+// Each command is run by a test, which compares what it prints with the lines below it.
+const char kExamples[] =
+    "Examples:\n"
+    "  $ quobrix hex2ascii '51 75 6F 62 72 69 78'\n"
+    "  Quobrix\n"
+    "  $ quobrix reverse stressed\n"
+    "  desserts\n";
+
 std::string Padded(const char* name) {
     std::string line = std::string("  ") + name;
     return line + std::string(kNameColumn - line.size(), ' ');
@@ -68,5 +76,5 @@ std::string DialogToolsHelpSection() {
 std::string DialogToolHelp(const CliTool& tool) {
     return std::string(kUsage) + "Runs " + tool.name + " (" + tool.summary +
            ") on TEXT, or on standard input without TEXT.\n" + InputText(tool.input) + "\nOptions:\n" + kOptions +
-           "\n" + kDialogToolsGroup + ", which share these options:\n" + ToolNames();
+           "\n" + kDialogToolsGroup + ", which share these options:\n" + ToolNames() + "\n" + kExamples;
 }

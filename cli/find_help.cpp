@@ -54,6 +54,12 @@ const char kExitStatus[] =
     "the frames (a note says what to try); 2 a usage error or a frame that is\n"
     "not hex digits.\n";
 
+// Each command is run by a test, which compares what it prints with the lines below it.
+const char kExamples[] =
+    "Examples:\n"
+    "  $ quobrix find '01 03 00 00 00 0A C5 CD' '11 03 00 6B 00 03 76 87'\n"
+    "  CRC-16/MODBUS le head=0 tail=0\n";
+
 std::string Replace(std::string text, const std::string& key, std::size_t value) {
     return text.replace(text.find(key), key.size(), std::to_string(value));
 }
@@ -68,5 +74,5 @@ std::string FindHelp() {
     std::string description = Replace(kDescription, "@FRAMES@", kAutoRecoveryMaxFrames);
     description = Replace(description, "@BYTES@", kAutoRecoveryMaxFrameBytes);
     return std::string(kUsage) + "\n" + description + "\n" + Replace(kOptions, "@LIMIT@", kMaxSkipLimit) + "\n" +
-           kExitStatus;
+           kExitStatus + "\n" + kExamples;
 }

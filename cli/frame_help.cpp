@@ -38,6 +38,14 @@ const char kExitStatus[] =
     "verify; 2 a usage error, an unknown CHECK or bytes that are not hex\n"
     "digits.\n";
 
+// Each command is run by a test, which compares what it prints with the lines below it.
+const char kExamples[] =
+    "Examples:\n"
+    "  $ quobrix frame CRC-16/MODBUS --order le 11 03 00 6B 00 03\n"
+    "  11 03 00 6B 00 03 76 87\n"
+    "  $ quobrix frame CRC-16/MODBUS --order le --verify 11 03 00 6B 00 03 76 87\n"
+    "  ok\n";
+
 }  // namespace
 
 std::string FrameHelpSection() {
@@ -45,5 +53,5 @@ std::string FrameHelpSection() {
 }
 
 std::string FrameHelp() {
-    return std::string(kUsage) + "\n" + kDescription + "\n" + kOptions + "\n" + kExitStatus;
+    return std::string(kUsage) + "\n" + kDescription + "\n" + kOptions + "\n" + kExitStatus + "\n" + kExamples;
 }

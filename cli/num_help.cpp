@@ -48,10 +48,24 @@ const char kExitStatus[] =
     "of the wrong count, or a VALUE that is no number of the type or out of\n"
     "its range.\n";
 
+// Each command is run by a test, which compares what it prints with the lines below it.
+const char kExamples[] =
+    "Examples:\n"
+    "  $ quobrix num 00 00 41 20\n"
+    "  order  hex            int32      uint32  float32\n"
+    "  ABCD   00004120       16672       16672  2.3362e-41\n"
+    "  DCBA   20410000   541130752   541130752  1.6347736e-19\n"
+    "  BADC   00002041        8257        8257  1.157e-41\n"
+    "  CDAB   41200000  1092616192  1092616192  10\n"
+    "  $ quobrix num --type float32 --order CDAB --from 230.5\n"
+    "  80 00 43 66\n";
+
 }  // namespace
 
 std::string NumHelpSection() {
     return std::string(kNumGroup) + ":\n  num        " + kNumSummary + ";\n             int16 to uint64, float32 and float64 (quobrix num --help)\n";
 }
 
-std::string NumHelp() { return std::string(kUsage) + "\n" + kDescription + "\n" + kOptions + "\n" + kExitStatus; }
+std::string NumHelp() {
+    return std::string(kUsage) + "\n" + kDescription + "\n" + kOptions + "\n" + kExitStatus + "\n" + kExamples;
+}
