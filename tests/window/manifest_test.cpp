@@ -98,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(BothPrograms, Manifest, ::testing::Values("dialog", "cl
 TEST_P(Manifest, IsTheOnlyManifestResource) {
     std::vector<ULONG_PTR> names;
     EnumResourceNamesA(module_, RT_MANIFEST, CollectName, reinterpret_cast<LONG_PTR>(&names));
-    ASSERT_EQ(names, std::vector<ULONG_PTR>{reinterpret_cast<ULONG_PTR>(CREATEPROCESS_MANIFEST_RESOURCE_ID)});
+    const auto id = reinterpret_cast<ULONG_PTR>(CREATEPROCESS_MANIFEST_RESOURCE_ID);
+    ASSERT_EQ(names, std::vector<ULONG_PTR>{id});
     std::vector<WORD> languages;
     EnumResourceLanguagesA(module_, RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID,
                            CollectLanguage, reinterpret_cast<LONG_PTR>(&languages));
@@ -160,7 +161,8 @@ TEST_P(Manifest, DeclaresWindows7To11) {
             std::memcpy(&type, element + sizeof id, sizeof type);
             if (IsEqualGUID(id, os.id)) {
                 declared = true;
-                EXPECT_EQ(type, static_cast<DWORD>(ACTCTX_COMPATIBILITY_ELEMENT_TYPE_OS)) << os.name;
+                EXPECT_EQ(type, static_cast<DWORD>(ACTCTX_COMPATIBILITY_ELEMENT_TYPE_OS))
+                    << os.name;
             }
         }
         EXPECT_TRUE(declared) << os.name << " is not declared";
