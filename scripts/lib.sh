@@ -64,9 +64,25 @@ WINE_SERVER=/usr/lib/wine/wineserver
 # last; without it Wine's is dropped and the prefix updated afresh.
 # "$@" goes before each Wine command (e.g. a timeout).
 boot_wine_prefix() {
-    [ -f "$WINEPREFIX/.quobrix-prefix-booted" ] && return 0
-    rm -f "$WINEPREFIX/.update-timestamp"
-    "$@" "$WINE_LOADER" wineboot -u >/dev/null 2>&1
-    "$@" "$WINE_SERVER" -w
-    touch "$WINEPREFIX/.quobrix-prefix-booted"
+    if [ ! -f "$WINEPREFIX/.quobrix-prefix-booted" ]; then
+        rm -f "$WINEPREFIX/.update-timestamp"
+        "$@" "$WINE_LOADER" wineboot -u >/dev/null 2>&1
+        "$@" "$WINE_SERVER" -w
+        touch "$WINEPREFIX/.quobrix-prefix-booted"
+    fi
+    link_wine_fonts
+}
+
+# Wine's own fonts (fonts-wine: Marlett draws the title bar's buttons, Tahoma
+# stands for MS Shell Dlg) are looked for by Debian's Wine 8 under a path it
+# cannot open, so the title bar shows letters instead. Wine also loads every
+# font in the prefix's Fonts folder, where Windows keeps its own: they are
+# linked there. Cheap, so done at every start; a prefix made before is mended.
+WINE_FONTS_DIR=/usr/share/wine/fonts
+link_wine_fonts() {
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts font
+    [ -d "$WINE_FONTS_DIR" ] && [ -d "$fonts" ] || return 0
+    for font in "$WINE_FONTS_DIR"/*; do
+        [ -e "$fonts/${font##*/}" ] || ln -s "$font" "$fonts/"
+    done
 }

@@ -10,8 +10,8 @@ script stays the one place the dialogs are defined. The script is read as GBK
 Only the subset of the resource language the script uses is understood:
 DIALOG/DIALOGEX with STYLE, EXSTYLE, CAPTION, FONT and CONTROL statements,
 STRINGTABLE, and resources this table has no use for (ICON, VERSIONINFO,
-LANGUAGE), which are skipped. Anything else stops the build with an error,
-so a control written in another form cannot silently go missing.
+RT_MANIFEST, LANGUAGE), which are skipped. Anything else stops the build with
+an error, so a control written in another form cannot silently go missing.
 """
 import re
 import sys
@@ -283,7 +283,7 @@ def parse(text, defines):
         if kind in ("DIALOG", "DIALOGEX"):
             extended = kind == "DIALOGEX"
             dialogs.append(parse_dialog(script, script.value(tokens[0]), extended, tokens[2:]))
-        elif kind == "ICON":
+        elif kind in ("ICON", "RT_MANIFEST"):
             continue
         elif kind == "VERSIONINFO":
             skip_block(script)
