@@ -119,7 +119,10 @@ check "quobrix-gui opens the dialog" wait_for 1500 dialog_shown
 # Ending the prefix's server ends the dialog and writes the registry out.
 WINEPREFIX=$home/.local/share/quobrix/wineprefix "$WINE_SERVER" -k 2>/dev/null
 wait "$gui_pid" 2>/dev/null
-check "quobrix-gui keeps its prefix under the home" test -f "$home/.local/share/quobrix/wineprefix/system.reg"
+gui_prefix=$home/.local/share/quobrix/wineprefix
+check "quobrix-gui keeps its prefix under the home" test -f "$gui_prefix/system.reg"
+# Marlett draws the title bar's buttons; without it they are letters.
+check "quobrix-gui gives Wine its own fonts" test -e "$gui_prefix/drive_c/windows/Fonts/marlett.ttf"
 check "quobrix-gui leaves the caller's WINEPREFIX alone" test ! -e "$other_prefix"
 
 echo "== the zips"
