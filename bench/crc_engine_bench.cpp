@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "core/crc_catalogue.h"
-#include "core/crc_engine.h"
+#include "workbench/crc/catalogue.h"
+#include "workbench/crc/engine.h"
 
 namespace {
 

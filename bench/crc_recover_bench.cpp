@@ -9,8 +9,8 @@
 #include <random>
 #include <vector>
 
-#include "core/crc_engine.h"
-#include "core/crc_recover.h"
+#include "workbench/crc/engine.h"
+#include "workbench/frames/recover.h"
 
 namespace {
 

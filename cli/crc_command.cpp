@@ -7,14 +7,14 @@
 #include "cli/messages.h"
 #include "cli/run_crc.h"
 #include "cli/subcommand_words.h"
-#include "core/crc_model_text.h"
+#include "workbench/crc/model_text.h"
 
 namespace {
 
 const char kCommandName[] = "crc";
 
 // A width in decimal; anything that is no number of bits at all is an error
-// here, one outside the widths CrcParamsError judges.
+// here, one outside the widths CheckCrcParams judges.
 std::string ReadWidth(const std::string& word, int& width) {
     if (ParseCrcWidth(word, width)) return "";
     return "--width '" + EscapeBytes(word) + "' is no number of bits (decimal, " + std::to_string(kCrcMinWidth) +
@@ -76,8 +76,7 @@ std::string CrcCommand::CompleteParameters() {
     params.refout = params.refin;
     if (error.empty()) error = ReadTruth(*refout_option_, refout_, params.refout);
     if (!error.empty()) return error;
-    error = CrcParamsError(params);
-    return error.empty() ? "" : "invalid parameters: " + error;
+    return CheckCrcParams(params, error) ? "" : "invalid parameters: " + error;
 }
 
 std::string CrcCommand::CompleteInput() {

@@ -1,6 +1,6 @@
 #include "cli/crc_help.h"
 
-#include "core/crc_catalogue.h"
+#include "workbench/crc/catalogue.h"
 
 const char kCrcGroup[] = "The CRC workbench";
 const char kCrcSummary[] = "any catalogued CRC, or your own, of files, a text or hex digits";

@@ -4,7 +4,7 @@
 
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
-#include "core/gbk_codec.h"
+#include "codepage/gbk_codec.h"
 
 namespace {
 

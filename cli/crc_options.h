@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/crc_params.h"
+#include "workbench/crc/params.h"
 
 // How the CRC is printed.
 enum class CrcNotation {

@@ -1,8 +1,9 @@
 #include "cli/crc_output.h"
 
 #include "cli/hex_bytes.h"
-#include "core/crc_model_text.h"
-#include "core/frame_build.h"
+#include "core/hexdump.h"
+#include "workbench/crc/model_text.h"
+#include "workbench/frames/frame_build.h"
 
 namespace {
 constexpr int kByteBits = 8;
@@ -11,7 +12,7 @@ constexpr int kByteBits = 8;
 std::string CrcText(Uint128 crc, int width, CrcNotation notation) {
     if (notation == CrcNotation::Hex) return CrcHexDigits(crc, width, true);
     const CheckOrder order = notation == CrcNotation::BytesLowFirst ? CheckOrder::kLittleEndian : CheckOrder::kBigEndian;
-    return ByteText(CheckBytes(crc, (width + kByteBits - 1) / kByteBits, order));
+    return SpacedHex(CheckBytes(crc, (width + kByteBits - 1) / kByteBits, order));
 }
 
 std::string CrcFileLine(const std::string& crc_text, const std::string& name) {

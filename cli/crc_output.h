@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/crc_options.h"
-#include "core/uint128.h"
+#include "workbench/crc/uint128.h"
 
 // The CRC of a `width`-bit model: upper-case hex of ⌈width/4⌉ digits, or its
 // ⌈width/8⌉ bytes as "%02X " joined without the last blank, in the order

@@ -1,7 +1,7 @@
 #include "cli/find_help.h"
 
 #include "cli/find_options.h"
-#include "core/frame_search.h"
+#include "workbench/frames/frame_search.h"
 
 const char kFindGroup[] = "Frames and their checks";
 const char kFindSummary[] = "which CRC or sum protects these frames, and over which bytes";

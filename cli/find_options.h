@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frame_search.h"
+#include "workbench/frames/frame_search.h"
 
 struct FindCliOptions {
     std::vector<std::string> frames;  // one hex text each; none: one a line of standard input

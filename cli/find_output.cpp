@@ -1,6 +1,6 @@
 #include "cli/find_output.h"
 
-#include "core/crc_model_text.h"
+#include "workbench/crc/model_text.h"
 
 namespace {
 

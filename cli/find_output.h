@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frame_search.h"
+#include "workbench/frames/frame_search.h"
 
 // "CRC-16/MODBUS le head=0 tail=0", or for a recovered CRC its parameter
 // line with check and residue, then the same words.

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "core/frame_build.h"
+#include "workbench/frames/frame_build.h"
 
 struct FrameCliOptions {
     std::string check;                // CHECK as given, perhaps ending in ORDER head=H tail=T

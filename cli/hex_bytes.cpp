@@ -5,7 +5,6 @@
 
 #include "cli/messages.h"
 #include "core/decode.h"
-#include "core/string_format.h"
 
 bool DecodeHexText(const std::string& text, std::vector<unsigned char>& bytes) {
     if (text.size() > static_cast<std::size_t>(INT_MAX)) return false;
@@ -57,8 +56,3 @@ bool ReadHexBytes(const std::string& text, const std::string& what, std::vector<
     return true;
 }
 
-std::string ByteText(const unsigned char* bytes, std::size_t count) {
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) AppendFormat(text, i == 0 ? "%02X" : " %02X", bytes[i]);
-    return text;
-}

@@ -18,7 +18,3 @@ bool DecodeHexText(const std::string& text, std::vector<unsigned char>& bytes);
 // text that gives no byte at all.
 bool ReadHexBytes(const std::string& text, const std::string& what, std::vector<unsigned char>& bytes,
                   std::string& error);
-
-// "%02X " joined without the last blank.
-std::string ByteText(const unsigned char* bytes, std::size_t count);
-inline std::string ByteText(const std::vector<unsigned char>& bytes) { return ByteText(bytes.data(), bytes.size()); }

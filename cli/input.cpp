@@ -1,7 +1,7 @@
 #include "cli/input.h"
 
 #include "cli/messages.h"
-#include "core/gbk_codec.h"
+#include "codepage/gbk_codec.h"
 
 namespace {
 

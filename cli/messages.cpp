@@ -1,9 +1,9 @@
 #include "cli/messages.h"
 
+#include <algorithm>
 #include <cstddef>
 
-#include "core/gbk_codec.h"
-
+#include "codepage/gbk_codec.h"
 
 const std::string kPrefix = "quobrix: ";
 
@@ -32,4 +32,14 @@ std::string EscapeBytes(const std::string& bytes) {
         pos += length;
     }
     return escaped;
+}
+
+std::string ErrorLines(const std::string& error) {
+    std::string lines;
+    for (std::size_t start = 0; start <= error.size();) {
+        const std::size_t end = std::min(error.find('\n', start), error.size());
+        lines += kPrefix + EscapeBytes(error.substr(start, end - start)) + "\n";
+        start = end + 1;
+    }
+    return lines;
 }

@@ -9,3 +9,7 @@ extern const std::string kPrefix;
 // `bytes` fit to echo in a message: valid UTF-8 stays as it is, every other
 // byte and every control character becomes \xHH.
 std::string EscapeBytes(const std::string& bytes);
+
+// A library's error of one or more lines as standard error shows it: each
+// line prefixed, its bytes escaped, ended by a line feed.
+std::string ErrorLines(const std::string& error);

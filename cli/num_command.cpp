@@ -6,7 +6,7 @@
 #include "cli/num_help.h"
 #include "cli/run_num.h"
 #include "cli/subcommand_words.h"
-#include "core/byte_orders.h"
+#include "workbench/numbers/byte_orders.h"
 
 namespace {
 

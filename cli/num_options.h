@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "core/number_types.h"
+#include "workbench/numbers/number_types.h"
 
 struct NumCliOptions {
     const NumberType* type = nullptr;  // none: the table of every common order

@@ -5,10 +5,10 @@
 #include "cli/crc_input.h"
 #include "cli/crc_output.h"
 #include "cli/messages.h"
-#include "core/crc_emit_c.h"
-#include "core/crc_engine.h"
-#include "core/crc_model_text.h"
-#include "core/crc_resolve.h"
+#include "workbench/crc/emit_c.h"
+#include "workbench/crc/engine.h"
+#include "workbench/crc/model_text.h"
+#include "workbench/crc/resolve.h"
 
 namespace {
 
@@ -26,10 +26,10 @@ bool ChooseParameters(const CrcCliOptions& options, CrcParams& params, std::stri
         return true;
     }
     ResolvedCrc resolved;
-    std::vector<std::string> error;
+    std::string error;
     if (!ResolveCrc(options.model, resolved, error)) {
         // The lines may echo the user's bytes.
-        for (const std::string& line : error) err += kPrefix + EscapeBytes(line) + "\n";
+        err += ErrorLines(error);
         return false;
     }
     if (!resolved.note.empty()) err += kPrefix + resolved.note + "\n";

@@ -6,7 +6,7 @@
 #include "cli/input.h"
 #include "cli/messages.h"
 #include "cli/run_tool.h"
-#include "core/gbk_codec.h"
+#include "codepage/gbk_codec.h"
 #include "core/texts.h"
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
+#include "core/hexdump.h"
 #include "core/string_format.h"
 
 namespace {
@@ -51,9 +52,9 @@ bool Setup(const FrameCliOptions& options, FrameSetup& setup, std::string& err) 
         return false;
     }
     std::string note;
-    std::vector<std::string> lines;
-    if (!ResolveCheckMethod(check, setup.method, note, lines)) {
-        for (const std::string& line : lines) err += kPrefix + EscapeBytes(line) + "\n";
+    std::string why;
+    if (!ResolveCheckMethod(check, setup.method, note, why)) {
+        err += ErrorLines(why);
         return false;
     }
     if (!note.empty()) err += kPrefix + note + "\n";
@@ -85,8 +86,8 @@ std::string Mismatch(const FrameSetup& setup, const FrameVerdict& verdict, std::
                                 verdict.kind == FrameVerdict::kHeadDiffers ? "head" : "tail", verdict.found,
                                 verdict.kind == FrameVerdict::kHeadDiffers ? "head" : "tail", verdict.expected);
         case FrameVerdict::kCheckDiffers:
-            return "the frame holds the check " + ByteText(CheckBytes(verdict.held, check_size, setup.order)) +
-                   ", its data gives " + ByteText(CheckBytes(verdict.computed, check_size, setup.order));
+            return "the frame holds the check " + SpacedHex(CheckBytes(verdict.held, check_size, setup.order)) +
+                   ", its data gives " + SpacedHex(CheckBytes(verdict.computed, check_size, setup.order));
         case FrameVerdict::kOk:
             break;
     }
@@ -105,7 +106,7 @@ int RunFrame(const FrameCliOptions& options, const CliEnvironment&, std::string&
         return kExitUsage;
     }
     if (!options.verify) {
-        out += ByteText(BuildFrame(setup.method, setup.order, setup.head.bytes, data, setup.tail.bytes)) + "\n";
+        out += SpacedHex(BuildFrame(setup.method, setup.order, setup.head.bytes, data, setup.tail.bytes)) + "\n";
         return kExitReport;
     }
     const FrameVerdict verdict = VerifyFrame(setup.method, setup.order, setup.head, setup.tail, data);

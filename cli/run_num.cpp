@@ -8,7 +8,8 @@
 #include "cli/cli.h"
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
-#include "core/byte_orders.h"
+#include "core/hexdump.h"
+#include "workbench/numbers/byte_orders.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ int ValueToBytes(const NumCliOptions& options, std::string& out, std::string& er
     }
     unsigned char bytes[8];
     BytesFromNumber(read.value, options.order, bytes);
-    out += ByteText(bytes, static_cast<std::size_t>(type.size)) + "\n";
+    out += SpacedHex(bytes, static_cast<std::size_t>(type.size)) + "\n";
     return kExitReport;
 }
 

@@ -1,6 +1,6 @@
 #include "cli/utf16.h"
 
-#include "core/gbk_codec.h"
+#include "codepage/gbk_codec.h"
 
 namespace {
 constexpr char32_t kHighSurrogateFirst = 0xD800;

@@ -32,6 +32,14 @@ char* WriteSpacedHex(const unsigned char* bytes, int length, char* out) {
     return out;
 }
 
+std::string SpacedHex(const unsigned char* bytes, std::size_t count) {
+    if (count == 0) return "";
+    std::string text(kSpacedHexLength * count, ' ');
+    for (std::size_t i = 0; i < count; ++i) WriteSpacedHex(bytes + i, 1, &text[kSpacedHexLength * i]);
+    text.pop_back();
+    return text;
+}
+
 void WriteHexDumpReport(const unsigned char* bytes, int length, char* out) {
     out = Put(out, texts::kHexDumpHeader1, kHeader1Length);
     out = WriteSpacedHex(bytes, length, out);

@@ -2,7 +2,9 @@
 // each under its header.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 // "%02X " pieces: two upper-case hex digits and a blank per byte.
 constexpr int kSpacedHexLength = 3;
@@ -10,6 +12,11 @@ constexpr int kSpacedHexLength = 3;
 // Writes the `length` bytes as "%02X " pieces into `out`, which must hold
 // kSpacedHexLength * length bytes; returns the end of what was written.
 char* WriteSpacedHex(const unsigned char* bytes, int length, char* out);
+
+// The `count` bytes as "%02X " pieces without the blank after the last: bytes
+// on a line of their own, as frames and numbers are printed.
+std::string SpacedHex(const unsigned char* bytes, std::size_t count);
+inline std::string SpacedHex(const std::vector<unsigned char>& bytes) { return SpacedHex(bytes.data(), bytes.size()); }
 
 // The report's length in bytes for `length` bytes: the two headers plus
 // three and five characters per byte.

@@ -40,64 +40,8 @@ void StoreLittleEndian(std::uint32_t value, unsigned char* p) {
     p[3] = static_cast<unsigned char>(value >> 24);
 }
 
-}  // namespace
-
-void MD5Init(MD5Context* context) {
-    context->state[0] = 0x67452301;
-    context->state[1] = 0xEFCDAB89;
-    context->state[2] = 0x98BADCFE;
-    context->state[3] = 0x10325476;
-    context->count[0] = 0;
-    context->count[1] = 0;
-}
-
-void MD5Update(MD5Context* context, const unsigned char* data, std::uint32_t length) {
-    std::uint32_t index = (context->count[0] >> 3) & (MD5_BLOCK_SIZE - 1);
-
-    // The bit count is 64 bits wide in two words: carry into the high word.
-    const std::uint32_t low_before = context->count[0];
-    context->count[0] += length << 3;
-    if (context->count[0] < low_before) ++context->count[1];
-    context->count[1] += length >> 29;
-
-    if (index != 0) {
-        const std::uint32_t room = MD5_BLOCK_SIZE - index;
-        if (length < room) {
-            if (length > 0) std::memcpy(context->buffer + index, data, length);
-            return;
-        }
-        std::memcpy(context->buffer + index, data, room);
-        MD5Transform(context->state, context->buffer);
-        data += room;
-        length -= room;
-    }
-    while (length >= MD5_BLOCK_SIZE) {
-        std::memcpy(context->buffer, data, MD5_BLOCK_SIZE);
-        MD5Transform(context->state, context->buffer);
-        data += MD5_BLOCK_SIZE;
-        length -= MD5_BLOCK_SIZE;
-    }
-    if (length > 0) std::memcpy(context->buffer, data, length);
-}
-
-void MD5Final(unsigned char digest[MD5_DIGEST_SIZE], MD5Context* context) {
-    const std::uint32_t index = (context->count[0] >> 3) & (MD5_BLOCK_SIZE - 1);
-    context->buffer[index] = kPadMarker;
-    const std::uint32_t after_marker = MD5_BLOCK_SIZE - 1 - index;
-    if (after_marker < kLengthBytes) {
-        // No room left for the length: it goes into one more block.
-        std::memset(context->buffer + index + 1, 0, after_marker);
-        MD5Transform(context->state, context->buffer);
-        std::memset(context->buffer, 0, kLengthOffset);
-    } else {
-        std::memset(context->buffer + index + 1, 0, after_marker - kLengthBytes);
-    }
-    StoreLittleEndian(context->count[0], context->buffer + kLengthOffset);
-    StoreLittleEndian(context->count[1], context->buffer + kLengthOffset + 4);
-    MD5Transform(context->state, context->buffer);
-    for (int i = 0; i < 4; ++i) StoreLittleEndian(context->state[i], digest + 4 * i);
-}
-
+// The compression function: one 64-byte block, read as sixteen little-endian
+// words, folded into `state`.
 void MD5Transform(std::uint32_t state[4], const unsigned char block[MD5_BLOCK_SIZE]) {
     std::uint32_t x[16];
     for (int i = 0; i < 16; ++i) x[i] = LoadLittleEndian(block + 4 * i);
@@ -178,4 +122,62 @@ void MD5Transform(std::uint32_t state[4], const unsigned char block[MD5_BLOCK_SI
     state[1] += b;
     state[2] += c;
     state[3] += d;
+}
+
+}  // namespace
+
+void MD5Init(MD5Context* context) {
+    context->state[0] = 0x67452301;
+    context->state[1] = 0xEFCDAB89;
+    context->state[2] = 0x98BADCFE;
+    context->state[3] = 0x10325476;
+    context->count[0] = 0;
+    context->count[1] = 0;
+}
+
+void MD5Update(MD5Context* context, const unsigned char* data, std::uint32_t length) {
+    std::uint32_t index = (context->count[0] >> 3) & (MD5_BLOCK_SIZE - 1);
+
+    // The bit count is 64 bits wide in two words: carry into the high word.
+    const std::uint32_t low_before = context->count[0];
+    context->count[0] += length << 3;
+    if (context->count[0] < low_before) ++context->count[1];
+    context->count[1] += length >> 29;
+
+    if (index != 0) {
+        const std::uint32_t room = MD5_BLOCK_SIZE - index;
+        if (length < room) {
+            if (length > 0) std::memcpy(context->buffer + index, data, length);
+            return;
+        }
+        std::memcpy(context->buffer + index, data, room);
+        MD5Transform(context->state, context->buffer);
+        data += room;
+        length -= room;
+    }
+    while (length >= MD5_BLOCK_SIZE) {
+        std::memcpy(context->buffer, data, MD5_BLOCK_SIZE);
+        MD5Transform(context->state, context->buffer);
+        data += MD5_BLOCK_SIZE;
+        length -= MD5_BLOCK_SIZE;
+    }
+    if (length > 0) std::memcpy(context->buffer, data, length);
+}
+
+void MD5Final(unsigned char digest[MD5_DIGEST_SIZE], MD5Context* context) {
+    const std::uint32_t index = (context->count[0] >> 3) & (MD5_BLOCK_SIZE - 1);
+    context->buffer[index] = kPadMarker;
+    const std::uint32_t after_marker = MD5_BLOCK_SIZE - 1 - index;
+    if (after_marker < kLengthBytes) {
+        // No room left for the length: it goes into one more block.
+        std::memset(context->buffer + index + 1, 0, after_marker);
+        MD5Transform(context->state, context->buffer);
+        std::memset(context->buffer, 0, kLengthOffset);
+    } else {
+        std::memset(context->buffer + index + 1, 0, after_marker - kLengthBytes);
+    }
+    StoreLittleEndian(context->count[0], context->buffer + kLengthOffset);
+    StoreLittleEndian(context->count[1], context->buffer + kLengthOffset + 4);
+    MD5Transform(context->state, context->buffer);
+    for (int i = 0; i < 4; ++i) StoreLittleEndian(context->state[i], digest + 4 * i);
 }

@@ -18,6 +18,3 @@ void MD5Update(MD5Context* context, const unsigned char* data, std::uint32_t len
 // Pads, compresses the last block or blocks and writes the digest; the
 // context is spent afterwards.
 void MD5Final(unsigned char digest[MD5_DIGEST_SIZE], MD5Context* context);
-// The compression function: one 64-byte block, read as sixteen little-endian
-// words, folded into `state`.
-void MD5Transform(std::uint32_t state[4], const unsigned char block[MD5_BLOCK_SIZE]);

@@ -4,7 +4,7 @@
 Input: data/crc-catalogue/models.txt (one model a line, the catalogue's
 notation `width=16 poly=0x8005 ... name="CRC-16/MODBUS"`) and
 former-names.txt (`FORMER -> CURRENT`). Output: a C++ fragment with the
-constexpr arrays kModels and kFormerNames, included by core/crc_catalogue.cpp.
+constexpr arrays kModels and kFormerNames, included by workbench/crc/catalogue.cpp.
 Every line is checked: all fields present once, each value fitting its width,
 names unique, each former name leading to a model.
 """

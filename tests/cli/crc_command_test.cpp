@@ -12,9 +12,9 @@
 
 #include "cli/cli.h"
 #include "cli/crc_output.h"
-#include "core/crc_catalogue.h"
-#include "core/crc_emit_c.h"
-#include "core/crc_model_text.h"
+#include "workbench/crc/catalogue.h"
+#include "workbench/crc/emit_c.h"
+#include "workbench/crc/model_text.h"
 #include "support/crc_model.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "core/frame_search.h"
+#include "workbench/frames/frame_search.h"
 #include "support/check_oracle.h"
 
 namespace {

@@ -49,4 +49,19 @@ TEST(HexDump, EveryByteValueAndTheFullBuffer) {
     EXPECT_EQ(report, PrintfReport(full));
 }
 
+// Bytes on a line of their own: "%02X " apart, no blank before or after.
+TEST(HexDump, SpacedHexSeparatesWithoutATrailingBlank) {
+    EXPECT_EQ(SpacedHex(std::vector<unsigned char>{}), "");
+    EXPECT_EQ(SpacedHex(std::vector<unsigned char>{0x0A}), "0A");
+    std::vector<unsigned char> all(256);
+    std::string expected;
+    char piece[8];
+    for (int b = 0; b < 256; ++b) {
+        all[b] = static_cast<unsigned char>(b);
+        std::snprintf(piece, sizeof piece, b == 0 ? "%02X" : " %02X", b);
+        expected += piece;
+    }
+    EXPECT_EQ(SpacedHex(all), expected);
+}
+
 }  // namespace

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "core/gbk_codec.h"
+#include "codepage/gbk_codec.h"
 #include "fuzz_check.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "core/crc_engine.h"
-#include "core/crc_model_text.h"
-#include "core/crc_resolve.h"
+#include "workbench/crc/engine.h"
+#include "workbench/crc/model_text.h"
+#include "workbench/crc/resolve.h"
 #include "fuzz_check.h"
 #include "reference_crc.h"
 
@@ -47,7 +47,8 @@ void CheckEngine(const std::uint8_t* data, std::size_t size) {
                                        BitsOf(data + 2 + 2 * kValueBytes, width), refin, refout};
     const CrcParams params{width, WordsOf(reference.poly), WordsOf(reference.init), refin, refout,
                            WordsOf(reference.xorout)};
-    FUZZ_CHECK(CrcParamsError(params).empty(), "%s", CrcParamsError(params).c_str());
+    std::string unsound;
+    FUZZ_CHECK(CheckCrcParams(params, unsound), "%s", unsound.c_str());
 
     const std::string message(reinterpret_cast<const char*>(data) + kHeaderBytes, size - kHeaderBytes);
     const Uint128 expected = WordsOf(reference.Compute(message));
@@ -72,12 +73,13 @@ void CheckEngine(const std::uint8_t* data, std::size_t size) {
 void CheckResolver(const std::uint8_t* data, std::size_t size) {
     const std::string argument(reinterpret_cast<const char*>(data), size);
     ResolvedCrc resolved;
-    std::vector<std::string> error;
+    std::string error;
     if (!ResolveCrc(argument, resolved, error)) {
         FUZZ_CHECK(!error.empty(), "no reason given for \"%s\"", fuzz::Hex(argument).c_str());
         return;
     }
-    FUZZ_CHECK(error.empty() && CrcParamsError(resolved.params).empty(), "\"%s\" resolved to unsound parameters",
+    std::string unsound;
+    FUZZ_CHECK(error.empty() && CheckCrcParams(resolved.params, unsound), "\"%s\" resolved to unsound parameters",
                fuzz::Hex(argument).c_str());
     const CrcModel model{"", resolved.params, 0, 0};
     CrcModelLine again;

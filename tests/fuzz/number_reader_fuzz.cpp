@@ -13,7 +13,7 @@
 #include <string>
 
 #include "core/floatconv.h"
-#include "core/shortest_float.h"
+#include "workbench/numbers/shortest_float.h"
 #include "fuzz_check.h"
 #include "reference_number.h"
 

@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """Checks that the layers of the source tree include each other one way only.
 
-Layers point down: the code page library includes nothing of ours; the tool
-core and the framework each build on the code page library alone, so the core
-knows no window and the framework knows nothing of the tools; the dialog and
-the command line use everything below them. A folder may always include its
-own headers.
+Layers point down: the code page library includes nothing of ours; the
+dialog's tools (core) and the framework each build on the code page library
+alone, so the core knows no window and the framework knows nothing of the
+tools; the workbench's library builds on the core, its CRCs below its frames,
+its numbers beside them; the dialog uses the core and the framework, never the
+workbench; the command line uses everything. A folder may always include its
+own headers. A layer is a folder, or a folder within one (workbench/crc): the
+longest layer that an include's path starts with is the one it reaches.
 
 Every #include of a header under one of our folders is checked, in the
 quoted and the angle-bracket form, in every source file below each folder.
@@ -22,13 +25,26 @@ import sys
 MAY_INCLUDE = {
     "codepage": set(),
     "core": {"codepage"},
+    "workbench/crc": {"codepage", "core"},
+    "workbench/frames": {"codepage", "core", "workbench/crc"},
+    "workbench/numbers": {"codepage", "core"},
     "fw": {"codepage"},
     "res": set(),
     "ui": {"codepage", "core", "fw", "res"},
-    "cli": {"codepage", "core", "fw", "res", "ui"},
+    "cli": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "fw", "res", "ui"},
 }
 SOURCE_SUFFIXES = (".h", ".cpp", ".inc", ".rc")
 INCLUDE = re.compile(r'^\s*#\s*include\s*["<]([^">]+)[">]')
+
+
+def layer_of(path):
+    """The layer a path inside the tree belongs to, or None."""
+    parts = path.split("/")
+    for depth in range(len(parts), 0, -1):
+        folder = "/".join(parts[:depth])
+        if folder in MAY_INCLUDE:
+            return folder
+    return None
 
 
 def violations(root):
@@ -45,8 +61,8 @@ def violations(root):
                         match = INCLUDE.match(line)
                         if not match:
                             continue
-                        target = match.group(1).split("/")[0]
-                        if target in MAY_INCLUDE and target not in allowed:
+                        target = layer_of(match.group(1))
+                        if target is not None and target not in allowed:
                             yield "%s:%d: %s/ may not include %s (it may include: %s)" % (
                                 os.path.relpath(path, root), number, layer, match.group(1),
                                 ", ".join(f + "/" for f in sorted(allowed)))

@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "core/check_method.h"
+#include "workbench/frames/check_method.h"
 #include "support/sum_model.h"
-#include "support/wide_crc_model.h"
+#include "workbench/crc/bitwise.h"
 
 namespace check_oracle {
 
 using Bytes = std::vector<unsigned char>;
 
 inline Uint128 Check(const CheckMethod& method, const Bytes& data) {
-    if (method.is_crc()) return wide_crc_model::Crc(method.crc_params(), data);
+    if (method.is_crc()) return crc_bitwise::Crc(method.crc_params(), data);
     for (const SumCheck& sum : kSumChecks) {
         if (sum.name == method.name()) return sum_model::Sum(sum.kind, data);
     }

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "support/wide_crc_model.h"
+#include "workbench/crc/bitwise.h"
 
 namespace crc_model {
 
@@ -25,11 +25,11 @@ struct CrcModel {
     // The register in normal form after `data`, from `reg`.
     template <class Bytes>
     std::uint32_t Run(std::uint32_t reg, const Bytes& data) const {
-        return static_cast<std::uint32_t>(wide_crc_model::Run(Params(), reg, data).low);
+        return static_cast<std::uint32_t>(crc_bitwise::Run(Params(), reg, data).low);
     }
     template <class Bytes>
     std::uint32_t Crc(const Bytes& data) const {
-        return static_cast<std::uint32_t>(wide_crc_model::Crc(Params(), data).low);
+        return static_cast<std::uint32_t>(crc_bitwise::Crc(Params(), data).low);
     }
 };
 

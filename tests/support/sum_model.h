@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/sum_checks.h"
+#include "workbench/frames/sums.h"
 
 namespace sum_model {
 

@@ -1,0 +1,274 @@
+#!/usr/bin/env python3
+"""Runs quobrix over a fixed corpus and writes one transcript of everything it
+printed: every help text, every example of the help texts, the fifteen
+dialog tools over a set of inputs, and crc, find, frame and num, their errors
+included. Each case records its exit status and the exact bytes of standard
+output and standard error, so two transcripts compare byte for byte.
+
+A change that only moves code must leave the transcript as it is; the test
+compares the program just built with the transcript kept beside this script.
+A change meant to alter what is printed writes the transcript anew, and its
+diff shows every output that changed.
+
+Usage: golden_run.py QUOBRIX OUT          write the transcript to OUT
+       golden_run.py QUOBRIX --check FILE compare with FILE; exit 1 and the
+                                          first differences when they differ
+"""
+import difflib
+import hashlib
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+DIALOG_TOOLS = ["sum8", "sum16", "crc8", "crc16", "crc32", "md5", "ascii2hex", "hexconv", "hex2ascii",
+                "hex2float", "float2hex", "charcount", "upper", "lower", "reverse"]
+
+# Inputs of the dialog's tools: (options, TEXT argument or None, standard input).
+DIALOG_INPUTS = [
+    ([], "123456789", b""),
+    ([], None, b""),
+    ([], None, b"123\n"),
+    ([], "abc中文xyz", b""),
+    ([], None, "ÀÉ中文ÀÉ – ①Ⅻ".encode("utf-8")),
+    ([], "-1.5", b""),
+    ([], "0.1", b""),
+    ([], "1e39", b""),
+    ([], "3.4028235e38", b""),
+    (["--low-first"], "0.1", b""),
+    (["--hex"], "31 32 33 34 35 36 37 38 39", b""),
+    (["--hex"], "FF FF", b""),
+    (["--hex"], "0x31,0x32 3 zz 4142", b""),
+    (["--hex"], "D6D0CEC4", b""),
+    (["--hex"], "41 00 42", b""),
+    (["--hex"], "3F800000 40490FDB", b""),
+    (["--hex", "--low-first"], "0000803F", b""),
+    (["--hex"], "", b""),
+    (["--ascii"], "Hello, World!", b""),
+    (["--gbk"], None, b"\xd6\xd0\xce\xc4abc"),
+    ([], None, b"\xff\xfe bad utf-8"),
+    ([], None, b"\xef\xbb\xbfBOM first"),
+    ([], None, b"line one\r\nline two\r\n"),
+    ([], None, b"a" * 20481),
+    ([], None, b"7" * 20480),
+    (["--hex"], None, b"AB " * 30000),
+]
+
+CRC_CASES = [
+    ["crc", "CRC-16/MODBUS", "--text", "123456789"],
+    ["crc", "CRC-16/MODBUS", "--text", "123456789", "--bytes", "le"],
+    ["crc", "CRC-16/MODBUS", "--text", "123456789", "--bytes", "be"],
+    ["crc", "CRC-12/UMTS", "--text", "123456789", "--bytes", "be"],
+    ["crc", "crc-32", "--hex", "0x31,0x32"],
+    ["crc", "CRC-82/DARC", "--text", "123456789"],
+    ["crc", "CRC-64/XZ", "--text", "中文", "--gbk"],
+    ["crc", "CRC-64/XZ", "--text", "中文"],
+    ["crc", "CCITT", "--text", "123456789"],
+    ["crc", "CRC-CCITT", "--text", "1"],
+    ["crc", "CRC-4/ITU", "--text", "123456789"],
+    ["crc", "CRC-16/MODBUSS", "--text", "1"],
+    ["crc", "nonsense", "--text", "1"],
+    ["crc", "--list"],
+    ["crc", "--list", "--text", "1"],
+    ["crc", "CRC-16/MODBUS", "--emit", "c"],
+    ["crc", "CRC-82/DARC", "--emit", "c"],
+    ["crc", "CRC-5/USB", "--emit", "c"],
+    ["crc", "CRC-16/MODBUS", "--emit", "x"],
+    ["crc", "CRC-16/MODBUS", "--bytes", "xx", "--text", "1"],
+    ["crc", "--width", "16", "--poly", "8005", "--init", "ffff", "--refin", "true", "--text", "123456789"],
+    ["crc", "--width", "0", "--poly", "1", "--text", "1"],
+    ["crc", "--width", "83", "--poly", "1", "--text", "1"],
+    ["crc", "--width", "8", "--poly", "1ff", "--text", "1"],
+    ["crc", "--width", "8", "--poly", "zz", "--text", "1"],
+    ["crc", "--width", "8", "--poly", "7", "--refin", "maybe", "--text", "1"],
+    ["crc", "--width", "8", "--text", "1"],
+    ["crc", "width=16 poly=0x8005 init=0xffff refin=true refout=true xorout=0x0000 check=0x4b37",
+     "--text", "123456789"],
+    ["crc", "width=16 poly=0x8005 init=0xffff refin=true refout=true xorout=0x0000 check=0x4b38",
+     "--text", "123456789"],
+    ["crc", "width=16 poly=0x8005 bogus=1", "--text", "1"],
+    ["crc", "CRC-32/MPEG-2", "firmware.bin"],
+    ["crc", "CRC-32/MPEG-2", "firmware.bin", "missing.bin", "firmware.bin"],
+    ["crc", "CRC-32/MPEG-2", "line\nbreak.bin"],
+    ["crc", "CRC-32/MPEG-2", "--text", "a", "--hex", "01"],
+    ["crc", "CRC-32/MPEG-2", "--text", "a", "firmware.bin"],
+    ["crc", "CRC-32/MPEG-2", "--gbk", "--hex", "01"],
+    ["crc", "CRC-32/MPEG-2", "--text", "a", "--text", "b"],
+    ["crc"],
+    ["crc", "CRC-32", "--bogus"],
+]
+
+FIND_CASES = [
+    ["find", "01 03 00 00 00 0A C5 CD", "01 06 00 01 00 03 98 0B", "11 03 00 6B 00 03 76 87"],
+    ["find", "01 03 00 00 00 0A C5 CD", "11 03 00 6B 00 03 76 87", "--json"],
+    ["find", "01 03 00 00 00 0A C5 CD"],
+    ["find", "AA 31 32 33 34 35 36 37 38 39 31 C3 00 00 A9", "AA 31 32 33 31 D5 00 00 A9"],
+    ["find", "01 02 03 04 05", "06 07 08 09 0A", "--no-search"],
+    ["find", "01 02 03 04 05", "06 07 08 09 0A", "--max-skip", "1"],
+    ["find", "0102030405", "0102030405"],
+    ["find", "01", "03", "00"],
+    ["find", "zz"],
+    ["find", "--max-skip", "x", "01 02"],
+    ["find"],
+]
+
+FRAME_CASES = [
+    ["frame", "CRC-16/XMODEM", "--order", "be", "--head", "AA", "--tail", "00 00 A9",
+     "31", "32", "33", "34", "35", "36", "37", "38", "39"],
+    ["frame", "CRC-16/MODBUS le head=0 tail=0", "11", "03", "00", "6B", "00", "03"],
+    ["frame", "CRC-16/MODBUS", "--order", "le", "--verify", "01", "03", "00", "00", "00", "0A", "C5", "CE"],
+    ["frame", "CRC-16/MODBUS", "--order", "le", "--verify", "01", "03", "00", "00", "00", "0A", "C5", "CD"],
+    ["frame", "SUM-8", "01 02 03"],
+    ["frame", "XOR-8", "--verify", "01 02 03 00"],
+    ["frame", "ADLER-32", "--order", "be", "61 62 63"],
+    ["frame", "FLETCHER-16", "--order", "le", "61 62 63"],
+    ["frame", "INET-16", "--order", "be", "45 00 00 1c"],
+    ["frame", "CRC-16/MODBUS", "01"],
+    ["frame", "CRC-16/MODBUS", "--order", "xx", "01"],
+    ["frame", "NOPE-1", "01"],
+    ["frame"],
+]
+
+NUM_CASES = [
+    ["num", "00", "00", "41", "20"],
+    ["num", "41 20 00 00"],
+    ["num", "--type", "float32", "--order", "CDAB", "00", "00", "41", "20"],
+    ["num", "--type", "float32", "--order", "CDAB", "--from", "230.5"],
+    ["num", "01 02"],
+    ["num", "3F F0 00 00 00 00 00 00"],
+    ["num", "--type", "int16", "--from", "-2"],
+    ["num", "--type", "uint64", "--from", "18446744073709551615"],
+    ["num", "--type", "float64", "--from", "nan"],
+    ["num", "--type", "float64", "--from", "-inf"],
+    ["num", "--type", "float64", "--from", "1e400"],
+    ["num", "--type", "int8", "--from", "1"],
+    ["num", "--type", "int16", "--from", "70000"],
+    ["num", "01 02 03"],
+    ["num", "gg"],
+    ["num", "--from"],
+    ["num"],
+]
+
+OTHER_CASES = [
+    [],
+    ["--version"],
+    ["bogus"],
+    ["CRC", "--text", "1"],
+    ["--bogus"],
+    ["sum8", "--bogus", "1"],
+    ["sum8", "--", "-x"],
+    ["sum8", "--hex", "--ascii", "1"],
+    ["upper", "++"],
+    ["sum8", "--help=1"],
+]
+
+
+def run(quobrix, args, stdin, cwd):
+    result = subprocess.run([quobrix, *args], input=stdin, capture_output=True, cwd=cwd)
+    return result.returncode, result.stdout, result.stderr
+
+
+def shown(stream):
+    """A stream's bytes, or for a long one its length, digest and first bytes."""
+    if len(stream) <= 4096:
+        return repr(stream)
+    return "%d bytes sha256 %s, starting %r" % (len(stream), hashlib.sha256(stream).hexdigest(), stream[:64])
+
+
+def record(lines, label, code, out, err):
+    lines.append("### " + label)
+    lines.append("exit %d" % code)
+    lines.append("stdout " + shown(out))
+    lines.append("stderr " + shown(err))
+
+
+def help_commands(quobrix):
+    top = subprocess.run([quobrix, "--help"], capture_output=True, text=True).stdout
+    return re.findall(r"^  ([a-z][a-z0-9]+) {2,}", top, re.M)
+
+
+def examples(help_text):
+    found = []
+    lines = help_text.split("\n")
+    if "Examples:" not in lines:
+        return found
+    for line in lines[lines.index("Examples:") + 1:]:
+        if not line.startswith("  "):
+            break
+        if line.startswith("  $ "):
+            found.append(line[4:])
+    return found
+
+
+def transcript(quobrix):
+    lines = []
+    with tempfile.TemporaryDirectory() as folder:
+        with open(os.path.join(folder, "firmware.bin"), "wb") as f:
+            f.write(b"123456789")
+        with open(os.path.join(folder, "line\nbreak.bin"), "wb") as f:
+            f.write(bytes(range(256)))
+        commands = help_commands(quobrix)
+        for words in [[]] + [[command] for command in commands]:
+            code, out, err = run(quobrix, words + ["--help"], b"", folder)
+            record(lines, json.dumps(words + ["--help"]), code, out, err)
+        # The examples run in a folder of their own: some write files there.
+        with tempfile.TemporaryDirectory() as examples_folder:
+            os.symlink(quobrix, os.path.join(examples_folder, "quobrix"))
+            env = dict(os.environ, PATH=examples_folder + os.pathsep + os.environ["PATH"])
+            seen = set()
+            for words in [[]] + [[command] for command in commands]:
+                text = subprocess.run([quobrix, *words, "--help"], capture_output=True, text=True).stdout
+                for command in examples(text):
+                    if command in seen:
+                        continue
+                    seen.add(command)
+                    result = subprocess.run(["sh", "-c", command], capture_output=True, cwd=examples_folder,
+                                            env=env)
+                    record(lines, "$ " + command, result.returncode, result.stdout, result.stderr)
+        for tool in DIALOG_TOOLS:
+            for options, text, stdin in DIALOG_INPUTS:
+                args = [tool] + options + ([] if text is None else ["--", text])
+                code, out, err = run(quobrix, args, stdin, folder)
+                label = json.dumps(args, ensure_ascii=False)
+                if len(label) > 200:
+                    label = label[:200] + "..."
+                record(lines, "%s stdin %d bytes %r" % (label, len(stdin), stdin[:16]), code, out, err)
+        for args in CRC_CASES + FIND_CASES + FRAME_CASES + NUM_CASES + OTHER_CASES:
+            code, out, err = run(quobrix, args, b"", folder)
+            record(lines, json.dumps(args, ensure_ascii=False), code, out, err)
+        # Frames and a CRC on standard input.
+        stdin_cases = [
+            (["find"], b"01 03 00 00 00 0A C5 CD\n11 03 00 6B 00 03 76 87\n"),
+            (["find"], b"01 03 00 00 00 0A C5 CD\r\n\r\n11 03 00 6B 00 03 76 87\r\n"),
+            (["crc", "CRC-32/ISO-HDLC"], b"123456789"),
+            (["crc", "CRC-32/ISO-HDLC", "-"], b"123456789"),
+        ]
+        for args, stdin in stdin_cases:
+            code, out, err = run(quobrix, args, stdin, folder)
+            record(lines, "%s stdin %r" % (json.dumps(args), stdin), code, out, err)
+    return "\n".join(lines) + "\n"
+
+
+def main(argv):
+    if len(argv) == 3 and argv[2] != "--check":
+        with open(argv[2], "w", encoding="utf-8") as f:
+            f.write(transcript(os.path.abspath(argv[1])))
+        return 0
+    if len(argv) == 4 and argv[2] == "--check":
+        with open(argv[3], encoding="utf-8") as f:
+            expected = f.read()
+        got = transcript(os.path.abspath(argv[1]))
+        if got == expected:
+            print("%d cases, 0 differ" % expected.count("### "))
+            return 0
+        diff = list(difflib.unified_diff(expected.splitlines(), got.splitlines(), "expected", "got", lineterm=""))
+        print("\n".join(diff[:80]), file=sys.stderr)
+        return 1
+    print(__doc__.strip(), file=sys.stderr)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

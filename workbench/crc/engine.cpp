@@ -1,0 +1,52 @@
+#include "workbench/crc/engine.h"
+
+#include <algorithm>
+#include <optional>
+#include <variant>
+
+#include "workbench/crc/byte_table.h"
+#include "workbench/crc/table64.h"
+
+// The tables of the one path that serves the width: a single 64-bit word when
+// the register fits, one byte table of two words beyond (only CRC-82/DARC in
+// the catalogue, where speed matters little); and the fold beside the word's
+// tables when it is chosen.
+struct CrcEngine::Tables {
+    std::variant<CrcTable64, CrcByteTable> path;
+    std::optional<CrcFold> fold;
+
+    Tables(const CrcParams& params, CrcPath chosen)
+        : path(params.width <= 64 ? decltype(path){std::in_place_type<CrcTable64>, params}
+                                  : decltype(path){std::in_place_type<CrcByteTable>, params}) {
+        const std::vector<CrcPath> offered = CrcPathsOffered();
+        if (chosen != CrcPath::kTables && CrcFoldServes(params.width) &&
+            std::find(offered.begin(), offered.end(), chosen) != offered.end()) {
+            fold.emplace(params, chosen);
+        }
+    }
+};
+
+CrcEngine::CrcEngine(const CrcParams& params) : CrcEngine(params, CrcPathsOffered().back()) {}
+CrcEngine::CrcEngine(const CrcParams& params, CrcPath path)
+    : params_(params), tables_(std::make_unique<Tables>(params, path)) {}
+CrcEngine::~CrcEngine() = default;
+
+CrcPath CrcEngine::path() const { return tables_->fold ? tables_->fold->path() : CrcPath::kTables; }
+
+Uint128 CrcEngine::Start() const { return params_.refin ? ReflectLowBits(params_.init, params_.width) : params_.init; }
+
+Uint128 CrcEngine::Update(Uint128 reg, const void* data, std::size_t size) const {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    if (const auto* narrow = std::get_if<CrcTable64>(&tables_->path)) {
+        const std::uint64_t word = narrow->ToWord(reg);
+        return narrow->FromWord(tables_->fold ? tables_->fold->Update(*narrow, word, bytes, size)
+                                              : narrow->Update(word, bytes, size));
+    }
+    // From 8 bits on, the byte table holds the register as the engine does.
+    return std::get<CrcByteTable>(tables_->path).Update(reg, bytes, size);
+}
+
+Uint128 CrcEngine::Finish(Uint128 reg) const {
+    const Uint128 out = params_.refin != params_.refout ? ReflectLowBits(reg, params_.width) : reg;
+    return out ^ params_.xorout;
+}
