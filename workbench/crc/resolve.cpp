@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "workbench/crc/catalogue.h"
+#include "workbench/crc/check_values.h"
 #include "workbench/crc/engine.h"
 #include "workbench/crc/model_text.h"
 
@@ -141,6 +142,28 @@ bool ResolveLine(std::string_view line, ResolvedCrc& resolved, std::string& erro
             const int width = parsed.params.width;
             error = "check=" + CrcCatalogueNumber(*parsed.check, width) + " does not hold: these parameters give " +
                     CrcCatalogueNumber(computed, width) + " for \"123456789\"";
+            return false;
+        }
+    }
+    if (parsed.residue) {
+        const Uint128 computed = CrcResidue(parsed.params);
+        if (computed != *parsed.residue) {
+            const int width = parsed.params.width;
+            error = "residue=" + CrcCatalogueNumber(*parsed.residue, width) +
+                    " does not hold: these parameters give " + CrcCatalogueNumber(computed, width);
+            return false;
+        }
+    }
+    // A catalogue's name names its parameters: under another model's name,
+    // code emitted or a frame described would pass one CRC off as another.
+    if (parsed.name) {
+        const CrcModel* named = FindModel(*parsed.name);
+        for (const CrcFormerName& former : CrcFormerNames()) {
+            if (named == nullptr && SameName(former.former, *parsed.name)) named = FindModel(former.current);
+        }
+        if (named != nullptr && named->params != parsed.params) {
+            error = "name=\"" + *parsed.name + "\" is the catalogue's " + std::string(named->name) +
+                    ", whose parameters differ: " + FormatCrcParams(named->params);
             return false;
         }
     }

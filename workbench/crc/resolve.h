@@ -13,7 +13,8 @@ struct ResolvedCrc {
 };
 
 // `argument` is a catalogue name or a former one (in any case), or a whole
-// parameter line whose check, when given, must hold. False with `error` set
+// parameter line whose check and residue, when given, must hold, and whose
+// name, when it is one of the catalogue's, must be that model's. False with `error` set
 // to the lines that say why not, each after a line feed but the first: an
 // ambiguous name lists what it may mean with each check value, an unknown one
 // the nearest names.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "workbench/crc/catalogue.h"
+#include "workbench/crc/model_text.h"
 #include "workbench/crc/resolve.h"
 
 namespace {
@@ -97,6 +98,57 @@ TEST(ResolveCrc, ParameterLinesWithTheirCheckVerified) {
 
     ASSERT_FALSE(ResolveCrc("width=16 poly=0x8005", crc, error));
     EXPECT_EQ(error, "not a CRC parameter line: init= is missing");
+}
+
+// Every line of the catalogue, with its published check and residue and its
+// own name, reads back as that model; the same line under another model's
+// name, or with a residue one bit off, is refused.
+TEST(ResolveCrc, CatalogueLinesReadBackAndTheirNamesAndResiduesMustHold) {
+    const auto catalogue = CrcCatalogue();
+    for (std::size_t i = 0; i < catalogue.size(); ++i) {
+        const CrcModel& model = catalogue[i];
+        const std::string line = FormatCrcModelLine(model);
+        ResolvedCrc crc;
+        std::string error;
+        ASSERT_TRUE(ResolveCrc(line, crc, error)) << line << ": " << error;
+        EXPECT_EQ(crc.params, model.params) << line;
+        EXPECT_EQ(crc.name, model.name) << line;
+
+        CrcModel wrong_residue = model;
+        wrong_residue.residue = model.residue ^ Uint128{1};
+        EXPECT_FALSE(ResolveCrc(FormatCrcModelLine(wrong_residue), crc, error)) << line;
+        EXPECT_EQ(error.rfind("residue=", 0), 0u) << error;
+
+        // The next model's name, unless it happens to share the parameters.
+        const CrcModel& other = catalogue[(i + 1) % catalogue.size()];
+        if (other.params == model.params) continue;
+        CrcModel misnamed = model;
+        misnamed.name = other.name;
+        EXPECT_FALSE(ResolveCrc(FormatCrcModelLine(misnamed), crc, error)) << line;
+        EXPECT_NE(error.find(std::string("is the catalogue's ") + std::string(other.name)), std::string::npos)
+            << error;
+    }
+}
+
+TEST(ResolveCrc, AParameterLineMayNotBorrowACatalogueName) {
+    ResolvedCrc crc;
+    std::string error;
+    // MODBUS's parameters under ARC's name: ARC starts from 0, MODBUS from 0xffff.
+    ASSERT_FALSE(ResolveCrc("width=16 poly=0x8005 init=0xffff refin=true refout=true xorout=0 name=\"CRC-16/ARC\"",
+                            crc, error));
+    EXPECT_EQ(error,
+              "name=\"CRC-16/ARC\" is the catalogue's CRC-16/ARC, whose parameters differ: width=16 poly=0x8005 "
+              "init=0x0000 refin=true refout=true xorout=0x0000");
+    // A former name is the model's too; in another case as well.
+    ASSERT_FALSE(ResolveCrc("width=4 poly=0x3 init=0 refin=true refout=true xorout=0xf name=\"crc-4/itu\"", crc,
+                            error));
+    EXPECT_NE(error.find("is the catalogue's CRC-4/G-704"), std::string::npos) << error;
+    ASSERT_TRUE(ResolveCrc("width=4 poly=0x3 init=0 refin=true refout=true xorout=0 name=\"crc-4/itu\"", crc, error))
+        << error;
+    // A name of the user's own is theirs.
+    ASSERT_TRUE(ResolveCrc("width=16 poly=0x8005 init=0xffff refin=true refout=true xorout=0 name=\"ARC-like\"",
+                           crc, error));
+    EXPECT_EQ(crc.name, "ARC-like");
 }
 
 }  // namespace
