@@ -2,13 +2,15 @@
 // input box with a full work buffer (20480 letters a, whose hex digits 61 are
 // the slowest text for the edit box to lay out; for one case the same bytes
 // typed as hex text with "Hex" checked; then English prose, whose hex digits
-// mix with the letters A-F as in most data) and times, for each tool, the click
+// mix with the letters A-F as in most data; and for the hex dump, letters z,
+// whose 7A is the full-buffer dump the window tests check) and times, for
+// each tool, the click
 // on its button until the output box shows the new report: BM_CLICK returns
 // once the handler has run, and UpdateWindow on the dialog returns once the
 // boxes it rewrote have been painted.
 //
 // Usage: click_latency --app=PATH\Quobrix.exe [--runs=N] [--tool=NAME] [--bytes=N]
-//                      [--input=letters|prose|both]
+//                      [--input=letters|prose|z|both|all]
 // Prints one markdown table row per tool (median and range, the goal) on
 // stdout, in the columns of scripts/bench's table; each run's split between
 // handler and painting goes to stderr.
@@ -35,9 +37,17 @@ using namespace window_test;
 constexpr int kBufferBytes = 20480;  // the work buffer, the default input
 constexpr double kGoalMs = 50;
 
-// The input bytes: a run of one letter whose hex digits are both 0-9, or
-// ordinary prose.
-enum class Input { kLetters, kProse };
+// The input bytes: a run of one letter (a, whose hex digits are both 0-9,
+// or z), or ordinary prose.
+struct Input {
+    const char* option;     // its name for --input
+    const char* label;      // in the row
+    char letter;            // a run of it, or '\0' for prose
+    const char* only_tool;  // measured for this tool alone; every tool when null
+};
+const Input kLettersA = {"letters", "letters a", 'a', nullptr};
+const Input kProse = {"prose", "English prose", '\0', nullptr};
+const Input kLettersZ = {"z", "letters z", 'z', "Ascii->Hex"};
 
 struct Tool {
     const char* name;
@@ -89,8 +99,8 @@ void Settle(HWND dialog) {
     SendBounded(dialog, WM_NULL);
 }
 
-std::string InputBytes(Input input, int bytes) {
-    if (input == Input::kLetters) return std::string(static_cast<size_t>(bytes), 'a');
+std::string InputBytes(const Input& input, int bytes) {
+    if (input.letter != '\0') return std::string(static_cast<size_t>(bytes), input.letter);
     static const std::string kProse = "The quick brown fox jumps over the lazy dog. ";
     std::string text;
     while (text.size() < static_cast<size_t>(bytes)) text += kProse;
@@ -99,7 +109,7 @@ std::string InputBytes(Input input, int bytes) {
 }
 
 // The input box as a user would leave it, typed or pasted (one WM_SETTEXT).
-bool PrepareInput(const AppSession& app, Input input, int bytes, bool hex_input) {
+bool PrepareInput(const AppSession& app, const Input& input, int bytes, bool hex_input) {
     std::string text = InputBytes(input, bytes);
     if (hex_input) {
         std::string hex;
@@ -154,14 +164,14 @@ bool MeasureTool(const AppSession& app, const Tool& tool, int runs, std::vector<
     return true;
 }
 
-void PrintRow(const Tool& tool, Input input, int bytes, std::vector<double> totals) {
+void PrintRow(const Tool& tool, const Input& input, int bytes, std::vector<double> totals) {
     std::sort(totals.begin(), totals.end());
     const size_t n = totals.size();
     const double median = n % 2 ? totals[n / 2] : (totals[n / 2 - 1] + totals[n / 2]) / 2;
     // The columns of scripts/bench's table: measure, Quobrix, reference, time
     // ratio, goal; a click has no reference to compare with.
     std::printf("| click-to-report: %s, %d bytes of %s%s | %s ms (%s-%s) | - | - | under %.0f ms: %s |\n",
-                tool.name, bytes, input == Input::kLetters ? "letters a" : "English prose",
+                tool.name, bytes, input.label,
                 tool.hex_input ? " typed as hex" : "", FormatMs(median).c_str(),
                 FormatMs(totals.front()).c_str(), FormatMs(totals.back()).c_str(), kGoalMs,
                 median < kGoalMs ? "met" : "missed");
@@ -175,18 +185,21 @@ int main(int argc, char** argv) {
     std::string only_tool;  // all tools when empty
     int runs = 5;
     int bytes = kBufferBytes;
-    std::vector<Input> inputs = {Input::kLetters, Input::kProse};
+    std::vector<Input> inputs = {kLettersA, kProse, kLettersZ};
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--bytes=", 8) == 0) bytes = std::atoi(argv[i] + 8);
         if (std::strncmp(argv[i], "--app=", 6) == 0) app_path = argv[i] + 6;
         if (std::strncmp(argv[i], "--runs=", 7) == 0) runs = std::atoi(argv[i] + 7);
         if (std::strncmp(argv[i], "--tool=", 7) == 0) only_tool = argv[i] + 7;
-        if (std::strcmp(argv[i], "--input=letters") == 0) inputs = {Input::kLetters};
-        if (std::strcmp(argv[i], "--input=prose") == 0) inputs = {Input::kProse};
+        if (std::strcmp(argv[i], "--input=letters") == 0) inputs = {kLettersA};
+        if (std::strcmp(argv[i], "--input=prose") == 0) inputs = {kProse};
+        if (std::strcmp(argv[i], "--input=z") == 0) inputs = {kLettersZ};
+        if (std::strcmp(argv[i], "--input=both") == 0) inputs = {kLettersA, kProse};
+        if (std::strcmp(argv[i], "--input=all") == 0) inputs = {kLettersA, kProse, kLettersZ};
     }
     if (app_path.empty() || runs < 1 || bytes < 1 || bytes > kBufferBytes) {
         std::fprintf(stderr, "usage: click_latency --app=PATH_OF_Quobrix.exe [--runs=N] "
-                             "[--tool=NAME] [--bytes=1..20480] [--input=letters|prose|both]\n");
+                             "[--tool=NAME] [--bytes=1..20480] [--input=letters|prose|z|both|all]\n");
         return 2;
     }
 
@@ -200,9 +213,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool ok = true;
-    for (Input input : inputs) {
+    for (const Input& input : inputs) {
         for (const Tool& tool : Tools(bytes)) {
             if (!only_tool.empty() && only_tool != tool.name) continue;
+            if (input.only_tool && std::strcmp(input.only_tool, tool.name) != 0) continue;
             std::vector<double> totals;
             if (!PrepareInput(app, input, bytes, tool.hex_input) ||
                 !MeasureTool(app, tool, runs, &totals)) {

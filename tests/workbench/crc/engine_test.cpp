@@ -1,6 +1,7 @@
-// The generic CRC engine against the catalogue's check and residue values,
-// against a bit-serial model of the same parameters (workbench/crc/bitwise.h)
-// on random CRCs of every width, and against the dialog's own CRC engines.
+// The generic CRC engine against a bit-serial model of the same parameters
+// (workbench/crc/bitwise.h) on random CRCs of every width, and against the
+// dialog's own CRC engines. The catalogue's check and residue values on every
+// path are catalogue_paths_test.cpp's.
 #include "workbench/crc/engine.h"
 
 #include <gtest/gtest.h>
@@ -27,56 +28,6 @@ std::string Hex(Uint128 v) {
 
 // The engine's register in normal form, as the model holds it.
 Uint128 Normal(const CrcParams& p, Uint128 reg) { return p.refin ? ReflectLowBits(reg, p.width) : reg; }
-
-// `pad` zero bits, then the `width` bits of `value` from the top down, in
-// bytes whose bits go out in the model's order.
-Bytes PackBits(const CrcParams& p, int pad, Uint128 value) {
-    Bytes bytes((pad + p.width) / 8);
-    for (int n = 0; n < p.width; ++n) {
-        const int at = pad + n;
-        if (value.Bit(p.width - 1 - n)) bytes[at / 8] |= static_cast<unsigned char>(1u << (p.refin ? at % 8 : 7 - at % 8));
-    }
-    return bytes;
-}
-
-// The register after a message and its CRC is the final XOR (in normal form)
-// times x^width: the CRC cancels the message's register. From a zero
-// register, zero bits change nothing, so padding the XOR's bits in front to
-// whole bytes gives that register for any width.
-Bytes ResidueStream(const CrcParams& p) {
-    const int pad = (8 - p.width % 8) % 8;
-    return PackBits(p, pad, p.refout ? ReflectLowBits(p.xorout, p.width) : p.xorout);
-}
-
-// The catalogue's residue: that register reflected when refout, without the
-// final XOR.
-Uint128 Residue(const CrcParams& p, Uint128 normal) { return p.refout ? ReflectLowBits(normal, p.width) : normal; }
-
-const Bytes kCheckText = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
-
-TEST(CrcEngine, EveryCatalogueModelGivesItsCheckAndResidue) {
-    ASSERT_EQ(CrcCatalogue().size(), 113u);
-    for (const CrcModel& model : CrcCatalogue()) {
-        SCOPED_TRACE(std::string(model.name));
-        const CrcParams& p = model.params;
-        const CrcEngine engine(p);
-        EXPECT_EQ(Hex(crc_bitwise::Crc(p, kCheckText)), Hex(model.check));
-        EXPECT_EQ(Hex(engine.Compute(kCheckText.data(), kCheckText.size())), Hex(model.check));
-
-        const Bytes stream = ResidueStream(p);
-        EXPECT_EQ(Hex(Residue(p, crc_bitwise::Run(p, 0, stream))), Hex(model.residue));
-        const Uint128 reg = engine.Update(0, stream.data(), stream.size());
-        EXPECT_EQ(Hex(Residue(p, Normal(p, reg))), Hex(model.residue));
-        if (p.width % 8 == 0) {
-            // A real codeword: the text and its check value, as sent.
-            Bytes codeword = kCheckText;
-            const Bytes crc = PackBits(p, 0, p.refout ? ReflectLowBits(model.check, p.width) : model.check);
-            codeword.insert(codeword.end(), crc.begin(), crc.end());
-            const Uint128 end = engine.Update(engine.Start(), codeword.data(), codeword.size());
-            EXPECT_EQ(Hex(Residue(p, Normal(p, end))), Hex(model.residue));
-        }
-    }
-}
 
 Uint128 RandomBits(std::mt19937_64& random, int width) {
     return Uint128{random(), random()} & LowBitsMask(width);
