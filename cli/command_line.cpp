@@ -3,12 +3,13 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 
-#include "cli/command_table.h"
 #include "cli/messages.h"
-
-const char kUsageHint[] = "Usage: quobrix TOOL [OPTIONS] [--] [TEXT]; quobrix --help lists the tools";
+#include "cli/subcommand_words.h"
 
 namespace {
+
+// The line after a usage error, pointing to the help.
+const char kUsageHint[] = "Usage: quobrix TOOL [OPTIONS] [--] [TEXT]; quobrix --help lists the tools";
 
 const char kIntroduction[] =
     "Usage: quobrix TOOL [OPTIONS] [--] [TEXT]\n"
@@ -37,9 +38,34 @@ const char kExamples[] =
     "  $ quobrix num --type float32 --order CDAB 00 00 41 20\n"
     "  10\n";
 
+std::string Help() {
+    std::string text = std::string(kIntroduction) + "\n";
+    for (std::size_t i = 0; i < kCliCommandCount; ++i) text += kCliCommands[i].help_section() + "\n";
+    return text + kCommonOptions + "\n" + kExitStatus + "\n" + kExamples;
+}
+
 }  // namespace
 
-CommandLine::CommandLine() : app_(std::make_unique<CLI::App>("", "quobrix")), commands_(MakeCliCommands()) {
+int RunCli(const std::vector<std::string>& args, const CliEnvironment& env, std::string& out, std::string& err) {
+    CommandLine command_line;
+    const ParseResult parsed = command_line.Parse(args);
+    switch (parsed.outcome) {
+        case ParseOutcome::Help:
+            out += parsed.text;
+            return kExitReport;
+        case ParseOutcome::Version:
+            out += "quobrix " QUOBRIX_VERSION "\n";
+            return kExitReport;
+        case ParseOutcome::UsageError:
+            err += kPrefix + parsed.text + " (" + parsed.usage_hint + ")\n";
+            return kExitUsage;
+        case ParseOutcome::Run:
+            break;
+    }
+    return parsed.run(env, out, err);
+}
+
+CommandLine::CommandLine() : app_(std::make_unique<CLI::App>("", "quobrix")) {
     // Set before any subcommand, which inherits them: "/x" is no option on
     // Windows either, words the parser does not know are ours to judge, and
     // only one tool runs.
@@ -52,32 +78,30 @@ CommandLine::CommandLine() : app_(std::make_unique<CLI::App>("", "quobrix")), co
 
 CommandLine::~CommandLine() = default;
 
-std::string CommandLine::Help() const {
-    std::string text = std::string(kIntroduction) + "\n";
-    for (const auto& command : commands_) text += command->HelpSection() + "\n";
-    return text + kCommonOptions + "\n" + kExitStatus + "\n" + kExamples;
-}
-
 ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
     ParseResult result;
+    result.usage_hint = kUsageHint;
     // CLI11 ends a subcommand's words at "++"; here "++" is a TEXT like any
     // other, so the words from there on are marked as such.
     std::vector<std::string> words = args;
     const auto end_of_options = std::find(words.begin(), words.end(), "--");
     const auto terminator = std::find(words.begin(), end_of_options, "++");
     if (terminator != end_of_options) words.insert(terminator, "--");
-    for (const auto& command : commands_) command->Register(*app_, words);
+    for (std::size_t i = 0; i < kCliCommandCount; ++i) {
+        parses_.push_back(kCliCommands[i].setup(kCliCommands[i].name, *app_, words));
+    }
     std::vector<std::string> reversed(words.rbegin(), words.rend());  // CLI11 takes them last first
     const CLI::App* chosen = nullptr;
-    CliCommand* owner = nullptr;
+    std::size_t owner = kCliCommandCount;  // the command whose subcommand was chosen
     const auto find_chosen = [&] {
         // Counted, not listed: a tool named after "--" is parsed but not listed.
         const std::vector<CLI::App*> subcommands =
             app_->get_subcommands([](const CLI::App* sub) { return sub->count() > 0; });
         if (subcommands.empty()) return;
         chosen = subcommands.front();
-        for (const auto& command : commands_) {
-            if (command->Owns(*chosen)) owner = command.get();
+        for (std::size_t i = 0; i < parses_.size(); ++i) {
+            const std::vector<const CLI::App*>& added = parses_[i].subcommands;
+            if (std::find(added.begin(), added.end(), chosen) != added.end()) owner = i;
         }
     };
     try {
@@ -85,7 +109,7 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
     } catch (const CLI::CallForHelp&) {
         find_chosen();
         result.outcome = ParseOutcome::Help;
-        result.text = owner != nullptr ? owner->Help(*chosen) : Help();
+        result.text = owner < kCliCommandCount ? kCliCommands[owner].help(chosen->get_name()) : Help();
         return result;
     } catch (const CLI::ParseError& error) {
         std::string what = error.what();
@@ -105,7 +129,7 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
     // The parser keeps a "--" before TOOL among the words it did not use.
     std::vector<std::string> leftover = app_->remaining();
     leftover.erase(std::remove(leftover.begin(), leftover.end(), "--"), leftover.end());
-    if (owner == nullptr) {
+    if (owner == kCliCommandCount) {
         const auto option = std::find_if(leftover.begin(), leftover.end(), LooksLikeOption);
         if (option != leftover.end()) {
             result.text = "unknown option '" + EscapeBytes(*option) + "'";
@@ -116,12 +140,10 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
         }
         return result;
     }
-    result.text = owner->Complete(*chosen, leftover);
-    if (!result.text.empty()) {
-        result.usage_hint = owner->UsageHint();
+    if (!parses_[owner].complete(*chosen, leftover, result.run, result.text)) {
+        if (kCliCommands[owner].usage_hint != nullptr) result.usage_hint = kCliCommands[owner].usage_hint;
         return result;
     }
     result.outcome = ParseOutcome::Run;
-    result.command = owner;
     return result;
 }

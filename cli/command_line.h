@@ -1,18 +1,21 @@
-// The command line of `quobrix`, parsed by CLI11: one subcommand per tool,
-// registered by the commands of the command table.
+// The command line of `quobrix`, parsed by CLI11: the subcommands of the
+// command table, the top level's help, and the run of what was chosen.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "cli/command.h"
+#include "cli/commands.h"
+#include "cli/environment.h"
 
-// The line after a usage error, pointing to the help.
-extern const char kUsageHint[];
+// `args` without the program name. Writes what belongs on standard output and
+// standard error to `out` and `err` (what is left of standard output when
+// `env.write_stdout` took some) and returns the exit code.
+int RunCli(const std::vector<std::string>& args, const CliEnvironment& env, std::string& out, std::string& err);
 
 enum class ParseOutcome {
-    Run,         // `command` runs
+    Run,         // `run` runs
     Help,        // `text` is the help asked for
     Version,     // --version
     UsageError,  // `text` says what is wrong
@@ -20,9 +23,9 @@ enum class ParseOutcome {
 
 struct ParseResult {
     ParseOutcome outcome = ParseOutcome::UsageError;
-    CliCommand* command = nullptr;  // lives as long as the CommandLine
+    CommandRun run;
     std::string text;
-    std::string usage_hint = kUsageHint;  // after a UsageError's text
+    std::string usage_hint;  // after a UsageError's text
 };
 
 class CommandLine {
@@ -36,9 +39,6 @@ public:
     ParseResult Parse(const std::vector<std::string>& args);
 
 private:
-    std::string Help() const;
-
     std::unique_ptr<CLI::App> app_;
-    std::vector<std::unique_ptr<CliCommand>> commands_;
+    std::vector<CommandParse> parses_;  // one per command of the table
 };
-

@@ -1,4 +1,4 @@
-#include "cli/crc_help.h"
+#include "cli/crc.h"
 
 #include "workbench/crc/catalogue.h"
 
@@ -86,6 +86,6 @@ std::string CrcHelpSection() {
            std::to_string(CrcCatalogue().size()) + " models by name, C source to take away (quobrix crc --help)\n";
 }
 
-std::string CrcHelp() {
+std::string CrcHelp(const std::string&) {
     return std::string(kUsage) + "\n" + kDescription + "\n" + kOptions + "\n" + kExitStatus + "\n" + kExamples;
 }

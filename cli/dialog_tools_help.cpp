@@ -1,8 +1,7 @@
-#include "cli/dialog_tools_help.h"
-
+#include <algorithm>
 #include <cstddef>
 
-#include "cli/input.h"
+#include "cli/dialog_tools.h"
 
 const char kDialogToolsGroup[] = "The dialog's tools";
 const char kDialogOptionsGroup[] = "Options of the dialog's tools";
@@ -37,8 +36,8 @@ std::string Padded(const char* name) {
 // The tools' names in lines of at most kListWidth columns.
 std::string ToolNames() {
     std::string list, line = " ";
-    for (std::size_t i = 0; i < kCliToolCount; ++i) {
-        const std::string name = kCliTools[i].name;
+    for (std::size_t i = 0; i < kDialogToolCount; ++i) {
+        const std::string name = kDialogTools[i].name;
         if (line.size() + 1 + name.size() > kListWidth) {
             list += line + "\n";
             line = " ";
@@ -48,17 +47,16 @@ std::string ToolNames() {
     return list + line + "\n";
 }
 
-std::string InputText(ToolInput input) {
+std::string InputText(const DialogTool& tool) {
+    if (!tool.mode) return "Input: the text as it is, up to " + std::to_string(kLongInputLimit) + " bytes.\n";
     const std::string buffer = "; at most " + std::to_string(WORK_BUFFER_SIZE) + " bytes.\n";
-    switch (input) {
-        case ToolInput::ByFormatOption:
+    switch (*tool.mode) {
+        case BY_FORMAT_OPTION:
             return "Input: the characters' bytes, or hex digits with --hex" + buffer;
-        case ToolInput::Characters:
+        case AS_ASCII:
             return "Input: the characters' bytes, with --hex too" + buffer;
-        case ToolInput::HexDigits:
+        case AS_HEX:
             return "Input: hex digits, with --ascii too" + buffer;
-        case ToolInput::Text:
-            return "Input: the text as it is, up to " + std::to_string(kLongInputLimit) + " bytes.\n";
     }
     return "";
 }
@@ -67,14 +65,16 @@ std::string InputText(ToolInput input) {
 
 std::string DialogToolsHelpSection() {
     std::string text = std::string(kDialogToolsGroup) + ":\n";
-    for (std::size_t i = 0; i < kCliToolCount; ++i) {
-        text += Padded(kCliTools[i].name) + kCliTools[i].summary + "\n";
+    for (std::size_t i = 0; i < kDialogToolCount; ++i) {
+        text += Padded(kDialogTools[i].name) + kDialogTools[i].summary + "\n";
     }
     return text + "\n" + kDialogOptionsGroup + ":\n" + kOptions;
 }
 
-std::string DialogToolHelp(const CliTool& tool) {
+std::string DialogToolHelp(const std::string& subcommand) {
+    const DialogTool& tool = *std::find_if(kDialogTools, kDialogTools + kDialogToolCount,
+                                           [&](const DialogTool& row) { return subcommand == row.name; });
     return std::string(kUsage) + "Runs " + tool.name + " (" + tool.summary +
-           ") on TEXT, or on standard input without TEXT.\n" + InputText(tool.input) + "\nOptions:\n" + kOptions +
+           ") on TEXT, or on standard input without TEXT.\n" + InputText(tool) + "\nOptions:\n" + kOptions +
            "\n" + kDialogToolsGroup + ", which share these options:\n" + ToolNames() + "\n" + kExamples;
 }

@@ -1,6 +1,5 @@
-#include "cli/find_help.h"
+#include "cli/find.h"
 
-#include "cli/find_options.h"
 #include "workbench/frames/frame_search.h"
 
 const char kFindGroup[] = "Frames and their checks";
@@ -70,7 +69,7 @@ std::string FindHelpSection() {
     return std::string(kFindGroup) + ":\n  find       " + kFindSummary + "\n             (quobrix find --help)\n";
 }
 
-std::string FindHelp() {
+std::string FindHelp(const std::string&) {
     std::string description = Replace(kDescription, "@FRAMES@", kAutoRecoveryMaxFrames);
     description = Replace(description, "@BYTES@", kAutoRecoveryMaxFrameBytes);
     return std::string(kUsage) + "\n" + description + "\n" + Replace(kOptions, "@LIMIT@", kMaxSkipLimit) + "\n" +

@@ -1,4 +1,4 @@
-#include "cli/frame_help.h"
+#include "cli/frame.h"
 
 const char kFrameGroup[] = "Frames built and verified";
 const char kFrameSummary[] = "a frame built with its check, or verified";
@@ -52,6 +52,6 @@ std::string FrameHelpSection() {
     return std::string(kFrameGroup) + ":\n  frame      " + kFrameSummary + "\n             (quobrix frame --help)\n";
 }
 
-std::string FrameHelp() {
+std::string FrameHelp(const std::string&) {
     return std::string(kUsage) + "\n" + kDescription + "\n" + kOptions + "\n" + kExitStatus + "\n" + kExamples;
 }

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
+#include "cli/command_line.h"
+#include "cli/environment.h"
 #include "cli/messages.h"
 
 #ifdef _WIN32
@@ -27,27 +28,29 @@ namespace {
 // In blocks: a character at a time through the C++ streams took longer than
 // the whole tool on a 20 KiB input. No more than `max_bytes`, whatever is
 // there: the rest could not be used.
-StdinRead ReadStandardInput(std::size_t max_bytes) {
-    StdinRead read;
+bool ReadStandardInput(std::size_t max_bytes, std::string& bytes, std::string& error) {
     char block[1 << 16];
-    while (read.bytes.size() < max_bytes) {
-        const std::size_t wanted = std::min(sizeof block, max_bytes - read.bytes.size());
+    while (bytes.size() < max_bytes) {
+        const std::size_t wanted = std::min(sizeof block, max_bytes - bytes.size());
         errno = 0;
         const std::size_t n = std::fread(block, 1, wanted, stdin);
-        read.bytes.append(block, n);
+        bytes.append(block, n);
         if (n == wanted) continue;
-        if (std::ferror(stdin)) read.error = std::strerror(errno != 0 ? errno : EIO);
+        if (std::ferror(stdin)) {
+            error = std::strerror(errno != 0 ? errno : EIO);
+            return false;
+        }
         break;
     }
-    return read;
+    return true;
 }
 
 // Blocks of a whole stream: large enough that a read costs little beside the
 // CRC of its bytes, small enough for any memory.
 constexpr std::size_t kStreamBlockBytes = std::size_t{1} << 18;
 
-// Passes every byte of `stream` to `consume`; the reason a read failed, or "".
-std::string StreamBlocks(std::FILE* stream, const ConsumeBlock& consume) {
+// Passes every byte of `stream` to `consume`; false with the reason a read failed.
+bool StreamBlocks(std::FILE* stream, const ConsumeBlock& consume, std::string& error) {
     std::vector<char> block(kStreamBlockBytes);
     for (;;) {
         errno = 0;
@@ -55,27 +58,37 @@ std::string StreamBlocks(std::FILE* stream, const ConsumeBlock& consume) {
         if (n > 0) consume(block.data(), n);
         if (n == block.size()) continue;
         // A short read is the end of the stream, or an error.
-        return std::ferror(stream) ? std::strerror(errno != 0 ? errno : EIO) : "";
+        if (!std::ferror(stream)) return true;
+        error = std::strerror(errno != 0 ? errno : EIO);
+        return false;
     }
 }
 
-std::string StreamStandardInput(const ConsumeBlock& consume) { return StreamBlocks(stdin, consume); }
+bool StreamStandardInput(const ConsumeBlock& consume, std::string& error) {
+    return StreamBlocks(stdin, consume, error);
+}
 
-std::string StreamFile(const std::string& path, const ConsumeBlock& consume) {
+bool StreamFile(const std::string& path, const ConsumeBlock& consume, std::string& error) {
     errno = 0;
 #ifdef _WIN32
     // By its Unicode name: the ANSI code page cannot spell every name.
     std::u16string utf16;
-    if (!Utf8ToUtf16(path, utf16)) return "the name is not valid Unicode text";
+    if (!Utf8ToUtf16(path, utf16)) {
+        error = "the name is not valid Unicode text";
+        return false;
+    }
     const std::wstring wide(utf16.begin(), utf16.end());
     std::FILE* file = _wfopen(wide.c_str(), L"rb");
 #else
     std::FILE* file = std::fopen(path.c_str(), "rb");
 #endif
-    if (file == nullptr) return std::strerror(errno != 0 ? errno : ENOENT);
-    std::string error = StreamBlocks(file, consume);
+    if (file == nullptr) {
+        error = std::strerror(errno != 0 ? errno : ENOENT);
+        return false;
+    }
+    const bool read = StreamBlocks(file, consume, error);
     std::fclose(file);
-    return error;
+    return read;
 }
 
 // Writes `bytes` and flushes; false with errno set when the stream failed.

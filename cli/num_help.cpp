@@ -1,4 +1,4 @@
-#include "cli/num_help.h"
+#include "cli/num.h"
 
 const char kNumGroup[] = "Numbers in every byte order";
 const char kNumSummary[] = "bytes as numbers in every byte order, and numbers as bytes";
@@ -66,6 +66,6 @@ std::string NumHelpSection() {
     return std::string(kNumGroup) + ":\n  num        " + kNumSummary + ";\n             int16 to uint64, float32 and float64 (quobrix num --help)\n";
 }
 
-std::string NumHelp() {
+std::string NumHelp(const std::string&) {
     return std::string(kUsage) + "\n" + kDescription + "\n" + kOptions + "\n" + kExitStatus + "\n" + kExamples;
 }

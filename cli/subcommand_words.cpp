@@ -4,7 +4,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include "cli/command.h"
 #include "cli/messages.h"
 
 CLI::App* AddNamedSubcommand(CLI::App& app, const std::vector<std::string>& words, const char* name,
@@ -26,7 +25,8 @@ CLI::Option* AddAllWords(CLI::App& sub, const std::string& name, std::vector<std
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 }
 
-std::string StrayWordsError(const CLI::App& chosen, const std::vector<std::string>& leftover, const std::string& name) {
+bool NoStrayWords(const CLI::App& chosen, const std::vector<std::string>& leftover, const std::string& name,
+                  std::string& error) {
     // Words CLI11 did not place: before the subcommand at the top level, after it here.
     std::vector<std::string> unplaced = leftover;
     for (const std::string& word : chosen.remaining()) {
@@ -34,12 +34,14 @@ std::string StrayWordsError(const CLI::App& chosen, const std::vector<std::strin
     }
     if (!unplaced.empty()) {
         const std::string& word = unplaced.front();
-        return (LooksLikeOption(word) ? "unknown option '" : "unexpected argument '") + EscapeBytes(word) + "'";
+        error = (LooksLikeOption(word) ? "unknown option '" : "unexpected argument '") + EscapeBytes(word) + "'";
+        return false;
     }
     const auto before = chosen.get_parent()->get_options([](const CLI::Option* option) { return option->count() > 0; });
     if (!before.empty()) {
-        return before.front()->get_name() + " belongs to the dialog's tools; the options of " + name + " follow " +
-               name;
+        error = before.front()->get_name() + " belongs to the dialog's tools; the options of " + name + " follow " +
+                name;
+        return false;
     }
-    return "";
+    return true;
 }

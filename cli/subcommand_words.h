@@ -1,5 +1,5 @@
-// The checks every subcommand with options of its own makes of the words
-// around it.
+// The words of the command line around a subcommand: which subcommands to
+// add, and the checks every subcommand with options of its own makes.
 #pragma once
 
 #include <string>
@@ -10,6 +10,10 @@ class App;
 class Option;
 }  // namespace CLI
 
+// A word the parser left over that starts with a dash (a lone "-" is TEXT)
+// names an option it does not know.
+inline bool LooksLikeOption(const std::string& word) { return word.size() > 1 && word[0] == '-'; }
+
 // The subcommand `name` in `group`, or null when no word of the command line
 // names it: a subcommand costs a CLI11 App at every start.
 CLI::App* AddNamedSubcommand(CLI::App& app, const std::vector<std::string>& words, const char* name,
@@ -18,8 +22,9 @@ CLI::App* AddNamedSubcommand(CLI::App& app, const std::vector<std::string>& word
 // A positional `name` that takes every word left, "--help" after "--" too.
 CLI::Option* AddAllWords(CLI::App& sub, const std::string& name, std::vector<std::string>& words);
 
-// What is wrong with the words of the command line the parser did not place
-// (`leftover` before the subcommand, `chosen`'s remaining after it) or with a
-// top-level option given before it, which belongs to the dialog's tools; "" when
-// nothing is. `name` is the subcommand's.
-std::string StrayWordsError(const CLI::App& chosen, const std::vector<std::string>& leftover, const std::string& name);
+// Whether the words of the command line the parser did not place (`leftover`
+// before the subcommand, `chosen`'s remaining after it) and the top-level
+// options given before it, which belong to the dialog's tools, leave the
+// subcommand `name` alone; false, with what is wrong in `error`.
+bool NoStrayWords(const CLI::App& chosen, const std::vector<std::string>& leftover, const std::string& name,
+                  std::string& error);

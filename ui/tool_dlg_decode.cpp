@@ -3,6 +3,9 @@
 
 #include "core/texts.h"
 #include "ui/tool_dlg.h"
+#include "ui/tool_dlg_tools.h"
+
+const char* const kInputTooLongMessages[2] = {texts::kTooManyCharacters, texts::kDecodeFailed};
 
 int CToolDlg::DecodeInput(unsigned char* buffer, int capacity, int& length, DecodeMode mode) {
     UpdateData(TRUE);

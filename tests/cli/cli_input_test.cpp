@@ -7,17 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
-#include "cli/input.h"
-#include "cli/run_tool.h"
+#include "cli/command_line.h"
+#include "cli/dialog_tools.h"
 #include "support/gbk.h"
 
 namespace {
 
 const std::string kTooMany = "quobrix: 输入字符太多……\nquobrix: 输入字符串转换为数组出错！\n";
 
-bool ShowsTooManyCharacters(const CliTool& tool, InputFormat format, const std::string& gbk_input) {
-    CliOptions options;
+bool ShowsTooManyCharacters(const DialogTool& tool, InputFormat format, const std::string& gbk_input) {
+    DialogToolOptions options;
     options.tool = &tool;
     options.format = format;
     const ToolRun run = RunToolInDialog(options, gbk_input);
@@ -32,14 +31,13 @@ struct StdinStream {
     std::size_t length = static_cast<std::size_t>(-1);
     std::size_t most_asked = 0;
 
-    StdinRead Read(std::size_t max_bytes) {
+    bool Read(std::size_t max_bytes, std::string& bytes) {
         most_asked = std::max(most_asked, max_bytes);
-        StdinRead read;
         const std::size_t size = std::min(max_bytes, length);
-        read.bytes = start.substr(0, size);
-        while (read.bytes.size() < size) read.bytes += pattern;
-        read.bytes.resize(size);
-        return read;
+        bytes = start.substr(0, size);
+        while (bytes.size() < size) bytes += pattern;
+        bytes.resize(size);
+        return true;
     }
 };
 
@@ -50,7 +48,9 @@ struct Outcome {
 
 Outcome RunWith(const std::vector<std::string>& args, StdinStream& stream) {
     CliEnvironment env;
-    env.read_stdin = [&](std::size_t max_bytes) { return stream.Read(max_bytes); };
+    env.read_stdin = [&](std::size_t max_bytes, std::string& bytes, std::string&) {
+        return stream.Read(max_bytes, bytes);
+    };
     Outcome outcome{0, "", ""};
     outcome.code = RunCli(args, env, outcome.out, outcome.err);
     return outcome;
@@ -64,8 +64,8 @@ Outcome RunWith(const std::vector<std::string>& args, StdinStream& stream) {
 TEST(CliInput, EveryToolReadsTheWayTheDialogDoes) {
     const std::string blanks(WORK_BUFFER_SIZE + 1, ' ');
     const std::string digits(2 * (WORK_BUFFER_SIZE + 1), '1');
-    for (std::size_t i = 0; i < kCliToolCount; ++i) {
-        const CliTool& tool = kCliTools[i];
+    for (std::size_t i = 0; i < kDialogToolCount; ++i) {
+        const DialogTool& tool = kDialogTools[i];
         for (const InputFormat format : {InputFormat::AsDialogOpens, InputFormat::Hex, InputFormat::Ascii}) {
             SCOPED_TRACE(std::string(tool.name) + " format " + std::to_string(static_cast<int>(format)));
             const bool blanks_overflow = ShowsTooManyCharacters(tool, format, blanks);
@@ -119,7 +119,11 @@ TEST(CliInput, FaultsBeforeTheLimitAreNamed) {
     EXPECT_NE(zero.err.find("NUL byte at byte offset 1"), std::string::npos) << zero.err;
 
     CliEnvironment env;
-    env.read_stdin = [](std::size_t) { return StdinRead{"12", "Input/output error"}; };
+    env.read_stdin = [](std::size_t, std::string& bytes, std::string& error) {
+        bytes = "12";
+        error = "Input/output error";
+        return false;
+    };
     std::string out, err;
     EXPECT_EQ(RunCli({"sum8"}, env, out, err), kExitUsage);
     EXPECT_EQ(err, "quobrix: cannot read standard input: Input/output error\n");

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/dialog_tools_command.h"
+#include "cli/dialog_tools.h"
 #include "cli/messages.h"
 #include "cli/utf16.h"
 #include "res/resource.h"
@@ -12,15 +12,15 @@ namespace {
 
 struct Parsed {
     ParseOutcome outcome;
-    std::string error;   // or the help text
-    CliOptions options;  // of the dialog tool that runs
+    std::string error;          // or the help text
+    DialogToolOptions options;  // of the dialog tool that runs
 };
 
 Parsed Parse(const std::vector<std::string>& args) {
     CommandLine command_line;
     const ParseResult r = command_line.Parse(args);
     Parsed parsed{r.outcome, r.text, {}};
-    if (r.command != nullptr) parsed.options = dynamic_cast<const DialogToolsCommand&>(*r.command).options();
+    if (const auto* run = r.run.target<DialogToolRun>()) parsed.options = run->options;
     return parsed;
 }
 
@@ -84,15 +84,18 @@ TEST(CommandLine, ReportsWhatIsWrong) {
     EXPECT_EQ(Parse({"sum8", "--", "--help"}).outcome, ParseOutcome::Run);
 }
 
+// Each tool by its name is its own row, and runs its own button.
 TEST(CommandLine, EveryToolHasItsOwnButton) {
-    for (std::size_t i = 0; i < kCliToolCount; ++i) {
-        for (std::size_t j = i + 1; j < kCliToolCount; ++j) {
-            EXPECT_NE(kCliTools[i].button_id, kCliTools[j].button_id) << kCliTools[i].name;
-            EXPECT_STRNE(kCliTools[i].name, kCliTools[j].name);
+    for (std::size_t i = 0; i < kDialogToolCount; ++i) {
+        for (std::size_t j = i + 1; j < kDialogToolCount; ++j) {
+            EXPECT_NE(kDialogTools[i].button_id, kDialogTools[j].button_id) << kDialogTools[i].name;
+            EXPECT_STRNE(kDialogTools[i].name, kDialogTools[j].name);
         }
-        EXPECT_EQ(FindCliTool(kCliTools[i].name), &kCliTools[i]);
+        const Parsed r = Parse({kDialogTools[i].name});
+        ASSERT_EQ(r.outcome, ParseOutcome::Run) << kDialogTools[i].name;
+        EXPECT_EQ(r.options.tool, &kDialogTools[i]);
     }
-    EXPECT_EQ(kCliToolCount, 15u);
+    EXPECT_EQ(kDialogToolCount, 15u);
 }
 
 TEST(Utf16Arguments, BecomeUtf8) {
@@ -141,8 +144,8 @@ TEST(CommandLine, HelpOfTheTopAndOfATool) {
     EXPECT_NE(top.error, tool.error);
     EXPECT_NE(tool.error.find("Runs hex2float (hex bytes to single-precision values)"), std::string::npos);
     EXPECT_NE(tool.error.find("hex digits, with --ascii too"), std::string::npos);
-    for (std::size_t i = 0; i < kCliToolCount; ++i) {
-        EXPECT_NE(top.error.find(std::string("\n  ") + kCliTools[i].name + " "), std::string::npos);
+    for (std::size_t i = 0; i < kDialogToolCount; ++i) {
+        EXPECT_NE(top.error.find(std::string("\n  ") + kDialogTools[i].name + " "), std::string::npos);
     }
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/tool_table.h"
+#include "ui/tool_dlg_tools.h"
 #include "quobrix_process.h"
 #include "support/gbk.h"
 
@@ -105,8 +105,8 @@ TEST_F(QuobrixCli, HelpAndVersion) {
     const ProcessResult help = Quobrix({"sum8", "--help"});
     EXPECT_EQ(help.exit_code, 0);
     EXPECT_EQ(help.out.rfind("Usage: quobrix TOOL", 0), 0u);
-    for (std::size_t i = 0; i < kCliToolCount; ++i) {
-        EXPECT_NE(help.out.find(std::string(" ") + kCliTools[i].name), std::string::npos) << kCliTools[i].name;
+    for (std::size_t i = 0; i < kDialogToolCount; ++i) {
+        EXPECT_NE(help.out.find(std::string(" ") + kDialogTools[i].name), std::string::npos) << kDialogTools[i].name;
     }
     EXPECT_EQ(help.err, "");
 }

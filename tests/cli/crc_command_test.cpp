@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
-#include "cli/crc_output.h"
+#include "cli/command_line.h"
+#include "cli/crc.h"
 #include "workbench/crc/catalogue.h"
 #include "workbench/crc/emit_c.h"
 #include "workbench/crc/model_text.h"
@@ -35,20 +35,25 @@ struct Outcome {
 Outcome Crc(const std::vector<std::string>& args, const std::map<std::string, FakeStream>& files = {},
             const FakeStream& stdin_stream = {}) {
     constexpr std::size_t kBlockSizes[] = {1, 7, 64, 3};
-    const auto feed = [&](const FakeStream& stream, const ConsumeBlock& consume) {
+    const auto feed = [&](const FakeStream& stream, const ConsumeBlock& consume, std::string& error) {
         std::size_t turn = 0;
         for (std::size_t pos = 0; pos < stream.bytes.size(); ++turn) {
             const std::size_t size = std::min(kBlockSizes[turn % 4], stream.bytes.size() - pos);
             consume(stream.bytes.data() + pos, size);
             pos += size;
         }
-        return stream.error;
+        error = stream.error;
+        return error.empty();
     };
     CliEnvironment env;
-    env.stream_stdin = [&](const ConsumeBlock& consume) { return feed(stdin_stream, consume); };
-    env.stream_file = [&](const std::string& path, const ConsumeBlock& consume) {
+    env.stream_stdin = [&](const ConsumeBlock& consume, std::string& error) {
+        return feed(stdin_stream, consume, error);
+    };
+    env.stream_file = [&](const std::string& path, const ConsumeBlock& consume, std::string& error) {
         const auto file = files.find(path);
-        return file == files.end() ? std::string("No such file or directory") : feed(file->second, consume);
+        if (file != files.end()) return feed(file->second, consume, error);
+        error = "No such file or directory";
+        return false;
     };
     std::vector<std::string> words{"crc"};
     words.insert(words.end(), args.begin(), args.end());
@@ -235,10 +240,10 @@ TEST(CrcCommand, FileLinesGoOutAsTheyAreKnown) {
     std::vector<std::size_t> lines_out_when_read;
     bool writes_fail = false;
     CliEnvironment env;
-    env.stream_file = [&](const std::string&, const ConsumeBlock& consume) {
+    env.stream_file = [&](const std::string&, const ConsumeBlock& consume, std::string&) {
         lines_out_when_read.push_back(written.size());
         consume(kCheckText.data(), kCheckText.size());
-        return std::string();
+        return true;
     };
     env.write_stdout = [&](const std::string& bytes) {
         if (writes_fail) return false;

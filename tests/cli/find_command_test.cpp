@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
+#include "cli/command_line.h"
 #include "workbench/frames/frame_search.h"
 #include "support/check_oracle.h"
 
@@ -20,7 +20,10 @@ struct Outcome {
 
 Outcome InProcess(const std::vector<std::string>& args, const std::string& input = "") {
     CliEnvironment env;
-    env.read_stdin = [&](std::size_t max_bytes) { return StdinRead{input.substr(0, max_bytes), ""}; };
+    env.read_stdin = [&](std::size_t max_bytes, std::string& bytes, std::string&) {
+        bytes = input.substr(0, max_bytes);
+        return true;
+    };
     Outcome outcome;
     outcome.code = RunCli(args, env, outcome.out, outcome.err);
     return outcome;

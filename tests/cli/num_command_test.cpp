@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
+#include "cli/command_line.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli.h"
+#include "cli/command_line.h"
 #include "codepage/gbk_codec.h"
 #include "fuzz_check.h"
 
@@ -181,13 +181,19 @@ void CheckCommandLine(const std::string& bytes) {
     }
     const std::string stdin_text = bytes.substr(start);
     CliEnvironment env;
-    env.read_stdin = [&](std::size_t max_bytes) { return StdinRead{stdin_text.substr(0, max_bytes), ""}; };
-    env.stream_stdin = [&](const ConsumeBlock& consume) {
+    env.read_stdin = [&](std::size_t max_bytes, std::string& read, std::string&) {
+        read = stdin_text.substr(0, max_bytes);
+        return true;
+    };
+    env.stream_stdin = [&](const ConsumeBlock& consume, std::string&) {
         consume(stdin_text.data(), stdin_text.size());
-        return std::string();
+        return true;
     };
     // No file of the machine's is read: every FILE is missing.
-    env.stream_file = [](const std::string&, const ConsumeBlock&) { return std::string("No such file or directory"); };
+    env.stream_file = [](const std::string&, const ConsumeBlock&, std::string& error) {
+        error = "No such file or directory";
+        return false;
+    };
     std::string out, err;
     const int code = RunCli(args, env, out, err);
     FUZZ_CHECK(code == kExitReport || code == kExitMessageBox || code == kExitUsage, "exit code %d", code);

@@ -1,0 +1,17 @@
+#include "cli/commands.h"
+
+#include "cli/crc.h"
+#include "cli/dialog_tools.h"
+#include "cli/find.h"
+#include "cli/frame.h"
+#include "cli/num.h"
+
+const CliCommand kCliCommands[] = {
+    {"TOOL", SetupDialogTools, DialogToolsHelpSection, DialogToolHelp, nullptr},
+    {"crc", SetupCrc, CrcHelpSection, CrcHelp, kCrcUsageHint},
+    {"find", SetupFind, FindHelpSection, FindHelp, kFindUsageHint},
+    {"frame", SetupFrame, FrameHelpSection, FrameHelp, kFrameUsageHint},
+    {"num", SetupNum, NumHelpSection, NumHelp, kNumUsageHint},
+};
+
+const std::size_t kCliCommandCount = sizeof kCliCommands / sizeof kCliCommands[0];

@@ -1,0 +1,36 @@
+// What the command line needs of the process: its standard streams and
+// files, apart from the process itself, so that it runs the same from main()
+// and from tests.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+enum CliExitCode {
+    kExitReport = 0,      // the report is on standard output
+    kExitMessageBox = 1,  // the tool showed message boxes instead
+    kExitUsage = 2,       // a usage or input error
+};
+
+// Takes one block of a stream that is read whole, in constant memory.
+using ConsumeBlock = std::function<void(const char* bytes, std::size_t size)>;
+
+// Each reader returns false, with why in `error`, when opening or reading failed.
+struct CliEnvironment {
+    // Standard input up to `max_bytes` into `bytes`: the command line never
+    // reads more than it can use, however much is there.
+    std::function<bool(std::size_t max_bytes, std::string& bytes, std::string& error)> read_stdin;
+    // The whole of standard input, or of the file named `path` (UTF-8 on
+    // Windows), block by block. Blocks that came before a read error have
+    // been consumed.
+    std::function<bool(const ConsumeBlock& consume, std::string& error)> stream_stdin;
+    std::function<bool(const std::string& path, const ConsumeBlock& consume, std::string& error)> stream_file;
+    // Writes to standard output now rather than at the end, for a command
+    // that prints as it goes (a line per file, each file perhaps large);
+    // false when writing failed. Unset, everything stays in `out`.
+    std::function<bool(const std::string& bytes)> write_stdout;
+    bool stdout_is_terminal = false;
+    // Windows passes arguments as Unicode: TEXT then is UTF-8 even with --gbk.
+    bool arguments_are_unicode = false;
+};

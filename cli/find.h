@@ -1,0 +1,22 @@
+// quobrix find: which CRC or sum protects these frames, and over which bytes:
+// quobrix find [--max-skip N] [--json] [--search | --no-search] [FRAME...].
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+// Its row of the command table.
+CommandParse SetupFind(const char* name, CLI::App& app, const std::vector<std::string>& words);
+std::string FindHelpSection();
+std::string FindHelp(const std::string& subcommand);
+extern const char kFindUsageHint[];
+
+// Its group of `quobrix --help` and its one-line summary there.
+extern const char kFindGroup[];
+extern const char kFindSummary[];
+
+// The most head or tail bytes --max-skip allows.
+constexpr std::size_t kMaxSkipLimit = 64;

@@ -1,0 +1,256 @@
+#include "cli/num.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <memory>
+
+#include "cli/hex_bytes.h"
+#include "cli/messages.h"
+#include "cli/subcommand_words.h"
+#include "core/hexdump.h"
+#include "workbench/numbers/byte_orders.h"
+#include "workbench/numbers/number_types.h"
+
+const char kNumUsageHint[] = "Usage: quobrix num [--type TYPE --order ORDER] HEX...; quobrix num --help tells more";
+
+namespace {
+
+// ---- The options -------------------------------------------------------
+
+struct NumOptions {
+    const NumberType* type = nullptr;  // none: the table of every common order
+    std::string order;                 // with a type: its letters, upper case
+    std::string hex;                   // the HEX words, one blank apart
+    bool from_value = false;           // --from: VALUE to bytes
+    std::string value;
+};
+
+// What the parser fills.
+struct NumWords {
+    std::vector<std::string> hex;
+    std::string type, order, value;
+    CLI::Option* type_option = nullptr;
+    CLI::Option* order_option = nullptr;
+    CLI::Option* from = nullptr;
+};
+
+bool Complete(const NumWords& words, NumOptions& options, std::string& error);
+int RunNum(const NumOptions& options, std::string& out, std::string& err);
+
+}  // namespace
+
+// ---- The registration --------------------------------------------------
+
+CommandParse SetupNum(const char* name, CLI::App& app, const std::vector<std::string>& words) {
+    CLI::App* sub = AddNamedSubcommand(app, words, name, kNumSummary, kNumGroup);
+    if (sub == nullptr) return {};
+    const auto given = std::make_shared<NumWords>();
+    given->type_option = sub->add_option("--type", given->type);
+    given->order_option = sub->add_option("--order", given->order);
+    given->from = sub->add_option("--from", given->value);
+    AddAllWords(*sub, "HEX", given->hex);
+    const std::string command = name;
+    return {{sub},
+            [given, command](const CLI::App& chosen, const std::vector<std::string>& leftover, CommandRun& run,
+                             std::string& error) {
+                NumOptions options;
+                if (!NoStrayWords(chosen, leftover, command, error) || !Complete(*given, options, error)) return false;
+                run = [options](const CliEnvironment&, std::string& out, std::string& err) {
+                    return RunNum(options, out, err);
+                };
+                return true;
+            }};
+}
+
+namespace {
+
+// ---- Judging the command line ------------------------------------------
+
+std::string TypeNames() {
+    std::string names;
+    for (const NumberType& type : NumberTypes()) names += (names.empty() ? "" : " ") + std::string(type.name);
+    return names;
+}
+
+std::string Join(const std::vector<std::string>& words) {
+    std::string joined;
+    for (const std::string& word : words) joined += (joined.empty() ? "" : " ") + word;
+    return joined;
+}
+
+// "AB or BA"; "ABCD, DCBA, BADC, CDAB, ..." (any other order of the letters too).
+std::string CommonOrdersText(int size) {
+    const std::vector<std::string> orders = CommonByteOrders(size);
+    if (orders.size() == 2) return orders[0] + " or " + orders[1];
+    std::string text;
+    for (const std::string& order : orders) text += order + ", ";
+    return text + "...";
+}
+
+bool CompleteTypeAndOrder(const NumWords& words, NumOptions& options, std::string& error) {
+    options.type = FindNumberType(words.type);
+    if (options.type == nullptr) {
+        error = "--type '" + EscapeBytes(words.type) + "' is none of " + TypeNames();
+        return false;
+    }
+    const int size = options.type->size;
+    if (words.order_option->count() == 0) {
+        error = "--type needs --order, the letters of the byte order (" + CommonOrdersText(size) + ")";
+        return false;
+    }
+    const std::string letter_range = std::string("A to ") + static_cast<char>('A' + size - 1);
+    if (words.order.size() != static_cast<std::size_t>(size)) {
+        error = "--order '" + EscapeBytes(words.order) + "' has " + std::to_string(words.order.size()) + " letters; " +
+                words.type + " takes " + std::to_string(size) + " bytes, so " + std::to_string(size) + " letters (" +
+                CommonOrdersText(size) + ")";
+        return false;
+    }
+    options.order = ByteOrderLetters(words.order, size);
+    if (options.order.empty()) {
+        error = "--order '" + EscapeBytes(words.order) + "' does not name each byte " + letter_range +
+                " once: each of those letters goes in exactly once";
+        return false;
+    }
+    return true;
+}
+
+bool Complete(const NumWords& words, NumOptions& options, std::string& error) {
+    options.from_value = words.from->count() > 0;
+    options.value = words.value;
+    if (words.type_option->count() > 0) {
+        if (!CompleteTypeAndOrder(words, options, error)) return false;
+    } else if (words.order_option->count() > 0) {
+        error = "--order goes with --type (without both, the table shows every common order)";
+        return false;
+    } else if (options.from_value) {
+        error = "--from needs --type and --order";
+        return false;
+    }
+    if (options.from_value && !words.hex.empty()) {
+        error = "--from takes VALUE, no HEX";
+        return false;
+    }
+    if (!options.from_value && words.hex.empty()) {
+        error = "no HEX given";
+        return false;
+    }
+    options.hex = Join(words.hex);
+    return true;
+}
+
+// ---- The input ---------------------------------------------------------
+
+// --from VALUE as a number of the type; false with why it is none.
+bool ReadValue(const NumOptions& options, std::uint64_t& value, std::string& error) {
+    const NumberType& type = *options.type;
+    const NumberRead read = ReadNumberText(type, options.value);
+    const std::string given = "--from '" + EscapeBytes(options.value) + "'";
+    switch (read.error) {
+        case NumberTextError::None:
+            value = read.value;
+            return true;
+        case NumberTextError::NoNumber:
+            error = given + " is no " + type.name +
+                    (type.kind == NumberKind::Float ? " (a decimal number, inf or nan)"
+                                                    : " (decimal, or 0x and hex digits, with an optional sign)");
+            return false;
+        case NumberTextError::TrailingText:
+            error = given + ": '" + EscapeBytes(options.value.substr(read.position)) + "' at character " +
+                    std::to_string(read.position + 1) + " follows the number";
+            return false;
+        case NumberTextError::OutOfRange:
+            error = given + " is out of " + type.name + "'s range, " + NumberRangeText(type);
+            return false;
+    }
+    return false;
+}
+
+// ---- The output --------------------------------------------------------
+
+std::string Count(std::size_t bytes) { return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes"); }
+
+// Columns two blanks apart under a header; numbers right-aligned, the last
+// column (the float, or text) left-aligned and unpadded.
+std::string Table(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& right_aligned) {
+    std::vector<std::size_t> widths(rows.front().size(), 0);
+    for (const auto& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+    }
+    std::string text;
+    for (const auto& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            const std::string padding(widths[c] - row[c].size(), ' ');
+            const bool last = c + 1 == row.size();
+            if (c > 0) text += "  ";
+            text += right_aligned[c] ? padding + row[c] : row[c] + (last ? "" : padding);
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+// A row per common order: the order, the number in hex, and the number as
+// each type of its size.
+std::string NumberTable(const std::vector<unsigned char>& bytes) {
+    const int size = static_cast<int>(bytes.size());
+    const std::vector<NumberType> types = NumberTypesOfSize(size);
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> header = {"order", "hex"};
+    std::vector<bool> right_aligned = {false, false};
+    for (const NumberType& type : types) {
+        header.push_back(type.name);
+        right_aligned.push_back(type.kind != NumberKind::Float);
+    }
+    rows.push_back(header);
+    for (const std::string& order : CommonByteOrders(size)) {
+        const std::uint64_t value = NumberFromBytes(bytes.data(), order);
+        char hex[17];
+        std::snprintf(hex, sizeof hex, "%0*" PRIX64, 2 * size, value);
+        std::vector<std::string> row = {order, hex};
+        for (const NumberType& type : types) row.push_back(NumberText(type, value));
+        rows.push_back(row);
+    }
+    return Table(rows, right_aligned);
+}
+
+// ---- The run -----------------------------------------------------------
+
+int RunNum(const NumOptions& options, std::string& out, std::string& err) {
+    std::string error;
+    if (options.from_value) {
+        std::uint64_t value = 0;
+        if (!ReadValue(options, value, error)) {
+            err += kPrefix + error + "\n";
+            return kExitUsage;
+        }
+        unsigned char bytes[8];
+        BytesFromNumber(value, options.order, bytes);
+        out += SpacedHex(bytes, static_cast<std::size_t>(options.type->size)) + "\n";
+        return kExitReport;
+    }
+    std::vector<unsigned char> bytes;
+    if (!ReadHexBytes(options.hex, "HEX", bytes, error)) {
+        err += kPrefix + EscapeBytes(error) + "\n";
+        return kExitUsage;
+    }
+    if (options.type == nullptr) {
+        if (CommonByteOrders(static_cast<int>(bytes.size())).empty()) {
+            err += kPrefix + "HEX gives " + Count(bytes.size()) + "; the table takes 2, 4 or 8\n";
+            return kExitUsage;
+        }
+        out += NumberTable(bytes);
+        return kExitReport;
+    }
+    const NumberType& type = *options.type;
+    if (bytes.size() != static_cast<std::size_t>(type.size)) {
+        err += kPrefix + type.name + " takes " + Count(static_cast<std::size_t>(type.size)) + "; HEX gives " +
+               Count(bytes.size()) + "\n";
+        return kExitUsage;
+    }
+    out += NumberText(type, NumberFromBytes(bytes.data(), options.order)) + "\n";
+    return kExitReport;
+}
+
+}  // namespace
