@@ -1,5 +1,5 @@
 // Numbers as text and back: every integer type at and beyond its bounds
-// (worked out in 128-bit arithmetic), the text the C library writes for it,
+// (the values beyond them worked out on their decimal digits), the text the C library writes for it,
 // and the words and errors of the float types.
 #include "workbench/numbers/number_types.h"
 
@@ -16,15 +16,33 @@ namespace {
 
 const NumberType& Type(const char* name) { return *FindNumberType(name); }
 
-std::string Decimal(__int128 value) {
-    const bool negative = value < 0;
-    unsigned __int128 magnitude = negative ? -static_cast<unsigned __int128>(value) : value;
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(magnitude % 10)));
-        magnitude /= 10;
-    } while (magnitude != 0);
-    return (negative ? "-" : "") + digits;
+// An integer of up to 64 bits and its sign: every bound of the types and the
+// values one beyond, with no 128-bit type (a 32-bit target has none).
+struct Integer {
+    bool negative;
+    std::uint64_t magnitude;
+};
+
+std::string Decimal(Integer value) {
+    return (value.negative && value.magnitude != 0 ? "-" : "") + std::to_string(value.magnitude);
+}
+
+// The value's bits in a type of `bits`, as two's complement writes them.
+std::uint64_t Pattern(Integer value, int bits) {
+    const std::uint64_t mask = bits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits) - 1;
+    return (value.negative ? std::uint64_t{0} - value.magnitude : value.magnitude) & mask;
+}
+
+// One more than the decimal number `digits`, worked out digit by digit.
+std::string PlusOne(std::string digits) {
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            return digits;
+        }
+        digits[i] = '0';
+    }
+    return "1" + digits;
 }
 
 NumberTextError ErrorOf(const char* type, const std::string& text) { return ReadNumberText(Type(type), text).error; }
@@ -44,16 +62,19 @@ TEST(NumberTypes, IntegersUpToTheirBoundsAndNoFurther) {
         SCOPED_TRACE(type.name);
         const int bits = 8 * type.size;
         const bool is_signed = type.kind == NumberKind::Signed;
-        const __int128 low = is_signed ? -(static_cast<__int128>(1) << (bits - 1)) : 0;
-        const __int128 high = (static_cast<__int128>(1) << (bits - (is_signed ? 1 : 0))) - 1;
-        const unsigned __int128 modulus = static_cast<unsigned __int128>(1) << bits;
-        for (const __int128 value : {low, low + 1, high - 1, high, static_cast<__int128>(0), static_cast<__int128>(1)}) {
-            const std::uint64_t pattern = static_cast<std::uint64_t>(static_cast<unsigned __int128>(value) % modulus);
+        const std::uint64_t top = std::uint64_t{1} << (bits - 1);  // 2 to the power bits - 1
+        const Integer low = is_signed ? Integer{true, top} : Integer{false, 0};
+        const Integer high{false, is_signed ? top - 1 : top - 1 + top};
+        const Integer above_low = is_signed ? Integer{true, top - 1} : Integer{false, 1};
+        const Integer below_high{false, high.magnitude - 1};
+        for (const Integer value : {low, above_low, below_high, high, Integer{false, 0}, Integer{false, 1}}) {
+            const std::uint64_t pattern = Pattern(value, bits);
             EXPECT_EQ(ValueOf(type.name, Decimal(value)), pattern);
             EXPECT_EQ(NumberText(type, pattern), Decimal(value));
         }
-        EXPECT_EQ(ErrorOf(type.name, Decimal(low - 1)), NumberTextError::OutOfRange);
-        EXPECT_EQ(ErrorOf(type.name, Decimal(high + 1)), NumberTextError::OutOfRange);
+        const std::string below_low = is_signed ? "-" + PlusOne(std::to_string(top)) : "-1";
+        EXPECT_EQ(ErrorOf(type.name, below_low), NumberTextError::OutOfRange);
+        EXPECT_EQ(ErrorOf(type.name, PlusOne(Decimal(high))), NumberTextError::OutOfRange);
         EXPECT_EQ(NumberRangeText(type), Decimal(low) + " to " + Decimal(high));
         // As the C library writes the same bits, signed or not.
         for (int i = 0; i < 1000; ++i) {
