@@ -15,4 +15,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Static programs: the emulator then needs no library path of the target.
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/qemu-i386)
+# The tests' GBK oracle is the C library's iconv, whose converters a static
+# program loads from the 32-bit C library's folder (Debian's libc6-i386). The
+# processor is qemu's, not the one /proc/cpuinfo describes: the tests that
+# read that file are told.
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/qemu-i386 -E GCONV_PATH=/usr/lib32/gconv -E QUOBRIX_EMULATED_CPU=1)
