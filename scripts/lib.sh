@@ -34,6 +34,9 @@ WINE_PACKAGES+=(fonts-wine)
 # The benchmarks (built with the native preset) and the programs scripts/bench
 # compares the command line with.
 BENCH_PACKAGES=(libbenchmark-dev zlib1g-dev libcrcutil-dev xxd rhash)
+# The 32-bit build: the cross compiler, qemu's user-mode emulator that runs its
+# programs, and the 32-bit C library's iconv converters the tests read GBK with.
+I686_PACKAGES=(g++-i686-linux-gnu qemu-user libc6-i386)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)  # clang++ with libFuzzer and the sanitizers
 
 # Configures and builds one preset.

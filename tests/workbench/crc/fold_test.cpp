@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -169,7 +170,20 @@ TEST(CrcFold, PathsOfferedFollowTheProcessorsFlags) {
     const bool pclmul = has("pclmulqdq") && has("ssse3") && has("sse4_1");
     if (pclmul) expected.push_back(CrcPath::kPclmul);
     if (pclmul && has("vpclmulqdq") && has("avx512f") && has("avx512bw")) expected.push_back(CrcPath::kVpclmul512);
-    EXPECT_EQ(CrcPathsOffered(), expected) << line;
+    if (std::getenv("QUOBRIX_EMULATED_CPU") == nullptr) {
+        EXPECT_EQ(CrcPathsOffered(), expected) << line;
+        return;
+    }
+    // Under user-mode emulation /proc/cpuinfo is the host's, and the emulated
+    // processor offers less (qemu has no AVX-512): no path beyond the host's,
+    // and the carry-less multiplication that qemu does emulate is used.
+    for (const CrcPath path : CrcPathsOffered()) {
+        EXPECT_NE(std::find(expected.begin(), expected.end(), path), expected.end()) << static_cast<int>(path);
+    }
+    if (pclmul) {
+        const std::vector<CrcPath> offered = CrcPathsOffered();
+        EXPECT_NE(std::find(offered.begin(), offered.end(), CrcPath::kPclmul), offered.end());
+    }
 }
 
 }  // namespace
