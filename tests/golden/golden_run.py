@@ -129,6 +129,10 @@ FRAME_CASES = [
     ["frame", "CRC-16/MODBUS", "--order", "xx", "01"],
     ["frame", "NOPE-1", "01"],
     ["frame"],
+    ["frame", "CRC-16/MODBUS - head=0 tail=0", "01"],
+    ["frame", "CRC-16/MODBUS", "--order", "-", "01"],
+    ["frame", "XOR-8 - head=0 tail=0", "01 02"],
+    ["frame", "XOR-8", "--order", "-", "01 02"],
 ]
 
 NUM_CASES = [
@@ -149,6 +153,7 @@ NUM_CASES = [
     ["num", "gg"],
     ["num", "--from"],
     ["num"],
+    ["num", "41 20 00 0g"],
 ]
 
 OTHER_CASES = [
