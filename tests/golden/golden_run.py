@@ -98,6 +98,10 @@ CRC_CASES = [
     ["crc", "CRC-32/MPEG-2", "--text", "a", "--text", "b"],
     ["crc"],
     ["crc", "CRC-32", "--bogus"],
+    ["crc", "CRC-16/MODBUS", "--width", "16", "--poly", "8005", "--text", "a"],
+    ["crc", "--width", "16", "--poly", "123456789012345678901234567890123", "--text", "a"],
+    ["crc", "width=16 poly=0x123456789012345678901234567890123 init=0 refin=false refout=false xorout=0",
+     "--text", "a"],
 ]
 
 FIND_CASES = [
