@@ -2,9 +2,11 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cctype>
 
 #include "cli/messages.h"
 #include "cli/subcommand_words.h"
+#include "ui/tool_dlg_tools.h"
 
 namespace {
 
@@ -37,6 +39,82 @@ const char kExamples[] =
     "  CRC-16/MODBUS le head=0 tail=0\n"
     "  $ quobrix num --type float32 --order CDAB 00 00 41 20\n"
     "  10\n";
+
+std::string Lower(std::string word) {
+    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return word;
+}
+
+// Edits (a character inserted, dropped, changed, or two neighbours swapped)
+// that turn `a` into `b`.
+std::size_t EditDistance(const std::string& a, const std::string& b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+            }
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+// "; did you mean crc, crc8, crc16, crc32?" for a word that is no tool: the
+// names it spells in another case first, then those it starts (from two
+// characters on), then those a slip or two away; in the order of --help.
+std::string NearestNames(const std::string& word) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < kDialogToolCount; ++i) names.push_back(kDialogTools[i].name);
+    for (std::size_t i = 0; i < kCliCommandCount; ++i) {
+        if (kCliCommands[i].name != std::string("TOOL")) names.push_back(kCliCommands[i].name);
+    }
+    const std::string typed = Lower(word);
+    const std::size_t slips = std::max<std::size_t>(1, std::min<std::size_t>(2, typed.size() / 3));
+    std::vector<std::string> found[3];
+    for (const std::string& name : names) {
+        if (name == typed) {
+            found[0].push_back(name);
+        } else if (typed.size() >= 2 && name.compare(0, typed.size(), typed) == 0) {
+            found[1].push_back(name);
+        } else if (EditDistance(typed, name) <= slips) {
+            found[2].push_back(name);
+        }
+    }
+    std::string list;
+    for (const auto& group : found) {
+        for (const std::string& name : group) list += (list.empty() ? "" : ", ") + name;
+    }
+    return list.empty() ? "" : "; did you mean " + list + "?";
+}
+
+// What CLI11 found wrong with an option, as a sentence of ours.
+std::string ParseErrorText(const std::string& said) {
+    const std::string line = said.substr(0, said.find('\n'));
+    // "NAME was given a disallowed flag override": "--NAME=VALUE" for a flag.
+    const std::string override_said = " was given a disallowed flag override";
+    const std::size_t at = line.find(override_said);
+    if (at != std::string::npos) return EscapeBytes("--" + line.substr(0, at)) + " takes no value";
+    // "--text: At Most 1 required but received 2", "--from: 1 required TEXT missing".
+    const std::size_t colon = line.find(": ");
+    if (colon != std::string::npos && LooksLikeOption(line.substr(0, colon))) {
+        const std::string name = EscapeBytes(line.substr(0, colon));
+        const std::string rest = line.substr(colon + 2);
+        const std::string received = " required but received ";
+        const std::size_t count_at = rest.find(received);
+        if (rest.compare(0, 8, "At Most ") == 0 && count_at != std::string::npos) {
+            const std::string count = rest.substr(count_at + received.size());
+            return name + " is given " + (count == "2" ? "twice" : count + " times");
+        }
+        const std::string missing = " missing";
+        if (rest.size() > missing.size() && rest.compare(rest.size() - missing.size(), missing.size(), missing) == 0) {
+            return name + " needs a value";
+        }
+    }
+    return EscapeBytes(line);
+}
 
 std::string Help() {
     std::string text = std::string(kIntroduction) + "\n";
@@ -112,13 +190,12 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
         result.text = owner < kCliCommandCount ? kCliCommands[owner].help(chosen->get_name()) : Help();
         return result;
     } catch (const CLI::ParseError& error) {
-        std::string what = error.what();
-        what = what.substr(0, what.find('\n'));
-        // CLI11 says "NAME was given a disallowed flag override" for "--NAME=VALUE".
-        const std::string override_said = " was given a disallowed flag override";
-        const std::size_t at = what.find(override_said);
-        if (at != std::string::npos) what = "--" + what.substr(0, at) + " takes no value";
-        result.text = EscapeBytes(what);
+        result.text = ParseErrorText(error.what());
+        // The subcommand whose words were being parsed counts as chosen.
+        find_chosen();
+        if (owner < kCliCommandCount && kCliCommands[owner].usage_hint != nullptr) {
+            result.usage_hint = kCliCommands[owner].usage_hint;
+        }
         return result;
     }
     if (app_->get_option("--version")->count() > 0) {
@@ -130,13 +207,14 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
     std::vector<std::string> leftover = app_->remaining();
     leftover.erase(std::remove(leftover.begin(), leftover.end(), "--"), leftover.end());
     if (owner == kCliCommandCount) {
-        const auto option = std::find_if(leftover.begin(), leftover.end(), LooksLikeOption);
-        if (option != leftover.end()) {
-            result.text = "unknown option '" + EscapeBytes(*option) + "'";
-        } else if (!leftover.empty()) {
-            result.text = "unknown tool '" + EscapeBytes(leftover.front()) + "'";
-        } else {
+        // The first word tells: a word that is no tool is a misspelt one,
+        // and the options after it are likely that tool's own.
+        if (leftover.empty()) {
             result.text = "no tool given";
+        } else if (LooksLikeOption(leftover.front())) {
+            result.text = "unknown option '" + EscapeBytes(leftover.front()) + "'";
+        } else {
+            result.text = "unknown tool '" + EscapeBytes(leftover.front()) + "'" + NearestNames(leftover.front());
         }
         return result;
     }
