@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <cctype>
 
 #include "cli/messages.h"
 #include "cli/subcommand_words.h"
@@ -40,54 +39,15 @@ const char kExamples[] =
     "  $ quobrix num --type float32 --order CDAB 00 00 41 20\n"
     "  10\n";
 
-std::string Lower(std::string word) {
-    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return word;
-}
-
-// Edits (a character inserted, dropped, changed, or two neighbours swapped)
-// that turn `a` into `b`.
-std::size_t EditDistance(const std::string& a, const std::string& b) {
-    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
-            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
-                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-            }
-        }
-    }
-    return d[a.size()][b.size()];
-}
-
-// "; did you mean crc, crc8, crc16, crc32?" for a word that is no tool: the
-// names it spells in another case first, then those it starts (from two
-// characters on), then those a slip or two away; in the order of --help.
-std::string NearestNames(const std::string& word) {
+// "; did you mean crc, crc8, crc16, crc32?" for a word that is no tool, in
+// the order of --help.
+std::string NearestTools(const std::string& word) {
     std::vector<std::string> names;
     for (std::size_t i = 0; i < kDialogToolCount; ++i) names.push_back(kDialogTools[i].name);
     for (std::size_t i = 0; i < kCliCommandCount; ++i) {
         if (kCliCommands[i].name != std::string("TOOL")) names.push_back(kCliCommands[i].name);
     }
-    const std::string typed = Lower(word);
-    const std::size_t slips = std::max<std::size_t>(1, std::min<std::size_t>(2, typed.size() / 3));
-    std::vector<std::string> found[3];
-    for (const std::string& name : names) {
-        if (name == typed) {
-            found[0].push_back(name);
-        } else if (typed.size() >= 2 && name.compare(0, typed.size(), typed) == 0) {
-            found[1].push_back(name);
-        } else if (EditDistance(typed, name) <= slips) {
-            found[2].push_back(name);
-        }
-    }
-    std::string list;
-    for (const auto& group : found) {
-        for (const std::string& name : group) list += (list.empty() ? "" : ", ") + name;
-    }
-    return list.empty() ? "" : "; did you mean " + list + "?";
+    return DidYouMean(NearestNames(word, names));
 }
 
 // What CLI11 found wrong with an option, as a sentence of ours.
@@ -212,9 +172,9 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
         if (leftover.empty()) {
             result.text = "no tool given";
         } else if (LooksLikeOption(leftover.front())) {
-            result.text = "unknown option '" + EscapeBytes(leftover.front()) + "'";
+            result.text = UnknownOption(leftover.front(), *app_);
         } else {
-            result.text = "unknown tool '" + EscapeBytes(leftover.front()) + "'" + NearestNames(leftover.front());
+            result.text = "unknown tool '" + EscapeBytes(leftover.front()) + "'" + NearestTools(leftover.front());
         }
         return result;
     }

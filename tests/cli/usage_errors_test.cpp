@@ -106,6 +106,17 @@ TEST(UsageErrors, WordsOfTheCommandsOwn) {
         {{"bogus", "--x"}, "unknown tool 'bogus'", kTopHint},
         {{"--x", "bogus"}, "unknown option '--x'", kTopHint},
         {{"sum8", "--gbk=no", "a"}, "--gbk takes no value", kTopHint},
+        // A misspelt option: the nearest of the command's own, and of the
+        // dialog's tools those they share.
+        {{"crc", "CRC-32", "--widht", "16"}, "unknown option '--widht'; did you mean --width?", kCrcHint},
+        {{"crc", "CRC-32", "--Text", "a"}, "unknown option '--Text'; did you mean --text?", kCrcHint},
+        {{"num", "--frm", "1"}, "unknown option '--frm'; did you mean --from?", kNumHint},
+        {{"frame", "SUM-8", "--verfy", "01 01"}, "unknown option '--verfy'; did you mean --verify?", kFrameHint},
+        {{"upper", "--lowfirst", "a"}, "unknown option '--lowfirst'; did you mean --low-first?", kTopHint},
+        {{"--asci", "upper", "a"}, "unknown option '--asci'; did you mean --ascii?", kTopHint},
+        // Options of another command are not offered.
+        {{"upper", "--text", "a"}, "unknown option '--text'", kTopHint},
+        {{"crc", "CRC-32", "--low", "a"}, "unknown option '--low'", kCrcHint},
         {{"sum8", "a", "b"}, "too many arguments (quote a TEXT with blanks)", kTopHint},
         // A MODEL and parameters of one's own name two CRCs.
         {{"crc", "CRC-16/MODBUS", "--width", "16", "--poly", "8005", "--text", "a"},

@@ -99,6 +99,7 @@ CRC_CASES = [
     ["crc"],
     ["crc", "CRC-32", "--bogus"],
     ["crc", "CRC-32", "--text"],
+    ["crc", "CRC-32", "--widht", "16"],
     ["crc", "--list=1"],
     ["crc", "CRC-16/MODBUS", "--width", "16", "--poly", "8005", "--text", "a"],
     ["crc", "--width", "16", "--poly", "123456789012345678901234567890123", "--text", "a"],
