@@ -31,7 +31,9 @@ std::size_t EditDistance(const std::string& a, const std::string& b) {
     return d[a.size()][b.size()];
 }
 
-std::string WithoutDashes(const std::string& word) { return word.substr(std::min(word.find_first_not_of('-'), word.size())); }
+std::string WithoutDashes(const std::string& word) {
+    return word.substr(std::min(word.find_first_not_of('-'), word.size()));
+}
 
 }  // namespace
 
@@ -68,7 +70,8 @@ std::string UnknownOption(const std::string& word, const CLI::App& app) {
         }
         if (!level->get_fallthrough()) break;
     }
-    std::vector<std::string> nearest = NearestNames(WithoutDashes(word), names);
+    // "--tex=a" is the option "--tex" given a value.
+    std::vector<std::string> nearest = NearestNames(WithoutDashes(word.substr(0, word.find('='))), names);
     for (std::string& name : nearest) name = "--" + name;
     return "unknown option '" + EscapeBytes(word) + "'" + DidYouMean(nearest);
 }

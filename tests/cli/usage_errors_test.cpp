@@ -110,6 +110,7 @@ TEST(UsageErrors, WordsOfTheCommandsOwn) {
         // dialog's tools those they share.
         {{"crc", "CRC-32", "--widht", "16"}, "unknown option '--widht'; did you mean --width?", kCrcHint},
         {{"crc", "CRC-32", "--Text", "a"}, "unknown option '--Text'; did you mean --text?", kCrcHint},
+        {{"crc", "CRC-32", "--widht=16"}, "unknown option '--widht=16'; did you mean --width?", kCrcHint},
         {{"num", "--frm", "1"}, "unknown option '--frm'; did you mean --from?", kNumHint},
         {{"frame", "SUM-8", "--verfy", "01 01"}, "unknown option '--verfy'; did you mean --verify?", kFrameHint},
         {{"upper", "--lowfirst", "a"}, "unknown option '--lowfirst'; did you mean --low-first?", kTopHint},
