@@ -62,9 +62,9 @@ std::string ParseErrorText(const std::string& said) {
     if (colon != std::string::npos && LooksLikeOption(line.substr(0, colon))) {
         const std::string name = EscapeBytes(line.substr(0, colon));
         const std::string rest = line.substr(colon + 2);
-        const std::string received = " required but received ";
+        const std::string at_most = "At Most ", received = " required but received ";
         const std::size_t count_at = rest.find(received);
-        if (rest.compare(0, 8, "At Most ") == 0 && count_at != std::string::npos) {
+        if (rest.compare(0, at_most.size(), at_most) == 0 && count_at != std::string::npos) {
             const std::string count = rest.substr(count_at + received.size());
             return name + " is given " + (count == "2" ? "twice" : count + " times");
         }
