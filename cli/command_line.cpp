@@ -5,6 +5,7 @@
 
 #include "cli/messages.h"
 #include "cli/subcommand_words.h"
+#include "ui/tool_dlg_tools.h"
 
 namespace {
 
@@ -37,6 +38,43 @@ const char kExamples[] =
     "  CRC-16/MODBUS le head=0 tail=0\n"
     "  $ quobrix num --type float32 --order CDAB 00 00 41 20\n"
     "  10\n";
+
+// "; did you mean crc, crc8, crc16, crc32?" for a word that is no tool, in
+// the order of --help.
+std::string NearestTools(const std::string& word) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < kDialogToolCount; ++i) names.push_back(kDialogTools[i].name);
+    for (std::size_t i = 0; i < kCliCommandCount; ++i) {
+        if (kCliCommands[i].name != std::string("TOOL")) names.push_back(kCliCommands[i].name);
+    }
+    return DidYouMean(NearestNames(word, names));
+}
+
+// What CLI11 found wrong with an option, as a sentence of ours.
+std::string ParseErrorText(const std::string& said) {
+    const std::string line = said.substr(0, said.find('\n'));
+    // "NAME was given a disallowed flag override": "--NAME=VALUE" for a flag.
+    const std::string override_said = " was given a disallowed flag override";
+    const std::size_t at = line.find(override_said);
+    if (at != std::string::npos) return EscapeBytes("--" + line.substr(0, at)) + " takes no value";
+    // "--text: At Most 1 required but received 2", "--from: 1 required TEXT missing".
+    const std::size_t colon = line.find(": ");
+    if (colon != std::string::npos && LooksLikeOption(line.substr(0, colon))) {
+        const std::string name = EscapeBytes(line.substr(0, colon));
+        const std::string rest = line.substr(colon + 2);
+        const std::string at_most = "At Most ", received = " required but received ";
+        const std::size_t count_at = rest.find(received);
+        if (rest.compare(0, at_most.size(), at_most) == 0 && count_at != std::string::npos) {
+            const std::string count = rest.substr(count_at + received.size());
+            return name + " is given " + (count == "2" ? "twice" : count + " times");
+        }
+        const std::string missing = " missing";
+        if (rest.size() > missing.size() && rest.compare(rest.size() - missing.size(), missing.size(), missing) == 0) {
+            return name + " needs a value";
+        }
+    }
+    return EscapeBytes(line);
+}
 
 std::string Help() {
     std::string text = std::string(kIntroduction) + "\n";
@@ -112,13 +150,12 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
         result.text = owner < kCliCommandCount ? kCliCommands[owner].help(chosen->get_name()) : Help();
         return result;
     } catch (const CLI::ParseError& error) {
-        std::string what = error.what();
-        what = what.substr(0, what.find('\n'));
-        // CLI11 says "NAME was given a disallowed flag override" for "--NAME=VALUE".
-        const std::string override_said = " was given a disallowed flag override";
-        const std::size_t at = what.find(override_said);
-        if (at != std::string::npos) what = "--" + what.substr(0, at) + " takes no value";
-        result.text = EscapeBytes(what);
+        result.text = ParseErrorText(error.what());
+        // The subcommand whose words were being parsed counts as chosen.
+        find_chosen();
+        if (owner < kCliCommandCount && kCliCommands[owner].usage_hint != nullptr) {
+            result.usage_hint = kCliCommands[owner].usage_hint;
+        }
         return result;
     }
     if (app_->get_option("--version")->count() > 0) {
@@ -130,13 +167,14 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
     std::vector<std::string> leftover = app_->remaining();
     leftover.erase(std::remove(leftover.begin(), leftover.end(), "--"), leftover.end());
     if (owner == kCliCommandCount) {
-        const auto option = std::find_if(leftover.begin(), leftover.end(), LooksLikeOption);
-        if (option != leftover.end()) {
-            result.text = "unknown option '" + EscapeBytes(*option) + "'";
-        } else if (!leftover.empty()) {
-            result.text = "unknown tool '" + EscapeBytes(leftover.front()) + "'";
-        } else {
+        // The first word tells: a word that is no tool is a misspelt one,
+        // and the options after it are likely that tool's own.
+        if (leftover.empty()) {
             result.text = "no tool given";
+        } else if (LooksLikeOption(leftover.front())) {
+            result.text = UnknownOption(leftover.front(), *app_);
+        } else {
+            result.text = "unknown tool '" + EscapeBytes(leftover.front()) + "'" + NearestTools(leftover.front());
         }
         return result;
     }

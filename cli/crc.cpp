@@ -126,10 +126,14 @@ bool ReadTruth(const CLI::Option& option, const std::string& word, bool& value, 
     return false;
 }
 
-bool ReadHex(const CLI::Option& option, const std::string& word, Uint128& value, std::string& error) {
+// A number of hex digits within `width` bits; one of more digits than any
+// width takes is named too large, not "no hex number".
+bool ReadHex(const CLI::Option& option, const std::string& word, int width, Uint128& value, std::string& error) {
     if (option.count() == 0) return true;
     if (ParseCrcHexNumber(word, value)) return true;
-    error = option.get_name() + " '" + EscapeBytes(word) + "' is no hex number";
+    error = option.get_name() + " '" + EscapeBytes(word) + "' " +
+            (IsCrcHexText(word) ? "is too large for the width of " + std::to_string(width) + " bits"
+                                : "is no hex number");
     return false;
 }
 
@@ -142,9 +146,10 @@ bool CompleteParameters(const CrcWords& words, CrcOptions& options, std::string&
         error = "parameters of your own need --width and --poly";
         return false;
     }
-    if (!ReadWidth(words.width, params.width, error) || !ReadHex(*words.poly_option, words.poly, params.poly, error) ||
-        !ReadHex(*words.init_option, words.init, params.init, error) ||
-        !ReadHex(*words.xorout_option, words.xorout, params.xorout, error) ||
+    if (!ReadWidth(words.width, params.width, error) ||
+        !ReadHex(*words.poly_option, words.poly, params.width, params.poly, error) ||
+        !ReadHex(*words.init_option, words.init, params.width, params.init, error) ||
+        !ReadHex(*words.xorout_option, words.xorout, params.width, params.xorout, error) ||
         !ReadTruth(*words.refin_option, words.refin, params.refin, error)) {
         return false;
     }
@@ -215,6 +220,14 @@ bool Complete(const CrcWords& words, const CLI::App& chosen, CrcOptions& options
     const bool own = std::any_of(std::begin(parameters), std::end(parameters),
                                  [](const CLI::Option* option) { return option->count() > 0; });
     if (own) {
+        // A first word that names a model is no FILE: the user gave two CRCs.
+        ResolvedCrc resolved;
+        std::string unused;
+        if (!words.arguments.empty() && ResolveCrc(words.arguments.front(), resolved, unused)) {
+            error = "MODEL '" + EscapeBytes(words.arguments.front()) +
+                    "' and parameters of your own (--width, --poly, ...) exclude each other";
+            return false;
+        }
         if (!CompleteParameters(words, options, error)) return false;
         options.files = words.arguments;
     } else if (words.arguments.empty()) {

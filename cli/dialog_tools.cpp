@@ -100,7 +100,7 @@ bool Complete(const DialogToolsWords& words, const CLI::App& chosen, const std::
             options.text = word;
             options.has_text = true;
         } else if (LooksLikeOption(word)) {
-            error = "unknown option '" + EscapeBytes(word) + "'";
+            error = UnknownOption(word, chosen);
             return false;
         } else {
             error = "too many arguments (quote a TEXT with blanks)";

@@ -21,7 +21,8 @@ namespace {
 
 struct FrameOptions {
     std::string check;                      // CHECK as given, perhaps ending in ORDER head=H tail=T
-    std::optional<CheckOrder> order;        // --order
+    std::optional<CheckOrder> order;        // --order be or le
+    bool one_byte_order = false;            // --order -, as find writes a one-byte check's
     std::optional<std::string> head, tail;  // --head and --tail, hex digits
     bool verify = false;
     std::string data;  // the DATA words, a blank between them
@@ -72,11 +73,14 @@ namespace {
 
 bool Complete(const FrameWords& words, FrameOptions& options, std::string& error) {
     if (words.order_option->count() > 0) {
-        if (words.order != "be" && words.order != "le") {
-            error = "--order takes be or le, not '" + EscapeBytes(words.order) + "'";
+        if (words.order == "-") {
+            options.one_byte_order = true;
+        } else if (words.order == "be" || words.order == "le") {
+            options.order = words.order == "be" ? CheckOrder::kBigEndian : CheckOrder::kLittleEndian;
+        } else {
+            error = "--order takes be or le (- for a one-byte check), not '" + EscapeBytes(words.order) + "'";
             return false;
         }
-        options.order = words.order == "be" ? CheckOrder::kBigEndian : CheckOrder::kLittleEndian;
     }
     if (words.head_option->count() > 0) options.head = words.head;
     if (words.tail_option->count() > 0) options.tail = words.tail;
@@ -147,6 +151,15 @@ bool Setup(const FrameOptions& options, FrameSetup& setup, std::string& note, st
         return false;
     }
     if (!ResolveCheckMethod(check, setup.method, note, error)) return false;
+    // "-" says the check has one byte, so no order; building a wider one
+    // in some order anyway would hide that CHECK is not what was meant.
+    const int check_size = setup.method.byte_count();
+    if (check_size > 1 && (placement.any_order || options.one_byte_order)) {
+        error = std::string(options.one_byte_order ? "--order -" : "the order - of CHECK") +
+                " is a one-byte check's; " + EscapeBytes(std::string(check)) + " takes " +
+                std::to_string(check_size) + " bytes, so be or le";
+        return false;
+    }
     if (placement.order && options.order && *placement.order != *options.order) {
         error = "--order " + CheckOrderWord(*options.order, 2) + " and the order " +
                 CheckOrderWord(*placement.order, 2) + " of CHECK differ";

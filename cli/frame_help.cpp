@@ -25,12 +25,16 @@ const char kDescription[] =
     "and with --verify and no --head (--tail) that many bytes of any value.\n";
 
 const char kOptions[] =
-    "  DATA...         hex digits as the dialog reads them, in one word or many\n"
+    "  DATA...         hex digits, in one word or many: pairs left to right, a\n"
+    "                  lone digit is a byte, 0x is dropped; blanks and\n"
+    "                  punctuation separate, any other character is an error\n"
     "  --order be|le   a check wider than a byte high byte first (be, the\n"
     "                  default) or low byte first (le, as MODBUS sends it); a\n"
-    "                  width that is not whole bytes gets zero bits on top\n"
-    "  --head HEX      the bytes before the data (a start byte, an address)\n"
-    "  --tail HEX      the bytes after the check (an end byte)\n"
+    "                  width that is not whole bytes gets zero bits on top;\n"
+    "                  - (as find writes it) for a one-byte check only\n"
+    "  --head HEX      the bytes before the data (a start byte, an address),\n"
+    "                  hex digits as DATA takes them\n"
+    "  --tail HEX      the bytes after the check (an end byte), likewise\n"
     "  --verify        check a whole frame instead of building one\n";
 
 const char kExitStatus[] =

@@ -12,8 +12,8 @@ const char kUsage[] =
 
 const char kDescription[] =
     "HEX is hex digits, as one argument or several (41 20 00 00, '41 20 00 00'\n"
-    "or 41200000), read as the dialog reads them: pairs left to right, any\n"
-    "other character separates, a lone digit is a byte, 0x is dropped.\n"
+    "or 41200000): pairs left to right, a lone digit is a byte, 0x is dropped;\n"
+    "blanks and punctuation separate, any other character is an error.\n"
     "\n"
     "The bytes of a number are named A (the most significant), B, C, ...; an\n"
     "ORDER lists, for each byte as it comes, which of them it is. For four\n"

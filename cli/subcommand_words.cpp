@@ -1,10 +1,80 @@
 #include "cli/subcommand_words.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include <CLI/CLI.hpp>
 
 #include "cli/messages.h"
+
+namespace {
+
+std::string Lower(std::string word) {
+    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return word;
+}
+
+// Edits (a character inserted, dropped, changed, or two neighbours swapped)
+// that turn `a` into `b`.
+std::size_t EditDistance(const std::string& a, const std::string& b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+            }
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+std::string WithoutDashes(const std::string& word) {
+    return word.substr(std::min(word.find_first_not_of('-'), word.size()));
+}
+
+}  // namespace
+
+std::vector<std::string> NearestNames(const std::string& word, const std::vector<std::string>& names) {
+    const std::string typed = Lower(word);
+    // One slip in a short word, two from six characters on.
+    const std::size_t slips = std::max<std::size_t>(1, std::min<std::size_t>(2, typed.size() / 3));
+    std::vector<std::string> found[3];
+    for (const std::string& name : names) {
+        if (name == typed) {
+            found[0].push_back(name);
+        } else if (typed.size() >= 2 && name.compare(0, typed.size(), typed) == 0) {
+            found[1].push_back(name);
+        } else if (EditDistance(typed, name) <= slips) {
+            found[2].push_back(name);
+        }
+    }
+    std::vector<std::string> nearest;
+    for (const auto& group : found) nearest.insert(nearest.end(), group.begin(), group.end());
+    return nearest;
+}
+
+std::string DidYouMean(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+    return list.empty() ? "" : "; did you mean " + list + "?";
+}
+
+std::string UnknownOption(const std::string& word, const CLI::App& app) {
+    std::vector<std::string> names;  // without their dashes
+    for (const CLI::App* level = &app; level != nullptr; level = level->get_parent()) {
+        for (const CLI::Option* option : level->get_options()) {
+            if (option->get_name().compare(0, 2, "--") == 0) names.push_back(WithoutDashes(option->get_name()));
+        }
+        if (!level->get_fallthrough()) break;
+    }
+    // "--tex=a" is the option "--tex" given a value.
+    std::vector<std::string> nearest = NearestNames(WithoutDashes(word.substr(0, word.find('='))), names);
+    for (std::string& name : nearest) name = "--" + name;
+    return "unknown option '" + EscapeBytes(word) + "'" + DidYouMean(nearest);
+}
 
 CLI::App* AddNamedSubcommand(CLI::App& app, const std::vector<std::string>& words, const char* name,
                              const char* summary, const char* group) {
@@ -34,7 +104,7 @@ bool NoStrayWords(const CLI::App& chosen, const std::vector<std::string>& leftov
     }
     if (!unplaced.empty()) {
         const std::string& word = unplaced.front();
-        error = (LooksLikeOption(word) ? "unknown option '" : "unexpected argument '") + EscapeBytes(word) + "'";
+        error = LooksLikeOption(word) ? UnknownOption(word, chosen) : "unexpected argument '" + EscapeBytes(word) + "'";
         return false;
     }
     const auto before = chosen.get_parent()->get_options([](const CLI::Option* option) { return option->count() > 0; });

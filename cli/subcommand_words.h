@@ -14,6 +14,18 @@ class Option;
 // names an option it does not know.
 inline bool LooksLikeOption(const std::string& word) { return word.size() > 1 && word[0] == '-'; }
 
+// The `names` nearest to `word`, a misspelling of one of them: those it
+// spells in another case, then those it starts (from two characters on),
+// then those a slip or two away, each group in the order of `names`.
+std::vector<std::string> NearestNames(const std::string& word, const std::vector<std::string>& names);
+
+// "; did you mean a, b?", or nothing without `names`.
+std::string DidYouMean(const std::vector<std::string>& names);
+
+// "unknown option '--tex'; did you mean --text?": `word` is none of the
+// long options of `app` (the options `app` hands up to its parent too).
+std::string UnknownOption(const std::string& word, const CLI::App& app);
+
 // The subcommand `name` in `group`, or null when no word of the command line
 // names it: a subcommand costs a CLI11 App at every start.
 CLI::App* AddNamedSubcommand(CLI::App& app, const std::vector<std::string>& words, const char* name,

@@ -69,7 +69,7 @@ TEST(CommandLine, ReportsWhatIsWrong) {
     } cases[] = {
         {{}, "no tool given"},
         {{"--gbk"}, "no tool given"},
-        {{"sum9"}, "unknown tool 'sum9'"},
+        {{"sum9"}, "unknown tool 'sum9'; did you mean sum8?"},
         {{"sum8", "-x"}, "unknown option '-x'"},
         {{"sum8", "--hex", "--ascii"}, "--hex and --ascii exclude each other"},
         {{"sum8", "a", "b"}, "too many arguments (quote a TEXT with blanks)"},

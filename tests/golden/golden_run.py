@@ -98,6 +98,13 @@ CRC_CASES = [
     ["crc", "CRC-32/MPEG-2", "--text", "a", "--text", "b"],
     ["crc"],
     ["crc", "CRC-32", "--bogus"],
+    ["crc", "CRC-32", "--text"],
+    ["crc", "CRC-32", "--widht", "16"],
+    ["crc", "--list=1"],
+    ["crc", "CRC-16/MODBUS", "--width", "16", "--poly", "8005", "--text", "a"],
+    ["crc", "--width", "16", "--poly", "123456789012345678901234567890123", "--text", "a"],
+    ["crc", "width=16 poly=0x123456789012345678901234567890123 init=0 refin=false refout=false xorout=0",
+     "--text", "a"],
 ]
 
 FIND_CASES = [
@@ -129,6 +136,12 @@ FRAME_CASES = [
     ["frame", "CRC-16/MODBUS", "--order", "xx", "01"],
     ["frame", "NOPE-1", "01"],
     ["frame"],
+    ["frame", "CRC-16/MODBUS - head=0 tail=0", "01"],
+    ["frame", "CRC-16/MODBUS", "--order", "-", "01"],
+    ["frame", "XOR-8 - head=0 tail=0", "01 02"],
+    ["frame", "XOR-8", "--order", "-", "01 02"],
+    ["frame", "SUM-8", "--head", "AA", "--head", "BB", "01"],
+    ["frame", "SUM-8", "--verify=1", "01"],
 ]
 
 NUM_CASES = [
@@ -149,6 +162,8 @@ NUM_CASES = [
     ["num", "gg"],
     ["num", "--from"],
     ["num"],
+    ["num", "--type", "int16", "--type", "int32", "01 02"],
+    ["num", "41 20 00 0g"],
 ]
 
 OTHER_CASES = [
@@ -156,6 +171,8 @@ OTHER_CASES = [
     ["--version"],
     ["bogus"],
     ["CRC", "--text", "1"],
+    ["sum9"],
+    ["Upper", "abc"],
     ["--bogus"],
     ["sum8", "--bogus", "1"],
     ["sum8", "--", "-x"],

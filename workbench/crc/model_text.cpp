@@ -1,6 +1,7 @@
 #include "workbench/crc/model_text.h"
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "core/decode.h"
@@ -73,6 +74,15 @@ bool ParseCrcHexNumber(std::string_view text, Uint128& value) {
     return true;
 }
 
+bool IsCrcHexText(std::string_view text) {
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.remove_prefix(2);
+    if (text.empty()) return false;
+    for (const char c : text) {
+        if (!IsHexDigit(c)) return false;
+    }
+    return true;
+}
+
 std::string CrcHexDigits(Uint128 value, int width, bool upper_case) {
     const char* digits = upper_case ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string text;
@@ -140,6 +150,10 @@ bool ParseCrcModelLine(std::string_view line, CrcModelLine& parsed, std::string&
             case kCheck: ok = ParseCrcHexNumber(v, number), parsed.check = number; break;
             case kResidue: ok = ParseCrcHexNumber(v, number), parsed.residue = number; break;
             default: parsed.name = v; break;
+        }
+        const bool hex_field = key == kPoly || key == kInit || key == kXorout || key == kCheck || key == kResidue;
+        if (!ok && hex_field && IsCrcHexText(v)) {
+            return error = field.key + "=" + v + " is too large for " + std::to_string(kCrcMaxWidth) + " bits", false;
         }
         if (!ok) return error = field.key + "=" + v + " is not " + want, false;
     }

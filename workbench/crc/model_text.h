@@ -13,6 +13,10 @@
 // when it is not one.
 bool ParseCrcHexNumber(std::string_view text, Uint128& value);
 
+// Whether `text` is written as ParseCrcHexNumber takes a number, whatever its
+// size: so a text it refuses is either no hex number or too large for one.
+bool IsCrcHexText(std::string_view text);
+
 // `value` as ⌈width/4⌉ hex digits: lower case as the catalogue writes them,
 // or upper case as the command line prints a CRC.
 std::string CrcHexDigits(Uint128 value, int width, bool upper_case);

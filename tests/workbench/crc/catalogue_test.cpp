@@ -84,7 +84,11 @@ TEST(CrcModelLine, FaultsNameTheirField) {
          "xorout has bits above the width of 64"},
         {good + " check=0x100", "check has bits above the width of 8"},
         {"width=8 poly=" + std::string(33, 'F') + " init=0 refin=true refout=false xorout=0",
-         "poly=" + std::string(33, 'F') + " is not a hex number"},
+         "poly=" + std::string(33, 'F') + " is too large for 82 bits"},
+        {"width=8 poly=7 init=0x" + std::string(40, '1') + " refin=true refout=false xorout=0",
+         "init=0x" + std::string(40, '1') + " is too large for 82 bits"},
+        {"width=8 poly=7 init=0x" + std::string(40, '1') + "g refin=true refout=false xorout=0",
+         "init=0x" + std::string(40, '1') + "g is not a hex number"},
     };
     for (const auto& c : cases) {
         CrcModelLine parsed;
