@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/environment.h"
+#include "cli/subcommand_words.h"
 
 namespace CLI {
 class App;
@@ -30,6 +32,26 @@ struct CommandParse {
                        std::string& error)>
         complete;
 };
+
+// The parse of a command of one subcommand: no stray words around it, then
+// `complete` reads the parser's `Words` into `Options`, and the run is `run`
+// of those options.
+template <typename Words, typename Options>
+CommandParse OneSubcommandParse(const CLI::App* sub, std::shared_ptr<const Words> given, const std::string& name,
+                                bool (*complete)(const Words&, const CLI::App&, Options&, std::string&),
+                                int (*run)(const Options&, const CliEnvironment&, std::string&, std::string&)) {
+    return {{sub}, [given, name, complete, run](const CLI::App& chosen, const std::vector<std::string>& leftover,
+                                                CommandRun& command_run, std::string& error) {
+                Options options;
+                if (!NoStrayWords(chosen, leftover, name, error) || !complete(*given, chosen, options, error)) {
+                    return false;
+                }
+                command_run = [run, options](const CliEnvironment& env, std::string& out, std::string& err) {
+                    return run(options, env, out, err);
+                };
+                return true;
+            }};
+}
 
 struct CliCommand {
     // As typed after `quobrix`; TOOL stands for the dialog's tools, a

@@ -87,19 +87,7 @@ CommandParse SetupCrc(const char* name, CLI::App& app, const std::vector<std::st
     given->refout_option = sub->add_option("--refout", given->refout);
     given->xorout_option = sub->add_option("--xorout", given->xorout);
     AddAllWords(*sub, "ARGS", given->arguments);
-    const std::string command = name;
-    return {{sub},
-            [given, command](const CLI::App& chosen, const std::vector<std::string>& leftover, CommandRun& run,
-                             std::string& error) {
-                CrcOptions options;
-                if (!NoStrayWords(chosen, leftover, command, error) || !Complete(*given, chosen, options, error)) {
-                    return false;
-                }
-                run = [options](const CliEnvironment& env, std::string& out, std::string& err) {
-                    return RunCrc(options, env, out, err);
-                };
-                return true;
-            }};
+    return OneSubcommandParse<CrcWords, CrcOptions>(sub, given, name, Complete, RunCrc);
 }
 
 namespace {

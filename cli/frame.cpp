@@ -38,8 +38,8 @@ struct FrameWords {
     CLI::Option* verify = nullptr;
 };
 
-bool Complete(const FrameWords& words, FrameOptions& options, std::string& error);
-int RunFrame(const FrameOptions& options, std::string& out, std::string& err);
+bool Complete(const FrameWords& words, const CLI::App& chosen, FrameOptions& options, std::string& error);
+int RunFrame(const FrameOptions& options, const CliEnvironment& env, std::string& out, std::string& err);
 
 }  // namespace
 
@@ -54,24 +54,14 @@ CommandParse SetupFrame(const char* name, CLI::App& app, const std::vector<std::
     given->tail_option = sub->add_option("--tail", given->tail);
     given->verify = sub->add_flag("--verify")->disable_flag_override();
     AddAllWords(*sub, "ARGS", given->arguments);
-    const std::string command = name;
-    return {{sub},
-            [given, command](const CLI::App& chosen, const std::vector<std::string>& leftover, CommandRun& run,
-                             std::string& error) {
-                FrameOptions options;
-                if (!NoStrayWords(chosen, leftover, command, error) || !Complete(*given, options, error)) return false;
-                run = [options](const CliEnvironment&, std::string& out, std::string& err) {
-                    return RunFrame(options, out, err);
-                };
-                return true;
-            }};
+    return OneSubcommandParse<FrameWords, FrameOptions>(sub, given, name, Complete, RunFrame);
 }
 
 namespace {
 
 // ---- Judging the command line ------------------------------------------
 
-bool Complete(const FrameWords& words, FrameOptions& options, std::string& error) {
+bool Complete(const FrameWords& words, const CLI::App&, FrameOptions& options, std::string& error) {
     if (words.order_option->count() > 0) {
         if (words.order == "-") {
             options.one_byte_order = true;
@@ -196,7 +186,7 @@ std::string Mismatch(const FrameSetup& setup, const FrameVerdict& verdict, std::
 
 // ---- The run -----------------------------------------------------------
 
-int RunFrame(const FrameOptions& options, std::string& out, std::string& err) {
+int RunFrame(const FrameOptions& options, const CliEnvironment&, std::string& out, std::string& err) {
     FrameSetup setup;
     std::string note, error;
     const bool ready = Setup(options, setup, note, error);

@@ -36,8 +36,8 @@ struct NumWords {
     CLI::Option* from = nullptr;
 };
 
-bool Complete(const NumWords& words, NumOptions& options, std::string& error);
-int RunNum(const NumOptions& options, std::string& out, std::string& err);
+bool Complete(const NumWords& words, const CLI::App& chosen, NumOptions& options, std::string& error);
+int RunNum(const NumOptions& options, const CliEnvironment& env, std::string& out, std::string& err);
 
 }  // namespace
 
@@ -51,17 +51,7 @@ CommandParse SetupNum(const char* name, CLI::App& app, const std::vector<std::st
     given->order_option = sub->add_option("--order", given->order);
     given->from = sub->add_option("--from", given->value);
     AddAllWords(*sub, "HEX", given->hex);
-    const std::string command = name;
-    return {{sub},
-            [given, command](const CLI::App& chosen, const std::vector<std::string>& leftover, CommandRun& run,
-                             std::string& error) {
-                NumOptions options;
-                if (!NoStrayWords(chosen, leftover, command, error) || !Complete(*given, options, error)) return false;
-                run = [options](const CliEnvironment&, std::string& out, std::string& err) {
-                    return RunNum(options, out, err);
-                };
-                return true;
-            }};
+    return OneSubcommandParse<NumWords, NumOptions>(sub, given, name, Complete, RunNum);
 }
 
 namespace {
@@ -116,7 +106,7 @@ bool CompleteTypeAndOrder(const NumWords& words, NumOptions& options, std::strin
     return true;
 }
 
-bool Complete(const NumWords& words, NumOptions& options, std::string& error) {
+bool Complete(const NumWords& words, const CLI::App&, NumOptions& options, std::string& error) {
     options.from_value = words.from->count() > 0;
     options.value = words.value;
     if (words.type_option->count() > 0) {
@@ -217,7 +207,7 @@ std::string NumberTable(const std::vector<unsigned char>& bytes) {
 
 // ---- The run -----------------------------------------------------------
 
-int RunNum(const NumOptions& options, std::string& out, std::string& err) {
+int RunNum(const NumOptions& options, const CliEnvironment&, std::string& out, std::string& err) {
     std::string error;
     if (options.from_value) {
         std::uint64_t value = 0;

@@ -23,6 +23,12 @@ import subprocess
 import sys
 import tempfile
 
+# The help texts' examples are found as the test that runs them finds them
+# (no byte code left beside it in the source tree).
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cli"))
+from help_examples_test import examples  # noqa: E402
+
 DIALOG_TOOLS = ["sum8", "sum16", "crc8", "crc16", "crc32", "md5", "ascii2hex", "hexconv", "hex2ascii",
                 "hex2float", "float2hex", "charcount", "upper", "lower", "reverse"]
 
@@ -206,19 +212,6 @@ def help_commands(quobrix):
     return re.findall(r"^  ([a-z][a-z0-9]+) {2,}", top, re.M)
 
 
-def examples(help_text):
-    found = []
-    lines = help_text.split("\n")
-    if "Examples:" not in lines:
-        return found
-    for line in lines[lines.index("Examples:") + 1:]:
-        if not line.startswith("  "):
-            break
-        if line.startswith("  $ "):
-            found.append(line[4:])
-    return found
-
-
 def transcript(quobrix):
     lines = []
     with tempfile.TemporaryDirectory() as folder:
@@ -237,7 +230,7 @@ def transcript(quobrix):
             seen = set()
             for words in [[]] + [[command] for command in commands]:
                 text = subprocess.run([quobrix, *words, "--help"], capture_output=True, text=True).stdout
-                for command in examples(text):
+                for command, _ in examples(text):
                     if command in seen:
                         continue
                     seen.add(command)
