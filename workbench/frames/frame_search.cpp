@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "workbench/crc/catalogue.h"
@@ -296,6 +297,24 @@ const std::vector<CheckMethod>& NamedCheckMethods() {
     return methods;
 }
 
+double EstimatedRecoverySeconds(const std::vector<Bytes>& frames, std::size_t max_skip) {
+    // Words XORed per second by the GCD's reduction, measured on three
+    // random 1 KiB and 4 KiB frames.
+    constexpr double kWordsPerSecond = 3e8;
+    std::map<std::size_t, std::size_t> by_length;
+    for (const Bytes& frame : frames) ++by_length[frame.size()];
+    std::size_t pairs = 0, longest = 0;
+    for (const auto& [length, count] : by_length) {
+        pairs += count - 1;
+        if (count > 1) longest = std::max(longest, length);
+    }
+    if (pairs < 2) return 0;  // one difference: no GCD to take
+    const double bits = kBitsPerByte * static_cast<double>(longest);
+    // 9 widths and byte orders, 4 bit orders; Euclid XORs about bits / 128
+    // words for each of the bits it cancels.
+    return static_cast<double>(Placements(max_skip)) * 9 * 4 * bits * bits / 128 / kWordsPerSecond;
+}
+
 FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearchOptions& options) {
     // A frame given twice is one frame: captures repeat polling frames.
     std::vector<Bytes> frames;
@@ -314,6 +333,8 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
     }
     if (RecoveryWanted(frames, options, named_believed)) {
         result.recovery_ran = true;
+        const double seconds = EstimatedRecoverySeconds(frames, options.max_skip);
+        if (seconds > 1 && options.before_slow_recovery) options.before_slow_recovery(seconds);
         const std::size_t first = found.size();
         Recover(frames, options, NamedCheckMethods().size(), found, result);
         for (std::size_t i = first; i < found.size(); ++i) {

@@ -66,6 +66,9 @@ struct FrameSearchOptions {
     RecoveryMode recovery = RecoveryMode::kAuto;
     CrcRecoverer recover;  // none: RecoverCrc
     bool keep_weak = false;  // weak explanations too, after the others
+    // Called before a recovery that will likely take more than a second,
+    // with about how many seconds.
+    std::function<void(double seconds)> before_slow_recovery;
 };
 
 struct FrameSearchResult {
@@ -95,6 +98,12 @@ struct FrameSearchResult {
     // Whether `equivalent` has a group.
     bool recovery_equivalent = false;
 };
+
+// About how long recovery takes on these frames, in seconds of a machine of
+// today: it is bound by the GCD of two differences of frames of one length,
+// which takes time with the square of their length, once for every
+// placement, width, byte order and bit order.
+double EstimatedRecoverySeconds(const std::vector<Bytes>& frames, std::size_t max_skip);
 
 // `frames` must not be empty.
 FrameSearchResult SearchFrames(const std::vector<Bytes>& frames, const FrameSearchOptions& options);

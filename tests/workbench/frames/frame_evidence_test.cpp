@@ -133,3 +133,34 @@ TEST(FrameEvidence, TheHintNamesTheFramesLength) {
 }
 
 }  // namespace
+
+namespace {
+
+// A search that will take long says so before it starts; a short one does
+// not. The recoverer here returns at once: only the warning is tested.
+TEST(FrameEvidence, ALongRecoveryIsAnnounced) {
+    std::mt19937 random(6);
+    FrameSearchOptions options = Searching();
+    options.recover = [](const std::vector<CrcSample>&, int) { return CrcRecovery{}; };
+    double announced = 0;
+    options.before_slow_recovery = [&](double seconds) { announced = seconds; };
+    const auto frames_of = [&](std::size_t length, std::size_t count) {
+        std::vector<Frame> frames;
+        for (std::size_t i = 0; i < count; ++i) frames.push_back(RandomBytes(random, length));
+        return frames;
+    };
+    SearchFrames(frames_of(256, 3), options);
+    EXPECT_EQ(announced, 0);
+    SearchFrames(frames_of(16384, 3), options);
+    EXPECT_GT(announced, 1);
+    // Two frames of one length give one difference and no GCD: quick at any length.
+    announced = 0;
+    SearchFrames(frames_of(16384, 2), options);
+    EXPECT_EQ(announced, 0);
+    // The estimate grows with the square of the length and with the placements.
+    const std::vector<Frame> kib = frames_of(1024, 3), four_kib = frames_of(4096, 3);
+    EXPECT_DOUBLE_EQ(EstimatedRecoverySeconds(four_kib, 4), 16 * EstimatedRecoverySeconds(kib, 4));
+    EXPECT_DOUBLE_EQ(EstimatedRecoverySeconds(kib, 9), 4 * EstimatedRecoverySeconds(kib, 4));
+}
+
+}  // namespace
