@@ -238,14 +238,12 @@ void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options
                     }
                     // Models here that differ on some message: the frames
                     // have not decided between them, whatever their bits.
-                    for (std::size_t i = first; i < found.size(); ++i) {
-                        for (std::size_t j = first; j < found.size(); ++j) {
-                            if (!SameCrcFunction(found[i].match.method.crc_params(),
-                                                 found[j].match.method.crc_params())) {
-                                found[i].match.rivals = true;
-                            }
-                        }
+                    bool differ = false;
+                    for (std::size_t i = first + 1; i < found.size() && !differ; ++i) {
+                        differ = !SameCrcFunction(found[first].match.method.crc_params(),
+                                                  found[i].match.method.crc_params());
                     }
+                    for (std::size_t i = first; differ && i < found.size(); ++i) found[i].match.rivals = true;
                 }
             }
         }
@@ -255,11 +253,17 @@ void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options
 
 // Whether the narrower CRC `n` holds because the wider `w` does: the same
 // head and tail and bit order, and n's polynomial divides w's, so that
-// every frame of w is one of n.
+// every frame of w is one of n. Recovered at the same head and tail, a
+// narrower CRC is taken as implied whatever its polynomial: the frames'
+// differences are multiples of w's polynomial, so their GCD has divisors
+// of lower degrees made of its factors and the GCD's leftover ones, which
+// fit every frame without being borne out by any.
 bool ImpliedBy(const FrameMatch& n, const FrameMatch& w) {
     if (!n.method.is_crc() || !w.method.is_crc() || n.head != w.head || n.tail != w.tail) return false;
     const CrcParams &a = n.method.crc_params(), &b = w.method.crc_params();
-    if (a.width >= b.width || a.refin != b.refin) return false;
+    if (a.width >= b.width) return false;
+    if (n.recovered && w.recovered) return true;
+    if (a.refin != b.refin) return false;
     const Uint128 divisor = (Uint128{1} << a.width) | a.poly;
     const Uint128 dividend = (Uint128{1} << b.width) | b.poly;
     Uint128 remainder;

@@ -77,7 +77,8 @@ struct FrameSearchResult {
     // catalogue's order (CRCs, then the sums), then fewer head bytes, then be
     // before le. Weak ones only when kept, after all others. A narrower CRC
     // whose polynomial divides a believed wider one at the same place holds
-    // because the wider does and is left out.
+    // because the wider does and is left out, and so is any narrower CRC
+    // recovered at the head and tail of a believed wider recovered one.
     std::vector<FrameMatch> matches;
     // The explanations that hold but are weak, best first, whether kept in
     // `matches` or not; and how many more different frames would make the
