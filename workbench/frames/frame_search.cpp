@@ -258,17 +258,28 @@ void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options
 // differences are multiples of w's polynomial, so their GCD has divisors
 // of lower degrees made of its factors and the GCD's leftover ones, which
 // fit every frame without being borne out by any.
-bool ImpliedBy(const FrameMatch& n, const FrameMatch& w) {
-    if (!n.method.is_crc() || !w.method.is_crc() || n.head != w.head || n.tail != w.tail) return false;
-    const CrcParams &a = n.method.crc_params(), &b = w.method.crc_params();
-    if (a.width >= b.width) return false;
-    if (n.recovered && w.recovered) return true;
-    if (a.refin != b.refin) return false;
+// Whether a's generator divides b's.
+bool Divides(const CrcParams& a, const CrcParams& b) {
     const Uint128 divisor = (Uint128{1} << a.width) | a.poly;
     const Uint128 dividend = (Uint128{1} << b.width) | b.poly;
     Uint128 remainder;
     Gf2Divide(dividend, divisor, &remainder);
     return remainder == Uint128{0};
+}
+
+bool ImpliedBy(const FrameMatch& n, const FrameMatch& w) {
+    if (!n.method.is_crc() || !w.method.is_crc() || n.head != w.head || n.tail != w.tail) return false;
+    const CrcParams &a = n.method.crc_params(), &b = w.method.crc_params();
+    if (a.width >= b.width) return false;
+    if (n.recovered && w.recovered) return true;
+    return a.refin == b.refin && Divides(a, b);
+}
+
+// Frames beyond the first of their length: the differences recovery has.
+std::size_t DifferencePairs(const std::vector<Bytes>& frames) {
+    std::set<std::size_t> lengths;
+    for (const Bytes& frame : frames) lengths.insert(frame.size());
+    return frames.size() - lengths.size();
 }
 
 bool SamePlace(const FrameMatch& a, const FrameMatch& b) {
@@ -341,6 +352,24 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
         if (seconds > 1 && options.before_slow_recovery) options.before_slow_recovery(seconds);
         const std::size_t first = found.size();
         Recover(frames, options, NamedCheckMethods().size(), found, result);
+        // CRCs of different widths recovered at one head and tail come from
+        // the GCD of the same differences, the true polynomial times a
+        // leftover factor: other widths made of the same factors fit every
+        // frame as well. A narrower polynomial that divides the wider one
+        // is implied by it, once enough differences (three) leave little
+        // leftover; any other pair of widths means the frames have not
+        // decided.
+        const std::size_t pairs = DifferencePairs(frames);
+        for (std::size_t i = first; i < found.size(); ++i) {
+            for (std::size_t j = first; j < found.size(); ++j) {
+                const FrameMatch &a = found[i].match, &b = found[j].match;
+                if (a.head != b.head || a.tail != b.tail || a.method.width() >= b.method.width()) continue;
+                if (pairs < 3 || !Divides(a.method.crc_params(), b.method.crc_params())) {
+                    found[i].match.rivals = true;
+                    found[j].match.rivals = true;
+                }
+            }
+        }
         for (std::size_t i = first; i < found.size(); ++i) {
             FrameMatch& match = found[i].match;
             Judge(match, RecoveryTried(match.method.width(), options.max_skip), FittedBits(match.method.width()));
