@@ -36,15 +36,17 @@ const char kDescription[] =
     "INET-16 (RFC 1071), FLETCHER-16, ADLER-32.\n"
     "\n"
     "When nothing named holds, the parameters of an unknown CRC of 8, 16, 24,\n"
-    "32 or 64 bits are recovered from the frames themselves (by default only\n"
-    "for at most @FRAMES@ frames of at most @BYTES@ bytes each). A recovered CRC is\n"
-    "printed as a parameter line with its check and residue, which quobrix crc\n"
-    "takes as MODEL, then ORDER head=H tail=T. Its parameters take up about\n"
-    "three frames, and only the frames beyond them confirm it: it needs four\n"
-    "different frames in all at 24 to 64 bits, five at 16, six at 8 (with\n"
-    "the default --max-skip). CRCs that give the same check for every message\n"
-    "are listed together, and a note says so; when recovery cannot decide, a\n"
-    "note says which frames would.\n";
+    "32 or 64 bits are recovered from the frames themselves (by default when\n"
+    "that takes less than about a second: three frames of one length, or two\n"
+    "pairs, up to about 1.5 KiB each; longer frames only when at most one\n"
+    "pair shares a length; --search always). A recovered CRC is printed as a\n"
+    "parameter line with its check and residue, which quobrix crc takes as\n"
+    "MODEL, then ORDER head=H tail=T. Its parameters take up about three\n"
+    "frames, and only the frames beyond them confirm it: it needs four\n"
+    "different frames in all at 24 to 64 bits, five at 16, six at 8 (with the\n"
+    "default --max-skip). CRCs that give the same check for every message are\n"
+    "listed together, and a note says so; when recovery cannot decide, a note\n"
+    "says which frames would.\n";
 
 const char kOptions[] =
     "  FRAME...        one frame each, hex digits as the dialog reads them\n"
@@ -84,8 +86,6 @@ std::string FindHelpSection() {
 }
 
 std::string FindHelp(const std::string&) {
-    std::string description = Replace(kDescription, "@FRAMES@", kAutoRecoveryMaxFrames);
-    description = Replace(description, "@BYTES@", kAutoRecoveryMaxFrameBytes);
-    return std::string(kUsage) + "\n" + description + "\n" + Replace(kOptions, "@LIMIT@", kMaxSkipLimit) + "\n" +
+    return std::string(kUsage) + "\n" + kDescription + "\n" + Replace(kOptions, "@LIMIT@", kMaxSkipLimit) + "\n" +
            kExitStatus + "\n" + kExamples;
 }

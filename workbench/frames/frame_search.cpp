@@ -144,9 +144,7 @@ bool RecoveryWanted(const std::vector<Bytes>& frames, const FrameSearchOptions& 
         case RecoveryMode::kNever: return false;
         case RecoveryMode::kAuto: break;
     }
-    return !named_found && frames.size() <= kAutoRecoveryMaxFrames &&
-           std::all_of(frames.begin(), frames.end(),
-                       [](const Bytes& frame) { return frame.size() <= kAutoRecoveryMaxFrameBytes; });
+    return !named_found && EstimatedRecoverySeconds(frames, options.max_skip) <= kAutoRecoverySeconds;
 }
 
 // ---- Evidence ------------------------------------------------------------

@@ -46,15 +46,15 @@ struct FrameMatch {
 constexpr double kChanceLimit = 1e-4;
 
 enum class RecoveryMode {
-    kAuto,    // when no named check holds and the frames are few and short
+    kAuto,    // when no named check is borne out and recovery is quick
     kAlways,  // --search
     kNever,   // --no-search
 };
 
-// By default recovery runs for at most this many frames of at most this
-// many bytes each: beyond them it may no longer be quick.
-constexpr std::size_t kAutoRecoveryMaxFrames = 16;
-constexpr std::size_t kAutoRecoveryMaxFrameBytes = 256;
+// By default recovery runs when EstimatedRecoverySeconds is at most this:
+// for three frames of one length, up to about 1.5 KiB each; for frames of
+// which no three share a length (nor two pairs), at any length.
+constexpr double kAutoRecoverySeconds = 1.0;
 
 // The CRC widths recovery tries, in bits: whole bytes as frames carry them.
 constexpr int kRecoveryWidths[] = {8, 16, 24, 32, 64};

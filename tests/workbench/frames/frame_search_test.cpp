@@ -261,19 +261,21 @@ TEST(FrameSearch, RecoveryRunsWhenItShould) {
     EXPECT_GT(calls_for(modbus, RecoveryMode::kAlways), 0);
     EXPECT_GT(calls_for(custom.frames, RecoveryMode::kAuto), 0);
     EXPECT_EQ(calls_for(custom.frames, RecoveryMode::kNever), 0);
-    // Too many frames, or too long, for recovery by default.
-    // (Different frames: a frame given twice is one.)
-    std::vector<Bytes> many;
-    for (std::size_t i = 0; i <= kAutoRecoveryMaxFrames; ++i) {
-        many.push_back(custom.frames[0]);
-        many.back()[0] = static_cast<unsigned char>(i);
-    }
-    EXPECT_EQ(calls_for(many, RecoveryMode::kAuto), 0);
-    std::vector<Bytes> longest = custom.frames;
-    longest[0].resize(kAutoRecoveryMaxFrameBytes, 0x5A);
-    EXPECT_GT(calls_for(longest, RecoveryMode::kAuto), 0);
-    longest[0].push_back(0x5A);
-    EXPECT_EQ(calls_for(longest, RecoveryMode::kAuto), 0);
+    // By default only where it is quick: it is the GCD of two differences
+    // of frames of one length that takes time, with the square of the
+    // length. Three frames of 1 KiB take about 0.4 s, of 4 KiB about 6 s;
+    // two frames of 16 KiB and one of another length have one difference,
+    // and no GCD to take.
+    const auto frames_of = [&](std::vector<std::size_t> lengths) {
+        std::vector<Bytes> frames;
+        for (const std::size_t length : lengths) frames.push_back(RandomBytes(random, length));
+        return frames;
+    };
+    EXPECT_GT(calls_for(frames_of({1024, 1024, 1024}), RecoveryMode::kAuto), 0);
+    EXPECT_EQ(calls_for(frames_of({4096, 4096, 4096}), RecoveryMode::kAuto), 0);
+    EXPECT_GT(calls_for(frames_of({4096, 4096, 4095}), RecoveryMode::kAuto), 0);
+    EXPECT_GT(calls_for(frames_of({16384, 16384, 100}), RecoveryMode::kAuto), 0);
+    EXPECT_EQ(calls_for(frames_of({4096, 4096, 4096}), RecoveryMode::kAlways) > 0, true);
 }
 
 // What recovery returns is checked on the frames: a model that does not
