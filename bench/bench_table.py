@@ -81,7 +81,7 @@ FIND_FRAMES = "3 frames of 256 bytes"
 FIND = [
     ("hit", "quobrix find, " + FIND_FRAMES + " (CRC-32 between a start and an end byte)", 20, False),
     ("miss", "quobrix find --no-search, " + FIND_FRAMES + " that nothing explains", 20, False),
-    ("crc16", "quobrix find --search, 4 frames of a 16-bit CRC not catalogued", 100, True),
+    ("crc16", "quobrix find --search, 5 frames of a 16-bit CRC not catalogued", 100, True),
     ("crc32", "quobrix find --search, 4 frames of a 32-bit CRC not catalogued", 1000, True),
 ]
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "workbench/crc/engine.h"
+#include "workbench/frames/frame_search.h"
 #include "workbench/frames/recover.h"
 
 namespace {
@@ -50,8 +51,24 @@ void NothingFits(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(RecoverCrc(frames, 16));
 }
 
+// find --search on three random frames of state.range(0) bytes: the whole
+// search, every placement of the default --max-skip, nothing to find. Its
+// time grows with the square of the length (EstimatedRecoverySeconds); 4 KiB
+// and beyond take tens of seconds and are timed by hand (docs/performance.md).
+void SearchRandomFrames(benchmark::State& state) {
+    std::mt19937_64 random(static_cast<std::uint64_t>(state.range(0)));
+    std::vector<std::vector<unsigned char>> frames(3, std::vector<unsigned char>(static_cast<std::size_t>(state.range(0))));
+    for (auto& frame : frames) {
+        for (unsigned char& b : frame) b = static_cast<unsigned char>(random());
+    }
+    FrameSearchOptions options;
+    options.recovery = RecoveryMode::kAlways;
+    for (auto _ : state) benchmark::DoNotOptimize(SearchFrames(frames, options));
+}
+
 }  // namespace
 
+BENCHMARK(SearchRandomFrames)->Arg(256)->Arg(1024)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Recover, CRC-16, CrcParams{16, 0x2f15, 0x1d0f, true, true, 0x5a5a})->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Recover, CRC-32, CrcParams{32, 0x741b8cd7, 0x12345678, false, true, 0x0f0f0f0f})
     ->Unit(benchmark::kMillisecond);

@@ -4,9 +4,11 @@
 frames-hit.txt    three frames of 256 bytes: a start byte, 250 bytes of data,
                   their CRC-32/ISO-HDLC low byte first, an end byte.
 frames-miss.txt   three frames of 256 random bytes that no check explains.
-frames-crc16.txt  four frames of a 16-bit CRC that the catalogue does not
-                  hold, two of 24 bytes and two of 37, for recovery;
-frames-crc32.txt  the same with a 32-bit CRC.
+frames-crc16.txt  five frames of a 16-bit CRC that the catalogue does not
+                  hold, two of 24 bytes, two of 37 and one of 30, for
+                  recovery (its fit takes three frames' worth of check, and
+                  a 16-bit CRC needs two more to be borne out);
+frames-crc32.txt  four frames of a 32-bit CRC, two of 24 bytes and two of 37.
 find-crc16.expected, find-crc32.expected: the parameters recovery should
 find, as `quobrix find` writes them.
 The bytes are the same at every run.
@@ -70,7 +72,7 @@ def main():
     for name, params in CUSTOM.items():
         size = params[0] // 8
         frames = []
-        for length in (24, 24, 37, 37):
+        for length in (24, 24, 37, 37, 30)[:5 if size == 2 else 4]:
             body = data(length)
             frames.append(body + crc(params, body).to_bytes(size, "little"))
         write(os.path.join(out, "frames-%s.txt" % name), frames)

@@ -30,6 +30,9 @@ struct CliEnvironment {
     // that prints as it goes (a line per file, each file perhaps large);
     // false when writing failed. Unset, everything stays in `out`.
     std::function<bool(const std::string& bytes)> write_stdout;
+    // Writes a note to standard error now, before a long wait. Unset, the
+    // note stays in `err` with the others.
+    std::function<void(const std::string& bytes)> write_stderr;
     bool stdout_is_terminal = false;
     // Windows passes arguments as Unicode: TEXT then is UTF-8 even with --gbk.
     bool arguments_are_unicode = false;

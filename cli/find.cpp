@@ -1,6 +1,8 @@
 #include "cli/find.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 
 #include "cli/hex_bytes.h"
@@ -10,7 +12,7 @@
 #include "workbench/frames/frame_search.h"
 
 const char kFindUsageHint[] =
-    "Usage: quobrix find [--max-skip N] [--json] [--search] [FRAME...]; quobrix find --help tells more";
+    "Usage: quobrix find [--max-skip N] [--json] [--all] [--search] [FRAME...]; quobrix find --help tells more";
 
 namespace {
 
@@ -20,6 +22,7 @@ struct FindOptions {
     std::vector<std::string> frames;  // one hex text each; none: one a line of standard input
     std::size_t max_skip = 4;
     bool json = false;
+    bool all = false;  // weak explanations too
     RecoveryMode recovery = RecoveryMode::kAuto;
 };
 
@@ -29,6 +32,7 @@ struct FindWords {
     std::string max_skip;
     CLI::Option* max_skip_option = nullptr;
     CLI::Option* json = nullptr;
+    CLI::Option* all = nullptr;
     CLI::Option* search = nullptr;
     CLI::Option* no_search = nullptr;
 };
@@ -46,6 +50,7 @@ CommandParse SetupFind(const char* name, CLI::App& app, const std::vector<std::s
     const auto given = std::make_shared<FindWords>();
     given->max_skip_option = sub->add_option("--max-skip", given->max_skip);
     given->json = sub->add_flag("--json")->disable_flag_override();
+    given->all = sub->add_flag("--all")->disable_flag_override();
     given->search = sub->add_flag("--search")->disable_flag_override();
     given->no_search = sub->add_flag("--no-search")->disable_flag_override();
     AddAllWords(*sub, "FRAME", given->frames);
@@ -90,6 +95,7 @@ bool Complete(const FindWords& words, FindOptions& options, std::string& error) 
     }
     options.recovery = search ? RecoveryMode::kAlways : no_search ? RecoveryMode::kNever : RecoveryMode::kAuto;
     options.json = words.json->count() > 0;
+    options.all = words.all->count() > 0;
     options.frames = words.frames;
     return true;
 }
@@ -106,16 +112,19 @@ struct NumberedLine {
 };
 
 // The frames of standard input: one a line, blank lines skipped, numbered by
-// their lines.
+// their lines. A line ends at LF, CR LF or a bare CR (as older terminals
+// and serial tools save them); a UTF-8 byte order mark before the first is
+// dropped.
 std::vector<NumberedLine> FrameLines(const std::string& input) {
+    static const std::string kBom = "\xEF\xBB\xBF";
     std::vector<NumberedLine> lines;
-    std::size_t start = 0;
+    std::size_t start = input.compare(0, kBom.size(), kBom) == 0 ? kBom.size() : 0;
     for (std::size_t number = 1; start < input.size(); ++number) {
-        std::size_t end = input.find('\n', start);
+        std::size_t end = input.find_first_of("\r\n", start);
         if (end == std::string::npos) end = input.size();
         const std::string line = input.substr(start, end - start);
-        if (line.find_first_not_of(" \t\r") != std::string::npos) lines.push_back({number, line});
-        start = end + 1;
+        if (line.find_first_not_of(" \t") != std::string::npos) lines.push_back({number, line});
+        start = end + (input.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     return lines;
 }
@@ -174,6 +183,13 @@ std::string JsonString(const std::string& text) {
 
 const char* JsonBool(bool value) { return value ? "true" : "false"; }
 
+// A chance as a short number: 2e-07, 0.003.
+std::string ChanceText(double chance) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1g", chance);
+    return text;
+}
+
 std::string OrderWord(const FrameMatch& match) { return CheckOrderWord(match.order, match.method.byte_count()); }
 
 std::string JsonObject(const FrameMatch& match) {
@@ -188,7 +204,9 @@ std::string JsonObject(const FrameMatch& match) {
                   CrcCatalogueNumber(p.xorout, p.width) + "\"";
     }
     return object + ", \"order\": \"" + OrderWord(match) + "\", \"head\": " + std::to_string(match.head) +
-           ", \"tail\": " + std::to_string(match.tail) + ", \"recovered\": " + JsonBool(match.recovered) + "}";
+           ", \"tail\": " + std::to_string(match.tail) + ", \"recovered\": " + JsonBool(match.recovered) +
+           ", \"frames\": " + std::to_string(match.frames) + ", \"fitted\": " + std::to_string(match.fitted) +
+           ", \"chance\": " + ChanceText(match.chance) + ", \"weak\": " + JsonBool(match.weak) + "}";
 }
 
 // "CRC-16/MODBUS le head=0 tail=0", or for a recovered CRC its parameter
@@ -197,7 +215,45 @@ std::string FindLine(const FrameMatch& match) {
     // A recovered CRC's line is set off by two blanks, as its words are many.
     const std::string gap = match.recovered ? "  " : " ";
     return match.method.Label() + gap + OrderWord(match) + " head=" + std::to_string(match.head) +
-           " tail=" + std::to_string(match.tail);
+           " tail=" + std::to_string(match.tail) + (match.weak ? "  (weak)" : "");
+}
+
+std::string Frames(std::size_t count) { return std::to_string(count) + (count == 1 ? " frame" : " frames"); }
+
+// How far the frames bear the first line out.
+std::string EvidenceNote(const FrameMatch& match) {
+    std::string note = "the first line holds on " + Frames(match.frames);
+    if (match.recovered) note += ", " + std::to_string(match.frames - match.fitted) + " beyond the " +
+                                 std::to_string(match.fitted) + " its parameters were fitted to";
+    return note + "; chance it is luck " + ChanceText(match.chance);
+}
+
+// Line numbers (from 1), "lines 2 and 3", "lines 1, 2 and 4".
+std::string LineList(const std::vector<std::size_t>& lines) {
+    std::string text = "lines ";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) text += i + 1 == lines.size() ? " and " : ", ";
+        text += std::to_string(lines[i] + 1);
+    }
+    return text;
+}
+
+// The frames fall short: what fits so far and what would decide.
+std::string WeakNote(const FrameSearchResult& result) {
+    const FrameMatch& best = result.weak.front();
+    std::string note = "these frames do not bear out any explanation beyond chance; " +
+                       std::to_string(result.weak.size()) + (result.weak.size() == 1 ? " fits" : " fit") +
+                       " so far (--all lists them), the best " + best.method.Label() + " " + OrderWord(best) +
+                       " head=" + std::to_string(best.head) + " tail=" + std::to_string(best.tail) + ", chance " +
+                       ChanceText(best.chance) + "; " + std::to_string(result.more_frames) + " more different " +
+                       (result.more_frames == 1 ? "frame" : "frames");
+    return note + " would decide";
+}
+
+// Frames shorter than any check: each word of a frame taken for a frame.
+bool AllTooShort(const std::vector<Bytes>& frames) {
+    return frames.size() > 1 &&
+           std::all_of(frames.begin(), frames.end(), [](const Bytes& frame) { return frame.size() < 2; });
 }
 
 // A JSON array, one object a line: name (null for a recovered CRC), width,
@@ -229,27 +285,50 @@ int RunFind(const FindOptions& options, const CliEnvironment& env, std::string& 
     FrameSearchOptions search;
     search.max_skip = options.max_skip;
     search.recovery = options.recovery;
+    search.keep_weak = options.all;
+    search.before_slow_recovery = [&](double seconds) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.0f", seconds);
+        const std::string note = kPrefix + "recovering an unknown CRC from frames this long takes about " + text +
+                                 " s (fewer or shorter frames, a smaller --max-skip or --no-search are quicker)\n";
+        if (env.write_stderr) {
+            env.write_stderr(note);
+        } else {
+            err += note;
+        }
+    };
+    if (options.frames.size() > 1 && AllTooShort(frames)) {
+        std::string quoted;
+        for (const std::string& word : options.frames) quoted += (quoted.empty() ? "" : " ") + word;
+        err += kPrefix + "each argument is one frame, and these are " + std::to_string(frames.size()) +
+               " frames of one byte, too short for any check; quote a frame's bytes as one argument: quobrix "
+               "find '" + quoted + "'\n";
+        return kExitMessageBox;
+    }
     const FrameSearchResult result = SearchFrames(frames, search);
     if (options.json) {
         out += FindJson(result.matches);
     } else {
         for (const FrameMatch& match : result.matches) out += FindLine(match) + "\n";
     }
-    if (result.recovery_ambiguous) {
-        err += kPrefix + "these frames cannot tell the recovered CRCs apart; more frames would\n";
+    const bool believed = !result.matches.empty() && !result.matches.front().weak;
+    if (result.recovery_ambiguous && !believed) {
+        err += kPrefix + "these frames cannot tell the recovered CRCs apart; more frames, of other lengths too, would\n";
     }
-    if (result.recovery_equivalent) {
-        err += kPrefix + "some recovered CRCs give the same check for every message: any of them will do\n";
+    for (const std::vector<std::size_t>& group : result.equivalent) {
+        err += kPrefix + LineList(group) + " give the same check for every message: any of them will do\n";
     }
-    if (!result.recovery_need.empty()) err += kPrefix + "recovery cannot decide: " + result.recovery_need + "\n";
-    if (result.matches.empty()) {
-        err += kPrefix + NothingFound(options, result) + "\n";
+    if (believed) {
+        err += kPrefix + EvidenceNote(result.matches.front()) + "\n";
+        return kExitReport;
+    }
+    if (!result.weak.empty()) {
+        err += kPrefix + WeakNote(result) + "\n";
         return kExitMessageBox;
     }
-    if (frames.size() == 1) {
-        err += kPrefix + "one frame: a check may hold on it by chance; more frames rule such lines out\n";
-    }
-    return kExitReport;
+    if (!result.recovery_need.empty()) err += kPrefix + "recovery cannot decide: " + result.recovery_need + "\n";
+    err += kPrefix + NothingFound(options, result) + "\n";
+    return kExitMessageBox;
 }
 
 }  // namespace

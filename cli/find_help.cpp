@@ -8,8 +8,8 @@ const char kFindSummary[] = "which CRC or sum protects these frames, and over wh
 namespace {
 
 const char kUsage[] =
-    "Usage: quobrix find [--max-skip N] [--json] [--search | --no-search]\n"
-    "                    [--] [FRAME...]\n";
+    "Usage: quobrix find [--max-skip N] [--json] [--all]\n"
+    "                    [--search | --no-search] [--] [FRAME...]\n";
 
 const char kDescription[] =
     "Tries every catalogued CRC and every sum on every FRAME at once: the\n"
@@ -23,18 +23,30 @@ const char kDescription[] =
     "recovered CRCs, then the catalogue's order. ORDER is - for a one-byte\n"
     "check. The line, quoted, is a CHECK for quobrix frame.\n"
     "\n"
+    "Any check holds on a frame by luck now and then, so a line is printed\n"
+    "only when the frames bear it out: the more checks and placements tried,\n"
+    "the more bits of check the different frames must carry (a frame given\n"
+    "twice counts once). A note says on how many frames the first line holds\n"
+    "and the chance it is luck. When no line is borne out, a note names the\n"
+    "best candidate and how many more different frames would decide.\n"
+    "\n"
     "The sums: SUM-8, SUM-16, SUM-32 (the bytes added modulo 2^width),\n"
     "SUM-8/TWOS, SUM-16/TWOS (its two's complement: the LRC of Modbus ASCII),\n"
     "SUM-8/ONES, SUM-16/ONES (its one's complement), XOR-8 (the BCC),\n"
     "INET-16 (RFC 1071), FLETCHER-16, ADLER-32.\n"
     "\n"
     "When nothing named holds, the parameters of an unknown CRC of 8, 16, 24,\n"
-    "32 or 64 bits are recovered from the frames themselves (by default only\n"
-    "for at most @FRAMES@ frames of at most @BYTES@ bytes each). A recovered CRC is\n"
-    "printed as a parameter line with its check and residue, which quobrix crc\n"
-    "takes as MODEL, then ORDER head=H tail=T. A few frames may fit several\n"
-    "CRCs: all are listed, and a note says so; when recovery cannot decide, a\n"
-    "note says which frames would.\n";
+    "32 or 64 bits are recovered from the frames themselves (by default when\n"
+    "that takes less than about a second: three frames of one length, or two\n"
+    "pairs, up to about 1.5 KiB each; longer frames only when at most one\n"
+    "pair shares a length; --search always). A recovered CRC is printed as a\n"
+    "parameter line with its check and residue, which quobrix crc takes as\n"
+    "MODEL, then ORDER head=H tail=T. Its parameters take up about three\n"
+    "frames, and only the frames beyond them confirm it: it needs four\n"
+    "different frames in all at 24 to 64 bits, five at 16, six at 8 (with the\n"
+    "default --max-skip). CRCs that give the same check for every message are\n"
+    "listed together, and a note says so; when recovery cannot decide, a note\n"
+    "says which frames would.\n";
 
 const char kOptions[] =
     "  FRAME...        one frame each, hex digits as the dialog reads them\n"
@@ -44,14 +56,18 @@ const char kOptions[] =
     "  --max-skip N    head and tail bytes each 0 to N (default 4, at most @LIMIT@)\n"
     "  --json          a JSON array of objects: name, width, poly, init, refin,\n"
     "                  refout, xorout (CRCs only), order, head, tail, recovered\n"
-    "                  (name is null for a recovered CRC)\n"
+    "                  (name is null for a recovered CRC), frames (different\n"
+    "                  frames it holds on), fitted (of them, those recovery\n"
+    "                  took), chance (that it is luck), weak\n"
+    "  --all           the lines not borne out too, after the others, marked\n"
+    "                  (weak)\n"
     "  --search        recover unknown CRCs even when a named check holds\n"
     "  --no-search     never recover\n";
 
 const char kExitStatus[] =
-    "Exit status: 0 at least one explanation was printed; 1 nothing explains\n"
-    "the frames (a note says what to try); 2 a usage error or a frame that is\n"
-    "not hex digits.\n";
+    "Exit status: 0 at least one explanation borne out by the frames was\n"
+    "printed; 1 nothing explains the frames beyond chance (a note says what to\n"
+    "try); 2 a usage error or a frame that is not hex digits.\n";
 
 // Each command is run by a test, which compares what it prints with the lines below it.
 const char kExamples[] =
@@ -70,8 +86,6 @@ std::string FindHelpSection() {
 }
 
 std::string FindHelp(const std::string&) {
-    std::string description = Replace(kDescription, "@FRAMES@", kAutoRecoveryMaxFrames);
-    description = Replace(description, "@BYTES@", kAutoRecoveryMaxFrameBytes);
-    return std::string(kUsage) + "\n" + description + "\n" + Replace(kOptions, "@LIMIT@", kMaxSkipLimit) + "\n" +
+    return std::string(kUsage) + "\n" + kDescription + "\n" + Replace(kOptions, "@LIMIT@", kMaxSkipLimit) + "\n" +
            kExitStatus + "\n" + kExamples;
 }

@@ -127,6 +127,10 @@ int Run(const std::vector<std::string>& args, bool arguments_are_unicode) {
         wrote_stdout = true;
         return WriteAll(stdout, bytes);
     };
+    env.write_stderr = [](const std::string& bytes) {
+        WriteAll(stderr, bytes);
+        std::fflush(stderr);
+    };
     env.stdout_is_terminal = QUOBRIX_ISATTY(QUOBRIX_FILENO(stdout)) != 0;
     env.arguments_are_unicode = arguments_are_unicode;
     std::string out, err;

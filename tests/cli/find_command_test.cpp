@@ -42,21 +42,33 @@ TEST(FindCommand, NamesTheCheckAsLineAndAsJson) {
     Outcome r = InProcess(With({"find"}, kModbus));
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "CRC-16/MODBUS le head=0 tail=0\n");
-    EXPECT_EQ(r.err, "");
+    // 3 frames, 48 bits of check, against some 2600 two-byte checks and
+    // placements tried: 2600 * 2^-48 is about 9e-12.
+    EXPECT_EQ(r.err, "quobrix: the first line holds on 3 frames; chance it is luck 9e-12\n");
     // Standard input: one frame a line, blank lines and CR LF endings taken.
     r = InProcess({"find", "--json"}, "\n" + kModbus[0] + "\r\n\n" + kModbus[1] + "\r\n" + kModbus[2]);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out,
               "[\n  {\"name\": \"CRC-16/MODBUS\", \"width\": 16, \"poly\": \"0x8005\", \"init\": \"0xffff\", "
               "\"refin\": true, \"refout\": true, \"xorout\": \"0x0000\", \"order\": \"le\", \"head\": 0, "
-              "\"tail\": 0, \"recovered\": false}\n]\n");
+              "\"tail\": 0, \"recovered\": false, \"frames\": 3, \"fitted\": 0, \"chance\": 9e-12, "
+              "\"weak\": false}\n]\n");
     // A sum has no parameters; a one-byte check no order. Modbus ASCII's LRC
-    // of 01 03 00 00 00 0A is F2.
-    r = InProcess({"find", "--json", "3A 01 03 00 00 00 0A F2 0D 0A", "3A 11 03 00 6B 00 03 7E 0D 0A"});
+    // of 01 03 00 00 00 0A is F2. Two frames carry 16 bits of a one-byte
+    // check, too few against the some 1250 such checks and placements
+    // tried: it is weak, listed with --all, and the exit status is 1.
+    r = InProcess({"find", "--all", "--json", "3A 01 03 00 00 00 0A F2 0D 0A", "3A 11 03 00 6B 00 03 7E 0D 0A"});
+    EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.out.find("{\"name\": \"SUM-8/TWOS\", \"width\": 8, \"order\": \"-\", \"head\": 1, \"tail\": 2, "
-                         "\"recovered\": false}"),
+                         "\"recovered\": false, \"frames\": 2, \"fitted\": 0, \"chance\": 0.01, \"weak\": true}"),
               std::string::npos)
         << r.out;
+    EXPECT_NE(r.err.find("1 more different frame would decide"), std::string::npos) << r.err;
+    // A third frame (01 06 00 01 00 03: LRC F5) makes it believed.
+    r = InProcess({"find", "3A 01 03 00 00 00 0A F2 0D 0A", "3A 11 03 00 6B 00 03 7E 0D 0A",
+                   "3A 01 06 00 01 00 03 F5 0D 0A"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "SUM-8/TWOS - head=1 tail=2");
 }
 
 TEST(FindCommand, NothingExplainsTheFrames) {
@@ -89,7 +101,12 @@ TEST(FindCommand, SaysWhenRecoveredCrcsAgreeOnEveryMessage) {
     const Outcome r = InProcess(words);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("init=0x12345678 refin=false refout=false xorout=0xffffffff"), std::string::npos) << r.out;
-    EXPECT_EQ(r.err, "quobrix: some recovered CRCs give the same check for every message: any of them will do\n");
+    // The note names the four lines it is true of; 4 frames of 32 bits
+    // against 97 bits the fit takes and 50 placements: 50 * 2^(97-128).
+    EXPECT_EQ(r.err,
+              "quobrix: lines 1, 2, 3 and 4 give the same check for every message: any of them will do\n"
+              "quobrix: the first line holds on 4 frames, 1 beyond the 3 its parameters were fitted to; chance it "
+              "is luck 2e-08\n");
 }
 
 TEST(FindCommand, BadInputSaysWhatAndWhere) {
@@ -105,12 +122,44 @@ TEST(FindCommand, BadInputSaysWhatAndWhere) {
                  "quobrix: no frames: give them as arguments, or one a line on standard input\n");
     expect_error(InProcess({"find", "--max-skip", "65", "01"}),
                  "quobrix: --max-skip takes a count of bytes from 0 to 64, not '65' (Usage: quobrix find "
-                 "[--max-skip N] [--json] [--search] [FRAME...]; quobrix find --help tells more)\n");
+                 "[--max-skip N] [--json] [--all] [--search] [FRAME...]; quobrix find --help tells more)\n");
     EXPECT_EQ(InProcess({"find", "--search", "--no-search", "01"}).code, 2);
     EXPECT_EQ(InProcess({"find", "--frobnicate", "01"}).code, 2);
     // 0x prefixes and punctuation are fine.
     EXPECT_EQ(InProcess({"find", "0x01,0x03,0x00,0x00,0x00,0x0A,0xC5,0xCD", kModbus[1]}).out,
               "CRC-16/MODBUS le head=0 tail=0\n");
+}
+
+// Standard input as editors and serial tools save it: a bare CR ends a line
+// as LF and CR LF do, and a UTF-8 byte order mark is no part of the first.
+TEST(FindCommand, ReadsEveryLineEndingAndDropsAByteOrderMark) {
+    const std::string expected = "CRC-16/MODBUS le head=0 tail=0\n";
+    for (const std::string& input : {"\xEF\xBB\xBF" + kModbus[0] + "\r" + kModbus[1] + "\r" + kModbus[2] + "\r",
+                                     kModbus[0] + "\r\r\n" + kModbus[1] + "\n\r" + kModbus[2]}) {
+        const Outcome r = InProcess({"find"}, input);
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.out, expected);
+    }
+    // A line after bare CRs keeps its own number in messages.
+    const Outcome bad = InProcess({"find"}, "01 02\r\r01 0G\r");
+    EXPECT_EQ(bad.err, "quobrix: line 3: 'G' at character 5 is no hex digit\n");
+}
+
+// Frames that repeat are one frame; bytes given unquoted are one-byte
+// frames, which no check fits: the note shows the quoted form.
+TEST(FindCommand, RepeatsAreOneFrameAndUnquotedBytesAreCaught) {
+    Outcome r = InProcess({"find", "0102030405", "0102030405", "0102030405"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    r = InProcess({"find", "01", "03", "00", "00", "00", "0A", "C5", "CD"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("each argument is one frame"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("quobrix find '01 03 00 00 00 0A C5 CD'"), std::string::npos) << r.err;
+    // A repeated Modbus frame adds nothing to one: weak as one frame is.
+    r = InProcess({"find", kModbus[0], kModbus[0], kModbus[0]});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
 }
 
 TEST(FrameCommand, BuildsAndVerifies) {

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <map>
+#include <set>
 
 #include "workbench/crc/catalogue.h"
+#include "workbench/frames/gf2_poly.h"
 
 namespace {
 
@@ -140,32 +144,67 @@ bool RecoveryWanted(const std::vector<Bytes>& frames, const FrameSearchOptions& 
         case RecoveryMode::kNever: return false;
         case RecoveryMode::kAuto: break;
     }
-    return !named_found && frames.size() <= kAutoRecoveryMaxFrames &&
-           std::all_of(frames.begin(), frames.end(),
-                       [](const Bytes& frame) { return frame.size() <= kAutoRecoveryMaxFrameBytes; });
+    return !named_found && EstimatedRecoverySeconds(frames, options.max_skip) <= kAutoRecoverySeconds;
 }
 
-// Several CRCs recovered for one placement either give the same check for
-// every message (a polynomial with the factor x+1 allows that), so that any
-// will do, or differ on frames not given.
-void NoteSeveral(const std::vector<CrcParams>& models, FrameSearchResult& result) {
-    if (models.size() < 2) return;
-    const bool same = std::all_of(models.begin() + 1, models.end(),
-                                  [&](const CrcParams& other) { return SameCrcFunction(models.front(), other); });
-    (same ? result.recovery_equivalent : result.recovery_ambiguous) = true;
+// ---- Evidence ------------------------------------------------------------
+
+// The frames that differ between head and tail: frames alike there give the
+// check the same bytes, and a check that holds on one holds on the other.
+std::size_t DifferentFrames(const std::vector<Bytes>& frames, std::size_t head, std::size_t tail) {
+    std::set<Bytes> seen;
+    for (const Bytes& frame : frames) {
+        if (frame.size() < head + tail) continue;
+        seen.emplace(frame.begin() + static_cast<std::ptrdiff_t>(head),
+                     frame.end() - static_cast<std::ptrdiff_t>(tail));
+    }
+    return seen.size();
 }
 
-// Recovery by fewest skipped bytes first, stopping after the first count of
-// them at which some CRC fits: more skipped bytes only give more chances to
-// fit by accident.
+std::size_t Placements(std::size_t max_skip) { return (max_skip + 1) * (max_skip + 1); }
+
+// The named checks and placements tried whose check has `byte_count` bytes.
+double NamedTried(int byte_count, std::size_t max_skip) {
+    std::size_t methods = 0;
+    for (const CheckMethod& method : NamedCheckMethods()) methods += method.byte_count() == byte_count ? 1 : 0;
+    return static_cast<double>(methods * (byte_count > 1 ? 2 : 1) * Placements(max_skip));
+}
+
+// What recovery of `width` bits spends of the frames: the bits of poly
+// (its lowest is always set), init, xorout and the two reflections; and
+// the frames that takes, a pair of one length and one of another.
+int FittedBits(int width) { return 3 * width + 1; }
+constexpr std::size_t kFittedFrames = 3;
+
+double RecoveryTried(int width, std::size_t max_skip) {
+    return static_cast<double>((width > kBitsPerByte ? 2 : 1) * Placements(max_skip));
+}
+
+// Sets the match's chance from the hypotheses of its kind tried and the
+// bits they took from the frames; returns how many more different frames
+// would bring it below the limit.
+std::size_t Judge(FrameMatch& match, double tried, int fitted_bits) {
+    const int bits = kBitsPerByte * match.method.byte_count();
+    const double log_chance = std::log2(tried) + fitted_bits - static_cast<double>(match.frames) * bits;
+    match.chance = std::min(1.0, std::exp2(log_chance));
+    match.weak = !(match.chance < kChanceLimit);
+    if (!match.weak) return 0;
+    return static_cast<std::size_t>(std::floor((log_chance - std::log2(kChanceLimit)) / bits)) + 1;
+}
+
+// ---- Recovery --------------------------------------------------------------
+
+// Recovery at every placement: a fit at few skipped bytes does not end the
+// search, as a CRC of the wrong width may fit there by chance while the
+// true one needs more; the evidence sorts them out.
 void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options, std::size_t first_rank,
              std::vector<RankedMatch>& found, FrameSearchResult& result) {
     const std::size_t max_skip = options.max_skip;
     std::string first_need;
     std::vector<CrcSample> samples;
     std::size_t rank = first_rank;
+    bool fits = false;
     for (std::size_t skipped = 0; skipped <= 2 * max_skip; ++skipped) {
-        bool fits = false;
         for (std::size_t head = 0; head <= std::min(skipped, max_skip); ++head) {
             const std::size_t tail = skipped - head;
             if (tail > max_skip) continue;
@@ -174,30 +213,94 @@ void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options
                 for (const CheckOrder order : kOrders) {
                     if (check_size == 1 && order == CheckOrder::kLittleEndian) continue;
                     if (!Samples(frames, head, tail, check_size, order, samples)) continue;
-                    const CrcRecovery recovery = options.recover(samples, width);
+                    const CrcRecovery recovery =
+                        options.recover ? options.recover(samples, width)
+                                        : RecoverCrc(samples, width, head + tail + static_cast<std::size_t>(check_size));
                     if (!recovery.decided) {
                         // Its candidates are some of many that fit: frames
                         // too few or too short fit almost any CRC.
                         if (first_need.empty()) first_need = recovery.need;
                         continue;
                     }
-                    std::vector<CrcParams> models;
+                    const std::size_t first = found.size();
                     for (const CrcParams& params : recovery.models) {
                         std::string unsound;
                         if (params.width != width || !CheckCrcParams(params, unsound) || InCatalogue(params)) continue;
                         const CheckMethod method = CheckMethod::OfCrc(params, "");
                         if (!HoldsOnAll(method, order, head, tail, frames)) continue;
-                        found.push_back({{method, order, head, tail, true}, rank++});
-                        models.push_back(params);
+                        FrameMatch match{method, order, head, tail, true};
+                        match.frames = DifferentFrames(frames, head, tail);
+                        match.fitted = std::min(kFittedFrames, match.frames);
+                        found.push_back({match, rank++});
+                        fits = true;
                     }
-                    NoteSeveral(models, result);
-                    fits = fits || !models.empty();
+                    // Models here that differ on some message: the frames
+                    // have not decided between them, whatever their bits.
+                    bool differ = false;
+                    for (std::size_t i = first + 1; i < found.size() && !differ; ++i) {
+                        differ = !SameCrcFunction(found[first].match.method.crc_params(),
+                                                  found[i].match.method.crc_params());
+                    }
+                    for (std::size_t i = first; differ && i < found.size(); ++i) found[i].match.rivals = true;
                 }
             }
         }
-        if (fits) return;
     }
-    result.recovery_need = first_need;
+    if (!fits) result.recovery_need = first_need;
+}
+
+// Whether the narrower CRC `n` holds because the wider `w` does: the same
+// head and tail and bit order, and n's polynomial divides w's, so that
+// every frame of w is one of n. Recovered at the same head and tail, a
+// narrower CRC is taken as implied whatever its polynomial: the frames'
+// differences are multiples of w's polynomial, so their GCD has divisors
+// of lower degrees made of its factors and the GCD's leftover ones, which
+// fit every frame without being borne out by any.
+// Whether a's generator divides b's.
+bool Divides(const CrcParams& a, const CrcParams& b) {
+    const Uint128 divisor = (Uint128{1} << a.width) | a.poly;
+    const Uint128 dividend = (Uint128{1} << b.width) | b.poly;
+    Uint128 remainder;
+    Gf2Divide(dividend, divisor, &remainder);
+    return remainder == Uint128{0};
+}
+
+bool ImpliedBy(const FrameMatch& n, const FrameMatch& w) {
+    if (!n.method.is_crc() || !w.method.is_crc() || n.head != w.head || n.tail != w.tail) return false;
+    const CrcParams &a = n.method.crc_params(), &b = w.method.crc_params();
+    if (a.width >= b.width) return false;
+    if (n.recovered && w.recovered) return true;
+    return a.refin == b.refin && Divides(a, b);
+}
+
+// Frames beyond the first of their length: the differences recovery has.
+std::size_t DifferencePairs(const std::vector<Bytes>& frames) {
+    std::set<std::size_t> lengths;
+    for (const Bytes& frame : frames) lengths.insert(frame.size());
+    return frames.size() - lengths.size();
+}
+
+bool SamePlace(const FrameMatch& a, const FrameMatch& b) {
+    return a.head == b.head && a.tail == b.tail && a.order == b.order && a.method.width() == b.method.width();
+}
+
+// The recovered lines that give the same check for every message.
+void GroupRecovered(FrameSearchResult& result) {
+    const std::vector<FrameMatch>& m = result.matches;
+    std::vector<bool> grouped(m.size(), false);
+    for (std::size_t i = 0; i < m.size(); ++i) {
+        if (!m[i].recovered || grouped[i]) continue;
+        std::vector<std::size_t> group = {i};
+        for (std::size_t j = i + 1; j < m.size(); ++j) {
+            if (!m[j].recovered || grouped[j] || !SamePlace(m[i], m[j])) continue;
+            if (SameCrcFunction(m[i].method.crc_params(), m[j].method.crc_params())) {
+                group.push_back(j);
+                grouped[j] = true;
+            }
+        }
+        if (group.size() > 1) result.equivalent.push_back(group);
+    }
+    result.recovery_equivalent = !result.equivalent.empty();
 }
 
 }  // namespace
@@ -207,15 +310,108 @@ const std::vector<CheckMethod>& NamedCheckMethods() {
     return methods;
 }
 
-FrameSearchResult SearchFrames(const std::vector<Bytes>& frames, const FrameSearchOptions& options) {
+double EstimatedRecoverySeconds(const std::vector<Bytes>& frames, std::size_t max_skip) {
+    // Words XORed per second by the GCD's reduction, from three random
+    // frames of 1 KiB (0.4 s) and 4 KiB (5.7 s) on a quiet x86-64.
+    constexpr double kWordsPerSecond = 1.2e9;
+    std::map<std::size_t, std::size_t> by_length;
+    for (const Bytes& frame : frames) ++by_length[frame.size()];
+    std::size_t pairs = 0, longest = 0;
+    for (const auto& [length, count] : by_length) {
+        pairs += count - 1;
+        if (count > 1) longest = std::max(longest, length);
+    }
+    if (pairs < 2) return 0;  // one difference: no GCD to take
+    const double bits = kBitsPerByte * static_cast<double>(longest);
+    // 9 widths and byte orders, 4 bit orders; Euclid XORs about bits / 128
+    // words for each of the bits it cancels.
+    return static_cast<double>(Placements(max_skip)) * 9 * 4 * bits * bits / 128 / kWordsPerSecond;
+}
+
+FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearchOptions& options) {
+    // A frame given twice is one frame: captures repeat polling frames.
+    std::vector<Bytes> frames;
+    for (const Bytes& frame : given) {
+        if (std::find(frames.begin(), frames.end(), frame) == frames.end()) frames.push_back(frame);
+    }
     FrameSearchResult result;
     std::vector<RankedMatch> found;
     SearchNamed(frames, options.max_skip, found);
-    if (RecoveryWanted(frames, options, !found.empty())) {
-        result.recovery_ran = true;
-        Recover(frames, options, NamedCheckMethods().size(), found, result);
+    bool named_believed = false;
+    for (RankedMatch& ranked : found) {
+        FrameMatch& match = ranked.match;
+        match.frames = DifferentFrames(frames, match.head, match.tail);
+        Judge(match, NamedTried(match.method.byte_count(), options.max_skip), 0);
+        named_believed = named_believed || !match.weak;
     }
-    std::stable_sort(found.begin(), found.end(), MorePlausible);
-    for (RankedMatch& ranked : found) result.matches.push_back(std::move(ranked.match));
+    if (RecoveryWanted(frames, options, named_believed)) {
+        result.recovery_ran = true;
+        const double seconds = EstimatedRecoverySeconds(frames, options.max_skip);
+        if (seconds > 1 && options.before_slow_recovery) options.before_slow_recovery(seconds);
+        const std::size_t first = found.size();
+        Recover(frames, options, NamedCheckMethods().size(), found, result);
+        // CRCs of different widths recovered at one head and tail come from
+        // the GCD of the same differences, the true polynomial times a
+        // leftover factor: other widths made of the same factors fit every
+        // frame as well. A narrower polynomial that divides the wider one
+        // is implied by it, once enough differences (three) leave little
+        // leftover; any other pair of widths means the frames have not
+        // decided.
+        const std::size_t pairs = DifferencePairs(frames);
+        for (std::size_t i = first; i < found.size(); ++i) {
+            for (std::size_t j = first; j < found.size(); ++j) {
+                const FrameMatch &a = found[i].match, &b = found[j].match;
+                if (a.head != b.head || a.tail != b.tail || a.method.width() >= b.method.width()) continue;
+                if (pairs < 3 || !Divides(a.method.crc_params(), b.method.crc_params())) {
+                    found[i].match.rivals = true;
+                    found[j].match.rivals = true;
+                }
+            }
+        }
+        for (std::size_t i = first; i < found.size(); ++i) {
+            FrameMatch& match = found[i].match;
+            Judge(match, RecoveryTried(match.method.width(), options.max_skip), FittedBits(match.method.width()));
+            if (match.rivals) {
+                match.weak = true;
+                result.recovery_ambiguous = true;
+            }
+        }
+    }
+    // Believed lines by plausibility, recovered ones of different widths by
+    // their evidence; weak ones by their chance.
+    std::stable_sort(found.begin(), found.end(), [](const RankedMatch& a, const RankedMatch& b) {
+        if (a.match.weak != b.match.weak) return !a.match.weak;
+        if (a.match.weak) return a.match.chance < b.match.chance;
+        const std::size_t skipped_a = a.match.head + a.match.tail, skipped_b = b.match.head + b.match.tail;
+        if (skipped_a == skipped_b && a.match.recovered && b.match.recovered && a.match.chance != b.match.chance) {
+            return a.match.chance < b.match.chance;
+        }
+        return MorePlausible(a, b);
+    });
+    std::vector<const FrameMatch*> believed;
+    for (const RankedMatch& ranked : found) {
+        if (!ranked.match.weak) believed.push_back(&ranked.match);
+    }
+    std::size_t more = 0;
+    for (const RankedMatch& ranked : found) {
+        const FrameMatch& match = ranked.match;
+        if (std::any_of(believed.begin(), believed.end(), [&](const FrameMatch* w) { return ImpliedBy(match, *w); })) {
+            continue;
+        }
+        if (match.weak) {
+            if (result.weak.empty()) {
+                const double tried = match.recovered ? RecoveryTried(match.method.width(), options.max_skip)
+                                                     : NamedTried(match.method.byte_count(), options.max_skip);
+                FrameMatch copy = match;
+                more = std::max<std::size_t>(match.rivals ? 1 : 0,
+                                             Judge(copy, tried, match.recovered ? FittedBits(match.method.width()) : 0));
+            }
+            result.weak.push_back(match);
+            if (!options.keep_weak) continue;
+        }
+        result.matches.push_back(match);
+    }
+    result.more_frames = more;
+    GroupRecovered(result);
     return result;
 }

@@ -13,24 +13,48 @@
 #include "workbench/frames/recover.h"
 #include "workbench/frames/frame_build.h"
 
-// One explanation that holds for every frame.
+// One explanation that holds for every frame, and how far the frames bear
+// it out. Any check holds by luck on a frame now and then: of H checks and
+// placements tried, about H 2^-(bits) hold on frames that carry `bits` bits
+// of check between them. A recovered CRC is fitted to the frames, which
+// spends about as many of those bits as its parameters hold; only the rest
+// confirm it.
 struct FrameMatch {
     CheckMethod method;
     CheckOrder order = CheckOrder::kBigEndian;  // meaningless for one-byte checks
     std::size_t head = 0, tail = 0;
     bool recovered = false;  // parameters found from the frames, not named ones
+    // The different frames it holds on (frames alike between head and tail
+    // count once), and of them those a recovered CRC's fit takes up.
+    std::size_t frames = 0;
+    std::size_t fitted = 0;
+    // How many explanations of its kind (named checks of its size, or CRCs
+    // recovered at its width) the frames would show by luck alone, at most
+    // 1: about the chance that it holds by luck.
+    double chance = 0;
+    // Whether other recovered CRCs fit the frames as well at the same place
+    // and differ on other frames: then the frames do not decide.
+    bool rivals = false;
+    // Whether `chance` is too high to believe it, or it has rivals: listed
+    // only when asked.
+    bool weak = false;
 };
 
+// An explanation is believed when less than this many of its kind would
+// hold by luck: several kinds are tried, and together they explain random
+// frames less than once in a thousand.
+constexpr double kChanceLimit = 1e-4;
+
 enum class RecoveryMode {
-    kAuto,    // when no named check holds and the frames are few and short
+    kAuto,    // when no named check is borne out and recovery is quick
     kAlways,  // --search
     kNever,   // --no-search
 };
 
-// By default recovery runs for at most this many frames of at most this
-// many bytes each: beyond them it may no longer be quick.
-constexpr std::size_t kAutoRecoveryMaxFrames = 16;
-constexpr std::size_t kAutoRecoveryMaxFrameBytes = 256;
+// By default recovery runs when EstimatedRecoverySeconds is at most this:
+// for three frames of one length, up to about 1.5 KiB each; for frames of
+// which no three share a length (nor two pairs), at any length.
+constexpr double kAutoRecoverySeconds = 1.0;
 
 // The CRC widths recovery tries, in bits: whole bytes as frames carry them.
 constexpr int kRecoveryWidths[] = {8, 16, 24, 32, 64};
@@ -40,26 +64,47 @@ using CrcRecoverer = std::function<CrcRecovery(const std::vector<CrcSample>&, in
 struct FrameSearchOptions {
     std::size_t max_skip = 4;  // head and tail each 0 to this
     RecoveryMode recovery = RecoveryMode::kAuto;
-    CrcRecoverer recover = RecoverCrc;
+    CrcRecoverer recover;  // none: RecoverCrc
+    bool keep_weak = false;  // weak explanations too, after the others
+    // Called before a recovery that will likely take more than a second,
+    // with about how many seconds.
+    std::function<void(double seconds)> before_slow_recovery;
 };
 
 struct FrameSearchResult {
     // Most plausible first: fewest head and tail bytes, named checks before
-    // recovered ones, then the catalogue's order (CRCs, then the sums), then
-    // fewer head bytes, then be before le.
+    // recovered ones (those of them with the best evidence first), then the
+    // catalogue's order (CRCs, then the sums), then fewer head bytes, then be
+    // before le. Weak ones only when kept, after all others. A narrower CRC
+    // whose polynomial divides a believed wider one at the same place holds
+    // because the wider does and is left out, and so is any narrower CRC
+    // recovered at the head and tail of a believed wider recovered one.
     std::vector<FrameMatch> matches;
+    // The explanations that hold but are weak, best first, whether kept in
+    // `matches` or not; and how many more different frames would make the
+    // best of them believed (or rule it out).
+    std::vector<FrameMatch> weak;
+    std::size_t more_frames = 0;
+    // The lines of `matches` (from 0) that are recovered CRCs giving the same
+    // check for every message, one group each.
+    std::vector<std::vector<std::size_t>> equivalent;
     bool recovery_ran = false;
     // What frames would let recovery decide, when it found nothing and could
     // not decide somewhere; "" otherwise. Undecided candidates are not
     // matches: too few frames fit almost any CRC.
     std::string recovery_need;
     // Whether some placement fit several recovered CRCs that these frames
-    // cannot tell apart but other frames could.
+    // cannot tell apart but other frames could (all weak, then).
     bool recovery_ambiguous = false;
-    // Whether some placement fit several recovered CRCs that give the same
-    // check for every message.
+    // Whether `equivalent` has a group.
     bool recovery_equivalent = false;
 };
+
+// About how long recovery takes on these frames, in seconds of a machine of
+// today: it is bound by the GCD of two differences of frames of one length,
+// which takes time with the square of their length, once for every
+// placement, width, byte order and bit order.
+double EstimatedRecoverySeconds(const std::vector<Bytes>& frames, std::size_t max_skip);
 
 // `frames` must not be empty.
 FrameSearchResult SearchFrames(const std::vector<Bytes>& frames, const FrameSearchOptions& options);

@@ -230,13 +230,13 @@ auto PlausibilityKey(const CrcParams& p, std::uint64_t mask) {
 
 std::string Bytes(std::size_t length) { return std::to_string(length) + (length == 1 ? " byte" : " bytes"); }
 
-std::string NeedLine(Open open, const ByLength& by_length, std::size_t models) {
+std::string NeedLine(Open open, const ByLength& by_length, std::size_t models, std::size_t frame_extra) {
     std::size_t common = 0;  // the length with the most different frames
     std::size_t most = 0;
     for (const auto& [length, frames] : by_length) {
         std::set<std::vector<unsigned char>> messages;
         for (const CrcSample* frame : frames) messages.insert(frame->message);
-        if (messages.size() > most) std::tie(common, most) = std::make_pair(length, messages.size());
+        if (messages.size() > most) std::tie(common, most) = std::make_pair(length + frame_extra, messages.size());
     }
     const std::string other_length =
         by_length.size() <= 1 ? ", and a frame of another length to tell init from xorout" : "";
@@ -263,7 +263,7 @@ std::string NeedLine(Open open, const ByLength& by_length, std::size_t models) {
 
 }  // namespace
 
-CrcRecovery RecoverCrc(const std::vector<CrcSample>& samples, int width) {
+CrcRecovery RecoverCrc(const std::vector<CrcSample>& samples, int width, std::size_t frame_extra) {
     CrcRecovery result;
     if (width < 1 || width > 64) {
         result.need = "recovers CRCs of 1 to 64 bits";
@@ -290,7 +290,7 @@ CrcRecovery RecoverCrc(const std::vector<CrcSample>& samples, int width) {
     for (const CrcParams& model : search.models) ranked.emplace_back(PlausibilityKey(model, mask), model);
     std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     if (ranked.size() > kMaxModels) search.Leave(Open::kTooManyModels);
-    result.need = NeedLine(search.open, by_length, ranked.size());
+    result.need = NeedLine(search.open, by_length, ranked.size(), frame_extra);
     for (std::size_t i = 0; i < ranked.size() && i < kMaxModels; ++i) result.models.push_back(ranked[i].second);
     result.decided = search.open == Open::kNothing;
     return result;

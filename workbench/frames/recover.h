@@ -35,7 +35,10 @@ struct CrcRecovery {
 
 // `width` is 1 to 64. The samples' order does not matter. The time grows
 // with the square of the longest message that has a partner of its length.
-CrcRecovery RecoverCrc(const std::vector<CrcSample>& samples, int width);
+// `frame_extra` is what each frame holds beyond its message (head, check,
+// tail): the lengths `need` names are the frames', so that a user can pick
+// frames of that length.
+CrcRecovery RecoverCrc(const std::vector<CrcSample>& samples, int width, std::size_t frame_extra = 0);
 
 // Whether `a` and `b` give the same CRC for every message. With the same
 // polynomial and reflections their difference at a length of L bytes is
