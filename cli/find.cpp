@@ -12,7 +12,8 @@
 #include "workbench/frames/frame_search.h"
 
 const char kFindUsageHint[] =
-    "Usage: quobrix find [--max-skip N] [--json] [--all] [--search] [FRAME...]; quobrix find --help tells more";
+    "Usage: quobrix find [--max-skip N] [--json] [--all] [--search | --no-search] [FRAME...]; "
+    "quobrix find --help tells more";
 
 namespace {
 
@@ -37,7 +38,7 @@ struct FindWords {
     CLI::Option* no_search = nullptr;
 };
 
-bool Complete(const FindWords& words, FindOptions& options, std::string& error);
+bool Complete(const FindWords& words, const CLI::App& chosen, FindOptions& options, std::string& error);
 int RunFind(const FindOptions& options, const CliEnvironment& env, std::string& out, std::string& err);
 
 }  // namespace
@@ -54,17 +55,7 @@ CommandParse SetupFind(const char* name, CLI::App& app, const std::vector<std::s
     given->search = sub->add_flag("--search")->disable_flag_override();
     given->no_search = sub->add_flag("--no-search")->disable_flag_override();
     AddAllWords(*sub, "FRAME", given->frames);
-    const std::string command = name;
-    return {{sub},
-            [given, command](const CLI::App& chosen, const std::vector<std::string>& leftover, CommandRun& run,
-                             std::string& error) {
-                FindOptions options;
-                if (!NoStrayWords(chosen, leftover, command, error) || !Complete(*given, options, error)) return false;
-                run = [options](const CliEnvironment& env, std::string& out, std::string& err) {
-                    return RunFind(options, env, out, err);
-                };
-                return true;
-            }};
+    return OneSubcommandParse<FindWords, FindOptions>(sub, given, name, Complete, RunFind);
 }
 
 namespace {
@@ -82,7 +73,7 @@ bool ReadCount(const std::string& word, std::size_t limit, std::size_t& count) {
     return count <= limit;
 }
 
-bool Complete(const FindWords& words, FindOptions& options, std::string& error) {
+bool Complete(const FindWords& words, const CLI::App&, FindOptions& options, std::string& error) {
     if (words.max_skip_option->count() > 0 && !ReadCount(words.max_skip, kMaxSkipLimit, options.max_skip)) {
         error = "--max-skip takes a count of bytes from 0 to " + std::to_string(kMaxSkipLimit) + ", not '" +
                 EscapeBytes(words.max_skip) + "'";

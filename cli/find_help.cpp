@@ -49,10 +49,10 @@ const char kDescription[] =
     "says which frames would.\n";
 
 const char kOptions[] =
-    "  FRAME...        one frame each, hex digits as the dialog reads them\n"
-    "                  (digits pair up, blanks and punctuation separate, 0x\n"
-    "                  is dropped); none: one frame a line of standard input,\n"
-    "                  blank lines skipped\n"
+    "  FRAME...        one frame each, hex digits: pairs left to right, a lone\n"
+    "                  digit is a byte, 0x is dropped; blanks and punctuation\n"
+    "                  separate, any other character is an error; none: one\n"
+    "                  frame a line of standard input, blank lines skipped\n"
     "  --max-skip N    head and tail bytes each 0 to N (default 4, at most @LIMIT@)\n"
     "  --json          a JSON array of objects: name, width, poly, init, refin,\n"
     "                  refout, xorout (CRCs only), order, head, tail, recovered\n"

@@ -122,7 +122,7 @@ TEST(FindCommand, BadInputSaysWhatAndWhere) {
                  "quobrix: no frames: give them as arguments, or one a line on standard input\n");
     expect_error(InProcess({"find", "--max-skip", "65", "01"}),
                  "quobrix: --max-skip takes a count of bytes from 0 to 64, not '65' (Usage: quobrix find "
-                 "[--max-skip N] [--json] [--all] [--search] [FRAME...]; quobrix find --help tells more)\n");
+                 "[--max-skip N] [--json] [--all] [--search | --no-search] [FRAME...]; quobrix find --help tells more)\n");
     EXPECT_EQ(InProcess({"find", "--search", "--no-search", "01"}).code, 2);
     EXPECT_EQ(InProcess({"find", "--frobnicate", "01"}).code, 2);
     // 0x prefixes and punctuation are fine.

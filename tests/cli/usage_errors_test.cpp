@@ -12,7 +12,7 @@ namespace {
 const std::string kTopHint = "(Usage: quobrix TOOL [OPTIONS] [--] [TEXT]; quobrix --help lists the tools)";
 const std::string kCrcHint = "(Usage: quobrix crc MODEL [FILE...]; quobrix crc --help tells more)";
 const std::string kFindHint =
-    "(Usage: quobrix find [--max-skip N] [--json] [--search] [FRAME...]; quobrix find --help tells more)";
+    "(Usage: quobrix find [--max-skip N] [--json] [--all] [--search | --no-search] [FRAME...]; quobrix find --help tells more)";
 const std::string kFrameHint =
     "(Usage: quobrix frame CHECK [--order be|le] [--head HEX] [--tail HEX] [--verify] DATA...; "
     "quobrix frame --help tells more)";
