@@ -5,22 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_line.h"
-
-namespace {
-
-struct Outcome {
-    int code = -1;
-    std::string out, err;
-};
-
-Outcome Quobrix(const std::vector<std::string>& args) {
-    Outcome outcome;
-    outcome.code = RunCli(args, CliEnvironment(), outcome.out, outcome.err);
-    return outcome;
-}
-
-}  // namespace
+#include "in_process.h"
 
 // "-" is how find writes the order of a one-byte check: such a check takes
 // it, in CHECK or as --order; a wider check needs be or le, never a guess.
@@ -36,7 +21,7 @@ TEST(FrameCommand, DashIsTheOrderOfOneByteChecksOnly) {
         {{"frame", "SUM-8 -", "--verify", "01 02 03 06"}, "ok\n"},
     };
     for (const auto& c : built) {
-        const Outcome r = Quobrix(c.args);
+        const CliOutcome r = RunInProcess(c.args);
         EXPECT_EQ(r.code, 0) << c.args[1] << r.err;
         EXPECT_EQ(r.out, c.out) << c.args[1];
         EXPECT_EQ(r.err, "") << c.args[1];
@@ -58,7 +43,7 @@ TEST(FrameCommand, DashIsTheOrderOfOneByteChecksOnly) {
          "quobrix: --order - is a one-byte check's; ADLER-32 takes 4 bytes, so be or le\n"},
     };
     for (const auto& c : refused) {
-        const Outcome r = Quobrix(c.args);
+        const CliOutcome r = RunInProcess(c.args);
         EXPECT_EQ(r.code, 2) << c.args[1];
         EXPECT_EQ(r.out, "") << c.args[1];
         EXPECT_EQ(r.err, c.err) << c.args[1];
@@ -71,10 +56,10 @@ TEST(FrameCommand, DashIsTheOrderOfOneByteChecksOnly) {
 TEST(FrameCommand, FrameAndNumTakeHexDigitsAsTheirHelpSays) {
     // SUM-8 of 41 20 00 0A is 6B.
     for (const std::string data : {"41 20 00 0A", "41200 0A", "0x41,0x20;0:A", "41-20.00/0a", "41\t20\n00 0xA"}) {
-        const Outcome frame = Quobrix({"frame", "SUM-8", data});
+        const CliOutcome frame = RunInProcess({"frame", "SUM-8", data});
         EXPECT_EQ(frame.code, 0) << data << frame.err;
         EXPECT_EQ(frame.out, "41 20 00 0A 6B\n") << data;
-        const Outcome num = Quobrix({"num", "--type", "uint32", "--order", "ABCD", data});
+        const CliOutcome num = RunInProcess({"num", "--type", "uint32", "--order", "ABCD", data});
         EXPECT_EQ(num.code, 0) << data << num.err;
         EXPECT_EQ(num.out, "1092616202\n") << data;  // 0x4120000A
     }
@@ -87,18 +72,18 @@ TEST(FrameCommand, FrameAndNumTakeHexDigitsAsTheirHelpSays) {
         {"- -", "holds no hex digits"},
     };
     for (const auto& c : refused) {
-        const Outcome frame = Quobrix({"frame", "SUM-8", c.data});
+        const CliOutcome frame = RunInProcess({"frame", "SUM-8", c.data});
         EXPECT_EQ(frame.code, 2) << c.data;
         EXPECT_EQ(frame.err, "quobrix: DATA" + std::string(c.err[0] == '\'' ? ": " : " ") + c.err + "\n");
-        const Outcome num = Quobrix({"num", c.data});
+        const CliOutcome num = RunInProcess({"num", c.data});
         EXPECT_EQ(num.code, 2) << c.data;
         EXPECT_EQ(num.err, "quobrix: HEX" + std::string(c.err[0] == '\'' ? ": " : " ") + c.err + "\n");
     }
     // The help of each says so; the dialog's lenient rules stay crc --hex's.
     for (const char* command : {"frame", "num"}) {
-        const Outcome help = Quobrix({command, "--help"});
+        const CliOutcome help = RunInProcess({command, "--help"});
         EXPECT_NE(help.out.find("any other character is an error"), std::string::npos) << command;
         EXPECT_EQ(help.out.find("any other character separates"), std::string::npos) << command;
     }
-    EXPECT_EQ(Quobrix({"crc", "CRC-8/SMBUS", "--hex", "0g7"}).out, Quobrix({"crc", "CRC-8/SMBUS", "--hex", "07"}).out);
+    EXPECT_EQ(RunInProcess({"crc", "CRC-8/SMBUS", "--hex", "0g7"}).out, RunInProcess({"crc", "CRC-8/SMBUS", "--hex", "07"}).out);
 }

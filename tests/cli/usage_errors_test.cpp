@@ -5,29 +5,19 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_line.h"
+#include "in_process.h"
 
 namespace {
 
 const std::string kTopHint = "(Usage: quobrix TOOL [OPTIONS] [--] [TEXT]; quobrix --help lists the tools)";
 const std::string kCrcHint = "(Usage: quobrix crc MODEL [FILE...]; quobrix crc --help tells more)";
 const std::string kFindHint =
-    "(Usage: quobrix find [--max-skip N] [--json] [--all] [--search | --no-search] [FRAME...]; quobrix find --help tells more)";
+    "(Usage: quobrix find [--max-skip N] [--json] [--all] [--search | --no-search] [FRAME...]; "
+    "quobrix find --help tells more)";
 const std::string kFrameHint =
     "(Usage: quobrix frame CHECK [--order be|le] [--head HEX] [--tail HEX] [--verify] DATA...; "
     "quobrix frame --help tells more)";
 const std::string kNumHint = "(Usage: quobrix num [--type TYPE --order ORDER] HEX...; quobrix num --help tells more)";
-
-struct Outcome {
-    int code = -1;
-    std::string out, err;
-};
-
-Outcome Quobrix(const std::vector<std::string>& args) {
-    Outcome outcome;
-    outcome.code = RunCli(args, CliEnvironment(), outcome.out, outcome.err);
-    return outcome;
-}
 
 std::string Words(const std::vector<std::string>& args) {
     std::string text;
@@ -37,7 +27,7 @@ std::string Words(const std::vector<std::string>& args) {
 
 // Exit 2, nothing on standard output, and exactly `line` on standard error.
 void ExpectUsageError(const std::vector<std::string>& args, const std::string& said, const std::string& hint) {
-    const Outcome r = Quobrix(args);
+    const CliOutcome r = RunInProcess(args);
     EXPECT_EQ(r.code, 2) << Words(args);
     EXPECT_EQ(r.out, "") << Words(args);
     EXPECT_EQ(r.err, "quobrix: " + said + " " + hint + "\n") << Words(args);
