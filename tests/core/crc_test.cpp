@@ -12,6 +12,7 @@
 
 #include "core/crc_tables.h"
 #include "support/crc_model.h"
+#include "support/random_bytes.h"
 
 namespace {
 
@@ -27,12 +28,6 @@ using crc_model::Reflect;
 std::uint32_t Crc8Of(const Bytes& d) { return Crc8(0, d.data(), d.size()); }
 std::uint32_t Crc16Of(const Bytes& d) { return Crc16(0, d.data(), d.size()); }
 std::uint32_t Crc32Of(const Bytes& d) { return Crc32(0, d.data(), d.size()); }
-
-Bytes RandomBytes(std::mt19937& random, std::size_t n) {
-    Bytes bytes(n);
-    for (unsigned char& b : bytes) b = static_cast<unsigned char>(random());
-    return bytes;
-}
 
 TEST(Crc, PublishedAndWorkedOutValues) {
     struct Case {

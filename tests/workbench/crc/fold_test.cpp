@@ -17,9 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "support/random_bytes.h"
+#include "workbench/crc/bitwise.h"
 #include "workbench/crc/catalogue.h"
 #include "workbench/crc/engine.h"
-#include "workbench/crc/bitwise.h"
 
 namespace {
 
@@ -62,12 +63,6 @@ std::vector<std::unique_ptr<CrcEngine>> EveryPath(const CrcParams& p) {
         EXPECT_EQ(engines.back()->path(), path) << "the path asked for is not the one run";
     }
     return engines;
-}
-
-Bytes RandomBytes(std::mt19937_64& random, std::size_t size) {
-    Bytes bytes(size);
-    for (unsigned char& b : bytes) b = static_cast<unsigned char>(random());
-    return bytes;
 }
 
 // Where the folding paths change what they do: the threshold, the 64-byte

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/check_oracle.h"
+#include "support/random_bytes.h"
 #include "workbench/crc/bitwise.h"
 #include "workbench/frames/frame_search.h"
 
@@ -17,19 +19,11 @@ namespace {
 
 using Frame = std::vector<unsigned char>;
 
-Frame RandomBytes(std::mt19937& random, std::size_t size) {
-    Frame bytes(size);
-    for (auto& byte : bytes) byte = static_cast<unsigned char>(random());
-    return bytes;
-}
-
 // The data, then the CRC high byte first.
 Frame CrcFrame(const CrcParams& p, const Frame& data) {
     Frame frame = data;
-    const Uint128 crc = crc_bitwise::Crc(p, data);
-    for (int shift = p.width - 8; shift >= 0; shift -= 8) {
-        frame.push_back(static_cast<unsigned char>((crc >> static_cast<unsigned>(shift)).low & 0xFF));
-    }
+    const Frame crc = check_oracle::Stored(crc_bitwise::Crc(p, data), p.width / 8, false);
+    frame.insert(frame.end(), crc.begin(), crc.end());
     return frame;
 }
 

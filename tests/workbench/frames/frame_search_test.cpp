@@ -13,19 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "workbench/crc/catalogue.h"
 #include "support/check_oracle.h"
+#include "support/random_bytes.h"
 #include "workbench/crc/bitwise.h"
+#include "workbench/crc/catalogue.h"
 
 namespace {
 
 using check_oracle::Bytes;
-
-Bytes RandomBytes(std::mt19937& random, std::size_t size) {
-    Bytes bytes(size);
-    for (auto& byte : bytes) byte = static_cast<unsigned char>(random());
-    return bytes;
-}
 
 // Head, data, check by the oracle, tail: the bytes around differ per frame,
 // as addresses and sequence numbers do.

@@ -13,9 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "support/random_bytes.h"
+#include "workbench/crc/bitwise.h"
 #include "workbench/crc/catalogue.h"
 #include "workbench/frames/gf2_poly.h"
-#include "workbench/crc/bitwise.h"
 
 namespace {
 
@@ -27,12 +28,6 @@ std::string Describe(const CrcParams& p) {
                   static_cast<unsigned long long>(p.poly.low), static_cast<unsigned long long>(p.init.low), p.refin,
                   p.refout, static_cast<unsigned long long>(p.xorout.low));
     return text;
-}
-
-Bytes RandomBytes(std::mt19937_64& random, std::size_t size) {
-    Bytes bytes(size);
-    for (unsigned char& b : bytes) b = static_cast<unsigned char>(random());
-    return bytes;
 }
 
 // Frames of the given lengths, each with its check from the model.
