@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "workbench/crc/catalogue.h"
 #include "workbench/frames/gf2_poly.h"
@@ -18,6 +19,8 @@ constexpr int kBitsPerByte = 8;
 struct RankedMatch {
     FrameMatch match;
     std::size_t rank = 0;
+    // For a weak match: how many more different frames would bear it out.
+    std::size_t more_frames = 0;
 };
 
 bool MorePlausible(const RankedMatch& a, const RankedMatch& b) {
@@ -208,6 +211,7 @@ void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options
         for (std::size_t head = 0; head <= std::min(skipped, max_skip); ++head) {
             const std::size_t tail = skipped - head;
             if (tail > max_skip) continue;
+            const std::size_t different = DifferentFrames(frames, head, tail);
             for (const int width : kRecoveryWidths) {
                 const int check_size = width / kBitsPerByte;
                 for (const CheckOrder order : kOrders) {
@@ -229,7 +233,7 @@ void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options
                         const CheckMethod method = CheckMethod::OfCrc(params, "");
                         if (!HoldsOnAll(method, order, head, tail, frames)) continue;
                         FrameMatch match{method, order, head, tail, true};
-                        match.frames = DifferentFrames(frames, head, tail);
+                        match.frames = different;
                         match.fitted = std::min(kFittedFrames, match.frames);
                         found.push_back({match, rank++});
                         fits = true;
@@ -249,13 +253,6 @@ void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options
     if (!fits) result.recovery_need = first_need;
 }
 
-// Whether the narrower CRC `n` holds because the wider `w` does: the same
-// head and tail and bit order, and n's polynomial divides w's, so that
-// every frame of w is one of n. Recovered at the same head and tail, a
-// narrower CRC is taken as implied whatever its polynomial: the frames'
-// differences are multiples of w's polynomial, so their GCD has divisors
-// of lower degrees made of its factors and the GCD's leftover ones, which
-// fit every frame without being borne out by any.
 // Whether a's generator divides b's.
 bool Divides(const CrcParams& a, const CrcParams& b) {
     const Uint128 divisor = (Uint128{1} << a.width) | a.poly;
@@ -265,6 +262,13 @@ bool Divides(const CrcParams& a, const CrcParams& b) {
     return remainder == Uint128{0};
 }
 
+// Whether the narrower CRC `n` holds because the wider `w` does: the same
+// head and tail and bit order, and n's polynomial divides w's, so that
+// every frame of w is one of n. Recovered at the same head and tail, a
+// narrower CRC is taken as implied whatever its polynomial: the frames'
+// differences are multiples of w's polynomial, so their GCD has divisors
+// of lower degrees made of its factors and the GCD's leftover ones, which
+// fit every frame without being borne out by any.
 bool ImpliedBy(const FrameMatch& n, const FrameMatch& w) {
     if (!n.method.is_crc() || !w.method.is_crc() || n.head != w.head || n.tail != w.tail) return false;
     const CrcParams &a = n.method.crc_params(), &b = w.method.crc_params();
@@ -338,10 +342,16 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
     std::vector<RankedMatch> found;
     SearchNamed(frames, options.max_skip, found);
     bool named_believed = false;
+    std::map<std::pair<std::size_t, std::size_t>, std::size_t> different;  // by head and tail
     for (RankedMatch& ranked : found) {
         FrameMatch& match = ranked.match;
-        match.frames = DifferentFrames(frames, match.head, match.tail);
-        Judge(match, NamedTried(match.method.byte_count(), options.max_skip), 0);
+        const auto place = std::make_pair(match.head, match.tail);
+        auto known = different.find(place);
+        if (known == different.end()) {
+            known = different.emplace(place, DifferentFrames(frames, match.head, match.tail)).first;
+        }
+        match.frames = known->second;
+        ranked.more_frames = Judge(match, NamedTried(match.method.byte_count(), options.max_skip), 0);
         named_believed = named_believed || !match.weak;
     }
     if (RecoveryWanted(frames, options, named_believed)) {
@@ -370,7 +380,8 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
         }
         for (std::size_t i = first; i < found.size(); ++i) {
             FrameMatch& match = found[i].match;
-            Judge(match, RecoveryTried(match.method.width(), options.max_skip), FittedBits(match.method.width()));
+            found[i].more_frames =
+                Judge(match, RecoveryTried(match.method.width(), options.max_skip), FittedBits(match.method.width()));
             if (match.rivals) {
                 match.weak = true;
                 result.recovery_ambiguous = true;
@@ -399,13 +410,7 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
             continue;
         }
         if (match.weak) {
-            if (result.weak.empty()) {
-                const double tried = match.recovered ? RecoveryTried(match.method.width(), options.max_skip)
-                                                     : NamedTried(match.method.byte_count(), options.max_skip);
-                FrameMatch copy = match;
-                more = std::max<std::size_t>(match.rivals ? 1 : 0,
-                                             Judge(copy, tried, match.recovered ? FittedBits(match.method.width()) : 0));
-            }
+            if (result.weak.empty()) more = std::max<std::size_t>(match.rivals ? 1 : 0, ranked.more_frames);
             result.weak.push_back(match);
             if (!options.keep_weak) continue;
         }
