@@ -102,11 +102,11 @@ TEST(FindCommand, SaysWhenRecoveredCrcsAgreeOnEveryMessage) {
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("init=0x12345678 refin=false refout=false xorout=0xffffffff"), std::string::npos) << r.out;
     // The note names the four lines it is true of; 4 frames of 32 bits
-    // against 97 bits the fit takes and 50 placements: 50 * 2^(97-128).
+    // against 96 bits the fit takes and 50 placements: 50 * 2^(96-128).
     EXPECT_EQ(r.err,
               "quobrix: lines 1, 2, 3 and 4 give the same check for every message: any of them will do\n"
               "quobrix: the first line holds on 4 frames, 1 beyond the 3 its parameters were fitted to; chance it "
-              "is luck 2e-08\n");
+              "is luck 1e-08\n");
 }
 
 TEST(FindCommand, BadInputSaysWhatAndWhere) {

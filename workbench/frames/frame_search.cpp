@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "workbench/crc/catalogue.h"
+#include "workbench/crc/cpu_features.h"
 #include "workbench/frames/gf2_poly.h"
 
 namespace {
@@ -174,9 +175,10 @@ double NamedTried(int byte_count, std::size_t max_skip) {
 }
 
 // What recovery of `width` bits spends of the frames: the bits of poly
-// (its lowest is always set), init, xorout and the two reflections; and
-// the frames that takes, a pair of one length and one of another.
-int FittedBits(int width) { return 3 * width + 1; }
+// (its lowest is always set), init, xorout and the reflection (refin and
+// refout alike); and the frames that takes, a pair of one length and one
+// of another.
+int FittedBits(int width) { return 3 * width; }
 constexpr std::size_t kFittedFrames = 3;
 
 double RecoveryTried(int width, std::size_t max_skip) {
@@ -199,7 +201,9 @@ std::size_t Judge(FrameMatch& match, double tried, int fitted_bits) {
 
 // Recovery at every placement: a fit at few skipped bytes does not end the
 // search, as a CRC of the wrong width may fit there by chance while the
-// true one needs more; the evidence sorts them out.
+// true one needs more; the evidence sorts them out. Refin and refout alike
+// only: no catalogued CRC of a whole number of bytes has them unlike, and
+// trying them would double both the time and the fits by luck.
 void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options, std::size_t first_rank,
              std::vector<RankedMatch>& found, FrameSearchResult& result) {
     const std::size_t max_skip = options.max_skip;
@@ -207,19 +211,24 @@ void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options
     std::vector<CrcSample> samples;
     std::size_t rank = first_rank;
     bool fits = false;
+    RecoveryMemo memo;
     for (std::size_t skipped = 0; skipped <= 2 * max_skip; ++skipped) {
         for (std::size_t head = 0; head <= std::min(skipped, max_skip); ++head) {
             const std::size_t tail = skipped - head;
             if (tail > max_skip) continue;
             const std::size_t different = DifferentFrames(frames, head, tail);
+            memo.Clear();
             for (const int width : kRecoveryWidths) {
                 const int check_size = width / kBitsPerByte;
                 for (const CheckOrder order : kOrders) {
                     if (check_size == 1 && order == CheckOrder::kLittleEndian) continue;
                     if (!Samples(frames, head, tail, check_size, order, samples)) continue;
+                    RecoveryOptions recovery_options;
+                    recovery_options.frame_extra = head + tail + static_cast<std::size_t>(check_size);
+                    recovery_options.crossed_bit_orders = false;
+                    recovery_options.memo = &memo;
                     const CrcRecovery recovery =
-                        options.recover ? options.recover(samples, width)
-                                        : RecoverCrc(samples, width, head + tail + static_cast<std::size_t>(check_size));
+                        options.recover ? options.recover(samples, width) : RecoverCrc(samples, width, recovery_options);
                     if (!recovery.decided) {
                         // Its candidates are some of many that fit: frames
                         // too few or too short fit almost any CRC.
@@ -277,11 +286,13 @@ bool ImpliedBy(const FrameMatch& n, const FrameMatch& w) {
     return a.refin == b.refin && Divides(a, b);
 }
 
-// Frames beyond the first of their length: the differences recovery has.
-std::size_t DifferencePairs(const std::vector<Bytes>& frames) {
+// The multiples of the polynomial recovery has: a difference for each frame
+// beyond the first of its length, and a combination for each length beyond
+// the second.
+std::size_t PolynomialMultiples(const std::vector<Bytes>& frames) {
     std::set<std::size_t> lengths;
     for (const Bytes& frame : frames) lengths.insert(frame.size());
-    return frames.size() - lengths.size();
+    return frames.size() - lengths.size() + (lengths.size() > 2 ? lengths.size() - 2 : 0);
 }
 
 bool SamePlace(const FrameMatch& a, const FrameMatch& b) {
@@ -315,21 +326,41 @@ const std::vector<CheckMethod>& NamedCheckMethods() {
 }
 
 double EstimatedRecoverySeconds(const std::vector<Bytes>& frames, std::size_t max_skip) {
-    // Words XORed per second by the GCD's reduction, from three random
-    // frames of 1 KiB (0.4 s) and 4 KiB (5.7 s) on a quiet x86-64.
-    constexpr double kWordsPerSecond = 1.2e9;
+    // Seconds for each square of a GCD's length in 64-bit words, from three
+    // random frames of 16 KiB and of 64 KiB on a quiet AMD EPYC: 1.2 s and
+    // 18 s with VPCLMULQDQ, about three times as long with PCLMULQDQ alone,
+    // and Euclid's algorithm by shifts without either. A much shorter
+    // multiple first reduces the longer one by shifts, a word XORed for
+    // each of its words and each bit of the longer.
+    const CpuFeatures& cpu = HostCpuFeatures();
+    const double seconds_per_word_squared = cpu.vpclmul_avx512 ? 1.1e-9 : cpu.pclmul ? 3.1e-9 : 1.8e-8;
+    constexpr double kSecondsPerWordXored = 0.3e-9;
+    // The lengths of the multiples of the polynomial that recovery takes
+    // the GCD of, in words: differences of frames of one length, and
+    // combinations of the shortest frames of three lengths or more.
     std::map<std::size_t, std::size_t> by_length;
     for (const Bytes& frame : frames) ++by_length[frame.size()];
-    std::size_t pairs = 0, longest = 0;
+    std::vector<double> multiples;
+    std::vector<std::size_t> lengths;
     for (const auto& [length, count] : by_length) {
-        pairs += count - 1;
-        if (count > 1) longest = std::max(longest, length);
+        multiples.insert(multiples.end(), count - 1, static_cast<double>(length) / 8);
+        lengths.push_back(length);
     }
-    if (pairs < 2) return 0;  // one difference: no GCD to take
-    const double bits = kBitsPerByte * static_cast<double>(longest);
-    // 9 widths and byte orders, 4 bit orders; Euclid XORs about bits / 128
-    // words for each of the bits it cancels.
-    return static_cast<double>(Placements(max_skip)) * 9 * 4 * bits * bits / 128 / kWordsPerSecond;
+    for (std::size_t k = 2; k < lengths.size(); ++k) {
+        multiples.push_back(static_cast<double>(lengths[1] + lengths[k] - lengths[0]) / 8);
+    }
+    if (multiples.size() < 2) return 0;  // one multiple: no GCD to take
+    // The GCD of the two shortest costs the most; the rest are only reduced
+    // by it.
+    std::sort(multiples.begin(), multiples.end());
+    const double a = multiples[0], b = multiples[1];
+    const double gcd_seconds = b > 16 * a ? 64 * b * a * kSecondsPerWordXored + seconds_per_word_squared * a * a
+                                          : seconds_per_word_squared * (a + b) * (a + b) / 4;
+    // At each placement, for each reflection, one GCD serves every width
+    // whose check is stored in its register's order, and one more is taken
+    // for each of the four wider widths in the other order.
+    constexpr double kGcdsPerPlacement = 2 * (1 + 4);
+    return static_cast<double>(Placements(max_skip)) * kGcdsPerPlacement * gcd_seconds;
 }
 
 FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearchOptions& options) {
@@ -364,15 +395,15 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
         // the GCD of the same differences, the true polynomial times a
         // leftover factor: other widths made of the same factors fit every
         // frame as well. A narrower polynomial that divides the wider one
-        // is implied by it, once enough differences (three) leave little
+        // is implied by it, once enough multiples (three) leave little
         // leftover; any other pair of widths means the frames have not
         // decided.
-        const std::size_t pairs = DifferencePairs(frames);
+        const std::size_t multiples = PolynomialMultiples(frames);
         for (std::size_t i = first; i < found.size(); ++i) {
             for (std::size_t j = first; j < found.size(); ++j) {
                 const FrameMatch &a = found[i].match, &b = found[j].match;
                 if (a.head != b.head || a.tail != b.tail || a.method.width() >= b.method.width()) continue;
-                if (pairs < 3 || !Divides(a.method.crc_params(), b.method.crc_params())) {
+                if (multiples < 3 || !Divides(a.method.crc_params(), b.method.crc_params())) {
                     found[i].match.rivals = true;
                     found[j].match.rivals = true;
                 }

@@ -52,8 +52,10 @@ enum class RecoveryMode {
 };
 
 // By default recovery runs when EstimatedRecoverySeconds is at most this:
-// for three frames of one length, up to about 1.5 KiB each; for frames of
-// which no three share a length (nor two pairs), at any length.
+// for three frames of one length, up to about 16 KiB each with VPCLMULQDQ
+// (9 KiB with PCLMULQDQ alone); for frames that give at most one multiple
+// of the polynomial (no three of one length, no two pairs, fewer than
+// four lengths), at any length.
 constexpr double kAutoRecoverySeconds = 1.0;
 
 // The CRC widths recovery tries, in bits: whole bytes as frames carry them.
@@ -100,10 +102,11 @@ struct FrameSearchResult {
     bool recovery_equivalent = false;
 };
 
-// About how long recovery takes on these frames, in seconds of a machine of
-// today: it is bound by the GCD of two differences of frames of one length,
-// which takes time with the square of their length, once for every
-// placement, width, byte order and bit order.
+// About how long recovery takes on these frames, in seconds on this
+// processor: it is bound by the GCD of the two shortest multiples of the
+// polynomial the frames give, which takes time with the square of their
+// length in words, once for every placement and for a few widths, byte
+// orders and bit orders.
 double EstimatedRecoverySeconds(const std::vector<Bytes>& frames, std::size_t max_skip);
 
 // `frames` must not be empty.

@@ -1,6 +1,9 @@
 #include "workbench/frames/gf2_poly.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "workbench/frames/gf2_jump.h"
 
 namespace {
 
@@ -45,6 +48,11 @@ int Gf2Poly::LowestTerm() const {
         if (words_[i] != 0) return static_cast<int>(64 * i) + __builtin_ctzll(words_[i]);
     }
     return 0;
+}
+
+bool Gf2Poly::Coefficient(int power) const {
+    const std::size_t word = static_cast<std::size_t>(power) / 64;
+    return word < words_.size() && (words_[word] >> (power % 64) & 1u) != 0;
 }
 
 Uint128 Gf2Poly::ToUint128() const {
@@ -94,12 +102,157 @@ void Gf2Poly::Trim() {
     while (!words_.empty() && words_.back() == 0) words_.pop_back();
 }
 
-Gf2Poly Gcd(Gf2Poly a, Gf2Poly b) {
+void Gf2Poly::MultiplyByXPower(int n) {
+    if (words_.empty() || n == 0) return;
+    const std::size_t word_shift = static_cast<std::size_t>(n) / 64;
+    const int bit_shift = n % 64;
+    if (bit_shift != 0) words_.push_back(0);
+    for (std::size_t i = words_.size(); i-- > 0;) {
+        std::uint64_t word = words_[i] << bit_shift;
+        if (bit_shift != 0 && i > 0) word |= words_[i - 1] >> (64 - bit_shift);
+        words_[i] = word;
+    }
+    words_.insert(words_.begin(), word_shift, 0);
+    Trim();
+}
+
+void Gf2Poly::KeepBelow(int degree) {
+    const std::size_t words = (static_cast<std::size_t>(degree) + 63) / 64;
+    if (words < words_.size()) words_.resize(words);
+    if (degree % 64 != 0 && !words_.empty() && words_.size() == words) {
+        words_.back() &= ~std::uint64_t{0} >> (64 - degree % 64);
+    }
+    Trim();
+}
+
+Gf2Poly& Gf2Poly::operator+=(const Gf2Poly& other) {
+    if (other.words_.size() > words_.size()) words_.resize(other.words_.size(), 0);
+    for (std::size_t i = 0; i < other.words_.size(); ++i) words_[i] ^= other.words_[i];
+    Trim();
+    return *this;
+}
+
+void Gf2Poly::DivideByBinomial(int n) {
+    // As power series 1 / (1 + x^n) = (1 + x^n)(1 + x^2n)(1 + x^4n)...; the
+    // quotient, of lower degree than this, is the product cut below it.
+    const int degree = Degree();
+    for (long long shift = n; shift <= degree; shift *= 2) {
+        Gf2Poly shifted = *this;
+        shifted.MultiplyByXPower(static_cast<int>(shift));
+        shifted.KeepBelow(degree + 1);
+        *this += shifted;
+    }
+    KeepBelow(degree - n + 1);
+}
+
+namespace {
+
+// Bernstein and Yang's division steps on the low words of f (odd) and g:
+// each step either adds f to g or swaps them and adds, so that g's lowest
+// term cancels, then divides g by x; delta tracks which of the two is the
+// longer. 64 steps: the low words decide each of them, and the matrix that
+// takes f and g, times x^64, to the results has entries up to x^64.
+Gf2Jump DivisionSteps(std::int64_t& delta, std::uint64_t f, std::uint64_t g) {
+    // Without branches, which the data would mispredict half the time: a
+    // swap is done by masks, then the addition, as the swapped g is odd.
+    Gf2Jump m;
+    for (int step = 0; step < 64; ++step) {
+        const std::uint64_t swap = 0 - static_cast<std::uint64_t>((delta > 0) & static_cast<int>(g & 1u));
+        std::uint64_t t = (f ^ g) & swap;
+        f ^= t;
+        g ^= t;
+        t = (m.u ^ m.q) & swap;
+        m.u ^= t;
+        m.q ^= t;
+        t = (m.v ^ m.r) & swap;
+        m.v ^= t;
+        m.r ^= t;
+        const std::int64_t negate = -static_cast<std::int64_t>(swap & 1u);
+        delta = (delta ^ negate) - negate + 1;
+        const std::uint64_t add = 0 - (g & 1u);
+        g = (g ^ (f & add)) >> 1;
+        m.q ^= m.u & add;
+        m.r ^= m.v & add;
+        // Only the last step can carry u or v past x^63.
+        m.u_x64 = m.u >> 63;
+        m.v_x64 = m.v >> 63;
+        m.u <<= 1;
+        m.v <<= 1;
+    }
+    return m;
+}
+
+}  // namespace
+
+Gf2Poly EuclidGcd(Gf2Poly a, Gf2Poly b) {
     while (!b.IsZero()) {
         a.Reduce(b);
         std::swap(a, b);
     }
     return a;
+}
+
+Gf2Poly Gcd(Gf2Poly a, Gf2Poly b) {
+    if (!Gf2JumpAvailable()) return EuclidGcd(std::move(a), std::move(b));
+    if (a.IsZero()) return b;
+    if (b.IsZero()) return a;
+    // The powers of x apart, both are odd, and x^min divides the GCD.
+    const int common_power = std::min(a.LowestTerm(), b.LowestTerm());
+    a.DivideByXPower(a.LowestTerm());
+    b.DivideByXPower(b.LowestTerm());
+    if (a.Degree() < b.Degree()) std::swap(a, b);
+    // A much shorter b: one reduction leaves two short ones, cheaper than
+    // jumps over a's length.
+    if (b.words_.size() * 16 < a.words_.size()) {
+        a.Reduce(b);
+        std::swap(a, b);
+        if (b.IsZero()) {
+            a.MultiplyByXPower(common_power);
+            return a;
+        }
+        b.DivideByXPower(b.LowestTerm());
+        if (a.Degree() < b.Degree()) std::swap(a, b);
+    }
+    if (a.Degree() == b.Degree()) {
+        b.words_.resize(a.words_.size());
+        for (std::size_t i = 0; i < a.words_.size(); ++i) b.words_[i] ^= a.words_[i];
+        b.Trim();
+    }
+    // With f odd of degree d and g of lower degree, 2d - 1 division steps
+    // leave g zero and f the GCD (Bernstein and Yang, "Fast constant-time
+    // gcd computation and modular inversion", 2019): a step keeps the GCD,
+    // as f stays odd and only g is divided by x. The steps go in jumps
+    // decided by the low words alone, each applied to the whole
+    // polynomials by carry-less multiplication: time with the square of
+    // the length in words, not in bits.
+    std::vector<std::uint64_t> f = std::move(a.words_), g = std::move(b.words_);
+    g.resize(f.size());
+    std::vector<std::uint64_t> f_next(f.size()), g_next(f.size());
+    std::int64_t delta = 1;
+    const auto is_zero = [](const std::vector<std::uint64_t>& words) {
+        for (const std::uint64_t word : words) {
+            if (word != 0) return false;
+        }
+        return true;
+    };
+    while (!is_zero(g)) {
+        const Gf2Jump jump = DivisionSteps(delta, f[0], g[0]);
+        f_next.resize(f.size());
+        g_next.resize(f.size());
+        Gf2ApplyJump(jump, f.data(), g.data(), f.size(), f_next.data(), g_next.data());
+        f.swap(f_next);
+        g.swap(g_next);
+        // Both shrink: drop the top words that are zero in both.
+        std::size_t size = f.size();
+        while (size > 1 && f[size - 1] == 0 && g[size - 1] == 0) --size;
+        f.resize(size);
+        g.resize(size);
+    }
+    Gf2Poly gcd;
+    gcd.words_ = std::move(f);
+    gcd.Trim();
+    gcd.MultiplyByXPower(common_power);
+    return gcd;
 }
 
 int Gf2Degree(Uint128 a) {

@@ -29,23 +29,37 @@ public:
     bool IsZero() const { return words_.empty(); }
     // The highest power of x that divides it; 0 for zero.
     int LowestTerm() const;
+    bool Coefficient(int power) const;
     // Only for a degree below 128.
     Uint128 ToUint128() const;
 
     // Divides by x^n, dropping the terms below it.
     void DivideByXPower(int n);
+    void MultiplyByXPower(int n);
+    // Drops the terms of degree `degree` and above.
+    void KeepBelow(int degree);
+    Gf2Poly& operator+=(const Gf2Poly& other);
+    // Divides by 1 + x^n, which must divide it (n > 0).
+    void DivideByBinomial(int n);
     // Replaces it by its remainder modulo the nonzero `divisor`.
     void Reduce(const Gf2Poly& divisor);
 
     friend bool operator==(const Gf2Poly& a, const Gf2Poly& b) { return a.words_ == b.words_; }
+    friend Gf2Poly Gcd(Gf2Poly a, Gf2Poly b);
+    friend Gf2Poly EuclidGcd(Gf2Poly a, Gf2Poly b);
 
 private:
     void Trim();
     std::vector<std::uint64_t> words_;
 };
 
-// Euclid's algorithm; the GCD of zero and b is b.
+// The GCD of zero and b is b. Time grows with the square of the longer
+// one's length in 64-bit words.
 Gf2Poly Gcd(Gf2Poly a, Gf2Poly b);
+// Euclid's algorithm by shifts and XORs, which Gcd falls back on where the
+// processor does not multiply without carries: time with the square of
+// the length in bits, over 64.
+Gf2Poly EuclidGcd(Gf2Poly a, Gf2Poly b);
 
 // Degree below 128; -1 for zero.
 int Gf2Degree(Uint128 a);

@@ -22,6 +22,15 @@
 // is a multiple of P. With P known, frames of two lengths give
 //   init (x^(8 L1) + x^(8 L2)) = (c1' + M1 x^w) + (c2' + M2 x^w)  (mod P),
 // linear in init's bits; X then follows from any frame.
+//
+// Without P, frames of three lengths or more still give multiples of it.
+// With V = c' + M x^w, each frame has V = init x^(8L) + X (mod P), so for
+// frames 1, j, k of different lengths, S_j = V_1 + V_j = init T_j with
+// T_j = x^(8 L_1) (1 + x^(8 a_j)), a_j = L_j - L_1. Then
+//   S_j (1 + x^(8 a_k)) + S_k (1 + x^(8 a_j))
+// is a multiple of P in which init cancels; it is divisible by the common
+// factor 1 + x^(8 gcd(a_j, a_k)) of the two binomials, which would only
+// stand in the GCD's way and is divided out.
 
 namespace {
 
@@ -34,7 +43,7 @@ constexpr std::size_t kMaxModels = 256;
 using ByLength = std::map<std::size_t, std::vector<const CrcSample*>>;
 
 // What keeps the answer open, the gravest last.
-enum class Open { kNothing, kTooManyModels, kTooManyInits, kInitOrXorout, kPolyMore, kPolyThirdFrame, kPolyNoPair };
+enum class Open { kNothing, kTooManyModels, kTooManyInits, kInitOrXorout, kPolyMore, kPolyOneMore, kPolyTwoMore };
 
 struct BitOrder {
     bool refin;
@@ -45,8 +54,10 @@ struct Search {
     int width;
     std::uint64_t mask;
     const ByLength& by_length;
+    RecoveryMemo* memo;
     std::vector<CrcParams> models;
     Open open = Open::kNothing;
+    int pairs = 0;  // frames beyond the first of their length
 
     void Leave(Open reason) { open = std::max(open, reason); }
 };
@@ -57,30 +68,81 @@ std::uint64_t Unreflected(std::uint64_t check, int width, bool refout) {
     return refout ? ReflectLowBits(check, width).low : check;
 }
 
-struct DifferenceGcd {
+// The frame's c' + M x^w.
+Gf2Poly FrameValue(const CrcSample& frame, int width, BitOrder order) {
+    return Gf2Poly::FromBits(frame.message.data(), frame.message.size(), order.refin,
+                             Unreflected(frame.check, width, order.refout), width);
+}
+
+struct MultiplesOfP {
     Gf2Poly gcd;
-    int pairs = 0;  // the frames that differ from the first of their length
+    int count = 0;  // the multiples the frames gave
+    int pairs = 0;  // of them, differences of frames of one length
 };
 
-// The GCD of the differences of frames of equal length, each a multiple of
-// P; it stops early once its degree is below the width.
-DifferenceGcd GcdOfDifferences(const Search& search, BitOrder order) {
-    DifferenceGcd result;
-    std::vector<unsigned char> sum;
+// The multiples of P the frames give: differences of frames of one length,
+// and the combinations of frames of three lengths or more, the shortest
+// first; and their GCD. The GCD stops early once its degree is below the
+// width.
+MultiplesOfP GcdOfMultiples(const Search& search, BitOrder order) {
+    MultiplesOfP result;
+    std::vector<Gf2Poly> multiples;
+    std::vector<std::pair<std::size_t, Gf2Poly>> firsts;  // each length's first frame, shortest first
     for (const auto& [length, frames] : search.by_length) {
-        const CrcSample& first = *frames.front();
-        sum.resize(length);
+        firsts.emplace_back(length, FrameValue(*frames.front(), search.width, order));
         for (std::size_t i = 1; i < frames.size(); ++i) {
-            const CrcSample& other = *frames[i];
-            for (std::size_t k = 0; k < length; ++k) sum[k] = first.message[k] ^ other.message[k];
-            const std::uint64_t checks = Unreflected(first.check ^ other.check, search.width, order.refout);
-            Gf2Poly difference = Gf2Poly::FromBits(sum.data(), length, order.refin, checks, search.width);
+            Gf2Poly difference = FrameValue(*frames[i], search.width, order);
+            difference += firsts.back().second;
             if (difference.IsZero()) continue;
+            multiples.push_back(std::move(difference));
             ++result.pairs;
-            result.gcd = Gcd(std::move(result.gcd), std::move(difference));
-            if (result.gcd.Degree() < search.width) return result;
         }
     }
+    if (firsts.size() >= 3) {
+        const Gf2Poly& v1 = firsts[0].second;
+        const int a2 = static_cast<int>(8 * (firsts[1].first - firsts[0].first));
+        Gf2Poly s2 = firsts[1].second;
+        s2 += v1;
+        for (std::size_t k = 2; k < firsts.size(); ++k) {
+            const int ak = static_cast<int>(8 * (firsts[k].first - firsts[0].first));
+            Gf2Poly sk = firsts[k].second;
+            sk += v1;
+            Gf2Poly combined = s2;
+            Gf2Poly shifted = s2;
+            shifted.MultiplyByXPower(ak);
+            combined += shifted;
+            shifted = sk;
+            shifted.MultiplyByXPower(a2);
+            combined += shifted;
+            combined += sk;
+            int common = a2;  // gcd(a2, ak): 1 + x^common divides both binomials
+            for (int b = ak; b != 0;) common = std::exchange(b, common % b);
+            combined.DivideByBinomial(common);
+            if (!combined.IsZero()) multiples.push_back(std::move(combined));
+        }
+    }
+    result.count = static_cast<int>(multiples.size());
+    if (result.count < 2) {
+        if (result.count == 1) result.gcd = multiples.front();
+        return result;
+    }
+    if (search.memo != nullptr) {
+        if (const Gf2Poly* known = search.memo->Find(multiples)) {
+            result.gcd = *known;
+            return result;
+        }
+    }
+    // The two shortest first: their GCD is short, and the rest are only
+    // reduced by it.
+    std::vector<const Gf2Poly*> by_degree;
+    for (const Gf2Poly& multiple : multiples) by_degree.push_back(&multiple);
+    std::stable_sort(by_degree.begin(), by_degree.end(),
+                     [](const Gf2Poly* a, const Gf2Poly* b) { return a->Degree() < b->Degree(); });
+    for (const Gf2Poly* multiple : by_degree) {
+        result.gcd = Gcd(std::move(result.gcd), *multiple);
+        if (result.gcd.Degree() < search.width) break;
+    }
+    if (search.memo != nullptr) search.memo->Add(std::move(multiples), result.gcd);
     return result;
 }
 
@@ -197,18 +259,19 @@ void AddModelsOf(Search& search, std::uint64_t poly, BitOrder order) {
 }
 
 void SearchBitOrder(Search& search, BitOrder order) {
-    DifferenceGcd differences = GcdOfDifferences(search, order);
-    if (differences.pairs == 0) {
-        search.Leave(Open::kPolyNoPair);
+    MultiplesOfP multiples = GcdOfMultiples(search, order);
+    search.pairs = multiples.pairs;
+    if (multiples.count == 0) {
+        search.Leave(Open::kPolyTwoMore);
         return;
     }
     // P is odd, so the powers of x in the GCD are the cofactor's.
-    Gf2Poly& g = differences.gcd;
+    Gf2Poly& g = multiples.gcd;
     g.DivideByXPower(g.LowestTerm());
     const int extra = g.Degree() - search.width;
     if (extra < 0) return;
     if (extra > kMaxCofactorDegree) {
-        search.Leave(differences.pairs == 1 ? Open::kPolyThirdFrame : Open::kPolyMore);
+        search.Leave(multiples.count == 1 ? Open::kPolyOneMore : Open::kPolyMore);
         return;
     }
     for (const std::uint64_t poly : PolysDividing(g.ToUint128(), search.width)) AddModelsOf(search, poly, order);
@@ -230,7 +293,8 @@ auto PlausibilityKey(const CrcParams& p, std::uint64_t mask) {
 
 std::string Bytes(std::size_t length) { return std::to_string(length) + (length == 1 ? " byte" : " bytes"); }
 
-std::string NeedLine(Open open, const ByLength& by_length, std::size_t models, std::size_t frame_extra) {
+std::string NeedLine(Open open, const ByLength& by_length, std::size_t models, std::size_t frame_extra,
+                     int pairs) {
     std::size_t common = 0;  // the length with the most different frames
     std::size_t most = 0;
     for (const auto& [length, frames] : by_length) {
@@ -238,8 +302,10 @@ std::string NeedLine(Open open, const ByLength& by_length, std::size_t models, s
         for (const CrcSample* frame : frames) messages.insert(frame->message);
         if (messages.size() > most) std::tie(common, most) = std::make_pair(length + frame_extra, messages.size());
     }
-    const std::string other_length =
-        by_length.size() <= 1 ? ", and a frame of another length to tell init from xorout" : "";
+    // With two lengths, a frame of a third gives a multiple of P as a pair
+    // does; with one, a frame of another length gives none.
+    const bool lengths = by_length.size() >= 2;
+    const std::string other_length = lengths ? "" : ", and a frame of another length to tell init from xorout";
     switch (open) {
     case Open::kNothing:
         return "";
@@ -250,20 +316,37 @@ std::string NeedLine(Open open, const ByLength& by_length, std::size_t models, s
     case Open::kInitOrXorout:
         return "needs a frame of another length than " + Bytes(common) + " to tell init from xorout";
     case Open::kPolyMore:
-        return "needs more frames of " + Bytes(common) + " to find the polynomial" + other_length;
-    case Open::kPolyThirdFrame:
-        return "needs a third frame of " + Bytes(common) + " (or two of another length) to find the polynomial" +
+        return "needs more different frames of " + Bytes(common) + (lengths ? " or of new lengths" : "") +
+               " to find the polynomial" + other_length;
+    case Open::kPolyOneMore:
+        if (pairs == 0) return "needs one more different frame, of any length, to find the polynomial";
+        return "needs a third frame of " + Bytes(common) +
+               (lengths ? " (or one of a new length)" : " (or two of another length)") + " to find the polynomial" +
                other_length;
-    case Open::kPolyNoPair:
+    case Open::kPolyTwoMore:
         break;
     }
-    return "needs three different frames of one length (or two pairs of equal length) to find the polynomial" +
-           other_length;
+    if (by_length.empty()) {
+        return "needs three different frames of one length, or four of different lengths, to find the polynomial";
+    }
+    if (lengths) return "needs two more different frames, of any length, to find the polynomial";
+    return "needs two more different frames of " + Bytes(common) + " to find the polynomial" + other_length;
 }
 
 }  // namespace
 
-CrcRecovery RecoverCrc(const std::vector<CrcSample>& samples, int width, std::size_t frame_extra) {
+const Gf2Poly* RecoveryMemo::Find(const std::vector<Gf2Poly>& multiples) const {
+    for (const auto& [known, gcd] : entries_) {
+        if (known == multiples) return &gcd;
+    }
+    return nullptr;
+}
+
+void RecoveryMemo::Add(std::vector<Gf2Poly> multiples, Gf2Poly gcd) {
+    entries_.emplace_back(std::move(multiples), std::move(gcd));
+}
+
+CrcRecovery RecoverCrc(const std::vector<CrcSample>& samples, int width, const RecoveryOptions& options) {
     CrcRecovery result;
     if (width < 1 || width > 64) {
         result.need = "recovers CRCs of 1 to 64 bits";
@@ -279,10 +362,11 @@ CrcRecovery RecoverCrc(const std::vector<CrcSample>& samples, int width, std::si
         by_length[sample.message.size()].push_back(&sample);
     }
 
-    Search search{width, mask, by_length, {}, Open::kNothing};
+    Search search{width, mask, by_length, options.memo, {}, Open::kNothing};
     // The usual orders first; crossed ones are rare.
     for (const BitOrder order : {BitOrder{false, false}, BitOrder{true, true}, BitOrder{true, false},
                                  BitOrder{false, true}}) {
+        if (order.refin != order.refout && !options.crossed_bit_orders) continue;
         SearchBitOrder(search, order);
     }
 
@@ -290,7 +374,7 @@ CrcRecovery RecoverCrc(const std::vector<CrcSample>& samples, int width, std::si
     for (const CrcParams& model : search.models) ranked.emplace_back(PlausibilityKey(model, mask), model);
     std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     if (ranked.size() > kMaxModels) search.Leave(Open::kTooManyModels);
-    result.need = NeedLine(search.open, by_length, ranked.size(), frame_extra);
+    result.need = NeedLine(search.open, by_length, ranked.size(), options.frame_extra, search.pairs);
     for (std::size_t i = 0; i < ranked.size() && i < kMaxModels; ++i) result.models.push_back(ranked[i].second);
     result.decided = search.open == Open::kNothing;
     return result;

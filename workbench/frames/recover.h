@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "workbench/crc/params.h"
+#include "workbench/frames/gf2_poly.h"
 
 // One frame's message and the check stored after it, already read as a
 // number in the frame's byte order (the value `CrcEngine::Compute` gives).
@@ -33,12 +34,37 @@ struct CrcRecovery {
     std::string need;
 };
 
+// The GCDs one search has taken, for its other calls of RecoverCrc: a
+// check stored in the order its register shifts (high byte first when not
+// reflected, low byte first when reflected) gives the frames the same
+// polynomials at every width, and one GCD serves them all. Meant for one
+// set of frames at one head and tail: clear it before the next.
+class RecoveryMemo {
+public:
+    void Clear() { entries_.clear(); }
+    const Gf2Poly* Find(const std::vector<Gf2Poly>& multiples) const;
+    void Add(std::vector<Gf2Poly> multiples, Gf2Poly gcd);
+
+private:
+    std::vector<std::pair<std::vector<Gf2Poly>, Gf2Poly>> entries_;
+};
+
+struct RecoveryOptions {
+    // What each frame holds beyond its message (head, check, tail): the
+    // lengths `need` names are the frames', so that a user can pick frames
+    // of that length.
+    std::size_t frame_extra = 0;
+    // Whether to try refin and refout unlike too: only one catalogued
+    // model has them, of 12 bits, and they double the time.
+    bool crossed_bit_orders = true;
+    RecoveryMemo* memo = nullptr;
+};
+
 // `width` is 1 to 64. The samples' order does not matter. The time grows
-// with the square of the longest message that has a partner of its length.
-// `frame_extra` is what each frame holds beyond its message (head, check,
-// tail): the lengths `need` names are the frames', so that a user can pick
-// frames of that length.
-CrcRecovery RecoverCrc(const std::vector<CrcSample>& samples, int width, std::size_t frame_extra = 0);
+// with the square of the frames' length in 64-bit words: that of the
+// longest frame with a partner of its length, or with three lengths or
+// more, about the sum of the three shortest.
+CrcRecovery RecoverCrc(const std::vector<CrcSample>& samples, int width, const RecoveryOptions& options = {});
 
 // Whether `a` and `b` give the same CRC for every message. With the same
 // polynomial and reflections their difference at a length of L bytes is

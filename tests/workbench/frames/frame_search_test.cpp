@@ -256,21 +256,23 @@ TEST(FrameSearch, RecoveryRunsWhenItShould) {
     EXPECT_GT(calls_for(modbus, RecoveryMode::kAlways), 0);
     EXPECT_GT(calls_for(custom.frames, RecoveryMode::kAuto), 0);
     EXPECT_EQ(calls_for(custom.frames, RecoveryMode::kNever), 0);
-    // By default only where it is quick: it is the GCD of two differences
-    // of frames of one length that takes time, with the square of the
-    // length. Three frames of 1 KiB take about 0.4 s, of 4 KiB about 6 s;
-    // two frames of 16 KiB and one of another length have one difference,
-    // and no GCD to take.
+    // By default only where it is quick: it is the GCD of two multiples of
+    // the polynomial that takes time, with the square of their length.
+    // Three frames of 1 KiB take milliseconds on any processor, of 64 KiB
+    // many seconds; two frames of 64 KiB and one of another length give one
+    // multiple, and no GCD to take; frames of four lengths give two
+    // multiples about as long as the shortest frames.
     const auto frames_of = [&](std::vector<std::size_t> lengths) {
         std::vector<Bytes> frames;
         for (const std::size_t length : lengths) frames.push_back(RandomBytes(random, length));
         return frames;
     };
     EXPECT_GT(calls_for(frames_of({1024, 1024, 1024}), RecoveryMode::kAuto), 0);
-    EXPECT_EQ(calls_for(frames_of({4096, 4096, 4096}), RecoveryMode::kAuto), 0);
-    EXPECT_GT(calls_for(frames_of({4096, 4096, 4095}), RecoveryMode::kAuto), 0);
-    EXPECT_GT(calls_for(frames_of({16384, 16384, 100}), RecoveryMode::kAuto), 0);
-    EXPECT_EQ(calls_for(frames_of({4096, 4096, 4096}), RecoveryMode::kAlways) > 0, true);
+    EXPECT_EQ(calls_for(frames_of({65536, 65536, 65536}), RecoveryMode::kAuto), 0);
+    EXPECT_GT(calls_for(frames_of({65536, 65536, 65535}), RecoveryMode::kAuto), 0);
+    EXPECT_GT(calls_for(frames_of({200, 300, 500, 6000}), RecoveryMode::kAuto), 0);
+    EXPECT_EQ(calls_for(frames_of({40000, 50000, 60000, 65536}), RecoveryMode::kAuto), 0);
+    EXPECT_GT(calls_for(frames_of({4096, 4096, 4096}), RecoveryMode::kAlways), 0);
 }
 
 // What recovery returns is checked on the frames: a model that does not

@@ -93,6 +93,39 @@ TEST(CrcRecover, FindsRandomModelsOfEveryWidthAndBitOrder) {
     }
 }
 
+// No two frames of one length: with four lengths or more, combinations that
+// cancel init give the polynomial; with three, one combination is not
+// enough. Four frames can leave a factor x+1 of the polynomial open (init
+// and xorout then pair up), five decide.
+TEST(CrcRecover, FindsModelsFromFramesThatAllDifferInLength) {
+    std::mt19937_64 random(21);
+    for (const int width : {8, 16, 32, 64}) {
+        for (int round = 0; round < 8; ++round) {
+            const bool reflected = (round & 1) != 0;
+            const CrcParams p = RandomModel(random, width, reflected, reflected);
+            SCOPED_TRACE(Describe(p));
+            std::vector<std::size_t> lengths;
+            for (std::size_t length = 1 + random() % 6; lengths.size() < 5; length += 1 + random() % 30) {
+                lengths.push_back(length);
+            }
+            ExpectRecovered(p, Frames(p, random, lengths));
+            const CrcRecovery three = RecoverCrc(Frames(p, random, {lengths[0], lengths[2], lengths[4]}), width);
+            EXPECT_FALSE(three.decided);
+        }
+    }
+}
+
+// Frames of kilobytes, the GCD's long case: one length, and all lengths
+// different (as a capture of file transfers gives them).
+TEST(CrcRecover, FindsModelsFromLongFrames) {
+    std::mt19937_64 random(22);
+    const CrcParams crc32_like{32, 0x8f6e37a1, 0xffffffff, true, true, 0xffffffff};
+    ExpectRecovered(crc32_like, Frames(crc32_like, random, {3000, 3000, 3000, 1000}));
+    ExpectRecovered(crc32_like, Frames(crc32_like, random, {1000, 1700, 2900, 4100, 5000}));
+    const CrcParams crc16_like{16, 0x5935, 0x0000, false, false, 0x0000};
+    ExpectRecovered(crc16_like, Frames(crc16_like, random, {2048, 2048, 2048, 100}));
+}
+
 // Two frames that differ in their last byte only: the difference has a
 // degree of at most width + 7, so the polynomial is one of its divisors of
 // the width, each tried against a frame of another length.
@@ -223,14 +256,21 @@ TEST(CrcRecover, SaysWhichFramesWouldDecide) {
     EXPECT_FALSE(one_pair.decided);
     EXPECT_NE(one_pair.need.find("third frame of 8 bytes"), std::string::npos) << one_pair.need;
 
-    // No two of one length, or nothing at all.
-    for (const auto& frames : {Frames(p, random, {4, 5, 6}), std::vector<CrcSample>{}}) {
-        const CrcRecovery none = RecoverCrc(frames, 32);
-        EXPECT_FALSE(none.decided);
-        EXPECT_TRUE(none.models.empty());
-        EXPECT_NE(none.need.find("three different frames of one length"), std::string::npos) << none.need;
-        EXPECT_EQ(none.need.find('\n'), std::string::npos);
-    }
+    // Three lengths give one multiple of the polynomial, as a pair does; a
+    // fourth frame of any length gives the second.
+    const CrcRecovery three_lengths = RecoverCrc(Frames(p, random, {4, 5, 6}), 32);
+    EXPECT_FALSE(three_lengths.decided);
+    EXPECT_NE(three_lengths.need.find("one more different frame, of any length"), std::string::npos)
+        << three_lengths.need;
+    const CrcRecovery two_lengths = RecoverCrc(Frames(p, random, {4, 5}), 32);
+    EXPECT_NE(two_lengths.need.find("two more different frames, of any length"), std::string::npos) << two_lengths.need;
+
+    const CrcRecovery none = RecoverCrc({}, 32);
+    EXPECT_FALSE(none.decided);
+    EXPECT_TRUE(none.models.empty());
+    EXPECT_NE(none.need.find("three different frames of one length, or four of different lengths"), std::string::npos)
+        << none.need;
+    EXPECT_EQ(none.need.find('\n'), std::string::npos);
 }
 
 TEST(CrcRecover, DecidesThatNothingFits) {
