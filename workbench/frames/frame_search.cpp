@@ -326,14 +326,18 @@ const std::vector<CheckMethod>& NamedCheckMethods() {
 }
 
 double EstimatedRecoverySeconds(const std::vector<Bytes>& frames, std::size_t max_skip) {
-    // Seconds for each square of a GCD's length in 64-bit words, from three
-    // random frames of 16 KiB and of 64 KiB on a quiet AMD EPYC: 1.2 s and
-    // 18 s with VPCLMULQDQ, about three times as long with PCLMULQDQ alone,
-    // and Euclid's algorithm by shifts without either. A much shorter
-    // multiple first reduces the longer one by shifts, a word XORed for
-    // each of its words and each bit of the longer.
+    // A GCD of polynomials of a and b words takes a + b jumps of 64 steps,
+    // each deciding its steps on one word and then applying them to words
+    // that shrink from the longer length to none. Calibrated on three
+    // random frames of 1 KiB (--max-skip 64: 3.6 s) and of 16 KiB (1.2 s)
+    // on a quiet AMD EPYC with VPCLMULQDQ; PCLMULQDQ alone takes about
+    // three times as long per word. Without either, Euclid's algorithm by
+    // shifts. A much shorter multiple first reduces the longer one by
+    // shifts, a word XORed for each of its words and each bit of the
+    // longer.
     const CpuFeatures& cpu = HostCpuFeatures();
-    const double seconds_per_word_squared = cpu.vpclmul_avx512 ? 1.1e-9 : cpu.pclmul ? 3.1e-9 : 1.8e-8;
+    const double seconds_per_word_squared = cpu.vpclmul_avx512 ? 0.9e-9 : cpu.pclmul ? 2.8e-9 : 1.8e-8;
+    const double seconds_per_jump = cpu.pclmul ? 0.28e-6 : 0;
     constexpr double kSecondsPerWordXored = 0.3e-9;
     // The lengths of the multiples of the polynomial that recovery takes
     // the GCD of, in words: differences of frames of one length, and
@@ -354,8 +358,10 @@ double EstimatedRecoverySeconds(const std::vector<Bytes>& frames, std::size_t ma
     // by it.
     std::sort(multiples.begin(), multiples.end());
     const double a = multiples[0], b = multiples[1];
-    const double gcd_seconds = b > 16 * a ? 64 * b * a * kSecondsPerWordXored + seconds_per_word_squared * a * a
-                                          : seconds_per_word_squared * (a + b) * (a + b) / 4;
+    const auto jumps = [&](double x, double y) {
+        return seconds_per_word_squared * (x + y) * (x + y) / 4 + seconds_per_jump * (x + y);
+    };
+    const double gcd_seconds = b > 16 * a ? 64 * b * a * kSecondsPerWordXored + jumps(a, a) : jumps(a, b);
     // At each placement, for each reflection, one GCD serves every width
     // whose check is stored in its register's order, and one more is taken
     // for each of the four wider widths in the other order.

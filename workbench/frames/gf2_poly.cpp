@@ -153,31 +153,38 @@ namespace {
 // longer. 64 steps: the low words decide each of them, and the matrix that
 // takes f and g, times x^64, to the results has entries up to x^64.
 Gf2Jump DivisionSteps(std::int64_t& delta, std::uint64_t f, std::uint64_t g) {
-    // Without branches, which the data would mispredict half the time: a
-    // swap is done by masks, then the addition, as the swapped g is odd.
     Gf2Jump m;
-    for (int step = 0; step < 64; ++step) {
-        const std::uint64_t swap = 0 - static_cast<std::uint64_t>((delta > 0) & static_cast<int>(g & 1u));
-        std::uint64_t t = (f ^ g) & swap;
-        f ^= t;
-        g ^= t;
-        t = (m.u ^ m.q) & swap;
-        m.u ^= t;
-        m.q ^= t;
-        t = (m.v ^ m.r) & swap;
-        m.v ^= t;
-        m.r ^= t;
-        const std::int64_t negate = -static_cast<std::int64_t>(swap & 1u);
-        delta = (delta ^ negate) - negate + 1;
-        const std::uint64_t add = 0 - (g & 1u);
-        g = (g ^ (f & add)) >> 1;
-        m.q ^= m.u & add;
-        m.r ^= m.v & add;
-        // Only the last step can carry u or v past x^63.
+    for (int step = 0; step < 64;) {
+        // An even g is only divided by x, whatever delta: its run of zeros
+        // in one go.
+        const int zeros = g == 0 ? 64 - step : std::min(__builtin_ctzll(g), 64 - step);
+        if (zeros > 0) {
+            delta += zeros;
+            g >>= zeros;
+            // The x^64 terms only arise on the last step.
+            m.u_x64 = zeros == 64 ? m.u & 1u : (m.u >> (64 - zeros)) & 1u;
+            m.v_x64 = zeros == 64 ? m.v & 1u : (m.v >> (64 - zeros)) & 1u;
+            m.u = zeros == 64 ? 0 : m.u << zeros;
+            m.v = zeros == 64 ? 0 : m.v << zeros;
+            step += zeros;
+            continue;
+        }
+        if (delta > 0) {
+            // Swap, so that the longer one is replaced.
+            delta = -delta;
+            std::swap(f, g);
+            std::swap(m.u, m.q);
+            std::swap(m.v, m.r);
+        }
+        delta += 1;
+        g = (g ^ f) >> 1;
+        m.q ^= m.u;
+        m.r ^= m.v;
         m.u_x64 = m.u >> 63;
         m.v_x64 = m.v >> 63;
         m.u <<= 1;
         m.v <<= 1;
+        ++step;
     }
     return m;
 }
