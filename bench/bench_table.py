@@ -83,6 +83,12 @@ FIND = [
     ("miss", "quobrix find --no-search, " + FIND_FRAMES + " that nothing explains", 20, False),
     ("crc16", "quobrix find --search, 5 frames of a 16-bit CRC not catalogued", 100, True),
     ("crc32", "quobrix find --search, 4 frames of a 32-bit CRC not catalogued", 1000, True),
+    ("files", "quobrix find (recovery by default), 5 frames of 1.2-16 KB of a 32-bit CRC not catalogued, "
+     "no two of one length (RevEng: 14 ms reported, not run here)", 1000, True),
+    ("random-1k", "quobrix find --search, 3 random frames of 1 KiB", 1000, False),
+    ("random-4k", "quobrix find --search, 3 random frames of 4 KiB", 1000, False),
+    ("random-16k", "quobrix find --search, 3 random frames of 16 KiB", 2000, False),
+    ("random-64k", "quobrix find --search, 3 random frames of 64 KiB", 20000, False),
 ]
 
 TIME_UNITS_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
@@ -157,6 +163,18 @@ def report_rows(bench):
         yield row("Report: %s, full buffer (%d-byte report)" % (label, run["report_bytes"]),
                   "%.3f ms" % t, "goal: %g ms" % REPORT_GOAL_MS, "%.2f" % (t / REPORT_GOAL_MS),
                   "under %g ms: %s" % (REPORT_GOAL_MS, "met" if t < REPORT_GOAL_MS else "MISSED"))
+
+
+# The GCD recovery takes, by division steps beside Euclid's algorithm (the
+# way it was taken before), on two random polynomials of each size.
+GCD_SIZES = [("1024", "1 KiB"), ("16384", "16 KiB")]
+
+
+def gcd_rows(bench):
+    for size, label in GCD_SIZES:
+        ours, euclid = ms(bench["GcdByDivisionSteps/" + size]), ms(bench["GcdByEuclid/" + size])
+        yield row("Engine: GCD of two random polynomials of %s" % label, "%.3f ms" % ours,
+                  "Euclid by shifts: %.3f ms" % euclid, "%.2f" % (ours / euclid), "-")
 
 
 def recovery_rows(bench):
@@ -253,6 +271,8 @@ def main():
     for line in report_rows(bench):
         print(line)
     for line in recovery_rows(bench):
+        print(line)
+    for line in gcd_rows(bench):
         print(line)
     for argument in args.processes:
         path, label = argument.split(":", 1)

@@ -9,8 +9,14 @@ frames-crc16.txt  five frames of a 16-bit CRC that the catalogue does not
                   recovery (its fit takes three frames' worth of check, and
                   a 16-bit CRC needs two more to be borne out);
 frames-crc32.txt  four frames of a 32-bit CRC, two of 24 bytes and two of 37.
-find-crc16.expected, find-crc32.expected: the parameters recovery should
-find, as `quobrix find` writes them.
+frames-files.txt  five frames of a 32-bit CRC the catalogue does not hold,
+                  of 1 to 16 KiB and no two of one length, as a capture of
+                  file transfers gives them: found by default.
+frames-random-1k.txt ... frames-random-64k.txt
+                  three random frames of 1, 4, 16 and 64 KiB, for the time
+                  recovery takes when nothing is there to find.
+find-crc16.expected, find-crc32.expected, find-files.expected: the
+parameters recovery should find, as `quobrix find` writes them.
 The bytes are the same at every run.
 
 Usage: make_frames.py OUT_DIR
@@ -44,6 +50,9 @@ CUSTOM = {
     "crc16": (16, 0x2F15, 0xBEEF, True, True, 0x5A5A),
     "crc32": (32, 0x32583499, 0x12345678, False, False, 0xFFFFFFFF),
 }
+FILES = (32, 0x8F6E37A1, 0x12345678, True, True, 0xFFFFFFFF)
+FILE_LENGTHS = (1200, 2500, 5000, 9000, 16000)
+RANDOM_KIB = (1, 4, 16, 64)
 
 
 def params_text(params):
@@ -78,6 +87,15 @@ def main():
         write(os.path.join(out, "frames-%s.txt" % name), frames)
         with open(os.path.join(out, "find-%s.expected" % name), "w") as f:
             f.write(params_text(params) + "\n")
+    frames = []
+    for length in FILE_LENGTHS:
+        body = data(length - 4)
+        frames.append(body + crc(FILES, body).to_bytes(4, "little"))
+    write(os.path.join(out, "frames-files.txt"), frames)
+    with open(os.path.join(out, "find-files.expected"), "w") as f:
+        f.write(params_text(FILES) + "\n")
+    for kib in RANDOM_KIB:
+        write(os.path.join(out, "frames-random-%dk.txt" % kib), [data(1024 * kib) for _ in range(3)])
 
 
 if __name__ == "__main__":
