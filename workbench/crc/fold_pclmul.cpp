@@ -3,17 +3,10 @@
 // processor has them.
 #include "workbench/crc/fold.h"
 
+#include "workbench/crc/cpu_targets.h"
+
 #if defined(__i386__) || defined(__x86_64__)
 #include <immintrin.h>
-
-// The 32-bit Windows stack is aligned to 4 bytes only, and the vectors this
-// path spills there are read by instructions that need 16: the entry
-// realigns it.
-#if defined(__i386__)
-#define QUOBRIX_PCLMUL __attribute__((target("pclmul,sse4.1"), force_align_arg_pointer))
-#else
-#define QUOBRIX_PCLMUL __attribute__((target("pclmul,sse4.1")))
-#endif
 
 namespace {
 

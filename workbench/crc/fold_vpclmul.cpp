@@ -4,10 +4,10 @@
 
 #include <cstring>
 
+#include "workbench/crc/cpu_targets.h"
+
 #if defined(__x86_64__)
 #include <immintrin.h>
-
-#define QUOBRIX_VPCLMUL __attribute__((target("avx512f,avx512bw,vpclmulqdq,pclmul,sse4.1")))
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "workbench/frames/gf2_jump.h"
 
 #include "workbench/crc/cpu_features.h"
+#include "workbench/crc/cpu_targets.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <immintrin.h>
@@ -14,12 +15,6 @@
 namespace {
 
 #if defined(__i386__) || defined(__x86_64__)
-#if defined(__i386__)
-#define QUOBRIX_PCLMUL __attribute__((target("pclmul,sse4.1"), force_align_arg_pointer))
-#else
-#define QUOBRIX_PCLMUL __attribute__((target("pclmul,sse4.1")))
-#endif
-
 struct RowProducts {
     __m128i to_f, to_g;  // u f_j + v g_j and q f_j + r g_j
     __m128i f_word, g_word;
@@ -59,8 +54,6 @@ QUOBRIX_PCLMUL void ApplyPclmul(const Gf2Jump& jump, const std::uint64_t* f, con
 #endif
 
 #if defined(__x86_64__)
-#define QUOBRIX_VPCLMUL __attribute__((target("avx512f,avx512bw,vpclmulqdq,pclmul,sse4.1")))
-
 // The masked forms with every lane set: GCC 12 warns of the undefined
 // vector inside the plain ones.
 constexpr __mmask8 kAll = 0xFF;
