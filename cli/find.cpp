@@ -238,7 +238,10 @@ std::string WeakNote(const FrameSearchResult& result) {
                        " head=" + std::to_string(best.head) + " tail=" + std::to_string(best.tail) + ", chance " +
                        ChanceText(best.chance) + "; " + std::to_string(result.more_frames) + " more different " +
                        (result.more_frames == 1 ? "frame" : "frames");
-    return note + " would decide";
+    // Any frame long enough to hold the head, a byte of data, the check and
+    // the tail adds its check's bits.
+    const std::size_t shortest = best.head + 1 + static_cast<std::size_t>(best.method.byte_count()) + best.tail;
+    return note + " of at least " + std::to_string(shortest) + " bytes would decide";
 }
 
 // Frames shorter than any check: each word of a frame taken for a frame.

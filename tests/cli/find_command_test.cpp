@@ -63,7 +63,8 @@ TEST(FindCommand, NamesTheCheckAsLineAndAsJson) {
                          "\"recovered\": false, \"frames\": 2, \"fitted\": 0, \"chance\": 0.01, \"weak\": true}"),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.err.find("1 more different frame would decide"), std::string::npos) << r.err;
+    // Head, a byte of data, the check and the tail: 5 bytes at least.
+    EXPECT_NE(r.err.find("1 more different frame of at least 5 bytes would decide"), std::string::npos) << r.err;
     // A third frame (01 06 00 01 00 03: LRC F5) makes it believed.
     r = InProcess({"find", "3A 01 03 00 00 00 0A F2 0D 0A", "3A 11 03 00 6B 00 03 7E 0D 0A",
                    "3A 01 06 00 01 00 03 F5 0D 0A"});
