@@ -18,6 +18,7 @@
 // checks of its size tried; weak lines come last, `weak` lists exactly
 // them, and every line verifies with VerifyFrame on every frame.
 #include <algorithm>
+#include <array>
 #include <bitset>
 #include <cstdint>
 #include <set>
@@ -80,18 +81,38 @@ struct Found {
     const CheckMethod* method;
 };
 
-// Whether the method's check over frame[head, end) is the number in the
-// check's bytes after it, in each order.
-void Holds(const CheckMethod& method, const Bytes& frame, std::size_t head, std::size_t tail, bool holds[2]) {
+// Narrows the tails (0 to max_skip) and orders that hold for the method at
+// `head` to those that hold on this frame too: the check over frame[head,
+// end) against the number in the check's bytes after `end`. A CRC's
+// register is carried from one end to the next, bit by bit; a sum is taken
+// afresh at each end.
+void Narrow(const CheckMethod& method, const fuzz::ReferenceCrc* crc, const Bytes& frame, std::size_t head,
+            std::vector<std::array<bool, 2>>& holds) {
     const std::size_t check = static_cast<std::size_t>(method.byte_count());
-    if (frame.size() < head + 1 + check + tail) {
-        holds[0] = holds[1] = false;
-        return;
+    fuzz::CrcBits reg;
+    if (crc != nullptr) reg = crc->init;
+    for (std::size_t end = head; end + check <= frame.size(); ++end) {
+        if (end > head) {
+            const std::size_t tail = frame.size() - check - end;
+            if (tail < holds.size() && (holds[tail][0] || holds[tail][1])) {
+                Uint128 value;
+                if (crc != nullptr) {
+                    value = fuzz::WordOfBits(crc->Finish(reg));
+                } else {
+                    value = fuzz::ReferenceCheck(method, frame.data() + head, end - head);
+                }
+                for (int o = 0; o < 2; ++o) {
+                    holds[tail][o] = holds[tail][o] &&
+                                     fuzz::ReadByHand(frame.data() + end, method.byte_count(), o == 1) == value;
+                }
+            }
+        }
+        if (crc != nullptr && end < frame.size()) crc->Feed(reg, frame[end]);
     }
-    const std::size_t end = frame.size() - tail - check;
-    const Uint128 value = fuzz::ReferenceCheck(method, frame.data() + head, end - head);
-    holds[0] = holds[0] && fuzz::ReadByHand(frame.data() + end, method.byte_count(), false) == value;
-    holds[1] = holds[1] && fuzz::ReadByHand(frame.data() + end, method.byte_count(), true) == value;
+    // Tails that leave no data byte after the head hold nowhere.
+    for (std::size_t tail = 0; tail < holds.size(); ++tail) {
+        if (frame.size() < head + 1 + check + tail) holds[tail] = {false, false};
+    }
 }
 
 std::size_t DifferentSlices(const std::vector<Bytes>& frames, std::size_t head, std::size_t tail) {
@@ -115,15 +136,19 @@ std::vector<Found> Model(const std::vector<Bytes>& frames, std::size_t max_skip)
     std::vector<Found> found;
     for (const CheckMethod& method : NamedCheckMethods()) {
         const bool wide = method.byte_count() > 1;
+        fuzz::ReferenceCrc crc{};
+        if (method.is_crc()) crc = fuzz::ReferenceOf(method.crc_params());
         for (std::size_t head = 0; head <= max_skip; ++head) {
-            for (std::size_t tail = 0; tail <= max_skip; ++tail) {
-                bool holds[2] = {true, wide};
-                for (const Bytes& frame : frames) {
-                    Holds(method, frame, head, tail, holds);
-                    if (!holds[0] && !holds[1]) break;
+            std::vector<std::array<bool, 2>> holds(max_skip + 1, {true, wide});
+            for (const Bytes& frame : frames) {
+                Narrow(method, method.is_crc() ? &crc : nullptr, frame, head, holds);
+                if (std::none_of(holds.begin(), holds.end(), [](const std::array<bool, 2>& h) { return h[0] || h[1]; })) {
+                    break;
                 }
+            }
+            for (std::size_t tail = 0; tail <= max_skip; ++tail) {
                 for (int o = 0; o < 2; ++o) {
-                    if (!holds[o]) continue;
+                    if (!holds[tail][o]) continue;
                     const bool weak = Weak(method.byte_count(), max_skip, DifferentSlices(frames, head, tail));
                     found.push_back({{method.name(), o == 1, head, tail, weak}, &method});
                 }
