@@ -13,7 +13,8 @@
 // exactly those the model finds, after the one rule the model applies on
 // top: a narrower CRC is left out when a believed wider CRC at the same head
 // and tail, of the same input reflection, has a generator its generator
-// divides (the model divides the generators bit by bit). Whether each line
+// divides (the model divides the generators bit by bit; the seed
+// implied_crc16 has CRC-16/ARC held by CRC-32/CD-ROM-EDC). Whether each line
 // is weak follows from the model's own count of different frames and of the
 // checks of its size tried; weak lines come last, `weak` lists exactly
 // them, and every line verifies with VerifyFrame on every frame.
