@@ -1,27 +1,28 @@
 // Parameter lines and names of CRCs (model_text.h, resolve.h) against a
 // layout written by hand and a bit-at-a-time CRC.
 //
-// Input: byte 0 picks a catalogue model or random parameters (byte 1 the
-// width 1-82, bytes 2-34 poly, init and xorout cut to the width, refin and
-// refout from byte 0). Byte 35 changes the case of the model's name. The
-// rest is a list of fragments, three bytes each: zero to end the list, which
-// field (width, poly, init, xorout, refin, refout, name, check, residue, a
-// stray word, a number of many digits, the previous fragment again, blanks)
-// and whether and how to spoil it.
+// Input: byte 0 picks a catalogue model (byte 1 which) or random parameters
+// (byte 1 the width 1-82, bytes 2-34 poly, init and xorout cut to the width,
+// refin and refout from byte 0). Byte 35 changes the case of the model's
+// name and picks the bit a wrong check or residue differs in. The rest is a
+// list of fragments, three bytes each: zero to end the list, which field
+// (width, poly, init, xorout, refin, refout, name, check, residue, a stray
+// word, a number of many digits, the previous fragment again, blanks) and
+// whether and how to spoil it.
 //
 // Checked: the parameters' line is the one laid out by hand (⌈width/4⌉
 // lower-case hex digits after 0x); ResolveCrc reads it back to the same
 // parameters, and their line again is the same; with check= and residue= as
-// the bit-at-a-time CRC has them (a residue being x^width times xorout
-// modulo the generator, reflected when refout, checked against all of the
-// catalogue's residues first) the line resolves to the same parameters, and
-// with either changed in one bit (picked by byte 35) it does not. The
-// model's name in any case resolves to its parameters, and the catalogue's
-// checks hold. A text built from the fragments either fails with a reason
-// (non-empty lines, no blank one) or resolves to sound parameters; when it
-// reads as a parameter line, those are its parameters, its check and
-// residue hold by the reference and a catalogue name in it is that model's;
-// otherwise it named a model.
+// the bit-at-a-time CRC has them (a residue being xorout as the register
+// holds it, times x^width, modulo the generator, reflected when refout;
+// checked against all of the catalogue's residues first) the line resolves
+// to the same parameters, and with either changed in one bit it does not.
+// The model's name in any case resolves to its parameters, and the
+// catalogue's checks hold. A text built from the fragments either fails
+// with a reason (non-empty lines, no blank one) or resolves to sound
+// parameters; when it reads as a parameter line, those are its parameters,
+// its check and residue hold by the reference and a catalogue name in it is
+// that model's; otherwise it named a model.
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
