@@ -18,21 +18,27 @@ struct ReferenceCrc {
     CrcBits poly, init, xorout;  // bit i is the coefficient of x^i
     bool refin, refout;
 
-    CrcBits Compute(const std::string& data) const {
-        CrcBits reg = init;
-        for (const char ch : data) {
-            const unsigned byte = static_cast<unsigned char>(ch);
-            for (int i = 0; i < 8; ++i) {
-                const bool in = refin ? (byte >> i & 1u) != 0 : (byte >> (7 - i) & 1u) != 0;
-                const bool top = reg[width - 1];
-                reg <<= 1;
-                reg[width] = false;
-                if (in != top) reg ^= poly;
-            }
+    // The register after one more byte, one bit at a time.
+    void Feed(CrcBits& reg, unsigned byte) const {
+        for (int i = 0; i < 8; ++i) {
+            const bool in = refin ? (byte >> i & 1u) != 0 : (byte >> (7 - i) & 1u) != 0;
+            const bool top = reg[width - 1];
+            reg <<= 1;
+            reg[width] = false;
+            if (in != top) reg ^= poly;
         }
+    }
+
+    CrcBits Finish(const CrcBits& reg) const {
         CrcBits out;
         for (int i = 0; i < width; ++i) out[i] = reg[refout ? width - 1 - i : i];
         return out ^ xorout;
+    }
+
+    CrcBits Compute(const std::string& data) const {
+        CrcBits reg = init;
+        for (const char ch : data) Feed(reg, static_cast<unsigned char>(ch));
+        return Finish(reg);
     }
 };
 
