@@ -24,6 +24,7 @@ import zlib
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
 PAGE = None
@@ -234,13 +235,45 @@ class PageTest(unittest.TestCase):
         self.assertEqual(self.shown("crc", words), first)
         self.assertEqual(first[1], "37 4B\n")
 
-    def test_language_switch(self):
+    def test_language_follows_the_browser_and_switches(self):
         button = self.driver.find_element(By.ID, "copy-link")
         self.assertEqual(self.driver.execute_script("return document.documentElement.lang"), "en")
         self.assertEqual(button.text, "Copy link")
         self.driver.find_element(By.ID, "language").click()
         self.assertEqual(self.driver.execute_script("return document.documentElement.lang"), "zh-CN")
         self.assertEqual(button.text, "复制链接")
+        # The switch is part of the link.
+        self.assertIn("lang=zh", self.driver.current_url)
+        chinese = start_browser("zh-CN")
+        try:
+            chinese.get(self.url)
+            WebDriverWait(chinese, WAIT_SECONDS).until(
+                lambda d: d.execute_script("return document.body.dataset.ready") == "true")
+            self.assertEqual(chinese.execute_script("return document.documentElement.lang"), "zh-CN")
+            self.assertEqual(chinese.find_element(By.ID, "copy-link").text, "复制链接")
+        finally:
+            chinese.quit()
+
+    def test_tabs_by_keyboard(self):
+        self.driver.find_element(By.ID, "tab-crc").click()
+        self.driver.switch_to.active_element.send_keys(Keys.ARROW_RIGHT)
+        self.assertEqual(self.driver.switch_to.active_element.get_attribute("id"), "tab-find")
+        self.assertEqual(self.driver.find_element(By.ID, "tab-find").get_attribute("aria-selected"), "true")
+        self.assertTrue(self.driver.find_element(By.ID, "panel-find").is_displayed())
+        self.assertFalse(self.driver.find_element(By.ID, "panel-crc").is_displayed())
+        self.driver.switch_to.active_element.send_keys(Keys.END)
+        self.assertEqual(self.driver.switch_to.active_element.get_attribute("id"), "tab-file")
+
+    def test_narrow_window_needs_no_sideways_scrolling(self):
+        self.driver.set_window_size(320, 800)
+        try:
+            for tool in ("crc", "find", "frame", "num", "tools", "file"):
+                self.tab(tool)
+                width = self.driver.execute_script("return document.documentElement.clientWidth")
+                self.assertLessEqual(
+                    self.driver.execute_script("return document.documentElement.scrollWidth"), width, tool)
+        finally:
+            self.driver.set_window_size(1024, 900)
 
 
 def main():
