@@ -24,6 +24,7 @@
       float2hex: 'float to hex', charcount: 'character count', upper: 'upper case', lower: 'lower case',
       reverse: 'reverse', chooseFiles: 'Choose or drop files', cancel: 'Cancel',
       hashing: 'Hashing', cancelled: 'Cancelled.', exit: 'exit status',
+      everyModel: 'every model of the catalogue',
     },
     zh: {
       loading: '正在加载…', ready: '就绪。', failed: '模块未能启动：',
@@ -45,6 +46,7 @@
       float2hex: '浮点转十六进制', charcount: '字符统计', upper: '转大写', lower: '转小写',
       reverse: '反转', chooseFiles: '选择或拖入文件', cancel: '取消',
       hashing: '正在计算', cancelled: '已取消。', exit: '退出码',
+      everyModel: '目录中的所有模型',
     },
   };
   const $ = (id) => document.getElementById(id);
@@ -165,11 +167,12 @@
   // reads as the value, not as an option.
   const option = (name, value) => (value.startsWith('-') ? [name + '=' + value] : [name, value]);
 
+  const crcWords = (f, model) => ['crc', model, ...option(f.kind.value === 'hex' ? '--hex' : '--text', f.input.value),
+    ...(f.bytes.value ? ['--bytes', f.bytes.value] : [])];
+
   const TOOLS = {
     crc(f) {
-      const model = f.params.value.trim() || f.model.value;
-      return ['crc', model, ...option(f.kind.value === 'hex' ? '--hex' : '--text', f.input.value),
-        ...(f.bytes.value ? ['--bytes', f.bytes.value] : [])];
+      return crcWords(f, f.params.value.trim() || f.model.value);
     },
     find(f) {
       return ['find', ...(f.skip.value !== '4' ? ['--max-skip', f.skip.value] : []),
@@ -196,12 +199,32 @@
   const ON_SUBMIT = new Set(['find']);
 
   let quobrix = null;
+  let models = [];
   let current = 'crc';
+
+  // The input's CRC under every model: one run of `quobrix crc` each, its
+  // line beside the model's name. A bad input fails every run alike: the
+  // first failure is shown instead.
+  function everyModel(f) {
+    const width = Math.max(...models.map((m) => m.name.length));
+    let out = '';
+    for (const m of models) {
+      const result = quobrix.run(crcWords(f, m.name));
+      if (result.code !== 0) return result;
+      out += m.name.padEnd(width) + '  ' + result.out;
+    }
+    return { code: 0, out, err: '' };
+  }
 
   function runTool(tool) {
     if (!quobrix) return;
-    const words = TOOLS[tool]($(tool + '-form'));
-    show(tool, words, quobrix.run(words));
+    const f = $(tool + '-form');
+    if (tool === 'crc' && f.every.checked) {
+      show(tool, crcWords(f, 'MODEL'), everyModel(f));
+    } else {
+      const words = TOOLS[tool](f);
+      show(tool, words, quobrix.run(words));
+    }
     saveState();
   }
 
@@ -366,7 +389,8 @@
   compiled.then(async (module) => {
     compiledModule = module;
     quobrix = new Quobrix(await startModule(module));
-    fillModels(quobrix.catalogue());
+    models = quobrix.catalogue();
+    fillModels(models);
     loadState();
     selectTab(current, false);
     if (state.get('tool') && TOOLS[current]) runTool(current);

@@ -150,6 +150,26 @@ class PageTest(unittest.TestCase):
             # The catalogue's own check value, as --list gives it.
             self.assertIn(" check=0x%s " % out.strip().lower(), line.lower() + " ", name)
 
+    def test_every_model_at_once(self):
+        self.tab("crc")
+        self.type_into("crc-input", "123456789")
+        self.driver.find_element(By.ID, "crc-every").click()
+        code, out, err = self.shown("crc", ["crc", "MODEL", "--text", "123456789"])
+        self.assertEqual((code, err), (0, ""))
+        rows = [line.split() for line in out.splitlines()]
+        listed = cli(["crc", "--list"])[1].splitlines()
+        self.assertEqual(len(rows), len(listed))
+        for (name, crc), line in zip(rows, listed):
+            self.assertEqual(crc + "\n", cli(["crc", name, "--text", "123456789"])[1], name)
+            self.assertIn(" check=0x%s " % crc.lower(), line.lower() + " ", name)
+            self.assertIn(" name=\"%s\"" % name.lower(), line.lower(), name)
+        # A bad input says so once, as the command line does.
+        self.driver.find_element(By.CSS_SELECTOR, "#crc-form input[value=hex]").click()
+        self.type_into("crc-input", "zz")
+        shown = self.shown("crc", ["crc", "MODEL", "--hex", "zz"])
+        self.assertEqual(shown, cli(["crc", "CRC-3/GSM", "--hex", "zz"]))
+        self.assertEqual(shown[0], 2)
+
     def test_custom_parameters_and_a_bad_name(self):
         self.tab("crc")
         self.type_into("crc-input", "123456789")
