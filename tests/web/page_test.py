@@ -242,6 +242,24 @@ class PageTest(unittest.TestCase):
             self.assertEqual(shown, cli(["crc", "CRC-32/ISO-HDLC", "capture.bin"], cwd=folder))
             self.assertEqual(shown[1], "%08X  capture.bin\n" % zlib.crc32(data))
 
+    def test_a_file_hashing_cancelled(self):
+        self.tab("file")
+        with tempfile.TemporaryDirectory() as folder:
+            # Sparse, so made at once, and long enough to hash that the
+            # progress is there to see and cancel.
+            path = os.path.join(folder, "large.bin")
+            with open(path, "wb") as f:
+                f.truncate(4 << 30)
+            self.driver.find_element(By.ID, "file-input").send_keys(path)
+            self.wait(lambda: self.driver.execute_script(
+                "const p = document.getElementById('file-progress'); return !p.hidden && p.value > 0;"),
+                "the progress moves")
+            self.driver.find_element(By.ID, "file-cancel").click()
+            code, out, err = self.shown("file", ["crc", "CRC-16/MODBUS", "large.bin"])
+            self.assertEqual((code, out, err), (2, "", "Cancelled.\n"))
+            self.assertFalse(self.driver.find_element(By.ID, "file-progress").is_displayed())
+            self.assertFalse(self.driver.find_element(By.ID, "file-cancel").is_displayed())
+
     def test_a_link_reproduces_its_result(self):
         self.tab("crc")
         Select(self.driver.find_element(By.ID, "crc-model")).select_by_value("CRC-16/MODBUS")
