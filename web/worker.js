@@ -2,8 +2,9 @@
 // The page's worker for files: runs after the module's glue in one script (a
 // Blob URL, which works from file:// where a worker's own file would not),
 // hashes each file block by block through quobrix_crc_begin/update/finish,
-// and posts the lines as `quobrix crc` prints them. Memory stays one block
-// whatever the files' sizes; the page cancels by ending the worker.
+// and posts the lines as `quobrix crc` prints them. Memory stays two blocks
+// (one hashed, one read) whatever the files' sizes; the page cancels by
+// ending the worker.
 const BLOCK = 4 << 20;
 
 onmessage = async ({ data }) => {
@@ -37,14 +38,19 @@ onmessage = async ({ data }) => {
     }
     const note = err();
     let failed = '';
+    // The next block is read while this one is hashed: reading, not the
+    // CRC, is what a file's time goes on.
+    const read = (offset) => file.slice(offset, offset + BLOCK).arrayBuffer();
+    let next = file.size > 0 ? read(0) : null;
     for (let offset = 0; offset < file.size; offset += BLOCK) {
       let bytes;
       try {
-        bytes = new Uint8Array(await file.slice(offset, offset + BLOCK).arrayBuffer());
+        bytes = new Uint8Array(await next);
       } catch (e) {
         failed = e.message;
         break;
       }
+      next = offset + BLOCK < file.size ? read(offset + BLOCK) : null;
       // The heap may have grown since the block was allocated.
       m.HEAPU8.set(bytes, block);
       m._quobrix_crc_update(block, bytes.length);
