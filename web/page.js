@@ -72,8 +72,8 @@
   const workerSource = $('quobrix-worker').textContent;
   function wasmBytes() {
     const base64 = $('quobrix-wasm').textContent.trim();
-    // Decoded natively where the browser offers it: a
-    // character at a time takes a tenth of the start.
+    // Decoded natively where the browser offers it: a character at a time
+    // takes a tenth of the start.
     if (Uint8Array.fromBase64) return Uint8Array.fromBase64(base64);
     const text = atob(base64);
     const bytes = new Uint8Array(text.length);
