@@ -321,24 +321,6 @@ bool ChooseParameters(const CrcOptions& options, CrcParams& params, std::string&
 
 constexpr int kByteBits = 8;
 
-// One file's line as md5sum writes it: the CRC, two blanks, the name, "\n".
-// A name holding a line break would break the line: then, as md5sum does, the
-// line starts with a backslash and the name shows "\\" for a backslash, "\n"
-// and "\r" for the breaks.
-std::string FileLine(const std::string& crc_text, const std::string& name) {
-    if (name.find_first_of("\n\r") == std::string::npos) return crc_text + "  " + name + "\n";
-    std::string escaped;
-    for (const char ch : name) {
-        switch (ch) {
-            case '\\': escaped += "\\\\"; break;
-            case '\n': escaped += "\\n"; break;
-            case '\r': escaped += "\\r"; break;
-            default: escaped += ch;
-        }
-    }
-    return "\\" + crc_text + "  " + escaped + "\n";
-}
-
 // ---- The run -----------------------------------------------------------
 
 int RunCrc(const CrcOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {
@@ -374,7 +356,7 @@ int RunCrc(const CrcOptions& options, const CliEnvironment& env, std::string& ou
                     code = kExitUsage;
                     continue;
                 }
-                out += FileLine(CrcText(crc, params.width, options.notation), file);
+                out += CrcFileLine(CrcText(crc, params.width, options.notation), file);
                 if (env.write_stdout) {
                     if (!env.write_stdout(out)) return kExitUsage;
                     out.clear();
@@ -407,6 +389,20 @@ int RunCrc(const CrcOptions& options, const CliEnvironment& env, std::string& ou
 }
 
 }  // namespace
+
+std::string CrcFileLine(const std::string& crc_text, const std::string& name) {
+    if (name.find_first_of("\n\r") == std::string::npos) return crc_text + "  " + name + "\n";
+    std::string escaped;
+    for (const char ch : name) {
+        switch (ch) {
+            case '\\': escaped += "\\\\"; break;
+            case '\n': escaped += "\\n"; break;
+            case '\r': escaped += "\\r"; break;
+            default: escaped += ch;
+        }
+    }
+    return "\\" + crc_text + "  " + escaped + "\n";
+}
 
 std::string CrcText(Uint128 crc, int width, CrcNotation notation) {
     if (notation == CrcNotation::Hex) return CrcHexDigits(crc, width, true);

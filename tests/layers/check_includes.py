@@ -6,7 +6,8 @@ dialog's tools (core) and the framework each build on the code page library
 alone, so the core knows no window and the framework knows nothing of the
 tools; the workbench's library builds on the core, its CRCs below its frames,
 its numbers beside them; the dialog uses the core and the framework, never the
-workbench; the command line uses everything. A folder may always include its
+workbench; the command line uses everything; the page's interface (web)
+uses the library and the command line but no window, and nothing uses it. A folder may always include its
 own headers. A layer is a folder, or a folder within one (workbench/crc): the
 longest layer that an include's path starts with is the one it reaches.
 
@@ -32,6 +33,7 @@ MAY_INCLUDE = {
     "res": set(),
     "ui": {"codepage", "core", "fw", "res"},
     "cli": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "fw", "res", "ui"},
+    "web": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "cli"},
 }
 SOURCE_SUFFIXES = (".h", ".cpp", ".inc", ".rc")
 INCLUDE = re.compile(r'^\s*#\s*include\s*["<]([^">]+)[">]')

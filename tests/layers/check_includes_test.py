@@ -50,6 +50,9 @@ class IncludeCheck(unittest.TestCase):
             "workbench/crc/engine.cpp": '#include "workbench/crc/params.h"\n#include "core/decode.h"\n',
             "workbench/frames/search.cpp": '#include "workbench/crc/engine.h"\n#include "core/decode.h"\n',
             "workbench/numbers/orders.cpp": '#include "core/floatconv.h"\n',
+            "web/api.cpp": '#include "web/api.h"\n#include "cli/command_line.h"\n#include "core/crc.h"\n'
+                           '#include "codepage/walk.h"\n#include "workbench/crc/engine.h"\n'
+                           '#include "workbench/frames/search.h"\n#include "workbench/numbers/orders.h"\n',
             # Not ours: a system header named like nothing of ours.
             "core/md5.cpp": "#include <cstdint>\n",
         })
@@ -100,6 +103,21 @@ class IncludeCheck(unittest.TestCase):
             ("ui/dlg.cpp", "workbench/crc/engine.h"),
             ("fw/cstring.cpp", "workbench/numbers/orders.h"),
             ("codepage/walk.cpp", "workbench/crc/params.h"),
+        ]
+        for source, target in cases:
+            with self.subTest(source=source, target=target):
+                self.assert_fails_at({source: '#include "%s"\n' % target}, source.replace("/", os.sep) + ":1")
+
+    def test_the_page_interface_knows_no_window_and_nothing_knows_it(self):
+        cases = [
+            ("web/api.cpp", "fw/cstring.h"),
+            ("web/api.cpp", "ui/tool_dlg.h"),
+            ("web/api.cpp", "res/resource.h"),
+            ("cli/run.cpp", "web/api.h"),
+            ("ui/dlg.cpp", "web/api.h"),
+            ("core/crc.cpp", "web/api.h"),
+            ("workbench/crc/engine.cpp", "web/api.h"),
+            ("fw/cstring.cpp", "web/api.h"),
         ]
         for source, target in cases:
             with self.subTest(source=source, target=target):

@@ -5,7 +5,8 @@
 # the .deb passes lintian and, unpacked, runs its command, renders its manual
 # pages, completes, and its quobrix-gui starts the dialog under Wine in a
 # prefix of its own; the zips hold Windows text and programs of the right
-# kind, and the win64 zip's programs run under Wine.
+# kind, and the win64 zip's programs run under Wine; each carries the page
+# that DIST holds beside them.
 #
 # Needs the win64 build (its window test driver finds the dialog) and Xvfb.
 set -uo pipefail
@@ -20,6 +21,7 @@ version=$(sed -n 's/^project(Quobrix VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLis
 deb=$dist/quobrix_${version}_amd64.deb
 zip32=$dist/quobrix-$version-win32.zip
 zip64=$dist/quobrix-$version-win64.zip
+page=$dist/quobrix-$version.html
 win64_bin=$ROOT/build/win64/bin
 
 work=$(mktemp -d /tmp/test-packages.XXXXXX)
@@ -53,7 +55,7 @@ wait_for() {
     return 1
 }
 
-for package in "$deb" "$zip32" "$zip64"; do
+for package in "$deb" "$zip32" "$zip64" "$page"; do
     [ -f "$package" ] || { echo "FAIL no package $package"; exit 1; }
 done
 
@@ -88,6 +90,7 @@ check "the manual page renders and describes every command" \
 check "the completion completes commands, options, models and files" \
     "$ROOT/tests/install/check_completion.sh" "$bin/quobrix" \
     "$root/usr/share/bash-completion/completions/quobrix"
+check "/usr/share/quobrix/quobrix.html is the page" cmp -s "$page" "$root/usr/share/quobrix/quobrix.html"
 for doc in README.md LICENSE copyright changelog.gz; do
     check "/usr/share/doc/quobrix/$doc" test -s "$root/usr/share/doc/quobrix/$doc"
 done
@@ -150,6 +153,7 @@ for kind in win32:14c win64:8664; do
         check "$name: $program is built for machine $machine" \
             test "$(pe_machine "$folder/$program")" = "$machine"
     done
+    check "$name: quobrix.html is the page" cmp -s "$page" "$folder/quobrix.html"
 done
 
 folder=$work/quobrix-$version-win64.zip/quobrix-$version-win64

@@ -1,0 +1,221 @@
+// The page's C interface in-process: a command run through it prints what the
+// command line prints, and a file's CRC fed block by block gives the line
+// `quobrix crc MODEL FILE` gives, the catalogue's check values and its
+// messages.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "support/random_bytes.h"
+#include "tests/cli/in_process.h"
+#include "web/api.h"
+#include "workbench/crc/catalogue.h"
+#include "workbench/crc/model_text.h"
+
+namespace {
+
+CliOutcome Results(int code) {
+    return CliOutcome{code, std::string(quobrix_out(), quobrix_out_size()),
+                      std::string(quobrix_err(), quobrix_err_size())};
+}
+
+// As the page calls it: the words each ended by a NUL, in one buffer.
+CliOutcome PageRun(const std::vector<std::string>& words, const std::string& input = "") {
+    std::string args;
+    for (const std::string& word : words) args += word + '\0';
+    return Results(quobrix_run(args.data(), args.size(), input.data(), input.size()));
+}
+
+void ExpectSame(const CliOutcome& page, const CliOutcome& cli, const std::string& what) {
+    EXPECT_EQ(page.code, cli.code) << what;
+    EXPECT_EQ(page.out, cli.out) << what;
+    EXPECT_EQ(page.err, cli.err) << what;
+}
+
+// The file line as the command line prints it for `bytes` in a file `name`,
+// read in blocks of its own.
+CliOutcome CliFileCrc(const std::vector<std::string>& words, const std::string& name, const std::string& bytes) {
+    CliEnvironment env;
+    env.stream_file = [&](const std::string& path, const ConsumeBlock& consume, std::string& error) {
+        if (path != name) {
+            error = "no such file";
+            return false;
+        }
+        for (std::size_t at = 0; at < bytes.size(); at += 4096)
+            consume(bytes.data() + at, std::min<std::size_t>(4096, bytes.size() - at));
+        return true;
+    };
+    CliOutcome outcome;
+    std::vector<std::string> args = words;
+    args.push_back(name);
+    outcome.code = RunCli(args, env, outcome.out, outcome.err);
+    return outcome;
+}
+
+// Through begin, update in uneven blocks, finish.
+CliOutcome PageFileCrc(const std::string& model, int notation, const std::string& name, const std::string& bytes) {
+    const int begun = quobrix_crc_begin(model.data(), model.size(), notation);
+    if (begun != 0) return Results(begun);
+    const std::string note(quobrix_err(), quobrix_err_size());
+    constexpr std::size_t kBlocks[] = {1, 5, 300, 64, 4099};
+    std::size_t turn = 0;
+    for (std::size_t at = 0; at < bytes.size(); ++turn) {
+        const std::size_t size = std::min(kBlocks[turn % std::size(kBlocks)], bytes.size() - at);
+        quobrix_crc_update(bytes.data() + at, size);
+        at += size;
+    }
+    CliOutcome outcome = Results(quobrix_crc_finish(name.data(), name.size()));
+    outcome.err = note;
+    return outcome;
+}
+
+std::string RandomText(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    const std::vector<unsigned char> bytes = RandomBytes(random, size);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+const std::vector<std::string> kModbusFrames = {"01 03 00 00 00 0A C5 CD", "01 06 00 01 00 03 98 0B",
+                                                "11 03 00 6B 00 03 76 87"};
+
+TEST(WebApiRun, PrintsWhatTheCommandLinePrints) {
+    std::vector<std::vector<std::string>> commands = {
+        {"crc", "CRC-16/MODBUS", "--text", "123456789"},
+        {"crc", "CRC-16/MODBUS", "--text", "123456789", "--bytes", "le"},
+        {"crc", "CRC-16/MODBUS", "--text", ""},
+        {"crc", "--width", "16", "--poly", "1021", "--init", "ffff", "--text", "123456789"},
+        {"crc", "CRC-16/CCITT", "--text", "123456789"},  // ambiguous: a list of three
+        {"crc", "CRC-4/ITU", "--text", "123456789"},     // a former name, noted
+        {"crc", "--list"},
+        {"crc16", "123456789"},
+        {"md5", "--", "-dash first"},
+        {"float2hex", "--low-first", "0.1"},
+        {"hex2ascii", "--hex", "41 42 zz"},
+        {"num", "41", "20", "00", "00"},
+        {"num", "--type", "float32", "--order", "CDAB", "--from", "230.5"},
+        {"frame", "CRC-16/MODBUS le head=0 tail=0", "11", "03", "00", "6B", "00", "03"},
+        {"frame", "CRC-16/MODBUS", "--order", "le", "--verify", "01 03 00 00 00 0A C5 CE"},
+        {"nosuch"},
+        {"crc", "--bytes", "sideways"},
+        {"--version"},
+        {"--help"},
+    };
+    std::vector<std::string> find = {"find"};
+    find.insert(find.end(), kModbusFrames.begin(), kModbusFrames.end());
+    commands.push_back(find);
+    for (const std::vector<std::string>& words : commands) {
+        std::string what;
+        for (const std::string& word : words) what += word + " ";
+        ExpectSame(PageRun(words), RunInProcess(words), what);
+    }
+}
+
+TEST(WebApiRun, ThePublishedResults) {
+    EXPECT_EQ(PageRun({"crc", "CRC-16/MODBUS", "--text", "123456789"}).out, "4B37\n");
+    EXPECT_EQ(PageRun({"crc", "CRC-16/MODBUS", "--text", "123456789", "--bytes", "le"}).out, "37 4B\n");
+    EXPECT_EQ(PageRun({"crc", "CRC-32/ISO-HDLC", "--hex", "31 32 33 34 35 36 37 38 39"}).out, "CBF43926\n");
+    std::vector<std::string> find = {"find"};
+    find.insert(find.end(), kModbusFrames.begin(), kModbusFrames.end());
+    EXPECT_EQ(PageRun(find).out, "CRC-16/MODBUS le head=0 tail=0\n");
+    // The table's row of the order ABCD ends in the float32's value.
+    const std::string table = PageRun({"num", "41", "20", "00", "00"}).out;
+    const std::size_t row = table.find("\nABCD ");
+    ASSERT_NE(row, std::string::npos) << table;
+    const std::string line = table.substr(row + 1, table.find('\n', row + 1) - row - 1);
+    EXPECT_EQ(line.substr(line.find_last_of(' ') + 1), "10") << line;
+}
+
+// Standard input is the input buffer, as a pipe into the program is.
+TEST(WebApiRun, InputIsStandardInput) {
+    const std::string text = "abc\xE4\xB8\xAD\xE6\x96\x87xyz";
+    ExpectSame(PageRun({"upper"}, text), RunInProcess({"upper", text}), "upper");
+    EXPECT_EQ(PageRun({"upper"}, text).out, "ABC\xE4\xB8\xAD\xE6\x96\x87XYZ");
+    EXPECT_EQ(PageRun({"crc", "CRC-32/ISO-HDLC"}, "123456789").out, "CBF43926\n");
+    std::string frames;
+    for (const std::string& frame : kModbusFrames) frames += frame + "\n";
+    EXPECT_EQ(PageRun({"find"}, frames).out, "CRC-16/MODBUS le head=0 tail=0\n");
+}
+
+// A page has no files to open: a FILE is reported as the command line
+// reports one that is not there, and the run goes on.
+TEST(WebApiRun, NamedFilesAreNotThere) {
+    const CliOutcome outcome = PageRun({"crc", "CRC-16/MODBUS", "capture.bin"});
+    EXPECT_EQ(outcome.code, kExitUsage);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err, "quobrix: capture.bin: No such file or directory\n");
+}
+
+TEST(WebApiFileCrc, EveryModelGivesTheCommandLinesLine) {
+    const std::string bytes = RandomText(20000, 23);
+    for (const CrcModel& model : CrcCatalogue()) {
+        const std::string name(model.name);
+        ExpectSame(PageFileCrc(name, 0, "capture.bin", bytes), CliFileCrc({"crc", name}, "capture.bin", bytes),
+                   name);
+    }
+}
+
+TEST(WebApiFileCrc, EachNotationAndAParameterLine) {
+    const std::string bytes = RandomText(9000, 5);
+    ExpectSame(PageFileCrc("CRC-16/MODBUS", 1, "a.bin", bytes),
+               CliFileCrc({"crc", "CRC-16/MODBUS", "--bytes", "be"}, "a.bin", bytes), "be");
+    ExpectSame(PageFileCrc("CRC-16/MODBUS", 2, "a.bin", bytes),
+               CliFileCrc({"crc", "CRC-16/MODBUS", "--bytes", "le"}, "a.bin", bytes), "le");
+    const std::string line = "width=12 poly=0x80f init=0x000 refin=false refout=true xorout=0x000";
+    ExpectSame(PageFileCrc(line, 2, "a.bin", bytes), CliFileCrc({"crc", line, "--bytes", "le"}, "a.bin", bytes),
+               line);
+}
+
+TEST(WebApiFileCrc, TheCataloguesCheckValues) {
+    for (const CrcModel& model : CrcCatalogue()) {
+        const std::string name(model.name);
+        EXPECT_EQ(PageFileCrc(name, 0, "check", "123456789").out,
+                  CrcHexDigits(model.check, model.params.width, true) + "  check\n")
+            << name;
+    }
+}
+
+TEST(WebApiFileCrc, NamesWithLineBreaksAndEmptyFiles) {
+    const std::string name = "two\nlines\\and\rmore";
+    ExpectSame(PageFileCrc("CRC-32/ISO-HDLC", 0, name, "x"), CliFileCrc({"crc", "CRC-32/ISO-HDLC"}, name, "x"),
+               "escaped name");
+    EXPECT_EQ(PageFileCrc("CRC-32/ISO-HDLC", 0, name, "x").out.front(), '\\');
+    EXPECT_EQ(PageFileCrc("CRC-32/ISO-HDLC", 0, "empty", "").out, "00000000  empty\n");
+}
+
+TEST(WebApiFileCrc, BadModelsSayWhatTheCommandLineSays) {
+    for (const std::string model : {"CRC-16/NOSUCH", "CRC-16/CCITT", "width=16 poly=0x8005 check=0x1234", ""}) {
+        const CliOutcome page = PageFileCrc(model, 0, "a.bin", "abc");
+        const CliOutcome cli = CliFileCrc({"crc", model}, "a.bin", "abc");
+        EXPECT_EQ(page.code, kExitUsage) << model;
+        EXPECT_EQ(page.err, cli.err) << model;
+        EXPECT_EQ(page.out, "") << model;
+        EXPECT_NE(page.err, "") << model;
+    }
+    // A former name is noted and the CRC given.
+    ExpectSame(PageFileCrc("CRC-4/ITU", 0, "a.bin", "abc"), CliFileCrc({"crc", "CRC-4/ITU"}, "a.bin", "abc"),
+               "former name");
+    EXPECT_NE(quobrix_crc_begin("CRC-4/ITU", 9, 3), 0);  // no such notation
+    EXPECT_NE(quobrix_crc_finish("a", 1), 0);            // nothing begun
+}
+
+TEST(WebApiCatalogue, EveryModelWithItsCheck) {
+    quobrix_catalogue();
+    const std::string json(quobrix_out(), quobrix_out_size());
+    ASSERT_FALSE(json.empty());
+    EXPECT_EQ(json.front(), '[');
+    EXPECT_EQ(json.back(), ']');
+    std::size_t entries = 0;
+    for (std::size_t at = json.find("{\"name\":"); at != std::string::npos; at = json.find("{\"name\":", at + 1))
+        ++entries;
+    EXPECT_EQ(entries, 113u);
+    EXPECT_NE(json.find("{\"name\":\"CRC-16/MODBUS\",\"width\":16,\"check\":\"4B37\"}"), std::string::npos);
+    EXPECT_NE(json.find("{\"name\":\"CRC-32/ISO-HDLC\",\"width\":32,\"check\":\"CBF43926\"}"), std::string::npos);
+    EXPECT_NE(json.find("{\"name\":\"CRC-82/DARC\",\"width\":82,\"check\":\"09EA83F625023801FD612\"}"),
+              std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,330 @@
+#!/usr/bin/env python3
+"""The page in headless Chromium, opened from disk: each tool is driven
+through the page's own controls and what it shows is compared with what the
+command-line program prints for the same command, and with published check
+values. After each test the browser's logs must show no request beyond the
+page itself and its worker's Blob URL, and no console error.
+
+Usage: page_test.py PAGE QUOBRIX [unittest arguments]
+  PAGE     quobrix.html as scripts/package or the web preset makes it
+  QUOBRIX  the native command-line program, the reference
+"""
+import binascii
+import json
+import os
+import pathlib
+import random
+import shlex
+import subprocess
+import sys
+import tempfile
+import unittest
+import zlib
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import Select, WebDriverWait
+
+PAGE = None
+QUOBRIX = None
+WAIT_SECONDS = 20  # a bound on each wait, never a pause
+
+MODBUS_FRAMES = ["01 03 00 00 00 0A C5 CD", "01 06 00 01 00 03 98 0B", "11 03 00 6B 00 03 76 87"]
+
+
+def cli(args, cwd=None):
+    """What the program prints: exit status, standard output and error as text."""
+    done = subprocess.run([QUOBRIX] + args, capture_output=True, cwd=cwd, timeout=60, check=False)
+    return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+
+
+def start_browser(language="en-US"):
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    profile = tempfile.mkdtemp(prefix="quobrix-page-test-")
+    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+                     "--user-data-dir=" + profile, "--lang=" + language, "--window-size=1024,900",
+                     "--no-first-run", "--no-default-browser-check", "--disable-background-networking",
+                     "--disable-component-update", "--disable-sync"):
+        options.add_argument(argument)
+    options.add_experimental_option("prefs", {"intl.accept_languages": language})
+    options.set_capability("goog:loggingPrefs", {"performance": "ALL", "browser": "ALL"})
+    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+
+
+class PageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.url = pathlib.Path(PAGE).resolve().as_uri()
+        cls.driver = start_browser()
+        # The browser's own first tab (its new-tab page) loads before ours:
+        # its requests are not the page's.
+        cls.driver.get("about:blank")
+        cls.driver.get_log("performance")
+        cls.driver.get_log("browser")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.driver.quit()
+
+    def setUp(self):
+        self.open(self.url)
+
+    def tearDown(self):
+        # Every request the tab made: the page's own file, and the worker's
+        # script from a Blob URL; nothing else, of any scheme.
+        requests = []
+        for entry in self.driver.get_log("performance"):
+            message = json.loads(entry["message"])["message"]
+            if message["method"] == "Network.requestWillBeSent":
+                requests.append(message["params"]["request"]["url"])
+        others = [url for url in requests if url.split("#")[0] != self.url and not url.startswith("blob:")]
+        self.assertEqual(others, [], "requests beyond the page")
+        errors = [entry for entry in self.driver.get_log("browser") if entry["level"] == "SEVERE"]
+        self.assertEqual(errors, [], "console errors")
+
+    # ---- Driving the page ---------------------------------------------------
+
+    def wait(self, condition, what):
+        return WebDriverWait(self.driver, WAIT_SECONDS).until(lambda d: condition(), message=what)
+
+    def open(self, url):
+        self.driver.get("about:blank")
+        self.driver.get(url)
+        self.wait(lambda: self.driver.execute_script("return document.body.dataset.ready") == "true",
+                  "the page is ready")
+
+    def tab(self, tool):
+        self.driver.find_element(By.ID, "tab-" + tool).click()
+
+    def type_into(self, element_id, text):
+        element = self.driver.find_element(By.ID, element_id)
+        element.clear()
+        element.send_keys(text)
+
+    def shown(self, tool, words):
+        """Waits until the page shows the result of `quobrix WORDS` (the
+        command it shows, as a shell takes it); what it printed, exactly:
+        exit status, standard output and error."""
+        command = "quobrix " + " ".join(shlex.quote(word) for word in words)
+        self.wait(lambda: self.driver.execute_script(
+            "const c = document.querySelector(`.result[data-for='%s'] .command code`);"
+            "return c && c.textContent;" % tool) == command, "the page shows " + command)
+        return tuple(self.driver.execute_script(
+            "const o = document.getElementById(arguments[0] + '-out');"
+            "return [Number(o.dataset.code), o.textContent,"
+            " document.getElementById(arguments[0] + '-err').textContent];", tool))
+
+    def assert_as_cli(self, tool, words, cwd=None):
+        shown = self.shown(tool, words)
+        self.assertEqual(shown, cli(words, cwd), "quobrix " + " ".join(words))
+        return shown
+
+    # ---- The tools ------------------------------------------------------------
+
+    def test_crc_of_a_model_in_each_notation(self):
+        self.tab("crc")
+        Select(self.driver.find_element(By.ID, "crc-model")).select_by_value("CRC-16/MODBUS")
+        self.type_into("crc-input", "123456789")
+        words = ["crc", "CRC-16/MODBUS", "--text", "123456789"]
+        self.assertEqual(self.assert_as_cli("crc", words)[1], "4B37\n")
+        Select(self.driver.find_element(By.ID, "crc-bytes")).select_by_value("le")
+        self.assertEqual(self.assert_as_cli("crc", words + ["--bytes", "le"])[1], "37 4B\n")
+        Select(self.driver.find_element(By.ID, "crc-bytes")).select_by_value("be")
+        self.assert_as_cli("crc", words + ["--bytes", "be"])
+
+    def test_crc_of_every_model_and_hex_input(self):
+        self.tab("crc")
+        options = self.driver.execute_script(
+            "return Array.from(document.getElementById('crc-model').options, o => o.value)")
+        self.assertEqual(len(options), 113)
+        self.driver.find_element(By.CSS_SELECTOR, "#crc-form input[value=hex]").click()
+        self.type_into("crc-input", "31 32 33 34 35 36 37 38 39")
+        listed = cli(["crc", "--list"])[1].splitlines()
+        model_select = Select(self.driver.find_element(By.ID, "crc-model"))
+        for name, line in zip(options, listed):
+            model_select.select_by_value(name)
+            _, out, _ = self.assert_as_cli("crc", ["crc", name, "--hex", "31 32 33 34 35 36 37 38 39"])
+            # The catalogue's own check value, as --list gives it.
+            self.assertIn(" check=0x%s " % out.strip().lower(), line.lower() + " ", name)
+
+    def test_every_model_at_once(self):
+        self.tab("crc")
+        self.type_into("crc-input", "123456789")
+        self.driver.find_element(By.ID, "crc-every").click()
+        code, out, err = self.shown("crc", ["crc", "MODEL", "--text", "123456789"])
+        self.assertEqual((code, err), (0, ""))
+        rows = [line.split() for line in out.splitlines()]
+        listed = cli(["crc", "--list"])[1].splitlines()
+        self.assertEqual(len(rows), len(listed))
+        for (name, crc), line in zip(rows, listed):
+            self.assertEqual(crc + "\n", cli(["crc", name, "--text", "123456789"])[1], name)
+            self.assertIn(" check=0x%s " % crc.lower(), line.lower() + " ", name)
+            self.assertIn(" name=\"%s\"" % name.lower(), line.lower(), name)
+        # A bad input says so once, as the command line does.
+        self.driver.find_element(By.CSS_SELECTOR, "#crc-form input[value=hex]").click()
+        self.type_into("crc-input", "zz")
+        shown = self.shown("crc", ["crc", "MODEL", "--hex", "zz"])
+        self.assertEqual(shown, cli(["crc", "CRC-3/GSM", "--hex", "zz"]))
+        self.assertEqual(shown[0], 2)
+
+    def test_custom_parameters_and_a_bad_name(self):
+        self.tab("crc")
+        self.type_into("crc-input", "123456789")
+        line = "width=16 poly=0x1021 init=0xffff refin=false refout=false xorout=0x0000"
+        self.type_into("crc-params", line)
+        shown = self.assert_as_cli("crc", ["crc", line, "--text", "123456789"])
+        self.assertEqual(shown[1], "29B1\n")  # CRC-16/IBM-3740's published check
+        self.type_into("crc-params", "CRC-16/NOSUCH")
+        shown = self.assert_as_cli("crc", ["crc", "CRC-16/NOSUCH", "--text", "123456789"])
+        self.assertEqual(shown[0], 2)
+        self.assertTrue(shown[2])
+
+    def test_find_names_the_modbus_check(self):
+        self.tab("find")
+        self.type_into("find-frames", "\n".join(MODBUS_FRAMES))
+        self.driver.find_element(By.ID, "find-run").click()
+        shown = self.assert_as_cli("find", ["find", "--"] + MODBUS_FRAMES)
+        self.assertEqual(shown[1], "CRC-16/MODBUS le head=0 tail=0\n")
+
+    def test_frame_built_and_verified(self):
+        self.tab("frame")
+        self.type_into("frame-check", "CRC-16/MODBUS le head=0 tail=0")
+        self.type_into("frame-data", "11 03 00 6B 00 03")
+        shown = self.assert_as_cli("frame", ["frame", "CRC-16/MODBUS le head=0 tail=0", "--", "11 03 00 6B 00 03"])
+        self.assertEqual(shown[1], "11 03 00 6B 00 03 76 87\n")
+        self.driver.find_element(By.ID, "frame-verify").click()
+        self.type_into("frame-data", "11 03 00 6B 00 03 76 88")
+        shown = self.assert_as_cli(
+            "frame", ["frame", "CRC-16/MODBUS le head=0 tail=0", "--verify", "--", "11 03 00 6B 00 03 76 88"])
+        self.assertEqual(shown[0], 1)
+
+    def test_num_in_every_byte_order(self):
+        self.tab("num")
+        self.type_into("num-input", "41 20 00 00")
+        shown = self.assert_as_cli("num", ["num", "--", "41", "20", "00", "00"])
+        rows = {line.split()[0]: line.split() for line in shown[1].splitlines()}
+        self.assertEqual(rows["ABCD"][-1], "10")
+        Select(self.driver.find_element(By.ID, "num-type")).select_by_value("float32")
+        self.type_into("num-order", "ABCD")
+        shown = self.assert_as_cli("num", ["num", "--type", "float32", "--order", "ABCD", "--", "41", "20", "00",
+                                           "00"])
+        self.assertEqual(shown[1], "10\n")
+
+    def test_dialog_tools_print_the_program_reports(self):
+        self.tab("tools")
+        corpus = [("ascii", "123456789"), ("ascii", "abc中文xyz"), ("hex", "FF FF 01"), ("ascii", "0.1")]
+        tool_select = Select(self.driver.find_element(By.ID, "tools-tool"))
+        tools = [o.get_attribute("value") for o in tool_select.options]
+        self.assertEqual(len(tools), 15)
+        for kind, text in corpus:
+            self.driver.find_element(By.CSS_SELECTOR, "#tools-form input[value=%s]" % kind).click()
+            self.type_into("tools-input", text)
+            for tool in tools:
+                tool_select.select_by_value(tool)
+                self.assert_as_cli("tools", [tool] + (["--hex"] if kind == "hex" else []) + ["--", text])
+
+    # ---- Files, links and the language -----------------------------------------
+
+    def test_a_file_hashed_in_blocks(self):
+        self.tab("file")
+        Select(self.driver.find_element(By.ID, "file-model")).select_by_value("CRC-32/ISO-HDLC")
+        with tempfile.TemporaryDirectory() as folder:
+            # More than two of the worker's blocks, and not a whole number of them.
+            data = random.Random(23).randbytes(9 << 20 | 123)
+            path = os.path.join(folder, "capture.bin")
+            with open(path, "wb") as f:
+                f.write(data)
+            self.driver.find_element(By.ID, "file-input").send_keys(path)
+            shown = self.shown("file", ["crc", "CRC-32/ISO-HDLC", "capture.bin"])
+            self.assertEqual(shown, cli(["crc", "CRC-32/ISO-HDLC", "capture.bin"], cwd=folder))
+            self.assertEqual(shown[1], "%08X  capture.bin\n" % zlib.crc32(data))
+
+    def test_a_file_hashing_cancelled(self):
+        self.tab("file")
+        with tempfile.TemporaryDirectory() as folder:
+            # Sparse, so made at once, and long enough to hash that the
+            # progress is there to see and cancel.
+            path = os.path.join(folder, "large.bin")
+            with open(path, "wb") as f:
+                f.truncate(4 << 30)
+            self.driver.find_element(By.ID, "file-input").send_keys(path)
+            self.wait(lambda: self.driver.execute_script(
+                "const p = document.getElementById('file-progress'); return !p.hidden && p.value > 0;"),
+                "the progress moves")
+            self.driver.find_element(By.ID, "file-cancel").click()
+            code, out, err = self.shown("file", ["crc", "CRC-16/MODBUS", "large.bin"])
+            self.assertEqual((code, out, err), (2, "", "Cancelled.\n"))
+            self.assertFalse(self.driver.find_element(By.ID, "file-progress").is_displayed())
+            self.assertFalse(self.driver.find_element(By.ID, "file-cancel").is_displayed())
+
+    def test_a_link_reproduces_its_result(self):
+        self.tab("crc")
+        Select(self.driver.find_element(By.ID, "crc-model")).select_by_value("CRC-16/MODBUS")
+        self.type_into("crc-input", "123456789")
+        Select(self.driver.find_element(By.ID, "crc-bytes")).select_by_value("le")
+        words = ["crc", "CRC-16/MODBUS", "--text", "123456789", "--bytes", "le"]
+        first = self.shown("crc", words)
+        link = self.driver.current_url
+        self.assertIn("#", link)
+        self.open(link)
+        self.assertEqual(self.shown("crc", words), first)
+        self.assertEqual(first[1], "37 4B\n")
+
+    def test_language_follows_the_browser_and_switches(self):
+        button = self.driver.find_element(By.ID, "copy-link")
+        self.assertEqual(self.driver.execute_script("return document.documentElement.lang"), "en")
+        self.assertEqual(button.text, "Copy link")
+        self.driver.find_element(By.ID, "language").click()
+        self.assertEqual(self.driver.execute_script("return document.documentElement.lang"), "zh-CN")
+        self.assertEqual(button.text, "复制链接")
+        # The switch is part of the link.
+        self.assertIn("lang=zh", self.driver.current_url)
+        chinese = start_browser("zh-CN")
+        try:
+            chinese.get(self.url)
+            WebDriverWait(chinese, WAIT_SECONDS).until(
+                lambda d: d.execute_script("return document.body.dataset.ready") == "true")
+            self.assertEqual(chinese.execute_script("return document.documentElement.lang"), "zh-CN")
+            self.assertEqual(chinese.find_element(By.ID, "copy-link").text, "复制链接")
+        finally:
+            chinese.quit()
+
+    def test_tabs_by_keyboard(self):
+        self.driver.find_element(By.ID, "tab-crc").click()
+        self.driver.switch_to.active_element.send_keys(Keys.ARROW_RIGHT)
+        self.assertEqual(self.driver.switch_to.active_element.get_attribute("id"), "tab-find")
+        self.assertEqual(self.driver.find_element(By.ID, "tab-find").get_attribute("aria-selected"), "true")
+        self.assertTrue(self.driver.find_element(By.ID, "panel-find").is_displayed())
+        self.assertFalse(self.driver.find_element(By.ID, "panel-crc").is_displayed())
+        self.driver.switch_to.active_element.send_keys(Keys.END)
+        self.assertEqual(self.driver.switch_to.active_element.get_attribute("id"), "tab-file")
+
+    def test_narrow_window_needs_no_sideways_scrolling(self):
+        self.driver.set_window_size(320, 800)
+        try:
+            for tool in ("crc", "find", "frame", "num", "tools", "file"):
+                self.tab(tool)
+                width = self.driver.execute_script("return document.documentElement.clientWidth")
+                self.assertLessEqual(
+                    self.driver.execute_script("return document.documentElement.scrollWidth"), width, tool)
+        finally:
+            self.driver.set_window_size(1024, 900)
+
+
+def main():
+    global PAGE, QUOBRIX
+    if len(sys.argv) < 3:
+        print(__doc__.strip(), file=sys.stderr)
+        return 2
+    PAGE, QUOBRIX = sys.argv[1], os.path.abspath(sys.argv[2])
+    # binascii's CRC-32 is zlib's: two oracles agreeing on the check value.
+    assert binascii.crc32(b"123456789") == zlib.crc32(b"123456789") == 0xCBF43926
+    program = unittest.main(argv=[sys.argv[0]] + sys.argv[3:], exit=False)
+    return 0 if program.result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,45 @@
+// The page's way into the library: plain C functions over byte buffers, which
+// JavaScript calls on the WebAssembly module's memory. Every result is what
+// `quobrix` itself prints for the same command, since the commands run
+// through RunCli and the file lines through the command line's own writers.
+//
+// Results stay in the module until the next call: quobrix_out() and
+// quobrix_err() point at them, quobrix_out_size() and quobrix_err_size()
+// give their lengths. Buffers passed in are the caller's (malloc and free are
+// exported beside these).
+#pragma once
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+// Runs one command of `quobrix`. `args` holds the arguments without the
+// program's name, each ended by a NUL byte, `args_size` bytes in all;
+// `input` is standard input. Returns the exit status; standard output and
+// standard error are the results.
+int quobrix_run(const char* args, size_t args_size, const char* input, size_t input_size);
+
+// A file's CRC, block by block, for a file larger than the memory one would
+// give it: begin with the model's name (or parameter line) and notation (0
+// hex, 1 the bytes high first, 2 low first), update with each block, finish
+// with the file's name. Finish puts the line `quobrix crc MODEL FILE` prints
+// into standard output. Begin returns 0, or 2 with the messages of `quobrix
+// crc` in standard error (a former name's note comes there too, with 0).
+int quobrix_crc_begin(const char* model, size_t model_size, int notation);
+void quobrix_crc_update(const char* data, size_t size);
+int quobrix_crc_finish(const char* name, size_t name_size);
+
+// The catalogue for a list to choose from, as JSON in standard output:
+// [{"name":"CRC-3/GSM","width":3,"check":"4"}, ...] in its order.
+void quobrix_catalogue(void);
+
+const char* quobrix_out(void);
+size_t quobrix_out_size(void);
+const char* quobrix_err(void);
+size_t quobrix_err_size(void);
+
+#ifdef __cplusplus
+}
+#endif

@@ -1,0 +1,412 @@
+'use strict';
+// The page runs the same commands as `quobrix`, through the C interface of
+// web/api.h on the library compiled to WebAssembly: each form only builds the
+// command's words, and what the command prints is shown as it is.
+(() => {
+  const TEXTS = {
+    en: {
+      loading: 'Loading…', ready: 'Ready.', failed: 'The module did not start: ',
+      copyLink: 'Copy link', linkCopied: 'Link copied.', copy: 'Copy', copied: 'Copied.',
+      tabCrc: 'CRC', tabFind: 'Find', tabFrame: 'Frame', tabNum: 'Numbers', tabTools: 'Dialog tools',
+      tabFile: 'Files', model: 'Model', params: 'Or parameters of your own', inputAs: 'Input as',
+      kindText: 'text', kindHex: 'hex digits', input: 'Input', notation: 'Shown as', notationHex: 'hex',
+      notationBe: 'bytes, high first (be)', notationLe: 'bytes, low first (le)',
+      frames: 'Frames, one a line (hex)', maxSkip: 'Head and tail bytes at most',
+      findAll: 'also the lines not borne out', find: 'Find',
+      check: 'Check (a model, a sum, or a line of Find)', order: 'Check bytes',
+      orderDefault: 'as the check says', head: 'Head (hex)', tail: 'Tail (hex)',
+      frameData: 'Data, or a whole frame to verify (hex)', verify: 'verify',
+      numBytes: 'Bytes (hex)', numType: 'Type', numEvery: 'every type and order',
+      numOrder: 'Order (with a type)', numFrom: 'Or a value to turn into bytes (with a type and order)',
+      // As quobrix --help names them.
+      tool: 'Tool', lowFirst: 'low byte first', sum8: '8-bit additive checksum',
+      sum16: '16-bit additive checksum', crc8: 'CRC-8 and its protocol frame',
+      crc16: 'CRC-16 and its protocol frame', crc32: 'CRC-32 and its protocol frame',
+      md5: 'MD5 digest in three notations', ascii2hex: "the characters' bytes as hex, two notations",
+      hexconv: 'the bytes as hex, two notations', hex2ascii: 'hex digits back to text',
+      hex2float: 'hex bytes to single-precision values', float2hex: "a decimal number's single and double bytes",
+      charcount: 'character statistics', upper: 'upper case', lower: 'lower case',
+      reverse: 'the text reversed', chooseFiles: 'Choose or drop files', cancel: 'Cancel',
+      hashing: 'Hashing', cancelled: 'Cancelled.', exit: 'exit status',
+      everyModel: 'every model of the catalogue',
+    },
+    zh: {
+      loading: '正在加载…', ready: '就绪。', failed: '模块未能启动：',
+      copyLink: '复制链接', linkCopied: '链接已复制。', copy: '复制', copied: '已复制。',
+      tabCrc: 'CRC', tabFind: '查找校验', tabFrame: '组帧', tabNum: '数值', tabTools: '对话框工具',
+      tabFile: '文件', model: '模型', params: '或自定义参数', inputAs: '输入为',
+      kindText: '文本', kindHex: '十六进制', input: '输入', notation: '显示为', notationHex: '十六进制',
+      notationBe: '字节，高位在前 (be)', notationLe: '字节，低位在前 (le)',
+      frames: '帧，每行一帧（十六进制）', maxSkip: '帧头帧尾最多字节数',
+      findAll: '也列出未获证实的结果', find: '查找',
+      check: '校验（模型、和校验，或查找的一行）', order: '校验字节',
+      orderDefault: '按校验所示', head: '帧头（十六进制）', tail: '帧尾（十六进制）',
+      frameData: '数据，或待验证的整帧（十六进制）', verify: '验证',
+      numBytes: '字节（十六进制）', numType: '类型', numEvery: '所有类型和字节序',
+      numOrder: '字节序（需选类型）', numFrom: '或把数值转成字节（需选类型和字节序）',
+      // The dialog's own buttons.
+      tool: '工具', lowFirst: '低字节在前', sum8: '8位校验和', sum16: '16位校验和',
+      crc8: '计算CRC8', crc16: '计算CRC16', crc32: '计算CRC32', md5: '计算MD5', ascii2hex: 'Ascii->Hex',
+      hexconv: '十六进制转换', hex2ascii: 'Hex->Ascii', hex2float: 'Hex->Float',
+      float2hex: 'Float->Hex', charcount: '字符个数', upper: '转换为大写', lower: '转换为小写',
+      reverse: '字符串反转', chooseFiles: '选择或拖入文件', cancel: '取消',
+      hashing: '正在计算', cancelled: '已取消。', exit: '退出码',
+      everyModel: '目录中的所有模型',
+    },
+  };
+  const $ = (id) => document.getElementById(id);
+  const state = new URLSearchParams(location.hash.slice(1));
+  let lang = state.get('lang') ||
+      ((navigator.languages || [navigator.language]).some((l) => /^zh\b/i.test(l)) ? 'zh' : 'en');
+  const t = (key) => TEXTS[lang][key] ?? TEXTS.en[key] ?? key;
+
+  function applyTexts() {
+    document.documentElement.lang = lang === 'zh' ? 'zh-CN' : 'en';
+    for (const el of document.querySelectorAll('[data-t]')) el.textContent = t(el.dataset.t);
+    $('language').textContent = lang === 'zh' ? 'English' : '中文';
+  }
+
+  // ---- The module -------------------------------------------------------
+
+  const glue = $('quobrix-glue').textContent;
+  const workerSource = $('quobrix-worker').textContent;
+  function wasmBytes() {
+    const base64 = $('quobrix-wasm').textContent.trim();
+    // Decoded natively where the browser offers it: a character at a time
+    // takes a tenth of the start.
+    if (Uint8Array.fromBase64) return Uint8Array.fromBase64(base64);
+    const text = atob(base64);
+    const bytes = new Uint8Array(text.length);
+    for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+    return bytes;
+  }
+  const compiled = WebAssembly.compile(wasmBytes());
+  const encoder = new TextEncoder();
+  const utf8 = new TextDecoder('utf-8');
+
+  // The command's words as the module takes them: each ended by a NUL.
+  function argumentBytes(words) {
+    const parts = words.map((w) => encoder.encode(w + '\0'));
+    const all = new Uint8Array(parts.reduce((n, p) => n + p.length, 0));
+    let at = 0;
+    for (const p of parts) { all.set(p, at); at += p.length; }
+    return all;
+  }
+
+  class Quobrix {
+    constructor(module) { this.m = module; }
+    copyIn(bytes) {
+      const at = this.m._malloc(Math.max(bytes.length, 1));
+      this.m.HEAPU8.set(bytes, at);
+      return at;
+    }
+    results(code) {
+      const m = this.m;
+      const out = m.HEAPU8.slice(m._quobrix_out(), m._quobrix_out() + m._quobrix_out_size());
+      const err = m.HEAPU8.slice(m._quobrix_err(), m._quobrix_err() + m._quobrix_err_size());
+      return { code, out: utf8.decode(out), err: utf8.decode(err) };
+    }
+    run(words, input = new Uint8Array(0)) {
+      const args = argumentBytes(words);
+      const a = this.copyIn(args), i = this.copyIn(input);
+      try {
+        return this.results(this.m._quobrix_run(a, args.length, i, input.length));
+      } finally {
+        this.m._free(a);
+        this.m._free(i);
+      }
+    }
+    catalogue() {
+      this.m._quobrix_catalogue();
+      return JSON.parse(this.results(0).out);
+    }
+  }
+
+  // The glue script makes a factory; the page and its workers share the
+  // compiled module, so it is compiled once.
+  function startModule(module) {
+    const factory = new Function(glue + '\nreturn QuobrixModule;')();
+    return factory({
+      instantiateWasm(imports, done) {
+        WebAssembly.instantiate(module, imports).then((instance) => done(instance, module));
+        return {};
+      },
+    });
+  }
+
+  // ---- Results ----------------------------------------------------------
+
+  // As a POSIX shell takes it, quoted only when it must be.
+  function shellWord(word) {
+    return /^[A-Za-z0-9_@%+=:,./-]+$/.test(word) ? word : "'" + word.replace(/'/g, `'"'"'`) + "'";
+  }
+
+  function show(tool, words, result) {
+    const box = document.querySelector(`.result[data-for="${tool}"]`);
+    if (!box.firstElementChild) {
+      box.append($('result-template').content.cloneNode(true));
+      box.querySelector('.out').id = tool + '-out';
+      box.querySelector('.err').id = tool + '-err';
+      box.querySelector('.copy').id = tool + '-copy';
+      box.querySelector('.copy').textContent = t('copy');
+      box.querySelector('.copy').addEventListener('click', () => copyText(box.querySelector('.out').textContent));
+    }
+    box.querySelector('.command code').textContent =
+        words ? 'quobrix ' + words.map(shellWord).join(' ') : '';
+    const out = box.querySelector('.out');
+    out.textContent = result.out;
+    out.dataset.code = String(result.code);
+    box.querySelector('.err').textContent = result.err;
+    box.dataset.state = result.code === 0 ? 'ok' : 'error';
+  }
+
+  async function copyText(text) {
+    try {
+      await navigator.clipboard.writeText(text);
+      $('status').textContent = t('copied');
+    } catch (e) {
+      $('status').textContent = String(e);
+    }
+  }
+
+  // ---- The tools: each builds the words of one command --------------------
+
+  const lines = (text) => text.split(/\r?\n/).map((l) => l.trim()).filter((l) => l);
+  // An option's value that starts with a dash goes after "=", so that it
+  // reads as the value, not as an option.
+  const option = (name, value) => (value.startsWith('-') ? [name + '=' + value] : [name, value]);
+
+  const crcWords = (f, model) => ['crc', model, ...option(f.kind.value === 'hex' ? '--hex' : '--text', f.input.value),
+    ...(f.bytes.value ? ['--bytes', f.bytes.value] : [])];
+
+  const TOOLS = {
+    crc(f) {
+      return crcWords(f, f.params.value.trim() || f.model.value);
+    },
+    find(f) {
+      return ['find', ...(f.skip.value !== '4' ? ['--max-skip', f.skip.value] : []),
+        ...(f.all.checked ? ['--all'] : []), '--', ...lines(f.frames.value)];
+    },
+    frame(f) {
+      return ['frame', f.check.value, ...(f.order.value ? ['--order', f.order.value] : []),
+        ...(f.head.value.trim() ? option('--head', f.head.value.trim()) : []),
+        ...(f.tail.value.trim() ? option('--tail', f.tail.value.trim()) : []),
+        ...(f.verify.checked ? ['--verify'] : []), '--', ...lines(f.data.value)];
+    },
+    num(f) {
+      const typed = f.type.value ? ['--type', f.type.value, '--order', f.order.value.trim()] : [];
+      if (f.from.value.trim()) return ['num', ...typed, ...option('--from', f.from.value.trim())];
+      return ['num', ...typed, '--', ...f.input.value.trim().split(/\s+/).filter((w) => w)];
+    },
+    tools(f) {
+      return [f.tool.value, ...(f.kind.value === 'hex' ? ['--hex'] : []),
+        ...(f.lowFirst.checked ? ['--low-first'] : []), '--', f.input.value];
+    },
+  };
+  // Recovery in find may take a second: it runs when asked, the others as
+  // their inputs change.
+  const ON_SUBMIT = new Set(['find']);
+
+  let quobrix = null;
+  let models = [];
+  let current = 'crc';
+
+  // The input's CRC under every model: one run of `quobrix crc` each, its
+  // line beside the model's name. A bad input fails every run alike: the
+  // first failure is shown instead.
+  function everyModel(f) {
+    const width = Math.max(...models.map((m) => m.name.length));
+    let out = '';
+    for (const m of models) {
+      const result = quobrix.run(crcWords(f, m.name));
+      if (result.code !== 0) return result;
+      out += m.name.padEnd(width) + '  ' + result.out;
+    }
+    return { code: 0, out, err: '' };
+  }
+
+  function runTool(tool) {
+    if (!quobrix) return;
+    const f = $(tool + '-form');
+    if (tool === 'crc' && f.every.checked) {
+      show(tool, crcWords(f, 'MODEL'), everyModel(f));
+    } else {
+      const words = TOOLS[tool](f);
+      show(tool, words, quobrix.run(words));
+    }
+    saveState();
+  }
+
+  // ---- State in the fragment ----------------------------------------------
+
+  function formState(tool) {
+    const f = $(tool + '-form');
+    const fields = {};
+    if (!f) return fields;
+    for (const el of f.elements) {
+      if (!el.name || el.type === 'file' || el.type === 'submit') continue;
+      if (el.type === 'radio') { if (el.checked) fields[el.name] = el.value; } else if (el.type === 'checkbox') {
+        if (el.checked) fields[el.name] = '1';
+      } else if (el.value) fields[el.name] = el.value;
+    }
+    return fields;
+  }
+
+  function saveState() {
+    const s = new URLSearchParams({ tool: current, lang });
+    for (const [k, v] of Object.entries(formState(current))) s.set(k, v);
+    history.replaceState(null, '', '#' + s.toString());
+  }
+
+  function loadState() {
+    const tool = state.get('tool');
+    if (!tool || !$('panel-' + tool)) return;
+    current = tool;
+    const f = $(tool + '-form');
+    if (!f) return;
+    for (const el of f.elements) {
+      if (!el.name || el.type === 'file' || el.type === 'submit') continue;
+      const v = state.get(el.name);
+      if (el.type === 'radio') el.checked = v !== null ? el.value === v : el.checked;
+      else if (el.type === 'checkbox') el.checked = v === '1';
+      else if (v !== null) el.value = v;
+    }
+  }
+
+  function selectTab(tool, focus) {
+    current = tool;
+    for (const tab of document.querySelectorAll('[role=tab]')) {
+      const on = tab.dataset.tool === tool;
+      tab.setAttribute('aria-selected', String(on));
+      tab.tabIndex = on ? 0 : -1;
+      $(tab.getAttribute('aria-controls')).hidden = !on;
+      if (on && focus) tab.focus();
+    }
+    saveState();
+  }
+
+  // ---- Files: hashed block by block in a worker ---------------------------
+
+  let fileWorker = null;
+  function hashFiles(files) {
+    if (!files.length || !compiledModule) return;
+    if (fileWorker) fileWorker.terminate();
+    const url = URL.createObjectURL(new Blob([glue, '\n', workerSource], { type: 'text/javascript' }));
+    fileWorker = new Worker(url);
+    URL.revokeObjectURL(url);
+    const f = $('file-form');
+    const progress = $('file-progress');
+    const total = Array.from(files).reduce((n, file) => n + file.size, 0);
+    progress.hidden = false;
+    progress.value = 0;
+    $('file-cancel').hidden = false;
+    const words = ['crc', f.model.value, ...(f.bytes.value ? ['--bytes', f.bytes.value] : []),
+      ...Array.from(files, (file) => file.name)];
+    let out = '';
+    let err = '';
+    const finish = (code) => {
+      progress.hidden = true;
+      $('file-cancel').hidden = true;
+      fileWorker.terminate();
+      fileWorker = null;
+      show('file', words, { code, out, err });
+    };
+    fileWorker.onmessage = ({ data }) => {
+      if (data.progress !== undefined) {
+        progress.value = total ? data.progress / total : 1;
+        $('status').textContent = `${t('hashing')} ${Math.floor(progress.value * 100)} %`;
+      } else if (data.line !== undefined) {
+        out += data.line;
+        err += data.err;
+      } else if (data.done !== undefined) {
+        $('status').textContent = t('ready');
+        finish(data.done);
+      }
+    };
+    fileWorker.onerror = (e) => { err += String(e.message) + '\n'; finish(2); };
+    $('file-cancel').onclick = () => {
+      err += t('cancelled') + '\n';
+      $('status').textContent = t('cancelled');
+      finish(2);
+    };
+    fileWorker.postMessage({ module: compiledModule, model: f.model.value,
+      notation: { '': 0, be: 1, le: 2 }[f.bytes.value], files: Array.from(files) });
+  }
+
+  // ---- Start ---------------------------------------------------------------
+
+  let compiledModule = null;
+
+  function wire() {
+    for (const tab of document.querySelectorAll('[role=tab]')) {
+      tab.addEventListener('click', () => selectTab(tab.dataset.tool, false));
+      tab.addEventListener('keydown', (e) => {
+        const tabs = Array.from(document.querySelectorAll('[role=tab]'));
+        const at = tabs.indexOf(tab);
+        const step = { ArrowRight: 1, ArrowLeft: -1, Home: -at, End: tabs.length - 1 - at }[e.key];
+        if (step === undefined) return;
+        e.preventDefault();
+        selectTab(tabs[(at + step + tabs.length) % tabs.length].dataset.tool, true);
+      });
+    }
+    for (const tool of Object.keys(TOOLS)) {
+      const f = $(tool + '-form');
+      f.addEventListener('submit', (e) => { e.preventDefault(); runTool(tool); });
+      if (!ON_SUBMIT.has(tool)) {
+        f.addEventListener('input', () => runTool(tool));
+        f.addEventListener('change', () => runTool(tool));
+      }
+      // Ctrl+Enter runs from a text box, as the button does.
+      f.addEventListener('keydown', (e) => {
+        if (e.key === 'Enter' && (e.ctrlKey || e.metaKey)) { e.preventDefault(); runTool(tool); }
+      });
+    }
+    $('file-input').addEventListener('change', (e) => hashFiles(e.target.files));
+    const drop = $('file-drop');
+    drop.addEventListener('dragover', (e) => { e.preventDefault(); drop.classList.add('over'); });
+    drop.addEventListener('dragleave', () => drop.classList.remove('over'));
+    drop.addEventListener('drop', (e) => {
+      e.preventDefault();
+      drop.classList.remove('over');
+      hashFiles(e.dataTransfer.files);
+    });
+    $('file-form').addEventListener('submit', (e) => e.preventDefault());
+    $('language').addEventListener('click', () => {
+      lang = lang === 'zh' ? 'en' : 'zh';
+      applyTexts();
+      saveState();
+    });
+    $('copy-link').addEventListener('click', async () => {
+      saveState();
+      await copyText(location.href);
+      $('status').textContent = t('linkCopied');
+    });
+  }
+
+  function fillModels(models) {
+    for (const id of ['crc-model', 'file-model']) {
+      const select = $(id);
+      for (const m of models) select.add(new Option(m.name, m.name));
+      select.value = 'CRC-16/MODBUS';
+    }
+    const checks = $('frame-checks');
+    for (const m of models) checks.append(new Option(m.name));
+  }
+
+  applyTexts();
+  wire();
+  compiled.then(async (module) => {
+    compiledModule = module;
+    quobrix = new Quobrix(await startModule(module));
+    models = quobrix.catalogue();
+    fillModels(models);
+    loadState();
+    selectTab(current, false);
+    if (state.get('tool') && TOOLS[current]) runTool(current);
+    document.body.dataset.ready = 'true';
+    $('status').textContent = t('ready');
+  }).catch((e) => {
+    $('status').textContent = t('failed') + e;
+    throw e;
+  });
+})();
