@@ -199,7 +199,7 @@
       return ['num', ...typed, '--', ...f.input.value.trim().split(/\s+/).filter((w) => w)];
     },
     tools(f) {
-      return [f.tool.value, ...(f.kind.value === 'hex' ? ['--hex'] : []),
+      return [f.dialogTool.value, ...(f.kind.value === 'hex' ? ['--hex'] : []),
         ...(f.lowFirst.checked ? ['--low-first'] : []), '--', f.input.value];
     },
   };

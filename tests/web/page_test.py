@@ -272,6 +272,17 @@ class PageTest(unittest.TestCase):
         self.open(link)
         self.assertEqual(self.shown("crc", words), first)
         self.assertEqual(first[1], "37 4B\n")
+        # A dialog tool's link: its own choice of tool must not stand in for
+        # the tab's.
+        self.tab("tools")
+        tool_select = Select(self.driver.find_element(By.ID, "tools-tool"))
+        tool = tool_select.options[3].get_attribute("value")
+        tool_select.select_by_value(tool)
+        self.type_into("tools-input", "123456789")
+        words = [tool, "--", "123456789"]
+        first = self.assert_as_cli("tools", words)
+        self.open(self.driver.current_url)
+        self.assertEqual(self.shown("tools", words), first)
 
     def test_language_follows_the_browser_and_switches(self):
         button = self.driver.find_element(By.ID, "copy-link")
