@@ -284,6 +284,20 @@ class PageTest(unittest.TestCase):
         self.open(self.driver.current_url)
         self.assertEqual(self.shown("tools", words), first)
 
+    def test_screenshot_for_readme(self):
+        """QUOBRIX_PAGE_SCREENSHOT=FILE.png takes README's picture: the
+        Chinese page with a CRC-16/MODBUS result."""
+        path = os.environ.get("QUOBRIX_PAGE_SCREENSHOT")
+        if not path:
+            self.skipTest("QUOBRIX_PAGE_SCREENSHOT not set")
+        self.open(self.url + "#tool=crc&lang=zh&model=CRC-16%2FMODBUS&kind=text&input=123456789&bytes=le")
+        self.shown("crc", ["crc", "CRC-16/MODBUS", "--text", "123456789", "--bytes", "le"])
+        self.driver.set_window_size(900, 760)
+        try:
+            self.assertTrue(self.driver.save_screenshot(path))
+        finally:
+            self.driver.set_window_size(1024, 900)
+
     def test_language_follows_the_browser_and_switches(self):
         button = self.driver.find_element(By.ID, "copy-link")
         self.assertEqual(self.driver.execute_script("return document.documentElement.lang"), "en")
