@@ -154,24 +154,6 @@ bool ReadFrames(const FindOptions& options, const CliEnvironment& env, std::vect
 
 // ---- The output --------------------------------------------------------
 
-std::string JsonString(const std::string& text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            static const char kDigits[] = "0123456789abcdef";
-            quoted += "\\u00";
-            quoted += kDigits[c >> 4];
-            quoted += kDigits[c & 0xF];
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "\"";
-}
-
 const char* JsonBool(bool value) { return value ? "true" : "false"; }
 
 // A chance as a short number: 2e-07, 0.003.

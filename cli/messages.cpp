@@ -43,3 +43,22 @@ std::string ErrorLines(const std::string& error) {
     }
     return lines;
 }
+
+std::string JsonString(std::string_view text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (byte < 0x20) {
+            static const char kDigits[] = "0123456789abcdef";
+            quoted += "\\u00";
+            quoted += kDigits[byte >> 4];
+            quoted += kDigits[byte & 0xF];
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}

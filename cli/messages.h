@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Every line the command line writes to standard error starts with it.
 extern const std::string kPrefix;
@@ -13,3 +14,7 @@ std::string EscapeBytes(const std::string& bytes);
 // A library's error of one or more lines as standard error shows it: each
 // line prefixed, its bytes escaped, ended by a line feed.
 std::string ErrorLines(const std::string& error);
+
+// `text` as a JSON string: quotes and backslashes escaped, control
+// characters as \u00XX, every other byte as it is.
+std::string JsonString(std::string_view text);

@@ -39,26 +39,6 @@ std::vector<std::string> SplitArguments(const char* args, std::size_t size) {
     return words;
 }
 
-// JSON's string: the names are ASCII, but nothing here assumes it.
-std::string JsonString(const std::string_view text) {
-    std::string quoted = "\"";
-    for (const char ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (ch == '"' || ch == '\\') {
-            quoted += '\\';
-            quoted += ch;
-        } else if (byte < 0x20) {
-            static const char kHex[] = "0123456789abcdef";
-            quoted += "\\u00";
-            quoted += kHex[byte >> 4];
-            quoted += kHex[byte & 0xF];
-        } else {
-            quoted += ch;
-        }
-    }
-    return quoted + "\"";
-}
-
 }  // namespace
 
 extern "C" {
