@@ -286,13 +286,22 @@ bool ImpliedBy(const FrameMatch& n, const FrameMatch& w) {
     return a.refin == b.refin && Divides(a, b);
 }
 
-// The multiples of the polynomial recovery has: a difference for each frame
-// beyond the first of its length, and a combination for each length beyond
-// the second.
-std::size_t PolynomialMultiples(const std::vector<Bytes>& frames) {
-    std::set<std::size_t> lengths;
-    for (const Bytes& frame : frames) lengths.insert(frame.size());
-    return frames.size() - lengths.size() + (lengths.size() > 2 ? lengths.size() - 2 : 0);
+// The multiples of the polynomial recovery has, as their lengths in 64-bit
+// words: a difference for each frame beyond the first of its length, and a
+// combination of the shortest frames for each length beyond the second.
+std::vector<double> PolynomialMultiples(const std::vector<Bytes>& frames) {
+    std::map<std::size_t, std::size_t> by_length;
+    for (const Bytes& frame : frames) ++by_length[frame.size()];
+    std::vector<double> multiples;
+    std::vector<std::size_t> lengths;
+    for (const auto& [length, count] : by_length) {
+        multiples.insert(multiples.end(), count - 1, static_cast<double>(length) / 8);
+        lengths.push_back(length);
+    }
+    for (std::size_t k = 2; k < lengths.size(); ++k) {
+        multiples.push_back(static_cast<double>(lengths[1] + lengths[k] - lengths[0]) / 8);
+    }
+    return multiples;
 }
 
 bool SamePlace(const FrameMatch& a, const FrameMatch& b) {
@@ -339,20 +348,8 @@ double EstimatedRecoverySeconds(const std::vector<Bytes>& frames, std::size_t ma
     const double seconds_per_word_squared = cpu.vpclmul_avx512 ? 0.9e-9 : cpu.pclmul ? 2.8e-9 : 1.8e-8;
     const double seconds_per_jump = cpu.pclmul ? 0.28e-6 : 0;
     constexpr double kSecondsPerWordXored = 0.3e-9;
-    // The lengths of the multiples of the polynomial that recovery takes
-    // the GCD of, in words: differences of frames of one length, and
-    // combinations of the shortest frames of three lengths or more.
-    std::map<std::size_t, std::size_t> by_length;
-    for (const Bytes& frame : frames) ++by_length[frame.size()];
-    std::vector<double> multiples;
-    std::vector<std::size_t> lengths;
-    for (const auto& [length, count] : by_length) {
-        multiples.insert(multiples.end(), count - 1, static_cast<double>(length) / 8);
-        lengths.push_back(length);
-    }
-    for (std::size_t k = 2; k < lengths.size(); ++k) {
-        multiples.push_back(static_cast<double>(lengths[1] + lengths[k] - lengths[0]) / 8);
-    }
+    // The multiples of the polynomial that recovery takes the GCD of.
+    std::vector<double> multiples = PolynomialMultiples(frames);
     if (multiples.size() < 2) return 0;  // one multiple: no GCD to take
     // The GCD of the two shortest costs the most; the rest are only reduced
     // by it.
@@ -404,7 +401,7 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
         // is implied by it, once enough multiples (three) leave little
         // leftover; any other pair of widths means the frames have not
         // decided.
-        const std::size_t multiples = PolynomialMultiples(frames);
+        const std::size_t multiples = PolynomialMultiples(frames).size();
         for (std::size_t i = first; i < found.size(); ++i) {
             for (std::size_t j = first; j < found.size(); ++j) {
                 const FrameMatch &a = found[i].match, &b = found[j].match;
