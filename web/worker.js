@@ -1,74 +1,64 @@
 'use strict';
-// The page's worker for files: runs after the module's glue in one script (a
-// Blob URL, which works from file:// where a worker's own file would not),
-// hashes each file block by block through quobrix_crc_begin/update/finish,
-// and posts the lines as `quobrix crc` prints them. Memory stays two blocks
-// (one hashed, one read) whatever the files' sizes; the page cancels by
-// ending the worker.
-const BLOCK = 4 << 20;
+// One of the page's workers for files: runs after the module's glue in one
+// script (a Blob URL, which works from file:// where a worker's own file
+// would not). Each job is a span of one file: it is read block by block and
+// hashed through quobrix_crc_begin_span/update, and the span's register is
+// posted for the page to join with the other spans' (web/api.h). Several
+// workers hash spans of one file side by side: a file is read faster so,
+// reading being what its time goes on. Memory stays three blocks (one read,
+// one hashed, one in the module) whatever the file's size; blocks of 16 MiB
+// read faster than blocks of 4 or 8 (bench/page_bench.py). The page cancels
+// by ending the workers.
+const BLOCK = 16 << 20;
 
-onmessage = async ({ data }) => {
-  const m = await QuobrixModule({
+let started = null;
+function start(module) {
+  started ??= QuobrixModule({
     instantiateWasm(imports, done) {
-      WebAssembly.instantiate(data.module, imports).then((instance) => done(instance, data.module));
+      WebAssembly.instantiate(module, imports).then((instance) => done(instance, module));
       return {};
     },
   });
-  const encoder = new TextEncoder();
-  const utf8 = new TextDecoder('utf-8');
-  const copyIn = (bytes) => {
-    const at = m._malloc(Math.max(bytes.length, 1));
-    m.HEAPU8.set(bytes, at);
-    return at;
-  };
-  const text = (at, size) => utf8.decode(m.HEAPU8.slice(at, at + size));
-  const err = () => text(m._quobrix_err(), m._quobrix_err_size());
+  return started;
+}
+
+const encoder = new TextEncoder();
+const utf8 = new TextDecoder('utf-8');
+
+onmessage = async ({ data }) => {
+  const m = await start(data.module);
+  const model = encoder.encode(data.model);
+  const at = m._malloc(Math.max(model.length, 1));
+  m.HEAPU8.set(model, at);
+  // The page has begun this model already: it cannot fail here.
+  m._quobrix_crc_begin(at, model.length, 0);
+  m._free(at);
+  m._quobrix_crc_begin_span();
+  const { file, start: from, end } = data;
   const block = m._malloc(BLOCK);
-  let done = 0;
-  let code = 0;
-  for (const file of data.files) {
-    const model = encoder.encode(data.model);
-    const at = copyIn(model);
-    const begun = m._quobrix_crc_begin(at, model.length, data.notation);
-    m._free(at);
-    if (begun !== 0) {
-      postMessage({ line: '', err: err() });
-      code = begun;
-      break;
-    }
-    const note = err();
-    let failed = '';
-    // The next block is read while this one is hashed: reading, not the
-    // CRC, is what a file's time goes on.
-    const read = (offset) => file.slice(offset, offset + BLOCK).arrayBuffer();
-    let next = file.size > 0 ? read(0) : null;
-    for (let offset = 0; offset < file.size; offset += BLOCK) {
+  try {
+    // The next block is read while this one is hashed.
+    const read = (offset) => file.slice(offset, Math.min(offset + BLOCK, end)).arrayBuffer();
+    let next = from < end ? read(from) : null;
+    for (let offset = from; offset < end; offset += BLOCK) {
       let bytes;
       try {
         bytes = new Uint8Array(await next);
       } catch (e) {
-        failed = e.message;
-        break;
+        postMessage({ failed: e.message });
+        return;
       }
-      next = offset + BLOCK < file.size ? read(offset + BLOCK) : null;
-      // The heap may have grown since the block was allocated.
+      next = offset + BLOCK < end ? read(offset + BLOCK) : null;
+      // HEAPU8 anew each time: the heap may have grown since the block was
+      // allocated.
       m.HEAPU8.set(bytes, block);
       m._quobrix_crc_update(block, bytes.length);
-      done += bytes.length;
-      postMessage({ progress: done });
+      postMessage({ progress: bytes.length });
     }
-    if (failed) {
-      // As the command line reports a file it cannot read, and goes on.
-      postMessage({ line: '', err: `quobrix: ${file.name}: ${failed}\n` });
-      code = 2;
-      continue;
-    }
-    const name = encoder.encode(file.name);
-    const nameAt = copyIn(name);
-    m._quobrix_crc_finish(nameAt, name.length);
-    m._free(nameAt);
-    postMessage({ line: text(m._quobrix_out(), m._quobrix_out_size()), err: note });
+  } finally {
+    m._free(block);
   }
-  m._free(block);
-  postMessage({ done: code });
+  m._quobrix_crc_register();
+  const out = m._quobrix_out();
+  postMessage({ register: utf8.decode(m.HEAPU8.slice(out, out + m._quobrix_out_size())) });
 };

@@ -242,6 +242,68 @@ class PageTest(unittest.TestCase):
             self.assertEqual(shown, cli(["crc", "CRC-32/ISO-HDLC", "capture.bin"], cwd=folder))
             self.assertEqual(shown[1], "%08X  capture.bin\n" % zlib.crc32(data))
 
+    def test_a_large_file_hashed_in_spans_side_by_side(self):
+        """Large enough that several workers hash a span each, of uneven
+        sizes, and the spans are joined: the line is zlib's CRC and the
+        command line's, for a reflected CRC and for one that is not."""
+        self.tab("file")
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "spans.bin")
+            rng, crc = random.Random(5), 0
+            with open(path, "wb") as f:
+                for _ in range(100):
+                    data = rng.randbytes(1 << 20)
+                    crc = zlib.crc32(data, crc)
+                    f.write(data)
+                data = rng.randbytes(12345)
+                crc = zlib.crc32(data, crc)
+                f.write(data)
+            lines = {}
+            for model in ("CRC-32/ISO-HDLC", "CRC-32/MPEG-2"):
+                Select(self.driver.find_element(By.ID, "file-model")).select_by_value(model)
+                self.driver.find_element(By.ID, "file-input").send_keys(path)
+                shown = self.shown("file", ["crc", model, "spans.bin"])
+                self.assertEqual(shown, cli(["crc", model, "spans.bin"], cwd=folder), model)
+                lines[model] = shown[1]
+                # Cleared, so that choosing the file again is a change.
+                self.driver.execute_script("document.getElementById('file-input').value = ''")
+            self.assertEqual(lines["CRC-32/ISO-HDLC"], "%08X  spans.bin\n" % crc)
+
+    def test_a_file_that_cannot_be_read_is_reported_and_the_next_hashed(self):
+        """A file changed after it was chosen can no longer be read (the
+        browser holds the file as it was): its line is the command line's
+        for a file it cannot read, with the browser's reason, and the files
+        after it are hashed, as the command line goes on."""
+        self.tab("file")
+        Select(self.driver.find_element(By.ID, "file-model")).select_by_value("CRC-32/ISO-HDLC")
+        with tempfile.TemporaryDirectory() as folder:
+            # The first takes long enough to hash (sparse: made at once) that
+            # the second is changed before the page reaches it.
+            first, second, third = (os.path.join(folder, name) for name in ("first.bin", "second.bin", "third.bin"))
+            with open(first, "wb") as f:
+                f.truncate(256 << 20)
+            for path in (second, third):
+                with open(path, "wb") as f:
+                    f.write(b"123456789")
+            self.driver.find_element(By.ID, "file-input").send_keys("\n".join((first, second, third)))
+            with open(second, "ab") as f:
+                f.write(b"changed")
+            later = os.stat(second).st_mtime + 10
+            os.utime(second, (later, later))
+            code, out, err = self.shown("file", ["crc", "CRC-32/ISO-HDLC", "first.bin", "second.bin", "third.bin"])
+            self.assertEqual(code, 2)
+            zeros = 0
+            for _ in range(16):
+                zeros = zlib.crc32(bytes(16 << 20), zeros)
+            self.assertEqual(out, "%08X  first.bin\nCBF43926  third.bin\n" % zeros)
+            # The command line's line for a file it cannot read, up to the
+            # reason, which is the browser's own.
+            _, _, missing = cli(["crc", "CRC-32/ISO-HDLC", "second.bin"], cwd=os.path.dirname(folder))
+            prefix = missing[:missing.index("second.bin: ") + len("second.bin: ")]
+            self.assertEqual(prefix, "quobrix: second.bin: ")
+            self.assertTrue(err.startswith(prefix) and err.endswith("\n") and err.count("\n") == 1, err)
+            self.assertGreater(len(err), len(prefix) + 1, err)
+
     def test_a_file_hashing_cancelled(self):
         self.tab("file")
         with tempfile.TemporaryDirectory() as folder:
