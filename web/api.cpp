@@ -11,6 +11,7 @@
 
 #include "cli/command_line.h"
 #include "cli/crc.h"
+#include "cli/dialog_tools.h"
 #include "cli/messages.h"
 #include "workbench/crc/catalogue.h"
 #include "workbench/crc/engine.h"
@@ -155,6 +156,11 @@ void quobrix_catalogue(void) {
                  ",\"check\":" + JsonString(CrcHexDigits(model.check, model.params.width, true)) + "}";
     }
     g_out += "]";
+    g_err.clear();
+}
+
+void quobrix_dialog_tools(void) {
+    g_out = DialogToolsJson();
     g_err.clear();
 }
 

@@ -51,6 +51,11 @@ void quobrix_crc_read_error(const char* name, size_t name_size, const char* why,
 // [{"name":"CRC-3/GSM","width":3,"check":"4"}, ...] in its order.
 void quobrix_catalogue(void);
 
+// The dialog's tools for a list to choose from, as JSON in standard output:
+// [{"name":"sum8","summary":"8-bit additive checksum","button":"8位校验和"}, ...]
+// in the order of `quobrix --help`, each button's caption the dialog's own.
+void quobrix_dialog_tools(void);
+
 const char* quobrix_out(void);
 size_t quobrix_out_size(void);
 const char* quobrix_err(void);

@@ -18,15 +18,7 @@
       frameData: 'Data, or a whole frame to verify (hex)', verify: 'verify',
       numBytes: 'Bytes (hex)', numType: 'Type', numEvery: 'every type and order',
       numOrder: 'Order (with a type)', numFrom: 'Or a value to turn into bytes (with a type and order)',
-      // As quobrix --help names them.
-      tool: 'Tool', lowFirst: 'low byte first', sum8: '8-bit additive checksum',
-      sum16: '16-bit additive checksum', crc8: 'CRC-8 and its protocol frame',
-      crc16: 'CRC-16 and its protocol frame', crc32: 'CRC-32 and its protocol frame',
-      md5: 'MD5 digest in three notations', ascii2hex: "the characters' bytes as hex, two notations",
-      hexconv: 'the bytes as hex, two notations', hex2ascii: 'hex digits back to text',
-      hex2float: 'hex bytes to single-precision values', float2hex: "a decimal number's single and double bytes",
-      charcount: 'character statistics', upper: 'upper case', lower: 'lower case',
-      reverse: 'the text reversed', chooseFiles: 'Choose or drop files', cancel: 'Cancel',
+      tool: 'Tool', lowFirst: 'low byte first', chooseFiles: 'Choose or drop files', cancel: 'Cancel',
       hashing: 'Hashing', cancelled: 'Cancelled.', exit: 'exit status',
       everyModel: 'every model of the catalogue',
     },
@@ -44,12 +36,7 @@
       frameData: '数据，或待验证的整帧（十六进制）', verify: '验证',
       numBytes: '字节（十六进制）', numType: '类型', numEvery: '所有类型和字节序',
       numOrder: '字节序（需选类型）', numFrom: '或把数值转成字节（需选类型和字节序）',
-      // The dialog's own buttons.
-      tool: '工具', lowFirst: '低字节在前', sum8: '8位校验和', sum16: '16位校验和',
-      crc8: '计算CRC8', crc16: '计算CRC16', crc32: '计算CRC32', md5: '计算MD5', ascii2hex: 'Ascii->Hex',
-      hexconv: '十六进制转换', hex2ascii: 'Hex->Ascii', hex2float: 'Hex->Float',
-      float2hex: 'Float->Hex', charcount: '字符个数', upper: '转换为大写', lower: '转换为小写',
-      reverse: '字符串反转', chooseFiles: '选择或拖入文件', cancel: '取消',
+      tool: '工具', lowFirst: '低字节在前', chooseFiles: '选择或拖入文件', cancel: '取消',
       hashing: '正在计算', cancelled: '已取消。', exit: '退出码',
       everyModel: '目录中的所有模型',
     },
@@ -63,6 +50,11 @@
   function applyTexts() {
     document.documentElement.lang = lang === 'zh' ? 'zh-CN' : 'en';
     for (const el of document.querySelectorAll('[data-t]')) el.textContent = t(el.dataset.t);
+    // The dialog's tools: the dialog's own buttons in Chinese, the help's
+    // summaries in English.
+    for (const option of $('tools-tool').options) {
+      option.textContent = lang === 'zh' ? option.dataset.button : option.dataset.summary;
+    }
     $('language').textContent = lang === 'zh' ? 'English' : '中文';
   }
 
@@ -157,6 +149,10 @@
     }
     catalogue() {
       this.m._quobrix_catalogue();
+      return JSON.parse(this.results(0).out);
+    }
+    dialogTools() {
+      this.m._quobrix_dialog_tools();
       return JSON.parse(this.results(0).out);
     }
   }
@@ -488,6 +484,13 @@
     quobrix = new Quobrix(await startModule(module));
     models = quobrix.catalogue();
     fillModels(models);
+    for (const tool of quobrix.dialogTools()) {
+      const option = new Option(tool.name, tool.name);
+      option.dataset.summary = tool.summary;
+      option.dataset.button = tool.button;
+      $('tools-tool').add(option);
+    }
+    applyTexts();
     loadState();
     selectTab(current, false);
     if (state.get('tool') && TOOLS[current]) runTool(current);

@@ -298,4 +298,38 @@ TEST(WebApiCatalogue, EveryModelWithItsCheck) {
               std::string::npos);
 }
 
+// The page's list of the dialog's tools: the tools `quobrix --help` lists, in
+// its order and with its summaries, and the dialog's captions for them.
+TEST(WebApiDialogTools, TheHelpsToolsWithTheDialogsCaptions) {
+    const std::string help = RunInProcess({"--help"}).out;
+    const std::size_t group = help.find("The dialog's tools:\n");
+    ASSERT_NE(group, std::string::npos) << help;
+    quobrix_dialog_tools();
+    const std::string json(quobrix_out(), quobrix_out_size());
+    // Each entry in turn, as the help's line gives its name and summary;
+    // its caption is what lies between the quotes after "button".
+    std::string rebuilt = "[";
+    std::vector<std::string> captions;
+    std::size_t in_json = 0;
+    for (std::size_t at = help.find('\n', group) + 1; help.compare(at, 2, "  ") == 0; at = help.find('\n', at) + 1) {
+        const std::string line = help.substr(at + 2, help.find('\n', at) - at - 2);
+        const std::size_t gap = line.find(' ');
+        const std::string entry = "{\"name\":\"" + line.substr(0, gap) + "\",\"summary\":\"" +
+                                  line.substr(line.find_first_not_of(' ', gap)) + "\",\"button\":\"";
+        if (!captions.empty()) rebuilt += ",";
+        const std::size_t start = json.find(entry, in_json) + entry.size(), end = json.find('"', start);
+        captions.push_back(json.substr(start, end - start));
+        rebuilt += entry + captions.back() + "\"}";
+        in_json = end;
+    }
+    EXPECT_EQ(json, rebuilt + "]");
+    ASSERT_EQ(captions.size(), 15u);
+    // As the dialog's buttons read (res/quobrix.rc).
+    EXPECT_EQ(captions[0], "8位校验和");
+    EXPECT_EQ(captions[3], "计算CRC16");
+    EXPECT_EQ(captions[7], "十六进制转换");
+    EXPECT_EQ(captions[8], "Hex->Ascii");
+    EXPECT_EQ(captions[14], "字符串反转");
+}
+
 }  // namespace

@@ -29,6 +29,8 @@ from selenium.webdriver.support.ui import Select, WebDriverWait
 
 PAGE = None
 QUOBRIX = None
+# The dialog's buttons, whose captions the page's list shows in Chinese.
+RESOURCE_SCRIPT = pathlib.Path(__file__).resolve().parents[2] / "res" / "quobrix.rc"
 WAIT_SECONDS = 20  # a bound on each wait, never a pause
 
 MODBUS_FRAMES = ["01 03 00 00 00 0A C5 CD", "01 06 00 01 00 03 98 0B", "11 03 00 6B 00 03 76 87"]
@@ -225,6 +227,25 @@ class PageTest(unittest.TestCase):
             for tool in tools:
                 tool_select.select_by_value(tool)
                 self.assert_as_cli("tools", [tool] + (["--hex"] if kind == "hex" else []) + ["--", text])
+
+    def test_dialog_tools_listed_as_the_help_and_the_dialog_name_them(self):
+        """The list holds the tools `quobrix --help` lists, in its order, each
+        shown by its summary there; in Chinese by its button's caption in the
+        dialog's resource script."""
+        help_text = cli(["--help"])[1]
+        group = help_text[help_text.index("The dialog's tools:\n"):].split("\n\n")[0].splitlines()[1:]
+        expected = [line.split(None, 1) for line in group]
+        with open(RESOURCE_SCRIPT, encoding="gbk") as f:
+            script = f.read()
+        self.tab("tools")
+        shown = lambda: self.driver.execute_script(
+            "return Array.from(document.getElementById('tools-tool').options, o => [o.value, o.textContent])")
+        self.assertEqual(shown(), expected)
+        self.assertEqual(len(expected), 15)
+        self.driver.find_element(By.ID, "language").click()
+        for (name, caption), (expected_name, _) in zip(shown(), expected):
+            self.assertEqual(name, expected_name)
+            self.assertIn('CONTROL "%s", IDC_BTN_%s,' % (caption, name.upper()), script)
 
     # ---- Files, links and the language -----------------------------------------
 
