@@ -42,6 +42,19 @@ def cli(args, cwd=None):
     return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
 
 
+def luminance(css_colour):
+    """WCAG's relative luminance of an opaque "rgb(r, g, b)"."""
+    assert css_colour.startswith("rgb("), css_colour
+    channels = [int(c) / 255 for c in css_colour[4:-1].split(",")]
+    linear = [c / 12.92 if c <= 0.04045 else ((c + 0.055) / 1.055) ** 2.4 for c in channels]
+    return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
+
+
+def contrast(a, b):
+    high, low = sorted((luminance(a), luminance(b)), reverse=True)
+    return (high + 0.05) / (low + 0.05)
+
+
 def start_browser(language="en-US"):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
@@ -366,6 +379,51 @@ class PageTest(unittest.TestCase):
         first = self.assert_as_cli("tools", words)
         self.open(self.driver.current_url)
         self.assertEqual(self.shown("tools", words), first)
+
+    def test_a_find_link_reproduces_its_result(self):
+        """Find runs when asked; its link runs it again on opening, with the
+        frames and options it holds."""
+        self.tab("find")
+        self.type_into("find-frames", "\n".join(MODBUS_FRAMES))
+        self.driver.find_element(By.ID, "find-all").click()
+        self.driver.find_element(By.ID, "find-run").click()
+        words = ["find", "--all", "--"] + MODBUS_FRAMES
+        first = self.assert_as_cli("find", words)
+        self.assertTrue(first[1].startswith("CRC-16/MODBUS le head=0 tail=0\n"), first[1])
+        self.open(self.driver.current_url)
+        self.assertEqual(self.shown("find", words), first)
+        self.assertTrue(self.driver.find_element(By.ID, "panel-find").is_displayed())
+        self.assertEqual(self.driver.find_element(By.ID, "find-frames").get_attribute("value"),
+                         "\n".join(MODBUS_FRAMES))
+
+    def test_light_and_dark_follow_the_system(self):
+        """Each scheme the system asks for gives the page its own colours,
+        and every text stays legible on what it is drawn on (WCAG's 4.5:1)."""
+        self.tab("crc")
+        self.driver.find_element(By.CSS_SELECTOR, "#crc-form input[value=hex]").click()
+        self.type_into("crc-input", "zz")  # a result and an error message to look at
+        self.shown("crc", ["crc", "CRC-16/MODBUS", "--hex", "zz"])
+        # Text and the element whose background it is drawn on.
+        pairs = {"body text": ("body", "body"), "status": ("#status", "body"), "result": ("#crc-out", "#crc-out"),
+                 "error": ("#crc-err", "#crc-err"), "chosen tab": ("#tab-crc", "#tab-crc"),
+                 "button": ("#copy-link", "#copy-link"), "field": ("#crc-input", "#crc-input")}
+        backgrounds = {}
+        try:
+            for scheme in ("light", "dark"):
+                self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {
+                    "features": [{"name": "prefers-color-scheme", "value": scheme}]})
+                colours = self.driver.execute_script("""
+                    const colour = (sel, prop) => getComputedStyle(document.querySelector(sel))[prop];
+                    return Object.fromEntries(Object.entries(arguments[0]).map(([k, [text, ground]]) =>
+                        [k, [colour(text, 'color'), colour(ground, 'backgroundColor')]]));""", pairs)
+                for what, (text, ground) in colours.items():
+                    self.assertGreaterEqual(contrast(text, ground), 4.5, "%s in %s: %s on %s" % (
+                        what, scheme, text, ground))
+                backgrounds[scheme] = luminance(colours["body text"][1])
+        finally:
+            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
+        self.assertGreater(backgrounds["light"], 0.8)
+        self.assertLess(backgrounds["dark"], 0.05)
 
     def test_screenshot_for_readme(self):
         """QUOBRIX_PAGE_SCREENSHOT=FILE.png takes README's picture: the
