@@ -22,6 +22,51 @@ function start(module) {
   return started;
 }
 
+// Calls `take` with each block of the file's bytes from `from` to `end`, in
+// order; resolves to undefined, or to why reading failed. The blocks are read
+// into one buffer of the worker's own, over and over, where the browser
+// offers it (a byte stream read into a buffer given): a buffer a block, as
+// File.slice().arrayBuffer() gives, leaves the collector hundreds of MiB to
+// find with four workers reading. Else a block at a time, the next one read
+// while this one is hashed.
+async function eachBlock(file, from, end, take) {
+  let reader = null;
+  try {
+    reader = file.slice(from, end).stream().getReader({ mode: 'byob' });
+  } catch (e) {
+    reader = null;
+  }
+  try {
+    if (reader) {
+      let buffer = new ArrayBuffer(BLOCK);
+      for (let done = false; !done;) {
+        let filled = 0;
+        while (filled < BLOCK) {
+          const read = await reader.read(new Uint8Array(buffer, filled));
+          buffer = read.value.buffer;
+          filled += read.value.byteLength;
+          if (read.done) {
+            done = true;
+            break;
+          }
+        }
+        if (filled > 0) take(new Uint8Array(buffer, 0, filled));
+      }
+      return undefined;
+    }
+    const read = (offset) => file.slice(offset, Math.min(offset + BLOCK, end)).arrayBuffer();
+    let next = from < end ? read(from) : null;
+    for (let offset = from; offset < end; offset += BLOCK) {
+      const bytes = new Uint8Array(await next);
+      next = offset + BLOCK < end ? read(offset + BLOCK) : null;
+      take(bytes);
+    }
+    return undefined;
+  } catch (e) {
+    return e.message;
+  }
+}
+
 const encoder = new TextEncoder();
 const utf8 = new TextDecoder('utf-8');
 
@@ -34,26 +79,18 @@ onmessage = async ({ data }) => {
   m._quobrix_crc_begin(at, model.length, 0);
   m._free(at);
   m._quobrix_crc_begin_span();
-  const { file, start: from, end } = data;
   const block = m._malloc(BLOCK);
   try {
-    // The next block is read while this one is hashed.
-    const read = (offset) => file.slice(offset, Math.min(offset + BLOCK, end)).arrayBuffer();
-    let next = from < end ? read(from) : null;
-    for (let offset = from; offset < end; offset += BLOCK) {
-      let bytes;
-      try {
-        bytes = new Uint8Array(await next);
-      } catch (e) {
-        postMessage({ failed: e.message });
-        return;
-      }
-      next = offset + BLOCK < end ? read(offset + BLOCK) : null;
+    const failed = await eachBlock(data.file, data.start, data.end, (bytes) => {
       // HEAPU8 anew each time: the heap may have grown since the block was
       // allocated.
       m.HEAPU8.set(bytes, block);
       m._quobrix_crc_update(block, bytes.length);
       postMessage({ progress: bytes.length });
+    });
+    if (failed !== undefined) {
+      postMessage({ failed });
+      return;
     }
   } finally {
     m._free(block);
