@@ -152,7 +152,7 @@ def ready_times(page):
 
 
 def file_times(page, folder):
-    path = os.path.join(folder, "page-256m.bin")
+    path = os.path.abspath(os.path.join(folder, "page-256m.bin"))
     rng, crc = random.Random(23), 0
     with open(path, "wb") as f:
         for _ in range(FILE_BYTES >> 24):
