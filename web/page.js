@@ -330,7 +330,8 @@
   const FILE_WORKERS = 4;
   const SPAN_AT_LEAST = 32 << 20;
 
-  // A file cut into `count` spans of whole blocks' worth, the last the rest.
+  // A file cut into spans of SPAN_AT_LEAST or more, one a worker at most,
+  // each of whole MiB but the last.
   function spans(size) {
     const count = Math.max(1, Math.min(FILE_WORKERS, Math.floor(size / SPAN_AT_LEAST)));
     const step = Math.ceil(size / count / (1 << 20)) * (1 << 20);
