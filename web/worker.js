@@ -1,15 +1,23 @@
 'use strict';
 // One of the page's workers for files: runs after the module's glue in one
 // script (a Blob URL, which works from file:// where a worker's own file
-// would not). Each job is a span of one file: it is read block by block and
-// hashed through quobrix_crc_begin_span/update, and the span's register is
-// posted for the page to join with the other spans' (web/api.h). Several
-// workers hash spans of one file side by side: a file is read faster so,
-// reading being what its time goes on. Memory stays three blocks (one read,
-// one hashed, one in the module) whatever the file's size; blocks of 16 MiB
-// read faster than blocks of 4 or 8 (bench/page_bench.py). The page cancels
-// by ending the workers.
+// would not). Each job is a span of one file: it is read and hashed through
+// quobrix_crc_begin_span/update, and the span's register is posted for the
+// page to join with the other spans' (web/api.h). Several workers hash
+// spans of one file side by side: a file is read faster so, reading being
+// what its time goes on. The page cancels by ending the workers.
+
+// The most the module takes at once: its buffer for bytes.
+const PIECE = 2 << 20;
+// A byte stream is read into one buffer of the worker's own; the browser
+// hands over what it has, rarely more than this, and a buffer of 16 MiB read
+// no faster (bench/page_bench.py).
+const STREAM_BUFFER = 2 << 20;
+// Where a file gives no byte stream: blocks as File.slice().arrayBuffer()
+// reads them, which read faster at 16 MiB than at 4 or 8.
 const BLOCK = 16 << 20;
+// Progress goes to the page after this many bytes, not after each read.
+const PROGRESS_EVERY = 16 << 20;
 
 let started = null;
 function start(module) {
@@ -22,14 +30,18 @@ function start(module) {
   return started;
 }
 
-// Calls `take` with each block of the file's bytes from `from` to `end`, in
-// order; resolves to undefined, or to why reading failed. The blocks are read
-// into one buffer of the worker's own, over and over, where the browser
-// offers it (a byte stream read into a buffer given): a buffer a block, as
-// File.slice().arrayBuffer() gives, leaves the collector hundreds of MiB to
-// find with four workers reading. Else a block at a time, the next one read
-// while this one is hashed.
-async function eachBlock(file, from, end, take) {
+// Calls `take` with the file's bytes from `from` to `end`, in order, a run
+// at a time; resolves to undefined, or to why reading failed.
+//
+// Where the browser offers it, a byte stream is read into one buffer, over
+// and over, and each run hashed as it comes: memory stays that buffer
+// whatever the file's size, and the browser goes on passing bytes while the
+// last ones are hashed, where hashing a whole block at a time left it
+// waiting (a 256 MiB file took a fifth to a third less time so). A buffer a
+// block, as File.slice().arrayBuffer() gives, left the collector hundreds of
+// MiB to find with four workers reading; it is the way only where there is
+// no byte stream, the next block read while this one is hashed.
+async function eachRun(file, from, end, take) {
   let reader = null;
   try {
     reader = file.slice(from, end).stream().getReader({ mode: 'byob' });
@@ -38,21 +50,13 @@ async function eachBlock(file, from, end, take) {
   }
   try {
     if (reader) {
-      let buffer = new ArrayBuffer(BLOCK);
-      for (let done = false; !done;) {
-        let filled = 0;
-        while (filled < BLOCK) {
-          const read = await reader.read(new Uint8Array(buffer, filled));
-          buffer = read.value.buffer;
-          filled += read.value.byteLength;
-          if (read.done) {
-            done = true;
-            break;
-          }
-        }
-        if (filled > 0) take(new Uint8Array(buffer, 0, filled));
+      let buffer = new ArrayBuffer(STREAM_BUFFER);
+      for (;;) {
+        const read = await reader.read(new Uint8Array(buffer));
+        if (read.done) return undefined;
+        take(read.value);
+        buffer = read.value.buffer;
       }
-      return undefined;
     }
     const read = (offset) => file.slice(offset, Math.min(offset + BLOCK, end)).arrayBuffer();
     let next = from < end ? read(from) : null;
@@ -79,22 +83,31 @@ onmessage = async ({ data }) => {
   m._quobrix_crc_begin(at, model.length, 0);
   m._free(at);
   m._quobrix_crc_begin_span();
-  const block = m._malloc(BLOCK);
+  const piece = m._malloc(PIECE);
+  let unreported = 0;
   try {
-    const failed = await eachBlock(data.file, data.start, data.end, (bytes) => {
-      // HEAPU8 anew each time: the heap may have grown since the block was
-      // allocated.
-      m.HEAPU8.set(bytes, block);
-      m._quobrix_crc_update(block, bytes.length);
-      postMessage({ progress: bytes.length });
+    const failed = await eachRun(data.file, data.start, data.end, (bytes) => {
+      for (let i = 0; i < bytes.length; i += PIECE) {
+        const run = bytes.subarray(i, i + PIECE);
+        // HEAPU8 anew each time: the heap may have grown since the piece
+        // was allocated.
+        m.HEAPU8.set(run, piece);
+        m._quobrix_crc_update(piece, run.length);
+      }
+      unreported += bytes.length;
+      if (unreported >= PROGRESS_EVERY) {
+        postMessage({ progress: unreported });
+        unreported = 0;
+      }
     });
     if (failed !== undefined) {
       postMessage({ failed });
       return;
     }
   } finally {
-    m._free(block);
+    m._free(piece);
   }
+  if (unreported > 0) postMessage({ progress: unreported });
   m._quobrix_crc_register();
   const out = m._quobrix_out();
   postMessage({ register: utf8.decode(m.HEAPU8.slice(out, out + m._quobrix_out_size())) });
