@@ -74,7 +74,19 @@ async function eachRun(file, from, end, take) {
 const encoder = new TextEncoder();
 const utf8 = new TextDecoder('utf-8');
 
+// Whatever goes wrong is posted as the span's failure: a promise rejected in
+// a worker is no error event for the page, which would wait for the span
+// for ever.
 onmessage = async ({ data }) => {
+  try {
+    postMessage(await hashSpan(data));
+  } catch (e) {
+    postMessage({ failed: String(e && e.message || e) });
+  }
+};
+
+// The span's register, or why it could not be read; progress on the way.
+async function hashSpan(data) {
   const m = await start(data.module);
   const model = encoder.encode(data.model);
   const at = m._malloc(Math.max(model.length, 1));
@@ -100,15 +112,12 @@ onmessage = async ({ data }) => {
         unreported = 0;
       }
     });
-    if (failed !== undefined) {
-      postMessage({ failed });
-      return;
-    }
+    if (failed !== undefined) return { failed };
   } finally {
     m._free(piece);
   }
   if (unreported > 0) postMessage({ progress: unreported });
   m._quobrix_crc_register();
   const out = m._quobrix_out();
-  postMessage({ register: utf8.decode(m.HEAPU8.slice(out, out + m._quobrix_out_size())) });
-};
+  return { register: utf8.decode(m.HEAPU8.slice(out, out + m._quobrix_out_size())) };
+}
