@@ -297,8 +297,8 @@ bool StreamCrc(const CliEnvironment& env, const CrcEngine& engine, const std::st
 }
 
 std::string ReadErrorLine(const std::string& file, const std::string& error) {
-    const std::string what = file == kStandardInputName ? "cannot read standard input" : EscapeBytes(file);
-    return kPrefix + what + ": " + error + "\n";
+    if (file != kStandardInputName) return CrcFileErrorLine(file, error);
+    return kPrefix + "cannot read standard input: " + error + "\n";
 }
 
 // The parameters the command line names, the catalogue's name for them, and
@@ -389,6 +389,10 @@ int RunCrc(const CrcOptions& options, const CliEnvironment& env, std::string& ou
 }
 
 }  // namespace
+
+std::string CrcFileErrorLine(const std::string& name, const std::string& error) {
+    return kPrefix + EscapeBytes(name) + ": " + error + "\n";
+}
 
 std::string CrcFileLine(const std::string& crc_text, const std::string& name) {
     if (name.find_first_of("\n\r") == std::string::npos) return crc_text + "  " + name + "\n";
