@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -215,6 +216,16 @@ bool Complete(const RandomArgs& words, const CLI::App&, RandomOptions& options, 
 bool SystemRandomBytes(unsigned char* bytes, std::size_t size) {
 #ifdef _WIN32
     return BCryptGenRandom(nullptr, bytes, static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG) == 0;
+#elif defined(__linux__)
+    // getrandom fills a whole block a call, where getentropy stops at 256
+    // bytes; a signal may cut it short.
+    for (std::size_t at = 0; at < size;) {
+        const ssize_t got = getrandom(bytes + at, size - at, 0);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        at += static_cast<std::size_t>(got);
+    }
+    return true;
 #else
     // getentropy gives at most 256 bytes a call.
     constexpr std::size_t kMaxCall = 256;
@@ -279,7 +290,7 @@ int RunRandom(const RandomOptions& options, const CliEnvironment& env, std::stri
         if (writer) {
             writer->Element(value, out);
         } else if (options.kind == RandomKind::Integers) {
-            out += IntegerText(value, options.range.is_signed);
+            AppendIntegerText(value, options.range.is_signed, out);
             out += '\n';
         } else {
             // 16 bytes to a line, "%02X " apart.

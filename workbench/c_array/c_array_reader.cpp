@@ -1,5 +1,6 @@
 #include "workbench/c_array/c_array_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -46,14 +47,17 @@ enum class Parse { Ok, NoNumber, TooLarge };
 Parse Digits(const std::string& text, std::size_t pos, int base, std::uint64_t& value) {
     value = 0;
     const std::size_t start = pos;
+    const auto b = static_cast<std::uint64_t>(base);
+    // Beyond these the next digit overflows: divided once, not per digit.
+    const std::uint64_t limit = std::numeric_limits<std::uint64_t>::max() / b;
+    const std::uint64_t last = std::numeric_limits<std::uint64_t>::max() % b;
     bool too_large = false;
-    while (pos < text.size() && DigitValue(text[pos]) < base) {
-        const auto digit = static_cast<std::uint64_t>(DigitValue(text[pos]));
-        if (value > (std::numeric_limits<std::uint64_t>::max() - digit) / static_cast<std::uint64_t>(base)) {
-            too_large = true;
-        }
-        value = value * static_cast<std::uint64_t>(base) + digit;
-        ++pos;
+    for (; pos < text.size(); ++pos) {
+        const int digit = DigitValue(text[pos]);
+        if (digit >= base) break;
+        const auto d = static_cast<std::uint64_t>(digit);
+        if (value > limit || (value == limit && d > last)) too_large = true;
+        value = value * b + d;
     }
     if (pos == start || !IsIntegerSuffix(text.data() + pos, text.size() - pos)) return Parse::NoNumber;
     return too_large ? Parse::TooLarge : Parse::Ok;
@@ -61,9 +65,10 @@ Parse Digits(const std::string& text, std::size_t pos, int base, std::uint64_t& 
 
 // An integer literal without its sign: 0x hex, 0b binary, 0 octal, or decimal.
 Parse IntegerLiteral(const std::string& text, std::size_t pos, std::uint64_t& value) {
-    if (text.compare(pos, 2, "0x") == 0 || text.compare(pos, 2, "0X") == 0) return Digits(text, pos + 2, 16, value);
-    if (text.compare(pos, 2, "0b") == 0 || text.compare(pos, 2, "0B") == 0) return Digits(text, pos + 2, 2, value);
-    if (text.compare(pos, 1, "0") == 0) return Digits(text, pos, 8, value);
+    const char prefix = pos + 1 < text.size() && text[pos] == '0' ? text[pos + 1] : '\0';
+    if (prefix == 'x' || prefix == 'X') return Digits(text, pos + 2, 16, value);
+    if (prefix == 'b' || prefix == 'B') return Digits(text, pos + 2, 2, value);
+    if (pos < text.size() && text[pos] == '0') return Digits(text, pos, 8, value);
     return Digits(text, pos, 10, value);
 }
 
@@ -252,18 +257,21 @@ bool CArrayReader::Feed(const char* text, std::size_t size, std::string& out) {
                 if (c == '\n') ++line_;
                 lex_ = c == '*' ? Lex::BlockStar : (lex_ == Lex::BlockStar && c == '/') ? Lex::Code : Lex::BlockComment;
                 break;
-            case Lex::Word:
-                if (IsWordChar(c)) {
-                    if (word_.size() < kMaxWord) {
-                        word_ += c;
-                    } else {
-                        word_long_ = true;
-                    }
+            case Lex::Word: {
+                // The rest of the word in this block, taken at once.
+                std::size_t end = i;
+                while (end < size && IsWordChar(text[end])) ++end;
+                const std::size_t room = kMaxWord - std::min(kMaxWord, word_.size());
+                word_.append(text + i, std::min(room, end - i));
+                if (end - i > room) word_long_ = true;
+                if (end == size) {
+                    i = size - 1;
                     break;
                 }
                 if (!EndWord(out)) return false;
-                --i;  // `c` again, as code
+                i = end - 1;  // the character after the word, next, as code
                 break;
+            }
             case Lex::Char:
             case Lex::CharEscape:
                 if (c == '\n') return Fail(line_, Quoted(word_, word_long_) + " is not closed on its line");

@@ -88,5 +88,6 @@ double UniformDouble(RandomWords& words, double lo, double hi);
 
 // The value as the range prints it: signed or unsigned decimal.
 std::string IntegerText(std::uint64_t value, bool is_signed);
+void AppendIntegerText(std::uint64_t value, bool is_signed, std::string& out);
 // Orders values as the range reads them (signed values as signed).
 bool IntegerLess(std::uint64_t a, std::uint64_t b, bool is_signed);

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -151,6 +154,21 @@ TEST(RandomRange, RangesAsTyped) {
     EXPECT_FALSE(ParseFloatRange("0..inf", lo, hi, error));
     EXPECT_FALSE(ParseFloatRange("0..0x10", lo, hi, error));
     EXPECT_FALSE(ParseFloatRange("0.. 1", lo, hi, error));
+}
+
+// glibc's printf is the oracle of the digits.
+TEST(RandomDraws, IntegersAsPrintfWritesThem) {
+    const std::uint64_t values[] = {0, 1, 9, 10, 99, 4294967295u, 9223372036854775807u, 9223372036854775808u,
+                                    18446744073709551615u};
+    for (const std::uint64_t v : values) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%" PRIu64, v);
+        EXPECT_EQ(IntegerText(v, false), text);
+        std::int64_t s = 0;
+        std::memcpy(&s, &v, sizeof s);
+        std::snprintf(text, sizeof text, "%" PRId64, s);
+        EXPECT_EQ(IntegerText(v, true), text);
+    }
 }
 
 TEST(RandomDraws, SignedRangesWrapAroundZero) {
