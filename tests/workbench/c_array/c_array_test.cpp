@@ -244,3 +244,41 @@ TEST(CArrayReader, ErrorsNameTheirLine) {
     EXPECT_EQ(long_word.error.substr(0, 9), "line 1: '");
     EXPECT_LT(long_word.error.size(), 200u);
 }
+
+// Text the writer made, cut and changed at random: the reader either gives
+// bytes or an error that names a line (or says what is missing), never
+// anything else, in one piece or many.
+TEST(CArrayReader, DamagedTextGivesBytesOrAnError) {
+    std::mt19937 random(2024);
+    CArrayFormat format;
+    format.crc = true;
+    format.header = true;
+    const std::string text = Write(format, "\x01\x7f\x80\xff" "abc 'x' /* */ {}");
+    static const char kNoise[] = "{},;/*'\\\"x0-+\n 9uLl.";
+    for (int trial = 0; trial < 3000; ++trial) {
+        std::string damaged = text;
+        for (int edits = 1 + static_cast<int>(random() % 4); edits > 0; --edits) {
+            const std::size_t at = random() % (damaged.size() + 1);
+            switch (random() % 3) {
+                case 0:
+                    damaged.insert(at, 1, kNoise[random() % (sizeof kNoise - 1)]);
+                    break;
+                case 1:
+                    if (at < damaged.size()) damaged.erase(at, 1 + random() % 8);
+                    break;
+                default:
+                    damaged.resize(at);
+                    break;
+            }
+        }
+        const ReadResult whole = Read(damaged);
+        const ReadResult pieces = Read(damaged, 1, false, 1 + random() % 9);
+        EXPECT_EQ(whole.ok, pieces.ok) << damaged;
+        EXPECT_EQ(whole.error, pieces.error) << damaged;
+        if (whole.ok) {
+            EXPECT_EQ(whole.bytes, pieces.bytes);
+        } else {
+            EXPECT_TRUE(whole.error.rfind("line ", 0) == 0 || whole.error.rfind("no ", 0) == 0) << whole.error;
+        }
+    }
+}
