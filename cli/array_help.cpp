@@ -22,15 +22,15 @@ const char kDescription[] =
     "Files of any size are read and written in blocks, in constant memory.\n"
     "\n"
     "--reverse reads C text and writes the bytes of its array's numbers to\n"
-    "standard output: each number as TYPE, in its byte order. Before the\n"
-    "first '{' anything is passed over (the declaration, #include and #ifndef\n"
-    "lines), after its closing '}' too; text that starts with a number is the\n"
-    "list alone. Numbers are hex (0x1F), decimal (31, -1), octal (037), binary\n"
-    "(0b11111) with C's suffixes (u, l, ll), or character literals ('a',\n"
-    "'\\n', '\\x1f', '\\037'); comments are skipped, nested braces flattened. A\n"
-    "negative number is its two's complement in TYPE (-1 as u8 is 0xff).\n"
-    "Anything else is an error that names its line; the bytes before it have\n"
-    "been written by then.\n";
+    "standard output (not a terminal): each number as TYPE, in its byte\n"
+    "order. Before the first '{' anything is passed over (the declaration,\n"
+    "#include and #ifndef lines), after its closing '}' too; text that starts\n"
+    "with a number is the list alone. Numbers are hex (0x1F), decimal (31,\n"
+    "-1), octal (037), binary (0b11111) with C's suffixes (u, l, ll), or\n"
+    "character literals ('a', '\\n', '\\x1f', '\\037'); comments are skipped,\n"
+    "nested braces flattened. A negative number is its two's complement in\n"
+    "TYPE (-1 as u8 is 0xff). Anything else is an error that names its line;\n"
+    "the bytes before it have been written by then.\n";
 
 const char kOptions[] =
     "Options:\n"

@@ -2,8 +2,13 @@
 // build (those of an implementation in Python of xoshiro256** and Lemire's
 // reduction, in its big integers); without one, numbers that differ from
 // run to run; the errors and their exit status.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -73,4 +78,24 @@ TEST_F(QuobrixCli, RandomErrorsExitWithTwo) {
         const std::string line = c.err.substr(0, c.err.size() - 1);
         EXPECT_EQ(r.err.substr(0, line.size()), line) << r.err;
     }
+}
+
+// gcc takes the arrays of the widest ranges without a warning: the largest
+// unsigned values carry their suffix, the smallest int64_t is a difference.
+TEST_F(QuobrixCli, RandomArraysCompile) {
+    const std::string gcc = "/usr/bin/gcc";
+    if (access(gcc.c_str(), X_OK) != 0) GTEST_SKIP() << "no gcc";
+    char folder[] = "/tmp/quobrix-random-test.XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string source = std::string(folder) + "/r.c";
+    for (const std::string range : {"0..0xFFFFFFFFFFFFFFFF", "-9223372036854775808..9223372036854775807",
+                                    "-9223372036854775808..-9223372036854775808", "-200..100", "0..255"}) {
+        const ProcessResult c = Quobrix({"random", "--count", "50", "--range", range, "--seed", "8", "--format", "c"});
+        ASSERT_EQ(c.exit_code, 0) << c.err;
+        std::ofstream(source) << c.out;
+        const ProcessResult compiled = RunProcess(
+            gcc, {"-std=c99", "-Wall", "-Wextra", "-pedantic", "-Werror", "-c", source, "-o", source + ".o"});
+        EXPECT_EQ(compiled.exit_code, 0) << range << "\n" << compiled.err << c.out.substr(0, 300);
+    }
+    std::filesystem::remove_all(folder);
 }

@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "workbench/crc/engine.h"
 
@@ -118,11 +119,21 @@ void CArrayWriter::WordElement(std::uint64_t value, std::string& out) {
         const auto bits = value << shift;
         std::int64_t signed_value = 0;
         std::memcpy(&signed_value, &bits, sizeof signed_value);
-        std::snprintf(text, sizeof text, "%" PRId64, signed_value >> shift);
+        signed_value >>= shift;
+        // 9223372036854775808 is no signed literal of C, so its negation is
+        // no int64_t: the smallest value is written as a difference.
+        if (signed_value == std::numeric_limits<std::int64_t>::min()) {
+            std::snprintf(text, sizeof text, "(-%" PRId64 " - 1)", std::numeric_limits<std::int64_t>::max());
+        } else {
+            std::snprintf(text, sizeof text, "%" PRId64, signed_value);
+        }
     } else {
         if (size < 8) value &= (std::uint64_t{1} << (8 * size)) - 1;
         if (format_.decimal) {
-            std::snprintf(text, sizeof text, "%" PRIu64, value);
+            // A decimal literal beyond long long's range is unsigned only
+            // with its suffix, else gcc warns.
+            const bool suffix = value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+            std::snprintf(text, sizeof text, "%" PRIu64 "%s", value, suffix ? "u" : "");
         } else {
             std::snprintf(text, sizeof text, "0x%0*" PRIx64, 2 * size, value);
         }
