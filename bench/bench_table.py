@@ -9,6 +9,7 @@ a time ratio of speeds is the reference's speed over Quobrix's.
 Usage: bench_table.py BENCHMARKS_JSON PROCESSES_JSON:INPUT_LABEL...
                       --large-file LARGE_JSON:INPUT_LABEL... --find FIND_DIR --click ROWS_FILE
                       [--page PAGE_JSON]
+                      [--array ARRAY_JSON] [--random RANDOM_JSON]
 BENCHMARKS_JSON is Google Benchmark's JSON output with repetitions (medians
 are used), each PROCESSES_JSON the output of process_timer for one input file,
 each LARGE_JSON that of `quobrix crc` beside rhash and cksum on one large file,
@@ -245,6 +246,52 @@ def find_rows(folder):
         yield row("Process: %s" % label, timing(ours), "goal: %g ms" % goal_ms, "%.2f" % ratio, goal)
 
 
+# quobrix array on the 64 MiB file beside xxd -i: at least five times as fast.
+ARRAY_GOAL_RATIO = 0.2
+# quobrix random: a million integers as a whole process, in milliseconds.
+RANDOM_GOAL_MS = 100.0
+
+
+def by_command(path):
+    with open(path) as f:
+        runs = json.load(f)
+    return {" ".join([os.path.basename(r["command"].split(" ")[0])] + r["command"].split(" ")[1:-1]): r
+            for r in runs}
+
+
+def array_rows(path):
+    runs = by_command(path)
+    ours, theirs = runs["quobrix array"], runs["xxd -i"]
+    ratio = ours["median_ms"] / theirs["median_ms"]
+    yield row("Process: quobrix array FILE, 64 MiB file", timing(ours), "xxd -i FILE: %s" % timing(theirs),
+              "%.2f" % ratio, "5x faster: %s" % ("met" if ratio <= ARRAY_GOAL_RATIO else "MISSED"))
+
+
+def random_rows(path, bench):
+    with open(path) as f:
+        runs = json.load(f)
+    shuf = [r for r in runs if r["command"].startswith("shuf")][0]
+    for r in runs:
+        if r is shuf:
+            continue
+        words = r["command"].split(" ")
+        seeded = "--seed" in words
+        label = "a million integers, %s" % ("--seed (xoshiro256**)" if seeded else "the system's generator")
+        ratio = r["median_ms"] / shuf["median_ms"]
+        yield row("Process: quobrix random, %s" % label, timing(r),
+                  "shuf -r -n 1000000 -i 1-1000000: %s" % timing(shuf), "%.2f" % ratio,
+                  "under %g ms: %s" % (RANDOM_GOAL_MS, "met" if r["median_ms"] < RANDOM_GOAL_MS else "MISSED"))
+    run = bench.get("RandomIntegersMillion")
+    if run is not None:
+        yield row("Engine: a million integers in 1..1000000 (xoshiro256**, Lemire)", "%.2f ms" % ms(run), "-", "-",
+                  "under %g ms: %s" % (RANDOM_GOAL_MS, "met" if ms(run) < RANDOM_GOAL_MS else "MISSED"))
+    for name, label in (("CArrayWrite", "C array writer, 16 MiB to text"),
+                        ("CArrayRead", "C array reader, text of 16 MiB to bytes")):
+        run = bench.get(name)
+        if run is not None:
+            yield row("Engine: %s" % label, "%.0f MB/s" % mb_per_s(run), "-", "-", "-")
+
+
 def click_rows(path):
     if not os.path.exists(path):
         yield row("Click-to-report in the real window (Wine)", "-", "-", "-",
@@ -323,6 +370,8 @@ def main():
     parser.add_argument("--find", required=True)
     parser.add_argument("--click", required=True)
     parser.add_argument("--page")
+    parser.add_argument("--array", help="process_timer's JSON of quobrix array beside xxd -i")
+    parser.add_argument("--random", help="process_timer's JSON of quobrix random beside shuf")
     args = parser.parse_args()
     bench = medians(args.benchmarks)
     print(row("Measure", "Quobrix", "Reference", "Time ratio", "Goal"))
@@ -344,6 +393,12 @@ def main():
     for argument in args.large_file:
         path, label = argument.split(":", 1)
         for line in large_file_rows(path, label):
+            print(line)
+    if args.array:
+        for line in array_rows(args.array):
+            print(line)
+    if args.random:
+        for line in random_rows(args.random, bench):
             print(line)
     for line in find_rows(args.find):
         print(line)

@@ -26,6 +26,8 @@ TEST_PACKAGES+=(time)  # GNU time: the peak memory of a command-line run, as REA
 # The packages' tests: Debian's package checker, the manual page reader, the
 # completion library.
 TEST_PACKAGES+=(lintian man-db bash-completion)
+# quobrix array's oracles: xxd -i writes the same text; gcc compiles it.
+TEST_PACKAGES+=(xxd gcc)
 # scripts/package: the 32-bit Windows compiler of the release build.
 PACKAGE_PACKAGES=(g++-mingw-w64-i686-posix)
 WINE_PACKAGES=(wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei)
