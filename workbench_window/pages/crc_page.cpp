@@ -61,6 +61,12 @@ std::vector<std::string> ModelNames() {
     return names;
 }
 
+CrcParams ParamsOf(int model) {
+    const TableView<CrcModel> catalogue = CrcCatalogue();
+    if (model < 0 || static_cast<std::size_t>(model) >= catalogue.size()) return CrcParams();
+    return catalogue[static_cast<std::size_t>(model)].params;
+}
+
 Fields FieldsOf(const CrcParams& params) {
     Fields fields;
     fields.width = std::to_string(params.width);
@@ -197,6 +203,11 @@ std::string CSource(const CrcParams& params, int model) {
     const std::string_view name =
         model >= 0 && static_cast<std::size_t>(model) < catalogue.size() ? catalogue[model].name : std::string_view();
     return EmitCrcC(params, name);
+}
+
+std::uint64_t FileSizeOf(const std::string& path) {
+    std::uint64_t size = 0;
+    return FileSize(path, size) ? size : 0;
 }
 
 FileOutcome FileCrc(const CrcParams& params, const std::string& path,

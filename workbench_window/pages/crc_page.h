@@ -22,6 +22,9 @@ extern const char kCustomName[];
 // Every catalogue model's name, in the catalogue's order: by width, then name.
 std::vector<std::string> ModelNames();
 
+// The parameters of a model of the list.
+CrcParams ParamsOf(int model);
+
 // The parameter fields as the page shows them: width in decimal, numbers
 // as the catalogue writes them (0x and lower-case digits), refin and refout
 // as true or false. Check and residue are shown, never read.
@@ -94,6 +97,8 @@ std::string CSource(const CrcParams& params, int model);
 // kCancelled. A read that fails gives kFailed and, in `error`, the line that
 // names the file and the reason, as quobrix crc FILE says it.
 enum class FileOutcome { kDone, kCancelled, kFailed };
+// The file's size for the progress bar; 0 when it cannot be known.
+std::uint64_t FileSizeOf(const std::string& path);
 FileOutcome FileCrc(const CrcParams& params, const std::string& path,
                     const std::function<bool(std::uint64_t done)>& progress, Uint128& crc, std::string& error);
 
