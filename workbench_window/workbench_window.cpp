@@ -12,7 +12,11 @@
 
 namespace {
 
-// The worker's reports: how far it has read (percent in wparam), and that it
+// The progress bar counts thousandths: a large file's bar moves every few
+// megabytes, not every few hundred.
+constexpr int kProgressEnd = 1000;
+
+// The worker's reports: how far it has read (thousandths in wparam), and that it
 // has ended; posted, never sent, so that the window can wait for the worker.
 constexpr UINT kFileProgress = WM_APP + 1;
 constexpr UINT kFileDone = WM_APP + 2;
@@ -147,7 +151,8 @@ struct CWorkbenchWindow::FileJob {
         FileJob& job = *static_cast<FileJob*>(context);
         int shown = -1;
         const auto progress = [&job, &shown](std::uint64_t done) {
-            const int percent = job.size == 0 ? 100 : static_cast<int>(done * 100 / job.size);
+            const int percent = job.size == 0 ? kProgressEnd
+                                              : static_cast<int>(std::min<std::uint64_t>(done, job.size) * kProgressEnd / job.size);
             if (percent != shown) {
                 shown = percent;
                 ::PostMessageW(job.window, kFileProgress, static_cast<WPARAM>(percent), 0);
@@ -242,7 +247,7 @@ BOOL CWorkbenchWindow::OnInitDialog() {
     all.SetTableStyle();
     all.SetColumns({AfxUtf8ToGbk("模型"), AfxUtf8ToGbk("宽度"), "CRC"}, {140, 40, 100});
     CProgressCtrl progress(::GetDlgItem(m_hWnd, IDC_CRC_PROGRESS));
-    progress.SetRange(0, 100);
+    progress.SetRange(0, kProgressEnd);
 
     SetText(IDC_FIND_SKIP, "4");
     CListCtrl found(::GetDlgItem(m_hWnd, IDC_FIND_LIST));
@@ -256,7 +261,9 @@ BOOL CWorkbenchWindow::OnInitDialog() {
 
     CComboBox types(::GetDlgItem(m_hWnd, IDC_NUM_TYPE));
     for (const std::string& name : number_page::TypeNames()) types.AddString(name.c_str());
-    types.SetCurSel(4);  // float32, the type the question is most often about
+    // float32, the type the question is most often about.
+    types.SetCurSel(static_cast<int>(types.SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                       reinterpret_cast<LPARAM>("float32"))));
     CListCtrl numbers(::GetDlgItem(m_hWnd, IDC_NUM_LIST));
     numbers.SetTableStyle();
     CListCtrl bytes(::GetDlgItem(m_hWnd, IDC_NUM_BYTES_LIST));
@@ -637,7 +644,7 @@ void CWorkbenchWindow::FinishFileJob() {
     ::EnableWindow(cancel, FALSE);
     switch (job->outcome) {
         case crc_page::FileOutcome::kDone:
-            CProgressCtrl(::GetDlgItem(m_hWnd, IDC_CRC_PROGRESS)).SetPos(100);
+            CProgressCtrl(::GetDlgItem(m_hWnd, IDC_CRC_PROGRESS)).SetPos(kProgressEnd);
             ShowAnswer(crc_page::AnswerOf(job->crc, job->params.width));
             ShowStatus(job->path);
             break;
