@@ -51,6 +51,11 @@ std::string CellOf(HWND list, int row, int column) {
     return text;
 }
 
+// Reading a large file takes what the machine gives it: under Wine on a
+// loaded machine a gigabyte has taken half a minute. The bound only keeps a
+// hung program from hanging the test.
+constexpr DWORD kFileReadWaitMs = 240000;
+
 // The progress bar counts thousandths of the file.
 constexpr LRESULT kProgressEnd = 1000;
 
@@ -142,9 +147,10 @@ protected:
         return Control(firsts[page]);
     }
 
-    std::string WaitForText(int id, const std::string& not_this = "") {
+    std::string WaitForText(int id, const std::string& not_this = "", DWORD timeout_ms = kDefaultWaitMs) {
         std::string text;
-        EXPECT_TRUE(WaitUntil([&] { return (text = TextOf(Control(id))) != not_this; })) << "control " << id;
+        EXPECT_TRUE(WaitUntil([&] { return (text = TextOf(Control(id))) != not_this; }, timeout_ms))
+            << "control " << id;
         return text;
     }
 };
@@ -281,7 +287,7 @@ TEST_F(WorkbenchFile, UnicodeNamedFileCrc32) {
     Click(IDC_CRC_COMPUTE);
     char expected[16];
     std::snprintf(expected, sizeof expected, "%08X", static_cast<unsigned>(crc));
-    EXPECT_EQ(WaitForText(IDC_CRC_RESULT), expected) << Show(TextOf(Control(IDC_CRC_STATUS)));
+    EXPECT_EQ(WaitForText(IDC_CRC_RESULT, "", kFileReadWaitMs), expected) << Show(TextOf(Control(IDC_CRC_STATUS)));
     EXPECT_TRUE(WaitUntil([&] { return SendBounded(Control(IDC_CRC_PROGRESS), PBM_GETPOS) == kProgressEnd; }));
 }
 
@@ -307,7 +313,7 @@ TEST_F(WorkbenchFile, LargeFileProgressesAndCancels) {
     Click(IDC_CRC_MODE_FILE);
     Click(IDC_CRC_COMPUTE);
     // The CRC-32 of 2^30 zero bytes, as Python's zlib.crc32 gives it.
-    EXPECT_EQ(WaitForText(IDC_CRC_RESULT), "5B64C2B0") << Show(TextOf(Control(IDC_CRC_STATUS)));
+    EXPECT_EQ(WaitForText(IDC_CRC_RESULT, "", kFileReadWaitMs), "5B64C2B0") << Show(TextOf(Control(IDC_CRC_STATUS)));
     EXPECT_EQ(SendBounded(Control(IDC_CRC_PROGRESS), PBM_GETPOS), kProgressEnd);
 
     // The second file is too large to be read before the click on 取消.
@@ -317,12 +323,13 @@ TEST_F(WorkbenchFile, LargeFileProgressesAndCancels) {
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(IDC_CRC_CANCEL)); }));
     ASSERT_TRUE(WaitUntil([&] {
         return SendBounded(progress, PBM_GETPOS) > 0;
-    })) << "the progress bar did not move";
+    }, kFileReadWaitMs)) << "the progress bar did not move";
     // The other pages answer while the file is read.
     ShowPage(3);
     ShowPage(0);
     Click(IDC_CRC_CANCEL);
-    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_CRC_STATUS)).find(Gbk(u8"已取消")) == 0; }))
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_CRC_STATUS)).find(Gbk(u8"已取消")) == 0; },
+                          kFileReadWaitMs))
         << Show(TextOf(Control(IDC_CRC_STATUS)));
     EXPECT_EQ(TextOf(Control(IDC_CRC_RESULT)), "");
     EXPECT_TRUE(IsWindowEnabled(Control(IDC_CRC_COMPUTE)));
@@ -334,7 +341,8 @@ TEST_F(WorkbenchFile, ClosingDuringAComputationEndsCleanly) {
     SetText(Control(IDC_CRC_FILE), path);
     Click(IDC_CRC_MODE_FILE);
     Click(IDC_CRC_COMPUTE);
-    ASSERT_TRUE(WaitUntil([&] { return SendBounded(Control(IDC_CRC_PROGRESS), PBM_GETPOS) > 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return SendBounded(Control(IDC_CRC_PROGRESS), PBM_GETPOS) > 0; }, kFileReadWaitMs))
+        << Show(TextOf(Control(IDC_CRC_STATUS)));
     ASSERT_TRUE(app_.Close()) << "the program did not end while it read a file";
     DWORD code = 1;
     GetExitCodeProcess(app_.process(), &code);
