@@ -17,6 +17,7 @@
 #include "res/workbench_resource.h"
 #include "tests/window/app_session.h"
 #include "tests/window/gbk.h"
+#include "tests/window/in_process_probe.h"
 #include "tests/window/remote_window.h"
 #include "tests/window/wait_until.h"
 
@@ -289,6 +290,29 @@ TEST_F(WorkbenchFile, UnicodeNamedFileCrc32) {
     std::snprintf(expected, sizeof expected, "%08X", static_cast<unsigned>(crc));
     EXPECT_EQ(WaitForText(IDC_CRC_RESULT, "", kFileReadWaitMs), expected) << Show(TextOf(Control(IDC_CRC_STATUS)));
     EXPECT_TRUE(WaitUntil([&] { return SendBounded(Control(IDC_CRC_PROGRESS), PBM_GETPOS) == kProgressEnd; }));
+}
+
+// A file dropped onto the window, as the shell drops it (a real HDROP with
+// the wide name), is computed at once: on the CRC page, in file mode.
+TEST_F(WorkbenchFile, DroppedFileIsComputed) {
+    uint32_t crc = 0;
+    const std::string path = MakeFile(u8"拖放的固件.bin", 300000, crc);
+    Choose(IDC_CRC_MODEL, "CRC-32/ISO-HDLC");
+    ShowPage(2);
+    InProcessProbe probe;
+    std::string error;
+    ASSERT_TRUE(probe.Attach(app_.thread_id(), &error)) << error;
+    window_probe::DropFilesReply reply = {};
+    ASSERT_TRUE(probe.DropFile(dialog(), made_.back(), &reply, &error)) << error;
+    EXPECT_TRUE(reply.posted);
+    EXPECT_EQ(reply.origin.process_id, app_.process_id());
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%08X", static_cast<unsigned>(crc));
+    EXPECT_EQ(WaitForText(IDC_CRC_RESULT, "", kFileReadWaitMs), expected) << Show(TextOf(Control(IDC_CRC_STATUS)));
+    EXPECT_TRUE(IsWindowVisible(Control(IDC_CRC_RESULT)));
+    EXPECT_TRUE(IsChecked(Control(IDC_CRC_MODE_FILE)));
+    EXPECT_EQ(TextOf(Control(IDC_CRC_FILE)), path);
+    probe.Detach();
 }
 
 TEST_F(WorkbenchFile, ReadErrorNamesTheFileAndTheReason) {
