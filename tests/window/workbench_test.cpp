@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -442,6 +443,39 @@ TEST_F(Workbench, TabOrderIsReadingOrder) {
         if (GetParent(focus) != dialog()) focus = GetParent(focus);
         EXPECT_EQ(GetDlgCtrlID(focus), id);
     }
+}
+
+// Ctrl+Tab shows the next page and Ctrl+Shift+Tab the one before, round
+// the ends, as keys the user types (the window's key filter reads the state
+// of Ctrl and Shift, which only typed keys set).
+TEST_F(Workbench, CtrlTabSwitchesPages) {
+    SetForegroundWindow(dialog());
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog(); }));
+    HWND tabs = Control(IDC_WB_TABS);
+    const auto type = [](std::initializer_list<WORD> held, WORD key) {
+        std::vector<INPUT> inputs;
+        const auto add = [&](WORD vk, DWORD flags) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = vk;
+            input.ki.dwFlags = flags;
+            inputs.push_back(input);
+        };
+        for (WORD vk : held) add(vk, 0);
+        add(key, 0);
+        add(key, KEYEVENTF_KEYUP);
+        for (WORD vk : held) add(vk, KEYEVENTF_KEYUP);
+        SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    };
+    const int pages[] = {1, 2, 3, 0};
+    for (const int page : pages) {
+        type({VK_CONTROL}, VK_TAB);
+        EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == page; })) << "Ctrl+Tab to " << page;
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(PageControl(page)); }));
+    }
+    type({VK_CONTROL, VK_SHIFT}, VK_TAB);
+    EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == 3; })) << "Ctrl+Shift+Tab";
+    EXPECT_FALSE(IsWindowVisible(PageControl(0)));
 }
 
 // The page shown, the model and the input mode come back at the next start;
