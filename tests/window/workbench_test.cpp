@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -60,6 +61,38 @@ constexpr DWORD kFileReadWaitMs = 240000;
 
 // The progress bar counts thousandths of the file.
 constexpr LRESULT kProgressEnd = 1000;
+
+// Sends a message whose lParam points at `data`, lent in the program's
+// process, and copies the answer back.
+template <typename T>
+LRESULT SendWithData(HWND window, UINT message, WPARAM wparam, T& data) {
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
+    if (!process) return 0;
+    LRESULT result = 0;
+    if (void* remote = VirtualAllocEx(process, nullptr, sizeof data, MEM_COMMIT, PAGE_READWRITE)) {
+        WriteProcessMemory(process, remote, &data, sizeof data, nullptr);
+        result = SendBounded(window, message, wparam, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote, &data, sizeof data, nullptr);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return result;
+}
+
+std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
+            text = bytes;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
 
 int RowCount(HWND list) { return static_cast<int>(SendBounded(list, LVM_GETITEMCOUNT)); }
 
@@ -420,6 +453,62 @@ TEST_F(Workbench, FloatTenInByteOrderAbcd) {
     ASSERT_TRUE(WaitUntil([&] { return RowCount(bytes) == 4; }));
     EXPECT_EQ(CellOf(bytes, 0, 1), "41 20 00 00");
     EXPECT_EQ(CellOf(bytes, 1, 1), "00 00 20 41");
+}
+
+// A double click on an explanation opens the frame page with its check,
+// order, head and tail, and the first frame, which verifies.
+TEST_F(Workbench, DoubleClickedExplanationOpensTheFramePage) {
+    ShowPage(1);
+    SetText(Control(IDC_FIND_FRAMES), "AA 01 03 00 00 00 0A C5 CD 55\r\nAA 11 03 00 6B 00 03 76 87 55\r\n"
+                                      "AA 01 06 00 01 00 03 98 0B 55\r\n");
+    Click(IDC_FIND_RUN);
+    HWND list = Control(IDC_FIND_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(list) > 0; })) << TextOf(Control(IDC_FIND_NOTES));
+    ASSERT_EQ(CellOf(list, 0, 0), "CRC-16/MODBUS");
+    RECT row = {};
+    row.left = LVIR_LABEL;
+    ASSERT_TRUE(SendWithData(list, LVM_GETITEMRECT, 0, row));
+    const LPARAM at = MAKELPARAM((row.left + row.right) / 2, (row.top + row.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(PageControl(2)); })) << "the frame page did not open";
+    EXPECT_EQ(TextOf(Control(IDC_FRAME_CHECK)), "CRC-16/MODBUS");
+    EXPECT_TRUE(IsChecked(Control(IDC_FRAME_LE)));
+    EXPECT_EQ(TextOf(Control(IDC_FRAME_HEAD)), "AA");
+    EXPECT_EQ(TextOf(Control(IDC_FRAME_TAIL)), "55");
+    EXPECT_EQ(TextOf(Control(IDC_FRAME_DATA)), "AA 01 03 00 00 00 0A C5 CD 55");
+    Click(IDC_FRAME_VERIFY);
+    EXPECT_EQ(WaitForText(IDC_FRAME_RESULT), "ok");
+}
+
+// Each copy button puts its result on the clipboard.
+TEST_F(Workbench, CopyButtonsCopyTheirResult) {
+    Choose(IDC_CRC_MODEL, "CRC-16/MODBUS");
+    Click(IDC_CRC_MODE_HEX);
+    SetText(Control(IDC_CRC_INPUT), "01 03 00 00 00 0A");
+    Click(IDC_CRC_COMPUTE);
+    ASSERT_EQ(WaitForText(IDC_CRC_RESULT), "CDC5");
+    const std::pair<int, const char*> copies[] = {
+        {IDC_CRC_COPY, "CDC5"}, {IDC_CRC_COPY_HIGH, "CD C5"}, {IDC_CRC_COPY_LOW, "C5 CD"}};
+    for (const auto& copy : copies) {
+        Click(copy.first);
+        EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == copy.second; }))
+            << copy.second << ", the clipboard holds " << ClipboardText();
+    }
+}
+
+// Esc ends the program, as the close button does.
+TEST_F(Workbench, EscapeCloses) {
+    HWND focus = Focus();
+    ASSERT_NE(focus, nullptr);
+    PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageA(focus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    EXPECT_EQ(WaitForSingleObject(app_.process(), kDefaultWaitMs), WAIT_OBJECT_0);
+    // The fixture's own session ended: start one for its tear-down.
+    std::string error;
+    ASSERT_TRUE(app_.Start(AppPath(), &error)) << error;
 }
 
 // ---- Keyboard ----------------------------------------------------------
