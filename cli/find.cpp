@@ -181,10 +181,7 @@ int RunFind(const FindOptions& options, const CliEnvironment& env, std::string& 
     search.recovery = options.recovery;
     search.keep_weak = options.all;
     search.before_slow_recovery = [&](double seconds) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.0f", seconds);
-        const std::string note = kPrefix + "recovering an unknown CRC from frames this long takes about " + text +
-                                 " s (fewer or shorter frames, a smaller --max-skip or --no-search are quicker)\n";
+        const std::string note = kPrefix + SlowRecoveryNote(seconds) + "\n";
         if (env.write_stderr) {
             env.write_stderr(note);
         } else {

@@ -76,6 +76,13 @@ std::string NothingFound(std::size_t max_skip, const FrameSearchResult& result) 
 
 }  // namespace
 
+std::string SlowRecoveryNote(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", seconds);
+    return std::string("recovering an unknown CRC from frames this long takes about ") + text +
+           " s (fewer or shorter frames, a smaller --max-skip or --no-search are quicker)";
+}
+
 bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vector<std::string>& notes) {
     const bool believed = !result.matches.empty() && !result.matches.front().weak;
     if (result.recovery_ambiguous && !believed) {

@@ -29,6 +29,10 @@ std::string OrderWord(const FrameMatch& match);
 // line with check and residue, then the same words.
 std::string FindLine(const FrameMatch& match);
 
+// The note before a recovery that takes about `seconds`, without the
+// command line's prefix.
+std::string SlowRecoveryNote(double seconds);
+
 // The notes after the lines, each one line without the command line's
 // prefix: what the frames cannot tell apart, and then how far they bear the
 // first line out, what would decide, or what to try when nothing fits

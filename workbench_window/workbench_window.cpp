@@ -20,6 +20,9 @@ constexpr int kProgressEnd = 1000;
 // has ended; posted, never sent, so that the window can wait for the worker.
 constexpr UINT kFileProgress = WM_APP + 1;
 constexpr UINT kFileDone = WM_APP + 2;
+// The search's: a note before a long recovery, and its end.
+constexpr UINT kFindNote = WM_APP + 3;
+constexpr UINT kFindDone = WM_APP + 4;
 
 const char* const kPageNames[settings::kPages] = {"CRC 计算", "校验识别", "帧", "数值"};
 
@@ -165,6 +168,32 @@ struct CWorkbenchWindow::FileJob {
     }
 };
 
+// One search of the find page on a thread of its own, which recovery of an
+// unknown CRC may keep busy for minutes.
+struct CWorkbenchWindow::FindJob {
+    HWND window = nullptr;
+    std::string text, max_skip;
+    bool recovery = false;
+    std::atomic<bool> cancel{false};
+    HANDLE thread = nullptr;
+    // Written by the worker before it posts kFindNote (once) and kFindDone.
+    std::string note;
+    find_page::Answer answer;
+
+    static DWORD WINAPI Run(void* context) {
+        FindJob& job = *static_cast<FindJob*>(context);
+        find_page::Hooks hooks;
+        hooks.cancelled = [&job] { return job.cancel.load(); };
+        hooks.before_slow_recovery = [&job](const std::string& note) {
+            job.note = note;
+            ::PostMessageW(job.window, kFindNote, 0, 0);
+        };
+        job.answer = find_page::Find(job.text, job.max_skip, job.recovery, hooks);
+        ::PostMessageW(job.window, kFindDone, 0, 0);
+        return 0;
+    }
+};
+
 // ---- The window --------------------------------------------------------
 
 BEGIN_MESSAGE_MAP(CWorkbenchWindow, CDialog)
@@ -181,6 +210,7 @@ BEGIN_MESSAGE_MAP(CWorkbenchWindow, CDialog)
     ON_COMMAND(IDC_CRC_MODE_HEX, OnCrcMode)
     ON_COMMAND(IDC_CRC_MODE_FILE, OnCrcMode)
     ON_COMMAND(IDC_FIND_RUN, OnFind)
+    ON_COMMAND(IDC_FIND_CANCEL, OnFindCancel)
     ON_COMMAND(IDC_FRAME_BUILD, OnFrameBuild)
     ON_COMMAND(IDC_FRAME_VERIFY, OnFrameVerify)
     ON_COMMAND(IDC_NUM_RUN, OnNumbers)
@@ -191,6 +221,7 @@ CWorkbenchWindow::CWorkbenchWindow() : CDialog(IDD) { g_window = this; }
 
 CWorkbenchWindow::~CWorkbenchWindow() {
     StopFileJob();
+    StopFindJob();
     if (g_window == this) g_window = nullptr;
 }
 
@@ -391,6 +422,13 @@ LRESULT CWorkbenchWindow::WindowProc(UINT message, WPARAM wparam, LPARAM lparam)
         case kFileDone:
             FinishFileJob();
             return 0;
+        case kFindNote:
+            // The note stays while the search goes on, and before its answer.
+            if (find_job_) SetText(IDC_FIND_NOTES, find_job_->note);
+            return 0;
+        case kFindDone:
+            FinishFindJob();
+            return 0;
         case WM_NOTIFY: {
             const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
             if (header->idFrom == IDC_WB_TABS && header->code == TCN_SELCHANGE) {
@@ -452,6 +490,7 @@ void CWorkbenchWindow::OnOK() {
 // waited for, then the settings are kept and the window ends.
 void CWorkbenchWindow::OnCancel() {
     StopFileJob();
+    StopFindJob();
     SaveSettings();
     if (g_key_hook) {
         ::UnhookWindowsHookEx(g_key_hook);
@@ -737,12 +776,57 @@ void CWorkbenchWindow::OnCrcCopyLow() { Copy(IDC_CRC_LOW); }
 // ---- 校验识别 ------------------------------------------------------------
 
 void CWorkbenchWindow::OnFind() {
-    ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
-    found_ = find_page::Find(Text(IDC_FIND_FRAMES), Text(IDC_FIND_SKIP), IsChecked(IDC_FIND_RECOVER));
+    if (find_job_) return;
+    find_job_.reset(new FindJob);
+    find_job_->window = m_hWnd;
+    find_job_->text = Text(IDC_FIND_FRAMES);
+    find_job_->max_skip = Text(IDC_FIND_SKIP);
+    find_job_->recovery = IsChecked(IDC_FIND_RECOVER);
+    found_ = find_page::Answer();
+    CListCtrl(::GetDlgItem(m_hWnd, IDC_FIND_LIST)).DeleteAllItems();
+    SetText(IDC_FIND_NOTES, "正在识别…");
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_FIND_CANCEL), TRUE);
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_FIND_RUN), FALSE);
+    find_job_->thread = ::CreateThread(nullptr, 0, &FindJob::Run, find_job_.get(), 0, nullptr);
+    if (!find_job_->thread) {
+        find_job_.reset();
+        ::EnableWindow(::GetDlgItem(m_hWnd, IDC_FIND_RUN), TRUE);
+        ::EnableWindow(::GetDlgItem(m_hWnd, IDC_FIND_CANCEL), FALSE);
+        SetText(IDC_FIND_NOTES, "无法启动识别的线程");
+    }
+}
+
+void CWorkbenchWindow::OnFindCancel() {
+    if (find_job_) find_job_->cancel = true;
+}
+
+void CWorkbenchWindow::FinishFindJob() {
+    if (!find_job_) return;
+    ::WaitForSingleObject(find_job_->thread, INFINITE);
+    ::CloseHandle(find_job_->thread);
+    const std::unique_ptr<FindJob> job = std::move(find_job_);
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_FIND_RUN), TRUE);
+    HWND cancel = ::GetDlgItem(m_hWnd, IDC_FIND_CANCEL);
+    if (::GetFocus() == cancel) ::SetFocus(::GetDlgItem(m_hWnd, IDC_FIND_RUN));
+    ::EnableWindow(cancel, FALSE);
+    if (job->answer.cancelled) {
+        SetText(IDC_FIND_NOTES, "已取消");
+        return;
+    }
+    found_ = job->answer;
     std::vector<std::vector<std::string>> rows;
     for (const find_page::Row& row : found_.rows) rows.push_back({row.name, row.order, row.head, row.tail, row.params});
     CListCtrl(::GetDlgItem(m_hWnd, IDC_FIND_LIST)).SetRows(rows);
     SetText(IDC_FIND_NOTES, found_.error.empty() ? Joined(found_.notes) : found_.error);
+}
+
+// As StopFileJob: the search stops before its next recovery.
+void CWorkbenchWindow::StopFindJob() {
+    if (!find_job_) return;
+    find_job_->cancel = true;
+    ::WaitForSingleObject(find_job_->thread, INFINITE);
+    ::CloseHandle(find_job_->thread);
+    find_job_.reset();
 }
 
 void CWorkbenchWindow::OpenRowInFramePage(int row) {

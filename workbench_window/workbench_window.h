@@ -44,6 +44,7 @@ protected:
     afx_msg void OnCrcCopyLow();
     afx_msg void OnCrcMode();
     afx_msg void OnFind();
+    afx_msg void OnFindCancel();
     afx_msg void OnFrameBuild();
     afx_msg void OnFrameVerify();
     afx_msg void OnNumbers();
@@ -53,6 +54,7 @@ protected:
 
 private:
     struct FileJob;
+    struct FindJob;
     struct Anchor {
         HWND control;
         RECT start;  // in the client area at the first layout
@@ -91,7 +93,10 @@ private:
     void FillAllModels();
     void Copy(int id);
 
-    // The find page's list, and the frame page filled from a row of it.
+    // The find page: the search on a worker thread, its list, and the frame
+    // page filled from a row of it.
+    void FinishFindJob();
+    void StopFindJob();
     void OpenRowInFramePage(int row);
 
     int page_ = 0;
@@ -106,6 +111,7 @@ private:
     std::string file_path_;  // the file chosen or dropped, UTF-8
     std::string file_shown_;  // as the file box showed it then, GBK
     std::unique_ptr<FileJob> job_;
+    std::unique_ptr<FindJob> find_job_;
     std::vector<crc_page::ModelRow> all_rows_;
     int sort_column_ = -1;
     bool sort_ascending_ = true;

@@ -499,6 +499,58 @@ TEST(FindPage, BadLinesAndMaxSkipGiveTheCommandLinesMessages) {
     EXPECT_NE(find_page::Find(" \n\t\n", "4", false).error, "");
 }
 
+// A window's search may be stopped before any recovery; one without
+// recovery is never asked. Frames long enough to make recovery slow bring
+// the command line's note first, and a stop right after it ends the search.
+TEST(FindPage, StoppedSearchAndTheNoteBeforeASlowRecovery) {
+    find_page::Hooks stop;
+    int asked = 0;
+    stop.cancelled = [&asked] {
+        ++asked;
+        return true;
+    };
+    const std::string unknown = "01 02 03 04 05\n11 12 13 14 15 16\n21 22 23 24 25 26 27\n";
+    EXPECT_TRUE(find_page::Find(unknown, "1", true, stop).cancelled);
+    EXPECT_GT(asked, 0);
+    asked = 0;
+    const find_page::Answer plain = find_page::Find(unknown, "1", false, stop);
+    EXPECT_FALSE(plain.cancelled);
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(plain.notes.empty());
+
+    // Frames long enough for this processor's estimate of the recovery to
+    // pass a second, by the library's own estimate.
+    std::mt19937 random(3);
+    std::vector<Bytes> frames;
+    for (std::size_t size = 4096;; size *= 2) {
+        frames.clear();
+        for (int frame = 0; frame < 3; ++frame) frames.push_back(RandomBytes(random, size));
+        if (EstimatedRecoverySeconds(frames, 0) > 2) break;
+        ASSERT_LT(size, std::size_t{1} << 24);
+    }
+    std::string text;
+    for (const Bytes& frame : frames) {
+        char digits[4];
+        for (const unsigned char byte : frame) {
+            std::snprintf(digits, sizeof digits, "%02X ", byte);
+            text += digits;
+        }
+        text += "\n";
+    }
+    std::string note;
+    find_page::Hooks noted;
+    noted.before_slow_recovery = [&note](const std::string& line) { note = line; };
+    noted.cancelled = [&note] { return !note.empty(); };
+    const find_page::Answer answer = find_page::Find(text, "0", true, noted);
+    EXPECT_TRUE(answer.cancelled);
+    ASSERT_FALSE(note.empty());
+    // The command line's own line, whose seconds are this processor's estimate.
+    EXPECT_EQ(note.find("recovering an unknown CRC from frames this long takes about "), 0u) << note;
+    EXPECT_NE(note.find(" s (fewer or shorter frames, a smaller --max-skip or --no-search are quicker)"),
+              std::string::npos)
+        << note;
+}
+
 // A row opens the frame page filled so that verifying the first frame holds.
 TEST(FindPage, ARowsFormVerifiesTheFirstFrame) {
     for (const FindCase& c : kFindCases) {

@@ -24,7 +24,7 @@ bool ReadCount(const std::string& word, std::size_t limit, std::size_t& count) {
 
 }  // namespace
 
-Answer Find(const std::string& text, const std::string& max_skip, bool recovery) {
+Answer Find(const std::string& text, const std::string& max_skip, bool recovery, const Hooks& hooks) {
     Answer answer;
     FrameSearchOptions search;
     if (!ReadCount(max_skip, kMaxSkipLimit, search.max_skip)) {
@@ -45,7 +45,17 @@ Answer Find(const std::string& text, const std::string& max_skip, bool recovery)
         answer.error = "no frames: paste them one a line";
         return answer;
     }
+    search.cancelled = hooks.cancelled;
+    if (hooks.before_slow_recovery) {
+        search.before_slow_recovery = [&hooks](double seconds) {
+            hooks.before_slow_recovery(SlowRecoveryNote(seconds));
+        };
+    }
     const FrameSearchResult result = SearchFrames(answer.frames, search);
+    if (result.cancelled) {
+        answer.cancelled = true;
+        return answer;
+    }
     for (const FrameMatch& match : result.matches) {
         const std::string params = match.method.is_crc() ? FormatCrcParams(match.method.crc_params()) : "";
         answer.rows.push_back(Row{match.method.Label(), OrderWord(match), std::to_string(match.head),

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,13 +29,21 @@ struct Answer {
     // out of range); then rows and notes are empty.
     std::string error;
     std::vector<Bytes> frames;  // as read, one per line that is not blank
+    bool cancelled = false;     // `cancelled` stopped the search: nothing else is set
+};
+
+// What a window running the search on a thread of its own needs: the
+// command line's note before a long recovery, and a way to stop it.
+struct Hooks {
+    std::function<void(const std::string& note)> before_slow_recovery;
+    std::function<bool()> cancelled;
 };
 
 // `text` holds the frames, one a line (hex as the dialog reads it, blank
 // lines ignored); `max_skip` is the field's text (decimal, 0 to 64);
 // `recovery` on searches for an unknown CRC too (quobrix find --search),
 // off never does (--no-search).
-Answer Find(const std::string& text, const std::string& max_skip, bool recovery);
+Answer Find(const std::string& text, const std::string& max_skip, bool recovery, const Hooks& hooks = {});
 
 // The frame page filled for a row: its check, order, head and tail bytes as
 // the first frame holds them, and the first frame to verify.
