@@ -142,12 +142,14 @@ struct CWorkbenchWindow::FileJob {
     HWND window = nullptr;
     CrcParams params;
     std::string path;
+    bool all_models = false;
     std::uint64_t size = 0;
     std::atomic<bool> cancel{false};
     HANDLE thread = nullptr;
     // Read by the window once kFileDone came.
     crc_page::FileOutcome outcome = crc_page::FileOutcome::kFailed;
     Uint128 crc;
+    std::vector<crc_page::ModelRow> rows;
     std::string error;
 
     static DWORD WINAPI Run(void* context) {
@@ -162,7 +164,8 @@ struct CWorkbenchWindow::FileJob {
             }
             return !job.cancel.load();
         };
-        job.outcome = crc_page::FileCrc(job.params, job.path, progress, job.crc, job.error);
+        job.outcome = job.all_models ? crc_page::FileAllModels(job.path, progress, job.rows, job.error)
+                                     : crc_page::FileCrc(job.params, job.path, progress, job.crc, job.error);
         ::PostMessageW(job.window, kFileDone, 0, 0);
         return 0;
     }
@@ -634,7 +637,7 @@ void CWorkbenchWindow::OnCrcCompute() {
             ShowStatus("请选择文件");
             return;
         }
-        StartFileJob(params, path);
+        StartFileJob(params, path, false);
         return;
     }
     std::string bytes, error;
@@ -646,17 +649,19 @@ void CWorkbenchWindow::OnCrcCompute() {
     ShowAnswer(crc_page::Compute(params, bytes));
 }
 
-void CWorkbenchWindow::StartFileJob(const CrcParams& params, const std::string& path) {
+void CWorkbenchWindow::StartFileJob(const CrcParams& params, const std::string& path, bool all_models) {
     job_.reset(new FileJob);
     job_->window = m_hWnd;
     job_->params = params;
     job_->path = path;
+    job_->all_models = all_models;
     job_->size = crc_page::FileSizeOf(path);
     computing_ = true;
     ClearAnswer();
     CProgressCtrl(::GetDlgItem(m_hWnd, IDC_CRC_PROGRESS)).SetPos(0);
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_CRC_CANCEL), TRUE);
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_CRC_COMPUTE), FALSE);
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_CRC_ALL), FALSE);
     ShowStatus("正在读取 " + path);
     job_->thread = ::CreateThread(nullptr, 0, &FileJob::Run, job_.get(), 0, nullptr);
     if (!job_->thread) {
@@ -677,6 +682,7 @@ void CWorkbenchWindow::FinishFileJob() {
     const std::unique_ptr<FileJob> job = std::move(job_);
     computing_ = false;
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_CRC_COMPUTE), TRUE);
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_CRC_ALL), TRUE);
     // The focus leaves the button before it is disabled.
     HWND cancel = ::GetDlgItem(m_hWnd, IDC_CRC_CANCEL);
     if (::GetFocus() == cancel) ::SetFocus(::GetDlgItem(m_hWnd, IDC_CRC_COMPUTE));
@@ -684,7 +690,12 @@ void CWorkbenchWindow::FinishFileJob() {
     switch (job->outcome) {
         case crc_page::FileOutcome::kDone:
             CProgressCtrl(::GetDlgItem(m_hWnd, IDC_CRC_PROGRESS)).SetPos(kProgressEnd);
-            ShowAnswer(crc_page::AnswerOf(job->crc, job->params.width));
+            if (job->all_models) {
+                all_rows_ = job->rows;
+                FillAllModels();
+            } else {
+                ShowAnswer(crc_page::AnswerOf(job->crc, job->params.width));
+            }
             ShowStatus(job->path);
             break;
         case crc_page::FileOutcome::kCancelled:
@@ -742,7 +753,13 @@ void CWorkbenchWindow::OnCrcAll() {
     std::string bytes, error;
     const crc_page::InputMode mode = Mode();
     if (mode == crc_page::InputMode::kFile) {
-        ShowStatus("全部模型：请输入文本或十六进制");
+        if (computing_) return;
+        const std::string path = FilePath();
+        if (path.empty()) {
+            ShowStatus("请选择文件");
+            return;
+        }
+        StartFileJob(CrcParams(), path, true);
         return;
     }
     if (!crc_page::InputBytes(mode, Text(IDC_CRC_INPUT), bytes, error)) {

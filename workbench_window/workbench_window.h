@@ -86,7 +86,9 @@ private:
     void ShowStatus(const std::string& utf8);
     void SetFile(const std::string& utf8_path);
     std::string FilePath() const;
-    void StartFileJob(const CrcParams& params, const std::string& path);
+    // The CRC of a file under the model, or with `all_models` under every
+    // model (全部模型).
+    void StartFileJob(const CrcParams& params, const std::string& path, bool all_models);
     void FinishFileJob();
     void StopFileJob();
     void FileProgress(int percent);

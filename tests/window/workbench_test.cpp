@@ -349,6 +349,28 @@ TEST_F(WorkbenchFile, DroppedFileIsComputed) {
     probe.Detach();
 }
 
+// 全部模型 of a file: the file read once on the worker, every model's CRC
+// listed; CRC-32/ISO-HDLC's is the bytes' CRC-32.
+TEST_F(WorkbenchFile, AllModelsOfAFile) {
+    uint32_t crc = 0;
+    const std::string path = MakeFile(u8"全部模型.bin", 700000, crc);
+    SetText(Control(IDC_CRC_FILE), path);
+    Click(IDC_CRC_MODE_FILE);
+    Click(IDC_CRC_ALL);
+    HWND list = Control(IDC_CRC_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(list) == 113; }, kFileReadWaitMs))
+        << Show(TextOf(Control(IDC_CRC_STATUS)));
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%08X", static_cast<unsigned>(crc));
+    bool seen = false;
+    for (int row = 0; row < 113; ++row) {
+        if (CellOf(list, row, 0) != "CRC-32/ISO-HDLC") continue;
+        seen = true;
+        EXPECT_EQ(CellOf(list, row, 2), expected);
+    }
+    EXPECT_TRUE(seen);
+}
+
 TEST_F(WorkbenchFile, ReadErrorNamesTheFileAndTheReason) {
     const std::string path = TempFolder() + Gbk(u8"没有这个文件.bin");
     SetText(Control(IDC_CRC_FILE), path);

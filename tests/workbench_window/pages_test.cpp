@@ -410,6 +410,19 @@ TEST_F(CrcPageFile, SameAsTheCommandLineAndProgressReachesTheSize) {
     }
 }
 
+// 全部模型 of a file: each model's line of quobrix crc MODEL FILE.
+TEST_F(CrcPageFile, AllModelsOfAFileAreTheCommandLines) {
+    std::vector<crc_page::ModelRow> rows;
+    std::string error;
+    ASSERT_EQ(crc_page::FileAllModels(path_, [](std::uint64_t) { return true; }, rows, error),
+              crc_page::FileOutcome::kDone)
+        << error;
+    ASSERT_EQ(rows.size(), 113u);
+    for (const crc_page::ModelRow& row : rows) {
+        EXPECT_EQ(row.crc + "  " + path_ + "\n", RunInProcessWithFiles({"crc", row.name, path_}).out) << row.name;
+    }
+}
+
 TEST_F(CrcPageFile, CancelStopsTheRead) {
     Uint128 crc;
     std::string error;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 
 #include "cli/crc_text.h"
 #include "cli/file_stream.h"
@@ -227,6 +228,36 @@ FileOutcome FileCrc(const CrcParams& params, const std::string& path,
     }
     if (stopped) return FileOutcome::kCancelled;
     crc = engine.Finish(reg);
+    return FileOutcome::kDone;
+}
+
+FileOutcome FileAllModels(const std::string& path, const std::function<bool(std::uint64_t done)>& progress,
+                          std::vector<ModelRow>& rows, std::string& error) {
+    const TableView<CrcModel> catalogue = CrcCatalogue();
+    std::vector<std::unique_ptr<CrcEngine>> engines;
+    std::vector<Uint128> registers;
+    for (const CrcModel& model : catalogue) {
+        engines.push_back(std::make_unique<CrcEngine>(model.params));
+        registers.push_back(engines.back()->Start());
+    }
+    std::uint64_t done = 0;
+    const ConsumeBlock consume = [&](const char* bytes, std::size_t size) {
+        for (std::size_t i = 0; i < engines.size(); ++i) registers[i] = engines[i]->Update(registers[i], bytes, size);
+        done += size;
+    };
+    bool stopped = false;
+    std::string why;
+    if (!StreamFile(path, consume, why, [&] { return !progress(done); }, &stopped)) {
+        error = EscapeBytes(path) + ": " + why;
+        return FileOutcome::kFailed;
+    }
+    if (stopped) return FileOutcome::kCancelled;
+    rows.clear();
+    for (std::size_t i = 0; i < catalogue.size(); ++i) {
+        const int width = catalogue[i].params.width;
+        rows.push_back({i, std::string(catalogue[i].name), width,
+                        CrcText(engines[i]->Finish(registers[i]), width, CrcNotation::Hex)});
+    }
     return FileOutcome::kDone;
 }
 

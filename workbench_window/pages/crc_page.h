@@ -102,4 +102,9 @@ std::uint64_t FileSizeOf(const std::string& path);
 FileOutcome FileCrc(const CrcParams& params, const std::string& path,
                     const std::function<bool(std::uint64_t done)>& progress, Uint128& crc, std::string& error);
 
+// 全部模型 of a file: every catalogue model's CRC of its bytes, read once,
+// with `progress` as for FileCrc.
+FileOutcome FileAllModels(const std::string& path, const std::function<bool(std::uint64_t done)>& progress,
+                          std::vector<ModelRow>& rows, std::string& error);
+
 }  // namespace crc_page
