@@ -208,8 +208,8 @@ bool StreamCrc(const CliEnvironment& env, const CrcEngine& engine, const std::st
 }
 
 std::string ReadErrorLine(const std::string& file, const std::string& error) {
-    const std::string what = file == kStandardInputName ? "cannot read standard input" : EscapeBytes(file);
-    return kPrefix + what + ": " + error + "\n";
+    if (file != kStandardInputName) return CrcFileErrorLine(file, error);
+    return kPrefix + "cannot read standard input: " + error + "\n";
 }
 
 // The parameters the command line names, the catalogue's name for them, and

@@ -114,6 +114,10 @@ bool CrcHexBytes(const std::string& hex_text, std::string& bytes, std::string& e
     return true;
 }
 
+std::string CrcFileErrorLine(const std::string& name, const std::string& error) {
+    return kPrefix + EscapeBytes(name) + ": " + error + "\n";
+}
+
 std::string CrcFileLine(const std::string& crc_text, const std::string& name) {
     if (name.find_first_of("\n\r") == std::string::npos) return crc_text + "  " + name + "\n";
     std::string escaped;

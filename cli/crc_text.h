@@ -29,6 +29,10 @@ std::string CrcText(Uint128 crc, int width, CrcNotation notation);
 // and "\r" for the breaks. The page hashes its files block by block itself
 // and prints each line with it.
 std::string CrcFileLine(const std::string& crc_text, const std::string& name);
+// The line of a file that cannot be read, which the command reports before
+// going on to the next: "quobrix: NAME: WHY". The page's reading errors are
+// written with it too, and the window shows it without the prefix.
+std::string CrcFileErrorLine(const std::string& name, const std::string& error);
 
 // TEXT's bytes as given (UTF-8), or with `to_gbk` its characters in GBK
 // (code page 936), as the dialog holds them. False when TEXT is not UTF-8 or

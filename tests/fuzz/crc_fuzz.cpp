@@ -5,7 +5,6 @@
 // point, bytes 2-34 the polynomial, init and xorout (11 bytes each, cut to
 // the width); the rest is the message. The whole input is also given to the
 // resolver as a name or parameter line.
-#include <bitset>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -24,15 +23,17 @@ constexpr std::size_t kHeaderBytes = 2 + 3 * kValueBytes;
 constexpr std::size_t kMaxMisalignment = 8;
 
 fuzz::CrcBits BitsOf(const std::uint8_t* bytes, int width) {
-    fuzz::CrcBits bits;
-    for (int i = 0; i < width; ++i) bits[i] = (bytes[i / 8] >> (i % 8) & 1u) != 0;
+    fuzz::CrcBits bits = 0;
+    for (int i = 0; i < width; ++i) {
+        if ((bytes[i / 8] >> (i % 8) & 1u) != 0) fuzz::SetBit(bits, i);
+    }
     return bits;
 }
 
 Uint128 WordsOf(const fuzz::CrcBits& bits) {
     Uint128 value;
     for (int i = 0; i < fuzz::kMaxCrcWidth; ++i) {
-        if (bits[i]) value |= Uint128{1} << i;
+        if (fuzz::BitOf(bits, i)) value |= Uint128{1} << i;
     }
     return value;
 }

@@ -22,6 +22,7 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <iterator>
 #include <set>
 #include <string>
 #include <tuple>
@@ -90,7 +91,7 @@ struct Found {
 void Narrow(const CheckMethod& method, const fuzz::ReferenceCrc* crc, const Bytes& frame, std::size_t head,
             std::vector<std::array<bool, 2>>& holds) {
     const std::size_t check = static_cast<std::size_t>(method.byte_count());
-    fuzz::CrcBits reg;
+    fuzz::CrcBits reg = 0;
     if (crc != nullptr) reg = crc->init;
     for (std::size_t end = head; end + check <= frame.size(); ++end) {
         if (end > head) {
@@ -133,16 +134,29 @@ bool Weak(int byte_count, std::size_t max_skip, std::size_t different) {
     return tried * 10000 >= (std::uint64_t{1} << bits);
 }
 
+// Each named check's reference register, set up once: the named checks
+// never change.
+const std::vector<fuzz::ReferenceCrc>& References() {
+    static const std::vector<fuzz::ReferenceCrc> references = [] {
+        std::vector<fuzz::ReferenceCrc> all;
+        for (const CheckMethod& method : NamedCheckMethods()) {
+            all.push_back(method.is_crc() ? fuzz::ReferenceOf(method.crc_params()) : fuzz::ReferenceCrc{});
+        }
+        return all;
+    }();
+    return references;
+}
+
 std::vector<Found> Model(const std::vector<Bytes>& frames, std::size_t max_skip) {
     std::vector<Found> found;
-    for (const CheckMethod& method : NamedCheckMethods()) {
+    const std::vector<CheckMethod>& methods = NamedCheckMethods();
+    for (std::size_t m = 0; m < methods.size(); ++m) {
+        const CheckMethod& method = methods[m];
         const bool wide = method.byte_count() > 1;
-        fuzz::ReferenceCrc crc{};
-        if (method.is_crc()) crc = fuzz::ReferenceOf(method.crc_params());
         for (std::size_t head = 0; head <= max_skip; ++head) {
             std::vector<std::array<bool, 2>> holds(max_skip + 1, {true, wide});
             for (const Bytes& frame : frames) {
-                Narrow(method, method.is_crc() ? &crc : nullptr, frame, head, holds);
+                Narrow(method, method.is_crc() ? &References()[m] : nullptr, frame, head, holds);
                 if (std::none_of(holds.begin(), holds.end(), [](const std::array<bool, 2>& h) { return h[0] || h[1]; })) {
                     break;
                 }
@@ -157,15 +171,17 @@ std::vector<Found> Model(const std::vector<Bytes>& frames, std::size_t max_skip)
         }
     }
     // Leave out what a believed wider CRC at the same place implies.
+    std::vector<Found> believed_crcs;
+    std::copy_if(found.begin(), found.end(), std::back_inserter(believed_crcs),
+                 [](const Found& f) { return !f.line.weak && f.method->is_crc(); });
     std::vector<Found> kept;
     for (const Found& n : found) {
-        const bool implied = n.method->is_crc() && std::any_of(found.begin(), found.end(), [&](const Found& w) {
-            if (w.line.weak || !w.method->is_crc() || w.line.head != n.line.head || w.line.tail != n.line.tail) {
-                return false;
-            }
+        const auto implies = [&n](const Found& w) {
+            if (w.line.head != n.line.head || w.line.tail != n.line.tail) return false;
             const CrcParams &a = n.method->crc_params(), &b = w.method->crc_params();
             return a.width < b.width && a.refin == b.refin && GeneratorDivides(GeneratorOf(a), GeneratorOf(b));
-        });
+        };
+        const bool implied = n.method->is_crc() && std::any_of(believed_crcs.begin(), believed_crcs.end(), implies);
         if (!implied) kept.push_back(n);
     }
     return kept;

@@ -24,6 +24,7 @@
 // its check and residue hold by the reference and a catalogue name in it is
 // that model's; otherwise it named a model.
 #include <algorithm>
+#include <bitset>
 #include <cctype>
 #include <cstdint>
 #include <string>

@@ -16,15 +16,17 @@
 namespace fuzz {
 
 inline CrcBits BitsOfWord(Uint128 value) {
-    CrcBits bits;
-    for (int i = 0; i < kMaxCrcWidth; ++i) bits[i] = value.Bit(i);
+    CrcBits bits = 0;
+    for (int i = 0; i < kMaxCrcWidth; ++i) {
+        if (value.Bit(i)) SetBit(bits, i);
+    }
     return bits;
 }
 
 inline Uint128 WordOfBits(const CrcBits& bits) {
     Uint128 value;
     for (int i = 0; i < kMaxCrcWidth; ++i) {
-        if (bits[i]) value |= Uint128{1} << i;
+        if (BitOf(bits, i)) value |= Uint128{1} << i;
     }
     return value;
 }

@@ -54,6 +54,13 @@ std::vector<int> OfferedModels(const std::string& error) {
     return offered;
 }
 
+// A line of the command line's, as the page shows it: no prefix, no line feed.
+std::string WithoutPrefix(std::string line) {
+    if (line.compare(0, kPrefix.size(), kPrefix) == 0) line.erase(0, kPrefix.size());
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    return line;
+}
+
 }  // namespace
 
 std::vector<std::string> ModelNames() {
@@ -223,7 +230,7 @@ FileOutcome FileCrc(const CrcParams& params, const std::string& path,
     bool stopped = false;
     std::string why;
     if (!StreamFile(path, consume, why, [&] { return !progress(done); }, &stopped)) {
-        error = EscapeBytes(path) + ": " + why;
+        error = WithoutPrefix(CrcFileErrorLine(path, why));
         return FileOutcome::kFailed;
     }
     if (stopped) return FileOutcome::kCancelled;
@@ -248,7 +255,7 @@ FileOutcome FileAllModels(const std::string& path, const std::function<bool(std:
     bool stopped = false;
     std::string why;
     if (!StreamFile(path, consume, why, [&] { return !progress(done); }, &stopped)) {
-        error = EscapeBytes(path) + ": " + why;
+        error = WithoutPrefix(CrcFileErrorLine(path, why));
         return FileOutcome::kFailed;
     }
     if (stopped) return FileOutcome::kCancelled;
