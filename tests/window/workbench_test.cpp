@@ -533,6 +533,54 @@ TEST_F(Workbench, EscapeCloses) {
     ASSERT_TRUE(app_.Start(AppPath(), &error)) << error;
 }
 
+// ---- Size and place ----------------------------------------------------
+
+RECT WindowRect(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+// A larger window widens the lists and boxes and moves the buttons at the
+// right by as much; it never gets smaller than its template; its place and
+// size come back at the next start.
+TEST_F(Workbench, ControlsFollowTheSizeWhichIsKept) {
+    const RECT start = WindowRect(dialog());
+    const LONG width = start.right - start.left, height = start.bottom - start.top;
+    const RECT list = RectInParent(Control(IDC_CRC_LIST)), browse = RectInParent(Control(IDC_CRC_BROWSE));
+    const RECT input = RectInParent(Control(IDC_CRC_INPUT)), compute = RectInParent(Control(IDC_CRC_COMPUTE));
+    constexpr LONG kWider = 120, kTaller = 80;
+    SetWindowPos(dialog(), nullptr, 40, 30, width + kWider, height + kTaller, SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitUntil([&] { return RectInParent(Control(IDC_CRC_LIST)).right == list.right + kWider; }))
+        << RectInParent(Control(IDC_CRC_LIST)).right << " " << list.right;
+    const RECT list_after = RectInParent(Control(IDC_CRC_LIST));
+    EXPECT_EQ(list_after.bottom, list.bottom + kTaller);
+    EXPECT_EQ(list_after.left, list.left);
+    EXPECT_EQ(RectInParent(Control(IDC_CRC_BROWSE)).left, browse.left + kWider);
+    EXPECT_EQ(RectInParent(Control(IDC_CRC_INPUT)).right, input.right + kWider);
+    const RECT compute_after = RectInParent(Control(IDC_CRC_COMPUTE));
+    EXPECT_EQ(compute_after.left, compute.left);
+    EXPECT_EQ(compute_after.top, compute.top);
+
+    SetWindowPos(dialog(), nullptr, 0, 0, 100, 100, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    ASSERT_TRUE(WaitUntil([&] { return WindowRect(dialog()).right - WindowRect(dialog()).left != width + kWider; }));
+    const RECT small = WindowRect(dialog());
+    EXPECT_GE(small.right - small.left, width);
+    EXPECT_GE(small.bottom - small.top, height);
+
+    SetWindowPos(dialog(), nullptr, 40, 30, width + kWider, height + kTaller, SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitUntil([&] { return WindowRect(dialog()).right - WindowRect(dialog()).left == width + kWider; }));
+    ASSERT_TRUE(app_.Close());
+    std::string error;
+    ASSERT_TRUE(app_.Start(AppPath(), &error)) << error;
+    const RECT kept = WindowRect(dialog());
+    EXPECT_EQ(kept.left, 40);
+    EXPECT_EQ(kept.top, 30);
+    EXPECT_EQ(kept.right - kept.left, width + kWider);
+    EXPECT_EQ(kept.bottom - kept.top, height + kTaller);
+    EXPECT_EQ(RectInParent(Control(IDC_CRC_LIST)).right, list.right + kWider);
+}
+
 // ---- Keyboard ----------------------------------------------------------
 
 // Tab walks the CRC page in reading order, from the tabs; the other pages'
