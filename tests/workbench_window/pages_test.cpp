@@ -378,7 +378,10 @@ TEST(CrcPageExport, CSourceIsTheCommandLines) {
 class CrcPageFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        path_ = ::testing::TempDir() + "workbench_pages_固件.bin";
+        // One file a test: ctest runs the tests side by side, and each one's
+        // TearDown would take away another's file.
+        path_ = ::testing::TempDir() + "workbench_pages_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_固件.bin";
         std::mt19937 random(7);
         // Blocks of the reader and a few bytes beyond.
         const std::vector<unsigned char> data = RandomBytes(random, (std::size_t{1} << 20) + 12345);
