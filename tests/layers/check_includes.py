@@ -29,10 +29,11 @@ MAY_INCLUDE = {
     "workbench/crc": {"codepage", "core"},
     "workbench/frames": {"codepage", "core", "workbench/crc"},
     "workbench/numbers": {"codepage", "core"},
+    "workbench/parts": {"codepage", "core"},
     "fw": {"codepage"},
     "res": set(),
     "ui": {"codepage", "core", "fw", "res"},
-    "cli": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "fw", "res", "ui"},
+    "cli": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/parts", "fw", "res", "ui"},
     "web": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "cli"},
 }
 SOURCE_SUFFIXES = (".h", ".cpp", ".inc", ".rc")
