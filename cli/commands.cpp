@@ -2,9 +2,11 @@
 
 #include "cli/crc.h"
 #include "cli/dialog_tools.h"
+#include "cli/filter.h"
 #include "cli/find.h"
 #include "cli/frame.h"
 #include "cli/num.h"
+#include "cli/parts.h"
 
 const CliCommand kCliCommands[] = {
     {"TOOL", SetupDialogTools, DialogToolsHelpSection, DialogToolHelp, nullptr},
@@ -12,6 +14,8 @@ const CliCommand kCliCommands[] = {
     {"find", SetupFind, FindHelpSection, FindHelp, kFindUsageHint},
     {"frame", SetupFrame, FrameHelpSection, FrameHelp, kFrameUsageHint},
     {"num", SetupNum, NumHelpSection, NumHelp, kNumUsageHint},
+    {"parts", SetupParts, PartsHelpSection, PartsHelp, kPartsUsageHint},
+    {"filter", SetupFilter, FilterHelpSection, FilterHelp, kFilterUsageHint},
 };
 
 const std::size_t kCliCommandCount = sizeof kCliCommands / sizeof kCliCommands[0];

@@ -112,8 +112,12 @@ PartValueRead ReadPartValue(const std::string& text) {
     if (!prefix_point) {
         // A trailing R is the unit ohm, not a point: "100R".
         const std::size_t length = PrefixAt(text, at, power, false);
-        if (length > 0 && !IsUnit(text.substr(at))) at += length;
-        else power = 0;
+        if (length > 0 && !IsUnit(text.substr(at))) {
+            at += length;
+            prefix_point = true;  // a prefix given: a unit may follow, no other
+        } else {
+            power = 0;
+        }
     }
     if (at < text.size() && !IsUnit(text.substr(at))) {
         return Fail(at, prefix_point ? "a unit (ohm F H Hz V A) or the end" : "an SI prefix, a unit or the end");
