@@ -15,8 +15,8 @@ bool ReadValueWord(const std::string& what, const std::string& text, double& val
     const std::string given = what + " '" + EscapeBytes(text) + "'";
     if (read.position >= text.size()) {
         error = given + " ends where " + read.expected + " should follow (a value as 4k7, 4.7k, 4700, 2.2u or 100n)";
-    } else if (read.position == 0 && read.expected.rfind("a value above", 0) == 0) {
-        error = given + " is no value above zero";
+    } else if (read.position == 0 && read.expected.rfind("a value ", 0) == 0) {
+        error = given + " is no value " + read.expected.substr(8);
     } else {
         // The character whole, so a stray UTF-8 letter shows as itself.
         std::size_t length = 1;

@@ -106,6 +106,8 @@ TEST(PartsCommand, ErrorsSayWhatAndWhere) {
     ExpectError({"parts", "4k7x"}, "VALUE '4k7x': character 4 ('x') is not a unit (ohm F H Hz V A) or the end");
     ExpectError({"parts", "4.7\xC3\xA9"}, "VALUE '4.7\xC3\xA9': character 4 ('\xC3\xA9') is not an SI prefix");
     ExpectError({"parts", "0"}, "VALUE '0' is no value above zero");
+    ExpectError({"parts", "1e300"}, "VALUE '1e300' is no value from 1f to 1000T");
+    ExpectError({"filter", "rc", "--r", "1k", "--c", "1e-16"}, "--c '1e-16' is no value from 1f to 1000T");
     ExpectError({"parts", "k"}, "VALUE 'k' ends where a digit should follow");
     ExpectError({"parts", "1k", "2k"}, "one VALUE at a time; '2k' is a second");
     ExpectError({"parts", "--series", "E25", "1k"}, "--series 'E25' is none of E3 E6 E12 E24 E48 E96 E192");
@@ -130,7 +132,7 @@ TEST(PartsCommand, ErrorsSayWhatAndWhere) {
     ExpectError({"filter", "bandpass", "1k"}, "'bandpass' is no filter: rc, lc or sallen-key");
     ExpectError({"filter", "rc"}, "no FREQ given");
     // Nothing crashes on what is no value at all.
-    for (const char* word : {"", ".", "e5", "1e", "1e-", "R", "RR", "4R7RR", "\xFF", "1e99999", "1e-99999", "9999e9999"}) {
+    for (const char* word : {"", ".", "e5", "1e", "1e-", "R", "RR", "4R7RR", "\xFF", "1e99999", "1e-99999", "9999e9999", "1e16", "0.9e-15"}) {
         const CliOutcome r = RunInProcess({"parts", word});
         EXPECT_EQ(r.code, 2) << word;
         const CliOutcome f = RunInProcess({"filter", "lc", word});

@@ -44,7 +44,20 @@ const short kE192[] = {
 // only absorbs a target's rounding ("4.7k" read as 4700.000000000001).
 const double kSlack = 1e-9;
 
-double Power10(int exponent) { return std::pow(10.0, exponent); }
+// Powers of ten as literals, which every compiler rounds correctly: a C
+// library's pow need not, and the Windows builds' is another library.
+const double kNegativePowers[] = {1e0,   1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,  1e-8,  1e-9,  1e-10,
+                                  1e-11, 1e-12, 1e-13, 1e-14, 1e-15, 1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21};
+const double kPositivePowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10,
+                                  1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21};
+
+// Values stay within 1e-18 to 1e18 (ReadPartValue's range and the searches'
+// reach around it); beyond the table, pow.
+double Power10(int exponent) {
+    if (exponent >= 0 && exponent <= 21) return kPositivePowers[exponent];
+    if (exponent < 0 && exponent >= -21) return kNegativePowers[-exponent];
+    return std::pow(10.0, exponent);
+}
 
 // The decade of `value`: 10^d <= value < 10^(d+1), within the slack.
 int Decade(double value) {
@@ -99,8 +112,13 @@ std::vector<double> SeriesValues(const ESeries& series, double low, double high)
 
 NearestValues NearestSeriesValues(const ESeries& series, double target) {
     const int d = Decade(target);
+    // The place by the hundredths, then the neighbours checked as the
+    // doubles they are, which the division may have rounded across.
+    const double hundredths = target / Scaled(1, d);
+    const short* end = series.hundredths + series.count;
+    const int place = static_cast<int>(std::upper_bound(series.hundredths, end, hundredths) - series.hundredths);
     NearestValues nearest;
-    for (int i = 0; i <= series.count; ++i) {
+    for (int i = std::max(0, place - 2); i <= std::min(series.count, place + 1); ++i) {
         const double value = ValueAt(series, d, i);
         if (std::fabs(value - target) <= target * kSlack) return {value, value};
         if (value < target) nearest.below = value;
@@ -109,6 +127,7 @@ NearestValues NearestSeriesValues(const ESeries& series, double target) {
             break;
         }
     }
+    if (nearest.below == 0) nearest.below = ValueAt(series, d - 1, series.count - 1);
     return nearest;
 }
 

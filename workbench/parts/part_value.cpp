@@ -125,7 +125,10 @@ PartValueRead ReadPartValue(const std::string& text) {
     char scale[16];
     std::snprintf(scale, sizeof scale, "e%d", exponent + power);
     const double value = std::strtod((digits + scale).c_str(), nullptr);
-    if (!(value > 0) || !std::isfinite(value)) return Fail(0, "a value above zero and finite");
+    if (!(value > 0)) return Fail(0, "a value above zero");
+    // Beyond the prefixes f to T no part is made, and the searches' decades
+    // stay far from the double's limits.
+    if (value < 1e-15 || value > 1e15) return Fail(0, "a value from 1f to 1000T");
     PartValueRead read;
     read.ok = true;
     read.value = value;

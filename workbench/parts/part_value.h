@@ -16,7 +16,8 @@ struct PartValueRead {
 
 // Digits with an optional point and exponent, or an SI prefix (p n u µ m k K
 // M G) or R standing in for the point ("4k7", "4R7", "R47"), then an optional
-// prefix and an optional unit (Ω ohm R F H Hz V A). Positive and finite only.
+// prefix and an optional unit (Ω ohm R F H Hz V A). From 1e-15 to 1e15 only:
+// no part lies beyond, and the searches stay within a double's range.
 PartValueRead ReadPartValue(const std::string& text);
 
 // `value` to `digits` significant digits (trailing zeros dropped) with the SI

@@ -38,7 +38,7 @@ TEST(PartValue, WhatIsNoValueSaysWhere) {
     } kCases[] = {
         {"", 0},       {"k", 1},     {"4.7x", 3},  {"4k7k", 3},  {"4 k", 1},   {"4.7kk", 4}, {"1e", 1},
         {"x1", 0},     {"4k7.1", 3}, {"-1", 0},    {"1e3e3", 3}, {".", 1},     {"R", 1},
-        {"1..2", 2},   {"1e99999", 6}, {"0", 0},   {"0k0", 0},
+        {"1..2", 2},   {"1e99999", 6}, {"0", 0},   {"0k0", 0},   {"1e16", 0},  {"2000T", 0}, {"0.1f", 0},
     };
     for (const auto& c : kCases) {
         const PartValueRead read = ReadPartValue(c.text);
@@ -64,7 +64,7 @@ TEST(PartValue, PrintedWithThePrefixThatLeavesOneTo999) {
 // Printed to 4 digits and read back: the value printf's %.3e rounds to.
 TEST(PartValue, PrintedValuesReadBackAsPrintfRoundsThem) {
     std::mt19937_64 random(60063);
-    std::uniform_real_distribution<double> exponent(-14, 13);
+    std::uniform_real_distribution<double> exponent(-14.9, 14.9);
     for (int i = 0; i < 20000; ++i) {
         const double value = std::pow(10.0, exponent(random));
         const std::string text = PartValueText(value, 4);
