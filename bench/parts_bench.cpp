@@ -1,5 +1,6 @@
 // The parts searches as a page would run them at each keystroke, each beside
-// the brute force over every pair of values that the tests hold them to.
+// the brute force over every combination of values (the tests hold the
+// divider and the pairs to theirs).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
