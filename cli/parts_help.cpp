@@ -46,7 +46,10 @@ const char kDescription[] =
     "Inductors: 3 digits in uH (101 = 100u), R as the point in uH (4R7 =\n"
     "4.7u), or a value (10u).\n"
     "\n"
-    "mark: the markings of VALUE on a part of KIND, those that can carry it.\n";
+    "mark: the markings of VALUE on a part of KIND, those that can carry it:\n"
+    "IEC 60062's letters (4K7, 100R, R47; 4n7 for capacitors, 4u7 for\n"
+    "inductors), 3 and 4 digits, EIA-96, and 4 bands (gold, +-5 %) or 5 bands\n"
+    "(brown, +-1 %); a 6th band, the temperature coefficient, is the maker's.\n";
 
 const char kOptions[] =
     "Options:\n"
