@@ -3,10 +3,12 @@
 #include "cli/array.h"
 #include "cli/crc.h"
 #include "cli/dialog_tools.h"
+#include "cli/filter.h"
 #include "cli/find.h"
 #include "cli/frame.h"
 #include "cli/num.h"
 #include "cli/random.h"
+#include "cli/parts.h"
 
 const CliCommand kCliCommands[] = {
     {"TOOL", SetupDialogTools, DialogToolsHelpSection, DialogToolHelp, nullptr},
@@ -16,6 +18,8 @@ const CliCommand kCliCommands[] = {
     {"num", SetupNum, NumHelpSection, NumHelp, kNumUsageHint},
     {"array", SetupArray, ArrayHelpSection, ArrayHelp, kArrayUsageHint},
     {"random", SetupRandom, RandomHelpSection, RandomHelp, kRandomUsageHint},
+    {"parts", SetupParts, PartsHelpSection, PartsHelp, kPartsUsageHint},
+    {"filter", SetupFilter, FilterHelpSection, FilterHelp, kFilterUsageHint},
 };
 
 const std::size_t kCliCommandCount = sizeof kCliCommands / sizeof kCliCommands[0];

@@ -18,6 +18,12 @@ const std::string kFrameHint =
     "(Usage: quobrix frame CHECK [--order be|le] [--head HEX] [--tail HEX] [--verify] DATA...; "
     "quobrix frame --help tells more)";
 const std::string kNumHint = "(Usage: quobrix num [--type TYPE --order ORDER] HEX...; quobrix num --help tells more)";
+const std::string kPartsHint =
+    "(Usage: quobrix parts [--series S] VALUE | divider VIN VOUT | code KIND CODE | mark KIND VALUE; "
+    "quobrix parts --help tells more)";
+const std::string kFilterHint =
+    "(Usage: quobrix filter rc|lc|sallen-key [OPTIONS] FREQ, or the parts' options instead of FREQ; "
+    "quobrix filter --help tells more)";
 
 std::string Words(const std::vector<std::string>& args) {
     std::string text;
@@ -50,6 +56,12 @@ const CommandOptions kCommands[] = {
     {"find", kFindHint, {"01 02 03"}, {"--max-skip"}, {"--json", "--search", "--no-search"}},
     {"frame", kFrameHint, {"SUM-8"}, {"--order", "--head", "--tail"}, {"--verify"}},
     {"num", kNumHint, {}, {"--type", "--order", "--from"}, {}},
+    {"parts", kPartsHint, {"divider", "12", "3.3"}, {"--series", "--ratio", "--total", "--count"}, {}},
+    {"filter",
+     kFilterHint,
+     {"sallen-key", "1k"},
+     {"--q", "--count", "--r-series", "--c-series", "--l-series", "--r", "--c", "--l", "--r1", "--r2", "--c1", "--c2"},
+     {"--lowpass", "--highpass"}},
 };
 
 }  // namespace
@@ -126,6 +138,11 @@ TEST(UsageErrors, WordsOfTheCommandsOwn) {
         {{"num", "--type", "int16", "--order", "AB", "--from", "1", "2"}, "--from takes VALUE, no HEX", kNumHint},
         {{"frame", "SUM-8", "--order", "xx", "01"}, "--order takes be or le (- for a one-byte check), not 'xx'",
          kFrameHint},
+        {{"parts", "--seires", "E6", "1k"}, "unknown option '--seires'; did you mean --series?", kPartsHint},
+        {{"parts", "4.7x"}, "VALUE '4.7x': character 4 ('x') is not an SI prefix, a unit or the end", kPartsHint},
+        {{"filter", "rc", "--lowpas", "1k"}, "unknown option '--lowpas'; did you mean --lowpass?", kFilterHint},
+        {{"filter", "rc", "--lowpass", "1kz"}, "FREQ '1kz': character 3 ('z') is not a unit (ohm F H Hz V A) or the end",
+         kFilterHint},
     };
     for (const auto& c : cases) ExpectUsageError(c.args, c.said, c.hint);
 }

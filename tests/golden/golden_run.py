@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Runs quobrix over a fixed corpus and writes one transcript of everything it
 printed: every help text, every example of the help texts, the fifteen
-dialog tools over a set of inputs, and crc, find, frame, num, array and
-random, their errors included. Each case records its exit status and the
-exact bytes of standard output and standard error, so two transcripts
-compare byte for byte.
+dialog tools over a set of inputs, and crc, find, frame, num, array, random,
+parts and filter, their errors included. Each case records its exit status
+and the exact bytes of standard output and standard error, so two
+transcripts compare byte for byte.
 
 A change that only moves code must leave the transcript as it is; the test
 compares the program just built with the transcript kept beside this script.
@@ -203,6 +203,32 @@ RANDOM_CASES = [
     ["random"],
 ]
 
+PARTS_CASES = [
+    ["parts", "--series", "E24", "4.8k"],
+    ["parts", "--series", "E192", "9.19k"],
+    ["parts", "2u2F"],
+    ["parts", "divider", "12", "3.3"],
+    ["parts", "divider", "--ratio", "0.5", "--series", "E6", "--total", "1k..10k"],
+    ["parts", "code", "r", "4R7"],
+    ["parts", "code", "c", "479"],
+    ["parts", "code", "l", "R47"],
+    ["parts", "code", "r", "brown", "black", "orange"],
+    ["parts", "mark", "r", "0.47"],
+    ["parts", "mark", "c", "4.7p"],
+    ["parts", "4.7x"],
+    ["parts", "k"],
+    ["parts"],
+    ["parts", "divider", "3.3", "12"],
+    ["parts", "code", "r", "98A"],
+    ["filter", "rc", "--highpass", "50", "--r-series", "E96", "--c-series", "E12"],
+    ["filter", "lc", "455k", "--count", "2"],
+    ["filter", "sallen-key", "10k", "--q", "0.5", "--count", "2"],
+    ["filter", "sallen-key", "--r1", "10k", "--r2", "10k", "--c1", "22n", "--c2", "11n"],
+    ["filter", "rc", "1m"],
+    ["filter", "rc", "--r", "1k"],
+    ["filter", "notch", "50"],
+]
+
 OTHER_CASES = [
     [],
     ["--version"],
@@ -276,7 +302,8 @@ def transcript(quobrix):
                 if len(label) > 200:
                     label = label[:200] + "..."
                 record(lines, "%s stdin %d bytes %r" % (label, len(stdin), stdin[:16]), code, out, err)
-        for args in CRC_CASES + FIND_CASES + FRAME_CASES + NUM_CASES + ARRAY_CASES + RANDOM_CASES + OTHER_CASES:
+        for args in (CRC_CASES + FIND_CASES + FRAME_CASES + NUM_CASES + ARRAY_CASES + RANDOM_CASES +
+                     PARTS_CASES + OTHER_CASES):
             code, out, err = run(quobrix, args, b"", folder)
             record(lines, json.dumps(args, ensure_ascii=False), code, out, err)
         # Frames and a CRC on standard input.

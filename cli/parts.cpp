@@ -1,0 +1,302 @@
+#include "cli/parts.h"
+
+#include <CLI/CLI.hpp>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "cli/messages.h"
+#include "cli/part_words.h"
+#include "cli/subcommand_words.h"
+#include "workbench/parts/e_series.h"
+#include "workbench/parts/part_codes.h"
+#include "workbench/parts/part_value.h"
+
+const char kPartsUsageHint[] =
+    "Usage: quobrix parts [--series S] VALUE | divider VIN VOUT | code KIND CODE | mark KIND VALUE; "
+    "quobrix parts --help tells more";
+
+namespace {
+
+// ---- The options -------------------------------------------------------
+
+enum class PartsJob { Nearest, Divider, Code, Mark };
+
+struct PartsOptions {
+    PartsJob job = PartsJob::Nearest;
+    const ESeries* series = nullptr;
+    double value = 0;             // VALUE, or mark's
+    double vin = 0, ratio = 0;    // divider: Vin (0 with --ratio) and Vout / Vin
+    double total_low = 1e3, total_high = 1e6;
+    std::size_t count = 5;
+    PartKind kind = PartKind::Resistor;
+    std::vector<std::string> code;  // code's words: one code, or 3 to 6 colours
+};
+
+// What the parser fills.
+struct PartsWords {
+    std::vector<std::string> arguments;
+    std::string series, ratio, total, count;
+    CLI::Option* series_option = nullptr;
+    CLI::Option* ratio_option = nullptr;
+    CLI::Option* total_option = nullptr;
+    CLI::Option* count_option = nullptr;
+};
+
+bool Complete(const PartsWords& words, const CLI::App& chosen, PartsOptions& options, std::string& error);
+int RunParts(const PartsOptions& options, const CliEnvironment& env, std::string& out, std::string& err);
+
+}  // namespace
+
+// ---- The registration --------------------------------------------------
+
+CommandParse SetupParts(const char* name, CLI::App& app, const std::vector<std::string>& words) {
+    CLI::App* sub = AddNamedSubcommand(app, words, name, kPartsSummary, kPartsGroup);
+    if (sub == nullptr) return {};
+    const auto given = std::make_shared<PartsWords>();
+    given->series_option = sub->add_option("--series", given->series);
+    given->ratio_option = sub->add_option("--ratio", given->ratio);
+    given->total_option = sub->add_option("--total", given->total);
+    given->count_option = sub->add_option("--count", given->count);
+    AddAllWords(*sub, "ARGS", given->arguments);
+    return OneSubcommandParse<PartsWords, PartsOptions>(sub, given, name, Complete, RunParts);
+}
+
+namespace {
+
+// ---- Judging the command line ------------------------------------------
+
+bool ReadKind(const std::string& word, PartKind& kind, std::string& error) {
+    if (word == "resistor" || word == "r" || word == "R") {
+        kind = PartKind::Resistor;
+    } else if (word == "capacitor" || word == "c" || word == "C") {
+        kind = PartKind::Capacitor;
+    } else if (word == "inductor" || word == "l" || word == "L") {
+        kind = PartKind::Inductor;
+    } else {
+        error = "KIND '" + EscapeBytes(word) + "' is none of resistor, capacitor, inductor (r, c, l)";
+        return false;
+    }
+    return true;
+}
+
+// "1k..100k": the range of R1 + R2.
+bool ReadTotal(const std::string& text, PartsOptions& options, std::string& error) {
+    const std::size_t dots = text.find("..");
+    if (dots == std::string::npos) {
+        error = "--total '" + EscapeBytes(text) + "' is no range MIN..MAX (as 10k..100k)";
+        return false;
+    }
+    if (!ReadValueWord("--total's MIN", text.substr(0, dots), options.total_low, error) ||
+        !ReadValueWord("--total's MAX", text.substr(dots + 2), options.total_high, error)) {
+        return false;
+    }
+    if (options.total_low > options.total_high) {
+        error = "--total '" + EscapeBytes(text) + "': MIN is above MAX";
+        return false;
+    }
+    return true;
+}
+
+// The options only a job takes, given to another.
+bool OnlyFor(const CLI::Option* option, const char* name, bool allowed, const char* job, std::string& error) {
+    if (option->count() == 0 || allowed) return true;
+    error = std::string(name) + " goes with " + job;
+    return false;
+}
+
+bool CompleteDivider(const PartsWords& words, const std::vector<std::string>& rest, PartsOptions& options,
+                     std::string& error) {
+    if (words.total_option->count() > 0 && !ReadTotal(words.total, options, error)) return false;
+    if (words.count_option->count() > 0 && !ReadCountWord(words.count, options.count, error)) return false;
+    if (words.ratio_option->count() > 0) {
+        if (!rest.empty()) {
+            error = "--ratio takes the place of VIN VOUT: give one or the other";
+            return false;
+        }
+        if (!ReadValueWord("--ratio", words.ratio, options.ratio, error)) return false;
+    } else {
+        if (rest.size() != 2) {
+            error = rest.size() < 2 ? "divider takes VIN VOUT (as 12 3.3), or --ratio R"
+                                    : "divider takes two values, VIN VOUT; '" + EscapeBytes(rest[2]) + "' is a third";
+            return false;
+        }
+        double vout = 0;
+        if (!ReadValueWord("VIN", rest[0], options.vin, error) || !ReadValueWord("VOUT", rest[1], vout, error)) {
+            return false;
+        }
+        options.ratio = vout / options.vin;
+    }
+    if (!(options.ratio < 1)) {
+        error = words.ratio_option->count() > 0 ? "--ratio must be below 1: R2 / (R1 + R2)"
+                                                : "VOUT must be below VIN: a divider only divides";
+        return false;
+    }
+    return true;
+}
+
+bool Complete(const PartsWords& words, const CLI::App&, PartsOptions& options, std::string& error) {
+    const std::vector<std::string>& arguments = words.arguments;
+    if (arguments.empty()) {
+        error = "no VALUE given (as 4k7), nor divider, code or mark";
+        return false;
+    }
+    const std::string& first = arguments.front();
+    const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+    options.job = first == "divider" ? PartsJob::Divider
+                  : first == "code"  ? PartsJob::Code
+                  : first == "mark"  ? PartsJob::Mark
+                                     : PartsJob::Nearest;
+    const bool divider = options.job == PartsJob::Divider;
+    const bool series_job = divider || options.job == PartsJob::Nearest;
+    if (!OnlyFor(words.series_option, "--series", series_job, "VALUE or divider", error) ||
+        !OnlyFor(words.ratio_option, "--ratio", divider, "divider", error) ||
+        !OnlyFor(words.total_option, "--total", divider, "divider", error) ||
+        !OnlyFor(words.count_option, "--count", divider, "divider", error)) {
+        return false;
+    }
+    options.series = FindESeries(divider ? "E96" : "E24");
+    if (words.series_option->count() > 0 && !ReadSeriesWord("--series", words.series, options.series, error)) {
+        return false;
+    }
+    switch (options.job) {
+        case PartsJob::Nearest:
+            if (arguments.size() > 1) {
+                error = "one VALUE at a time; '" + EscapeBytes(arguments[1]) + "' is a second";
+                return false;
+            }
+            return ReadValueWord("VALUE", first, options.value, error);
+        case PartsJob::Divider:
+            return CompleteDivider(words, rest, options, error);
+        case PartsJob::Code:
+        case PartsJob::Mark:
+            if (rest.size() < 2) {
+                error = first + " takes KIND (resistor, capacitor or inductor) and " +
+                        (options.job == PartsJob::Code ? "CODE" : "VALUE");
+                return false;
+            }
+            if (!ReadKind(rest[0], options.kind, error)) return false;
+            options.code.assign(rest.begin() + 1, rest.end());
+            if (options.job == PartsJob::Mark) {
+                if (options.code.size() > 1) {
+                    error = "mark takes one VALUE; '" + EscapeBytes(options.code[1]) + "' is a second";
+                    return false;
+                }
+                return ReadValueWord("VALUE", options.code[0], options.value, error);
+            }
+            if (options.code.size() > 1 && options.kind != PartKind::Resistor) {
+                error = "colour bands are a resistor's; a " + std::string(rest[0]) + " code is one word";
+                return false;
+            }
+            if (options.code.size() == 2) {
+                error = "code takes one CODE, or 3 to 6 colour bands";
+                return false;
+            }
+            return true;
+    }
+    return true;
+}
+
+// ---- The output --------------------------------------------------------
+
+std::string Value(double value) { return PartValueText(value, 4); }
+
+std::string Nearest(const PartsOptions& options) {
+    const ESeries& series = *options.series;
+    const double target = options.value;
+    std::vector<std::vector<std::string>> rows;
+    const NearestValues nearest = NearestSeriesValues(series, target);
+    if (nearest.below == nearest.above) {
+        rows.push_back({"exact", Value(nearest.below), PercentText(0)});
+    } else {
+        rows.push_back({"below", Value(nearest.below), PercentText((nearest.below - target) / target)});
+        rows.push_back({"above", Value(nearest.above), PercentText((nearest.above - target) / target)});
+    }
+    const PartPair in_series = BestSeriesPair(series, target);
+    if (in_series.value > 0) {
+        rows.push_back({"series", Value(in_series.a) + " + " + Value(in_series.b), PercentText(in_series.error),
+                        "= " + PartValueText(in_series.value, 5)});
+    }
+    const PartPair in_parallel = BestParallelPair(series, target);
+    if (in_parallel.value > 0) {
+        rows.push_back({"parallel", Value(in_parallel.a) + " || " + Value(in_parallel.b),
+                        PercentText(in_parallel.error), "= " + PartValueText(in_parallel.value, 5)});
+    }
+    return PartTable(rows);
+}
+
+std::string Divider(const PartsOptions& options) {
+    const std::vector<DividerPair> pairs =
+        BestDividers(*options.series, options.ratio, options.total_low, options.total_high, options.count);
+    if (pairs.empty()) return "";
+    std::vector<std::vector<std::string>> rows;
+    rows.push_back({"R1", "R2", "ratio"});
+    if (options.vin > 0) rows.back().push_back("Vout");
+    rows.back().push_back("error");
+    for (const DividerPair& pair : pairs) {
+        char ratio[32];
+        std::snprintf(ratio, sizeof ratio, "%.5f", pair.ratio);
+        rows.push_back({Value(pair.r1), Value(pair.r2), ratio});
+        if (options.vin > 0) rows.back().push_back(PartValueText(options.vin * pair.ratio, 5) + "V");
+        rows.back().push_back(PercentText(pair.error));
+    }
+    return PartTable(rows);
+}
+
+std::string ToleranceText(double tolerance) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", tolerance * 100);
+    return std::string("+-") + text + " %";
+}
+
+const char* UnitOf(PartKind kind) {
+    return kind == PartKind::Resistor ? "ohm" : kind == PartKind::Capacitor ? "F" : "H";
+}
+
+// ---- The run -----------------------------------------------------------
+
+int RunParts(const PartsOptions& options, const CliEnvironment&, std::string& out, std::string& err) {
+    switch (options.job) {
+        case PartsJob::Nearest:
+            out += Nearest(options);
+            return kExitReport;
+        case PartsJob::Divider: {
+            const std::string table = Divider(options);
+            if (table.empty()) {
+                err += kPrefix + "no pair of " + options.series->name + " has R1 + R2 from " +
+                       Value(options.total_low) + " to " + Value(options.total_high) + "\n";
+                return kExitUsage;
+            }
+            out += table;
+            return kExitReport;
+        }
+        case PartsJob::Code: {
+            const MarkingRead read = options.code.size() == 1 ? ReadPartCode(options.kind, options.code[0])
+                                                              : ReadColourBands(options.code);
+            if (!read.ok) {
+                err += kPrefix + EscapeBytes(read.error) + "\n";
+                return kExitUsage;
+            }
+            std::string line = PartValueText(read.value, 4) + UnitOf(options.kind) + "  " + read.form;
+            if (read.tolerance > 0) line += "  " + ToleranceText(read.tolerance);
+            if (read.ppm_per_k > 0) {
+                char ppm[32];
+                std::snprintf(ppm, sizeof ppm, "%g", read.ppm_per_k);
+                line += std::string("  ") + ppm + " ppm/K";
+            }
+            out += line + "\n";
+            return kExitReport;
+        }
+        case PartsJob::Mark: {
+            std::vector<std::vector<std::string>> rows;
+            for (const Marking& marking : PartMarkings(options.kind, options.value)) {
+                rows.push_back({marking.form, marking.text});
+            }
+            out += PartTable(rows);
+            return kExitReport;
+        }
+    }
+    return kExitReport;
+}
+
+}  // namespace

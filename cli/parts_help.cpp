@@ -1,0 +1,98 @@
+#include "cli/parts.h"
+
+const char kPartsGroup[] = "Standard part values";
+const char kPartsSummary[] = "the E-series values nearest a value, pairs and dividers";
+
+namespace {
+
+const char kUsage[] =
+    "Usage: quobrix parts [--series S] VALUE\n"
+    "       quobrix parts divider [--series S] [--total MIN..MAX] [--count N] VIN VOUT\n"
+    "       quobrix parts divider [--series S] [--total MIN..MAX] [--count N] --ratio R\n"
+    "       quobrix parts code KIND CODE | code resistor COLOUR...\n"
+    "       quobrix parts mark KIND VALUE\n";
+
+const char kDescription[] =
+    "The series are IEC 60063's: E3, E6, E12, E24 (5 %), E48, E96 (1 %) and\n"
+    "E192, their published values (E24 and below are older than the formula\n"
+    "10^(i/n) and differ from it, as E192's 9.20 does).\n"
+    "\n"
+    "A VALUE is written as engineers write it: 4k7, 4.7k, 4700, 4R7, 2.2u,\n"
+    "2u2, 100n, 1e-7, with an optional unit (ohm, R, F, H, Hz, V, A); u, the\n"
+    "micro sign and the Greek mu are all micro, m is milli and M mega. A value\n"
+    "that is none is an error naming the character where it fails. Values are\n"
+    "printed to four digits with an SI prefix (4.7k, 100n, 2.2u).\n"
+    "\n"
+    "VALUE alone: the series' values just below and just above it (or the\n"
+    "value itself, exact), with their errors; then the two parts in series\n"
+    "(a + b) and in parallel (a || b) that come nearest, and what they make.\n"
+    "\n"
+    "divider: Vout = Vin R2 / (R1 + R2), R1 from Vin to Vout, R2 from Vout to\n"
+    "ground. The pairs of the series (E96 unless --series) whose ratio comes\n"
+    "nearest to VOUT / VIN or --ratio, R1 + R2 from 1k to 1M unless --total;\n"
+    "a ratio that several decades give is listed once, at the total nearest\n"
+    "the middle of the range. The error is the ratio's, which is Vout's.\n"
+    "\n"
+    "code: the value a marking stands for. KIND is resistor, capacitor or\n"
+    "inductor (r, c, l). Resistors: 3 digits (472 = 4.7k), 4 digits (4702 =\n"
+    "47k), R as the point (4R7, R47, 47R), EIA-96 (01C = 10k: the number is\n"
+    "the E96 value's place, the letter its multiplier, Z Y X A B C D E F for\n"
+    "10^-3 to 10^5, S for X and H for B; two digits and R read as 47R does),\n"
+    "IEC 60062's letters (4K7, 1M0) or any value, or 3 to 6 colour bands\n"
+    "(IEC 60062: digits, multiplier, tolerance, temperature coefficient;\n"
+    "black brown red orange yellow green blue violet grey white gold silver\n"
+    "pink none). Capacitors: 3 digits in pF (104 = 100n; a last digit of 8 or\n"
+    "9 is 10^-2 or 10^-1), R as the point in pF (4R7), or a value (4n7, 2u2).\n"
+    "Inductors: 3 digits in uH (101 = 100u), R as the point in uH (4R7 =\n"
+    "4.7u), or a value (10u).\n"
+    "\n"
+    "mark: the markings of VALUE on a part of KIND, those that can carry it:\n"
+    "IEC 60062's letters (4K7, 100R, R47; 4n7 for capacitors, 4u7 for\n"
+    "inductors), 3 and 4 digits, EIA-96, and 4 bands (gold, +-5 %) or 5 bands\n"
+    "(brown, +-1 %); a 6th band, the temperature coefficient, is the maker's.\n";
+
+const char kOptions[] =
+    "Options:\n"
+    "  --series S         E3 E6 E12 E24 E48 E96 E192 (VALUE: E24, divider: E96)\n"
+    "  --ratio R          divider: Vout / Vin, below 1, instead of VIN VOUT\n"
+    "  --total MIN..MAX   divider: the range of R1 + R2 (1k..1M)\n"
+    "  --count N          divider: the N best pairs (5), 1 to 100\n";
+
+const char kExitStatus[] =
+    "Exit status: 0 the values were printed; 2 a usage error, a value or a\n"
+    "code that is none, or a divider no pair makes within --total.\n";
+
+// Each command is run by a test, which compares what it prints with the lines below it.
+const char kExamples[] =
+    "Examples:\n"
+    "  $ quobrix parts --series E24 4.8k\n"
+    "  below     4.7k         -2.08 %\n"
+    "  above     5.1k         +6.25 %\n"
+    "  series    3.6k + 1.2k  +0.00 %  = 4.8k\n"
+    "  parallel  5.1k || 82k  +0.03 %  = 4.8014k\n"
+    "  $ quobrix parts divider 12 3.3 --count 3\n"
+    "  R1     R2     ratio    Vout     error\n"
+    "  13.7k  5.23k  0.27628  3.3154V  +0.47 %\n"
+    "  30.9k  11.8k  0.27635  3.3162V  +0.49 %\n"
+    "  43.2k  16.5k  0.27638  3.3166V  +0.50 %\n"
+    "  $ quobrix parts code c 104\n"
+    "  100nF  3-digit\n"
+    "  $ quobrix parts code resistor yellow violet red gold\n"
+    "  4.7kohm  4 bands  +-5 %\n"
+    "  $ quobrix parts mark resistor 4.7k\n"
+    "  letters         4K7\n"
+    "  3-digit         472\n"
+    "  4-digit         4701\n"
+    "  4 bands, +-5 %  yellow violet red gold\n"
+    "  5 bands, +-1 %  yellow violet black brown brown\n";
+
+}  // namespace
+
+std::string PartsHelpSection() {
+    return std::string(kPartsGroup) + ":\n  parts      " + kPartsSummary +
+           ";\n             part markings both ways (quobrix parts --help)\n";
+}
+
+std::string PartsHelp(const std::string&) {
+    return std::string(kUsage) + "\n" + kDescription + "\n" + kOptions + "\n" + kExitStatus + "\n" + kExamples;
+}

@@ -1,0 +1,141 @@
+// quobrix parts and quobrix filter in-process: each row of their tables
+// recomputed from the parts it prints (read back by strtod, prefixes by
+// hand), and the errors of their command lines.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "in_process.h"
+
+namespace {
+
+const double kPi = 3.14159265358979323846;
+
+// "4.7k", "100n", "994.7Hz", "3.3154V" by hand: the number, then the prefix.
+double Read(std::string text) {
+    for (const char* unit : {"Hz", "V"}) {
+        const std::string u = unit;
+        if (text.size() > u.size() && text.compare(text.size() - u.size(), u.size(), u) == 0) {
+            text.resize(text.size() - u.size());
+        }
+    }
+    const std::string prefixes = "pnumkMG";
+    const int powers[] = {-12, -9, -6, -3, 3, 6, 9};
+    const std::size_t at = prefixes.find(text.back());
+    if (at == std::string::npos) return std::strtod(text.c_str(), nullptr);
+    text.pop_back();
+    return std::strtod(text.c_str(), nullptr) * std::pow(10.0, powers[at]);
+}
+
+std::vector<std::vector<std::string>> Rows(const std::string& table) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(table);
+    std::string line;
+    std::getline(lines, line);  // the header
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::vector<std::string> row;
+        std::string word;
+        while (words >> word) row.push_back(word);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::string Printed(const std::vector<std::string>& args) {
+    const CliOutcome r = RunInProcess(args);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    return r.out;
+}
+
+void ExpectError(const std::vector<std::string>& args, const std::string& said) {
+    const CliOutcome r = RunInProcess(args);
+    EXPECT_EQ(r.code, 2) << args.back();
+    EXPECT_EQ(r.out, "") << args.back();
+    EXPECT_EQ(r.err.rfind("quobrix: " + said, 0), 0u) << r.err;
+}
+
+}  // namespace
+
+TEST(PartsCommand, FilterRowsGiveTheFrequencyTheyPrint) {
+    for (const char* frequency : {"1k", "50", "3.3k", "120k", "7"}) {
+        const std::vector<std::vector<std::string>> rows =
+            Rows(Printed({"filter", "rc", "--lowpass", frequency, "--r-series", "E96", "--c-series", "E12"}));
+        ASSERT_FALSE(rows.empty()) << frequency;
+        for (const auto& row : rows) {
+            ASSERT_EQ(row.size(), 5u);  // R C fc error %
+            const double fc = 1 / (2 * kPi * Read(row[0]) * Read(row[1]));
+            EXPECT_NEAR(Read(row[2]), fc, fc * 5e-4) << row[0] << " " << row[1];
+            const double error = (fc / Read(frequency) - 1) * 100;
+            EXPECT_NEAR(std::strtod(row[3].c_str(), nullptr), error, 0.0051) << row[0] << " " << row[1];
+        }
+        // The done-when of the RC filter: within a few per cent.
+        EXPECT_LT(std::fabs(std::strtod(rows[0][3].c_str(), nullptr)), 1.0) << frequency;
+    }
+    for (const char* q : {"0.7071", "0.5", "2"}) {
+        for (const auto& row : Rows(Printed({"filter", "sallen-key", "2k", "--q", q}))) {
+            ASSERT_EQ(row.size(), 10u);  // R1 R2 C1 C2 f0 error % Q error %
+            const double r1 = Read(row[0]), r2 = Read(row[1]), c1 = Read(row[2]), c2 = Read(row[3]);
+            // The poles of s^2 R1 R2 C1 C2 + s C2 (R1 + R2) + 1: w0^2 is their
+            // product, w0 / Q minus their sum.
+            const double a = r1 * r2 * c1 * c2, b = c2 * (r1 + r2);
+            const double w0 = std::sqrt(1 / a), sum = b / a;
+            EXPECT_NEAR(Read(row[4]), w0 / (2 * kPi), w0 / (2 * kPi) * 5e-4) << row[0];
+            EXPECT_NEAR(std::strtod(row[7].c_str(), nullptr), w0 / sum, 5e-5) << row[0];
+        }
+    }
+}
+
+TEST(PartsCommand, DividerRowsGiveTheVoltageTheyPrint) {
+    const auto rows = Rows(Printed({"parts", "divider", "5", "1.8", "--series", "E24", "--total", "10k..100k"}));
+    ASSERT_EQ(rows.size(), 5u);
+    for (const auto& row : rows) {
+        const double r1 = Read(row[0]), r2 = Read(row[1]);
+        EXPECT_GE(r1 + r2, 10e3);
+        EXPECT_LE(r1 + r2, 100e3);
+        EXPECT_NEAR(Read(row[3]), 5 * r2 / (r1 + r2), 5e-4);
+    }
+}
+
+TEST(PartsCommand, ErrorsSayWhatAndWhere) {
+    ExpectError({"parts", "4k7x"}, "VALUE '4k7x': character 4 ('x') is not a unit (ohm F H Hz V A) or the end");
+    ExpectError({"parts", "4.7\xC3\xA9"}, "VALUE '4.7\xC3\xA9': character 4 ('\xC3\xA9') is not an SI prefix");
+    ExpectError({"parts", "0"}, "VALUE '0' is no value above zero");
+    ExpectError({"parts", "1e300"}, "VALUE '1e300' is no value from 1f to 1000T");
+    ExpectError({"filter", "rc", "--r", "1k", "--c", "1e-16"}, "--c '1e-16' is no value from 1f to 1000T");
+    ExpectError({"parts", "k"}, "VALUE 'k' ends where a digit should follow");
+    ExpectError({"parts", "1k", "2k"}, "one VALUE at a time; '2k' is a second");
+    ExpectError({"parts", "--series", "E25", "1k"}, "--series 'E25' is none of E3 E6 E12 E24 E48 E96 E192");
+    ExpectError({"parts", "divider", "3.3", "12"}, "VOUT must be below VIN");
+    ExpectError({"parts", "divider", "12"}, "divider takes VIN VOUT");
+    ExpectError({"parts", "divider", "--ratio", "1.5"}, "--ratio must be below 1");
+    ExpectError({"parts", "divider", "12", "3.3", "--total", "10k"}, "--total '10k' is no range MIN..MAX");
+    ExpectError({"parts", "divider", "12", "3.3", "--total", "100k..10k"}, "--total '100k..10k': MIN is above MAX");
+    ExpectError({"parts", "divider", "12", "3.3", "--count", "0"}, "--count '0' is no number from 1 to 100");
+    ExpectError({"parts", "divider", "12", "3.3", "--total", "1..1.2", "--series", "E3"}, "no pair of E3");
+    ExpectError({"parts", "1k", "--ratio", "0.5"}, "--ratio goes with divider");
+    ExpectError({"parts", "code", "x", "472"}, "KIND 'x' is none of resistor, capacitor, inductor");
+    ExpectError({"parts", "code", "c", "red", "red", "red"}, "colour bands are a resistor's");
+    ExpectError({"parts", "code", "r", "97A"}, "EIA-96 code '97A': its number is 01 to 96");
+    ExpectError({"parts", "mark", "r"}, "mark takes KIND");
+    ExpectError({"filter", "rc", "--lowpass", "--highpass", "1k"}, "--lowpass or --highpass, not both");
+    ExpectError({"filter", "lc", "--lowpass", "1k"}, "--lowpass goes with rc");
+    ExpectError({"filter", "rc", "--r", "1k"}, "the parts' frequency needs all of --r --c");
+    ExpectError({"filter", "rc", "--r1", "1k", "1k"}, "--r1 is no part of this filter (it takes --r --c)");
+    ExpectError({"filter", "rc", "--r", "1k", "--c", "1n", "1k"}, "FREQ or the parts, not both");
+    ExpectError({"filter", "sallen-key", "1k", "--q", "20"}, "--q '20' is outside 0.1 to 10");
+    ExpectError({"filter", "bandpass", "1k"}, "'bandpass' is no filter: rc, lc or sallen-key");
+    ExpectError({"filter", "rc"}, "no FREQ given");
+    // Nothing crashes on what is no value at all.
+    for (const char* word : {"", ".", "e5", "1e", "1e-", "R", "RR", "4R7RR", "\xFF", "1e99999", "1e-99999", "9999e9999", "1e16", "0.9e-15"}) {
+        const CliOutcome r = RunInProcess({"parts", word});
+        EXPECT_EQ(r.code, 2) << word;
+        const CliOutcome f = RunInProcess({"filter", "lc", word});
+        EXPECT_EQ(f.code, 2) << word;
+    }
+}

@@ -1,0 +1,37 @@
+// The markings of parts, both ways: resistor colour bands (IEC 60062), SMD
+// resistor codes (three and four digits, EIA-96), capacitor codes ("104",
+// "4n7") and inductor codes ("4R7", "101").
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class PartKind { Resistor, Capacitor, Inductor };
+
+// A marking read: the value (ohms, farads or henries), the tolerance and the
+// temperature coefficient the bands carry (0: not marked), the marking's
+// form; or, without ok, what is wrong.
+struct MarkingRead {
+    bool ok = false;
+    double value = 0;
+    double tolerance = 0;    // a fraction: 0.05 for ±5 %
+    double ppm_per_k = 0;    // the temperature coefficient
+    std::string form;        // "3-digit", "EIA-96", "4 bands", ...
+    std::string error;
+};
+
+// 3 to 6 colour names, first band first: black brown red orange yellow green
+// blue violet grey (gray) white gold silver pink, and none for a missing
+// tolerance band of 3. Case is ignored.
+MarkingRead ReadColourBands(const std::vector<std::string>& colours);
+
+// The code printed on a part of `kind`.
+MarkingRead ReadPartCode(PartKind kind, const std::string& code);
+
+// Each marking of `value` on a part of `kind`, as (form, marking): the forms
+// that cannot carry the value (too many digits, out of range) are left out.
+struct Marking {
+    std::string form;
+    std::string text;
+};
+std::vector<Marking> PartMarkings(PartKind kind, double value);
