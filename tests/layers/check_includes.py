@@ -29,11 +29,12 @@ MAY_INCLUDE = {
     "workbench/crc": {"codepage", "core"},
     "workbench/frames": {"codepage", "core", "workbench/crc"},
     "workbench/numbers": {"codepage", "core"},
+    "workbench/printf": {"codepage", "core", "workbench/numbers"},
     "fw": {"codepage"},
     "res": set(),
     "ui": {"codepage", "core", "fw", "res"},
-    "cli": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "fw", "res", "ui"},
-    "web": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "cli"},
+    "cli": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/printf", "fw", "res", "ui"},
+    "web": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/printf", "cli"},
 }
 SOURCE_SUFFIXES = (".h", ".cpp", ".inc", ".rc")
 INCLUDE = re.compile(r'^\s*#\s*include\s*["<]([^">]+)[">]')
