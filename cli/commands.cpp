@@ -5,6 +5,7 @@
 #include "cli/find.h"
 #include "cli/frame.h"
 #include "cli/num.h"
+#include "cli/printf.h"
 
 const CliCommand kCliCommands[] = {
     {"TOOL", SetupDialogTools, DialogToolsHelpSection, DialogToolHelp, nullptr},
@@ -12,6 +13,7 @@ const CliCommand kCliCommands[] = {
     {"find", SetupFind, FindHelpSection, FindHelp, kFindUsageHint},
     {"frame", SetupFrame, FrameHelpSection, FrameHelp, kFrameUsageHint},
     {"num", SetupNum, NumHelpSection, NumHelp, kNumUsageHint},
+    {"printf", SetupPrintf, PrintfHelpSection, PrintfHelp, kPrintfUsageHint},
 };
 
 const std::size_t kCliCommandCount = sizeof kCliCommands / sizeof kCliCommands[0];
