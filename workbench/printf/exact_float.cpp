@@ -93,6 +93,23 @@ public:
         }
     }
 
+    void ShiftRight(int bits) {
+        const std::size_t whole = static_cast<std::size_t>(bits / 32);
+        if (whole >= words_.size()) {
+            words_.clear();
+            return;
+        }
+        words_.erase(words_.begin(), words_.begin() + static_cast<std::ptrdiff_t>(whole));
+        const int part = bits % 32;
+        if (part != 0) {
+            for (std::size_t i = 0; i < words_.size(); ++i) {
+                const std::uint32_t above = i + 1 < words_.size() ? words_[i + 1] : 0;
+                words_[i] = (words_[i] >> part) | (above << (32 - part));
+            }
+        }
+        Trim();
+    }
+
     // *this -= other; requires *this >= other.
     void Subtract(const Big& other) {
         std::int64_t borrow = 0;
@@ -144,18 +161,22 @@ private:
 };
 
 // number / divisor by long division, one quotient bit at a time: the
-// quotients here have only as many bits as the digits they give.
+// quotients here have only as many bits as the digits they give. The
+// divisor is shifted up once and then down a bit at a time, in place.
 Big Divide(const Big& number, const Big& divisor, Big& remainder) {
     remainder = number;
     Big quotient;
-    for (int bit = number.BitLength() - divisor.BitLength(); bit >= 0; --bit) {
-        Big part = divisor;
-        part.ShiftLeft(bit);
+    const int top = number.BitLength() - divisor.BitLength();
+    if (top < 0) return quotient;
+    Big part = divisor;
+    part.ShiftLeft(top);
+    for (int bit = top; bit >= 0; --bit) {
         quotient.ShiftLeft(1);
         if (Compare(remainder, part) >= 0) {
             remainder.Subtract(part);
             quotient.MultiplyAdd(1, 1);
         }
+        part.ShiftRight(1);
     }
     return quotient;
 }
@@ -363,6 +384,14 @@ Big ScaledFloor(const BinaryFloat& value, int scale, Rest& rest) {
         number.MultiplyByPower(5, scale);
     } else {
         divisor.MultiplyByPower(5, -scale);
+    }
+    if (binary < 0 && scale >= 0) {
+        // A division by a power of two: a shift, and the bits shifted out.
+        const int shift = -binary;
+        rest = !number.Bit(shift - 1) ? (number.AnyBitBelow(shift - 1) ? Rest::BelowHalf : Rest::Zero)
+                                      : (number.AnyBitBelow(shift - 1) ? Rest::AboveHalf : Rest::Half);
+        number.ShiftRight(shift);
+        return number;
     }
     if (binary >= 0) {
         number.ShiftLeft(binary);

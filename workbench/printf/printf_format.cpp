@@ -344,8 +344,8 @@ public:
     // One conversion of `spec`, numbered `number`, its text `text`; false
     // with the error set.
     bool Convert(Spec spec, std::size_t number, PrintfConversion& conversion) {
-        where_ = "conversion " + std::to_string(number) + " '" + conversion.text + "' at character " +
-                 std::to_string(conversion.position);
+        number_ = number;
+        conversion_ = &conversion;
         if (spec.width_star) {
             std::uint64_t bits = 0;
             if (!TakeInteger(conversion, "width", IntegerTypeOf(Length::None, true), bits)) return false;
@@ -402,7 +402,9 @@ public:
 
 private:
     bool Fail(const std::string& what) {
-        result_.error = where_ + what;
+        // Built only here: a format that fits costs no message.
+        result_.error = "conversion " + std::to_string(number_) + " '" + conversion_->text + "' at character " +
+                        std::to_string(conversion_->position) + what;
         return false;
     }
 
@@ -503,7 +505,8 @@ private:
     const std::vector<std::string>& arguments_;
     PrintfResult& result_;
     std::size_t next_ = 0;
-    std::string where_;
+    std::size_t number_ = 0;                          // of the conversion being converted
+    const PrintfConversion* conversion_ = nullptr;
 };
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
