@@ -256,7 +256,7 @@ TEST(PrintfGlibc, RandomConversionsEqualGlibc) {
     ASSERT_EQ(LDBL_MANT_DIG, 64) << "the long doubles are built as x87 extended values";
     Corpus corpus(20261209);
     int failures = 0;
-    for (int i = 0; i < 60000 && failures < 20; ++i) {
+    for (int i = 0; i < 30000 && failures < 20; ++i) {
         Case c;
         std::string mine;
         const std::string expected = corpus.Run(c, mine);
@@ -275,7 +275,7 @@ TEST(PrintfGlibc, RandomConversionsEqualGlibc) {
 // their arguments in order.
 TEST(PrintfGlibc, FormatsOfSeveralConversions) {
     Corpus corpus(7);
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 0; i < 1500; ++i) {
         Case whole;
         std::string expected;
         const int count = corpus.Between(1, 5);
