@@ -8,13 +8,19 @@ a time ratio of speeds is the reference's speed over Quobrix's.
 
 Usage: bench_table.py BENCHMARKS_JSON PROCESSES_JSON:INPUT_LABEL...
                       --large-file LARGE_JSON:INPUT_LABEL... --find FIND_DIR --click ROWS_FILE
+                      [--page PAGE_JSON]
+                      [--array ARRAY_JSON] [--random RANDOM_JSON]
 BENCHMARKS_JSON is Google Benchmark's JSON output with repetitions (medians
 are used), each PROCESSES_JSON the output of process_timer for one input file,
 each LARGE_JSON that of `quobrix crc` beside rhash and cksum on one large file,
 FIND_DIR the folder of `quobrix find`'s timings (processes-find-*.json)
 and of what its recovery printed (find-*.out beside find-*.expected),
-ROWS_FILE the markdown rows of scripts/click-latency, or a missing file.
+ROWS_FILE the markdown rows of scripts/click-latency, or a missing file,
+PAGE_JSON what bench/page_bench.py measured of quobrix.html in headless
+Chromium (its rows are held against the native table path and `quobrix
+find` from the same run).
 """
+import statistics
 import argparse
 import json
 import os
@@ -253,6 +259,52 @@ def find_rows(folder):
         yield row("Process: %s" % label, timing(ours), "goal: %g ms" % goal_ms, "%.2f" % ratio, goal)
 
 
+# quobrix array on the 64 MiB file beside xxd -i: at least five times as fast.
+ARRAY_GOAL_RATIO = 0.2
+# quobrix random: a million integers as a whole process, in milliseconds.
+RANDOM_GOAL_MS = 100.0
+
+
+def by_command(path):
+    with open(path) as f:
+        runs = json.load(f)
+    return {" ".join([os.path.basename(r["command"].split(" ")[0])] + r["command"].split(" ")[1:-1]): r
+            for r in runs}
+
+
+def array_rows(path):
+    runs = by_command(path)
+    ours, theirs = runs["quobrix array"], runs["xxd -i"]
+    ratio = ours["median_ms"] / theirs["median_ms"]
+    yield row("Process: quobrix array FILE, 64 MiB file", timing(ours), "xxd -i FILE: %s" % timing(theirs),
+              "%.2f" % ratio, "5x faster: %s" % ("met" if ratio <= ARRAY_GOAL_RATIO else "MISSED"))
+
+
+def random_rows(path, bench):
+    with open(path) as f:
+        runs = json.load(f)
+    shuf = [r for r in runs if r["command"].startswith("shuf")][0]
+    for r in runs:
+        if r is shuf:
+            continue
+        words = r["command"].split(" ")
+        seeded = "--seed" in words
+        label = "a million integers, %s" % ("--seed (xoshiro256**)" if seeded else "the system's generator")
+        ratio = r["median_ms"] / shuf["median_ms"]
+        yield row("Process: quobrix random, %s" % label, timing(r),
+                  "shuf -r -n 1000000 -i 1-1000000: %s" % timing(shuf), "%.2f" % ratio,
+                  "under %g ms: %s" % (RANDOM_GOAL_MS, "met" if r["median_ms"] < RANDOM_GOAL_MS else "MISSED"))
+    run = bench.get("RandomIntegersMillion")
+    if run is not None:
+        yield row("Engine: a million integers in 1..1000000 (xoshiro256**, Lemire)", "%.2f ms" % ms(run), "-", "-",
+                  "under %g ms: %s" % (RANDOM_GOAL_MS, "met" if ms(run) < RANDOM_GOAL_MS else "MISSED"))
+    for name, label in (("CArrayWrite", "C array writer, 16 MiB to text"),
+                        ("CArrayRead", "C array reader, text of 16 MiB to bytes")):
+        run = bench.get(name)
+        if run is not None:
+            yield row("Engine: %s" % label, "%.0f MB/s" % mb_per_s(run), "-", "-", "-")
+
+
 def click_rows(path):
     if not os.path.exists(path):
         yield row("Click-to-report in the real window (Wine)", "-", "-", "-",
@@ -266,6 +318,63 @@ def click_rows(path):
     yield from lines
 
 
+# The page's goals: speed in MB/s, times in milliseconds, size in MB.
+PAGE_FILE_GOAL_MB_S = 1000.0
+PAGE_FIND_GOAL_MS = 50.0
+PAGE_RECOVERY_GOAL_MS = 200.0
+PAGE_SIZE_GOAL_MB = 1.5
+PAGE_READY_GOAL_MS = 300.0
+NATIVE_TABLES = "CrcPath/tables/CRC-32/ISO-HDLC"
+NATIVE_TABLES_BYTES = 64 << 20
+
+
+def spread(runs):
+    """The median and the runs' range, in milliseconds."""
+    return "%.1f ms (%.1f-%.1f)" % (statistics.median(runs), min(runs), max(runs))
+
+
+def met(ok):
+    return "met" if ok else "MISSED"
+
+
+def page_rows(path, bench, find_folder):
+    with open(path) as f:
+        page = json.load(f)
+    # The page is timed by the clock; Google Benchmark's rate is per second
+    # of the processor's time, which a loaded machine makes far apart: both
+    # are shown, and the ratio is taken by the clock.
+    tables = bench[NATIVE_TABLES]
+    tables_clock = NATIVE_TABLES_BYTES / (ms(tables) * 1e3)
+    for key, size_key, label, goal in (
+            ("file_crc", "file_bytes", "CRC-32/ISO-HDLC of a 256 MiB file chosen in the page", PAGE_FILE_GOAL_MB_S),
+            ("memory_crc", "memory_bytes", "the module's CRC-32/ISO-HDLC over 64 MiB in its memory", None)):
+        ours = page[size_key] / statistics.median(page[key]) / 1e3
+        yield row("Page (headless Chromium): %s" % label, "%.0f MB/s" % ours,
+                  "native table path, 64 MiB: %.0f MB/s by the clock (%.0f MB/s of processor time)" % (
+                      tables_clock, mb_per_s(tables)),
+                  "%.2f" % (tables_clock / ours), ">= %g MB/s: %s" % (goal, met(ours >= goal)) if goal else "-")
+    for key, process, label, goal in (
+            ("find_hit", "hit", "Find over " + FIND_FRAMES + " (CRC-32 between a start and an end byte)",
+             PAGE_FIND_GOAL_MS),
+            ("find_crc32", "crc32", "Find recovering a 32-bit CRC not catalogued from 4 frames",
+             PAGE_RECOVERY_GOAL_MS)):
+        ours = statistics.median(page[key])
+        with open(os.path.join(find_folder, "processes-find-%s.json" % process)) as f:
+            theirs = json.load(f)[0]
+        goal_text = "under %g ms: %s" % (goal, met(ours < goal))
+        if key == "find_crc32" and not page["find_crc32_recovered"]:
+            goal_text += "; the parameters were NOT recovered"
+        yield row("Page (headless Chromium): %s, click to result" % label, spread(page[key]),
+                  "quobrix find as a process: %.1f ms" % theirs["median_ms"],
+                  "%.2f" % (ours / theirs["median_ms"]), goal_text)
+    size = page["size_bytes"] / 1e6
+    yield row("Page: quobrix.html's size", "%.2f MB" % size, "-", "-",
+              "<= %g MB: %s" % (PAGE_SIZE_GOAL_MB, met(size <= PAGE_SIZE_GOAL_MB)))
+    ready = statistics.median(page["ready"])
+    yield row("Page (headless Chromium): opened from disk to ready to use", spread(page["ready"]), "-", "-",
+              "under %g ms: %s" % (PAGE_READY_GOAL_MS, met(ready < PAGE_READY_GOAL_MS)))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("benchmarks")
@@ -273,6 +382,9 @@ def main():
     parser.add_argument("--large-file", required=True, action="append", help="FILE:LABEL")
     parser.add_argument("--find", required=True)
     parser.add_argument("--click", required=True)
+    parser.add_argument("--page")
+    parser.add_argument("--array", help="process_timer's JSON of quobrix array beside xxd -i")
+    parser.add_argument("--random", help="process_timer's JSON of quobrix random beside shuf")
     args = parser.parse_args()
     bench = medians(args.benchmarks)
     print(row("Measure", "Quobrix", "Reference", "Time ratio", "Goal"))
@@ -297,8 +409,17 @@ def main():
         path, label = argument.split(":", 1)
         for line in large_file_rows(path, label):
             print(line)
+    if args.array:
+        for line in array_rows(args.array):
+            print(line)
+    if args.random:
+        for line in random_rows(args.random, bench):
+            print(line)
     for line in find_rows(args.find):
         print(line)
+    if args.page:
+        for line in page_rows(args.page, bench, args.find):
+            print(line)
     for line in click_rows(args.click):
         print(line)
 

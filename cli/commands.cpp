@@ -1,11 +1,13 @@
 #include "cli/commands.h"
 
+#include "cli/array.h"
 #include "cli/crc.h"
 #include "cli/dialog_tools.h"
 #include "cli/find.h"
 #include "cli/frame.h"
 #include "cli/num.h"
 #include "cli/printf.h"
+#include "cli/random.h"
 
 const CliCommand kCliCommands[] = {
     {"TOOL", SetupDialogTools, DialogToolsHelpSection, DialogToolHelp, nullptr},
@@ -13,6 +15,8 @@ const CliCommand kCliCommands[] = {
     {"find", SetupFind, FindHelpSection, FindHelp, kFindUsageHint},
     {"frame", SetupFrame, FrameHelpSection, FrameHelp, kFrameUsageHint},
     {"num", SetupNum, NumHelpSection, NumHelp, kNumUsageHint},
+    {"array", SetupArray, ArrayHelpSection, ArrayHelp, kArrayUsageHint},
+    {"random", SetupRandom, RandomHelpSection, RandomHelp, kRandomUsageHint},
     {"printf", SetupPrintf, PrintfHelpSection, PrintfHelp, kPrintfUsageHint},
 };
 

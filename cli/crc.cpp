@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
@@ -94,59 +95,22 @@ namespace {
 
 // ---- Judging the command line ------------------------------------------
 
-// A width in decimal; anything that is no number of bits at all is an error
-// here, one outside the widths CheckCrcParams judges.
-bool ReadWidth(const std::string& word, int& width, std::string& error) {
-    if (ParseCrcWidth(word, width)) return true;
-    error = "--width '" + EscapeBytes(word) + "' is no number of bits (decimal, " + std::to_string(kCrcMinWidth) +
-            " to " + std::to_string(kCrcMaxWidth) + ")";
-    return false;
+std::optional<std::string> Given(const CLI::Option& option, const std::string& word) {
+    if (option.count() == 0) return std::nullopt;
+    return word;
 }
 
-// true or false, as the catalogue's lines write refin and refout.
-bool ReadTruth(const CLI::Option& option, const std::string& word, bool& value, std::string& error) {
-    if (option.count() == 0) return true;
-    if (word == "true" || word == "false") {
-        value = word == "true";
-        return true;
-    }
-    error = option.get_name() + " takes true or false, not '" + EscapeBytes(word) + "'";
-    return false;
-}
-
-// A number of hex digits within `width` bits; one of more digits than any
-// width takes is named too large, not "no hex number".
-bool ReadHex(const CLI::Option& option, const std::string& word, int width, Uint128& value, std::string& error) {
-    if (option.count() == 0) return true;
-    if (ParseCrcHexNumber(word, value)) return true;
-    error = option.get_name() + " '" + EscapeBytes(word) + "' " +
-            (IsCrcHexText(word) ? "is too large for the width of " + std::to_string(width) + " bits"
-                                : "is no hex number");
-    return false;
-}
-
-// Parameters of the user's own: width and poly are needed, init and xorout
-// are 0 and refout follows refin unless given.
+// Parameters of the user's own.
 bool CompleteParameters(const CrcWords& words, CrcOptions& options, std::string& error) {
     options.own_parameters = true;
-    CrcParams& params = options.params;
-    if (words.width_option->count() == 0 || words.poly_option->count() == 0) {
-        error = "parameters of your own need --width and --poly";
-        return false;
-    }
-    if (!ReadWidth(words.width, params.width, error) ||
-        !ReadHex(*words.poly_option, words.poly, params.width, params.poly, error) ||
-        !ReadHex(*words.init_option, words.init, params.width, params.init, error) ||
-        !ReadHex(*words.xorout_option, words.xorout, params.width, params.xorout, error) ||
-        !ReadTruth(*words.refin_option, words.refin, params.refin, error)) {
-        return false;
-    }
-    params.refout = params.refin;
-    if (!ReadTruth(*words.refout_option, words.refout, params.refout, error)) return false;
-    std::string why;
-    if (CheckCrcParams(params, why)) return true;
-    error = "invalid parameters: " + why;
-    return false;
+    CrcParamWords given;
+    given.width = Given(*words.width_option, words.width);
+    given.poly = Given(*words.poly_option, words.poly);
+    given.init = Given(*words.init_option, words.init);
+    given.refin = Given(*words.refin_option, words.refin);
+    given.refout = Given(*words.refout_option, words.refout);
+    given.xorout = Given(*words.xorout_option, words.xorout);
+    return ReadCrcParamWords(given, options.params, error);
 }
 
 bool CompleteInput(const CrcWords& words, CrcOptions& options, std::string& error) {
@@ -230,59 +194,6 @@ bool Complete(const CrcWords& words, const CLI::App& chosen, CrcOptions& options
 
 // ---- The input ---------------------------------------------------------
 
-// "'中' (U+4E2D)": the character itself and its code point.
-std::string NamedCharacter(const std::string& text, std::size_t offset) {
-    char32_t cp = 0;
-    const std::size_t length = DecodeUtf8(text, offset, cp);
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04lX", static_cast<unsigned long>(cp));
-    return "'" + EscapeBytes(text.substr(offset, length)) + "' (" + code + ")";
-}
-
-// TEXT's bytes as the shell gave them, or with `to_gbk` its characters in GBK
-// (code page 936), as the dialog holds them. False when TEXT is not UTF-8 or
-// a character has no GBK form.
-bool TextBytes(const std::string& text, bool to_gbk, std::string& bytes, std::string& error) {
-    if (!to_gbk) {
-        bytes = text;
-        return true;
-    }
-    std::size_t offset = 0;
-    switch (Utf8ToGbk(text, bytes, offset)) {
-        case Utf8ToGbkResult::Ok:
-            return true;
-        case Utf8ToGbkResult::InvalidUtf8:
-            error = "--text is not valid UTF-8 at byte offset " + std::to_string(offset) +
-                    ", so --gbk cannot convert it (without --gbk its bytes count as they are)";
-            return false;
-        case Utf8ToGbkResult::NotRepresentable:
-            error = "the character " + NamedCharacter(text, offset) + " at byte offset " + std::to_string(offset) +
-                    " of --text has no GBK (code page 936) form";
-            return false;
-    }
-    return false;
-}
-
-// The bytes of hex digits read as the dialog reads them: digits pair up left
-// to right, any other character separates, a lone digit is a byte, "0x" is
-// dropped. False when a text that is not blank gives no byte at all: surely
-// not what was meant.
-bool HexBytes(const std::string& hex_text, std::string& bytes, std::string& error) {
-    std::vector<unsigned char> decoded;
-    if (!DecodeHexText(hex_text, decoded)) {
-        error = "--hex is too long";
-        return false;
-    }
-    bytes.assign(decoded.begin(), decoded.end());
-    if (bytes.empty() && hex_text.find_first_not_of(" \t\r\n") != std::string::npos) {
-        error = "--hex '" + EscapeBytes(hex_text) +
-                "' gives no bytes: hex digits pair up, other characters separate "
-                "(--hex \"\" is the CRC of no bytes)";
-        return false;
-    }
-    return true;
-}
-
 const char kStandardInputName[] = "-";
 
 // The CRC of a whole stream; false with why reading failed.
@@ -297,8 +208,8 @@ bool StreamCrc(const CliEnvironment& env, const CrcEngine& engine, const std::st
 }
 
 std::string ReadErrorLine(const std::string& file, const std::string& error) {
-    const std::string what = file == kStandardInputName ? "cannot read standard input" : EscapeBytes(file);
-    return kPrefix + what + ": " + error + "\n";
+    if (file != kStandardInputName) return CrcFileErrorLine(file, error);
+    return kPrefix + "cannot read standard input: " + error + "\n";
 }
 
 // The parameters the command line names, the catalogue's name for them, and
@@ -316,10 +227,6 @@ bool ChooseParameters(const CrcOptions& options, CrcParams& params, std::string&
     note = resolved.note;
     return true;
 }
-
-// ---- The output --------------------------------------------------------
-
-constexpr int kByteBits = 8;
 
 // ---- The run -----------------------------------------------------------
 
@@ -374,8 +281,8 @@ int RunCrc(const CrcOptions& options, const CliEnvironment& env, std::string& ou
         case CrcInputKind::HexDigits: {
             std::string bytes;
             const bool read = options.input == CrcInputKind::Text
-                                  ? TextBytes(options.text, options.text_to_gbk, bytes, error)
-                                  : HexBytes(options.text, bytes, error);
+                                  ? CrcTextBytes(options.text, options.text_to_gbk, bytes, error)
+                                  : CrcHexBytes(options.text, bytes, error);
             if (!read) {
                 err += kPrefix + error + "\n";
                 return kExitUsage;
@@ -390,22 +297,3 @@ int RunCrc(const CrcOptions& options, const CliEnvironment& env, std::string& ou
 
 }  // namespace
 
-std::string CrcFileLine(const std::string& crc_text, const std::string& name) {
-    if (name.find_first_of("\n\r") == std::string::npos) return crc_text + "  " + name + "\n";
-    std::string escaped;
-    for (const char ch : name) {
-        switch (ch) {
-            case '\\': escaped += "\\\\"; break;
-            case '\n': escaped += "\\n"; break;
-            case '\r': escaped += "\\r"; break;
-            default: escaped += ch;
-        }
-    }
-    return "\\" + crc_text + "  " + escaped + "\n";
-}
-
-std::string CrcText(Uint128 crc, int width, CrcNotation notation) {
-    if (notation == CrcNotation::Hex) return CrcHexDigits(crc, width, true);
-    const CheckOrder order = notation == CrcNotation::BytesLowFirst ? CheckOrder::kLittleEndian : CheckOrder::kBigEndian;
-    return SpacedHex(CheckBytes(crc, (width + kByteBits - 1) / kByteBits, order));
-}

@@ -16,6 +16,11 @@ CommandParse SetupDialogTools(const char* name, CLI::App& app, const std::vector
 std::string DialogToolsHelpSection();
 std::string DialogToolHelp(const std::string& subcommand);
 
+// The tools in the order of the help, as JSON for the page's list to choose
+// from: [{"name":"sum8","summary":"8-bit additive checksum","button":"8位校验和"},
+// ...], each button's caption the dialog's own, in UTF-8.
+std::string DialogToolsJson();
+
 // The groups of `quobrix --help` that the dialog's tools and options fill.
 extern const char kDialogToolsGroup[];
 extern const char kDialogOptionsGroup[];

@@ -2,6 +2,10 @@
 #include <cstddef>
 
 #include "cli/dialog_tools.h"
+#include "cli/messages.h"
+#include "codepage/gbk_codec.h"
+#include "fw/dialog_template.h"
+#include "res/resource.h"
 
 const char kDialogToolsGroup[] = "The dialog's tools";
 const char kDialogOptionsGroup[] = "Options of the dialog's tools";
@@ -77,4 +81,22 @@ std::string DialogToolHelp(const std::string& subcommand) {
     return std::string(kUsage) + "Runs " + tool.name + " (" + tool.summary +
            ") on TEXT, or on standard input without TEXT.\n" + InputText(tool) + "\nOptions:\n" + kOptions +
            "\n" + kDialogToolsGroup + ", which share these options:\n" + ToolNames() + "\n" + kExamples;
+}
+
+std::string DialogToolsJson() {
+    const fw::DialogTemplate* dialog = fw::FindDialogTemplate(IDD_TOOL_DIALOG);
+    std::string json = "[";
+    for (std::size_t i = 0; i < kDialogToolCount; ++i) {
+        const DialogTool& tool = kDialogTools[i];
+        // The caption as the resource script gives it; every tool has its
+        // button there (the dialog's tests hold each row to one).
+        std::string caption;
+        for (int c = 0; dialog != nullptr && c < dialog->control_count; ++c) {
+            if (dialog->controls[c].id == tool.button_id) GbkToUtf8(dialog->controls[c].text, caption);
+        }
+        if (i > 0) json += ",";
+        json += "{\"name\":" + JsonString(tool.name) + ",\"summary\":" + JsonString(tool.summary) +
+                ",\"button\":" + JsonString(caption) + "}";
+    }
+    return json + "]";
 }

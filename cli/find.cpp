@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "cli/find_report.h"
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
 #include "cli/subcommand_words.h"
@@ -96,30 +97,6 @@ bool Complete(const FindWords& words, const CLI::App&, FindOptions& options, std
 // More frames than anyone pastes; standard input beyond it is an error.
 constexpr std::size_t kMaxInputBytes = std::size_t{1} << 20;
 
-// A frame's text with its number (from 1) for messages.
-struct NumberedLine {
-    std::size_t number;
-    std::string text;
-};
-
-// The frames of standard input: one a line, blank lines skipped, numbered by
-// their lines. A line ends at LF, CR LF or a bare CR (as older terminals
-// and serial tools save them); a UTF-8 byte order mark before the first is
-// dropped.
-std::vector<NumberedLine> FrameLines(const std::string& input) {
-    static const std::string kBom = "\xEF\xBB\xBF";
-    std::vector<NumberedLine> lines;
-    std::size_t start = input.compare(0, kBom.size(), kBom) == 0 ? kBom.size() : 0;
-    for (std::size_t number = 1; start < input.size(); ++number) {
-        std::size_t end = input.find_first_of("\r\n", start);
-        if (end == std::string::npos) end = input.size();
-        const std::string line = input.substr(start, end - start);
-        if (line.find_first_not_of(" \t") != std::string::npos) lines.push_back({number, line});
-        start = end + (input.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-    }
-    return lines;
-}
-
 // The frames of the arguments, or of standard input's lines.
 bool ReadFrames(const FindOptions& options, const CliEnvironment& env, std::vector<Bytes>& frames,
                 std::string& error) {
@@ -156,15 +133,6 @@ bool ReadFrames(const FindOptions& options, const CliEnvironment& env, std::vect
 
 const char* JsonBool(bool value) { return value ? "true" : "false"; }
 
-// A chance as a short number: 2e-07, 0.003.
-std::string ChanceText(double chance) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1g", chance);
-    return text;
-}
-
-std::string OrderWord(const FrameMatch& match) { return CheckOrderWord(match.order, match.method.byte_count()); }
-
 std::string JsonObject(const FrameMatch& match) {
     const CheckMethod& method = match.method;
     std::string object = "{\"name\": " + (match.recovered ? std::string("null") : JsonString(method.Label())) +
@@ -180,50 +148,6 @@ std::string JsonObject(const FrameMatch& match) {
            ", \"tail\": " + std::to_string(match.tail) + ", \"recovered\": " + JsonBool(match.recovered) +
            ", \"frames\": " + std::to_string(match.frames) + ", \"fitted\": " + std::to_string(match.fitted) +
            ", \"chance\": " + ChanceText(match.chance) + ", \"weak\": " + JsonBool(match.weak) + "}";
-}
-
-// "CRC-16/MODBUS le head=0 tail=0", or for a recovered CRC its parameter
-// line with check and residue, then the same words.
-std::string FindLine(const FrameMatch& match) {
-    // A recovered CRC's line is set off by two blanks, as its words are many.
-    const std::string gap = match.recovered ? "  " : " ";
-    return match.method.Label() + gap + OrderWord(match) + " head=" + std::to_string(match.head) +
-           " tail=" + std::to_string(match.tail) + (match.weak ? "  (weak)" : "");
-}
-
-std::string Frames(std::size_t count) { return std::to_string(count) + (count == 1 ? " frame" : " frames"); }
-
-// How far the frames bear the first line out.
-std::string EvidenceNote(const FrameMatch& match) {
-    std::string note = "the first line holds on " + Frames(match.frames);
-    if (match.recovered) note += ", " + std::to_string(match.frames - match.fitted) + " beyond the " +
-                                 std::to_string(match.fitted) + " its parameters were fitted to";
-    return note + "; chance it is luck " + ChanceText(match.chance);
-}
-
-// Line numbers (from 1), "lines 2 and 3", "lines 1, 2 and 4".
-std::string LineList(const std::vector<std::size_t>& lines) {
-    std::string text = "lines ";
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) text += i + 1 == lines.size() ? " and " : ", ";
-        text += std::to_string(lines[i] + 1);
-    }
-    return text;
-}
-
-// The frames fall short: what fits so far and what would decide.
-std::string WeakNote(const FrameSearchResult& result) {
-    const FrameMatch& best = result.weak.front();
-    std::string note = "these frames do not bear out any explanation beyond chance; " +
-                       std::to_string(result.weak.size()) + (result.weak.size() == 1 ? " fits" : " fit") +
-                       " so far (--all lists them), the best " + best.method.Label() + " " + OrderWord(best) +
-                       " head=" + std::to_string(best.head) + " tail=" + std::to_string(best.tail) + ", chance " +
-                       ChanceText(best.chance) + "; " + std::to_string(result.more_frames) + " more different " +
-                       (result.more_frames == 1 ? "frame" : "frames");
-    // Any frame long enough to hold the head, a byte of data, the check and
-    // the tail adds its check's bits.
-    const std::size_t shortest = best.head + 1 + static_cast<std::size_t>(best.method.byte_count()) + best.tail;
-    return note + " of at least " + std::to_string(shortest) + " bytes would decide";
 }
 
 // Frames shorter than any check: each word of a frame taken for a frame.
@@ -243,12 +167,6 @@ std::string FindJson(const std::vector<FrameMatch>& matches) {
     return json + "]\n";
 }
 
-std::string NothingFound(const FindOptions& options, const FrameSearchResult& result) {
-    std::string note = "nothing explains these frames; try a larger --max-skip (it is " +
-                       std::to_string(options.max_skip) + ")";
-    return note + (result.recovery_ran ? " or more frames" : ", more frames, or --search to recover an unknown CRC");
-}
-
 // ---- The run -----------------------------------------------------------
 
 int RunFind(const FindOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {
@@ -263,10 +181,7 @@ int RunFind(const FindOptions& options, const CliEnvironment& env, std::string& 
     search.recovery = options.recovery;
     search.keep_weak = options.all;
     search.before_slow_recovery = [&](double seconds) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.0f", seconds);
-        const std::string note = kPrefix + "recovering an unknown CRC from frames this long takes about " + text +
-                                 " s (fewer or shorter frames, a smaller --max-skip or --no-search are quicker)\n";
+        const std::string note = kPrefix + SlowRecoveryNote(seconds) + "\n";
         if (env.write_stderr) {
             env.write_stderr(note);
         } else {
@@ -287,24 +202,10 @@ int RunFind(const FindOptions& options, const CliEnvironment& env, std::string& 
     } else {
         for (const FrameMatch& match : result.matches) out += FindLine(match) + "\n";
     }
-    const bool believed = !result.matches.empty() && !result.matches.front().weak;
-    if (result.recovery_ambiguous && !believed) {
-        err += kPrefix + "these frames cannot tell the recovered CRCs apart; more frames, of other lengths too, would\n";
-    }
-    for (const std::vector<std::size_t>& group : result.equivalent) {
-        err += kPrefix + LineList(group) + " give the same check for every message: any of them will do\n";
-    }
-    if (believed) {
-        err += kPrefix + EvidenceNote(result.matches.front()) + "\n";
-        return kExitReport;
-    }
-    if (!result.weak.empty()) {
-        err += kPrefix + WeakNote(result) + "\n";
-        return kExitMessageBox;
-    }
-    if (!result.recovery_need.empty()) err += kPrefix + "recovery cannot decide: " + result.recovery_need + "\n";
-    err += kPrefix + NothingFound(options, result) + "\n";
-    return kExitMessageBox;
+    std::vector<std::string> notes;
+    const bool believed = FindNotes(result, options.max_skip, notes);
+    for (const std::string& note : notes) err += kPrefix + note + "\n";
+    return believed ? kExitReport : kExitMessageBox;
 }
 
 }  // namespace

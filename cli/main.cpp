@@ -8,6 +8,7 @@
 
 #include "cli/command_line.h"
 #include "cli/environment.h"
+#include "cli/file_stream.h"
 #include "cli/messages.h"
 
 #ifdef _WIN32
@@ -45,50 +46,12 @@ bool ReadStandardInput(std::size_t max_bytes, std::string& bytes, std::string& e
     return true;
 }
 
-// Blocks of a whole stream: large enough that a read costs little beside the
-// CRC of its bytes, small enough for any memory.
-constexpr std::size_t kStreamBlockBytes = std::size_t{1} << 18;
-
-// Passes every byte of `stream` to `consume`; false with the reason a read failed.
-bool StreamBlocks(std::FILE* stream, const ConsumeBlock& consume, std::string& error) {
-    std::vector<char> block(kStreamBlockBytes);
-    for (;;) {
-        errno = 0;
-        const std::size_t n = std::fread(block.data(), 1, block.size(), stream);
-        if (n > 0) consume(block.data(), n);
-        if (n == block.size()) continue;
-        // A short read is the end of the stream, or an error.
-        if (!std::ferror(stream)) return true;
-        error = std::strerror(errno != 0 ? errno : EIO);
-        return false;
-    }
-}
-
 bool StreamStandardInput(const ConsumeBlock& consume, std::string& error) {
     return StreamBlocks(stdin, consume, error);
 }
 
-bool StreamFile(const std::string& path, const ConsumeBlock& consume, std::string& error) {
-    errno = 0;
-#ifdef _WIN32
-    // By its Unicode name: the ANSI code page cannot spell every name.
-    std::u16string utf16;
-    if (!Utf8ToUtf16(path, utf16)) {
-        error = "the name is not valid Unicode text";
-        return false;
-    }
-    const std::wstring wide(utf16.begin(), utf16.end());
-    std::FILE* file = _wfopen(wide.c_str(), L"rb");
-#else
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-#endif
-    if (file == nullptr) {
-        error = std::strerror(errno != 0 ? errno : ENOENT);
-        return false;
-    }
-    const bool read = StreamBlocks(file, consume, error);
-    std::fclose(file);
-    return read;
+bool OpenAndStreamFile(const std::string& path, const ConsumeBlock& consume, std::string& error) {
+    return StreamFile(path, consume, error);
 }
 
 // Writes `bytes` and flushes; false with errno set when the stream failed.
@@ -121,7 +84,7 @@ int Run(const std::vector<std::string>& args, bool arguments_are_unicode) {
     CliEnvironment env;
     env.read_stdin = ReadStandardInput;
     env.stream_stdin = StreamStandardInput;
-    env.stream_file = StreamFile;
+    env.stream_file = OpenAndStreamFile;
     bool wrote_stdout = false;
     env.write_stdout = [&wrote_stdout](const std::string& bytes) {
         wrote_stdout = true;

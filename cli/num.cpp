@@ -8,6 +8,7 @@
 
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
+#include "cli/num_value.h"
 #include "cli/subcommand_words.h"
 #include "core/hexdump.h"
 #include "workbench/numbers/byte_orders.h"
@@ -132,30 +133,6 @@ bool Complete(const NumWords& words, const CLI::App&, NumOptions& options, std::
 
 // ---- The input ---------------------------------------------------------
 
-// --from VALUE as a number of the type; false with why it is none.
-bool ReadValue(const NumOptions& options, std::uint64_t& value, std::string& error) {
-    const NumberType& type = *options.type;
-    const NumberRead read = ReadNumberText(type, options.value);
-    const std::string given = "--from '" + EscapeBytes(options.value) + "'";
-    switch (read.error) {
-        case NumberTextError::None:
-            value = read.value;
-            return true;
-        case NumberTextError::NoNumber:
-            error = given + " is no " + type.name +
-                    (type.kind == NumberKind::Float ? " (a decimal number, inf or nan)"
-                                                    : " (decimal, or 0x and hex digits, with an optional sign)");
-            return false;
-        case NumberTextError::TrailingText:
-            error = given + ": '" + EscapeBytes(options.value.substr(read.position)) + "' at character " +
-                    std::to_string(read.position + 1) + " follows the number";
-            return false;
-        case NumberTextError::OutOfRange:
-            error = given + " is out of " + type.name + "'s range, " + NumberRangeText(type);
-            return false;
-    }
-    return false;
-}
 
 // ---- The output --------------------------------------------------------
 
@@ -185,24 +162,9 @@ std::string Table(const std::vector<std::vector<std::string>>& rows, const std::
 // each type of its size.
 std::string NumberTable(const std::vector<unsigned char>& bytes) {
     const int size = static_cast<int>(bytes.size());
-    const std::vector<NumberType> types = NumberTypesOfSize(size);
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> header = {"order", "hex"};
     std::vector<bool> right_aligned = {false, false};
-    for (const NumberType& type : types) {
-        header.push_back(type.name);
-        right_aligned.push_back(type.kind != NumberKind::Float);
-    }
-    rows.push_back(header);
-    for (const std::string& order : CommonByteOrders(size)) {
-        const std::uint64_t value = NumberFromBytes(bytes.data(), order);
-        char hex[17];
-        std::snprintf(hex, sizeof hex, "%0*" PRIX64, 2 * size, value);
-        std::vector<std::string> row = {order, hex};
-        for (const NumberType& type : types) row.push_back(NumberText(type, value));
-        rows.push_back(row);
-    }
-    return Table(rows, right_aligned);
+    for (const NumberType& type : NumberTypesOfSize(size)) right_aligned.push_back(type.kind != NumberKind::Float);
+    return Table(NumberTableRows(bytes), right_aligned);
 }
 
 // ---- The run -----------------------------------------------------------
@@ -211,7 +173,7 @@ int RunNum(const NumOptions& options, const CliEnvironment&, std::string& out, s
     std::string error;
     if (options.from_value) {
         std::uint64_t value = 0;
-        if (!ReadValue(options, value, error)) {
+        if (!ReadNumberValue(*options.type, options.value, value, error)) {
             err += kPrefix + error + "\n";
             return kExitUsage;
         }

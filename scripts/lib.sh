@@ -24,8 +24,10 @@ BUILD_PACKAGES+=(libcli11-dev)  # the command line's parser, header-only, for ev
 TEST_PACKAGES=(libgtest-dev googletest g++-mingw-w64-i686-posix)
 TEST_PACKAGES+=(time)  # GNU time: the peak memory of a command-line run, as README shows it
 # The packages' tests: Debian's package checker, the manual page reader, the
-# completion library.
-TEST_PACKAGES+=(lintian man-db bash-completion)
+# completion library, the desktop entries' validator.
+TEST_PACKAGES+=(lintian man-db bash-completion desktop-file-utils)
+# quobrix array's oracles: xxd -i writes the same text; gcc compiles it.
+TEST_PACKAGES+=(xxd gcc)
 # scripts/package: the 32-bit Windows compiler of the release build.
 PACKAGE_PACKAGES=(g++-mingw-w64-i686-posix)
 WINE_PACKAGES=(wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei)

@@ -1,6 +1,9 @@
 #include "web/api.h"
 
 #include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -8,6 +11,7 @@
 
 #include "cli/command_line.h"
 #include "cli/crc.h"
+#include "cli/dialog_tools.h"
 #include "cli/messages.h"
 #include "workbench/crc/catalogue.h"
 #include "workbench/crc/engine.h"
@@ -104,6 +108,46 @@ int quobrix_crc_finish(const char* name, size_t name_size) {
     return kExitReport;
 }
 
+void quobrix_crc_begin_span(void) { g_file.reg = 0; }
+
+void quobrix_crc_register(void) {
+    g_out.clear();
+    char digits[33];
+    std::snprintf(digits, sizeof digits, "%016llx%016llx", static_cast<unsigned long long>(g_file.reg.high),
+                  static_cast<unsigned long long>(g_file.reg.low));
+    g_out = digits;
+}
+
+int quobrix_crc_join(const char* reg, size_t reg_size, double span_size) {
+    g_err.clear();
+    if (!g_file.engine) {
+        g_err = kPrefix + "no CRC was begun\n";
+        return kExitUsage;
+    }
+    Uint128 span;
+    bool digits = reg_size == 32;
+    for (std::size_t i = 0; digits && i < reg_size; ++i) {
+        const char c = reg[i];
+        const int value = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        digits = value >= 0;
+        span = span << 4 | Uint128{static_cast<std::uint64_t>(value >= 0 ? value : 0)};
+    }
+    // A double holds every size up to 2^53 bytes exactly; beyond, and for
+    // anything but a whole number, the conversion would be undefined or wrong.
+    constexpr double kMostBytes = 9007199254740992.0;
+    if (!digits || !(span_size >= 0 && span_size <= kMostBytes) || span_size != std::floor(span_size)) {
+        g_err = kPrefix + "no span's register and size\n";
+        return kExitUsage;
+    }
+    g_file.reg = g_file.engine->AfterZeros(g_file.reg, static_cast<std::uint64_t>(span_size)) ^ span;
+    return kExitReport;
+}
+
+void quobrix_crc_read_error(const char* name, size_t name_size, const char* why, size_t why_size) {
+    g_out.clear();
+    g_err = CrcFileErrorLine(std::string(name, name_size), std::string(why, why_size));
+}
+
 void quobrix_catalogue(void) {
     g_out = "[";
     for (const CrcModel& model : CrcCatalogue()) {
@@ -112,6 +156,11 @@ void quobrix_catalogue(void) {
                  ",\"check\":" + JsonString(CrcHexDigits(model.check, model.params.width, true)) + "}";
     }
     g_out += "]";
+    g_err.clear();
+}
+
+void quobrix_dialog_tools(void) {
+    g_out = DialogToolsJson();
     g_err.clear();
 }
 

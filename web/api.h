@@ -31,9 +31,30 @@ int quobrix_crc_begin(const char* model, size_t model_size, int notation);
 void quobrix_crc_update(const char* data, size_t size);
 int quobrix_crc_finish(const char* name, size_t name_size);
 
+// A large file is hashed in spans side by side, each by a worker of its own,
+// and the spans joined: a worker begins as above, then begins its span,
+// which counts nothing before it, updates with the span's bytes, and takes
+// its register (standard output, 32 hex digits). Whoever finishes the file
+// begins, joins each span's register with the span's size in the file's
+// order, and finishes. Join returns 0, or 2 with a message in standard error
+// for a register that is no 32 hex digits, a size that is no whole number of
+// bytes, or no CRC begun.
+void quobrix_crc_begin_span(void);
+void quobrix_crc_register(void);
+int quobrix_crc_join(const char* reg, size_t reg_size, double span_size);
+
+// The line `quobrix crc` prints for a file it cannot read, into standard
+// error: the name and why (the browser's words).
+void quobrix_crc_read_error(const char* name, size_t name_size, const char* why, size_t why_size);
+
 // The catalogue for a list to choose from, as JSON in standard output:
 // [{"name":"CRC-3/GSM","width":3,"check":"4"}, ...] in its order.
 void quobrix_catalogue(void);
+
+// The dialog's tools for a list to choose from, as JSON in standard output:
+// [{"name":"sum8","summary":"8-bit additive checksum","button":"8位校验和"}, ...]
+// in the order of `quobrix --help`, each button's caption the dialog's own.
+void quobrix_dialog_tools(void);
 
 const char* quobrix_out(void);
 size_t quobrix_out_size(void);

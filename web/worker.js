@@ -1,74 +1,123 @@
 'use strict';
-// The page's worker for files: runs after the module's glue in one script (a
-// Blob URL, which works from file:// where a worker's own file would not),
-// hashes each file block by block through quobrix_crc_begin/update/finish,
-// and posts the lines as `quobrix crc` prints them. Memory stays two blocks
-// (one hashed, one read) whatever the files' sizes; the page cancels by
-// ending the worker.
-const BLOCK = 4 << 20;
+// One of the page's workers for files: runs after the module's glue in one
+// script (a Blob URL, which works from file:// where a worker's own file
+// would not). Each job is a span of one file: it is read and hashed through
+// quobrix_crc_begin_span/update, and the span's register is posted for the
+// page to join with the other spans' (web/api.h). Several workers hash
+// spans of one file side by side: a file is read faster so, reading being
+// what its time goes on. The page cancels by ending the workers.
 
-onmessage = async ({ data }) => {
-  const m = await QuobrixModule({
+// The most the module takes at once: its buffer for bytes.
+const PIECE = 2 << 20;
+// A byte stream is read into one buffer of the worker's own; the browser
+// hands over what it has, rarely more than this, and a buffer of 16 MiB read
+// no faster (bench/page_bench.py).
+const STREAM_BUFFER = 2 << 20;
+// Where a file gives no byte stream: blocks as File.slice().arrayBuffer()
+// reads them, which read faster at 16 MiB than at 4 or 8.
+const BLOCK = 16 << 20;
+// Progress goes to the page after this many bytes, not after each read.
+const PROGRESS_EVERY = 16 << 20;
+
+let started = null;
+function start(module) {
+  started ??= QuobrixModule({
     instantiateWasm(imports, done) {
-      WebAssembly.instantiate(data.module, imports).then((instance) => done(instance, data.module));
+      WebAssembly.instantiate(module, imports).then((instance) => done(instance, module));
       return {};
     },
   });
-  const encoder = new TextEncoder();
-  const utf8 = new TextDecoder('utf-8');
-  const copyIn = (bytes) => {
-    const at = m._malloc(Math.max(bytes.length, 1));
-    m.HEAPU8.set(bytes, at);
-    return at;
-  };
-  const text = (at, size) => utf8.decode(m.HEAPU8.slice(at, at + size));
-  const err = () => text(m._quobrix_err(), m._quobrix_err_size());
-  const block = m._malloc(BLOCK);
-  let done = 0;
-  let code = 0;
-  for (const file of data.files) {
-    const model = encoder.encode(data.model);
-    const at = copyIn(model);
-    const begun = m._quobrix_crc_begin(at, model.length, data.notation);
-    m._free(at);
-    if (begun !== 0) {
-      postMessage({ line: '', err: err() });
-      code = begun;
-      break;
-    }
-    const note = err();
-    let failed = '';
-    // The next block is read while this one is hashed: reading, not the
-    // CRC, is what a file's time goes on.
-    const read = (offset) => file.slice(offset, offset + BLOCK).arrayBuffer();
-    let next = file.size > 0 ? read(0) : null;
-    for (let offset = 0; offset < file.size; offset += BLOCK) {
-      let bytes;
-      try {
-        bytes = new Uint8Array(await next);
-      } catch (e) {
-        failed = e.message;
-        break;
-      }
-      next = offset + BLOCK < file.size ? read(offset + BLOCK) : null;
-      // The heap may have grown since the block was allocated.
-      m.HEAPU8.set(bytes, block);
-      m._quobrix_crc_update(block, bytes.length);
-      done += bytes.length;
-      postMessage({ progress: done });
-    }
-    if (failed) {
-      // As the command line reports a file it cannot read, and goes on.
-      postMessage({ line: '', err: `quobrix: ${file.name}: ${failed}\n` });
-      code = 2;
-      continue;
-    }
-    const name = encoder.encode(file.name);
-    const nameAt = copyIn(name);
-    m._quobrix_crc_finish(nameAt, name.length);
-    m._free(nameAt);
-    postMessage({ line: text(m._quobrix_out(), m._quobrix_out_size()), err: note });
+  return started;
+}
+
+// Calls `take` with the file's bytes from `from` to `end`, in order, a run
+// at a time; resolves to undefined, or to why reading failed.
+//
+// Where the browser offers it, a byte stream is read into one buffer, over
+// and over, and each run hashed as it comes: memory stays that buffer
+// whatever the file's size, and the browser goes on passing bytes while the
+// last ones are hashed, where hashing a whole block at a time left it
+// waiting (a 256 MiB file took a fifth to a third less time so). A buffer a
+// block, as File.slice().arrayBuffer() gives, left the collector hundreds of
+// MiB to find with four workers reading; it is the way only where there is
+// no byte stream, the next block read while this one is hashed.
+async function eachRun(file, from, end, take) {
+  let reader = null;
+  try {
+    reader = file.slice(from, end).stream().getReader({ mode: 'byob' });
+  } catch (e) {
+    reader = null;
   }
-  m._free(block);
-  postMessage({ done: code });
+  try {
+    if (reader) {
+      let buffer = new ArrayBuffer(STREAM_BUFFER);
+      for (;;) {
+        const read = await reader.read(new Uint8Array(buffer));
+        if (read.done) return undefined;
+        take(read.value);
+        buffer = read.value.buffer;
+      }
+    }
+    const read = (offset) => file.slice(offset, Math.min(offset + BLOCK, end)).arrayBuffer();
+    let next = from < end ? read(from) : null;
+    for (let offset = from; offset < end; offset += BLOCK) {
+      const bytes = new Uint8Array(await next);
+      next = offset + BLOCK < end ? read(offset + BLOCK) : null;
+      take(bytes);
+    }
+    return undefined;
+  } catch (e) {
+    return e.message;
+  }
+}
+
+const encoder = new TextEncoder();
+const utf8 = new TextDecoder('utf-8');
+
+// Whatever goes wrong is posted as the span's failure: a promise rejected in
+// a worker is no error event for the page, which would wait for the span
+// for ever.
+onmessage = async ({ data }) => {
+  try {
+    postMessage(await hashSpan(data));
+  } catch (e) {
+    postMessage({ failed: String(e && e.message || e) });
+  }
 };
+
+// The span's register, or why it could not be read; progress on the way.
+async function hashSpan(data) {
+  const m = await start(data.module);
+  const model = encoder.encode(data.model);
+  const at = m._malloc(Math.max(model.length, 1));
+  m.HEAPU8.set(model, at);
+  // The page has begun this model already: it cannot fail here.
+  m._quobrix_crc_begin(at, model.length, 0);
+  m._free(at);
+  m._quobrix_crc_begin_span();
+  const piece = m._malloc(PIECE);
+  let unreported = 0;
+  try {
+    const failed = await eachRun(data.file, data.start, data.end, (bytes) => {
+      for (let i = 0; i < bytes.length; i += PIECE) {
+        const run = bytes.subarray(i, i + PIECE);
+        // HEAPU8 anew each time: the heap may have grown since the piece
+        // was allocated.
+        m.HEAPU8.set(run, piece);
+        m._quobrix_crc_update(piece, run.length);
+      }
+      unreported += bytes.length;
+      if (unreported >= PROGRESS_EVERY) {
+        postMessage({ progress: unreported });
+        unreported = 0;
+      }
+    });
+    if (failed !== undefined) return { failed };
+  } finally {
+    m._free(piece);
+  }
+  if (unreported > 0) postMessage({ progress: unreported });
+  m._quobrix_crc_register();
+  const out = m._quobrix_out();
+  return { register: utf8.decode(m.HEAPU8.slice(out, out + m._quobrix_out_size())) };
+}

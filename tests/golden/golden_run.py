@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Runs quobrix over a fixed corpus and writes one transcript of everything it
 printed: every help text, every example of the help texts, the fifteen
-dialog tools over a set of inputs, and crc, find, frame, num and printf, their errors
-included. Each case records its exit status and the exact bytes of standard
-output and standard error, so two transcripts compare byte for byte.
+dialog tools over a set of inputs, and crc, find, frame, num, array,
+random and printf, their errors included. Each case records its exit
+status and the exact bytes of standard output and standard error, so two
+transcripts compare byte for byte.
 
 A change that only moves code must leave the transcript as it is; the test
 compares the program just built with the transcript kept beside this script.
@@ -186,6 +187,36 @@ NUM_CASES = [
     ["printf"],
 ]
 
+ARRAY_CASES = [
+    ["array", "firmware.bin"],
+    ["array", "firmware.bin", "--type", "u32be", "--pad", "--crc", "--header", "--per-line", "2"],
+    ["array", "firmware.bin", "--type", "u16le", "--decimal", "--static", "--mutable", "--pad"],
+    ["array", "--name", "x", "--hex", "00 ff 7f 80"],
+    ["array", "--reverse", "--text", "{ 0x31, '2', 51, 064, 0b110101 }"],
+    ["array", "--reverse", "--type", "u16be", "--text", "/* */ const uint16_t a[] = { 0x3132, -1 };"],
+    ["array", "firmware.bin", "--type", "u32le"],
+    ["array", "firmware.bin", "--type", "u64"],
+    ["array", "--name", "1x", "--text", "a"],
+    ["array", "--reverse", "--text", "{1,\n 2 x}"],
+    ["array", "--reverse", "--text", "{256}"],
+    ["array", "--reverse", "--header"],
+    ["array", "missing.bin"],
+]
+
+RANDOM_CASES = [
+    ["random", "--count", "10", "--range", "1..6", "--seed", "1"],
+    ["random", "--count", "4", "--range", "-9223372036854775808..9223372036854775807", "--seed", "2"],
+    ["random", "--count", "5", "--range", "1..5", "--unique", "--seed", "3"],
+    ["random", "--count", "5", "--range", "0..0xFFFFFFFF", "--sort", "--seed", "4"],
+    ["random", "--count", "3", "--float", "-1..1", "--seed", "5"],
+    ["random", "--count", "20", "--bytes", "--seed", "6", "--format", "c"],
+    ["random", "--count", "7", "--range", "1..6", "--unique"],
+    ["random", "--range", "1..x"],
+    ["random", "--float", "1..1"],
+    ["random", "--range", "1..6", "--format", "hex"],
+    ["random"],
+]
+
 OTHER_CASES = [
     [],
     ["--version"],
@@ -259,7 +290,7 @@ def transcript(quobrix):
                 if len(label) > 200:
                     label = label[:200] + "..."
                 record(lines, "%s stdin %d bytes %r" % (label, len(stdin), stdin[:16]), code, out, err)
-        for args in CRC_CASES + FIND_CASES + FRAME_CASES + NUM_CASES + OTHER_CASES:
+        for args in CRC_CASES + FIND_CASES + FRAME_CASES + NUM_CASES + ARRAY_CASES + RANDOM_CASES + OTHER_CASES:
             code, out, err = run(quobrix, args, b"", folder)
             record(lines, json.dumps(args, ensure_ascii=False), code, out, err)
         # Frames and a CRC on standard input.

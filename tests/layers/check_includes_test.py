@@ -123,6 +123,29 @@ class IncludeCheck(unittest.TestCase):
             with self.subTest(source=source, target=target):
                 self.assert_fails_at({source: '#include "%s"\n' % target}, source.replace("/", os.sep) + ":1")
 
+    def test_workbench_window_pages_know_no_window_and_nothing_knows_the_window(self):
+        self.assert_passes({
+            "workbench_window/pages/crc_page.cpp": '#include "workbench_window/pages/crc_page.h"\n'
+                                                   '#include "cli/crc_text.h"\n#include "workbench/crc/engine.h"\n',
+            "workbench_window/window.cpp": '#include "workbench_window/pages/crc_page.h"\n#include "fw/afxwin.h"\n'
+                                           '#include "res/workbench_resource.h"\n',
+        })
+        cases = [
+            ("workbench_window/pages/crc_page.cpp", "fw/afxwin.h"),
+            ("workbench_window/pages/crc_page.cpp", "workbench_window/window.h"),
+            ("workbench_window/pages/crc_page.cpp", "ui/tool_dlg.h"),
+            ("workbench_window/window.cpp", "ui/tool_dlg.h"),
+            ("workbench_window/window.cpp", "web/api.h"),
+            ("cli/run.cpp", "workbench_window/pages/crc_page.h"),
+            ("fw/cstring.cpp", "workbench_window/window.h"),
+            ("workbench/crc/engine.cpp", "workbench_window/pages/crc_page.h"),
+            ("ui/dlg.cpp", "workbench_window/window.h"),
+            ("web/api.cpp", "workbench_window/pages/crc_page.h"),
+        ]
+        for source, target in cases:
+            with self.subTest(source=source, target=target):
+                self.assert_fails_at({source: '#include "%s"\n' % target}, source.replace("/", os.sep) + ":1")
+
     def test_a_root_without_the_folders_is_an_error(self):
         status, _ = run_check(self.tree({"other/a.cpp": '#include "core/a.h"\n'}))
         self.assertEqual(status, 2)

@@ -84,6 +84,13 @@ check "quobrix crc16 prints the dialog's report" prints_crc16_report "$bin/quobr
 check "quobrix crc finds the catalogue" test "$("$bin/quobrix" crc CRC-32/ISO-HDLC --text 123456789)" = CBF43926
 renders() { [ -z "$(MANWIDTH=80 man --warnings -l "$1" 2>&1 >/dev/null)" ]; }
 check "man -l renders quobrix-gui(1) without warnings" renders "$root/usr/share/man/man1/quobrix-gui.1.gz"
+check "man -l renders quobrix-workbench(1) without warnings" \
+    renders "$root/usr/share/man/man1/quobrix-workbench.1.gz"
+for entry in quobrix-gui quobrix-workbench; do
+    check "the desktop entry $entry.desktop is valid and starts $entry" \
+        sh -c 'desktop-file-validate "$1" && grep -qx "Exec=$2" "$1"' - \
+        "$root/usr/share/applications/$entry.desktop" "$entry"
+done
 # It renders quobrix(1) as man -l does, without warnings, among its checks.
 check "the manual page renders and describes every command" \
     "$ROOT/tests/install/check_manpage.sh" "$bin/quobrix" "$root/usr/share/man/man1/quobrix.1.gz"
@@ -126,6 +133,13 @@ check "quobrix-gui keeps its prefix under the home" test -f "$gui_prefix/system.
 # Marlett draws the title bar's buttons; without it they are letters.
 check "quobrix-gui gives Wine its own fonts" test -e "$gui_prefix/drive_c/windows/Fonts/marlett.ttf"
 check "quobrix-gui leaves the caller's WINEPREFIX alone" test ! -e "$other_prefix"
+# quobrix-workbench: the workbench window, in the same prefix.
+HOME=$home DISPLAY=$display XDG_DATA_HOME= timeout 300 "$bin/quobrix-workbench" >"$work/workbench.log" 2>&1 &
+workbench_pid=$!
+workbench_shown() { DISPLAY=$display xdotool search --name '^Quobrix 工作台' >/dev/null 2>&1; }
+check "quobrix-workbench opens the workbench window" wait_for 1500 workbench_shown
+WINEPREFIX=$gui_prefix "$WINE_SERVER" -k 2>/dev/null
+wait "$workbench_pid" 2>/dev/null
 
 echo "== the zips"
 unpack() {  # unpack ZIP: its one folder
@@ -149,7 +163,7 @@ for kind in win32:14c win64:8664; do
     for text in README.txt LICENSE.txt; do
         check "$name: $text has CR LF line ends" windows_text "$folder/$text"
     done
-    for program in Quobrix.exe quobrix-cli.exe; do
+    for program in Quobrix.exe QuobrixWorkbench.exe quobrix-cli.exe; do
         check "$name: $program is built for machine $machine" \
             test "$(pe_machine "$folder/$program")" = "$machine"
     done

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
@@ -202,6 +203,85 @@ TEST(WebApiFileCrc, BadModelsSayWhatTheCommandLineSays) {
     EXPECT_NE(quobrix_crc_finish("a", 1), 0);            // nothing begun
 }
 
+// As the page's workers hash a large file: each span begun apart and its
+// register taken, then the spans joined in order and the line finished.
+CliOutcome PageSpansCrc(const std::string& model, const std::string& name, const std::string& bytes,
+                        const std::vector<std::size_t>& cuts) {
+    std::vector<std::string> registers;
+    for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
+        EXPECT_EQ(quobrix_crc_begin(model.data(), model.size(), 0), 0);
+        quobrix_crc_begin_span();
+        quobrix_crc_update(bytes.data() + cuts[i], cuts[i + 1] - cuts[i]);
+        quobrix_crc_register();
+        registers.emplace_back(quobrix_out(), quobrix_out_size());
+    }
+    const int begun = quobrix_crc_begin(model.data(), model.size(), 0);
+    if (begun != 0) return Results(begun);
+    const std::string note(quobrix_err(), quobrix_err_size());
+    for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
+        const int joined =
+            quobrix_crc_join(registers[i].data(), registers[i].size(), static_cast<double>(cuts[i + 1] - cuts[i]));
+        if (joined != 0) return Results(joined);
+    }
+    CliOutcome outcome = Results(quobrix_crc_finish(name.data(), name.size()));
+    outcome.err = note;
+    return outcome;
+}
+
+TEST(WebApiFileCrc, SpansJoinedGiveTheCommandLinesLine) {
+    const std::string bytes = RandomText(20000, 7);
+    // An empty span, spans of a few bytes, and spans long enough for the
+    // engine's fastest paths.
+    const std::vector<std::size_t> cuts = {0, 0, 3, 9000, 9001, 20000};
+    for (const CrcModel& model : CrcCatalogue()) {
+        const std::string name(model.name);
+        ExpectSame(PageSpansCrc(name, "capture.bin", bytes, cuts), CliFileCrc({"crc", name}, "capture.bin", bytes),
+                   name);
+    }
+    // One span is the whole file.
+    ExpectSame(PageSpansCrc("CRC-32/ISO-HDLC", "a.bin", bytes, {0, bytes.size()}),
+               CliFileCrc({"crc", "CRC-32/ISO-HDLC"}, "a.bin", bytes), "one span");
+}
+
+TEST(WebApiFileCrc, AJoinOfNoRegisterOrNoSizeIsRefused) {
+    const std::string zeros(32, '0');
+    ASSERT_EQ(quobrix_crc_begin("CRC-32/ISO-HDLC", 15, 0), 0);
+    EXPECT_EQ(quobrix_crc_join(zeros.data(), zeros.size(), 5), 0);
+    for (const std::string& reg : {std::string(31, '0'), std::string(33, '0'), std::string(31, '0') + "g",
+                                  std::string(31, '0') + "A", std::string()}) {
+        EXPECT_EQ(quobrix_crc_join(reg.data(), reg.size(), 5), kExitUsage) << reg;
+        EXPECT_NE(std::string(quobrix_err(), quobrix_err_size()), "") << reg;
+    }
+    for (const double size : {-1.0, 0.5, 1e300, 9007199254740994.0, std::nan("")}) {
+        EXPECT_EQ(quobrix_crc_join(zeros.data(), zeros.size(), size), kExitUsage) << size;
+    }
+    // The refusals left the register as it was: five zero bytes after the
+    // start, then nothing more.
+    EXPECT_EQ(quobrix_crc_finish("f", 1), 0);
+    EXPECT_EQ(std::string(quobrix_out(), quobrix_out_size()),
+              CliFileCrc({"crc", "CRC-32/ISO-HDLC"}, "f", std::string(5, '\0')).out);
+    EXPECT_EQ(quobrix_crc_join(zeros.data(), zeros.size(), 5), kExitUsage);  // nothing begun
+}
+
+// The page's reading errors say what the command line says of a file it
+// cannot read, the name escaped alike.
+TEST(WebApiFileCrc, AFileThatCannotBeReadIsReportedAsTheCommandLineReportsIt) {
+    for (const std::string name : {"capture.bin", "\xFFodd\tname", "line\nbreak"}) {
+        CliEnvironment env;
+        env.stream_file = [](const std::string&, const ConsumeBlock&, std::string& error) {
+            error = "The file could not be read.";
+            return false;
+        };
+        CliOutcome expected;
+        expected.code = RunCli({"crc", "CRC-32/ISO-HDLC", name}, env, expected.out, expected.err);
+        const std::string why = "The file could not be read.";
+        quobrix_crc_read_error(name.data(), name.size(), why.data(), why.size());
+        EXPECT_EQ(std::string(quobrix_err(), quobrix_err_size()), expected.err) << name;
+        EXPECT_EQ(quobrix_out_size(), 0u) << name;
+        EXPECT_EQ(expected.code, kExitUsage) << name;
+    }
+}
+
 TEST(WebApiCatalogue, EveryModelWithItsCheck) {
     quobrix_catalogue();
     const std::string json(quobrix_out(), quobrix_out_size());
@@ -216,6 +296,40 @@ TEST(WebApiCatalogue, EveryModelWithItsCheck) {
     EXPECT_NE(json.find("{\"name\":\"CRC-32/ISO-HDLC\",\"width\":32,\"check\":\"CBF43926\"}"), std::string::npos);
     EXPECT_NE(json.find("{\"name\":\"CRC-82/DARC\",\"width\":82,\"check\":\"09EA83F625023801FD612\"}"),
               std::string::npos);
+}
+
+// The page's list of the dialog's tools: the tools `quobrix --help` lists, in
+// its order and with its summaries, and the dialog's captions for them.
+TEST(WebApiDialogTools, TheHelpsToolsWithTheDialogsCaptions) {
+    const std::string help = RunInProcess({"--help"}).out;
+    const std::size_t group = help.find("The dialog's tools:\n");
+    ASSERT_NE(group, std::string::npos) << help;
+    quobrix_dialog_tools();
+    const std::string json(quobrix_out(), quobrix_out_size());
+    // Each entry in turn, as the help's line gives its name and summary;
+    // its caption is what lies between the quotes after "button".
+    std::string rebuilt = "[";
+    std::vector<std::string> captions;
+    std::size_t in_json = 0;
+    for (std::size_t at = help.find('\n', group) + 1; help.compare(at, 2, "  ") == 0; at = help.find('\n', at) + 1) {
+        const std::string line = help.substr(at + 2, help.find('\n', at) - at - 2);
+        const std::size_t gap = line.find(' ');
+        const std::string entry = "{\"name\":\"" + line.substr(0, gap) + "\",\"summary\":\"" +
+                                  line.substr(line.find_first_not_of(' ', gap)) + "\",\"button\":\"";
+        if (!captions.empty()) rebuilt += ",";
+        const std::size_t start = json.find(entry, in_json) + entry.size(), end = json.find('"', start);
+        captions.push_back(json.substr(start, end - start));
+        rebuilt += entry + captions.back() + "\"}";
+        in_json = end;
+    }
+    EXPECT_EQ(json, rebuilt + "]");
+    ASSERT_EQ(captions.size(), 15u);
+    // As the dialog's buttons read (res/quobrix.rc).
+    EXPECT_EQ(captions[0], "8位校验和");
+    EXPECT_EQ(captions[3], "计算CRC16");
+    EXPECT_EQ(captions[7], "十六进制转换");
+    EXPECT_EQ(captions[8], "Hex->Ascii");
+    EXPECT_EQ(captions[14], "字符串反转");
 }
 
 }  // namespace

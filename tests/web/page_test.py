@@ -29,6 +29,8 @@ from selenium.webdriver.support.ui import Select, WebDriverWait
 
 PAGE = None
 QUOBRIX = None
+# The dialog's buttons, whose captions the page's list shows in Chinese.
+RESOURCE_SCRIPT = pathlib.Path(__file__).resolve().parents[2] / "res" / "quobrix.rc"
 WAIT_SECONDS = 20  # a bound on each wait, never a pause
 
 MODBUS_FRAMES = ["01 03 00 00 00 0A C5 CD", "01 06 00 01 00 03 98 0B", "11 03 00 6B 00 03 76 87"]
@@ -38,6 +40,19 @@ def cli(args, cwd=None):
     """What the program prints: exit status, standard output and error as text."""
     done = subprocess.run([QUOBRIX] + args, capture_output=True, cwd=cwd, timeout=60, check=False)
     return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+
+
+def luminance(css_colour):
+    """WCAG's relative luminance of an opaque "rgb(r, g, b)"."""
+    assert css_colour.startswith("rgb("), css_colour
+    channels = [int(c) / 255 for c in css_colour[4:-1].split(",")]
+    linear = [c / 12.92 if c <= 0.04045 else ((c + 0.055) / 1.055) ** 2.4 for c in channels]
+    return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
+
+
+def contrast(a, b):
+    high, low = sorted((luminance(a), luminance(b)), reverse=True)
+    return (high + 0.05) / (low + 0.05)
 
 
 def start_browser(language="en-US"):
@@ -226,6 +241,25 @@ class PageTest(unittest.TestCase):
                 tool_select.select_by_value(tool)
                 self.assert_as_cli("tools", [tool] + (["--hex"] if kind == "hex" else []) + ["--", text])
 
+    def test_dialog_tools_listed_as_the_help_and_the_dialog_name_them(self):
+        """The list holds the tools `quobrix --help` lists, in its order, each
+        shown by its summary there; in Chinese by its button's caption in the
+        dialog's resource script."""
+        help_text = cli(["--help"])[1]
+        group = help_text[help_text.index("The dialog's tools:\n"):].split("\n\n")[0].splitlines()[1:]
+        expected = [line.split(None, 1) for line in group]
+        with open(RESOURCE_SCRIPT, encoding="gbk") as f:
+            script = f.read()
+        self.tab("tools")
+        shown = lambda: self.driver.execute_script(
+            "return Array.from(document.getElementById('tools-tool').options, o => [o.value, o.textContent])")
+        self.assertEqual(shown(), expected)
+        self.assertEqual(len(expected), 15)
+        self.driver.find_element(By.ID, "language").click()
+        for (name, caption), (expected_name, _) in zip(shown(), expected):
+            self.assertEqual(name, expected_name)
+            self.assertIn('CONTROL "%s", IDC_BTN_%s,' % (caption, name.upper()), script)
+
     # ---- Files, links and the language -----------------------------------------
 
     def test_a_file_hashed_in_blocks(self):
@@ -241,6 +275,68 @@ class PageTest(unittest.TestCase):
             shown = self.shown("file", ["crc", "CRC-32/ISO-HDLC", "capture.bin"])
             self.assertEqual(shown, cli(["crc", "CRC-32/ISO-HDLC", "capture.bin"], cwd=folder))
             self.assertEqual(shown[1], "%08X  capture.bin\n" % zlib.crc32(data))
+
+    def test_a_large_file_hashed_in_spans_side_by_side(self):
+        """Large enough that several workers hash a span each, of uneven
+        sizes, and the spans are joined: the line is zlib's CRC and the
+        command line's, for a reflected CRC and for one that is not."""
+        self.tab("file")
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "spans.bin")
+            rng, crc = random.Random(5), 0
+            with open(path, "wb") as f:
+                for _ in range(100):
+                    data = rng.randbytes(1 << 20)
+                    crc = zlib.crc32(data, crc)
+                    f.write(data)
+                data = rng.randbytes(12345)
+                crc = zlib.crc32(data, crc)
+                f.write(data)
+            lines = {}
+            for model in ("CRC-32/ISO-HDLC", "CRC-32/MPEG-2"):
+                Select(self.driver.find_element(By.ID, "file-model")).select_by_value(model)
+                self.driver.find_element(By.ID, "file-input").send_keys(path)
+                shown = self.shown("file", ["crc", model, "spans.bin"])
+                self.assertEqual(shown, cli(["crc", model, "spans.bin"], cwd=folder), model)
+                lines[model] = shown[1]
+                # Cleared, so that choosing the file again is a change.
+                self.driver.execute_script("document.getElementById('file-input').value = ''")
+            self.assertEqual(lines["CRC-32/ISO-HDLC"], "%08X  spans.bin\n" % crc)
+
+    def test_a_file_that_cannot_be_read_is_reported_and_the_next_hashed(self):
+        """A file changed after it was chosen can no longer be read (the
+        browser holds the file as it was): its line is the command line's
+        for a file it cannot read, with the browser's reason, and the files
+        after it are hashed, as the command line goes on."""
+        self.tab("file")
+        Select(self.driver.find_element(By.ID, "file-model")).select_by_value("CRC-32/ISO-HDLC")
+        with tempfile.TemporaryDirectory() as folder:
+            # The first takes long enough to hash (sparse: made at once) that
+            # the second is changed before the page reaches it.
+            first, second, third = (os.path.join(folder, name) for name in ("first.bin", "second.bin", "third.bin"))
+            with open(first, "wb") as f:
+                f.truncate(256 << 20)
+            for path in (second, third):
+                with open(path, "wb") as f:
+                    f.write(b"123456789")
+            self.driver.find_element(By.ID, "file-input").send_keys("\n".join((first, second, third)))
+            with open(second, "ab") as f:
+                f.write(b"changed")
+            later = os.stat(second).st_mtime + 10
+            os.utime(second, (later, later))
+            code, out, err = self.shown("file", ["crc", "CRC-32/ISO-HDLC", "first.bin", "second.bin", "third.bin"])
+            self.assertEqual(code, 2)
+            zeros = 0
+            for _ in range(16):
+                zeros = zlib.crc32(bytes(16 << 20), zeros)
+            self.assertEqual(out, "%08X  first.bin\nCBF43926  third.bin\n" % zeros)
+            # The command line's line for a file it cannot read, up to the
+            # reason, which is the browser's own.
+            _, _, missing = cli(["crc", "CRC-32/ISO-HDLC", "second.bin"], cwd=os.path.dirname(folder))
+            prefix = missing[:missing.index("second.bin: ") + len("second.bin: ")]
+            self.assertEqual(prefix, "quobrix: second.bin: ")
+            self.assertTrue(err.startswith(prefix) and err.endswith("\n") and err.count("\n") == 1, err)
+            self.assertGreater(len(err), len(prefix) + 1, err)
 
     def test_a_file_hashing_cancelled(self):
         self.tab("file")
@@ -283,6 +379,51 @@ class PageTest(unittest.TestCase):
         first = self.assert_as_cli("tools", words)
         self.open(self.driver.current_url)
         self.assertEqual(self.shown("tools", words), first)
+
+    def test_a_find_link_reproduces_its_result(self):
+        """Find runs when asked; its link runs it again on opening, with the
+        frames and options it holds."""
+        self.tab("find")
+        self.type_into("find-frames", "\n".join(MODBUS_FRAMES))
+        self.driver.find_element(By.ID, "find-all").click()
+        self.driver.find_element(By.ID, "find-run").click()
+        words = ["find", "--all", "--"] + MODBUS_FRAMES
+        first = self.assert_as_cli("find", words)
+        self.assertTrue(first[1].startswith("CRC-16/MODBUS le head=0 tail=0\n"), first[1])
+        self.open(self.driver.current_url)
+        self.assertEqual(self.shown("find", words), first)
+        self.assertTrue(self.driver.find_element(By.ID, "panel-find").is_displayed())
+        self.assertEqual(self.driver.find_element(By.ID, "find-frames").get_attribute("value"),
+                         "\n".join(MODBUS_FRAMES))
+
+    def test_light_and_dark_follow_the_system(self):
+        """Each scheme the system asks for gives the page its own colours,
+        and every text stays legible on what it is drawn on (WCAG's 4.5:1)."""
+        self.tab("crc")
+        self.driver.find_element(By.CSS_SELECTOR, "#crc-form input[value=hex]").click()
+        self.type_into("crc-input", "zz")  # a result and an error message to look at
+        self.shown("crc", ["crc", "CRC-16/MODBUS", "--hex", "zz"])
+        # Text and the element whose background it is drawn on.
+        pairs = {"body text": ("body", "body"), "status": ("#status", "body"), "result": ("#crc-out", "#crc-out"),
+                 "error": ("#crc-err", "#crc-err"), "chosen tab": ("#tab-crc", "#tab-crc"),
+                 "button": ("#copy-link", "#copy-link"), "field": ("#crc-input", "#crc-input")}
+        backgrounds = {}
+        try:
+            for scheme in ("light", "dark"):
+                self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {
+                    "features": [{"name": "prefers-color-scheme", "value": scheme}]})
+                colours = self.driver.execute_script("""
+                    const colour = (sel, prop) => getComputedStyle(document.querySelector(sel))[prop];
+                    return Object.fromEntries(Object.entries(arguments[0]).map(([k, [text, ground]]) =>
+                        [k, [colour(text, 'color'), colour(ground, 'backgroundColor')]]));""", pairs)
+                for what, (text, ground) in colours.items():
+                    self.assertGreaterEqual(contrast(text, ground), 4.5, "%s in %s: %s on %s" % (
+                        what, scheme, text, ground))
+                backgrounds[scheme] = luminance(colours["body text"][1])
+        finally:
+            self.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
+        self.assertGreater(backgrounds["light"], 0.8)
+        self.assertLess(backgrounds["dark"], 0.05)
 
     def test_screenshot_for_readme(self):
         """QUOBRIX_PAGE_SCREENSHOT=FILE.png takes README's picture: the

@@ -92,6 +92,14 @@ bool InProcessProbe::ReadDragIcon(HWND window, window_probe::DragIconReply* repl
     return Ask(window, window_probe::kDragIcon, reply, sizeof *reply, error);
 }
 
+// The probe reads the name from the reply window's caption, which the
+// window manager gives out without a message.
+bool InProcessProbe::DropFile(HWND window, const std::wstring& path, window_probe::DropFilesReply* reply,
+                              std::string* error) {
+    if (reply_window_) SetWindowTextW(reply_window_, path.c_str());
+    return Ask(window, window_probe::kDropFiles, reply, sizeof *reply, error);
+}
+
 // The probe replies from inside the request, and this thread, while it waits
 // for the request to return, takes in the WM_COPYDATA sent to it.
 bool InProcessProbe::Ask(HWND window, window_probe::Query query, void* reply, size_t size,

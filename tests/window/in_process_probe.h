@@ -34,6 +34,8 @@ public:
     bool ReadMessageBoxIcon(HWND box, window_probe::MessageBoxReply* reply, std::string* error);
     bool PaintIconic(HWND window, window_probe::IconicPaintReply* reply, std::string* error);
     bool ReadDragIcon(HWND window, window_probe::DragIconReply* reply, std::string* error);
+    // Drops the file `path` onto `window`, as the shell does.
+    bool DropFile(HWND window, const std::wstring& path, window_probe::DropFilesReply* reply, std::string* error);
 
 private:
     bool Ask(HWND window, window_probe::Query query, void* reply, size_t size,

@@ -1,4 +1,4 @@
-// The application manifest of both programs, read as the loader reads it: the
+// The application manifest of every program, read as the loader reads it: the
 // resource itself, and the activation context the system builds from it.
 #include <gtest/gtest.h>
 
@@ -28,10 +28,10 @@ const SupportedOs kSupportedOs[] = {
      {0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}}},
 };
 
-// The console program lies beside the dialog's.
-std::string CliPath() {
+// The console program and the workbench window lie beside the dialog's.
+std::string SiblingPath(const char* name) {
     const std::string app = WindowsPathOf(AppPath());
-    return app.substr(0, app.find_last_of("\\/") + 1) + "quobrix-cli.exe";
+    return app.substr(0, app.find_last_of("\\/") + 1) + name;
 }
 
 BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) {
@@ -47,7 +47,9 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR l
 class Manifest : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
-        path_ = std::strcmp(GetParam(), "cli") == 0 ? CliPath() : WindowsPathOf(AppPath());
+        path_ = std::strcmp(GetParam(), "cli") == 0         ? SiblingPath("quobrix-cli.exe")
+                : std::strcmp(GetParam(), "workbench") == 0 ? SiblingPath("QuobrixWorkbench.exe")
+                                                            : WindowsPathOf(AppPath());
         module_ = LoadLibraryExA(path_.c_str(), nullptr,
                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_TRUE(module_) << "cannot open " << path_ << ", error " << GetLastError();
@@ -92,6 +94,8 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(BothPrograms, Manifest, ::testing::Values("dialog", "cli"));
+// The workbench window carries the same manifest.
+INSTANTIATE_TEST_SUITE_P(TheWorkbench, Manifest, ::testing::Values("workbench"));
 
 // One manifest, id 1 in one language: a second one (a toolchain's default
 // manifest merged in) would leave the choice to the loader.

@@ -46,6 +46,43 @@ Uint128 CrcEngine::Update(Uint128 reg, const void* data, std::size_t size) const
     return std::get<CrcByteTable>(tables_->path).Update(reg, bytes, size);
 }
 
+namespace {
+
+// A linear map of registers as the images of their bits: column j is the
+// image of the register holding bit j alone.
+struct RegisterMap {
+    Uint128 column[kCrcMaxWidth];
+};
+
+Uint128 Apply(const RegisterMap& map, Uint128 reg, int width) {
+    Uint128 image;
+    for (int j = 0; j < width; ++j) {
+        if (reg.Bit(j)) image ^= map.column[j];
+    }
+    return image;
+}
+
+}  // namespace
+
+Uint128 CrcEngine::AfterZeros(Uint128 reg, std::uint64_t count) const {
+    const int width = params_.width;
+    // One zero byte, then its powers by squaring: count's bit k applies the
+    // map of 2^k zero bytes. The powers of one map commute, so the order of
+    // the bits does not matter.
+    RegisterMap map;
+    const unsigned char zero = 0;
+    for (int j = 0; j < width; ++j) map.column[j] = Update(Uint128{1} << j, &zero, 1);
+    for (; count != 0; count >>= 1) {
+        if ((count & 1u) != 0) reg = Apply(map, reg, width);
+        if (count > 1) {
+            RegisterMap squared;
+            for (int j = 0; j < width; ++j) squared.column[j] = Apply(map, map.column[j], width);
+            map = squared;
+        }
+    }
+    return reg;
+}
+
 Uint128 CrcEngine::Finish(Uint128 reg) const {
     const Uint128 out = params_.refin != params_.refout ? ReflectLowBits(reg, params_.width) : reg;
     return out ^ params_.xorout;

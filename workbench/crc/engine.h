@@ -39,6 +39,13 @@ public:
 
     Uint128 Compute(const void* data, std::size_t size) const { return Finish(Update(Start(), data, size)); }
 
+    // The register after `count` zero bytes, in time that grows with the
+    // count's bits, not with the count. A CRC's register is linear in the
+    // register and the bytes together, so runs of bytes hashed apart join:
+    // Update(reg, A then B) is AfterZeros(Update(reg, A), size of B) ^
+    // Update(0, B). The page hashes a large file's spans side by side so.
+    Uint128 AfterZeros(Uint128 reg, std::uint64_t count) const;
+
 private:
     struct Tables;
     CrcParams params_;

@@ -223,6 +223,10 @@ void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options
                 for (const CheckOrder order : kOrders) {
                     if (check_size == 1 && order == CheckOrder::kLittleEndian) continue;
                     if (!Samples(frames, head, tail, check_size, order, samples)) continue;
+                    if (options.cancelled && options.cancelled()) {
+                        result.cancelled = true;
+                        return;
+                    }
                     RecoveryOptions recovery_options;
                     recovery_options.frame_extra = head + tail + static_cast<std::size_t>(check_size);
                     recovery_options.crossed_bit_orders = false;
@@ -394,6 +398,11 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
         if (seconds > 1 && options.before_slow_recovery) options.before_slow_recovery(seconds);
         const std::size_t first = found.size();
         Recover(frames, options, NamedCheckMethods().size(), found, result);
+        if (result.cancelled) {
+            FrameSearchResult stopped;
+            stopped.cancelled = true;
+            return stopped;
+        }
         // CRCs of different widths recovered at one head and tail come from
         // the GCD of the same differences, the true polynomial times a
         // leftover factor: other widths made of the same factors fit every

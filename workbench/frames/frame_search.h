@@ -71,6 +71,10 @@ struct FrameSearchOptions {
     // Called before a recovery that will likely take more than a second,
     // with about how many seconds.
     std::function<void(double seconds)> before_slow_recovery;
+    // Asked before each recovery at a placement and width, for a window
+    // whose user may stop a long search: true stops it, and the result says
+    // only that (`cancelled`).
+    std::function<bool()> cancelled;
 };
 
 struct FrameSearchResult {
@@ -100,6 +104,8 @@ struct FrameSearchResult {
     bool recovery_ambiguous = false;
     // Whether `equivalent` has a group.
     bool recovery_equivalent = false;
+    // Whether `cancelled` stopped the search: then nothing else is set.
+    bool cancelled = false;
 };
 
 // About how long recovery takes on these frames, in seconds on this

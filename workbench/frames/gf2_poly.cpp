@@ -160,7 +160,7 @@ Gf2Jump DivisionSteps(std::int64_t& delta, std::uint64_t f, std::uint64_t g) {
         const int zeros = g == 0 ? 64 - step : std::min(__builtin_ctzll(g), 64 - step);
         if (zeros > 0) {
             delta += zeros;
-            g >>= zeros;
+            g = zeros == 64 ? 0 : g >> zeros;  // a whole word of zeros: g was 0
             // The x^64 terms only arise on the last step.
             m.u_x64 = zeros == 64 ? m.u & 1u : (m.u >> (64 - zeros)) & 1u;
             m.v_x64 = zeros == 64 ? m.v & 1u : (m.v >> (64 - zeros)) & 1u;

@@ -22,6 +22,7 @@ enum Query : WPARAM {
     kMessageBoxIcon = 2, // the icon of a message box; reply MessageBoxReply
     kIconicPaint = 3,    // the minimised window's painting; reply IconicPaintReply
     kDragIcon = 4,       // the answer to WM_QUERYDRAGICON; reply DragIconReply
+    kDropFiles = 5,      // drops the file the reply window's caption names; reply DropFilesReply
 };
 
 // Where the answer was made: evidence that the probe ran in the program.
@@ -84,6 +85,14 @@ struct DragIconReply {
     BOOL answered;              // WM_QUERYDRAGICON returned a handle
     BOOL is_application_icon;   // == LoadIcon(program, IDR_MAINFRAME)
     BOOL is_big_window_icon;    // == WM_GETICON ICON_BIG
+};
+
+// A file dropped as the shell drops one: the probe makes the HDROP in the
+// program's process (GlobalAlloc of a DROPFILES with the wide name) and posts
+// WM_DROPFILES to the window, which owns the handle from then on.
+struct DropFilesReply {
+    Origin origin;
+    BOOL posted;
 };
 
 }  // namespace window_probe

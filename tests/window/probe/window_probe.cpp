@@ -5,6 +5,9 @@
 #include "res/resource.h"
 #include "tests/window/probe/probe_protocol.h"
 
+#include <shlobj.h>  // DROPFILES
+#include <cstring>
+
 namespace window_probe {
 namespace {
 
@@ -194,6 +197,25 @@ void AnswerDragIcon(HWND window, HWND reply_window) {
     SendReply(reply_window, kDragIcon, reply);
 }
 
+void AnswerDropFiles(HWND window, HWND reply_window) {
+    DropFilesReply reply = {};
+    FillOrigin(&reply.origin);
+    wchar_t path[MAX_PATH] = {};
+    const int length = GetWindowTextW(reply_window, path, MAX_PATH);
+    // DROPFILES, then the names, each ended by a NUL, and one more NUL.
+    const SIZE_T size = sizeof(DROPFILES) + (static_cast<SIZE_T>(length) + 2) * sizeof(wchar_t);
+    HGLOBAL drop = length > 0 ? GlobalAlloc(GHND, size) : nullptr;
+    if (DROPFILES* files = drop ? static_cast<DROPFILES*>(GlobalLock(drop)) : nullptr) {
+        files->pFiles = sizeof(DROPFILES);
+        files->fWide = TRUE;
+        memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), path, static_cast<size_t>(length) * sizeof(wchar_t));
+        GlobalUnlock(drop);
+        reply.posted = PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+        if (!reply.posted) GlobalFree(drop);
+    }
+    SendReply(reply_window, kDropFiles, reply);
+}
+
 }  // namespace
 }  // namespace window_probe
 
@@ -212,6 +234,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeCallWndProc(int code, WPA
                 AnswerMessageBoxIcon(message->hwnd, reply_window);
             if (message->wParam == kIconicPaint) AnswerIconicPaint(message->hwnd, reply_window);
             if (message->wParam == kDragIcon) AnswerDragIcon(message->hwnd, reply_window);
+            if (message->wParam == kDropFiles) AnswerDropFiles(message->hwnd, reply_window);
         }
     }
     return CallNextHookEx(nullptr, code, wparam, lparam);

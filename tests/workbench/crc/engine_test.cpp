@@ -84,6 +84,60 @@ const CrcModel& Model(std::string_view name) {
     return CrcCatalogue()[0];
 }
 
+// Spans hashed apart, each from a register of nothing, and joined in order
+// give the whole message's CRC, as the bit-serial model computes it over the
+// message in one piece.
+TEST(CrcEngine, SpansHashedApartJoinToTheWholeMessagesCrc) {
+    std::mt19937_64 random(23);
+    Bytes buffer(3000);
+    for (unsigned char& b : buffer) b = static_cast<unsigned char>(random());
+    for (int width = kCrcMinWidth; width <= kCrcMaxWidth; ++width) {
+        for (int round = 0; round < 2; ++round) {
+            CrcParams p;
+            p.width = width;
+            p.poly = RandomBits(random, width) | 1u;
+            p.init = RandomBits(random, width);
+            p.xorout = RandomBits(random, width);
+            p.refin = round == 1;
+            p.refout = (random() & 1) != 0;
+            const CrcEngine engine(p);
+            SCOPED_TRACE("width " + std::to_string(width) + " poly " + Hex(p.poly) + " refin " +
+                         std::to_string(p.refin));
+            // Spans of 0 bytes, of a few, and past the folding paths' start.
+            const std::size_t cuts[] = {0, 0, 5, 700, 701, 2100, buffer.size()};
+            Uint128 reg = engine.Start();
+            for (std::size_t i = 0; i + 1 < sizeof cuts / sizeof cuts[0]; ++i) {
+                const std::size_t size = cuts[i + 1] - cuts[i];
+                reg = engine.AfterZeros(reg, size) ^ engine.Update(0, buffer.data() + cuts[i], size);
+            }
+            ASSERT_EQ(Hex(engine.Finish(reg)), Hex(crc_bitwise::Crc(p, buffer)));
+        }
+    }
+}
+
+// Counts whose bits reach far, against the zero bytes run through Update.
+TEST(CrcEngine, AfterZerosIsTheRegisterAfterThatManyZeroBytes) {
+    const Bytes zeros(100003, 0);
+    std::mt19937_64 random(4);
+    for (const char* name : {"CRC-32/ISO-HDLC", "CRC-16/XMODEM", "CRC-5/USB", "CRC-3/GSM", "CRC-64/XZ",
+                             "CRC-82/DARC"}) {
+        const CrcEngine engine(Model(name).params);
+        const int width = engine.params().width;
+        for (std::size_t count : {std::size_t{0}, std::size_t{1}, std::size_t{8}, std::size_t{255},
+                                  std::size_t{4096}, zeros.size()}) {
+            const Uint128 reg = RandomBits(random, width);
+            EXPECT_EQ(Hex(engine.AfterZeros(reg, count)), Hex(engine.Update(reg, zeros.data(), count)))
+                << name << " " << count;
+        }
+        // Counts with their top bits set, too many to run: two counts in
+        // turn must equal their sum in one.
+        const Uint128 reg = RandomBits(random, width);
+        const std::uint64_t big = std::uint64_t{1} << 63, more = std::uint64_t{1} << 62;
+        EXPECT_EQ(Hex(engine.AfterZeros(engine.AfterZeros(reg, big), more)), Hex(engine.AfterZeros(reg, big | more)))
+            << name;
+    }
+}
+
 TEST(CrcEngine, AgreesWithTheDialogsEngines) {
     const CrcEngine crc8(Model("CRC-8/MAXIM-DOW").params);
     const CrcEngine crc16(Model("CRC-16/XMODEM").params);

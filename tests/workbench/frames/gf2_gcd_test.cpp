@@ -104,6 +104,24 @@ TEST(Gf2Gcd, AgreesWithEuclidOnLongPolynomials) {
     }
 }
 
+// Binomials and other sparse polynomials: their division steps meet whole
+// words of zeros, which are skipped in one go.
+TEST(Gf2Gcd, AgreesWithEuclidOnSparsePolynomials) {
+    const auto binomial = [](int n) {
+        Bits a = XPower(n);
+        a[0] = true;
+        return a;
+    };
+    const std::pair<int, int> pairs[] = {{500, 300}, {64, 128}, {1000, 64}, {129, 65}, {4096, 1536}};
+    for (const auto& [m, n] : pairs) {
+        const Bits a = binomial(m), b = binomial(n);
+        EXPECT_EQ(ToBits(Gcd(ToPoly(a), ToPoly(b))), Euclid(a, b)) << m << ", " << n;
+        const Bits c = Product(a, Bits{true, true, false, true});  // times 1 + x + x^3
+        const Bits d = Product(b, XPower(70));
+        EXPECT_EQ(ToBits(Gcd(ToPoly(c), ToPoly(d))), Euclid(c, d)) << m << ", " << n << " with factors";
+    }
+}
+
 TEST(Gf2Gcd, HandlesZeroOneAndEqualPolynomials) {
     std::mt19937_64 random(42);
     const Bits a = Random(random, 300);

@@ -1,0 +1,88 @@
+#include "cli/file_stream.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#ifdef _WIN32
+#include "cli/utf16.h"
+#endif
+
+namespace {
+
+// Blocks of a whole stream: large enough that a read costs little beside the
+// CRC of its bytes, small enough for any memory.
+constexpr std::size_t kStreamBlockBytes = std::size_t{1} << 18;
+
+#ifdef _WIN32
+bool WideName(const std::string& path, std::wstring& wide) {
+    std::u16string utf16;
+    if (!Utf8ToUtf16(path, utf16)) return false;
+    wide.assign(utf16.begin(), utf16.end());
+    return true;
+}
+#endif
+
+}  // namespace
+
+bool StreamBlocks(std::FILE* stream, const ConsumeBlock& consume, std::string& error,
+                  const std::function<bool()>& stop, bool* stopped) {
+    std::vector<char> block(kStreamBlockBytes);
+    if (stopped) *stopped = false;
+    for (;;) {
+        errno = 0;
+        const std::size_t n = std::fread(block.data(), 1, block.size(), stream);
+        if (n > 0) consume(block.data(), n);
+        if (n == block.size()) {
+            if (stop && stop()) {
+                if (stopped) *stopped = true;
+                return true;
+            }
+            continue;
+        }
+        // A short read is the end of the stream, or an error.
+        if (!std::ferror(stream)) return true;
+        error = std::strerror(errno != 0 ? errno : EIO);
+        return false;
+    }
+}
+
+bool StreamFile(const std::string& path, const ConsumeBlock& consume, std::string& error,
+                const std::function<bool()>& stop, bool* stopped) {
+    errno = 0;
+#ifdef _WIN32
+    // By its Unicode name: the ANSI code page cannot spell every name.
+    std::wstring wide;
+    if (!WideName(path, wide)) {
+        error = "the name is not valid Unicode text";
+        return false;
+    }
+    std::FILE* file = _wfopen(wide.c_str(), L"rb");
+#else
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+#endif
+    if (file == nullptr) {
+        error = std::strerror(errno != 0 ? errno : ENOENT);
+        return false;
+    }
+    const bool read = StreamBlocks(file, consume, error, stop, stopped);
+    std::fclose(file);
+    return read;
+}
+
+bool FileSize(const std::string& path, std::uint64_t& size) {
+#ifdef _WIN32
+    std::wstring wide;
+    struct _stat64 status;
+    if (!WideName(path, wide) || _wstat64(wide.c_str(), &status) != 0) return false;
+#else
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0) return false;
+#endif
+    if (status.st_size < 0) return false;
+    size = static_cast<std::uint64_t>(status.st_size);
+    return true;
+}

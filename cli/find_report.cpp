@@ -1,0 +1,105 @@
+#include "cli/find_report.h"
+
+#include <cstdio>
+
+std::vector<NumberedLine> FrameLines(const std::string& input) {
+    static const std::string kBom = "\xEF\xBB\xBF";
+    std::vector<NumberedLine> lines;
+    std::size_t start = input.compare(0, kBom.size(), kBom) == 0 ? kBom.size() : 0;
+    for (std::size_t number = 1; start < input.size(); ++number) {
+        std::size_t end = input.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = input.size();
+        const std::string line = input.substr(start, end - start);
+        if (line.find_first_not_of(" \t") != std::string::npos) lines.push_back({number, line});
+        start = end + (input.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
+std::string ChanceText(double chance) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1g", chance);
+    return text;
+}
+
+std::string OrderWord(const FrameMatch& match) { return CheckOrderWord(match.order, match.method.byte_count()); }
+
+std::string FindLine(const FrameMatch& match) {
+    // A recovered CRC's line is set off by two blanks, as its words are many.
+    const std::string gap = match.recovered ? "  " : " ";
+    return match.method.Label() + gap + OrderWord(match) + " head=" + std::to_string(match.head) +
+           " tail=" + std::to_string(match.tail) + (match.weak ? "  (weak)" : "");
+}
+
+namespace {
+
+std::string Frames(std::size_t count) { return std::to_string(count) + (count == 1 ? " frame" : " frames"); }
+
+// How far the frames bear the first line out.
+std::string EvidenceNote(const FrameMatch& match) {
+    std::string note = "the first line holds on " + Frames(match.frames);
+    if (match.recovered) note += ", " + std::to_string(match.frames - match.fitted) + " beyond the " +
+                                 std::to_string(match.fitted) + " its parameters were fitted to";
+    return note + "; chance it is luck " + ChanceText(match.chance);
+}
+
+// Line numbers (from 1), "lines 2 and 3", "lines 1, 2 and 4".
+std::string LineList(const std::vector<std::size_t>& lines) {
+    std::string text = "lines ";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) text += i + 1 == lines.size() ? " and " : ", ";
+        text += std::to_string(lines[i] + 1);
+    }
+    return text;
+}
+
+// The frames fall short: what fits so far and what would decide.
+std::string WeakNote(const FrameSearchResult& result) {
+    const FrameMatch& best = result.weak.front();
+    std::string note = "these frames do not bear out any explanation beyond chance; " +
+                       std::to_string(result.weak.size()) + (result.weak.size() == 1 ? " fits" : " fit") +
+                       " so far (--all lists them), the best " + best.method.Label() + " " + OrderWord(best) +
+                       " head=" + std::to_string(best.head) + " tail=" + std::to_string(best.tail) + ", chance " +
+                       ChanceText(best.chance) + "; " + std::to_string(result.more_frames) + " more different " +
+                       (result.more_frames == 1 ? "frame" : "frames");
+    // Any frame long enough to hold the head, a byte of data, the check and
+    // the tail adds its check's bits.
+    const std::size_t shortest = best.head + 1 + static_cast<std::size_t>(best.method.byte_count()) + best.tail;
+    return note + " of at least " + std::to_string(shortest) + " bytes would decide";
+}
+
+std::string NothingFound(std::size_t max_skip, const FrameSearchResult& result) {
+    std::string note = "nothing explains these frames; try a larger --max-skip (it is " +
+                       std::to_string(max_skip) + ")";
+    return note + (result.recovery_ran ? " or more frames" : ", more frames, or --search to recover an unknown CRC");
+}
+
+}  // namespace
+
+std::string SlowRecoveryNote(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", seconds);
+    return std::string("recovering an unknown CRC from frames this long takes about ") + text +
+           " s (fewer or shorter frames, a smaller --max-skip or --no-search are quicker)";
+}
+
+bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vector<std::string>& notes) {
+    const bool believed = !result.matches.empty() && !result.matches.front().weak;
+    if (result.recovery_ambiguous && !believed) {
+        notes.push_back("these frames cannot tell the recovered CRCs apart; more frames, of other lengths too, would");
+    }
+    for (const std::vector<std::size_t>& group : result.equivalent) {
+        notes.push_back(LineList(group) + " give the same check for every message: any of them will do");
+    }
+    if (believed) {
+        notes.push_back(EvidenceNote(result.matches.front()));
+        return true;
+    }
+    if (!result.weak.empty()) {
+        notes.push_back(WeakNote(result));
+        return false;
+    }
+    if (!result.recovery_need.empty()) notes.push_back("recovery cannot decide: " + result.recovery_need);
+    notes.push_back(NothingFound(max_skip, result));
+    return false;
+}

@@ -1,0 +1,40 @@
+// What quobrix find says about frames, in words both faces show: the
+// command line on its streams, the window's find page in its list and under it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "workbench/frames/frame_search.h"
+
+// A frame's text with its number (from 1) for messages.
+struct NumberedLine {
+    std::size_t number;
+    std::string text;
+};
+
+// The frames of a text: one a line, blank lines skipped, numbered by their
+// lines. A line ends at LF, CR LF or a bare CR (as older terminals and serial
+// tools save them); a UTF-8 byte order mark before the first is dropped.
+std::vector<NumberedLine> FrameLines(const std::string& input);
+
+// A chance as a short number: 2e-07, 0.003.
+std::string ChanceText(double chance);
+
+// be, le, or - for a one-byte check.
+std::string OrderWord(const FrameMatch& match);
+
+// "CRC-16/MODBUS le head=0 tail=0", or for a recovered CRC its parameter
+// line with check and residue, then the same words.
+std::string FindLine(const FrameMatch& match);
+
+// The note before a recovery that takes about `seconds`, without the
+// command line's prefix.
+std::string SlowRecoveryNote(double seconds);
+
+// The notes after the lines, each one line without the command line's
+// prefix: what the frames cannot tell apart, and then how far they bear the
+// first line out, what would decide, or what to try when nothing fits
+// (`max_skip` as searched). True when the first line is believed.
+bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vector<std::string>& notes);

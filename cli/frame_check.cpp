@@ -1,0 +1,130 @@
+#include "cli/frame_check.h"
+
+#include "cli/environment.h"
+#include "cli/hex_bytes.h"
+#include "cli/messages.h"
+#include "core/hexdump.h"
+#include "core/string_format.h"
+
+namespace {
+
+// ---- The check and the bytes around the data ----------------------------
+
+// The check, its order and the bytes around the data, from CHECK and the
+// options.
+struct FrameSetup {
+    CheckMethod method = CheckMethod::OfSum(kSumChecks[0]);
+    CheckOrder order = CheckOrder::kBigEndian;
+    FrameEnd head, tail;
+};
+
+// --head (--tail) and the line's head=N (tail=N): the bytes, or with
+// --verify only their count.
+bool ChooseEnd(const std::optional<std::string>& hex, const std::optional<std::size_t>& count, const char* name,
+               bool verify, FrameEnd& end, std::string& error) {
+    const std::string option = std::string("--") + name;
+    if (hex && !ReadHexBytes(*hex, option, end.bytes, error)) return false;
+    if (!count) return true;
+    if (hex && end.bytes.size() != *count) {
+        error = option + " holds " + std::to_string(end.bytes.size()) + " bytes, but CHECK says " + name + "=" +
+                std::to_string(*count);
+        return false;
+    }
+    if (!hex && *count > 0) {
+        if (!verify) {
+            error = std::string("CHECK says ") + name + "=" + std::to_string(*count) + ": give those bytes with " +
+                    option;
+            return false;
+        }
+        end.any = true;
+        end.count = *count;
+    }
+    return true;
+}
+
+// The check CHECK names, with the note to show beside the result, if any
+// (set once the check is known, so also when a later step fails); false with
+// what is wrong, of one line or several.
+bool Setup(const FrameRequest& options, FrameSetup& setup, std::string& note, std::string& error) {
+    std::string_view check;
+    FramePlacement placement;
+    if (!SplitPlacement(options.check, check, placement, error)) {
+        error = "CHECK: " + EscapeBytes(error);  // one line, whatever the words hold
+        return false;
+    }
+    if (check.empty()) {
+        error = "CHECK '" + EscapeBytes(options.check) + "' names no check";
+        return false;
+    }
+    if (!ResolveCheckMethod(check, setup.method, note, error)) return false;
+    // "-" says the check has one byte, so no order; building a wider one
+    // in some order anyway would hide that CHECK is not what was meant.
+    const int check_size = setup.method.byte_count();
+    if (check_size > 1 && (placement.any_order || options.one_byte_order)) {
+        error = std::string(options.one_byte_order ? "--order -" : "the order - of CHECK") +
+                " is a one-byte check's; " + EscapeBytes(std::string(check)) + " takes " +
+                std::to_string(check_size) + " bytes, so be or le";
+        return false;
+    }
+    if (placement.order && options.order && *placement.order != *options.order) {
+        error = "--order " + CheckOrderWord(*options.order, 2) + " and the order " +
+                CheckOrderWord(*placement.order, 2) + " of CHECK differ";
+        return false;
+    }
+    setup.order = options.order ? *options.order : placement.order.value_or(CheckOrder::kBigEndian);
+    return ChooseEnd(options.head, placement.head, "head", options.verify, setup.head, error) &&
+           ChooseEnd(options.tail, placement.tail, "tail", options.verify, setup.tail, error);
+}
+
+// ---- The output --------------------------------------------------------
+
+// Why a frame does not verify, one line.
+std::string Mismatch(const FrameSetup& setup, const FrameVerdict& verdict, std::size_t frame_size) {
+    const int check_size = setup.method.byte_count();
+    switch (verdict.kind) {
+        case FrameVerdict::kTooShort:
+            return "the frame is too short: " + std::to_string(frame_size) + " bytes, where head, one byte of data, " +
+                   "the check and tail take " +
+                   std::to_string(setup.head.size() + 1 + static_cast<std::size_t>(check_size) + setup.tail.size());
+        case FrameVerdict::kHeadDiffers:
+        case FrameVerdict::kTailDiffers:
+            return StringFormat("byte %zu (%s) is %02X, --%s says %02X", verdict.position + 1,
+                                verdict.kind == FrameVerdict::kHeadDiffers ? "head" : "tail", verdict.found,
+                                verdict.kind == FrameVerdict::kHeadDiffers ? "head" : "tail", verdict.expected);
+        case FrameVerdict::kCheckDiffers:
+            return "the frame holds the check " + SpacedHex(CheckBytes(verdict.held, check_size, setup.order)) +
+                   ", its data gives " + SpacedHex(CheckBytes(verdict.computed, check_size, setup.order));
+        case FrameVerdict::kOk:
+            break;
+    }
+    return "ok";
+}
+
+// ---- The run -----------------------------------------------------------
+
+}  // namespace
+
+int RunFrameRequest(const FrameRequest& options, std::string& out, std::string& err) {
+    FrameSetup setup;
+    std::string note, error;
+    const bool ready = Setup(options, setup, note, error);
+    if (!note.empty()) err += kPrefix + note + "\n";
+    if (!ready) {
+        // The lines may echo the user's bytes.
+        err += ErrorLines(error);
+        return kExitUsage;
+    }
+    Bytes data;
+    if (!ReadHexBytes(options.data, options.verify ? "FRAME" : "DATA", data, error)) {
+        err += kPrefix + error + "\n";
+        return kExitUsage;
+    }
+    if (!options.verify) {
+        out += SpacedHex(BuildFrame(setup.method, setup.order, setup.head.bytes, data, setup.tail.bytes)) + "\n";
+        return kExitReport;
+    }
+    const FrameVerdict verdict = VerifyFrame(setup.method, setup.order, setup.head, setup.tail, data);
+    out += Mismatch(setup, verdict, data.size()) + "\n";
+    return verdict.kind == FrameVerdict::kOk ? kExitReport : kExitMessageBox;
+}
+

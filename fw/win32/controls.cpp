@@ -1,0 +1,264 @@
+#include "fw/win32/controls.h"
+
+#include <commctrl.h>  // after <windows.h>, which fw/win_types.h brings
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "codepage/gbk_codec.h"
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+    if (utf8.empty()) return std::wstring();
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
+    return wide;
+}
+
+std::string Utf8(const wchar_t* wide) {
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 1) return std::string();
+    std::string utf8(static_cast<size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, &utf8[0], length, nullptr, nullptr);
+    utf8.resize(static_cast<size_t>(length - 1));
+    return utf8;
+}
+
+}  // namespace
+
+// ---- CComboBox ---------------------------------------------------------
+
+void CComboBox::ResetContent() { SendMessage(CB_RESETCONTENT); }
+int CComboBox::AddString(const char* text) {
+    return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
+}
+int CComboBox::GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
+int CComboBox::GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
+void CComboBox::SetCurSel(int index) { SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index)); }
+std::string CComboBox::GetLBText(int index) const {
+    const LRESULT length = SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
+    if (length <= 0) return std::string();
+    std::vector<char> text(static_cast<size_t>(length) + 1);
+    SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    return std::string(text.data());
+}
+
+// ---- CListCtrl ---------------------------------------------------------
+
+void CListCtrl::SetTableStyle() {
+    SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
+                LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+}
+
+int CListCtrl::InsertColumn(int column, const char* heading, int width_px) {
+    LVCOLUMNA item = {};
+    item.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    item.pszText = const_cast<char*>(heading);
+    item.cx = width_px;
+    item.iSubItem = column;
+    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item)));
+}
+
+void CListCtrl::SetColumns(const std::vector<std::string>& headings, const std::vector<int>& widths_du) {
+    while (SendMessage(LVM_DELETECOLUMN, 0)) {
+    }
+    HWND parent = ::GetParent(m_hWnd);
+    for (size_t c = 0; c < headings.size(); ++c) {
+        RECT width = {0, 0, c < widths_du.size() ? widths_du[c] : 40, 0};
+        ::MapDialogRect(parent, &width);
+        InsertColumn(static_cast<int>(c), headings[c].c_str(), width.right);
+    }
+}
+
+int CListCtrl::GetColumnCount() const {
+    HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
+    return header ? static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+void CListCtrl::DeleteAllItems() { SendMessage(LVM_DELETEALLITEMS); }
+
+int CListCtrl::InsertItem(int row, const char* text) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = const_cast<char*>(text);
+    return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void CListCtrl::SetItemText(int row, int column, const char* text) {
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text);
+    SendMessage(LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+std::string CListCtrl::GetItemText(int row, int column) const {
+    char text[1024] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+int CListCtrl::GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+
+void CListCtrl::SetRows(const std::vector<std::vector<std::string>>& rows) {
+    // One repaint for the whole table, not one a row.
+    SendMessage(WM_SETREDRAW, FALSE);
+    DeleteAllItems();
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const int row = static_cast<int>(r);
+        if (rows[r].empty()) continue;
+        InsertItem(row, rows[r][0].c_str());
+        for (size_t c = 1; c < rows[r].size(); ++c) SetItemText(row, static_cast<int>(c), rows[r][c].c_str());
+    }
+    SendMessage(WM_SETREDRAW, TRUE);
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+// ---- CTabCtrl ----------------------------------------------------------
+
+int CTabCtrl::InsertItem(int index, const char* text) {
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(text);
+    return static_cast<int>(SendMessage(TCM_INSERTITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+}
+int CTabCtrl::GetCurSel() const { return static_cast<int>(SendMessage(TCM_GETCURSEL)); }
+void CTabCtrl::SetCurSel(int index) { SendMessage(TCM_SETCURSEL, static_cast<WPARAM>(index)); }
+int CTabCtrl::GetItemCount() const { return static_cast<int>(SendMessage(TCM_GETITEMCOUNT)); }
+
+// ---- CProgressCtrl -----------------------------------------------------
+
+void CProgressCtrl::SetRange(int low, int high) { SendMessage(PBM_SETRANGE32, static_cast<WPARAM>(low), high); }
+void CProgressCtrl::SetPos(int position) { SendMessage(PBM_SETPOS, static_cast<WPARAM>(position)); }
+int CProgressCtrl::GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
+
+// ---- CFileDialog -------------------------------------------------------
+
+CFileDialog::CFileDialog(bool open, const char* default_extension, const char* filter, HWND owner)
+    : open_(open), extension_(default_extension ? default_extension : ""), filter_(filter ? filter : ""),
+      owner_(owner) {}
+
+INT_PTR CFileDialog::DoModal() {
+    // The filter's "|" stand for the NULs OPENFILENAME wants.
+    std::wstring filter = Wide(AfxGbkToUtf8(filter_));
+    for (wchar_t& c : filter) {
+        if (c == L'|') c = L'\0';
+    }
+    filter.push_back(L'\0');
+    const std::wstring extension = Wide(extension_);
+    std::vector<wchar_t> file(32768, L'\0');
+    const std::wstring initial = Wide(path_);
+    if (initial.size() < file.size()) std::copy(initial.begin(), initial.end(), file.begin());
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner_;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                   (open_ ? OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST : OFN_OVERWRITEPROMPT);
+    const BOOL chosen = open_ ? ::GetOpenFileNameW(&dialog) : ::GetSaveFileNameW(&dialog);
+    if (!chosen) return IDCANCEL;
+    path_ = Utf8(file.data());
+    return IDOK;
+}
+
+// ---- Dropped files -----------------------------------------------------
+
+CDroppedFiles::CDroppedFiles(WPARAM drop) {
+    HDROP handle = reinterpret_cast<HDROP>(drop);
+    const UINT count = ::DragQueryFileW(handle, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = ::DragQueryFileW(handle, i, nullptr, 0);
+        std::vector<wchar_t> name(length + 1, L'\0');
+        ::DragQueryFileW(handle, i, name.data(), length + 1);
+        paths_.push_back(Utf8(name.data()));
+    }
+    ::DragFinish(handle);
+}
+
+void AfxInitCommonControls() {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+}
+
+void AfxAcceptDroppedFiles(HWND window) { ::DragAcceptFiles(window, TRUE); }
+
+// ---- The clipboard -----------------------------------------------------
+
+namespace {
+
+bool PutOnClipboard(UINT format, const void* bytes, size_t size) {
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!memory) return false;
+    void* target = ::GlobalLock(memory);
+    if (!target) {
+        ::GlobalFree(memory);
+        return false;
+    }
+    std::memcpy(target, bytes, size);
+    ::GlobalUnlock(memory);
+    if (::SetClipboardData(format, memory)) return true;
+    ::GlobalFree(memory);
+    return false;
+}
+
+}  // namespace
+
+bool AfxSetClipboardText(HWND owner, const std::string& gbk) {
+    if (!::OpenClipboard(owner)) return false;
+    ::EmptyClipboard();
+    const std::wstring wide = Wide(AfxGbkToUtf8(gbk));
+    const bool put = PutOnClipboard(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t)) &&
+                     PutOnClipboard(CF_TEXT, gbk.c_str(), gbk.size() + 1);
+    ::CloseClipboard();
+    return put;
+}
+
+std::string AfxGetClipboardText(HWND owner) {
+    if (!::OpenClipboard(owner)) return std::string();
+    std::string text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const wchar_t* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = AfxUtf8ToGbk(Utf8(wide));
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+// ---- Texts -------------------------------------------------------------
+
+std::string AfxUtf8ToGbk(const std::string& utf8) {
+    std::string gbk;
+    std::size_t offset = 0;
+    if (Utf8ToGbk(utf8, gbk, offset) == Utf8ToGbkResult::Ok) return gbk;
+    // Character by character: only those without a form become '?'.
+    gbk.clear();
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        char32_t cp = 0;
+        std::size_t length = DecodeUtf8(utf8, pos, cp);
+        if (length == 0) length = 1;
+        std::string one;
+        std::size_t unused = 0;
+        gbk += Utf8ToGbk(utf8.substr(pos, length), one, unused) == Utf8ToGbkResult::Ok ? one : "?";
+        pos += length;
+    }
+    return gbk;
+}
+
+std::string AfxGbkToUtf8(const std::string& gbk) {
+    std::string utf8;
+    GbkToUtf8(gbk, utf8);
+    return utf8;
+}

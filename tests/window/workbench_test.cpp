@@ -1,0 +1,670 @@
+// The workbench window, QuobrixWorkbench.exe, driven by messages as a user
+// drives it (text typed, a choice made, a button clicked, a key pressed) and
+// read back from its controls. The expected values come from the published
+// check values, a bit-at-a-time CRC written here, and README's examples.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "res/workbench_resource.h"
+#include "tests/window/app_session.h"
+#include "tests/window/gbk.h"
+#include "tests/window/in_process_probe.h"
+#include "tests/window/remote_window.h"
+#include "tests/window/wait_until.h"
+
+namespace window_test {
+namespace {
+
+// A list view's cell, read through memory lent in the program's process:
+// the list view's messages carry pointers the window system does not copy.
+std::string CellOf(HWND list, int row, int column) {
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(list, &process_id);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
+    if (!process) return "(no access to the program's memory)";
+    constexpr size_t kTextSize = 1024;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT, PAGE_READWRITE));
+    std::string text;
+    if (remote) {
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = remote + sizeof item;
+        item.cchTextMax = kTextSize;
+        WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+        const LRESULT length = SendBounded(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                                           reinterpret_cast<LPARAM>(remote));
+        std::vector<char> local(kTextSize, '\0');
+        ReadProcessMemory(process, remote + sizeof item, local.data(), kTextSize, nullptr);
+        text.assign(local.data(), static_cast<size_t>(length > 0 ? length : 0));
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return text;
+}
+
+// Reading a large file takes what the machine gives it: under Wine on a
+// loaded machine a gigabyte has taken half a minute. The bound only keeps a
+// hung program from hanging the test.
+constexpr DWORD kFileReadWaitMs = 240000;
+
+// The progress bar counts thousandths of the file.
+constexpr LRESULT kProgressEnd = 1000;
+
+// Sends a message whose lParam points at `data`, lent in the program's
+// process, and copies the answer back.
+template <typename T>
+LRESULT SendWithData(HWND window, UINT message, WPARAM wparam, T& data) {
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
+    if (!process) return 0;
+    LRESULT result = 0;
+    if (void* remote = VirtualAllocEx(process, nullptr, sizeof data, MEM_COMMIT, PAGE_READWRITE)) {
+        WriteProcessMemory(process, remote, &data, sizeof data, nullptr);
+        result = SendBounded(window, message, wparam, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote, &data, sizeof data, nullptr);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return result;
+}
+
+std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
+            text = bytes;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+int RowCount(HWND list) { return static_cast<int>(SendBounded(list, LVM_GETITEMCOUNT)); }
+
+// The CRC-32 (ISO-HDLC) of `data`, a bit at a time, as the catalogue defines it.
+uint32_t Crc32(const std::vector<unsigned char>& data) {
+    uint32_t crc = 0xFFFFFFFF;
+    for (unsigned char byte : data) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return crc ^ 0xFFFFFFFF;
+}
+
+std::string TempFolder() {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(sizeof folder, folder);
+    return folder;
+}
+
+// The settings file the program keeps: the same application-data folder
+// for this process, which runs as the same user in the same prefix.
+std::wstring SettingsPath() {
+    wchar_t folder[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
+    return std::wstring(folder) + L"\\Quobrix\\workbench.ini";
+}
+
+void WriteSettings(const std::string& text) {
+    const std::wstring path = SettingsPath();
+    CreateDirectoryW(path.substr(0, path.rfind(L'\\')).c_str(), nullptr);
+    FILE* file = _wfopen(path.c_str(), L"wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
+}
+
+std::string ReadSettings() {
+    FILE* file = _wfopen(SettingsPath().c_str(), L"rb");
+    if (!file) return std::string();
+    std::string text;
+    char block[4096];
+    size_t n;
+    while ((n = std::fread(block, 1, sizeof block, file)) > 0) text.append(block, n);
+    std::fclose(file);
+    return text;
+}
+
+class Workbench : public AppTest {
+protected:
+    void SetUp() override {
+        // Each test starts from the defaults: the first page, MODBUS.
+        WriteSettings("");
+        AppTest::SetUp();
+    }
+
+    void Click(int id) { SendBounded(Control(id), BM_CLICK); }
+
+    // Chooses an entry of a combo box as a user's click in its list does:
+    // the selection, then the notification the box sends its window.
+    void Choose(int id, const std::string& entry) {
+        HWND box = Control(id);
+        const LRESULT index = SendBounded(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                          reinterpret_cast<LPARAM>(entry.c_str()));
+        ASSERT_GE(index, 0) << entry;
+        SendBounded(box, CB_SETCURSEL, static_cast<WPARAM>(index));
+        SendBounded(dialog(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+    }
+
+    // Switches pages with the keyboard on the tabs: the tab control tells its
+    // window itself.
+    void ShowPage(int page) {
+        HWND tabs = Control(IDC_WB_TABS);
+        SendBounded(dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tabs), TRUE);
+        ASSERT_TRUE(WaitUntil([&] { return Focus() == tabs; }));
+        while (SendBounded(tabs, TCM_GETCURSEL) != page) {
+            const LRESULT before = SendBounded(tabs, TCM_GETCURSEL);
+            const WPARAM key = before < page ? VK_RIGHT : VK_LEFT;
+            PostMessageA(tabs, WM_KEYDOWN, key, 1);
+            PostMessageA(tabs, WM_KEYUP, key, 0xC0000001);
+            ASSERT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) != before; }));
+        }
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(PageControl(page)); }));
+    }
+
+    HWND PageControl(int page) {
+        const int firsts[] = {IDC_CRC_FIRST, IDC_FIND_FIRST, IDC_FRAME_FIRST, IDC_NUM_FIRST};
+        return Control(firsts[page]);
+    }
+
+    std::string WaitForText(int id, const std::string& not_this = "", DWORD timeout_ms = kDefaultWaitMs) {
+        std::string text;
+        EXPECT_TRUE(WaitUntil([&] { return (text = TextOf(Control(id))) != not_this; }, timeout_ms))
+            << "control " << id;
+        return text;
+    }
+};
+
+// ---- CRC 计算 -----------------------------------------------------------
+
+TEST_F(Workbench, ModbusCrcOfTheReadRequest) {
+    Choose(IDC_CRC_MODEL, "CRC-16/MODBUS");
+    Click(IDC_CRC_MODE_HEX);
+    SetText(Control(IDC_CRC_INPUT), "01 03 00 00 00 0A");
+    Click(IDC_CRC_COMPUTE);
+    EXPECT_EQ(WaitForText(IDC_CRC_RESULT), "CDC5");
+    EXPECT_EQ(TextOf(Control(IDC_CRC_LOW)), "C5 CD");
+    EXPECT_EQ(TextOf(Control(IDC_CRC_HIGH)), "CD C5");
+    EXPECT_EQ(TextOf(Control(IDC_CRC_POLY)), "0x8005");
+}
+
+// Enter computes on the page shown, as the button does.
+TEST_F(Workbench, EnterComputesAndTextIsGbkOrUtf8) {
+    Choose(IDC_CRC_MODEL, "CRC-32/ISO-HDLC");
+    Click(IDC_CRC_MODE_GBK);
+    SetText(Control(IDC_CRC_INPUT), "123456789");
+    SendBounded(dialog(), WM_COMMAND, IDOK);
+    EXPECT_EQ(WaitForText(IDC_CRC_RESULT), "CBF43926");
+    // 中 is D6 D0 in GBK and E4 B8 AD in UTF-8; their CRC-32s as Python's
+    // zlib.crc32 gives them.
+    SetText(Control(IDC_CRC_INPUT), Gbk(u8"中"));
+    Click(IDC_CRC_COMPUTE);
+    EXPECT_EQ(WaitForText(IDC_CRC_RESULT, "CBF43926"), "1068A2B2") << "CRC-32 of D6 D0";
+    Click(IDC_CRC_MODE_UTF8);
+    Click(IDC_CRC_COMPUTE);
+    EXPECT_EQ(WaitForText(IDC_CRC_RESULT, "1068A2B2"), "D5D15A8B") << "CRC-32 of E4 B8 AD";
+}
+
+// A field edited makes the parameters 自定义, a bad one is named beside the
+// fields in the command line's words, and no message box appears.
+TEST_F(Workbench, EditedParametersAreCustomAndJudged) {
+    Choose(IDC_CRC_MODEL, "CRC-16/MODBUS");
+    SetText(Control(IDC_CRC_INIT), "0x1234");
+    EXPECT_EQ(WaitForText(IDC_CRC_MODEL, "CRC-16/MODBUS"), Gbk(u8"自定义"));
+    SetText(Control(IDC_CRC_POLY), "0x1g021");
+    EXPECT_EQ(WaitForText(IDC_CRC_PARAM_MSG), "--poly '0x1g021' is no hex number");
+    SetText(Control(IDC_CRC_POLY), "0x8005");
+    SetText(Control(IDC_CRC_INIT), "0xffff");
+    EXPECT_EQ(WaitForText(IDC_CRC_MODEL, Gbk(u8"自定义")), "CRC-16/MODBUS");
+    EXPECT_EQ(TextOf(Control(IDC_CRC_PARAM_MSG)), "");
+    EXPECT_TRUE(OwnedDialogs(dialog()).empty());
+}
+
+// Typing CCITT offers the three CRCs it may mean, as the command line does.
+TEST_F(Workbench, TypedCcittOffersThree) {
+    HWND box = Control(IDC_CRC_MODEL);
+    SetText(box, "CCITT");
+    SendBounded(dialog(), WM_COMMAND, MAKEWPARAM(IDC_CRC_MODEL, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(box));
+    const std::string note = WaitForText(IDC_CRC_MODEL_NOTE);
+    for (const char* name : {"CRC-16/IBM-3740", "CRC-16/XMODEM", "CRC-16/KERMIT"}) {
+        EXPECT_NE(note.find(name), std::string::npos) << name << " in " << note;
+    }
+}
+
+TEST_F(Workbench, AllModelsListsEveryModel) {
+    SetText(Control(IDC_CRC_INPUT), "123456789");
+    Click(IDC_CRC_MODE_GBK);
+    Click(IDC_CRC_ALL);
+    HWND list = Control(IDC_CRC_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(list) == 113; })) << RowCount(list);
+    bool seen_modbus = false;
+    for (int row = 0; row < 113; ++row) {
+        if (CellOf(list, row, 0) != "CRC-16/MODBUS") continue;
+        seen_modbus = true;
+        EXPECT_EQ(CellOf(list, row, 2), "4B37");
+    }
+    EXPECT_TRUE(seen_modbus);
+}
+
+// ---- Files -------------------------------------------------------------
+
+class WorkbenchFile : public Workbench {
+protected:
+    void TearDown() override {
+        Workbench::TearDown();
+        for (const std::wstring& path : made_) DeleteFileW(path.c_str());
+    }
+
+    // A file of `size` random bytes named `name` (UTF-8) in the temp folder;
+    // its GBK path, and its bytes' CRC-32.
+    std::string MakeFile(const std::string& name, size_t size, uint32_t& crc) {
+        std::mt19937 random(22);
+        std::vector<unsigned char> data(size);
+        for (unsigned char& byte : data) byte = static_cast<unsigned char>(random());
+        crc = Crc32(data);
+        const std::string path = TempFolder() + Gbk(name);
+        wchar_t wide[MAX_PATH] = {};
+        MultiByteToWideChar(936, 0, path.c_str(), -1, wide, MAX_PATH);
+        FILE* file = _wfopen(wide, L"wb");
+        EXPECT_NE(file, nullptr) << Show(path);
+        if (file) {
+            std::fwrite(data.data(), 1, data.size(), file);
+            std::fclose(file);
+        }
+        made_.push_back(wide);
+        return path;
+    }
+
+    // A sparse file of `size` zero bytes, read at the speed of the CRC.
+    std::string MakeSparseFile(const std::string& name, LONGLONG size) {
+        const std::string path = TempFolder() + name;
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD unused = 0;
+        DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &unused, nullptr);
+        LARGE_INTEGER end;
+        end.QuadPart = size;
+        EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file))
+            << "no sparse file of " << size << " bytes in " << path;
+        CloseHandle(file);
+        wchar_t wide[MAX_PATH] = {};
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+        made_.push_back(wide);
+        return path;
+    }
+
+    std::vector<std::wstring> made_;
+};
+
+// A file named in Chinese, larger than a block of the reader, gives the
+// CRC-32 of its bytes.
+TEST_F(WorkbenchFile, UnicodeNamedFileCrc32) {
+    uint32_t crc = 0;
+    const std::string path = MakeFile(u8"固件.bin", (1u << 20) + 4321, crc);
+    Choose(IDC_CRC_MODEL, "CRC-32/ISO-HDLC");
+    SetText(Control(IDC_CRC_FILE), path);
+    Click(IDC_CRC_MODE_FILE);
+    Click(IDC_CRC_COMPUTE);
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%08X", static_cast<unsigned>(crc));
+    EXPECT_EQ(WaitForText(IDC_CRC_RESULT, "", kFileReadWaitMs), expected) << Show(TextOf(Control(IDC_CRC_STATUS)));
+    EXPECT_TRUE(WaitUntil([&] { return SendBounded(Control(IDC_CRC_PROGRESS), PBM_GETPOS) == kProgressEnd; }));
+}
+
+// A file dropped onto the window, as the shell drops it (a real HDROP with
+// the wide name), is computed at once: on the CRC page, in file mode.
+TEST_F(WorkbenchFile, DroppedFileIsComputed) {
+    uint32_t crc = 0;
+    const std::string path = MakeFile(u8"拖放的固件.bin", 300000, crc);
+    Choose(IDC_CRC_MODEL, "CRC-32/ISO-HDLC");
+    ShowPage(2);
+    InProcessProbe probe;
+    std::string error;
+    ASSERT_TRUE(probe.Attach(app_.thread_id(), &error)) << error;
+    window_probe::DropFilesReply reply = {};
+    ASSERT_TRUE(probe.DropFile(dialog(), made_.back(), &reply, &error)) << error;
+    EXPECT_TRUE(reply.posted);
+    EXPECT_EQ(reply.origin.process_id, app_.process_id());
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%08X", static_cast<unsigned>(crc));
+    EXPECT_EQ(WaitForText(IDC_CRC_RESULT, "", kFileReadWaitMs), expected) << Show(TextOf(Control(IDC_CRC_STATUS)));
+    EXPECT_TRUE(IsWindowVisible(Control(IDC_CRC_RESULT)));
+    EXPECT_TRUE(IsChecked(Control(IDC_CRC_MODE_FILE)));
+    EXPECT_EQ(TextOf(Control(IDC_CRC_FILE)), path);
+    probe.Detach();
+}
+
+// 全部模型 of a file: the file read once on the worker, every model's CRC
+// listed; CRC-32/ISO-HDLC's is the bytes' CRC-32.
+TEST_F(WorkbenchFile, AllModelsOfAFile) {
+    uint32_t crc = 0;
+    const std::string path = MakeFile(u8"全部模型.bin", 700000, crc);
+    SetText(Control(IDC_CRC_FILE), path);
+    Click(IDC_CRC_MODE_FILE);
+    Click(IDC_CRC_ALL);
+    HWND list = Control(IDC_CRC_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(list) == 113; }, kFileReadWaitMs))
+        << Show(TextOf(Control(IDC_CRC_STATUS)));
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%08X", static_cast<unsigned>(crc));
+    bool seen = false;
+    for (int row = 0; row < 113; ++row) {
+        if (CellOf(list, row, 0) != "CRC-32/ISO-HDLC") continue;
+        seen = true;
+        EXPECT_EQ(CellOf(list, row, 2), expected);
+    }
+    EXPECT_TRUE(seen);
+}
+
+TEST_F(WorkbenchFile, ReadErrorNamesTheFileAndTheReason) {
+    const std::string path = TempFolder() + Gbk(u8"没有这个文件.bin");
+    SetText(Control(IDC_CRC_FILE), path);
+    Click(IDC_CRC_MODE_FILE);
+    Click(IDC_CRC_COMPUTE);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_CRC_STATUS)).find(Gbk(u8"读取失败")) == 0; }))
+        << Show(TextOf(Control(IDC_CRC_STATUS)));
+    const std::string status = TextOf(Control(IDC_CRC_STATUS));
+    EXPECT_NE(status.find(Gbk(u8"没有这个文件.bin")), std::string::npos) << Show(status);
+    EXPECT_NE(status.find("No such file"), std::string::npos) << Show(status);
+    EXPECT_EQ(TextOf(Control(IDC_CRC_RESULT)), "");
+}
+
+// A 1 GiB file is read with the progress bar moving, then a second one is
+// cancelled while it is read; the window answers throughout.
+TEST_F(WorkbenchFile, LargeFileProgressesAndCancels) {
+    const std::string path = MakeSparseFile("workbench_1gib.bin", LONGLONG{1} << 30);
+    Choose(IDC_CRC_MODEL, "CRC-32/ISO-HDLC");
+    SetText(Control(IDC_CRC_FILE), path);
+    Click(IDC_CRC_MODE_FILE);
+    Click(IDC_CRC_COMPUTE);
+    // The CRC-32 of 2^30 zero bytes, as Python's zlib.crc32 gives it.
+    EXPECT_EQ(WaitForText(IDC_CRC_RESULT, "", kFileReadWaitMs), "5B64C2B0") << Show(TextOf(Control(IDC_CRC_STATUS)));
+    EXPECT_EQ(SendBounded(Control(IDC_CRC_PROGRESS), PBM_GETPOS), kProgressEnd);
+
+    // The second file is too large to be read before the click on 取消.
+    SetText(Control(IDC_CRC_FILE), MakeSparseFile("workbench_64gib.bin", LONGLONG{1} << 36));
+    Click(IDC_CRC_COMPUTE);
+    HWND progress = Control(IDC_CRC_PROGRESS);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(IDC_CRC_CANCEL)); }));
+    ASSERT_TRUE(WaitUntil([&] {
+        return SendBounded(progress, PBM_GETPOS) > 0;
+    }, kFileReadWaitMs)) << "the progress bar did not move";
+    // The other pages answer while the file is read.
+    ShowPage(3);
+    ShowPage(0);
+    Click(IDC_CRC_CANCEL);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_CRC_STATUS)).find(Gbk(u8"已取消")) == 0; },
+                          kFileReadWaitMs))
+        << Show(TextOf(Control(IDC_CRC_STATUS)));
+    EXPECT_EQ(TextOf(Control(IDC_CRC_RESULT)), "");
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_CRC_COMPUTE)));
+}
+
+// Closing the window while a file is read cancels the read and ends the program.
+TEST_F(WorkbenchFile, ClosingDuringAComputationEndsCleanly) {
+    const std::string path = MakeSparseFile("workbench_close.bin", LONGLONG{1} << 34);
+    SetText(Control(IDC_CRC_FILE), path);
+    Click(IDC_CRC_MODE_FILE);
+    Click(IDC_CRC_COMPUTE);
+    ASSERT_TRUE(WaitUntil([&] { return SendBounded(Control(IDC_CRC_PROGRESS), PBM_GETPOS) > 0; }, kFileReadWaitMs))
+        << Show(TextOf(Control(IDC_CRC_STATUS)));
+    ASSERT_TRUE(app_.Close()) << "the program did not end while it read a file";
+    DWORD code = 1;
+    GetExitCodeProcess(app_.process(), &code);
+    EXPECT_EQ(code, 0u);
+}
+
+// ---- 校验识别, 帧 and 数值 -------------------------------------------------
+
+TEST_F(Workbench, ReadmesModbusFramesNameModbusLowByteFirst) {
+    ShowPage(1);
+    SetText(Control(IDC_FIND_FRAMES),
+            "01 03 00 00 00 0A C5 CD\r\n01 06 00 01 00 03 98 0B\r\n\r\n11 03 00 6B 00 03 76 87\r\n");
+    Click(IDC_FIND_RUN);
+    HWND list = Control(IDC_FIND_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(list) > 0; }));
+    EXPECT_EQ(CellOf(list, 0, 0), "CRC-16/MODBUS");
+    EXPECT_EQ(CellOf(list, 0, 1), "le");
+    EXPECT_EQ(CellOf(list, 0, 2), "0");
+    EXPECT_EQ(CellOf(list, 0, 3), "0");
+    EXPECT_EQ(TextOf(Control(IDC_FIND_NOTES)).find("the first line holds on 3 frames"), 0u)
+        << TextOf(Control(IDC_FIND_NOTES));
+}
+
+TEST_F(Workbench, FrameBuiltAndVerified) {
+    ShowPage(2);
+    SetText(Control(IDC_FRAME_CHECK), "CRC-16/MODBUS");
+    Click(IDC_FRAME_LE);
+    SetText(Control(IDC_FRAME_DATA), "01 03 00 00 00 0A");
+    Click(IDC_FRAME_BUILD);
+    EXPECT_EQ(WaitForText(IDC_FRAME_RESULT), "01 03 00 00 00 0A C5 CD");
+    SetText(Control(IDC_FRAME_DATA), "01 03 00 00 00 0A C5 CE");
+    Click(IDC_FRAME_VERIFY);
+    EXPECT_EQ(WaitForText(IDC_FRAME_RESULT, "01 03 00 00 00 0A C5 CD"),
+              "the frame holds the check C5 CE, its data gives C5 CD");
+}
+
+TEST_F(Workbench, FloatTenInByteOrderAbcd) {
+    ShowPage(3);
+    SetText(Control(IDC_NUM_HEX), "41 20 00 00");
+    Click(IDC_NUM_RUN);
+    HWND list = Control(IDC_NUM_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(list) == 4; })) << RowCount(list);
+    EXPECT_EQ(CellOf(list, 0, 0), "ABCD");
+    EXPECT_EQ(CellOf(list, 0, 1), "41200000");
+    EXPECT_EQ(CellOf(list, 0, 4), "10");
+    // And back: 10 as float32 in every order.
+    SetText(Control(IDC_NUM_VALUE), "10");
+    Click(IDC_NUM_BACK);
+    HWND bytes = Control(IDC_NUM_BYTES_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(bytes) == 4; }));
+    EXPECT_EQ(CellOf(bytes, 0, 1), "41 20 00 00");
+    EXPECT_EQ(CellOf(bytes, 1, 1), "00 00 20 41");
+}
+
+// A double click on an explanation opens the frame page with its check,
+// order, head and tail, and the first frame, which verifies.
+TEST_F(Workbench, DoubleClickedExplanationOpensTheFramePage) {
+    ShowPage(1);
+    SetText(Control(IDC_FIND_FRAMES), "AA 01 03 00 00 00 0A C5 CD 55\r\nAA 11 03 00 6B 00 03 76 87 55\r\n"
+                                      "AA 01 06 00 01 00 03 98 0B 55\r\n");
+    Click(IDC_FIND_RUN);
+    HWND list = Control(IDC_FIND_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(list) > 0; })) << TextOf(Control(IDC_FIND_NOTES));
+    ASSERT_EQ(CellOf(list, 0, 0), "CRC-16/MODBUS");
+    RECT row = {};
+    row.left = LVIR_LABEL;
+    ASSERT_TRUE(SendWithData(list, LVM_GETITEMRECT, 0, row));
+    const LPARAM at = MAKELPARAM((row.left + row.right) / 2, (row.top + row.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(PageControl(2)); })) << "the frame page did not open";
+    EXPECT_EQ(TextOf(Control(IDC_FRAME_CHECK)), "CRC-16/MODBUS");
+    EXPECT_TRUE(IsChecked(Control(IDC_FRAME_LE)));
+    EXPECT_EQ(TextOf(Control(IDC_FRAME_HEAD)), "AA");
+    EXPECT_EQ(TextOf(Control(IDC_FRAME_TAIL)), "55");
+    EXPECT_EQ(TextOf(Control(IDC_FRAME_DATA)), "AA 01 03 00 00 00 0A C5 CD 55");
+    Click(IDC_FRAME_VERIFY);
+    EXPECT_EQ(WaitForText(IDC_FRAME_RESULT), "ok");
+}
+
+// Each copy button puts its result on the clipboard.
+TEST_F(Workbench, CopyButtonsCopyTheirResult) {
+    Choose(IDC_CRC_MODEL, "CRC-16/MODBUS");
+    Click(IDC_CRC_MODE_HEX);
+    SetText(Control(IDC_CRC_INPUT), "01 03 00 00 00 0A");
+    Click(IDC_CRC_COMPUTE);
+    ASSERT_EQ(WaitForText(IDC_CRC_RESULT), "CDC5");
+    const std::pair<int, const char*> copies[] = {
+        {IDC_CRC_COPY, "CDC5"}, {IDC_CRC_COPY_HIGH, "CD C5"}, {IDC_CRC_COPY_LOW, "C5 CD"}};
+    for (const auto& copy : copies) {
+        Click(copy.first);
+        EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == copy.second; }))
+            << copy.second << ", the clipboard holds " << ClipboardText();
+    }
+}
+
+// Esc ends the program, as the close button does.
+TEST_F(Workbench, EscapeCloses) {
+    HWND focus = Focus();
+    ASSERT_NE(focus, nullptr);
+    PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageA(focus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    EXPECT_EQ(WaitForSingleObject(app_.process(), kDefaultWaitMs), WAIT_OBJECT_0);
+    // The fixture's own session ended: start one for its tear-down.
+    std::string error;
+    ASSERT_TRUE(app_.Start(AppPath(), &error)) << error;
+}
+
+// ---- Size and place ----------------------------------------------------
+
+RECT WindowRect(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+// A larger window widens the lists and boxes and moves the buttons at the
+// right by as much; it never gets smaller than its template; its place and
+// size come back at the next start.
+TEST_F(Workbench, ControlsFollowTheSizeWhichIsKept) {
+    const RECT start = WindowRect(dialog());
+    const LONG width = start.right - start.left, height = start.bottom - start.top;
+    const RECT list = RectInParent(Control(IDC_CRC_LIST)), browse = RectInParent(Control(IDC_CRC_BROWSE));
+    const RECT input = RectInParent(Control(IDC_CRC_INPUT)), compute = RectInParent(Control(IDC_CRC_COMPUTE));
+    constexpr LONG kWider = 120, kTaller = 80;
+    SetWindowPos(dialog(), nullptr, 40, 30, width + kWider, height + kTaller, SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitUntil([&] { return RectInParent(Control(IDC_CRC_LIST)).right == list.right + kWider; }))
+        << RectInParent(Control(IDC_CRC_LIST)).right << " " << list.right;
+    const RECT list_after = RectInParent(Control(IDC_CRC_LIST));
+    EXPECT_EQ(list_after.bottom, list.bottom + kTaller);
+    EXPECT_EQ(list_after.left, list.left);
+    EXPECT_EQ(RectInParent(Control(IDC_CRC_BROWSE)).left, browse.left + kWider);
+    EXPECT_EQ(RectInParent(Control(IDC_CRC_INPUT)).right, input.right + kWider);
+    const RECT compute_after = RectInParent(Control(IDC_CRC_COMPUTE));
+    EXPECT_EQ(compute_after.left, compute.left);
+    EXPECT_EQ(compute_after.top, compute.top);
+
+    SetWindowPos(dialog(), nullptr, 0, 0, 100, 100, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    ASSERT_TRUE(WaitUntil([&] { return WindowRect(dialog()).right - WindowRect(dialog()).left != width + kWider; }));
+    const RECT small = WindowRect(dialog());
+    EXPECT_GE(small.right - small.left, width);
+    EXPECT_GE(small.bottom - small.top, height);
+
+    SetWindowPos(dialog(), nullptr, 40, 30, width + kWider, height + kTaller, SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitUntil([&] { return WindowRect(dialog()).right - WindowRect(dialog()).left == width + kWider; }));
+    ASSERT_TRUE(app_.Close());
+    std::string error;
+    ASSERT_TRUE(app_.Start(AppPath(), &error)) << error;
+    const RECT kept = WindowRect(dialog());
+    EXPECT_EQ(kept.left, 40);
+    EXPECT_EQ(kept.top, 30);
+    EXPECT_EQ(kept.right - kept.left, width + kWider);
+    EXPECT_EQ(kept.bottom - kept.top, height + kTaller);
+    EXPECT_EQ(RectInParent(Control(IDC_CRC_LIST)).right, list.right + kWider);
+}
+
+// ---- Keyboard ----------------------------------------------------------
+
+// Tab walks the CRC page in reading order, from the tabs; the other pages'
+// controls are passed over.
+TEST_F(Workbench, TabOrderIsReadingOrder) {
+    HWND tabs = Control(IDC_WB_TABS);
+    ASSERT_TRUE(WaitUntil([&] { return Focus() == tabs; }));
+    const int expected[] = {IDC_CRC_MODEL,  IDC_CRC_EXPORT, IDC_CRC_WIDTH,   IDC_CRC_POLY,      IDC_CRC_INIT,
+                            IDC_CRC_REFIN,  IDC_CRC_REFOUT, IDC_CRC_XOROUT,  IDC_CRC_CHECK,     IDC_CRC_RESIDUE,
+                            IDC_CRC_MODE_GBK, IDC_CRC_INPUT, IDC_CRC_FILE,   IDC_CRC_BROWSE,    IDC_CRC_COMPUTE,
+                            IDC_CRC_RESULT, IDC_CRC_COPY,   IDC_CRC_HIGH,    IDC_CRC_COPY_HIGH, IDC_CRC_LOW,
+                            IDC_CRC_COPY_LOW, IDC_CRC_ALL,  IDC_CRC_LIST,    IDC_WB_TABS};
+    for (const int id : expected) {
+        const HWND before = Focus();
+        SendBounded(dialog(), WM_NEXTDLGCTL, 0, FALSE);
+        ASSERT_TRUE(WaitUntil([&] { return Focus() != before; })) << "Tab did not move on to " << id;
+        HWND focus = Focus();
+        // A combo box's focus is its edit box.
+        if (GetParent(focus) != dialog()) focus = GetParent(focus);
+        EXPECT_EQ(GetDlgCtrlID(focus), id);
+    }
+}
+
+// Ctrl+Tab shows the next page and Ctrl+Shift+Tab the one before, round
+// the ends, as keys the user types (the window's key filter reads the state
+// of Ctrl and Shift, which only typed keys set).
+TEST_F(Workbench, CtrlTabSwitchesPages) {
+    SetForegroundWindow(dialog());
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog(); }));
+    HWND tabs = Control(IDC_WB_TABS);
+    const auto type = [](std::initializer_list<WORD> held, WORD key) {
+        std::vector<INPUT> inputs;
+        const auto add = [&](WORD vk, DWORD flags) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = vk;
+            input.ki.dwFlags = flags;
+            inputs.push_back(input);
+        };
+        for (WORD vk : held) add(vk, 0);
+        add(key, 0);
+        add(key, KEYEVENTF_KEYUP);
+        for (WORD vk : held) add(vk, KEYEVENTF_KEYUP);
+        SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    };
+    const int pages[] = {1, 2, 3, 0};
+    for (const int page : pages) {
+        type({VK_CONTROL}, VK_TAB);
+        EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == page; })) << "Ctrl+Tab to " << page;
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(PageControl(page)); }));
+    }
+    type({VK_CONTROL, VK_SHIFT}, VK_TAB);
+    EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == 3; })) << "Ctrl+Shift+Tab";
+    EXPECT_FALSE(IsWindowVisible(PageControl(0)));
+}
+
+// The page shown, the model and the input mode come back at the next start;
+// a damaged settings file is no reason not to open.
+TEST_F(Workbench, SettingsKeptAndDamageIgnored) {
+    Choose(IDC_CRC_MODEL, "CRC-32/ISO-HDLC");
+    Click(IDC_CRC_MODE_HEX);
+    ShowPage(3);
+    ASSERT_TRUE(app_.Close());
+    const std::string kept = ReadSettings();
+    EXPECT_NE(kept.find("page=3"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("model=CRC-32/ISO-HDLC"), std::string::npos) << kept;
+
+    AppSession again;
+    std::string error;
+    ASSERT_TRUE(again.Start(AppPath(), &error)) << error;
+    EXPECT_EQ(SendBounded(again.Control(IDC_WB_TABS), TCM_GETCURSEL), 3);
+    EXPECT_EQ(TextOf(again.Control(IDC_CRC_POLY)), "0x04c11db7");
+    EXPECT_TRUE(IsChecked(again.Control(IDC_CRC_MODE_HEX)));
+    ASSERT_TRUE(again.Close());
+
+    WriteSettings(std::string("\xFF\xFE[workbench]\r\npage=77\r\nmodel=\x01\x02\r\nx=1\r\n\0\0garbage", 48));
+    AppSession damaged;
+    ASSERT_TRUE(damaged.Start(AppPath(), &error)) << error;
+    EXPECT_EQ(SendBounded(damaged.Control(IDC_WB_TABS), TCM_GETCURSEL), 0);
+    EXPECT_EQ(TextOf(damaged.Control(IDC_CRC_POLY)), "0x8005");
+    ASSERT_TRUE(damaged.Close());
+    // The fixture's own session ended above: start one for its tear-down.
+    ASSERT_TRUE(app_.Start(AppPath(), &error)) << error;
+}
+
+}  // namespace
+}  // namespace window_test

@@ -1,0 +1,231 @@
+// The generators against their authors' reference values, range reduction
+// against chi-squared (with a fixed seed, so the verdict never changes), and
+// the ranges as the command line gives them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "workbench/random/random_numbers.h"
+
+namespace {
+
+// Pearson's statistic of observed counts against equal expected ones.
+double ChiSquared(const std::vector<std::uint64_t>& counts) {
+    std::uint64_t total = 0;
+    for (const std::uint64_t c : counts) total += c;
+    const double expected = static_cast<double>(total) / static_cast<double>(counts.size());
+    double chi = 0;
+    for (const std::uint64_t c : counts) chi += (static_cast<double>(c) - expected) * (static_cast<double>(c) - expected) / expected;
+    return chi;
+}
+
+// A range of about 2/3 of 2^64, counted in four cells: the lower or upper
+// half of the range, even or odd. x % n gives the lower half two thirds of
+// the time; a multiply without the rejection gives the even values two
+// preimages to the odd values' one. Either shows at once.
+std::vector<std::uint64_t> Cells(const std::function<std::uint64_t(std::uint64_t span)>& draw, int draws) {
+    const std::uint64_t span = 0xAAAAAAAAAAAAAAAAu;  // n = span + 1
+    std::vector<std::uint64_t> counts(4);
+    for (int i = 0; i < draws; ++i) {
+        const std::uint64_t v = draw(span);
+        ++counts[(v > span / 2 ? 2 : 0) + (v & 1)];
+    }
+    return counts;
+}
+
+// The chi-squared distribution's upper 0.1 % points (NIST/SEMATECH e-Handbook
+// of Statistical Methods, table 1.3.6.7.4): 3 and 5 degrees of freedom.
+constexpr double kChi3At001 = 16.266;
+constexpr double kChi5At001 = 20.515;
+
+}  // namespace
+
+// Blackman and Vigna's xoshiro256starstar.c from the state {1, 2, 3, 4}: the
+// values rand_xoshiro's reference test holds, made with that C code.
+TEST(RandomGenerators, Xoshiro256StarStarReference) {
+    Xoshiro256StarStar generator({1, 2, 3, 4});
+    const std::uint64_t expected[] = {11520u,
+                                      0u,
+                                      1509978240u,
+                                      1215971899390074240u,
+                                      1216172134540287360u,
+                                      607988272756665600u,
+                                      16172922978634559625u,
+                                      8476171486693032832u,
+                                      10595114339597558777u,
+                                      2904607092377533576u};
+    for (const std::uint64_t e : expected) EXPECT_EQ(generator.Next(), e);
+}
+
+// Vigna's splitmix64.c from 1477776061723855037: rand_xoshiro's reference test.
+TEST(RandomGenerators, SplitMix64Reference) {
+    SplitMix64 generator(1477776061723855037u);
+    const std::uint64_t expected[] = {1985237415132408290u,  2979275885539914483u,  13511426838097143398u,
+                                      8488337342461049707u,  15141737807933549159u, 17093170987380407015u,
+                                      16389528042912955399u, 13177319091862933652u, 10841969400225389492u,
+                                      17094824097954834098u};
+    for (const std::uint64_t e : expected) EXPECT_EQ(generator.Next(), e);
+    // Seeding xoshiro256** takes its state from four SplitMix64 outputs.
+    SplitMix64 mix(7);
+    const std::uint64_t state[4] = {mix.Next(), mix.Next(), mix.Next(), mix.Next()};
+    Xoshiro256StarStar seeded(7), given(state);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(seeded.Next(), given.Next());
+}
+
+TEST(RandomRange, UnbiasedWhereReductionBiasShows) {
+    Xoshiro256StarStar words(2024);
+    const auto ours = Cells([&](std::uint64_t span) { return UniformUpTo(words, span); }, 60000);
+    EXPECT_LT(ChiSquared(ours), kChi3At001);
+    // The same test catches the faults it is meant for, from the same seed.
+    Xoshiro256StarStar modulo_words(2024);
+    const auto modulo = Cells([&](std::uint64_t span) { return modulo_words.Next() % (span + 1); }, 60000);
+    EXPECT_GT(ChiSquared(modulo), 100 * kChi3At001);
+#ifdef __SIZEOF_INT128__
+    Xoshiro256StarStar multiply_words(2024);
+    const auto multiply = Cells(
+        [&](std::uint64_t span) {
+            // Lemire's multiply without the rejection, in 128 bits.
+            const unsigned __int128 product = static_cast<unsigned __int128>(multiply_words.Next()) * (span + 1);
+            return static_cast<std::uint64_t>(product >> 64);
+        },
+        60000);
+    EXPECT_GT(ChiSquared(multiply), 100 * kChi3At001);
+#endif
+}
+
+TEST(RandomRange, DiceAreFair) {
+    Xoshiro256StarStar words(1);
+    std::vector<std::uint64_t> counts(6);
+    for (int i = 0; i < 600000; ++i) ++counts[UniformUpTo(words, 5)];
+    EXPECT_LT(ChiSquared(counts), kChi5At001);
+    // The whole 64-bit range is the word itself.
+    Xoshiro256StarStar a(3), b(3);
+    EXPECT_EQ(UniformUpTo(a, std::numeric_limits<std::uint64_t>::max()), b.Next());
+    EXPECT_EQ(UniformUpTo(a, 0), 0u);
+}
+
+TEST(RandomRange, RangesAsTyped) {
+    IntegerRange range;
+    std::string error;
+    ASSERT_TRUE(ParseIntegerRange("1..6", range, error)) << error;
+    EXPECT_EQ(range.lo, 1u);
+    EXPECT_EQ(range.Span(), 5u);
+    EXPECT_FALSE(range.is_signed);
+    ASSERT_TRUE(ParseIntegerRange("-9223372036854775808..9223372036854775807", range, error)) << error;
+    EXPECT_TRUE(range.is_signed);
+    EXPECT_EQ(range.Span(), std::numeric_limits<std::uint64_t>::max());
+    ASSERT_TRUE(ParseIntegerRange("0..0xFFFFFFFFFFFFFFFF", range, error)) << error;
+    EXPECT_EQ(range.Span(), std::numeric_limits<std::uint64_t>::max());
+    ASSERT_TRUE(ParseIntegerRange("-10..-3", range, error)) << error;
+    EXPECT_EQ(range.Span(), 7u);
+    EXPECT_EQ(IntegerText(range.lo, true), "-10");
+    const struct {
+        const char* text;
+        const char* error;
+    } kBad[] = {
+        {"6..1", "the range '6..1' ends below its start"},
+        {"-1..-2", "the range '-1..-2' ends below its start"},
+        {"1-6", "'1-6' is no range LO..HI"},
+        {"1..x", "'x' in the range '1..x' is no integer (decimal or 0x hex, within 64 bits)"},
+        {"..5", "'' in the range '..5' is no integer (decimal or 0x hex, within 64 bits)"},
+        {"0..18446744073709551616", "'18446744073709551616' in the range '0..18446744073709551616' is no integer (decimal or 0x hex, within 64 bits)"},
+        {"-1..9223372036854775808",
+         "the range '-1..9223372036854775808' has a negative end, so both lie within int64, "
+         "-9223372036854775808 to 9223372036854775807"},
+    };
+    for (const auto& bad : kBad) {
+        EXPECT_FALSE(ParseIntegerRange(bad.text, range, error)) << bad.text;
+        EXPECT_EQ(error, bad.error);
+    }
+    double lo = 0, hi = 0;
+    EXPECT_TRUE(ParseFloatRange("-1.5..2e3", lo, hi, error));
+    EXPECT_EQ(lo, -1.5);
+    EXPECT_EQ(hi, 2000.0);
+    EXPECT_FALSE(ParseFloatRange("1..1", lo, hi, error));
+    EXPECT_FALSE(ParseFloatRange("0..inf", lo, hi, error));
+    EXPECT_FALSE(ParseFloatRange("0..0x10", lo, hi, error));
+    EXPECT_FALSE(ParseFloatRange("0.. 1", lo, hi, error));
+}
+
+// glibc's printf is the oracle of the digits.
+TEST(RandomDraws, IntegersAsPrintfWritesThem) {
+    const std::uint64_t values[] = {0, 1, 9, 10, 99, 4294967295u, 9223372036854775807u, 9223372036854775808u,
+                                    18446744073709551615u};
+    for (const std::uint64_t v : values) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%" PRIu64, v);
+        EXPECT_EQ(IntegerText(v, false), text);
+        std::int64_t s = 0;
+        std::memcpy(&s, &v, sizeof s);
+        std::snprintf(text, sizeof text, "%" PRId64, s);
+        EXPECT_EQ(IntegerText(v, true), text);
+    }
+}
+
+TEST(RandomDraws, SignedRangesWrapAroundZero) {
+    IntegerRange range;
+    std::string error;
+    ASSERT_TRUE(ParseIntegerRange("-3..3", range, error));
+    Xoshiro256StarStar words(5);
+    std::vector<std::uint64_t> values;
+    ASSERT_TRUE(DrawIntegers(words, range, 7000, false, values, error));
+    std::set<std::string> seen;
+    for (const std::uint64_t v : values) seen.insert(IntegerText(v, true));
+    EXPECT_EQ(seen, (std::set<std::string>{"-1", "-2", "-3", "0", "1", "2", "3"}));
+}
+
+TEST(RandomDraws, UniqueValues) {
+    IntegerRange range;
+    std::string error;
+    std::vector<std::uint64_t> values;
+    Xoshiro256StarStar words(9);
+    // The whole range: a permutation of it.
+    ASSERT_TRUE(ParseIntegerRange("10..109", range, error));
+    ASSERT_TRUE(DrawIntegers(words, range, 100, true, values, error));
+    std::vector<std::uint64_t> sorted = values;
+    std::sort(sorted.begin(), sorted.end());
+    for (std::uint64_t i = 0; i < 100; ++i) EXPECT_EQ(sorted[i], 10 + i);
+    EXPECT_NE(values, sorted) << "a shuffle that left the order as it was";
+    // A sparse draw from a large range.
+    ASSERT_TRUE(ParseIntegerRange("0..0xFFFFFFFFFFFFFFFF", range, error));
+    ASSERT_TRUE(DrawIntegers(words, range, 1000, true, values, error));
+    EXPECT_EQ(std::set<std::uint64_t>(values.begin(), values.end()).size(), 1000u);
+    // Too few values.
+    ASSERT_TRUE(ParseIntegerRange("1..6", range, error));
+    EXPECT_FALSE(DrawIntegers(words, range, 7, true, values, error));
+    EXPECT_EQ(error, "the range holds 6 values, fewer than the 7 unique ones asked for");
+}
+
+TEST(RandomDraws, FloatsStayBelowTheirEnd) {
+    Xoshiro256StarStar words(11);
+    // A range one ulp wide: the scaled value rounds to its end half the time.
+    const double lo = 1.0, hi = 1.0 + 0x1.0p-52;
+    for (int i = 0; i < 1000; ++i) EXPECT_EQ(UniformDouble(words, lo, hi), lo);
+    for (int i = 0; i < 1000; ++i) {
+        const double v = UniformDouble(words, -2.0, 3.0);
+        EXPECT_GE(v, -2.0);
+        EXPECT_LT(v, 3.0);
+    }
+}
+
+TEST(RandomDraws, BytesOfASourceAsLittleEndianWords) {
+    unsigned char next = 0;
+    ByteSourceWords words([&](unsigned char* bytes, std::size_t size) {
+        for (std::size_t i = 0; i < size; ++i) bytes[i] = next++;
+        return true;
+    });
+    EXPECT_EQ(words.Next(), 0x0706050403020100u);
+    EXPECT_EQ(words.Next(), 0x0F0E0D0C0B0A0908u);
+    ByteSourceWords failing([](unsigned char*, std::size_t) { return false; });
+    failing.Next();
+    EXPECT_TRUE(failing.failed());
+}

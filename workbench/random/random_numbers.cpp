@@ -1,0 +1,248 @@
+#include "workbench/random/random_numbers.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <unordered_set>
+
+namespace {
+
+std::uint64_t RotateLeft(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+
+// The high and low words of a * b, in 32-bit halves: the same on every
+// compiler, 128-bit integers or none.
+void Multiply64(std::uint64_t a, std::uint64_t b, std::uint64_t& high, std::uint64_t& low) {
+    const std::uint64_t a_lo = a & 0xFFFFFFFFu, a_hi = a >> 32;
+    const std::uint64_t b_lo = b & 0xFFFFFFFFu, b_hi = b >> 32;
+    const std::uint64_t lo_lo = a_lo * b_lo;
+    const std::uint64_t hi_lo = a_hi * b_lo;
+    const std::uint64_t lo_hi = a_lo * b_hi;
+    const std::uint64_t hi_hi = a_hi * b_hi;
+    const std::uint64_t middle = (lo_lo >> 32) + (hi_lo & 0xFFFFFFFFu) + lo_hi;
+    high = hi_hi + (hi_lo >> 32) + (middle >> 32);
+    low = (middle << 32) | (lo_lo & 0xFFFFFFFFu);
+}
+
+constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
+
+// One end of a range: decimal or 0x hex, an optional sign; `negative` and
+// the magnitude. False when it is no such number or exceeds 64 bits.
+bool ReadEnd(const std::string& text, bool& negative, std::uint64_t& magnitude) {
+    std::size_t pos = 0;
+    negative = false;
+    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) negative = text[pos++] == '-';
+    int base = 10;
+    if (text.compare(pos, 2, "0x") == 0 || text.compare(pos, 2, "0X") == 0) {
+        base = 16;
+        pos += 2;
+    }
+    if (pos == text.size()) return false;
+    magnitude = 0;
+    for (; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        int digit = 99;
+        if (c >= '0' && c <= '9') digit = c - '0';
+        if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+        if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        if (digit >= base) return false;
+        const auto d = static_cast<std::uint64_t>(digit);
+        if (magnitude > (std::numeric_limits<std::uint64_t>::max() - d) / static_cast<std::uint64_t>(base)) {
+            return false;
+        }
+        magnitude = magnitude * static_cast<std::uint64_t>(base) + d;
+    }
+    return true;
+}
+
+bool SplitRange(const std::string& text, std::string& lo, std::string& hi, std::string& error) {
+    const std::size_t dots = text.find("..");
+    if (dots == std::string::npos) {
+        error = "'" + text + "' is no range LO..HI";
+        return false;
+    }
+    lo = text.substr(0, dots);
+    hi = text.substr(dots + 2);
+    return true;
+}
+
+}  // namespace
+
+std::uint64_t SplitMix64::Next() {
+    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15u);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    return z ^ (z >> 31);
+}
+
+Xoshiro256StarStar::Xoshiro256StarStar(std::uint64_t seed) {
+    SplitMix64 mix(seed);
+    for (std::uint64_t& word : s_) word = mix.Next();
+}
+
+Xoshiro256StarStar::Xoshiro256StarStar(const std::uint64_t (&state)[4]) {
+    for (int i = 0; i < 4; ++i) s_[i] = state[i];
+}
+
+std::uint64_t Xoshiro256StarStar::Next() {
+    const std::uint64_t result = RotateLeft(s_[1] * 5, 7) * 9;
+    const std::uint64_t t = s_[1] << 17;
+    s_[2] ^= s_[0];
+    s_[3] ^= s_[1];
+    s_[1] ^= s_[2];
+    s_[0] ^= s_[3];
+    s_[2] ^= t;
+    s_[3] = RotateLeft(s_[3], 45);
+    return result;
+}
+
+std::uint64_t ByteSourceWords::Next() {
+    if (used_ + 8 > sizeof block_) {
+        if (!failed_ && !fill_(block_, sizeof block_)) failed_ = true;
+        if (failed_) return 0;
+        used_ = 0;
+    }
+    std::uint64_t word = 0;
+    for (int k = 7; k >= 0; --k) word = word << 8 | block_[used_ + static_cast<std::size_t>(k)];
+    used_ += 8;
+    return word;
+}
+
+std::uint64_t UniformUpTo(RandomWords& words, std::uint64_t span) {
+    if (span == std::numeric_limits<std::uint64_t>::max()) return words.Next();
+    const std::uint64_t n = span + 1;
+    std::uint64_t high = 0, low = 0;
+    Multiply64(words.Next(), n, high, low);
+    if (low < n) {
+        // 2^64 mod n products fall short of a whole run of n: rejecting
+        // them leaves every high word equally often.
+        const std::uint64_t threshold = (0 - n) % n;
+        while (low < threshold) Multiply64(words.Next(), n, high, low);
+    }
+    return high;
+}
+
+bool ParseIntegerRange(const std::string& text, IntegerRange& range, std::string& error) {
+    std::string lo_text, hi_text;
+    if (!SplitRange(text, lo_text, hi_text, error)) return false;
+    bool lo_negative = false, hi_negative = false;
+    std::uint64_t lo = 0, hi = 0;
+    for (const auto& end : {std::make_pair(&lo_text, std::make_pair(&lo_negative, &lo)),
+                            std::make_pair(&hi_text, std::make_pair(&hi_negative, &hi))}) {
+        if (!ReadEnd(*end.first, *end.second.first, *end.second.second)) {
+            error = "'" + *end.first + "' in the range '" + text +
+                    "' is no integer (decimal or 0x hex, within 64 bits)";
+            return false;
+        }
+    }
+    range.is_signed = lo_negative || hi_negative;
+    if (range.is_signed) {
+        for (const auto& end : {std::make_pair(lo_negative, lo), std::make_pair(hi_negative, hi)}) {
+            if (end.first ? end.second > kSignBit : end.second >= kSignBit) {
+                error = "the range '" + text + "' has a negative end, so both lie within int64, " +
+                        "-9223372036854775808 to 9223372036854775807";
+                return false;
+            }
+        }
+    }
+    range.lo = lo_negative ? 0 - lo : lo;
+    range.hi = hi_negative ? 0 - hi : hi;
+    if (IntegerLess(range.hi, range.lo, range.is_signed)) {
+        error = "the range '" + text + "' ends below its start";
+        return false;
+    }
+    return true;
+}
+
+bool ParseFloatRange(const std::string& text, double& lo, double& hi, std::string& error) {
+    std::string lo_text, hi_text;
+    if (!SplitRange(text, lo_text, hi_text, error)) return false;
+    for (const auto& end : {std::make_pair(&lo_text, &lo), std::make_pair(&hi_text, &hi)}) {
+        const std::string& s = *end.first;
+        char* stop = nullptr;
+        errno = 0;
+        *end.second = s.empty() || std::isspace(static_cast<unsigned char>(s[0])) ? 0 : std::strtod(s.c_str(), &stop);
+        if (s.empty() || stop != s.c_str() + s.size() || errno == ERANGE || !std::isfinite(*end.second) ||
+            s.find_first_of("xXpP") != std::string::npos) {
+            error = "'" + s + "' in the range '" + text + "' is no finite decimal number";
+            return false;
+        }
+    }
+    if (!(lo < hi) || !std::isfinite(hi - lo)) {
+        error = "the range '" + text + "' is empty or wider than a double holds (LO < HI)";
+        return false;
+    }
+    return true;
+}
+
+bool DrawIntegers(RandomWords& words, const IntegerRange& range, std::uint64_t count, bool unique,
+                  std::vector<std::uint64_t>& values, std::string& error) {
+    const std::uint64_t span = range.Span();
+    values.clear();
+    if (!unique) {
+        values.reserve(static_cast<std::size_t>(count));
+        for (std::uint64_t i = 0; i < count; ++i) values.push_back(range.lo + UniformUpTo(words, span));
+        return true;
+    }
+    if (span != std::numeric_limits<std::uint64_t>::max() && count > span + 1) {
+        error = "the range holds " + std::to_string(span + 1) + " values, fewer than the " + std::to_string(count) +
+                " unique ones asked for";
+        return false;
+    }
+    values.reserve(static_cast<std::size_t>(count));
+    if (span < 2 * count) {
+        // Most of the range is drawn: the first `count` of a shuffle of it
+        // (Fisher and Yates), each draw from the values not yet taken.
+        std::vector<std::uint64_t> all(static_cast<std::size_t>(span) + 1);
+        for (std::size_t i = 0; i < all.size(); ++i) all[i] = range.lo + i;
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto j = i + static_cast<std::size_t>(UniformUpTo(words, all.size() - 1 - i));
+            std::swap(all[i], all[j]);
+            values.push_back(all[i]);
+        }
+        return true;
+    }
+    // A sparse draw: a value seen before is drawn again, at most half the time.
+    std::unordered_set<std::uint64_t> seen;
+    seen.reserve(static_cast<std::size_t>(count));
+    while (values.size() < count) {
+        const std::uint64_t value = range.lo + UniformUpTo(words, span);
+        if (seen.insert(value).second) values.push_back(value);
+    }
+    return true;
+}
+
+double UniformDouble(RandomWords& words, double lo, double hi) {
+    for (;;) {
+        const double unit = static_cast<double>(words.Next() >> 11) * 0x1.0p-53;
+        const double value = lo + (hi - lo) * unit;
+        if (value < hi) return value;
+    }
+}
+
+void AppendIntegerText(std::uint64_t value, bool is_signed, std::string& out) {
+    // Digits by hand: a million numbers spent most of their time in snprintf.
+    char digits[24];
+    char* end = digits + sizeof digits;
+    char* begin = end;
+    const bool negative = is_signed && value >= kSignBit;
+    std::uint64_t magnitude = negative ? 0 - value : value;
+    do {
+        *--begin = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (negative) *--begin = '-';
+    out.append(begin, static_cast<std::size_t>(end - begin));
+}
+
+std::string IntegerText(std::uint64_t value, bool is_signed) {
+    std::string text;
+    AppendIntegerText(value, is_signed, text);
+    return text;
+}
+
+bool IntegerLess(std::uint64_t a, std::uint64_t b, bool is_signed) {
+    return is_signed ? (a ^ kSignBit) < (b ^ kSignBit) : a < b;
+}

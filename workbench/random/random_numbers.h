@@ -1,0 +1,93 @@
+// Random integers in any 64-bit range without modulo bias, floats in a
+// half-open range, unique draws, from any source of 64-bit words: the
+// system's secure generator (read by the caller, who knows the system) or
+// xoshiro256** seeded through SplitMix64 for data that repeats.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class RandomWords {
+public:
+    virtual ~RandomWords() = default;
+    virtual std::uint64_t Next() = 0;
+};
+
+// SplitMix64 (Steele, Lea and Flood; Vigna's splitmix64.c): the seeding
+// that xoshiro's authors recommend.
+class SplitMix64 {
+public:
+    explicit SplitMix64(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t Next();
+
+private:
+    std::uint64_t state_;
+};
+
+// xoshiro256** 1.0 (Blackman and Vigna), its four words of state filled by
+// SplitMix64 from the seed, as rand_xoshiro's seed_from_u64 and Vigna's own
+// advice do.
+class Xoshiro256StarStar : public RandomWords {
+public:
+    explicit Xoshiro256StarStar(std::uint64_t seed);
+    // The state as given: for the reference vectors, which start from one.
+    explicit Xoshiro256StarStar(const std::uint64_t (&state)[4]);
+    std::uint64_t Next() override;
+
+private:
+    std::uint64_t s_[4];
+};
+
+// Words from a source of bytes (the system's generator), fetched a block at
+// a time; little-endian, so the same bytes give the same words everywhere.
+// The source returns false when it failed; then Next() returns 0 and
+// failed() holds.
+class ByteSourceWords : public RandomWords {
+public:
+    using Fill = std::function<bool(unsigned char* bytes, std::size_t size)>;
+    explicit ByteSourceWords(Fill fill) : fill_(std::move(fill)) {}
+    std::uint64_t Next() override;
+    bool failed() const { return failed_; }
+
+private:
+    Fill fill_;
+    unsigned char block_[4096] = {};
+    std::size_t used_ = sizeof block_;
+    bool failed_ = false;
+};
+
+// A uniform integer in [0, span]: Lemire's multiply-and-reject, so every
+// value is equally likely (x % n favours the low values when n does not
+// divide 2^64). A span of 2^64 - 1 is the word itself.
+std::uint64_t UniformUpTo(RandomWords& words, std::uint64_t span);
+
+// The range LO..HI of integers, as "1..6", "-5..5", "0..0xFFFFFFFFFFFFFFFF":
+// decimal or 0x hex, signed when either end has a '-' (then within int64),
+// else unsigned (within uint64).
+struct IntegerRange {
+    std::uint64_t lo = 0, hi = 0;  // as two's complement when signed
+    bool is_signed = false;
+    std::uint64_t Span() const { return hi - lo; }  // HI - LO, wrapping
+};
+bool ParseIntegerRange(const std::string& text, IntegerRange& range, std::string& error);
+
+// LO..HI of floats (decimal numbers), finite, LO < HI.
+bool ParseFloatRange(const std::string& text, double& lo, double& hi, std::string& error);
+
+// `count` integers in the range; unique: no value twice, and an error when
+// the range holds fewer than `count`.
+bool DrawIntegers(RandomWords& words, const IntegerRange& range, std::uint64_t count, bool unique,
+                  std::vector<std::uint64_t>& values, std::string& error);
+
+// A uniform double in [lo, hi): 53 random bits scaled, and drawn again in the
+// rare case that rounding gives hi.
+double UniformDouble(RandomWords& words, double lo, double hi);
+
+// The value as the range prints it: signed or unsigned decimal.
+std::string IntegerText(std::uint64_t value, bool is_signed);
+void AppendIntegerText(std::uint64_t value, bool is_signed, std::string& out);
+// Orders values as the range reads them (signed values as signed).
+bool IntegerLess(std::uint64_t a, std::uint64_t b, bool is_signed);

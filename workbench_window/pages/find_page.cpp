@@ -1,0 +1,81 @@
+#include "workbench_window/pages/find_page.h"
+
+#include "cli/find.h"
+#include "cli/find_report.h"
+#include "cli/hex_bytes.h"
+#include "cli/messages.h"
+#include "core/hexdump.h"
+#include "workbench/crc/model_text.h"
+
+namespace find_page {
+
+namespace {
+
+// A count in decimal, at most `limit`, as --max-skip takes it.
+bool ReadCount(const std::string& word, std::size_t limit, std::size_t& count) {
+    if (word.empty() || word.size() > 3) return false;
+    count = 0;
+    for (const char c : word) {
+        if (c < '0' || c > '9') return false;
+        count = count * 10 + static_cast<std::size_t>(c - '0');
+    }
+    return count <= limit;
+}
+
+}  // namespace
+
+Answer Find(const std::string& text, const std::string& max_skip, bool recovery, const Hooks& hooks) {
+    Answer answer;
+    FrameSearchOptions search;
+    if (!ReadCount(max_skip, kMaxSkipLimit, search.max_skip)) {
+        answer.error = "--max-skip takes a count of bytes from 0 to " + std::to_string(kMaxSkipLimit) + ", not '" +
+                       EscapeBytes(max_skip) + "'";
+        return answer;
+    }
+    search.recovery = recovery ? RecoveryMode::kAlways : RecoveryMode::kNever;
+    for (const NumberedLine& line : FrameLines(text)) {
+        Bytes bytes;
+        if (!ReadHexBytes(line.text, "line " + std::to_string(line.number), bytes, answer.error)) {
+            answer.frames.clear();
+            return answer;
+        }
+        answer.frames.push_back(std::move(bytes));
+    }
+    if (answer.frames.empty()) {
+        answer.error = "no frames: paste them one a line";
+        return answer;
+    }
+    search.cancelled = hooks.cancelled;
+    if (hooks.before_slow_recovery) {
+        search.before_slow_recovery = [&hooks](double seconds) {
+            hooks.before_slow_recovery(SlowRecoveryNote(seconds));
+        };
+    }
+    const FrameSearchResult result = SearchFrames(answer.frames, search);
+    if (result.cancelled) {
+        answer.cancelled = true;
+        return answer;
+    }
+    for (const FrameMatch& match : result.matches) {
+        const std::string params = match.method.is_crc() ? FormatCrcParams(match.method.crc_params()) : "";
+        answer.rows.push_back(Row{match.method.Label(), OrderWord(match), std::to_string(match.head),
+                                  std::to_string(match.tail), params, match});
+    }
+    FindNotes(result, search.max_skip, answer.notes);
+    return answer;
+}
+
+frame_page::Form FormOf(const Row& row, const Bytes& first_frame) {
+    frame_page::Form form;
+    form.check = row.name;
+    form.order = row.order == "le" ? frame_page::Order::kLittleEndian : frame_page::Order::kBigEndian;
+    const std::size_t head = row.match.head, tail = row.match.tail;
+    if (head + tail <= first_frame.size()) {
+        form.head = SpacedHex(Bytes(first_frame.begin(), first_frame.begin() + static_cast<std::ptrdiff_t>(head)));
+        form.tail = SpacedHex(Bytes(first_frame.end() - static_cast<std::ptrdiff_t>(tail), first_frame.end()));
+    }
+    form.data = SpacedHex(first_frame);
+    return form;
+}
+
+}  // namespace find_page

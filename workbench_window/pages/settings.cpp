@@ -1,0 +1,105 @@
+#include "workbench_window/pages/settings.h"
+
+#include <cstdlib>
+#include <map>
+
+namespace settings {
+
+namespace {
+
+const char kSection[] = "[workbench]";
+
+std::string Trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(" \t\r") + 1 - first);
+}
+
+// A decimal integer within [low, high], the whole text; false otherwise.
+bool ReadInt(const std::string& text, int low, int high, int& value) {
+    if (text.empty() || text.size() > 7) return false;
+    std::size_t i = text[0] == '-' ? 1 : 0;
+    if (i == text.size()) return false;
+    long number = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        number = number * 10 + (text[i] - '0');
+    }
+    if (text[0] == '-') number = -number;
+    if (number < low || number > high) return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+// The key=value lines of the program's section; other sections, comments
+// and lines without '=' are passed over.
+std::map<std::string, std::string> Values(const std::string& text) {
+    std::map<std::string, std::string> values;
+    bool ours = false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = Trimmed(text.substr(start, end - start));
+        start = end + 1;
+        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+        if (line[0] == '[') {
+            ours = line == kSection;
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (!ours || equals == std::string::npos) continue;
+        values[Trimmed(line.substr(0, equals))] = Trimmed(line.substr(equals + 1));
+    }
+    return values;
+}
+
+}  // namespace
+
+Settings Parse(const std::string& text) {
+    Settings settings;
+    const std::map<std::string, std::string> values = Values(text);
+    const auto find = [&](const char* key) -> const std::string* {
+        const auto it = values.find(key);
+        return it == values.end() ? nullptr : &it->second;
+    };
+    int number = 0;
+    if (const std::string* page = find("page"); page && ReadInt(*page, 0, kPages - 1, number)) settings.page = number;
+    if (const std::string* mode = find("input"); mode && ReadInt(*mode, 0, kInputModes - 1, number)) {
+        settings.input_mode = number;
+    }
+    // A name is printable ASCII, as the catalogue writes them.
+    if (const std::string* model = find("model"); model && !model->empty() && model->size() < 200 &&
+                                                 model->find_first_not_of(
+                                                     " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                     "[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~") == std::string::npos) {
+        settings.model = *model;
+    }
+    // The place is taken whole or not at all: half of it is no place.
+    Placement placement;
+    const char* keys[] = {"x", "y", "width", "height"};
+    int* fields[] = {&placement.x, &placement.y, &placement.width, &placement.height};
+    placement.known = true;
+    for (int i = 0; i < 4; ++i) {
+        const std::string* value = find(keys[i]);
+        const int low = i < 2 ? -kLargestCoordinate : 1;
+        if (!value || !ReadInt(*value, low, kLargestCoordinate, *fields[i])) placement.known = false;
+    }
+    if (placement.known) settings.placement = placement;
+    return settings;
+}
+
+std::string Format(const Settings& settings) {
+    std::string text = std::string(kSection) + "\r\n";
+    text += "page=" + std::to_string(settings.page) + "\r\n";
+    text += "model=" + settings.model + "\r\n";
+    text += "input=" + std::to_string(settings.input_mode) + "\r\n";
+    if (settings.placement.known) {
+        const Placement& p = settings.placement;
+        text += "x=" + std::to_string(p.x) + "\r\ny=" + std::to_string(p.y) + "\r\nwidth=" + std::to_string(p.width) +
+                "\r\nheight=" + std::to_string(p.height) + "\r\n";
+    }
+    return text;
+}
+
+}  // namespace settings
