@@ -210,6 +210,19 @@ def recovery_rows(bench):
                       "under %g ms: %s" % (goal, "met" if t < goal else "MISSED"))
 
 
+# quobrix printf's formatter, from the arguments' text, beside glibc's
+# snprintf of the same values already typed: benchmark suffix and format.
+PRINTF = [("Integers", "%d|%-5hhd|%#x|%lu|%8.3o"), ("Doubles", "%08.3f|%e|%g|%a"),
+          ("LongDoubles", "%Lf|%.20Le of 1e300 and 0.1")]
+
+
+def printf_rows(bench):
+    for name, label in PRINTF:
+        ours, theirs = ms(bench["Printf/" + name]) * 1000, ms(bench["GlibcSnprintf/" + name]) * 1000
+        yield row("Engine: printf %s" % label, "%.2f us" % ours, "glibc snprintf: %.2f us" % theirs,
+                  "%.2f" % (ours / theirs), "-")
+
+
 def process_rows(path, input_label):
     with open(path) as f:
         runs = json.load(f)
@@ -404,6 +417,8 @@ def main():
     for line in gcd_rows(bench):
         print(line)
     for line in parts_rows(bench):
+        print(line)
+    for line in printf_rows(bench):
         print(line)
     for argument in args.processes:
         path, label = argument.split(":", 1)

@@ -7,6 +7,7 @@
 #include "cli/find.h"
 #include "cli/frame.h"
 #include "cli/num.h"
+#include "cli/printf.h"
 #include "cli/random.h"
 #include "cli/parts.h"
 
@@ -20,6 +21,7 @@ const CliCommand kCliCommands[] = {
     {"random", SetupRandom, RandomHelpSection, RandomHelp, kRandomUsageHint},
     {"parts", SetupParts, PartsHelpSection, PartsHelp, kPartsUsageHint},
     {"filter", SetupFilter, FilterHelpSection, FilterHelp, kFilterUsageHint},
+    {"printf", SetupPrintf, PrintfHelpSection, PrintfHelp, kPrintfUsageHint},
 };
 
 const std::size_t kCliCommandCount = sizeof kCliCommands / sizeof kCliCommands[0];

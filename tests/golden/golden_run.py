@@ -2,8 +2,8 @@
 """Runs quobrix over a fixed corpus and writes one transcript of everything it
 printed: every help text, every example of the help texts, the fifteen
 dialog tools over a set of inputs, and crc, find, frame, num, array, random,
-parts and filter, their errors included. Each case records its exit status
-and the exact bytes of standard output and standard error, so two
+parts, filter and printf, their errors included. Each case records its exit
+status and the exact bytes of standard output and standard error, so two
 transcripts compare byte for byte.
 
 A change that only moves code must leave the transcript as it is; the test
@@ -171,6 +171,20 @@ NUM_CASES = [
     ["num"],
     ["num", "--type", "int16", "--type", "int32", "01 02"],
     ["num", "41 20 00 0g"],
+    ["printf", "%08.3f|%-5hhd|%#x", "3.14159", "300", "255"],
+    ["printf", "%d %i %u %o %x %X %c %s %%\\n", "-1", "0x10", "-1", "8", "255", "255", "A", "text"],
+    ["printf", "--", "%e|%E|%g|%G|%a|%A|%F\\n", "1e300", "-0.0001", "1e-5", "123456789", "0.1", "-inf", "nan"],
+    ["printf", "%Le|%La|%Lg\\n", "1e4000", "1", "0x1p-16445"],
+    ["printf", "%p|%10p|%-*d|%.*s|%lc%ls\\n", "0x7ffc1234", "0", "-4", "7", "2", "abc", "中", "文字"],
+    ["printf", "--explain", "%*.*f|%hhu|%%|%s", "9", "2", "2.5", "-1", "x"],
+    ["printf", "--raw", "a\\n%d", "1"],
+    ["printf", "%d %d", "1"],
+    ["printf", "%d", "1", "2"],
+    ["printf", "%hhd", "abc"],
+    ["printf", "%n"],
+    ["printf", "%q"],
+    ["printf", "a\\q"],
+    ["printf"],
 ]
 
 ARRAY_CASES = [
