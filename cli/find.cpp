@@ -63,23 +63,8 @@ namespace {
 
 // ---- Judging the command line ------------------------------------------
 
-// A count in decimal, at most `limit`.
-bool ReadCount(const std::string& word, std::size_t limit, std::size_t& count) {
-    if (word.empty() || word.size() > 3) return false;
-    count = 0;
-    for (const char c : word) {
-        if (c < '0' || c > '9') return false;
-        count = count * 10 + static_cast<std::size_t>(c - '0');
-    }
-    return count <= limit;
-}
-
 bool Complete(const FindWords& words, const CLI::App&, FindOptions& options, std::string& error) {
-    if (words.max_skip_option->count() > 0 && !ReadCount(words.max_skip, kMaxSkipLimit, options.max_skip)) {
-        error = "--max-skip takes a count of bytes from 0 to " + std::to_string(kMaxSkipLimit) + ", not '" +
-                EscapeBytes(words.max_skip) + "'";
-        return false;
-    }
+    if (words.max_skip_option->count() > 0 && !ReadMaxSkip(words.max_skip, options.max_skip, error)) return false;
     const bool search = words.search->count() > 0, no_search = words.no_search->count() > 0;
     if (search && no_search) {
         error = "--search and --no-search exclude each other";

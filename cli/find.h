@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/find_report.h"
 
 // Its row of the command table.
 CommandParse SetupFind(const char* name, CLI::App& app, const std::vector<std::string>& words);
@@ -18,5 +19,3 @@ extern const char kFindUsageHint[];
 extern const char kFindGroup[];
 extern const char kFindSummary[];
 
-// The most head or tail bytes --max-skip allows.
-constexpr std::size_t kMaxSkipLimit = 64;

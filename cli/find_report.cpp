@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "cli/messages.h"
+
 std::vector<NumberedLine> FrameLines(const std::string& input) {
     static const std::string kBom = "\xEF\xBB\xBF";
     std::vector<NumberedLine> lines;
@@ -102,4 +104,20 @@ bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vecto
     if (!result.recovery_need.empty()) notes.push_back("recovery cannot decide: " + result.recovery_need);
     notes.push_back(NothingFound(max_skip, result));
     return false;
+}
+
+bool ReadMaxSkip(const std::string& word, std::size_t& max_skip, std::string& error) {
+    bool digits = !word.empty() && word.size() <= 3;
+    std::size_t count = 0;
+    for (const char c : word) {
+        digits = digits && c >= '0' && c <= '9';
+        if (digits) count = count * 10 + static_cast<std::size_t>(c - '0');
+    }
+    if (!digits || count > kMaxSkipLimit) {
+        error = "--max-skip takes a count of bytes from 0 to " + std::to_string(kMaxSkipLimit) + ", not '" +
+                EscapeBytes(word) + "'";
+        return false;
+    }
+    max_skip = count;
+    return true;
 }

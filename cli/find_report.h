@@ -8,6 +8,13 @@
 
 #include "workbench/frames/frame_search.h"
 
+// The most head or tail bytes --max-skip allows.
+constexpr std::size_t kMaxSkipLimit = 64;
+
+// --max-skip's count in decimal, 0 to kMaxSkipLimit; else false and the
+// error in the option's words.
+bool ReadMaxSkip(const std::string& word, std::size_t& max_skip, std::string& error);
+
 // A frame's text with its number (from 1) for messages.
 struct NumberedLine {
     std::size_t number;

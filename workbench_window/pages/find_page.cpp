@@ -1,6 +1,5 @@
 #include "workbench_window/pages/find_page.h"
 
-#include "cli/find.h"
 #include "cli/find_report.h"
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
@@ -9,29 +8,10 @@
 
 namespace find_page {
 
-namespace {
-
-// A count in decimal, at most `limit`, as --max-skip takes it.
-bool ReadCount(const std::string& word, std::size_t limit, std::size_t& count) {
-    if (word.empty() || word.size() > 3) return false;
-    count = 0;
-    for (const char c : word) {
-        if (c < '0' || c > '9') return false;
-        count = count * 10 + static_cast<std::size_t>(c - '0');
-    }
-    return count <= limit;
-}
-
-}  // namespace
-
 Answer Find(const std::string& text, const std::string& max_skip, bool recovery, const Hooks& hooks) {
     Answer answer;
     FrameSearchOptions search;
-    if (!ReadCount(max_skip, kMaxSkipLimit, search.max_skip)) {
-        answer.error = "--max-skip takes a count of bytes from 0 to " + std::to_string(kMaxSkipLimit) + ", not '" +
-                       EscapeBytes(max_skip) + "'";
-        return answer;
-    }
+    if (!ReadMaxSkip(max_skip, search.max_skip, answer.error)) return answer;
     search.recovery = recovery ? RecoveryMode::kAlways : RecoveryMode::kNever;
     for (const NumberedLine& line : FrameLines(text)) {
         Bytes bytes;
