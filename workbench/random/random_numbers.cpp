@@ -217,7 +217,11 @@ bool DrawIntegers(RandomWords& words, const IntegerRange& range, std::uint64_t c
 double UniformDouble(RandomWords& words, double lo, double hi) {
     for (;;) {
         const double unit = static_cast<double>(words.Next() >> 11) * 0x1.0p-53;
-        const double value = lo + (hi - lo) * unit;
+        // Each step rounded to a double, as SSE rounds it: x87's registers
+        // would carry more bits, and a value that rounds to hi on its way
+        // out would pass the test below it.
+        volatile double scaled = (hi - lo) * unit;
+        volatile double value = lo + scaled;
         if (value < hi) return value;
     }
 }
