@@ -16,34 +16,9 @@
 #include <vector>
 
 #include "quobrix_process.h"
+#include "temp_folder.h"
 
 namespace {
-
-class TempFolder {
-public:
-    TempFolder() {
-        char pattern[] = "/tmp/quobrix-array-test.XXXXXX";
-        if (mkdtemp(pattern) != nullptr) path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    std::string Path(const std::string& name) const { return path_ + "/" + name; }
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(Path(name), std::ios::binary) << bytes;
-        return Path(name);
-    }
-    std::string Read(const std::string& name) const {
-        std::ifstream file(Path(name), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << file.rdbuf();
-        return bytes.str();
-    }
-
-private:
-    std::string path_;
-};
 
 std::string RandomBytes(std::size_t size, unsigned seed) {
     std::mt19937 random(seed);

@@ -15,30 +15,10 @@
 #include <vector>
 
 #include "quobrix_process.h"
+#include "temp_folder.h"
 #include "support/crc_model.h"
 
 namespace {
-
-// A private folder, removed with what is in it.
-class TempFolder {
-public:
-    TempFolder() {
-        char pattern[] = "/tmp/quobrix-crc-test.XXXXXX";
-        if (mkdtemp(pattern) != nullptr) path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    std::string Path(const std::string& name) const { return path_ + "/" + name; }
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(Path(name), std::ios::binary) << bytes;
-        return Path(name);
-    }
-
-private:
-    std::string path_;
-};
 
 std::string Hex32(std::uint32_t value) {
     char text[16];
