@@ -218,24 +218,37 @@ std::uint64_t FileSizeOf(const std::string& path) {
     return FileSize(path, size) ? size : 0;
 }
 
-FileOutcome FileCrc(const CrcParams& params, const std::string& path,
-                    const std::function<bool(std::uint64_t done)>& progress, Uint128& crc, std::string& error) {
-    const CrcEngine engine(params);
-    Uint128 reg = engine.Start();
+namespace {
+
+// The file through `consume`, block by block, with the bytes done so far
+// offered to `progress`, which stops the read by returning false; a read
+// error in the command line's words.
+FileOutcome ReadWithProgress(const std::string& path, const ConsumeBlock& consume,
+                     const std::function<bool(std::uint64_t done)>& progress, std::string& error) {
     std::uint64_t done = 0;
-    const ConsumeBlock consume = [&](const char* bytes, std::size_t size) {
-        reg = engine.Update(reg, bytes, size);
+    const ConsumeBlock counted = [&](const char* bytes, std::size_t size) {
+        consume(bytes, size);
         done += size;
     };
     bool stopped = false;
     std::string why;
-    if (!StreamFile(path, consume, why, [&] { return !progress(done); }, &stopped)) {
+    if (!StreamFile(path, counted, why, [&] { return !progress(done); }, &stopped)) {
         error = WithoutPrefix(CrcFileErrorLine(path, why));
         return FileOutcome::kFailed;
     }
-    if (stopped) return FileOutcome::kCancelled;
-    crc = engine.Finish(reg);
-    return FileOutcome::kDone;
+    return stopped ? FileOutcome::kCancelled : FileOutcome::kDone;
+}
+
+}  // namespace
+
+FileOutcome FileCrc(const CrcParams& params, const std::string& path,
+                    const std::function<bool(std::uint64_t done)>& progress, Uint128& crc, std::string& error) {
+    const CrcEngine engine(params);
+    Uint128 reg = engine.Start();
+    const ConsumeBlock consume = [&](const char* bytes, std::size_t size) { reg = engine.Update(reg, bytes, size); };
+    const FileOutcome outcome = ReadWithProgress(path, consume, progress, error);
+    if (outcome == FileOutcome::kDone) crc = engine.Finish(reg);
+    return outcome;
 }
 
 FileOutcome FileAllModels(const std::string& path, const std::function<bool(std::uint64_t done)>& progress,
@@ -247,18 +260,11 @@ FileOutcome FileAllModels(const std::string& path, const std::function<bool(std:
         engines.push_back(std::make_unique<CrcEngine>(model.params));
         registers.push_back(engines.back()->Start());
     }
-    std::uint64_t done = 0;
     const ConsumeBlock consume = [&](const char* bytes, std::size_t size) {
         for (std::size_t i = 0; i < engines.size(); ++i) registers[i] = engines[i]->Update(registers[i], bytes, size);
-        done += size;
     };
-    bool stopped = false;
-    std::string why;
-    if (!StreamFile(path, consume, why, [&] { return !progress(done); }, &stopped)) {
-        error = WithoutPrefix(CrcFileErrorLine(path, why));
-        return FileOutcome::kFailed;
-    }
-    if (stopped) return FileOutcome::kCancelled;
+    const FileOutcome outcome = ReadWithProgress(path, consume, progress, error);
+    if (outcome != FileOutcome::kDone) return outcome;
     rows.clear();
     for (std::size_t i = 0; i < catalogue.size(); ++i) {
         const int width = catalogue[i].params.width;
