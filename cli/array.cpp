@@ -203,6 +203,11 @@ std::string InputName(const ArrayOptions& options) {
     return "";
 }
 
+// A failed read, after the input's name; hex digits name their own place.
+std::string ReadErrorLine(const ArrayOptions& options, const std::string& error) {
+    return kPrefix + (options.input == ArrayInput::HexDigits ? "" : InputName(options) + ": ") + error + "\n";
+}
+
 // Passes the input's bytes to `consume`, a block at a time; false with why
 // it could not be read.
 bool ReadInput(const ArrayOptions& options, const CliEnvironment& env, const ConsumeBlock& consume,
@@ -239,7 +244,7 @@ int RunReverse(const ArrayOptions& options, const CliEnvironment& env, std::stri
     };
     std::string error;
     if (!ReadInput(options, env, consume, error)) {
-        err += kPrefix + (options.input == ArrayInput::HexDigits ? "" : InputName(options) + ": ") + error + "\n";
+        err += ReadErrorLine(options, error);
         return kExitUsage;
     }
     if (!written) return kExitUsage;
@@ -269,7 +274,7 @@ int RunArray(const ArrayOptions& options, const CliEnvironment& env, std::string
     };
     std::string error;
     if (!ReadInput(options, env, consume, error)) {
-        err += kPrefix + (options.input == ArrayInput::HexDigits ? "" : InputName(options) + ": ") + error + "\n";
+        err += ReadErrorLine(options, error);
         return kExitUsage;
     }
     if (!written) return kExitUsage;
