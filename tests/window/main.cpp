@@ -1,6 +1,10 @@
-// Window tests: drive the real program under the window system.
+// Window tests: drive the real program under the window system. The dialog's
+// tests and the workbench window's are built from this one main, each told
+// its own name and the program it drives.
 // Usage: window_tests --app=PATH\Quobrix.exe --probe=PATH\window_probe.dll
 //        [gtest options]
+//        workbench_window_tests --app=PATH\QuobrixWorkbench.exe
+//        --probe=PATH\window_probe.dll [gtest options]
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -22,7 +26,7 @@ int main(int argc, char** argv) {
     }
     if (window_test::AppPath().empty() || window_test::ProbePath().empty()) {
         std::fprintf(stderr,
-                     "usage: window_tests --app=PATH_OF_Quobrix.exe "
+                     "usage: " WINDOW_TESTS_NAME " --app=PATH_OF_" WINDOW_TESTS_PROGRAM " "
                      "--probe=PATH_OF_window_probe.dll [gtest options]\n");
         return 2;
     }
