@@ -80,8 +80,26 @@ bool GeneratorDivides(const Generator& divisor, Generator dividend) {
 
 struct Found {
     Line line;
-    const CheckMethod* method;
+    std::size_t index;  // into NamedCheckMethods()
 };
+
+// Whether named CRC a's generator divides named CRC b's, for every pair,
+// found once: the named checks never change, and the division bit by bit
+// per pair and input took a third of the model's time.
+const std::vector<std::vector<bool>>& DividesTable() {
+    static const std::vector<std::vector<bool>> table = [] {
+        const std::vector<CheckMethod>& methods = NamedCheckMethods();
+        std::vector<std::vector<bool>> divides(methods.size(), std::vector<bool>(methods.size(), false));
+        for (std::size_t a = 0; a < methods.size(); ++a) {
+            for (std::size_t b = 0; b < methods.size(); ++b) {
+                if (!methods[a].is_crc() || !methods[b].is_crc()) continue;
+                divides[a][b] = GeneratorDivides(GeneratorOf(methods[a].crc_params()), GeneratorOf(methods[b].crc_params()));
+            }
+        }
+        return divides;
+    }();
+    return table;
+}
 
 // Narrows the tails (0 to max_skip) and orders that hold for the method at
 // `head` to those that hold on this frame too: the check over frame[head,
@@ -165,7 +183,7 @@ std::vector<Found> Model(const std::vector<Bytes>& frames, std::size_t max_skip)
                 for (int o = 0; o < 2; ++o) {
                     if (!holds[tail][o]) continue;
                     const bool weak = Weak(method.byte_count(), max_skip, DifferentSlices(frames, head, tail));
-                    found.push_back({{method.name(), o == 1, head, tail, weak}, &method});
+                    found.push_back({{method.name(), o == 1, head, tail, weak}, m});
                 }
             }
         }
@@ -173,15 +191,15 @@ std::vector<Found> Model(const std::vector<Bytes>& frames, std::size_t max_skip)
     // Leave out what a believed wider CRC at the same place implies.
     std::vector<Found> believed_crcs;
     std::copy_if(found.begin(), found.end(), std::back_inserter(believed_crcs),
-                 [](const Found& f) { return !f.line.weak && f.method->is_crc(); });
+                 [&methods](const Found& f) { return !f.line.weak && methods[f.index].is_crc(); });
     std::vector<Found> kept;
     for (const Found& n : found) {
-        const auto implies = [&n](const Found& w) {
+        const auto implies = [&n, &methods](const Found& w) {
             if (w.line.head != n.line.head || w.line.tail != n.line.tail) return false;
-            const CrcParams &a = n.method->crc_params(), &b = w.method->crc_params();
-            return a.width < b.width && a.refin == b.refin && GeneratorDivides(GeneratorOf(a), GeneratorOf(b));
+            const CrcParams &a = methods[n.index].crc_params(), &b = methods[w.index].crc_params();
+            return a.width < b.width && a.refin == b.refin && DividesTable()[n.index][w.index];
         };
-        const bool implied = n.method->is_crc() && std::any_of(believed_crcs.begin(), believed_crcs.end(), implies);
+        const bool implied = methods[n.index].is_crc() && std::any_of(believed_crcs.begin(), believed_crcs.end(), implies);
         if (!implied) kept.push_back(n);
     }
     return kept;
