@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 #include "fw/win32/controls.h"
@@ -15,6 +16,10 @@ namespace {
 // The progress bar counts thousandths: a large file's bar moves every few
 // megabytes, not every few hundred.
 constexpr int kProgressEnd = 1000;
+// But no more often than this: each move is a message and a repaint on the
+// window's thread, which a fast read would otherwise keep busy a thousand
+// times a second, slowing the read and the answer to the user's clicks.
+constexpr std::chrono::milliseconds kProgressInterval{40};
 
 // The worker's reports: how far it has read (thousandths in wparam), and that it
 // has ended; posted, never sent, so that the window can wait for the worker.
@@ -155,12 +160,15 @@ struct CWorkbenchWindow::FileJob {
     static DWORD WINAPI Run(void* context) {
         FileJob& job = *static_cast<FileJob*>(context);
         int shown = -1;
-        const auto progress = [&job, &shown](std::uint64_t done) {
-            const int percent = job.size == 0 ? kProgressEnd
-                                              : static_cast<int>(std::min<std::uint64_t>(done, job.size) * kProgressEnd / job.size);
-            if (percent != shown) {
-                shown = percent;
-                ::PostMessageW(job.window, kFileProgress, static_cast<WPARAM>(percent), 0);
+        std::chrono::steady_clock::time_point posted;
+        const auto progress = [&job, &shown, &posted](std::uint64_t done) {
+            const int thousandths = job.size == 0 ? kProgressEnd
+                                                  : static_cast<int>(std::min<std::uint64_t>(done, job.size) * kProgressEnd / job.size);
+            const auto now = std::chrono::steady_clock::now();
+            if (thousandths != shown && (shown < 0 || now - posted >= kProgressInterval)) {
+                shown = thousandths;
+                posted = now;
+                ::PostMessageW(job.window, kFileProgress, static_cast<WPARAM>(thousandths), 0);
             }
             return !job.cancel.load();
         };
@@ -357,16 +365,26 @@ void CWorkbenchWindow::ShowPage(int page) {
     page_ = page;
     HWND focus = ::GetFocus();
     bool focus_hidden = false;
+    // One repaint for the whole switch, not one for each of the dozens of
+    // controls shown or hidden. (Turning drawing off hides the window from
+    // IsWindowVisible, and turning it on shows it: only for a shown window.)
+    const bool repaint_once = ::IsWindowVisible(m_hWnd) != FALSE;
+    if (repaint_once) ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
     for (int p = 0; p < settings::kPages; ++p) {
-        const int show = p == page ? SW_SHOW : SW_HIDE;
+        const bool show = p == page;
         const auto apply = [&](int id) {
             HWND control = ::GetDlgItem(m_hWnd, id);
             if (!control) return;
-            if (show == SW_HIDE && control == focus) focus_hidden = true;
-            ::ShowWindow(control, show);
+            if (!show && control == focus) focus_hidden = true;
+            const bool shown = (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+            if (shown != show) ::ShowWindow(control, show ? SW_SHOW : SW_HIDE);
         };
         for (int id = kPages[p].first; id <= kPages[p].last; ++id) apply(id);
         for (int id = kPages[p].first_label; id < kPages[p].first_label + IDC_LABELS_PER_PAGE; ++id) apply(id);
+    }
+    if (repaint_once) {
+        ::SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
     CTabCtrl tabs(::GetDlgItem(m_hWnd, IDC_WB_TABS));
     if (tabs.GetCurSel() != page) tabs.SetCurSel(page);
