@@ -1,5 +1,9 @@
 #include "tests/window/remote_window.h"
 
+#include <commctrl.h>
+
+#include <vector>
+
 #include "tests/window/wait_until.h"
 
 namespace window_test {
@@ -92,6 +96,34 @@ LRESULT SendBounded(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (!SendMessageTimeoutA(window, message, w, l, SMTO_ABORTIFHUNG, kDefaultWaitMs, &result))
         return 0;
     return static_cast<LRESULT>(result);
+}
+
+int RowCount(HWND list) { return static_cast<int>(SendBounded(list, LVM_GETITEMCOUNT)); }
+
+std::string CellOf(HWND list, int row, int column) {
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(list, &process_id);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
+    if (!process) return "(no access to the program's memory)";
+    constexpr size_t kTextSize = 1024;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT, PAGE_READWRITE));
+    std::string text;
+    if (remote) {
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = remote + sizeof item;
+        item.cchTextMax = kTextSize;
+        WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+        const LRESULT length = SendBounded(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                                           reinterpret_cast<LPARAM>(remote));
+        std::vector<char> local(kTextSize, '\0');
+        ReadProcessMemory(process, remote + sizeof item, local.data(), kTextSize, nullptr);
+        text.assign(local.data(), static_cast<size_t>(length > 0 ? length : 0));
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return text;
 }
 
 }  // namespace window_test

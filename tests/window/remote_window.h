@@ -45,4 +45,29 @@ std::vector<HWND> OwnedDialogs(HWND owner);
 // program that no longer answers. Returns the result, 0 on time-out.
 LRESULT SendBounded(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0);
 
+// Sends a message whose lParam points at `data`, lent in the program's
+// process, and copies the answer back.
+template <typename T>
+LRESULT SendWithData(HWND window, UINT message, WPARAM wparam, T& data) {
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
+    if (!process) return 0;
+    LRESULT result = 0;
+    if (void* remote = VirtualAllocEx(process, nullptr, sizeof data, MEM_COMMIT, PAGE_READWRITE)) {
+        WriteProcessMemory(process, remote, &data, sizeof data, nullptr);
+        result = SendBounded(window, message, wparam, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote, &data, sizeof data, nullptr);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return result;
+}
+
+// A list view's rows (LVM_GETITEMCOUNT) and one cell's text, read through
+// memory lent in the program's process: the list view's messages carry
+// pointers the window system does not copy.
+int RowCount(HWND list);
+std::string CellOf(HWND list, int row, int column);
+
 }  // namespace window_test

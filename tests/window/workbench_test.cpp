@@ -4,9 +4,12 @@
 // check values, a bit-at-a-time CRC written here, and README's examples.
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <initializer_list>
 #include <cstdio>
 #include <random>
@@ -26,34 +29,6 @@
 namespace window_test {
 namespace {
 
-// A list view's cell, read through memory lent in the program's process:
-// the list view's messages carry pointers the window system does not copy.
-std::string CellOf(HWND list, int row, int column) {
-    DWORD process_id = 0;
-    GetWindowThreadProcessId(list, &process_id);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
-    if (!process) return "(no access to the program's memory)";
-    constexpr size_t kTextSize = 1024;
-    char* remote = static_cast<char*>(
-        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT, PAGE_READWRITE));
-    std::string text;
-    if (remote) {
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = remote + sizeof item;
-        item.cchTextMax = kTextSize;
-        WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-        const LRESULT length = SendBounded(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                                           reinterpret_cast<LPARAM>(remote));
-        std::vector<char> local(kTextSize, '\0');
-        ReadProcessMemory(process, remote + sizeof item, local.data(), kTextSize, nullptr);
-        text.assign(local.data(), static_cast<size_t>(length > 0 ? length : 0));
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    }
-    CloseHandle(process);
-    return text;
-}
-
 // Reading a large file takes what the machine gives it: under Wine on a
 // loaded machine a gigabyte has taken half a minute. The bound only keeps a
 // hung program from hanging the test.
@@ -61,25 +36,6 @@ constexpr DWORD kFileReadWaitMs = 240000;
 
 // The progress bar counts thousandths of the file.
 constexpr LRESULT kProgressEnd = 1000;
-
-// Sends a message whose lParam points at `data`, lent in the program's
-// process, and copies the answer back.
-template <typename T>
-LRESULT SendWithData(HWND window, UINT message, WPARAM wparam, T& data) {
-    DWORD process_id = 0;
-    GetWindowThreadProcessId(window, &process_id);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
-    if (!process) return 0;
-    LRESULT result = 0;
-    if (void* remote = VirtualAllocEx(process, nullptr, sizeof data, MEM_COMMIT, PAGE_READWRITE)) {
-        WriteProcessMemory(process, remote, &data, sizeof data, nullptr);
-        result = SendBounded(window, message, wparam, reinterpret_cast<LPARAM>(remote));
-        ReadProcessMemory(process, remote, &data, sizeof data, nullptr);
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    }
-    CloseHandle(process);
-    return result;
-}
 
 std::string ClipboardText() {
     std::string text;
@@ -93,8 +49,6 @@ std::string ClipboardText() {
     CloseClipboard();
     return text;
 }
-
-int RowCount(HWND list) { return static_cast<int>(SendBounded(list, LVM_GETITEMCOUNT)); }
 
 // The CRC-32 (ISO-HDLC) of `data`, a bit at a time, as the catalogue defines it.
 uint32_t Crc32(const std::vector<unsigned char>& data) {
@@ -261,6 +215,49 @@ TEST_F(Workbench, AllModelsListsEveryModel) {
     EXPECT_TRUE(seen_modbus);
 }
 
+// A click on a column's header sorts the list by it, a second click the
+// other way round; each model keeps its own CRC.
+TEST_F(Workbench, AllModelsSortByTheClickedColumn) {
+    SetText(Control(IDC_CRC_INPUT), "123456789");
+    Click(IDC_CRC_MODE_GBK);
+    Click(IDC_CRC_ALL);
+    HWND list = Control(IDC_CRC_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(list) == 113; })) << RowCount(list);
+    // The header's own click, which the list view passes on to its window.
+    HWND header = reinterpret_cast<HWND>(SendBounded(list, LVM_GETHEADER));
+    ASSERT_NE(header, nullptr);
+    const auto click_column = [&](int column) {
+        RECT item = {};
+        ASSERT_TRUE(SendWithData(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), item));
+        const LPARAM middle = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        SendBounded(header, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+        SendBounded(header, WM_LBUTTONUP, 0, middle);
+    };
+    const auto widths = [&] {
+        std::vector<int> all;
+        for (int row = 0; row < RowCount(list); ++row) all.push_back(std::atoi(CellOf(list, row, 1).c_str()));
+        return all;
+    };
+    click_column(1);
+    std::vector<int> ascending = widths();
+    ASSERT_EQ(ascending.size(), 113u);
+    EXPECT_TRUE(std::is_sorted(ascending.begin(), ascending.end()));
+    EXPECT_EQ(ascending.front(), 3);   // CRC-3/GSM and CRC-3/ROHC
+    EXPECT_EQ(ascending.back(), 82);  // CRC-82/DARC
+    click_column(1);
+    std::vector<int> descending = widths();
+    EXPECT_TRUE(std::is_sorted(descending.rbegin(), descending.rend()));
+    EXPECT_EQ(descending.front(), 82);
+    for (int row = 0; row < RowCount(list); ++row) {
+        const std::string model = CellOf(list, row, 0);
+        if (model == "CRC-16/MODBUS") {
+            EXPECT_EQ(CellOf(list, row, 2), "4B37");
+        } else if (model == "CRC-32/ISO-HDLC") {
+            EXPECT_EQ(CellOf(list, row, 2), "CBF43926");
+        }
+    }
+}
+
 // ---- Files -------------------------------------------------------------
 
 class WorkbenchFile : public Workbench {
@@ -369,6 +366,54 @@ TEST_F(WorkbenchFile, AllModelsOfAFile) {
         EXPECT_EQ(CellOf(list, row, 2), expected);
     }
     EXPECT_TRUE(seen);
+}
+
+// 导出C代码 asks for a file name in the system's save dialog and writes the
+// model's C source there: its table is the one computed here bit by bit.
+TEST_F(WorkbenchFile, ExportedCSourceGoesWhereTheSaveDialogSays) {
+    Choose(IDC_CRC_MODEL, "CRC-16/MODBUS");
+    // Posted: the click opens a modal dialog, and a sent one would wait for it.
+    PostMessageA(Control(IDC_CRC_EXPORT), BM_CLICK, 0, 0);
+    HWND save = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::vector<HWND> owned = OwnedDialogs(dialog());
+        save = owned.empty() ? nullptr : owned.front();
+        return save != nullptr;
+    })) << "no save dialog";
+    // The name box (cmb13): an edit box inside a combo box, inside an
+    // extended combo box in Wine's dialog.
+    HWND name = GetDlgItem(save, cmb13);
+    while (name && ClassNameOf(name) != "Edit") name = GetWindow(name, GW_CHILD);
+    ASSERT_NE(name, nullptr) << "no file name box in the save dialog";
+    EXPECT_EQ(TextOf(name), "CRC-16_MODBUS.c") << "the model's name, made a file name";
+    const std::string path = TempFolder() + Gbk(u8"导出的校验.c");
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(936, 0, path.c_str(), -1, wide, MAX_PATH);
+    made_.push_back(wide);
+    SetText(name, path);
+    // 保存: the command its button sends.
+    SendBounded(save, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_CRC_STATUS)).find(Gbk(u8"已导出")) == 0; }))
+        << Show(TextOf(Control(IDC_CRC_STATUS)));
+
+    std::string source;
+    if (FILE* file = _wfopen(wide, L"rb")) {
+        char block[4096];
+        size_t n;
+        while ((n = std::fread(block, 1, sizeof block, file)) > 0) source.append(block, n);
+        std::fclose(file);
+    }
+    ASSERT_NE(source.find("check=0x4b37"), std::string::npos) << source.substr(0, 300);
+    size_t at = source.find("crc16_modbus_table[256] = {");
+    ASSERT_NE(at, std::string::npos);
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        unsigned entry = byte;
+        for (int bit = 0; bit < 8; ++bit) entry = (entry >> 1) ^ (0xA001u & (0u - (entry & 1u)));
+        char expected[8];
+        std::snprintf(expected, sizeof expected, "0x%04X", entry);
+        at = source.find("0x", at + 1);
+        ASSERT_EQ(source.compare(at, 6, expected), 0) << "table entry " << byte;
+    }
 }
 
 TEST_F(WorkbenchFile, ReadErrorNamesTheFileAndTheReason) {
