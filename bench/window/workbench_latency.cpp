@@ -1,0 +1,348 @@
+// The workbench window's speed, measured in the real window by messages as
+// a user's clicks send them:
+// - a 1 GiB file's CRC-32 on the CRC page, from the click on 计算 until the
+//   result is shown, beside quobrix-cli.exe crc on the same file;
+// - while a file is read, a click on another page's tab, until the tab
+//   control and the window have handled it and the page is painted, beside
+//   the same clicks with nothing read;
+// - 全部模型 of 20 KiB of text, from the click until the list is painted.
+//
+// Usage: workbench_latency --app=PATH\QuobrixWorkbench.exe --cli=PATH\quobrix-cli.exe [--runs=N]
+// Prints markdown rows in the columns of scripts/bench's table on stdout
+// (Measure | Quobrix | Reference | Time ratio | Goal); each run goes to stderr.
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "res/workbench_resource.h"
+#include "tests/window/app_session.h"
+#include "tests/window/remote_window.h"
+#include "tests/window/wait_until.h"
+
+namespace {
+
+using namespace window_test;
+
+constexpr LONGLONG kFileBytes = LONGLONG{1} << 30;
+constexpr LONGLONG kLongFileBytes = LONGLONG{1} << 36;  // read for far longer than the clicks take
+constexpr char kZerosCrc32[] = "5B64C2B0";                // CRC-32 of 2^30 zero bytes (zlib.crc32)
+constexpr int kAllModelsBytes = 20480;
+constexpr int kCatalogueModels = 113;
+constexpr DWORD kFileWaitMs = 600000;  // only keeps a hung program from hanging the run
+constexpr int kClicks = 12;            // tab clicks during one read
+constexpr double kRatioGoal = 0.9;
+constexpr double kClickGoalMs = 50;
+constexpr double kAllModelsGoalMs = 100;
+
+double NowMs() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+std::string Format(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string Spread(const std::vector<double>& values, const char* format) {
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    return Format(format, Median(values)) + " (" + Format(format, *low) + "-" + Format(format, *high) + ")";
+}
+
+// Paints what is left unpainted in the window and its controls (for another
+// process's window the paint messages are sent and waited for), then a
+// round trip: the window's thread is idle.
+void Settle(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SendBounded(window, WM_NULL);
+}
+
+std::string TempFolder() {
+    char folder[MAX_PATH] = {};
+    GetTempPathA(sizeof folder, folder);
+    return folder;
+}
+
+// A sparse file of `size` zero bytes: read at the speed of the CRC, and no
+// gigabytes written to the disk.
+bool MakeSparseFile(const std::string& path, LONGLONG size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD unused = 0;
+    DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &unused, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    const bool made = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return made;
+}
+
+// Runs the command line, its standard output into a pipe; the time from
+// start to exit, and what it printed.
+bool RunCli(const std::string& command_line, double* ms, std::string* out) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE read_end = nullptr, write_end = nullptr;
+    if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return false;
+    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write_end;
+    startup.hStdError = write_end;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process = {};
+    std::string line = command_line;
+    const double start = NowMs();
+    const bool started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    CloseHandle(write_end);
+    out->clear();
+    if (started) {
+        char block[4096];
+        DWORD got = 0;
+        while (ReadFile(read_end, block, sizeof block, &got, nullptr) && got > 0) out->append(block, got);
+        WaitForSingleObject(process.hProcess, kFileWaitMs);
+        *ms = NowMs() - start;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(read_end);
+    return started;
+}
+
+class Workbench {
+public:
+    bool Start(const std::string& path) {
+        std::string error;
+        if (app_.Start(path, &error)) return true;
+        std::fprintf(stderr, "workbench_latency: %s\n", error.c_str());
+        return false;
+    }
+    bool Close() { return app_.Close(); }
+    HWND Control(int id) const { return app_.Control(id); }
+    HWND window() const { return app_.dialog(); }
+    void Click(int id) { SendBounded(Control(id), BM_CLICK); }
+
+    void ChooseModel(const std::string& name) {
+        HWND box = Control(IDC_CRC_MODEL);
+        const LRESULT index = SendBounded(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                          reinterpret_cast<LPARAM>(name.c_str()));
+        SendBounded(box, CB_SETCURSEL, static_cast<WPARAM>(index));
+        SendBounded(window(), WM_COMMAND, MAKEWPARAM(IDC_CRC_MODEL, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+    }
+
+    // A click on a page's tab as the mouse gives it: button down and up at
+    // the tab's middle. Sent, so the tab control has handled both (and told
+    // the window, which showed the page) when the call returns.
+    void ClickTab(int page) {
+        HWND tabs = Control(IDC_WB_TABS);
+        RECT item = {};
+        SendWithData(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(page), item);
+        const LPARAM middle = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        SendBounded(tabs, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+        SendBounded(tabs, WM_LBUTTONUP, 0, middle);
+    }
+
+    bool PageShown(int page) {
+        const int firsts[] = {IDC_CRC_FIRST, IDC_FIND_FIRST, IDC_FRAME_FIRST, IDC_NUM_FIRST};
+        return SendBounded(Control(IDC_WB_TABS), TCM_GETCURSEL) == page && IsWindowVisible(Control(firsts[page]));
+    }
+
+private:
+    AppSession app_;
+};
+
+void Row(const std::string& measure, const std::string& ours, const std::string& reference, const std::string& ratio,
+         const std::string& goal) {
+    std::printf("| %s | %s | %s | %s | %s |\n", measure.c_str(), ours.c_str(), reference.c_str(), ratio.c_str(),
+                goal.c_str());
+    std::fflush(stdout);
+}
+
+// The window's time for the file's CRC-32 beside the command line's, `runs`
+// each. The command's rate is taken from one process that reads the file
+// once and one that reads it kCliReads times: the difference is reading and
+// hashing alone, without the start of a process under Wine, which takes as
+// long as a gigabyte's CRC.
+constexpr int kCliReads = 5;
+
+bool MeasureFileCrc(Workbench& bench, const std::string& cli, const std::string& file, int runs) {
+    std::string command = "\"" + cli + "\" crc CRC-32/ISO-HDLC";
+    const std::string once = command + " \"" + file + "\"";
+    for (int read = 0; read < kCliReads; ++read) command += " \"" + file + "\"";
+    const std::string repeated = command;
+    std::vector<double> window_ms, once_ms, repeated_ms;
+    std::string out;
+    double ms = 0;
+    // Once unmeasured: the file's pages in the cache, the program's in memory.
+    if (!RunCli(once, &ms, &out) || out.compare(0, 8, kZerosCrc32) != 0) {
+        std::fprintf(stderr, "workbench_latency: %s printed %s\n", once.c_str(), out.c_str());
+        return false;
+    }
+    bench.ChooseModel("CRC-32/ISO-HDLC");
+    SetText(bench.Control(IDC_CRC_FILE), file);
+    bench.Click(IDC_CRC_MODE_FILE);
+    for (int run = 0; run < runs; ++run) {
+        SetText(bench.Control(IDC_CRC_RESULT), "");
+        Settle(bench.window());
+        const double start = NowMs();
+        bench.Click(IDC_CRC_COMPUTE);
+        std::string result;
+        if (!WaitUntil([&] { return !(result = TextOf(bench.Control(IDC_CRC_RESULT))).empty(); }, kFileWaitMs) ||
+            result != kZerosCrc32) {
+            std::fprintf(stderr, "workbench_latency: the window showed '%s' for the file's CRC-32\n", result.c_str());
+            return false;
+        }
+        window_ms.push_back(NowMs() - start);
+        if (!RunCli(once, &ms, &out)) return false;
+        once_ms.push_back(ms);
+        if (!RunCli(repeated, &ms, &out)) return false;
+        repeated_ms.push_back(ms);
+        std::fprintf(stderr, "file CRC run %d: window %.0f ms; quobrix-cli reading it once %.0f ms, %d times %.0f ms\n",
+                     run + 1, window_ms.back(), once_ms.back(), kCliReads, repeated_ms.back());
+    }
+    const double mb = static_cast<double>(kFileBytes) / 1e6;
+    const double window_rate = mb / (Median(window_ms) / 1000);
+    const double cli_ms_per_read = (Median(repeated_ms) - Median(once_ms)) / (kCliReads - 1);
+    const double cli_rate = mb / (cli_ms_per_read / 1000);
+    const double share = window_rate / cli_rate;
+    Row("Workbench window (Wine): CRC-32 of a 1 GiB file, click to result, MB/s", Format("%.0f", window_rate),
+        "quobrix-cli crc: " + Format("%.0f", cli_rate) + " (a read's share of one process reading it " +
+            std::to_string(kCliReads) + " times)",
+        Format("%.2f", Median(window_ms) / cli_ms_per_read),
+        "at least 90 % of quobrix crc: " + Format("%.0f %%", 100 * share) + (share >= kRatioGoal ? ", met" : ", missed"));
+    return true;
+}
+
+// Clicks on each page's tab in turn, each timed until the tab control and
+// the window have handled it and the page is painted; empty when a click
+// did not show its page.
+std::vector<double> TimeTabClicks(Workbench& bench, const char* when) {
+    std::vector<double> clicks;
+    for (int click = 0; click < kClicks; ++click) {
+        const int page = (click + 1) % 4;
+        const double start = NowMs();
+        bench.ClickTab(page);
+        Settle(bench.window());
+        clicks.push_back(NowMs() - start);
+        if (!bench.PageShown(page)) {
+            std::fprintf(stderr, "workbench_latency: the click on tab %d did not show its page\n", page);
+            return {};
+        }
+        std::fprintf(stderr, "click on tab %d %s: %.1f ms\n", page, when, clicks.back());
+    }
+    return clicks;
+}
+
+// The clicks while a file is read, beside the same clicks with nothing read.
+bool MeasureClicksDuringRead(Workbench& bench, const std::string& long_file) {
+    const std::vector<double> idle = TimeTabClicks(bench, "with nothing read");
+    if (idle.empty()) return false;
+    SetText(bench.Control(IDC_CRC_FILE), long_file);
+    bench.Click(IDC_CRC_MODE_FILE);
+    bench.Click(IDC_CRC_COMPUTE);
+    HWND progress = bench.Control(IDC_CRC_PROGRESS);
+    if (!WaitUntil([&] { return SendBounded(progress, PBM_GETPOS) > 0; }, kFileWaitMs)) {
+        std::fprintf(stderr, "workbench_latency: the progress bar did not move\n");
+        return false;
+    }
+    const std::vector<double> reading = TimeTabClicks(bench, "during the read");
+    if (reading.empty()) return false;
+    if (!IsWindowEnabled(bench.Control(IDC_CRC_CANCEL))) {
+        std::fprintf(stderr, "workbench_latency: the read ended before the clicks did\n");
+        return false;
+    }
+    bench.ClickTab(0);
+    bench.Click(IDC_CRC_CANCEL);
+    if (!WaitUntil([&] { return IsWindowEnabled(bench.Control(IDC_CRC_COMPUTE)); }, kFileWaitMs)) return false;
+    const double worst = *std::max_element(reading.begin(), reading.end());
+    Row("Workbench window (Wine): a click on another page's tab while a file is read, ms", Spread(reading, "%.1f"),
+        "nothing read: " + Spread(idle, "%.1f"), Format("%.2f", Median(reading) / Median(idle)),
+        "under 50 ms: " + std::string(worst < kClickGoalMs ? "met" : "missed") + " (slowest of " +
+            std::to_string(kClicks) + ": " + Format("%.1f", worst) + ")");
+    return true;
+}
+
+// 全部模型 of 20 KiB of typed text, lines of prose.
+bool MeasureAllModels(Workbench& bench, int runs) {
+    const std::string kProse = "The quick brown fox jumps over the lazy dog.\r\n";
+    std::string text;
+    while (text.size() < static_cast<size_t>(kAllModelsBytes)) text += kProse;
+    text.resize(kAllModelsBytes);
+    SetText(bench.Control(IDC_CRC_INPUT), text);
+    bench.Click(IDC_CRC_MODE_GBK);
+    HWND list = bench.Control(IDC_CRC_LIST);
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        SendBounded(list, LVM_DELETEALLITEMS);
+        Settle(bench.window());
+        const double start = NowMs();
+        bench.Click(IDC_CRC_ALL);
+        Settle(bench.window());
+        times.push_back(NowMs() - start);
+        if (RowCount(list) != kCatalogueModels) {
+            std::fprintf(stderr, "workbench_latency: 全部模型 listed %d models\n", RowCount(list));
+            return false;
+        }
+        std::fprintf(stderr, "all models run %d: %.1f ms\n", run + 1, times.back());
+    }
+    Row("Workbench window (Wine): 全部模型, 113 models of 20 KiB of text, click to list, ms", Spread(times, "%.1f"), "-",
+        "-", "under 100 ms: " + std::string(Median(times) < kAllModelsGoalMs ? "met" : "missed"));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string app_path, cli_path;
+    int runs = 5;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--app=", 6) == 0) app_path = argv[i] + 6;
+        if (std::strncmp(argv[i], "--cli=", 6) == 0) cli_path = argv[i] + 6;
+        if (std::strncmp(argv[i], "--runs=", 7) == 0) runs = std::atoi(argv[i] + 7);
+    }
+    if (app_path.empty() || cli_path.empty() || runs < 1) {
+        std::fprintf(stderr, "usage: workbench_latency --app=PATH_OF_QuobrixWorkbench.exe --cli=PATH_OF_quobrix-cli.exe "
+                             "[--runs=N]\n");
+        return 2;
+    }
+    // Rows end in a bare line feed, as the table they go into does.
+    _setmode(_fileno(stdout), _O_BINARY);
+
+    const std::string file = TempFolder() + "workbench_latency_1gib.bin";
+    const std::string long_file = TempFolder() + "workbench_latency_64gib.bin";
+    if (!MakeSparseFile(file, kFileBytes) || !MakeSparseFile(long_file, kLongFileBytes)) {
+        std::fprintf(stderr, "workbench_latency: no sparse files in %s\n", TempFolder().c_str());
+        return 1;
+    }
+    Workbench bench;
+    bool ok = bench.Start(app_path);
+    if (ok) {
+        bench.ClickTab(0);  // the page kept from the last session may be another
+        ok = MeasureAllModels(bench, runs) && MeasureFileCrc(bench, WindowsPathOf(cli_path), file, runs) &&
+             MeasureClicksDuringRead(bench, long_file);
+        if (!bench.Close()) {
+            std::fprintf(stderr, "workbench_latency: the window did not end after WM_CLOSE\n");
+            ok = false;
+        }
+    }
+    DeleteFileA(file.c_str());
+    DeleteFileA(long_file.c_str());
+    return ok ? 0 : 1;
+}
