@@ -41,11 +41,11 @@ const char kExamples[] =
 
 // "; did you mean crc, crc8, crc16, crc32?" for a word that is no tool, in
 // the order of --help.
-std::string NearestTools(const std::string& word) {
+std::string NearestTools(const std::string& word, const CliCommandTable& table) {
     std::vector<std::string> names;
     for (std::size_t i = 0; i < kDialogToolCount; ++i) names.push_back(kDialogTools[i].name);
-    for (std::size_t i = 0; i < kCliCommandCount; ++i) {
-        if (kCliCommands[i].name != std::string("TOOL")) names.push_back(kCliCommands[i].name);
+    for (std::size_t i = 0; i < table.count; ++i) {
+        if (table.commands[i].name != std::string("TOOL")) names.push_back(table.commands[i].name);
     }
     return DidYouMean(NearestNames(word, names));
 }
@@ -76,16 +76,17 @@ std::string ParseErrorText(const std::string& said) {
     return EscapeBytes(line);
 }
 
-std::string Help() {
+std::string Help(const CliCommandTable& table) {
     std::string text = std::string(kIntroduction) + "\n";
-    for (std::size_t i = 0; i < kCliCommandCount; ++i) text += kCliCommands[i].help_section() + "\n";
+    for (std::size_t i = 0; i < table.count; ++i) text += table.commands[i].help_section() + "\n";
     return text + kCommonOptions + "\n" + kExitStatus + "\n" + kExamples;
 }
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& args, const CliEnvironment& env, std::string& out, std::string& err) {
-    CommandLine command_line;
+int RunCli(const std::vector<std::string>& args, const CliEnvironment& env, std::string& out, std::string& err,
+           const CliCommandTable& table) {
+    CommandLine command_line(table);
     const ParseResult parsed = command_line.Parse(args);
     switch (parsed.outcome) {
         case ParseOutcome::Help:
@@ -103,7 +104,8 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env, std:
     return parsed.run(env, out, err);
 }
 
-CommandLine::CommandLine() : app_(std::make_unique<CLI::App>("", "quobrix")) {
+CommandLine::CommandLine(const CliCommandTable& table)
+    : table_(table), app_(std::make_unique<CLI::App>("", "quobrix")) {
     // Set before any subcommand, which inherits them: "/x" is no option on
     // Windows either, words the parser does not know are ours to judge, and
     // only one tool runs.
@@ -125,12 +127,12 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
     const auto end_of_options = std::find(words.begin(), words.end(), "--");
     const auto terminator = std::find(words.begin(), end_of_options, "++");
     if (terminator != end_of_options) words.insert(terminator, "--");
-    for (std::size_t i = 0; i < kCliCommandCount; ++i) {
-        parses_.push_back(kCliCommands[i].setup(kCliCommands[i].name, *app_, words));
+    for (std::size_t i = 0; i < table_.count; ++i) {
+        parses_.push_back(table_.commands[i].setup(table_.commands[i].name, *app_, words));
     }
     std::vector<std::string> reversed(words.rbegin(), words.rend());  // CLI11 takes them last first
     const CLI::App* chosen = nullptr;
-    std::size_t owner = kCliCommandCount;  // the command whose subcommand was chosen
+    std::size_t owner = table_.count;  // the command whose subcommand was chosen
     const auto find_chosen = [&] {
         // Counted, not listed: a tool named after "--" is parsed but not listed.
         const std::vector<CLI::App*> subcommands =
@@ -147,14 +149,14 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
     } catch (const CLI::CallForHelp&) {
         find_chosen();
         result.outcome = ParseOutcome::Help;
-        result.text = owner < kCliCommandCount ? kCliCommands[owner].help(chosen->get_name()) : Help();
+        result.text = owner < table_.count ? table_.commands[owner].help(chosen->get_name()) : Help(table_);
         return result;
     } catch (const CLI::ParseError& error) {
         result.text = ParseErrorText(error.what());
         // The subcommand whose words were being parsed counts as chosen.
         find_chosen();
-        if (owner < kCliCommandCount && kCliCommands[owner].usage_hint != nullptr) {
-            result.usage_hint = kCliCommands[owner].usage_hint;
+        if (owner < table_.count && table_.commands[owner].usage_hint != nullptr) {
+            result.usage_hint = table_.commands[owner].usage_hint;
         }
         return result;
     }
@@ -166,7 +168,7 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
     // The parser keeps a "--" before TOOL among the words it did not use.
     std::vector<std::string> leftover = app_->remaining();
     leftover.erase(std::remove(leftover.begin(), leftover.end(), "--"), leftover.end());
-    if (owner == kCliCommandCount) {
+    if (owner == table_.count) {
         // The first word tells: a word that is no tool is a misspelt one,
         // and the options after it are likely that tool's own.
         if (leftover.empty()) {
@@ -174,12 +176,12 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
         } else if (LooksLikeOption(leftover.front())) {
             result.text = UnknownOption(leftover.front(), *app_);
         } else {
-            result.text = "unknown tool '" + EscapeBytes(leftover.front()) + "'" + NearestTools(leftover.front());
+            result.text = "unknown tool '" + EscapeBytes(leftover.front()) + "'" + NearestTools(leftover.front(), table_);
         }
         return result;
     }
     if (!parses_[owner].complete(*chosen, leftover, result.run, result.text)) {
-        if (kCliCommands[owner].usage_hint != nullptr) result.usage_hint = kCliCommands[owner].usage_hint;
+        if (table_.commands[owner].usage_hint != nullptr) result.usage_hint = table_.commands[owner].usage_hint;
         return result;
     }
     result.outcome = ParseOutcome::Run;

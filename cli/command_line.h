@@ -13,6 +13,10 @@
 // standard error to `out` and `err` (what is left of standard output when
 // `env.write_stdout` took some) and returns the exit code.
 int RunCli(const std::vector<std::string>& args, const CliEnvironment& env, std::string& out, std::string& err);
+// The same with the commands of `table` alone: --help lists them, and a
+// misspelt tool is matched against them.
+int RunCli(const std::vector<std::string>& args, const CliEnvironment& env, std::string& out, std::string& err,
+           const CliCommandTable& table);
 
 enum class ParseOutcome {
     Run,         // `run` runs
@@ -30,7 +34,7 @@ struct ParseResult {
 
 class CommandLine {
 public:
-    CommandLine();
+    explicit CommandLine(const CliCommandTable& table);
     ~CommandLine();
     CommandLine(const CommandLine&) = delete;
     CommandLine& operator=(const CommandLine&) = delete;
@@ -39,6 +43,7 @@ public:
     ParseResult Parse(const std::vector<std::string>& args);
 
 private:
+    CliCommandTable table_;
     std::unique_ptr<CLI::App> app_;
     std::vector<CommandParse> parses_;  // one per command of the table
 };

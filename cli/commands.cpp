@@ -1,5 +1,7 @@
 #include "cli/commands.h"
 
+#include "cli/command_line.h"
+
 #include "cli/array.h"
 #include "cli/crc.h"
 #include "cli/dialog_tools.h"
@@ -25,3 +27,9 @@ const CliCommand kCliCommands[] = {
 };
 
 const std::size_t kCliCommandCount = sizeof kCliCommands / sizeof kCliCommands[0];
+
+// Here, beside the table, so that a face that runs a table of its own does
+// not link every command through this one.
+int RunCli(const std::vector<std::string>& args, const CliEnvironment& env, std::string& out, std::string& err) {
+    return RunCli(args, env, out, err, CliCommandTable{kCliCommands, kCliCommandCount});
+}

@@ -72,3 +72,11 @@ struct CliCommand {
 // In the order of `quobrix --help`.
 extern const CliCommand kCliCommands[];
 extern const std::size_t kCliCommandCount;
+
+// The commands one face runs: quobrix's are all of kCliCommands; a face that
+// offers fewer (the page) names its own, and the others' code stays out of
+// its program.
+struct CliCommandTable {
+    const CliCommand* commands;
+    std::size_t count;
+};

@@ -12,6 +12,9 @@
 #include "cli/command_line.h"
 #include "cli/crc.h"
 #include "cli/dialog_tools.h"
+#include "cli/find.h"
+#include "cli/frame.h"
+#include "cli/num.h"
 #include "cli/messages.h"
 #include "workbench/crc/catalogue.h"
 #include "workbench/crc/engine.h"
@@ -19,6 +22,14 @@
 #include "workbench/crc/resolve.h"
 
 namespace {
+
+const CliCommand kPageCommandRows[] = {
+    {"TOOL", SetupDialogTools, DialogToolsHelpSection, DialogToolHelp, nullptr},
+    {"crc", SetupCrc, CrcHelpSection, CrcHelp, kCrcUsageHint},
+    {"find", SetupFind, FindHelpSection, FindHelp, kFindUsageHint},
+    {"frame", SetupFrame, FrameHelpSection, FrameHelp, kFrameUsageHint},
+    {"num", SetupNum, NumHelpSection, NumHelp, kNumUsageHint},
+};
 
 std::string g_out, g_err;
 
@@ -45,6 +56,8 @@ std::vector<std::string> SplitArguments(const char* args, std::size_t size) {
 
 }  // namespace
 
+const CliCommandTable kPageCommands = {kPageCommandRows, sizeof kPageCommandRows / sizeof kPageCommandRows[0]};
+
 extern "C" {
 
 int quobrix_run(const char* args, size_t args_size, const char* input, size_t input_size) {
@@ -65,7 +78,7 @@ int quobrix_run(const char* args, size_t args_size, const char* input, size_t in
         error = std::strerror(ENOENT);
         return false;
     };
-    return RunCli(SplitArguments(args, args_size), env, g_out, g_err);
+    return RunCli(SplitArguments(args, args_size), env, g_out, g_err, kPageCommands);
 }
 
 int quobrix_crc_begin(const char* model, size_t model_size, int notation) {

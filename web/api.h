@@ -64,3 +64,12 @@ size_t quobrix_err_size(void);
 #ifdef __cplusplus
 }
 #endif
+
+#ifdef __cplusplus
+#include "cli/commands.h"
+
+// The commands quobrix_run runs: those the page offers (the dialog's tools,
+// crc, find, frame and num), so that the module carries no other command's
+// code. Its --help lists them alone.
+extern const CliCommandTable kPageCommands;
+#endif

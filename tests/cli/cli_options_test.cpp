@@ -17,7 +17,7 @@ struct Parsed {
 };
 
 Parsed Parse(const std::vector<std::string>& args) {
-    CommandLine command_line;
+    CommandLine command_line({kCliCommands, kCliCommandCount});
     const ParseResult r = command_line.Parse(args);
     Parsed parsed{r.outcome, r.text, {}};
     if (const auto* run = r.run.target<DialogToolRun>()) parsed.options = run->options;

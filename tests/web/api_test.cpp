@@ -103,7 +103,6 @@ TEST(WebApiRun, PrintsWhatTheCommandLinePrints) {
         {"nosuch"},
         {"crc", "--bytes", "sideways"},
         {"--version"},
-        {"--help"},
     };
     std::vector<std::string> find = {"find"};
     find.insert(find.end(), kModbusFrames.begin(), kModbusFrames.end());
@@ -112,6 +111,36 @@ TEST(WebApiRun, PrintsWhatTheCommandLinePrints) {
         std::string what;
         for (const std::string& word : words) what += word + " ";
         ExpectSame(PageRun(words), RunInProcess(words), what);
+    }
+}
+
+// The page runs the commands it offers: its help is quobrix's without the
+// others' sections, and their names are unknown to it.
+TEST(WebApiRun, HelpIsTheCommandLinesForThePagesCommands) {
+    std::string expected = RunInProcess({"--help"}).out;
+    std::vector<std::string> left_out;
+    for (std::size_t i = 0; i < kCliCommandCount; ++i) {
+        const CliCommand& command = kCliCommands[i];
+        const CliCommand* const page_end = kPageCommands.commands + kPageCommands.count;
+        if (std::find_if(kPageCommands.commands, page_end, [&](const CliCommand& c) {
+                return std::string(c.name) == command.name;
+            }) != page_end) {
+            continue;
+        }
+        const std::string section = command.help_section() + "\n";
+        const std::size_t at = expected.find(section);
+        ASSERT_NE(at, std::string::npos) << command.name;
+        expected.erase(at, section.size());
+        left_out.push_back(command.name);
+    }
+    const CliOutcome help = PageRun({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.out, expected);
+    ASSERT_FALSE(left_out.empty());
+    for (const std::string& name : left_out) {
+        const CliOutcome run = PageRun({name, "1"});
+        EXPECT_EQ(run.code, 2) << name;
+        EXPECT_NE(run.err.find("unknown tool '" + name + "'"), std::string::npos) << run.err;
     }
 }
 
