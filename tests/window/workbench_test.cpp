@@ -327,7 +327,8 @@ TEST_F(WorkbenchFile, UnicodeNamedFileCrc32) {
 // the wide name), is computed at once: on the CRC page, in file mode.
 TEST_F(WorkbenchFile, DroppedFileIsComputed) {
     uint32_t crc = 0;
-    const std::string path = MakeFile(u8"拖放的固件.bin", 300000, crc);
+    // A firmware image's size: 100 MB, as a user drops it.
+    const std::string path = MakeFile(u8"拖放的固件.bin", 100000000, crc);
     Choose(IDC_CRC_MODEL, "CRC-32/ISO-HDLC");
     ShowPage(2);
     InProcessProbe probe;
