@@ -287,3 +287,5 @@ int RunArray(const ArrayOptions& options, const CliEnvironment& env, std::string
 }
 
 }  // namespace
+
+const CliCommand kArrayCommand = {"array", SetupArray, ArrayHelpSection, ArrayHelp, kArrayUsageHint};

@@ -2,28 +2,9 @@
 
 #include "cli/command_line.h"
 
-#include "cli/array.h"
-#include "cli/crc.h"
-#include "cli/dialog_tools.h"
-#include "cli/filter.h"
-#include "cli/find.h"
-#include "cli/frame.h"
-#include "cli/num.h"
-#include "cli/printf.h"
-#include "cli/random.h"
-#include "cli/parts.h"
-
 const CliCommand kCliCommands[] = {
-    {"TOOL", SetupDialogTools, DialogToolsHelpSection, DialogToolHelp, nullptr},
-    {"crc", SetupCrc, CrcHelpSection, CrcHelp, kCrcUsageHint},
-    {"find", SetupFind, FindHelpSection, FindHelp, kFindUsageHint},
-    {"frame", SetupFrame, FrameHelpSection, FrameHelp, kFrameUsageHint},
-    {"num", SetupNum, NumHelpSection, NumHelp, kNumUsageHint},
-    {"array", SetupArray, ArrayHelpSection, ArrayHelp, kArrayUsageHint},
-    {"random", SetupRandom, RandomHelpSection, RandomHelp, kRandomUsageHint},
-    {"parts", SetupParts, PartsHelpSection, PartsHelp, kPartsUsageHint},
-    {"filter", SetupFilter, FilterHelpSection, FilterHelp, kFilterUsageHint},
-    {"printf", SetupPrintf, PrintfHelpSection, PrintfHelp, kPrintfUsageHint},
+    kDialogToolsCommand, kCrcCommand,    kFindCommand,   kFrameCommand,  kNumCommand,
+    kArrayCommand,       kRandomCommand, kPartsCommand,  kFilterCommand, kPrintfCommand,
 };
 
 const std::size_t kCliCommandCount = sizeof kCliCommands / sizeof kCliCommands[0];

@@ -69,7 +69,12 @@ struct CliCommand {
     const char* usage_hint;
 };
 
-// In the order of `quobrix --help`.
+// Each command's row, defined beside its run (TOOL's beside the dialog's
+// tools), so that a table names a row without linking the others.
+extern const CliCommand kDialogToolsCommand, kCrcCommand, kFindCommand, kFrameCommand, kNumCommand, kArrayCommand,
+    kRandomCommand, kPartsCommand, kFilterCommand, kPrintfCommand;
+
+// Every row, in the order of `quobrix --help`.
 extern const CliCommand kCliCommands[];
 extern const std::size_t kCliCommandCount;
 

@@ -297,3 +297,4 @@ int RunCrc(const CrcOptions& options, const CliEnvironment& env, std::string& ou
 
 }  // namespace
 
+const CliCommand kCrcCommand = {"crc", SetupCrc, CrcHelpSection, CrcHelp, kCrcUsageHint};

@@ -305,3 +305,5 @@ int DialogToolRun::operator()(const CliEnvironment& env, std::string& out, std::
     }
     return code;
 }
+
+const CliCommand kDialogToolsCommand = {"TOOL", SetupDialogTools, DialogToolsHelpSection, DialogToolHelp, nullptr};

@@ -273,3 +273,5 @@ int RunFilter(const FilterOptions& options, const CliEnvironment&, std::string& 
 }
 
 }  // namespace
+
+const CliCommand kFilterCommand = {"filter", SetupFilter, FilterHelpSection, FilterHelp, kFilterUsageHint};

@@ -194,3 +194,5 @@ int RunFind(const FindOptions& options, const CliEnvironment& env, std::string& 
 }
 
 }  // namespace
+
+const CliCommand kFindCommand = {"find", SetupFind, FindHelpSection, FindHelp, kFindUsageHint};

@@ -94,3 +94,5 @@ int RunFrame(const FrameOptions& options, const CliEnvironment&, std::string& ou
 }
 
 }  // namespace
+
+const CliCommand kFrameCommand = {"frame", SetupFrame, FrameHelpSection, FrameHelp, kFrameUsageHint};

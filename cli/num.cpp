@@ -206,3 +206,5 @@ int RunNum(const NumOptions& options, const CliEnvironment&, std::string& out, s
 }
 
 }  // namespace
+
+const CliCommand kNumCommand = {"num", SetupNum, NumHelpSection, NumHelp, kNumUsageHint};

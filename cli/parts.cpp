@@ -300,3 +300,5 @@ int RunParts(const PartsOptions& options, const CliEnvironment&, std::string& ou
 }
 
 }  // namespace
+
+const CliCommand kPartsCommand = {"parts", SetupParts, PartsHelpSection, PartsHelp, kPartsUsageHint};

@@ -98,3 +98,5 @@ CommandParse SetupPrintf(const char* name, CLI::App& app, const std::vector<std:
     AddAllWords(*sub, "FORMAT", given->words);
     return OneSubcommandParse<PrintfWords, PrintfOptions>(sub, given, name, Complete, RunPrintf);
 }
+
+const CliCommand kPrintfCommand = {"printf", SetupPrintf, PrintfHelpSection, PrintfHelp, kPrintfUsageHint};

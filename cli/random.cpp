@@ -355,3 +355,5 @@ int RunRandom(const RandomOptions& options, const CliEnvironment& env, std::stri
 }
 
 }  // namespace
+
+const CliCommand kRandomCommand = {"random", SetupRandom, RandomHelpSection, RandomHelp, kRandomUsageHint};

@@ -12,9 +12,6 @@
 #include "cli/command_line.h"
 #include "cli/crc.h"
 #include "cli/dialog_tools.h"
-#include "cli/find.h"
-#include "cli/frame.h"
-#include "cli/num.h"
 #include "cli/messages.h"
 #include "workbench/crc/catalogue.h"
 #include "workbench/crc/engine.h"
@@ -23,13 +20,8 @@
 
 namespace {
 
-const CliCommand kPageCommandRows[] = {
-    {"TOOL", SetupDialogTools, DialogToolsHelpSection, DialogToolHelp, nullptr},
-    {"crc", SetupCrc, CrcHelpSection, CrcHelp, kCrcUsageHint},
-    {"find", SetupFind, FindHelpSection, FindHelp, kFindUsageHint},
-    {"frame", SetupFrame, FrameHelpSection, FrameHelp, kFrameUsageHint},
-    {"num", SetupNum, NumHelpSection, NumHelp, kNumUsageHint},
-};
+const CliCommand kPageCommandRows[] = {kDialogToolsCommand, kCrcCommand, kFindCommand, kFrameCommand,
+                                       kNumCommand};
 
 std::string g_out, g_err;
 

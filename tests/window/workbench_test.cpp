@@ -142,6 +142,16 @@ protected:
             << "control " << id;
         return text;
     }
+
+    // 全部模型 of "123456789" as GBK text: the list, once it holds every model.
+    HWND AllModelsOfTheCheckInput() {
+        SetText(Control(IDC_CRC_INPUT), "123456789");
+        Click(IDC_CRC_MODE_GBK);
+        Click(IDC_CRC_ALL);
+        HWND list = Control(IDC_CRC_LIST);
+        EXPECT_TRUE(WaitUntil([&] { return RowCount(list) == 113; })) << RowCount(list);
+        return list;
+    }
 };
 
 // ---- CRC 计算 -----------------------------------------------------------
@@ -201,11 +211,8 @@ TEST_F(Workbench, TypedCcittOffersThree) {
 }
 
 TEST_F(Workbench, AllModelsListsEveryModel) {
-    SetText(Control(IDC_CRC_INPUT), "123456789");
-    Click(IDC_CRC_MODE_GBK);
-    Click(IDC_CRC_ALL);
-    HWND list = Control(IDC_CRC_LIST);
-    ASSERT_TRUE(WaitUntil([&] { return RowCount(list) == 113; })) << RowCount(list);
+    HWND list = AllModelsOfTheCheckInput();
+    ASSERT_EQ(RowCount(list), 113);
     bool seen_modbus = false;
     for (int row = 0; row < 113; ++row) {
         if (CellOf(list, row, 0) != "CRC-16/MODBUS") continue;
@@ -218,11 +225,8 @@ TEST_F(Workbench, AllModelsListsEveryModel) {
 // A click on a column's header sorts the list by it, a second click the
 // other way round; each model keeps its own CRC.
 TEST_F(Workbench, AllModelsSortByTheClickedColumn) {
-    SetText(Control(IDC_CRC_INPUT), "123456789");
-    Click(IDC_CRC_MODE_GBK);
-    Click(IDC_CRC_ALL);
-    HWND list = Control(IDC_CRC_LIST);
-    ASSERT_TRUE(WaitUntil([&] { return RowCount(list) == 113; })) << RowCount(list);
+    HWND list = AllModelsOfTheCheckInput();
+    ASSERT_EQ(RowCount(list), 113);
     // The header's own click, which the list view passes on to its window.
     HWND header = reinterpret_cast<HWND>(SendBounded(list, LVM_GETHEADER));
     ASSERT_NE(header, nullptr);
