@@ -40,10 +40,11 @@ BENCH_PACKAGES=(libbenchmark-dev zlib1g-dev libcrcutil-dev xxd rhash)
 # programs, and the 32-bit C library's iconv converters the tests read GBK with.
 I686_PACKAGES=(g++-i686-linux-gnu qemu-user libc6-i386)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)  # clang++ with libFuzzer and the sanitizers
-# The page (the web preset): Debian's emscripten builds it; its test drives
-# Debian's Chromium through chromedriver from Debian's Python.
+# The page (the web preset): Debian's emscripten builds it; its tests drive
+# Debian's Chromium through chromedriver from Debian's Python, and Firefox ESR
+# over its own remote protocol (Debian has no geckodriver).
 WEB_BUILD_PACKAGES=(emscripten)
-WEB_PACKAGES=(emscripten chromium chromium-driver python3-selenium)
+WEB_PACKAGES=(emscripten chromium chromium-driver python3-selenium firefox-esr)
 
 # Configures and builds one preset.
 build_preset() {

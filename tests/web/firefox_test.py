@@ -1,0 +1,252 @@
+#!/usr/bin/env python3
+"""The page in headless Firefox (Debian's firefox-esr), opened from disk: the
+same page must work there as in Chromium. Each workbench tool, a dialog
+tool and a chosen file are driven through the page's controls and compared
+with what the command-line program prints; a link reproduces its result.
+
+Firefox is driven over its own remote protocol, Marionette (Debian packages
+no geckodriver, which Selenium would need): length-prefixed JSON over a TCP
+socket, a few commands of WebDriver's.
+
+Usage: firefox_test.py PAGE QUOBRIX [unittest arguments]
+  PAGE     quobrix.html as scripts/package or the web preset makes it
+  QUOBRIX  the native command-line program, the reference
+"""
+import json
+import os
+import pathlib
+import random
+import shlex
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import zlib
+
+PAGE = None
+QUOBRIX = None
+WAIT_SECONDS = 30  # a bound on each wait, never a pause
+FIREFOX = "/usr/bin/firefox-esr"
+MODBUS_FRAMES = ["01 03 00 00 00 0A C5 CD", "01 06 00 01 00 03 98 0B", "11 03 00 6B 00 03 76 87"]
+# WebDriver's key for an element reference.
+ELEMENT = "element-6066-11e4-a52e-4f735466cecf"
+
+
+def cli(args, cwd=None):
+    """What the program prints: exit status, standard output and error as text."""
+    done = subprocess.run([QUOBRIX] + args, capture_output=True, cwd=cwd, timeout=60, check=False)
+    return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class Marionette:
+    """A client of Firefox's remote protocol: each message is its length in
+    bytes, a colon and JSON; a command is [0, id, name, parameters], its
+    answer [1, id, error, result]."""
+
+    def __init__(self, port):
+        deadline = time.monotonic() + WAIT_SECONDS
+        while True:
+            try:
+                self.sock = socket.create_connection(("127.0.0.1", port), timeout=WAIT_SECONDS)
+                break
+            except OSError:
+                if time.monotonic() > deadline:
+                    raise
+                time.sleep(0.1)  # polling the port Firefox has yet to open, bounded above
+        self.buffer = b""
+        self.next_id = 0
+        hello = self.receive()
+        assert hello.get("marionetteProtocol") == 3, hello
+
+    def receive(self):
+        while b":" not in self.buffer:
+            self.read_more()
+        length, _, rest = self.buffer.partition(b":")
+        self.buffer = rest
+        while len(self.buffer) < int(length):
+            self.read_more()
+        message, self.buffer = self.buffer[:int(length)], self.buffer[int(length):]
+        return json.loads(message)
+
+    def read_more(self):
+        chunk = self.sock.recv(65536)
+        if not chunk:
+            raise ConnectionError("Firefox closed the connection")
+        self.buffer += chunk
+
+    def command(self, name, parameters=None):
+        self.next_id += 1
+        data = json.dumps([0, self.next_id, name, parameters or {}]).encode("utf-8")
+        self.sock.sendall(b"%d:" % len(data) + data)
+        kind, answer_id, error, result = self.receive()
+        assert (kind, answer_id) == (1, self.next_id), (kind, answer_id)
+        if error:
+            raise RuntimeError("%s: %s" % (name, error))
+        return result
+
+    def script(self, source, *args):
+        return self.command("WebDriver:ExecuteScript", {"script": source, "args": list(args)})["value"]
+
+
+class FirefoxPageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.url = pathlib.Path(PAGE).resolve().as_uri()
+        cls.profile = tempfile.mkdtemp(prefix="quobrix-firefox-")
+        port = free_port()
+        with open(os.path.join(cls.profile, "user.js"), "w") as prefs:
+            for name, value in (("marionette.port", port), ("browser.shell.checkDefaultBrowser", False),
+                                ("datareporting.policy.dataSubmissionEnabled", False),
+                                ("toolkit.telemetry.reportingpolicy.firstRun", False),
+                                ("browser.aboutwelcome.enabled", False), ("intl.accept_languages", "en-US"),
+                                ("network.proxy.type", 0)):
+                prefs.write("user_pref(%s, %s);\n" % (json.dumps(name), json.dumps(value)))
+        env = dict(os.environ, MOZ_HEADLESS="1", HOME=cls.profile)
+        cls.firefox = subprocess.Popen(
+            [FIREFOX, "--headless", "--marionette", "--no-remote", "--profile", cls.profile, "about:blank"],
+            env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        cls.browser = Marionette(port)
+        cls.browser.command("WebDriver:NewSession", {"capabilities": {}})
+
+    @classmethod
+    def tearDownClass(cls):
+        try:
+            cls.browser.command("WebDriver:DeleteSession")
+            cls.browser.command("Marionette:Quit", {"flags": ["eForceQuit"]})
+        except (OSError, RuntimeError, ConnectionError):
+            pass
+        try:
+            cls.firefox.wait(timeout=WAIT_SECONDS)
+        except subprocess.TimeoutExpired:
+            cls.firefox.kill()
+        shutil.rmtree(cls.profile, ignore_errors=True)
+
+    def setUp(self):
+        self.open(self.url)
+
+    def tearDown(self):
+        # What the document fetched: nothing beyond itself but Blob and data
+        # URLs of its own making (the workers' script, the module).
+        fetched = self.browser.script(
+            "return performance.getEntriesByType('resource').map(e => e.name)"
+            ".filter(n => !n.startsWith('blob:') && !n.startsWith('data:'))")
+        self.assertEqual(fetched, [], "requests beyond the page")
+
+    # ---- Driving the page ---------------------------------------------------
+
+    def wait(self, condition, what):
+        deadline = time.monotonic() + WAIT_SECONDS
+        while not condition():
+            if time.monotonic() > deadline:
+                self.fail("timed out waiting until " + what)
+            time.sleep(0.02)  # polling the page, bounded by the deadline
+
+    def open(self, url):
+        self.browser.command("WebDriver:Navigate", {"url": "about:blank"})
+        self.browser.command("WebDriver:Navigate", {"url": url})
+        self.wait(lambda: self.browser.script("return document.body && document.body.dataset.ready") == "true",
+                  "the page is ready")
+
+    def tab(self, tool):
+        self.browser.script("document.getElementById('tab-' + arguments[0]).click()", tool)
+
+    def set_field(self, element_id, value):
+        """A value typed or chosen, with the events a user's typing sends."""
+        self.browser.script(
+            "const e = document.getElementById(arguments[0]);"
+            "if (e.type === 'checkbox') e.checked = arguments[1]; else e.value = arguments[1];"
+            "e.dispatchEvent(new Event('input', {bubbles: true}));"
+            "e.dispatchEvent(new Event('change', {bubbles: true}));", element_id, value)
+
+    def click(self, element_id):
+        self.browser.script("document.getElementById(arguments[0]).click()", element_id)
+
+    def shown(self, tool, words):
+        """What the page shows once it shows the result of `quobrix WORDS`:
+        exit status, standard output and error."""
+        command = "quobrix " + " ".join(shlex.quote(word) for word in words)
+        self.wait(lambda: self.browser.script(
+            "const c = document.querySelector(`.result[data-for='${arguments[0]}'] .command code`);"
+            "return c && c.textContent;", tool) == command, "the page shows " + command)
+        return tuple(self.browser.script(
+            "const o = document.getElementById(arguments[0] + '-out');"
+            "return [Number(o.dataset.code), o.textContent,"
+            " document.getElementById(arguments[0] + '-err').textContent];", tool))
+
+    def assert_as_cli(self, tool, words, cwd=None):
+        shown = self.shown(tool, words)
+        self.assertEqual(shown, cli(words, cwd), "quobrix " + " ".join(words))
+        return shown
+
+    # ---- The tools ------------------------------------------------------------
+
+    def test_crc_of_a_model_and_its_link(self):
+        self.tab("crc")
+        self.set_field("crc-model", "CRC-16/MODBUS")
+        self.set_field("crc-input", "123456789")
+        self.set_field("crc-bytes", "le")
+        words = ["crc", "CRC-16/MODBUS", "--text", "123456789", "--bytes", "le"]
+        shown = self.assert_as_cli("crc", words)
+        self.assertEqual(shown[1], "37 4B\n")  # the catalogue's check 0x4B37, low byte first
+        link = self.browser.command("WebDriver:GetCurrentURL")["value"]
+        self.assertIn("#", link)
+        self.open(link)
+        self.assertEqual(self.shown("crc", words), shown)
+
+    def test_find_frame_and_num(self):
+        self.tab("find")
+        self.set_field("find-frames", "\n".join(MODBUS_FRAMES))
+        self.click("find-run")
+        self.assertEqual(self.assert_as_cli("find", ["find", "--"] + MODBUS_FRAMES)[1],
+                         "CRC-16/MODBUS le head=0 tail=0\n")
+        self.tab("frame")
+        self.set_field("frame-check", "CRC-16/MODBUS le head=0 tail=0")
+        self.set_field("frame-data", "11 03 00 6B 00 03")
+        self.assertEqual(
+            self.assert_as_cli("frame", ["frame", "CRC-16/MODBUS le head=0 tail=0", "--", "11 03 00 6B 00 03"])[1],
+            "11 03 00 6B 00 03 76 87\n")
+        self.tab("num")
+        self.set_field("num-input", "41 20 00 00")
+        self.set_field("num-type", "float32")
+        self.set_field("num-order", "ABCD")
+        self.assertEqual(
+            self.assert_as_cli("num", ["num", "--type", "float32", "--order", "ABCD", "--", "41", "20", "00", "00"])[1],
+            "10\n")
+
+    def test_a_dialog_tool_as_gbk(self):
+        self.tab("tools")
+        self.set_field("tools-tool", "crc16")
+        self.set_field("tools-input", "中文 123456789")
+        self.assert_as_cli("tools", ["crc16", "--", "中文 123456789"])
+
+    def test_a_chosen_file_hashed_in_spans(self):
+        self.tab("file")
+        self.set_field("file-model", "CRC-32/ISO-HDLC")
+        with tempfile.TemporaryDirectory() as folder:
+            # Large enough for several workers' spans, of uneven sizes.
+            data = random.Random(7).randbytes(40 << 20 | 4321)
+            path = os.path.join(folder, "capture.bin")
+            with open(path, "wb") as f:
+                f.write(data)
+            element = self.browser.command("WebDriver:FindElement",
+                                           {"using": "css selector", "value": "#file-input"})["value"][ELEMENT]
+            self.browser.command("WebDriver:ElementSendKeys", {"id": element, "text": path})
+            shown = self.shown("file", ["crc", "CRC-32/ISO-HDLC", "capture.bin"])
+            self.assertEqual(shown, cli(["crc", "CRC-32/ISO-HDLC", "capture.bin"], cwd=folder))
+            self.assertEqual(shown[1], "%08X  capture.bin\n" % zlib.crc32(data))
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 3:
+        sys.exit(__doc__)
+    PAGE, QUOBRIX = sys.argv[1], os.path.abspath(sys.argv[2])
+    unittest.main(argv=[sys.argv[0]] + sys.argv[3:])
