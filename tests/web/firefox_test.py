@@ -16,7 +16,6 @@ import json
 import os
 import pathlib
 import random
-import shlex
 import shutil
 import socket
 import subprocess
@@ -25,6 +24,8 @@ import tempfile
 import time
 import unittest
 import zlib
+
+import page_results
 
 PAGE = None
 QUOBRIX = None
@@ -36,9 +37,7 @@ ELEMENT = "element-6066-11e4-a52e-4f735466cecf"
 
 
 def cli(args, cwd=None):
-    """What the program prints: exit status, standard output and error as text."""
-    done = subprocess.run([QUOBRIX] + args, capture_output=True, cwd=cwd, timeout=60, check=False)
-    return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+    return page_results.cli(QUOBRIX, args, cwd)
 
 
 def free_port():
@@ -173,14 +172,7 @@ class FirefoxPageTest(unittest.TestCase):
     def shown(self, tool, words):
         """What the page shows once it shows the result of `quobrix WORDS`:
         exit status, standard output and error."""
-        command = "quobrix " + " ".join(shlex.quote(word) for word in words)
-        self.wait(lambda: self.browser.script(
-            "const c = document.querySelector(`.result[data-for='${arguments[0]}'] .command code`);"
-            "return c && c.textContent;", tool) == command, "the page shows " + command)
-        return tuple(self.browser.script(
-            "const o = document.getElementById(arguments[0] + '-out');"
-            "return [Number(o.dataset.code), o.textContent,"
-            " document.getElementById(arguments[0] + '-err').textContent];", tool))
+        return page_results.shown(self.browser.script, self.wait, tool, words)
 
     def assert_as_cli(self, tool, words, cwd=None):
         shown = self.shown(tool, words)

@@ -14,13 +14,12 @@ import json
 import os
 import pathlib
 import random
-import shlex
-import subprocess
 import sys
 import tempfile
 import unittest
 import zlib
 
+import page_results
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
@@ -37,9 +36,7 @@ MODBUS_FRAMES = ["01 03 00 00 00 0A C5 CD", "01 06 00 01 00 03 98 0B", "11 03 00
 
 
 def cli(args, cwd=None):
-    """What the program prints: exit status, standard output and error as text."""
-    done = subprocess.run([QUOBRIX] + args, capture_output=True, cwd=cwd, timeout=60, check=False)
-    return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+    return page_results.cli(QUOBRIX, args, cwd)
 
 
 def luminance(css_colour):
@@ -120,17 +117,9 @@ class PageTest(unittest.TestCase):
         element.send_keys(text)
 
     def shown(self, tool, words):
-        """Waits until the page shows the result of `quobrix WORDS` (the
-        command it shows, as a shell takes it); what it printed, exactly:
+        """What the page shows once it shows the result of `quobrix WORDS`:
         exit status, standard output and error."""
-        command = "quobrix " + " ".join(shlex.quote(word) for word in words)
-        self.wait(lambda: self.driver.execute_script(
-            "const c = document.querySelector(`.result[data-for='%s'] .command code`);"
-            "return c && c.textContent;" % tool) == command, "the page shows " + command)
-        return tuple(self.driver.execute_script(
-            "const o = document.getElementById(arguments[0] + '-out');"
-            "return [Number(o.dataset.code), o.textContent,"
-            " document.getElementById(arguments[0] + '-err').textContent];", tool))
+        return page_results.shown(self.driver.execute_script, self.wait, tool, words)
 
     def assert_as_cli(self, tool, words, cwd=None):
         shown = self.shown(tool, words)
