@@ -384,7 +384,17 @@ void CWorkbenchWindow::ShowPage(int page) {
     }
     if (repaint_once) {
         ::SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
-        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+        // The pages' area alone, below the tabs' row: the frame, the caption
+        // and the tabs themselves are as they were (the tab control repaints
+        // its own selection).
+        RECT area, tab_row = {};
+        ::GetClientRect(m_hWnd, &area);
+        HWND tabs = ::GetDlgItem(m_hWnd, IDC_WB_TABS);
+        if (::SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab_row))) {
+            ::MapWindowPoints(tabs, m_hWnd, reinterpret_cast<POINT*>(&tab_row), 2);
+            area.top = tab_row.bottom;
+        }
+        ::RedrawWindow(m_hWnd, &area, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
     CTabCtrl tabs(::GetDlgItem(m_hWnd, IDC_WB_TABS));
     if (tabs.GetCurSel() != page) tabs.SetCurSel(page);
