@@ -382,6 +382,7 @@ void CWorkbenchWindow::ShowPage(int page) {
         for (int id = kPages[p].first; id <= kPages[p].last; ++id) apply(id);
         for (int id = kPages[p].first_label; id < kPages[p].first_label + IDC_LABELS_PER_PAGE; ++id) apply(id);
     }
+    CTabCtrl tabs(::GetDlgItem(m_hWnd, IDC_WB_TABS));
     if (repaint_once) {
         ::SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
         // The pages' area alone, below the tabs' row: the frame, the caption
@@ -389,14 +390,12 @@ void CWorkbenchWindow::ShowPage(int page) {
         // its own selection).
         RECT area, tab_row = {};
         ::GetClientRect(m_hWnd, &area);
-        HWND tabs = ::GetDlgItem(m_hWnd, IDC_WB_TABS);
-        if (::SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab_row))) {
-            ::MapWindowPoints(tabs, m_hWnd, reinterpret_cast<POINT*>(&tab_row), 2);
+        if (::SendMessageW(tabs.m_hWnd, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab_row))) {
+            ::MapWindowPoints(tabs.m_hWnd, m_hWnd, reinterpret_cast<POINT*>(&tab_row), 2);
             area.top = tab_row.bottom;
         }
         ::RedrawWindow(m_hWnd, &area, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
-    CTabCtrl tabs(::GetDlgItem(m_hWnd, IDC_WB_TABS));
     if (tabs.GetCurSel() != page) tabs.SetCurSel(page);
     if (focus_hidden) ::SetFocus(tabs.m_hWnd);
 }
