@@ -10,6 +10,7 @@
 #include "fw/win32/controls.h"
 #include "workbench_window/pages/frame_page.h"
 #include "workbench_window/pages/number_page.h"
+#include "workbench_window/window_text.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ constexpr UINT kFileDone = WM_APP + 2;
 constexpr UINT kFindNote = WM_APP + 3;
 constexpr UINT kFindDone = WM_APP + 4;
 
-const char* const kPageNames[settings::kPages] = {"CRC 计算", "校验识别", "帧", "数值"};
+const char* const kPageNames[settings::kPages] = {"CRC 计算", "校验识别", "帧", "数值", "文件->数组",
+                                                 "元件值选型", "滤波器选型", "Printf函数", "随机数集合"};
 
 struct PageControls {
     int first, last, first_label;
@@ -39,6 +41,11 @@ const PageControls kPages[settings::kPages] = {
     {IDC_FIND_FIRST, IDC_FIND_LAST, IDC_FIND_LABEL_FIRST},
     {IDC_FRAME_FIRST, IDC_FRAME_LAST, IDC_FRAME_LABEL_FIRST},
     {IDC_NUM_FIRST, IDC_NUM_LAST, IDC_NUM_LABEL_FIRST},
+    {IDC_ARR_FIRST, IDC_ARR_LAST, IDC_ARR_LABEL_FIRST},
+    {IDC_PARTS_FIRST, IDC_PARTS_LAST, IDC_PARTS_LABEL_FIRST},
+    {IDC_FLT_FIRST, IDC_FLT_LAST, IDC_FLT_LABEL_FIRST},
+    {IDC_PF_FIRST, IDC_PF_LAST, IDC_PF_LABEL_FIRST},
+    {IDC_RND_FIRST, IDC_RND_LAST, IDC_RND_LABEL_FIRST},
 };
 
 // How a control follows the window's size: wider and taller with it, or
@@ -68,6 +75,27 @@ const AnchorRule kAnchorRules[] = {
     {IDC_NUM_LIST, kStretchX},
     {IDC_NUM_BYTES_LIST, kStretchX | kStretchY},
     {IDC_NUM_MSG, kStretchX | kMoveY},
+    {IDC_ARR_FILE, kStretchX},
+    {IDC_ARR_BROWSE, kMoveX},
+    {IDC_ARR_INPUT, kStretchX},
+    {IDC_ARR_COMMAND, kStretchX},
+    {IDC_ARR_RESULT, kStretchX | kStretchY},
+    {IDC_ARR_STATUS, kStretchX | kMoveY},
+    {IDC_PARTS_COMMAND, kStretchX},
+    {IDC_PARTS_RESULT, kStretchX | kStretchY},
+    {IDC_PARTS_STATUS, kStretchX | kMoveY},
+    {IDC_FLT_COMMAND, kStretchX},
+    {IDC_FLT_RESULT, kStretchX | kStretchY},
+    {IDC_FLT_STATUS, kStretchX | kMoveY},
+    {IDC_PF_FORMAT, kStretchX},
+    {IDC_PF_ARGS, kStretchX},
+    {IDC_PF_COMMAND, kStretchX},
+    {IDC_PF_RESULT, kStretchX},
+    {IDC_PF_TABLE, kStretchX | kStretchY},
+    {IDC_PF_STATUS, kStretchX | kMoveY},
+    {IDC_RND_COMMAND, kStretchX},
+    {IDC_RND_RESULT, kStretchX | kStretchY},
+    {IDC_RND_STATUS, kStretchX | kMoveY},
 };
 
 const int kParamFields[] = {IDC_CRC_WIDTH, IDC_CRC_POLY, IDC_CRC_INIT, IDC_CRC_REFIN, IDC_CRC_REFOUT, IDC_CRC_XOROUT};
@@ -86,37 +114,10 @@ LRESULT CALLBACK KeyFilter(int code, WPARAM wparam, LPARAM lparam) {
     return ::CallNextHookEx(g_key_hook, code, wparam, lparam);
 }
 
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return std::wstring();
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
-    return wide;
-}
-
-std::string Utf8(const std::wstring& wide) {
-    if (wide.empty()) return std::string();
-    const int length =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], length, nullptr, nullptr);
-    return utf8;
-}
-
 std::string Joined(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
     return text;
-}
-
-// A library's lines for an edit box or a static, whose line break is CR LF.
-std::string WindowsLines(const std::string& text) {
-    std::string lines;
-    for (const char c : text) {
-        if (c == '\n') lines += '\r';
-        lines += c;
-    }
-    return lines;
 }
 
 // The whole of a small file (the settings), or false.
@@ -226,6 +227,18 @@ BEGIN_MESSAGE_MAP(CWorkbenchWindow, CDialog)
     ON_COMMAND(IDC_FRAME_VERIFY, OnFrameVerify)
     ON_COMMAND(IDC_NUM_RUN, OnNumbers)
     ON_COMMAND(IDC_NUM_BACK, OnNumberBytes)
+    ON_COMMAND(IDC_ARR_BROWSE, OnArrayBrowse)
+    ON_COMMAND(IDC_ARR_RUN, OnArrayRun)
+    ON_COMMAND(IDC_ARR_SAVE, OnArraySave)
+    ON_COMMAND(IDC_PARTS_NEAREST, OnPartsNearest)
+    ON_COMMAND(IDC_PARTS_MARK, OnPartsMark)
+    ON_COMMAND(IDC_PARTS_DECODE, OnPartsDecode)
+    ON_COMMAND(IDC_PARTS_DIVIDER, OnPartsDivider)
+    ON_COMMAND(IDC_FLT_DESIGN, OnFilterDesign)
+    ON_COMMAND(IDC_FLT_FREQ_OF, OnFilterFrequency)
+    ON_COMMAND(IDC_PF_RUN, OnPrintf)
+    ON_COMMAND(IDC_RND_RUN, OnRandomRun)
+    ON_COMMAND(IDC_RND_SAVE, OnRandomSave)
 END_MESSAGE_MAP()
 
 CWorkbenchWindow::CWorkbenchWindow() : CDialog(IDD) { g_window = this; }
@@ -233,6 +246,7 @@ CWorkbenchWindow::CWorkbenchWindow() : CDialog(IDD) { g_window = this; }
 CWorkbenchWindow::~CWorkbenchWindow() {
     StopFileJob();
     StopFindJob();
+    if (fixed_font_) ::DeleteObject(fixed_font_);
     if (g_window == this) g_window = nullptr;
 }
 
@@ -310,6 +324,8 @@ BOOL CWorkbenchWindow::OnInitDialog() {
     numbers.SetTableStyle();
     CListCtrl bytes(::GetDlgItem(m_hWnd, IDC_NUM_BYTES_LIST));
     bytes.SetTableStyle();
+
+    InitCommandPages();
 
     LoadSettings();
     const crc_page::Lookup model = crc_page::LookUp(settings_.model);
@@ -512,7 +528,12 @@ void CWorkbenchWindow::OnOK() {
         case 0: OnCrcCompute(); break;
         case 1: OnFind(); break;
         case 2: OnFrameBuild(); break;
-        default: OnNumbers(); break;
+        case 3: OnNumbers(); break;
+        case 4: OnArrayRun(); break;
+        case 5: OnPartsNearest(); break;
+        case 6: OnFilterDesign(); break;
+        case 7: OnPrintf(); break;
+        default: OnRandomRun(); break;
     }
 }
 

@@ -12,9 +12,15 @@
 
 #include "fw/afxwin.h"
 #include "res/workbench_resource.h"
+#include "workbench_window/pages/command_pages.h"
 #include "workbench_window/pages/crc_page.h"
 #include "workbench_window/pages/find_page.h"
 #include "workbench_window/pages/settings.h"
+
+// The controls a page of one command shows its run in.
+struct CommandPageControls {
+    int command, result, status;
+};
 
 class CWorkbenchWindow : public CDialog {
 public:
@@ -49,6 +55,18 @@ protected:
     afx_msg void OnFrameVerify();
     afx_msg void OnNumbers();
     afx_msg void OnNumberBytes();
+    afx_msg void OnArrayBrowse();
+    afx_msg void OnArrayRun();
+    afx_msg void OnArraySave();
+    afx_msg void OnPartsNearest();
+    afx_msg void OnPartsMark();
+    afx_msg void OnPartsDecode();
+    afx_msg void OnPartsDivider();
+    afx_msg void OnFilterDesign();
+    afx_msg void OnFilterFrequency();
+    afx_msg void OnPrintf();
+    afx_msg void OnRandomRun();
+    afx_msg void OnRandomSave();
 
     DECLARE_MESSAGE_MAP()
 
@@ -100,6 +118,21 @@ private:
     void FinishFindJob();
     void StopFindJob();
     void OpenRowInFramePage(int row);
+
+    // The pages of one command each (command_pages_window.cpp): the
+    // fields as the page's logic takes them, a run shown in the page's
+    // command line, result and status, and a run saved to a file.
+    void InitCommandPages();
+    command_pages::ArrayFields ArrayFieldsShown() const;
+    command_pages::PartsFields PartsFieldsShown() const;
+    command_pages::FilterFields FilterFieldsShown() const;
+    command_pages::RandomFields RandomFieldsShown() const;
+    std::string SeriesChosen(int id) const;
+    void ShowRun(const CommandPageControls& page, const command_pages::Outcome& outcome, const std::string& result);
+    void SaveRun(const CommandPageControls& page, const std::vector<std::string>& words, const std::string& file_name,
+                 const char* filter);
+
+    HFONT fixed_font_ = nullptr;  // the command pages' results: their columns line up
 
     int page_ = 0;
     bool updating_fields_ = false;

@@ -4,7 +4,7 @@
 // Then it prints "ready" and keeps the program open until it is killed;
 // scripts/screenshot --workbench PAGE captures the screen meanwhile.
 //
-// Usage: workbench_screenshot_driver --app=PATH\QuobrixWorkbench.exe --page=0..3
+// Usage: workbench_screenshot_driver --app=PATH\QuobrixWorkbench.exe --page=0..8
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -61,8 +61,8 @@ int main(int argc, char** argv) {
         if (std::strncmp(argv[i], "--app=", 6) == 0) path = argv[i] + 6;
         if (std::strncmp(argv[i], "--page=", 7) == 0) page = std::atoi(argv[i] + 7);
     }
-    if (path.empty() || page < 0 || page > 3) {
-        std::fprintf(stderr, "usage: workbench_screenshot_driver --app=PATH_OF_QuobrixWorkbench.exe --page=0..3\n");
+    if (path.empty() || page < 0 || page > 8) {
+        std::fprintf(stderr, "usage: workbench_screenshot_driver --app=PATH_OF_QuobrixWorkbench.exe --page=0..8\n");
         return 2;
     }
     ForgetSettings();
@@ -91,6 +91,37 @@ int main(int argc, char** argv) {
             SetText(app.Control(IDC_FRAME_DATA), "01 03 00 00 00 0A");
             Click(app, IDC_FRAME_BUILD);
             ready = Filled(app, IDC_FRAME_RESULT);
+            break;
+        case 4:
+            Click(app, IDC_ARR_SRC_TEXT);
+            SetText(app.Control(IDC_ARR_INPUT), "Hello, world");
+            SetText(app.Control(IDC_ARR_NAME), "greeting");
+            Click(app, IDC_ARR_CRC);
+            Click(app, IDC_ARR_RUN);
+            ready = Filled(app, IDC_ARR_RESULT);
+            break;
+        case 5:
+            // E24: the series box's first line is the command's default.
+            SendBounded(app.Control(IDC_PARTS_SERIES), CB_SETCURSEL, 4);
+            SetText(app.Control(IDC_PARTS_VALUE), "4.8k");
+            Click(app, IDC_PARTS_NEAREST);
+            ready = Filled(app, IDC_PARTS_RESULT);
+            break;
+        case 6:
+            SetText(app.Control(IDC_FLT_FREQ), "1k");
+            Click(app, IDC_FLT_DESIGN);
+            ready = Filled(app, IDC_FLT_RESULT);
+            break;
+        case 7:
+            SetText(app.Control(IDC_PF_FORMAT), "%08.3f|%-5hhd|%#x");
+            SetText(app.Control(IDC_PF_ARGS), "3.14159\r\n300\r\n255");
+            Click(app, IDC_PF_RUN);
+            ready = Filled(app, IDC_PF_RESULT) && Filled(app, IDC_PF_TABLE);
+            break;
+        case 8:
+            SetText(app.Control(IDC_RND_SEED), "1");
+            Click(app, IDC_RND_RUN);
+            ready = Filled(app, IDC_RND_RESULT);
             break;
         default:
             SetText(app.Control(IDC_NUM_HEX), "41 20 00 00");

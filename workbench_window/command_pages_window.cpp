@@ -1,0 +1,313 @@
+// The workbench window's pages of one command each: 文件->数组, 元件值选型,
+// 滤波器选型, Printf函数 and 随机数集合. Each button turns the page's fields
+// into its command's words (pages/command_pages.h), runs them and shows the
+// command line it ran, the answer and the command's messages.
+#include <cstdio>
+#include <cwchar>
+
+#include "fw/win32/controls.h"
+#include "workbench_window/window_text.h"
+#include "workbench_window/workbench_window.h"
+
+namespace {
+
+using namespace command_pages;
+
+// What an edit box is given at most: a page shows the first of a long
+// output, and its 保存 button writes all of it.
+constexpr std::size_t kShownBytes = 256 * 1024;
+
+const char* const kArrayTypes[] = {"u8", "u16le", "u16be", "u32le", "u32be"};
+const char* const kSeries[] = {"E3", "E6", "E12", "E24", "E48", "E96", "E192"};
+// A series box's first line: the command's own choice, which differs by job.
+const char kSeriesDefault[] = "默认";
+
+const CommandPageControls kArrayPage = {IDC_ARR_COMMAND, IDC_ARR_RESULT, IDC_ARR_STATUS};
+const CommandPageControls kPartsPage = {IDC_PARTS_COMMAND, IDC_PARTS_RESULT, IDC_PARTS_STATUS};
+const CommandPageControls kFilterPage = {IDC_FLT_COMMAND, IDC_FLT_RESULT, IDC_FLT_STATUS};
+const CommandPageControls kPrintfPage = {IDC_PF_COMMAND, IDC_PF_RESULT, IDC_PF_STATUS};
+const CommandPageControls kRandomPage = {IDC_RND_COMMAND, IDC_RND_RESULT, IDC_RND_STATUS};
+
+void FillCombo(HWND combo, const char* const* items, std::size_t count, bool with_default) {
+    CComboBox box(combo);
+    if (with_default) box.AddString(AfxUtf8ToGbk(kSeriesDefault).c_str());
+    for (std::size_t i = 0; i < count; ++i) box.AddString(items[i]);
+    box.SetCurSel(0);
+}
+
+// A file written whole or not at all: into a name of its own beside the
+// file, renamed over it once complete, so that a failed run leaves the
+// file that was there.
+class FileReplacement {
+public:
+    explicit FileReplacement(const std::string& path) : path_(path), part_(path + ".part") {
+        file_ = _wfopen(Wide(part_).c_str(), L"wb");
+    }
+    ~FileReplacement() {
+        if (file_) std::fclose(file_);
+        if (!committed_) ::DeleteFileW(Wide(part_).c_str());
+    }
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    bool opened() const { return file_ != nullptr; }
+    bool Write(const std::string& bytes) {
+        return file_ && std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+    }
+    bool Commit() {
+        const bool closed = std::fclose(file_) == 0;
+        file_ = nullptr;
+        committed_ = closed && ::MoveFileExW(Wide(part_).c_str(), Wide(path_).c_str(),
+                                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
+        return committed_;
+    }
+
+private:
+    std::string path_, part_;
+    std::FILE* file_ = nullptr;
+    bool committed_ = false;
+};
+
+}  // namespace
+
+void CWorkbenchWindow::InitCommandPages() {
+    // The commands write tables in columns of characters: a font of one
+    // width, as high as the window's.
+    LOGFONTW font = {};
+    HFONT window_font = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+    if (!window_font || !::GetObjectW(window_font, sizeof font, &font)) font.lfHeight = -12;
+    LOGFONTW fixed = {};
+    fixed.lfHeight = font.lfHeight;
+    fixed.lfWeight = FW_NORMAL;
+    fixed.lfCharSet = DEFAULT_CHARSET;
+    fixed.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    wcscpy(fixed.lfFaceName, L"Courier New");
+    fixed_font_ = ::CreateFontIndirectW(&fixed);
+    for (const int id : {IDC_ARR_COMMAND, IDC_ARR_RESULT, IDC_PARTS_COMMAND, IDC_PARTS_RESULT, IDC_FLT_COMMAND,
+                         IDC_FLT_RESULT, IDC_PF_COMMAND, IDC_PF_RESULT, IDC_PF_TABLE, IDC_RND_COMMAND, IDC_RND_RESULT}) {
+        if (fixed_font_) ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(fixed_font_), FALSE);
+    }
+
+    FillCombo(::GetDlgItem(m_hWnd, IDC_ARR_TYPE), kArrayTypes, sizeof kArrayTypes / sizeof *kArrayTypes, false);
+    Check(IDC_ARR_SRC_FILE, true);
+
+    Check(IDC_PARTS_RESISTOR, true);
+    FillCombo(::GetDlgItem(m_hWnd, IDC_PARTS_SERIES), kSeries, sizeof kSeries / sizeof *kSeries, true);
+    for (const int id : {IDC_FLT_R_SERIES, IDC_FLT_C_SERIES, IDC_FLT_L_SERIES}) {
+        FillCombo(::GetDlgItem(m_hWnd, id), kSeries, sizeof kSeries / sizeof *kSeries, true);
+    }
+    Check(IDC_FLT_RC_LOW, true);
+
+    Check(IDC_RND_INT, true);
+    SetText(IDC_RND_COUNT, "10");
+    SetText(IDC_RND_LOW, "1");
+    SetText(IDC_RND_HIGH, "6");
+}
+
+std::string CWorkbenchWindow::SeriesChosen(int id) const {
+    CComboBox box(::GetDlgItem(m_hWnd, id));
+    const int chosen = box.GetCurSel();
+    return chosen <= 0 ? std::string() : box.GetLBText(chosen);
+}
+
+void CWorkbenchWindow::ShowRun(const CommandPageControls& page, const Outcome& outcome, const std::string& result) {
+    SetText(page.command, outcome.command);
+    if (outcome.status != 0) {
+        SetText(page.result, "");
+        // The command's messages; the first line says what, the rest more.
+        std::string first = outcome.err.substr(0, outcome.err.find('\n'));
+        SetText(page.status, first.empty() ? "失败" : first);
+        return;
+    }
+    SetText(page.result, WindowsLines(result));
+    SetText(page.status, outcome.cut ? "输出较长，这里只显示开头；“保存”写出全部。" : "");
+}
+
+void CWorkbenchWindow::SaveRun(const CommandPageControls& page, const std::vector<std::string>& words,
+                               const std::string& file_name, const char* filter) {
+    CFileDialog dialog(false, nullptr, AfxUtf8ToGbk(filter).c_str(), m_hWnd);
+    dialog.SetFileName(file_name);
+    if (dialog.DoModal() != IDOK) return;
+    const std::string path = dialog.GetPathName();
+    FileReplacement file(path);
+    if (!file.opened()) {
+        SetText(page.status, "无法写入 " + path);
+        return;
+    }
+    ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    const Outcome outcome = RunCommandInto(words, [&file](const std::string& bytes) { return file.Write(bytes); });
+    SetText(page.command, outcome.command);
+    if (outcome.status != 0) {
+        SetText(page.status, outcome.err.substr(0, outcome.err.find('\n')));
+        return;
+    }
+    SetText(page.status, file.Commit() ? "已保存 " + path : "无法写入 " + path);
+}
+
+// ---- 文件->数组 ---------------------------------------------------------
+
+ArrayFields CWorkbenchWindow::ArrayFieldsShown() const {
+    ArrayFields fields;
+    fields.reverse = IsChecked(IDC_ARR_REVERSE);
+    fields.source = IsChecked(IDC_ARR_SRC_HEX)    ? ArraySource::kHex
+                    : IsChecked(IDC_ARR_SRC_TEXT) ? ArraySource::kText
+                                                  : ArraySource::kFile;
+    fields.file = Text(IDC_ARR_FILE);
+    fields.input = Text(IDC_ARR_INPUT);
+    fields.name = Text(IDC_ARR_NAME);
+    CComboBox types(::GetDlgItem(m_hWnd, IDC_ARR_TYPE));
+    fields.type = types.GetCurSel() < 0 ? "u8" : types.GetLBText(types.GetCurSel());
+    fields.per_line = Text(IDC_ARR_PER_LINE);
+    fields.decimal = IsChecked(IDC_ARR_DECIMAL);
+    fields.is_static = IsChecked(IDC_ARR_STATIC);
+    fields.is_mutable = IsChecked(IDC_ARR_MUTABLE);
+    fields.header = IsChecked(IDC_ARR_HEADER);
+    fields.crc = IsChecked(IDC_ARR_CRC);
+    fields.pad = IsChecked(IDC_ARR_PAD);
+    return fields;
+}
+
+void CWorkbenchWindow::OnArrayBrowse() {
+    CFileDialog dialog(true, nullptr, AfxUtf8ToGbk("所有文件 (*.*)|*.*|").c_str(), m_hWnd);
+    if (dialog.DoModal() != IDOK) return;
+    SetText(IDC_ARR_FILE, dialog.GetPathName());
+    Check(IDC_ARR_SRC_FILE, true);
+    Check(IDC_ARR_SRC_HEX, false);
+    Check(IDC_ARR_SRC_TEXT, false);
+}
+
+void CWorkbenchWindow::OnArrayRun() {
+    const ArrayFields fields = ArrayFieldsShown();
+    const Outcome outcome = RunCommand(ArrayWords(fields), kShownBytes);
+    // Bytes back from C are shown as hex; 保存 writes them as they are.
+    ShowRun(kArrayPage, outcome, fields.reverse ? HexLines(outcome.out) : outcome.out);
+}
+
+void CWorkbenchWindow::OnArraySave() {
+    const ArrayFields fields = ArrayFieldsShown();
+    std::string name = fields.name.empty() ? "data" : fields.name;
+    if (fields.name.empty() && fields.source == ArraySource::kFile && !fields.file.empty()) {
+        name = fields.file.substr(fields.file.find_last_of("\\/") + 1);
+    }
+    if (fields.reverse) {
+        SaveRun(kArrayPage, ArrayWords(fields), name + ".bin", "所有文件 (*.*)|*.*|");
+    } else if (fields.header) {
+        SaveRun(kArrayPage, ArrayWords(fields), name + ".h", "C 头文件 (*.h)|*.h|所有文件 (*.*)|*.*|");
+    } else {
+        SaveRun(kArrayPage, ArrayWords(fields), name + ".c", "C 源文件 (*.c)|*.c|所有文件 (*.*)|*.*|");
+    }
+}
+
+// ---- 元件值选型 ---------------------------------------------------------
+
+PartsFields CWorkbenchWindow::PartsFieldsShown() const {
+    PartsFields fields;
+    fields.kind = IsChecked(IDC_PARTS_CAPACITOR)   ? "capacitor"
+                  : IsChecked(IDC_PARTS_INDUCTOR) ? "inductor"
+                                                  : "resistor";
+    fields.series = SeriesChosen(IDC_PARTS_SERIES);
+    fields.value = Text(IDC_PARTS_VALUE);
+    fields.code = Text(IDC_PARTS_CODE);
+    fields.vin = Text(IDC_PARTS_VIN);
+    fields.vout = Text(IDC_PARTS_VOUT);
+    fields.total = Text(IDC_PARTS_TOTAL);
+    fields.count = Text(IDC_PARTS_COUNT);
+    return fields;
+}
+
+void CWorkbenchWindow::OnPartsNearest() {
+    const Outcome outcome = RunCommand(PartsWords(PartsJob::kNearest, PartsFieldsShown()), kShownBytes);
+    ShowRun(kPartsPage, outcome, outcome.out);
+}
+
+void CWorkbenchWindow::OnPartsMark() {
+    const Outcome outcome = RunCommand(PartsWords(PartsJob::kMark, PartsFieldsShown()), kShownBytes);
+    ShowRun(kPartsPage, outcome, outcome.out);
+}
+
+void CWorkbenchWindow::OnPartsDecode() {
+    const Outcome outcome = RunCommand(PartsWords(PartsJob::kCode, PartsFieldsShown()), kShownBytes);
+    ShowRun(kPartsPage, outcome, outcome.out);
+}
+
+void CWorkbenchWindow::OnPartsDivider() {
+    const Outcome outcome = RunCommand(PartsWords(PartsJob::kDivider, PartsFieldsShown()), kShownBytes);
+    ShowRun(kPartsPage, outcome, outcome.out);
+}
+
+// ---- 滤波器选型 ---------------------------------------------------------
+
+FilterFields CWorkbenchWindow::FilterFieldsShown() const {
+    FilterFields fields;
+    fields.kind = IsChecked(IDC_FLT_RC_HIGH) ? FilterKind::kRcHighPass
+                  : IsChecked(IDC_FLT_LC)    ? FilterKind::kLc
+                  : IsChecked(IDC_FLT_SK)    ? FilterKind::kSallenKey
+                                             : FilterKind::kRcLowPass;
+    fields.frequency = Text(IDC_FLT_FREQ);
+    fields.q = Text(IDC_FLT_Q);
+    fields.r_series = SeriesChosen(IDC_FLT_R_SERIES);
+    fields.c_series = SeriesChosen(IDC_FLT_C_SERIES);
+    fields.l_series = SeriesChosen(IDC_FLT_L_SERIES);
+    fields.count = Text(IDC_FLT_COUNT);
+    fields.r1 = Text(IDC_FLT_R1);
+    fields.r2 = Text(IDC_FLT_R2);
+    fields.c1 = Text(IDC_FLT_C1);
+    fields.c2 = Text(IDC_FLT_C2);
+    fields.l = Text(IDC_FLT_L);
+    return fields;
+}
+
+void CWorkbenchWindow::OnFilterDesign() {
+    const Outcome outcome = RunCommand(FilterDesignWords(FilterFieldsShown()), kShownBytes);
+    ShowRun(kFilterPage, outcome, outcome.out);
+}
+
+void CWorkbenchWindow::OnFilterFrequency() {
+    const Outcome outcome = RunCommand(FilterFrequencyWords(FilterFieldsShown()), kShownBytes);
+    ShowRun(kFilterPage, outcome, outcome.out);
+}
+
+// ---- Printf函数 ---------------------------------------------------------
+
+void CWorkbenchWindow::OnPrintf() {
+    PrintfFields fields;
+    fields.format = Text(IDC_PF_FORMAT);
+    fields.arguments = Text(IDC_PF_ARGS);
+    fields.raw = IsChecked(IDC_PF_RAW);
+    const PrintfAnswer answer = Format(fields, kShownBytes);
+    ShowRun(kPrintfPage, answer.outcome, answer.outcome.out);
+    SetText(IDC_PF_TABLE, WindowsLines(answer.table));
+}
+
+// ---- 随机数集合 ---------------------------------------------------------
+
+RandomFields CWorkbenchWindow::RandomFieldsShown() const {
+    RandomFields fields;
+    fields.kind = IsChecked(IDC_RND_FLOAT)   ? RandomKind::kFloats
+                  : IsChecked(IDC_RND_BYTES) ? RandomKind::kBytes
+                                             : RandomKind::kIntegers;
+    fields.count = Text(IDC_RND_COUNT);
+    fields.low = Text(IDC_RND_LOW);
+    fields.high = Text(IDC_RND_HIGH);
+    fields.unique = IsChecked(IDC_RND_UNIQUE);
+    fields.sort = IsChecked(IDC_RND_SORT);
+    fields.c_array = IsChecked(IDC_RND_C);
+    fields.name = Text(IDC_RND_NAME);
+    fields.seed = Text(IDC_RND_SEED);
+    return fields;
+}
+
+void CWorkbenchWindow::OnRandomRun() {
+    const Outcome outcome = RunCommand(RandomWords(RandomFieldsShown()), kShownBytes);
+    ShowRun(kRandomPage, outcome, outcome.out);
+}
+
+void CWorkbenchWindow::OnRandomSave() {
+    const RandomFields fields = RandomFieldsShown();
+    const std::string name = fields.name.empty() ? "random" : fields.name;
+    if (fields.c_array) {
+        SaveRun(kRandomPage, RandomWords(fields), name + ".c", "C 源文件 (*.c)|*.c|所有文件 (*.*)|*.*|");
+    } else {
+        SaveRun(kRandomPage, RandomWords(fields), name + ".txt", "文本文件 (*.txt)|*.txt|所有文件 (*.*)|*.*|");
+    }
+}
