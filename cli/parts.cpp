@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "cli/messages.h"
@@ -31,16 +32,19 @@ struct PartsOptions {
     std::size_t count = 5;
     PartKind kind = PartKind::Resistor;
     std::vector<std::string> code;  // code's words: one code, or 3 to 6 colours
+    BandMarks bands;                // mark's
 };
 
 // What the parser fills.
 struct PartsWords {
     std::vector<std::string> arguments;
-    std::string series, ratio, total, count;
+    std::string series, ratio, total, count, tolerance, tempco;
     CLI::Option* series_option = nullptr;
     CLI::Option* ratio_option = nullptr;
     CLI::Option* total_option = nullptr;
     CLI::Option* count_option = nullptr;
+    CLI::Option* tolerance_option = nullptr;
+    CLI::Option* tempco_option = nullptr;
 };
 
 bool Complete(const PartsWords& words, const CLI::App& chosen, PartsOptions& options, std::string& error);
@@ -58,6 +62,8 @@ CommandParse SetupParts(const char* name, CLI::App& app, const std::vector<std::
     given->ratio_option = sub->add_option("--ratio", given->ratio);
     given->total_option = sub->add_option("--total", given->total);
     given->count_option = sub->add_option("--count", given->count);
+    given->tolerance_option = sub->add_option("--tolerance", given->tolerance);
+    given->tempco_option = sub->add_option("--tempco", given->tempco);
     AddAllWords(*sub, "ARGS", given->arguments);
     return OneSubcommandParse<PartsWords, PartsOptions>(sub, given, name, Complete, RunParts);
 }
@@ -96,6 +102,49 @@ bool ReadTotal(const std::string& text, PartsOptions& options, std::string& erro
         return false;
     }
     return true;
+}
+
+// One of `allowed` (a band's tolerance in per cent, or its coefficient in
+// ppm/K), written in decimal, `unit` after it if the user likes; false with
+// the values there are.
+bool ReadBandWord(const char* option, const std::string& text, const std::vector<double>& allowed, double scale,
+                  const std::string& unit, double& value, std::string& error) {
+    std::string number = text;
+    if (number.size() > unit.size() && number.compare(number.size() - unit.size(), unit.size(), unit) == 0) {
+        number.resize(number.size() - unit.size());
+    }
+    const bool decimal = !number.empty() && number.find_first_not_of("0123456789.") == std::string::npos &&
+                         number.find('.') == number.rfind('.') && number != ".";
+    const double given = decimal ? std::strtod(number.c_str(), nullptr) : -1;
+    value = 0;
+    std::string values;
+    for (const double each : allowed) {
+        char word[32];
+        std::snprintf(word, sizeof word, " %g", each * scale);
+        values += word;
+        if (std::fabs(given - each * scale) <= each * scale * 1e-9) value = each;
+    }
+    if (value > 0) return true;
+    error = std::string(option) + " '" + EscapeBytes(text) + "' is no colour band's: IEC 60062 has" + values + " " +
+            unit;
+    return false;
+}
+
+bool CompleteMark(const PartsWords& words, PartsOptions& options, std::string& error) {
+    if (words.tolerance_option->count() > 0 &&
+        !ReadBandWord("--tolerance", words.tolerance, BandTolerances(), 100, "%", options.bands.tolerance, error)) {
+        return false;
+    }
+    if (words.tempco_option->count() > 0 &&
+        !ReadBandWord("--tempco", words.tempco, BandCoefficients(), 1, "ppm/K", options.bands.ppm_per_k, error)) {
+        return false;
+    }
+    // +-20 % is the tolerance band left off, and a 6th band needs a 5th.
+    if (options.bands.ppm_per_k > 0 && options.bands.tolerance >= 0.2) {
+        error = "--tempco needs a tolerance band, and +-20 % has none";
+        return false;
+    }
+    return ReadValueWord("VALUE", options.code[0], options.value, error);
 }
 
 // The options only a job takes, given to another.
@@ -149,10 +198,13 @@ bool Complete(const PartsWords& words, const CLI::App&, PartsOptions& options, s
                                      : PartsJob::Nearest;
     const bool divider = options.job == PartsJob::Divider;
     const bool series_job = divider || options.job == PartsJob::Nearest;
+    const bool mark = options.job == PartsJob::Mark;
     if (!OnlyFor(words.series_option, "--series", series_job, "VALUE or divider", error) ||
         !OnlyFor(words.ratio_option, "--ratio", divider, "divider", error) ||
         !OnlyFor(words.total_option, "--total", divider, "divider", error) ||
-        !OnlyFor(words.count_option, "--count", divider, "divider", error)) {
+        !OnlyFor(words.count_option, "--count", divider, "divider", error) ||
+        !OnlyFor(words.tolerance_option, "--tolerance", mark, "mark resistor", error) ||
+        !OnlyFor(words.tempco_option, "--tempco", mark, "mark resistor", error)) {
         return false;
     }
     options.series = FindESeries(divider ? "E96" : "E24");
@@ -182,7 +234,11 @@ bool Complete(const PartsWords& words, const CLI::App&, PartsOptions& options, s
                     error = "mark takes one VALUE; '" + EscapeBytes(options.code[1]) + "' is a second";
                     return false;
                 }
-                return ReadValueWord("VALUE", options.code[0], options.value, error);
+                // Only a resistor's marking has colour bands.
+                const bool bands = options.kind == PartKind::Resistor;
+                return OnlyFor(words.tolerance_option, "--tolerance", bands, "mark resistor", error) &&
+                       OnlyFor(words.tempco_option, "--tempco", bands, "mark resistor", error) &&
+                       CompleteMark(words, options, error);
             }
             if (options.code.size() > 1 && options.kind != PartKind::Resistor) {
                 error = "colour bands are a resistor's; a " + std::string(rest[0]) + " code is one word";
@@ -289,7 +345,7 @@ int RunParts(const PartsOptions& options, const CliEnvironment&, std::string& ou
         }
         case PartsJob::Mark: {
             std::vector<std::vector<std::string>> rows;
-            for (const Marking& marking : PartMarkings(options.kind, options.value)) {
+            for (const Marking& marking : PartMarkings(options.kind, options.value, options.bands)) {
                 rows.push_back({marking.form, marking.text});
             }
             out += PartTable(rows);

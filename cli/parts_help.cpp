@@ -10,7 +10,8 @@ const char kUsage[] =
     "       quobrix parts divider [--series S] [--total MIN..MAX] [--count N] VIN VOUT\n"
     "       quobrix parts divider [--series S] [--total MIN..MAX] [--count N] --ratio R\n"
     "       quobrix parts code KIND CODE | code resistor COLOUR...\n"
-    "       quobrix parts mark KIND VALUE\n";
+    "       quobrix parts mark KIND VALUE\n"
+    "       quobrix parts mark resistor [--tolerance PCT] [--tempco PPM] VALUE\n";
 
 const char kDescription[] =
     "The series are IEC 60063's: E3, E6, E12, E24 (5 %), E48, E96 (1 %) and\n"
@@ -48,15 +49,23 @@ const char kDescription[] =
     "\n"
     "mark: the markings of VALUE on a part of KIND, those that can carry it:\n"
     "IEC 60062's letters (4K7, 100R, R47; 4n7 for capacitors, 4u7 for\n"
-    "inductors), 3 and 4 digits, EIA-96, and 4 bands (gold, +-5 %) or 5 bands\n"
-    "(brown, +-1 %); a 6th band, the temperature coefficient, is the maker's.\n";
+    "inductors), 3 and 4 digits, EIA-96, and a resistor's colour bands: 4\n"
+    "bands (two figures, +-5 %) and 5 bands (three figures, +-1 %), both of\n"
+    "--tolerance's when it is given. +-20 % has no band at all: two figures\n"
+    "then make 3 bands, and three figures none (they would read as 4 bands).\n"
+    "With --tempco, 6 bands as well: the 5 bands and the temperature\n"
+    "coefficient.\n";
 
 const char kOptions[] =
     "Options:\n"
     "  --series S         E3 E6 E12 E24 E48 E96 E192 (VALUE: E24, divider: E96)\n"
     "  --ratio R          divider: Vout / Vin, below 1, instead of VIN VOUT\n"
     "  --total MIN..MAX   divider: the range of R1 + R2 (1k..1M)\n"
-    "  --count N          divider: the N best pairs (5), 1 to 100\n";
+    "  --count N          divider: the N best pairs (5), 1 to 100\n"
+    "  --tolerance PCT    mark: the bands' tolerance in per cent, one of\n"
+    "                     IEC 60062's 0.01 0.02 0.05 0.1 0.25 0.5 1 2 5 10 20\n"
+    "  --tempco PPM       mark: 6 bands too, of this temperature coefficient in\n"
+    "                     ppm/K, one of IEC 60062's 1 5 10 15 20 25 50 100 250\n";
 
 const char kExitStatus[] =
     "Exit status: 0 the values were printed; 2 a usage error, a value or a\n"
@@ -84,7 +93,13 @@ const char kExamples[] =
     "  3-digit         472\n"
     "  4-digit         4701\n"
     "  4 bands, +-5 %  yellow violet red gold\n"
-    "  5 bands, +-1 %  yellow violet black brown brown\n";
+    "  5 bands, +-1 %  yellow violet black brown brown\n"
+    "  $ quobrix parts mark resistor 4.99k --tolerance 0.1 --tempco 25\n"
+    "  letters                     4K99\n"
+    "  4-digit                     4991\n"
+    "  EIA-96                      68B\n"
+    "  5 bands, +-0.1 %            yellow white white brown violet\n"
+    "  6 bands, +-0.1 %, 25 ppm/K  yellow white white brown violet yellow\n";
 
 }  // namespace
 

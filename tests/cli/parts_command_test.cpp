@@ -58,6 +58,7 @@ void ExpectError(const std::vector<std::string>& args, const std::string& said) 
     EXPECT_EQ(r.code, 2) << args.back();
     EXPECT_EQ(r.out, "") << args.back();
     EXPECT_EQ(r.err.rfind("quobrix: " + said, 0), 0u) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
 }
 
 }  // namespace
@@ -102,6 +103,38 @@ TEST(PartsCommand, DividerRowsGiveTheVoltageTheyPrint) {
     }
 }
 
+// The bands of --tolerance and --tempco, read back through quobrix parts
+// code: what mark writes, code reads as the tolerance and coefficient asked
+// for. +-20 % has no band: 3 bands, and no 5 (4 colours would read as 4 bands).
+TEST(PartsCommand, MarkedBandsReadBackThroughCode) {
+    const struct {
+        std::vector<std::string> options;
+        std::string read;  // code's line for each band row, in order
+    } kCases[] = {
+        {{}, "4.7kohm  4 bands  +-5 %\n4.7kohm  5 bands  +-1 %\n"},
+        {{"--tolerance", "2%"}, "4.7kohm  4 bands  +-2 %\n4.7kohm  5 bands  +-2 %\n"},
+        {{"--tolerance", "0.05", "--tempco", "15"},
+         "4.7kohm  4 bands  +-0.05 %\n4.7kohm  5 bands  +-0.05 %\n4.7kohm  6 bands  +-0.05 %  15 ppm/K\n"},
+        {{"--tempco", "250ppm/K"}, "4.7kohm  4 bands  +-5 %\n4.7kohm  5 bands  +-1 %\n4.7kohm  6 bands  +-1 %  250 ppm/K\n"},
+        {{"--tolerance", "20"}, "4.7kohm  3 bands  +-20 %\n"},
+    };
+    for (const auto& c : kCases) {
+        std::vector<std::string> args = {"parts", "mark", "resistor", "4k7"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        std::string read;
+        std::istringstream rows(Printed(args));
+        for (std::string row; std::getline(rows, row);) {
+            const std::size_t two = row.find("  ");
+            if (row.find(" bands, ") == std::string::npos) continue;
+            std::vector<std::string> code = {"parts", "code", "r"};
+            std::istringstream colours(row.substr(two));
+            for (std::string colour; colours >> colour;) code.push_back(colour);
+            read += Printed(code);
+        }
+        EXPECT_EQ(read, c.read) << args.back();
+    }
+}
+
 TEST(PartsCommand, ErrorsSayWhatAndWhere) {
     ExpectError({"parts", "4k7x"}, "VALUE '4k7x': character 4 ('x') is not a unit (ohm F H Hz V A) or the end");
     ExpectError({"parts", "4.7\xC3\xA9"}, "VALUE '4.7\xC3\xA9': character 4 ('\xC3\xA9') is not an SI prefix");
@@ -123,6 +156,16 @@ TEST(PartsCommand, ErrorsSayWhatAndWhere) {
     ExpectError({"parts", "code", "c", "red", "red", "red"}, "colour bands are a resistor's");
     ExpectError({"parts", "code", "r", "97A"}, "EIA-96 code '97A': its number is 01 to 96");
     ExpectError({"parts", "mark", "r"}, "mark takes KIND");
+    ExpectError({"parts", "mark", "r", "4k7", "--tolerance", "3"},
+                "--tolerance '3' is no colour band's: IEC 60062 has 0.01 0.02 0.05 0.1 0.25 0.5 1 2 5 10 20 %");
+    ExpectError({"parts", "mark", "r", "4k7", "--tolerance", "1.0.0"}, "--tolerance '1.0.0' is no colour band's");
+    ExpectError({"parts", "mark", "r", "4k7", "--tolerance", "-5"}, "--tolerance '-5' is no colour band's");
+    ExpectError({"parts", "mark", "r", "4k7", "--tempco", "30"},
+                "--tempco '30' is no colour band's: IEC 60062 has 1 5 10 15 20 25 50 100 250 ppm/K");
+    ExpectError({"parts", "mark", "r", "4k7", "--tempco", "50", "--tolerance", "20"},
+                "--tempco needs a tolerance band, and +-20 % has none");
+    ExpectError({"parts", "mark", "c", "100n", "--tolerance", "5"}, "--tolerance goes with mark resistor");
+    ExpectError({"parts", "code", "r", "472", "--tempco", "50"}, "--tempco goes with mark resistor");
     ExpectError({"filter", "rc", "--lowpass", "--highpass", "1k"}, "--lowpass or --highpass, not both");
     ExpectError({"filter", "lc", "--lowpass", "1k"}, "--lowpass goes with rc");
     ExpectError({"filter", "rc", "--r", "1k"}, "the parts' frequency needs all of --r --c");

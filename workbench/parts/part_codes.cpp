@@ -1,5 +1,6 @@
 #include "workbench/parts/part_codes.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -11,10 +12,13 @@
 
 namespace {
 
-// IEC 60062:2016, Table 1 (the colours), Table 3 (tolerance) and Table 4
-// (temperature coefficient), as reproduced in the Wikipedia article
-// "Electronic color code". A digit of -1 or a tolerance of 0: the colour
-// does not stand for one.
+// IEC 60062:2016's code colours (digit, multiplier, tolerance, temperature
+// coefficient), as reproduced in the Wikipedia article "Electronic color
+// code" and checked against it colour by colour. Bands are written from this
+// table as they are read, so the two directions cannot disagree. Older parts
+// (EIA RS-279) may carry grey for +-0.05 %, which 2016 gives to orange,
+// grey being +-0.01 %. A digit of -1 or a tolerance of 0: the colour does
+// not stand for one.
 struct Colour {
     const char* name;
     int digit;
@@ -42,6 +46,38 @@ const Colour* FindColour(const std::string& name) {
         if (lower == colour.name) return &colour;
     }
     return nullptr;
+}
+
+// The colour whose `column` (tolerance or ppm_per_k) is `value`; nullptr
+// when none is. Near enough rather than equal: 0.05 / 100 need not be the
+// double 0.0005.
+const Colour* ColourOf(double Colour::*column, double value) {
+    for (const Colour& colour : kColours) {
+        if (colour.*column > 0 && std::fabs(colour.*column - value) <= colour.*column * 1e-9) return &colour;
+    }
+    return nullptr;
+}
+
+std::vector<double> ColumnValues(double Colour::*column) {
+    std::vector<double> values;
+    for (const Colour& colour : kColours) {
+        if (colour.*column > 0) values.push_back(colour.*column);
+    }
+    std::sort(values.begin(), values.end());
+    return values;
+}
+
+// "+-0.05 %", "50 ppm/K": as `quobrix parts code` prints them.
+std::string PercentOf(double fraction) {
+    char text[32];
+    std::snprintf(text, sizeof text, "+-%g %%", fraction * 100);
+    return text;
+}
+
+std::string PpmOf(double ppm_per_k) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g ppm/K", ppm_per_k);
+    return text;
 }
 
 std::string Ordinal(std::size_t i) {
@@ -218,6 +254,10 @@ MarkingRead ReadColourBands(const std::vector<std::string>& colours) {
     return read;
 }
 
+std::vector<double> BandTolerances() { return ColumnValues(&Colour::tolerance); }
+
+std::vector<double> BandCoefficients() { return ColumnValues(&Colour::ppm_per_k); }
+
 MarkingRead ReadPartCode(PartKind kind, const std::string& code) {
     double value = 0;
     if (kind == PartKind::Resistor) {
@@ -258,9 +298,9 @@ MarkingRead ReadPartCode(PartKind kind, const std::string& code) {
                   "): character " + std::to_string(read.position + 1) + " is not " + read.expected);
 }
 
-std::vector<Marking> PartMarkings(PartKind kind, double value) {
+std::vector<Marking> PartMarkings(PartKind kind, double value, const BandMarks& marks) {
     std::vector<Marking> markings;
-    const auto add = [&](const char* form, const std::string& text) {
+    const auto add = [&](const std::string& form, const std::string& text) {
         if (!text.empty()) markings.push_back({form, text});
     };
     if (kind == PartKind::Resistor) {
@@ -287,7 +327,22 @@ std::vector<Marking> PartMarkings(PartKind kind, double value) {
             if (static_cast<int>(number.size()) != digits) continue;
             for (const char digit : number) bands += std::string(kColours[digit - '0'].name) + " ";
             bands += power >= 0 ? kColours[power].name : power == -1 ? "gold" : power == -2 ? "silver" : "pink";
-            add(digits == 2 ? "4 bands, +-5 %" : "5 bands, +-1 %", bands + (digits == 2 ? " gold" : " brown"));
+            const double tolerance = marks.tolerance > 0 ? marks.tolerance : digits == 2 ? 0.05 : 0.01;
+            const Colour* band = ColourOf(&Colour::tolerance, tolerance);
+            if (band == nullptr) continue;
+            const std::string percent = PercentOf(band->tolerance);
+            if (std::strcmp(band->name, "none") == 0) {
+                // +-20 % is the band left off. Three figures without it
+                // would read as two figures, a multiplier and a tolerance.
+                if (digits == 2) add("3 bands, " + percent, bands);
+                continue;
+            }
+            bands += std::string(" ") + band->name;
+            add(std::to_string(digits + 2) + " bands, " + percent, bands);
+            const Colour* coefficient = ColourOf(&Colour::ppm_per_k, marks.ppm_per_k);
+            if (digits == 3 && coefficient != nullptr) {
+                add("6 bands, " + percent + ", " + PpmOf(coefficient->ppm_per_k), bands + " " + coefficient->name);
+            }
         }
         return markings;
     }

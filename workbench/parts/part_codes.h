@@ -28,10 +28,24 @@ MarkingRead ReadColourBands(const std::vector<std::string>& colours);
 // The code printed on a part of `kind`.
 MarkingRead ReadPartCode(PartKind kind, const std::string& code);
 
+// The tolerances (fractions) and temperature coefficients (ppm/K) that a
+// colour band stands for, smallest first: the values a marking can carry.
+std::vector<double> BandTolerances();
+std::vector<double> BandCoefficients();
+
+// What a resistor's colour bands say beside its value. A tolerance of 0
+// leaves each form its usual one, +-5 % on 4 bands and +-1 % on 5; a
+// coefficient of 0 writes no 6 bands. Values no band stands for write no
+// bands.
+struct BandMarks {
+    double tolerance = 0;  // a fraction: 0.01 for +-1 %
+    double ppm_per_k = 0;
+};
+
 // Each marking of `value` on a part of `kind`, as (form, marking): the forms
 // that cannot carry the value (too many digits, out of range) are left out.
 struct Marking {
     std::string form;
     std::string text;
 };
-std::vector<Marking> PartMarkings(PartKind kind, double value);
+std::vector<Marking> PartMarkings(PartKind kind, double value, const BandMarks& bands = {});

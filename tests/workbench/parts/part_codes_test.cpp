@@ -1,6 +1,7 @@
 // Markings against the examples published with their codes (IEC 60062, the
 // EIA-96 table, makers' data sheets), and every marking of every E96 and E24
-// value read back to the value it was written from.
+// value read back to the value it was written from, the bands with each
+// tolerance and temperature coefficient a band has.
 #include "workbench/parts/part_codes.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,18 @@
 namespace {
 
 double Exact(const char* text) { return std::strtod(text, nullptr); }
+
+// A marking's colours, as ReadColourBands takes them.
+std::vector<std::string> Colours(const std::string& text) {
+    std::vector<std::string> colours;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find(' ', start);
+        colours.push_back(text.substr(start, end - start));
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return colours;
+}
 
 }  // namespace
 
@@ -114,6 +127,103 @@ TEST(PartCodes, ColourBands) {
     }
 }
 
+// IEC 60062:2016's tolerance and temperature-coefficient colours, typed from
+// the table the Wikipedia article "Electronic color code" reproduces: what
+// each colour reads as in a tolerance band and in a 6th band (0: it stands
+// for none), and the values --tolerance and --tempco may name.
+TEST(PartCodes, BandColoursAreThePublishedOnes) {
+    const struct {
+        const char* colour;
+        double percent;
+        double ppm;
+    } kTable[] = {
+        {"black", 0, 250},    {"brown", 1, 100},  {"red", 2, 50},    {"orange", 0.05, 15}, {"yellow", 0.02, 25},
+        {"green", 0.5, 20},   {"blue", 0.25, 10}, {"violet", 0.1, 5}, {"grey", 0.01, 1},   {"white", 0, 0},
+        {"gold", 5, 0},       {"silver", 10, 0},  {"pink", 0, 0},    {"none", 20, 0},
+    };
+    for (const auto& row : kTable) {
+        const MarkingRead five = ReadColourBands({"brown", "black", "black", "black", row.colour});
+        EXPECT_EQ(five.ok, row.percent > 0) << row.colour << ": " << five.error;
+        if (five.ok) {
+            EXPECT_DOUBLE_EQ(five.tolerance * 100, row.percent) << row.colour;
+        }
+        const MarkingRead six = ReadColourBands({"brown", "black", "black", "black", "brown", row.colour});
+        EXPECT_EQ(six.ok, row.ppm > 0) << row.colour << ": " << six.error;
+        if (six.ok) {
+            EXPECT_DOUBLE_EQ(six.ppm_per_k, row.ppm) << row.colour;
+        }
+    }
+    const std::vector<double> percents = {0.01, 0.02, 0.05, 0.1, 0.25, 0.5, 1, 2, 5, 10, 20};
+    const std::vector<double> tolerances = BandTolerances();
+    ASSERT_EQ(tolerances.size(), percents.size());
+    for (std::size_t i = 0; i < percents.size(); ++i) EXPECT_DOUBLE_EQ(tolerances[i] * 100, percents[i]);
+    EXPECT_EQ(BandCoefficients(), (std::vector<double>{1, 5, 10, 15, 20, 25, 50, 100, 250}));
+}
+
+// Every band marking written for every tolerance and coefficient a band has
+// reads back as what it was written for: the value, the tolerance and the
+// coefficient, and its label says the same. Which forms appear is counted
+// apart: 2 figures make 4 bands (3 at +-20 %, which has no band), 3 figures
+// make 5, and 6 with a coefficient; +-20 % gives 3 figures no form.
+TEST(PartCodes, EveryBandMarkingReadsBackItsToleranceAndCoefficient) {
+    // Each tolerance alone and with a coefficient, each coefficient with
+    // the usual tolerances: every colour of both bands is written.
+    const std::vector<double> coefficients = BandCoefficients();
+    std::vector<BandMarks> choices = {BandMarks{}};
+    for (const double tolerance : BandTolerances()) {
+        choices.push_back({tolerance, 0});
+        choices.push_back({tolerance, coefficients[choices.size() % coefficients.size()]});
+    }
+    for (const double ppm : coefficients) choices.push_back({0, ppm});
+    for (const char* name : {"E24", "E96"}) {
+        const ESeries& series = *FindESeries(name);
+        for (int exponent = -3; exponent <= 7; ++exponent) {
+            for (int i = 0; i < series.count; ++i) {
+                char text[32];
+                std::snprintf(text, sizeof text, "%de%d", series.hundredths[i], exponent);
+                const double value = Exact(text);
+                // Two figures when the hundredths end in 0 (4.70, not 4.99).
+                const bool two_figures = series.hundredths[i] % 10 == 0;
+                for (const BandMarks& marks : choices) {
+                    const bool none = marks.tolerance == 0.2;
+                    int bands[7] = {};
+                    for (const Marking& marking : PartMarkings(PartKind::Resistor, value, marks)) {
+                        if (marking.form.find("bands") == std::string::npos) continue;
+                        const std::vector<std::string> colours = Colours(marking.text);
+                        const std::string what = std::string(text) + " " + marking.form + ": " + marking.text;
+                        ASSERT_EQ(marking.form.compare(0, 1, std::to_string(colours.size())), 0) << what;
+                        ++bands[colours.size()];
+                        const MarkingRead read = ReadColourBands(colours);
+                        ASSERT_TRUE(read.ok) << what << ": " << read.error;
+                        EXPECT_EQ(read.value, value) << what;
+                        const double tolerance =
+                            marks.tolerance > 0 ? marks.tolerance : colours.size() == 4 ? 0.05 : 0.01;
+                        EXPECT_DOUBLE_EQ(read.tolerance, tolerance) << what;
+                        EXPECT_DOUBLE_EQ(read.ppm_per_k, colours.size() == 6 ? marks.ppm_per_k : 0) << what;
+                        // The label: "N bands, +-T %" and ", P ppm/K".
+                        const std::size_t plus = marking.form.find("+-");
+                        ASSERT_NE(plus, std::string::npos) << what;
+                        EXPECT_DOUBLE_EQ(std::strtod(marking.form.c_str() + plus + 2, nullptr), tolerance * 100)
+                            << what;
+                        const std::size_t ppm = marking.form.find(", ", plus);
+                        EXPECT_EQ(ppm != std::string::npos, colours.size() == 6) << what;
+                        if (ppm != std::string::npos) {
+                            EXPECT_DOUBLE_EQ(std::strtod(marking.form.c_str() + ppm + 2, nullptr), marks.ppm_per_k)
+                                << what;
+                        }
+                    }
+                    const std::string what = std::string(text) + " +-" + std::to_string(marks.tolerance * 100) +
+                                             " % " + std::to_string(marks.ppm_per_k) + " ppm/K";
+                    EXPECT_EQ(bands[3], two_figures && none ? 1 : 0) << what;
+                    EXPECT_EQ(bands[4], two_figures && !none ? 1 : 0) << what;
+                    EXPECT_EQ(bands[5], none ? 0 : 1) << what;
+                    EXPECT_EQ(bands[6], !none && marks.ppm_per_k > 0 ? 1 : 0) << what;
+                }
+            }
+        }
+    }
+}
+
 // Whatever a value is marked as reads back as that value, over every E24 and
 // E96 value from 0.1 ohm to 10 Mohm (and capacitors, inductors in their units).
 TEST(PartCodes, EveryMarkingReadsBackToItsValue) {
@@ -128,14 +238,7 @@ TEST(PartCodes, EveryMarkingReadsBackToItsValue) {
                 for (const Marking& marking : PartMarkings(PartKind::Resistor, value)) {
                     MarkingRead read;
                     if (marking.form.find("bands") != std::string::npos) {
-                        std::vector<std::string> colours;
-                        std::size_t start = 0;
-                        while (start < marking.text.size()) {
-                            const std::size_t end = marking.text.find(' ', start);
-                            colours.push_back(marking.text.substr(start, end - start));
-                            start = end == std::string::npos ? marking.text.size() : end + 1;
-                        }
-                        read = ReadColourBands(colours);
+                        read = ReadColourBands(Colours(marking.text));
                     } else {
                         read = ReadPartCode(PartKind::Resistor, marking.text);
                     }
