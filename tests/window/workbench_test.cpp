@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
@@ -132,7 +133,8 @@ protected:
     }
 
     HWND PageControl(int page) {
-        const int firsts[] = {IDC_CRC_FIRST, IDC_FIND_FIRST, IDC_FRAME_FIRST, IDC_NUM_FIRST};
+        const int firsts[] = {IDC_CRC_FIRST, IDC_FIND_FIRST, IDC_FRAME_FIRST, IDC_NUM_FIRST, IDC_ARR_FIRST,
+                              IDC_PARTS_FIRST, IDC_FLT_FIRST, IDC_PF_FIRST, IDC_RND_FIRST};
         return Control(firsts[page]);
     }
 
@@ -141,6 +143,40 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return (text = TextOf(Control(id))) != not_this; }, timeout_ms))
             << "control " << id;
         return text;
+    }
+
+    // Clicks `button`, whose window asks for a file to save to, and names
+    // `path` (GBK) in the dialog: the name the dialog first offered.
+    std::string SaveThroughDialog(int button, const std::string& path) {
+        // Posted: the click opens a modal dialog, and a sent one would wait for it.
+        PostMessageA(Control(button), BM_CLICK, 0, 0);
+        HWND save = nullptr;
+        EXPECT_TRUE(WaitUntil([&] {
+            const std::vector<HWND> owned = OwnedDialogs(dialog());
+            save = owned.empty() ? nullptr : owned.front();
+            return save != nullptr;
+        })) << "no save dialog";
+        if (!save) return std::string();
+        // The name box (cmb13): an edit box inside a combo box, inside an
+        // extended combo box in Wine's dialog.
+        HWND name = GetDlgItem(save, cmb13);
+        while (name && ClassNameOf(name) != "Edit") name = GetWindow(name, GW_CHILD);
+        EXPECT_NE(name, nullptr) << "no file name box in the save dialog";
+        if (!name) return std::string();
+        const std::string offered = TextOf(name);
+        SetText(name, path);
+        // 保存: the command its button sends; posted, since a file that is
+        // there already is first confirmed in a box of the dialog's own.
+        PostMessageA(save, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        HWND confirm = nullptr;
+        EXPECT_TRUE(WaitUntil([&] {
+            const std::vector<HWND> boxes = OwnedDialogs(save);
+            confirm = boxes.empty() ? nullptr : boxes.front();
+            return !IsWindow(save) || confirm != nullptr;
+        })) << "the save dialog stayed";
+        if (confirm) PostMessageA(confirm, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(save); })) << "the save dialog stayed";
+        return offered;
     }
 
     // 全部模型 of "123456789" as GBK text: the list, once it holds every model.
@@ -377,27 +413,11 @@ TEST_F(WorkbenchFile, AllModelsOfAFile) {
 // model's C source there: its table is the one computed here bit by bit.
 TEST_F(WorkbenchFile, ExportedCSourceGoesWhereTheSaveDialogSays) {
     Choose(IDC_CRC_MODEL, "CRC-16/MODBUS");
-    // Posted: the click opens a modal dialog, and a sent one would wait for it.
-    PostMessageA(Control(IDC_CRC_EXPORT), BM_CLICK, 0, 0);
-    HWND save = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-        const std::vector<HWND> owned = OwnedDialogs(dialog());
-        save = owned.empty() ? nullptr : owned.front();
-        return save != nullptr;
-    })) << "no save dialog";
-    // The name box (cmb13): an edit box inside a combo box, inside an
-    // extended combo box in Wine's dialog.
-    HWND name = GetDlgItem(save, cmb13);
-    while (name && ClassNameOf(name) != "Edit") name = GetWindow(name, GW_CHILD);
-    ASSERT_NE(name, nullptr) << "no file name box in the save dialog";
-    EXPECT_EQ(TextOf(name), "CRC-16_MODBUS.c") << "the model's name, made a file name";
     const std::string path = TempFolder() + Gbk(u8"导出的校验.c");
     wchar_t wide[MAX_PATH] = {};
     MultiByteToWideChar(936, 0, path.c_str(), -1, wide, MAX_PATH);
     made_.push_back(wide);
-    SetText(name, path);
-    // 保存: the command its button sends.
-    SendBounded(save, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(SaveThroughDialog(IDC_CRC_EXPORT, path), "CRC-16_MODBUS.c") << "the model's name, made a file name";
     ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_CRC_STATUS)).find(Gbk(u8"已导出")) == 0; }))
         << Show(TextOf(Control(IDC_CRC_STATUS)));
 
@@ -676,14 +696,14 @@ TEST_F(Workbench, CtrlTabSwitchesPages) {
         for (WORD vk : held) add(vk, KEYEVENTF_KEYUP);
         SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     };
-    const int pages[] = {1, 2, 3, 0};
+    const int pages[] = {1, 2, 3, 4, 5, 6, 7, 8, 0};
     for (const int page : pages) {
         type({VK_CONTROL}, VK_TAB);
         EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == page; })) << "Ctrl+Tab to " << page;
         EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(PageControl(page)); }));
     }
     type({VK_CONTROL, VK_SHIFT}, VK_TAB);
-    EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == 3; })) << "Ctrl+Shift+Tab";
+    EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == 8; })) << "Ctrl+Shift+Tab";
     EXPECT_FALSE(IsWindowVisible(PageControl(0)));
 }
 
@@ -714,6 +734,208 @@ TEST_F(Workbench, SettingsKeptAndDamageIgnored) {
     ASSERT_TRUE(damaged.Close());
     // The fixture's own session ended above: start one for its tear-down.
     ASSERT_TRUE(app_.Start(AppPath(), &error)) << error;
+}
+
+// ---- The pages of one command each --------------------------------------
+
+class WorkbenchTools : public WorkbenchFile {
+protected:
+    // The lines of a result box, without their CR LF.
+    static std::vector<std::string> Lines(const std::string& text) {
+        std::vector<std::string> lines;
+        size_t start = 0;
+        while (start < text.size()) {
+            size_t end = text.find("\r\n", start);
+            if (end == std::string::npos) end = text.size();
+            lines.push_back(text.substr(start, end - start));
+            start = end + 2;
+        }
+        return lines;
+    }
+
+    std::string ReadFileBytes(const std::wstring& path) {
+        std::string bytes;
+        if (FILE* file = _wfopen(path.c_str(), L"rb")) {
+            char block[4096];
+            size_t n;
+            while ((n = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, n);
+            std::fclose(file);
+        }
+        return bytes;
+    }
+
+    std::wstring WidePath(const std::string& gbk_path) {
+        wchar_t wide[MAX_PATH] = {};
+        MultiByteToWideChar(936, 0, gbk_path.c_str(), -1, wide, MAX_PATH);
+        made_.push_back(wide);
+        return wide;
+    }
+};
+
+// A file named in Chinese to C, the C back to bytes through the save dialog:
+// the same bytes; and an existing file is kept whole when the C has a fault.
+TEST_F(WorkbenchTools, ArrayOfAFileAndBackToItsBytes) {
+    ShowPage(4);
+    uint32_t crc = 0;
+    const std::string path = MakeFile(u8"固件.bin", 3000, crc);
+    SetText(Control(IDC_ARR_FILE), path);
+    Click(IDC_ARR_SRC_FILE);
+    Click(IDC_ARR_RUN);
+    const std::string c = WaitForText(IDC_ARR_RESULT);
+    EXPECT_NE(c.find("const unsigned char "), std::string::npos) << c.substr(0, 200);
+    EXPECT_NE(c.find("_len = 3000;"), std::string::npos) << c.substr(c.size() > 200 ? c.size() - 200 : 0);
+    EXPECT_EQ(TextOf(Control(IDC_ARR_STATUS)), "");
+
+    Click(IDC_ARR_REVERSE);
+    Click(IDC_ARR_SRC_TEXT);
+    SetText(Control(IDC_ARR_INPUT), c);
+    const std::string back = TempFolder() + Gbk(u8"还原.bin");
+    const std::wstring back_wide = WidePath(back);
+    SaveThroughDialog(IDC_ARR_SAVE, back);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_ARR_STATUS)).find(Gbk(u8"已保存")) == 0; }))
+        << Show(TextOf(Control(IDC_ARR_STATUS)));
+    const std::string original = ReadFileBytes(WidePath(path));
+    ASSERT_EQ(original.size(), 3000u);
+    EXPECT_EQ(ReadFileBytes(back_wide), original);
+
+    // A number that is none on the third line: the message names the line,
+    // and the file saved before is as it was, with nothing left beside it.
+    SetText(Control(IDC_ARR_INPUT), "{\r\n1, 2,\r\n3, four }");
+    SaveThroughDialog(IDC_ARR_SAVE, back);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_ARR_STATUS)).find("line 3") != std::string::npos; }))
+        << Show(TextOf(Control(IDC_ARR_STATUS)));
+    EXPECT_EQ(ReadFileBytes(back_wide), original);
+    EXPECT_EQ(GetFileAttributesW((back_wide + L".part").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// README's parts: the E24 neighbours of 4.8k and their errors, worked out
+// here; a divider's pairs each make 3.3 V of 12 V; a value that is none.
+TEST_F(WorkbenchTools, PartValuesDividerAndTheirErrors) {
+    ShowPage(5);
+    Choose(IDC_PARTS_SERIES, "E24");
+    SetText(Control(IDC_PARTS_VALUE), "4.8k");
+    Click(IDC_PARTS_NEAREST);
+    const std::vector<std::string> lines = Lines(WaitForText(IDC_PARTS_RESULT));
+    ASSERT_GE(lines.size(), 2u);
+    char below[32], above[32];
+    std::snprintf(below, sizeof below, "%+.2f %%", (4.7 / 4.8 - 1) * 100);
+    std::snprintf(above, sizeof above, "%+.2f %%", (5.1 / 4.8 - 1) * 100);
+    EXPECT_NE(lines[0].find("4.7k"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find(below), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("5.1k"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[1].find(above), std::string::npos) << lines[1];
+    EXPECT_EQ(TextOf(Control(IDC_PARTS_COMMAND)), "quobrix parts --series E24 4.8k");
+
+    Choose(IDC_PARTS_SERIES, "E96");
+    SetText(Control(IDC_PARTS_VIN), "12");
+    SetText(Control(IDC_PARTS_VOUT), "3.3");
+    SetText(Control(IDC_PARTS_RESULT), "");
+    Click(IDC_PARTS_DIVIDER);
+    // Each pair's Vout and its error, as stated, worked out here.
+    int pairs = 0;
+    for (const std::string& line : Lines(WaitForText(IDC_PARTS_RESULT))) {
+        double r1 = 0, r2 = 0, ratio = 0, vout = 0, error = 0;
+        char p1 = 0, p2 = 0;
+        if (std::sscanf(line.c_str(), "%lf%c %lf%c %lf %lfV %lf", &r1, &p1, &r2, &p2, &ratio, &vout, &error) != 7) {
+            continue;
+        }
+        r1 *= p1 == 'k' ? 1e3 : p1 == 'M' ? 1e6 : 1;
+        r2 *= p2 == 'k' ? 1e3 : p2 == 'M' ? 1e6 : 1;
+        EXPECT_NEAR(12 * r2 / (r1 + r2), vout, 0.00005) << line;
+        EXPECT_NEAR((12 * r2 / (r1 + r2) / 3.3 - 1) * 100, error, 0.005) << line;
+        EXPECT_LT(std::abs(error), 1.0) << line;
+        ++pairs;
+    }
+    EXPECT_EQ(pairs, 5);
+
+    SetText(Control(IDC_PARTS_VALUE), "4x7");
+    Click(IDC_PARTS_NEAREST);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_PARTS_STATUS)).find("4x7") != std::string::npos; }))
+        << Show(TextOf(Control(IDC_PARTS_STATUS)));
+    EXPECT_EQ(TextOf(Control(IDC_PARTS_RESULT)), "");
+}
+
+// An RC low-pass of 1 kHz: the first pair's own corner, worked out here, is
+// within a few per cent; the parts' frequency, the other way.
+TEST_F(WorkbenchTools, FilterPartsAndTheirFrequency) {
+    ShowPage(6);
+    SetText(Control(IDC_FLT_FREQ), "1k");
+    Click(IDC_FLT_DESIGN);
+    const std::vector<std::string> lines = Lines(WaitForText(IDC_FLT_RESULT));
+    ASSERT_GE(lines.size(), 2u);
+    double r = 0, c = 0;
+    char pr = 0, pc = 0;
+    ASSERT_EQ(std::sscanf(lines[1].c_str(), "%lf%c %lf%c", &r, &pr, &c, &pc), 4) << lines[1];
+    r *= pr == 'k' ? 1e3 : pr == 'M' ? 1e6 : 1;
+    c *= pc == 'n' ? 1e-9 : pc == 'u' ? 1e-6 : pc == 'p' ? 1e-12 : 1;
+    EXPECT_NEAR(1 / (2 * 3.14159265358979 * r * c), 1000, 30) << lines[1];
+
+    Click(IDC_FLT_LC);
+    SetText(Control(IDC_FLT_L), "10u");
+    SetText(Control(IDC_FLT_C1), "100n");
+    const std::string before = TextOf(Control(IDC_FLT_RESULT));
+    Click(IDC_FLT_FREQ_OF);
+    // 1 / (2 pi sqrt(10u 100n)) = 159.15 kHz.
+    EXPECT_NE(WaitForText(IDC_FLT_RESULT, before).find("159.2kHz"), std::string::npos);
+}
+
+// README's printf: the text, and which argument each conversion took as
+// which type; Enter formats; a mismatch names its conversion.
+TEST_F(WorkbenchTools, PrintfTextAndItsConversions) {
+    ShowPage(7);
+    SetText(Control(IDC_PF_FORMAT), "%08.3f|%-5hhd|%#x");
+    SetText(Control(IDC_PF_ARGS), "3.14159\r\n300\r\n255");
+    Click(IDC_PF_RUN);
+    EXPECT_EQ(WaitForText(IDC_PF_RESULT), "0003.142|44   |0xff");
+    const std::vector<std::string> table = Lines(WaitForText(IDC_PF_TABLE));
+    ASSERT_EQ(table.size(), 4u);
+    EXPECT_NE(table[1].find("double"), std::string::npos) << table[1];
+    EXPECT_NE(table[2].find("signed char"), std::string::npos) << table[2];
+    EXPECT_NE(table[3].find("unsigned int"), std::string::npos) << table[3];
+
+    SetText(Control(IDC_PF_ARGS), "abc");
+    SetText(Control(IDC_PF_FORMAT), "[%d]");
+    SendBounded(dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_PF_FORMAT)), TRUE);
+    PostMessageA(Control(IDC_PF_FORMAT), WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageA(Control(IDC_PF_FORMAT), WM_KEYUP, VK_RETURN, 0xC0000001);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_PF_STATUS)).find("%d") != std::string::npos; }))
+        << Show(TextOf(Control(IDC_PF_STATUS)));
+    EXPECT_EQ(TextOf(Control(IDC_PF_RESULT)), "");
+    EXPECT_EQ(TextOf(Control(IDC_PF_TABLE)), "");
+}
+
+// The seeded dice are README's on every build; a long draw shows its start
+// and 保存 writes all of it, the same numbers.
+TEST_F(WorkbenchTools, RandomDiceAndALongDrawSaved) {
+    ShowPage(8);
+    SetText(Control(IDC_RND_SEED), "1");
+    Click(IDC_RND_RUN);
+    EXPECT_EQ(WaitForText(IDC_RND_RESULT), "5\r\n4\r\n4\r\n3\r\n5\r\n1\r\n1\r\n3\r\n6\r\n4\r\n");
+
+    SetText(Control(IDC_RND_COUNT), "100000");
+    SetText(Control(IDC_RND_LOW), "0");
+    SetText(Control(IDC_RND_HIGH), "0xFFFFFFFFFFFFFFFF");
+    SetText(Control(IDC_RND_SEED), "2");
+    Click(IDC_RND_RUN);
+    ASSERT_TRUE(WaitUntil([&] { return !TextOf(Control(IDC_RND_STATUS)).empty(); }));
+    const std::string shown = TextOf(Control(IDC_RND_RESULT));
+    EXPECT_LE(shown.size(), 2u * 256 * 1024);
+    const std::string path = TempFolder() + "draw.txt";
+    const std::wstring wide = WidePath(path);
+    SaveThroughDialog(IDC_RND_SAVE, path);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_RND_STATUS)).find(Gbk(u8"已保存")) == 0; }))
+        << Show(TextOf(Control(IDC_RND_STATUS)));
+    const std::string saved = ReadFileBytes(wide);
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 100000);
+    // The box's lines are the file's first lines, the last perhaps cut.
+    const std::vector<std::string> shown_lines = Lines(shown);
+    ASSERT_GT(shown_lines.size(), 1000u);
+    size_t at = 0;
+    for (size_t i = 0; i + 1 < shown_lines.size(); ++i) {
+        const size_t end = saved.find('\n', at);
+        ASSERT_EQ(saved.substr(at, end - at), shown_lines[i]) << "line " << i;
+        at = end + 1;
+    }
 }
 
 }  // namespace
