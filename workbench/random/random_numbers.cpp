@@ -217,9 +217,10 @@ bool DrawIntegers(RandomWords& words, const IntegerRange& range, std::uint64_t c
 double UniformDouble(RandomWords& words, double lo, double hi) {
     for (;;) {
         const double unit = static_cast<double>(words.Next() >> 11) * 0x1.0p-53;
-        // Each step rounded to a double, as SSE rounds it: x87's registers
-        // would carry more bits, and a value that rounds to hi on its way
-        // out would pass the test below it.
+        // Each step rounded once to a double (the 32-bit builds compile this
+        // file for SSE2, see CMakeLists.txt), and stored, so that no
+        // compiler fuses the two into one rounding: a value kept wider than
+        // a double could pass the test below and round to hi on its way out.
         volatile double scaled = (hi - lo) * unit;
         volatile double value = lo + scaled;
         if (value < hi) return value;
