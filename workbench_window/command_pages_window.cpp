@@ -41,11 +41,11 @@ void FillCombo(HWND combo, const char* const* items, std::size_t count, bool wit
 class FileReplacement {
 public:
     explicit FileReplacement(const std::string& path) : path_(path), part_(path + ".part") {
-        file_ = _wfopen(Wide(part_).c_str(), L"wb");
+        file_ = _wfopen(AfxUtf8ToWide(part_).c_str(), L"wb");
     }
     ~FileReplacement() {
         if (file_) std::fclose(file_);
-        if (!committed_) ::DeleteFileW(Wide(part_).c_str());
+        if (!committed_) ::DeleteFileW(AfxUtf8ToWide(part_).c_str());
     }
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
@@ -57,7 +57,7 @@ public:
     bool Commit() {
         const bool closed = std::fclose(file_) == 0;
         file_ = nullptr;
-        committed_ = closed && ::MoveFileExW(Wide(part_).c_str(), Wide(path_).c_str(),
+        committed_ = closed && ::MoveFileExW(AfxUtf8ToWide(part_).c_str(), AfxUtf8ToWide(path_).c_str(),
                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
         return committed_;
     }

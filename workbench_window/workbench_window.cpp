@@ -122,7 +122,7 @@ std::string Joined(const std::vector<std::string>& lines) {
 
 // The whole of a small file (the settings), or false.
 bool ReadSmallFile(const std::string& path, std::string& text) {
-    FILE* file = _wfopen(Wide(path).c_str(), L"rb");
+    FILE* file = _wfopen(AfxUtf8ToWide(path).c_str(), L"rb");
     if (!file) return false;
     char block[4096];
     size_t n;
@@ -132,7 +132,7 @@ bool ReadSmallFile(const std::string& path, std::string& text) {
 }
 
 bool WriteFile(const std::string& path, const std::string& bytes) {
-    FILE* file = _wfopen(Wide(path).c_str(), L"wb");
+    FILE* file = _wfopen(AfxUtf8ToWide(path).c_str(), L"wb");
     if (!file) return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && written;
@@ -349,7 +349,7 @@ BOOL CWorkbenchWindow::OnInitDialog() {
 void CWorkbenchWindow::LoadSettings() {
     wchar_t folder[MAX_PATH] = {};
     if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder))) {
-        ini_path_ = Utf8(folder) + "\\Quobrix\\workbench.ini";
+        ini_path_ = AfxWideToUtf8(folder) + "\\Quobrix\\workbench.ini";
     }
     std::string text;
     if (!ini_path_.empty() && ReadSmallFile(ini_path_, text)) settings_ = settings::Parse(text);
@@ -372,7 +372,7 @@ void CWorkbenchWindow::SaveSettings() {
         settings_.placement = {true, r.left, r.top, r.right - r.left, r.bottom - r.top};
     }
     const std::string folder = ini_path_.substr(0, ini_path_.rfind('\\'));
-    ::CreateDirectoryW(Wide(folder).c_str(), nullptr);
+    ::CreateDirectoryW(AfxUtf8ToWide(folder).c_str(), nullptr);
     WriteFile(ini_path_, settings::Format(settings_));
 }
 

@@ -9,27 +9,6 @@
 
 #include "codepage/gbk_codec.h"
 
-namespace {
-
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return std::wstring();
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
-    return wide;
-}
-
-std::string Utf8(const wchar_t* wide) {
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1) return std::string();
-    std::string utf8(static_cast<size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, &utf8[0], length, nullptr, nullptr);
-    utf8.resize(static_cast<size_t>(length - 1));
-    return utf8;
-}
-
-}  // namespace
-
 // ---- CComboBox ---------------------------------------------------------
 
 void CComboBox::ResetContent() { SendMessage(CB_RESETCONTENT); }
@@ -148,14 +127,14 @@ CFileDialog::CFileDialog(bool open, const char* default_extension, const char* f
 
 INT_PTR CFileDialog::DoModal() {
     // The filter's "|" stand for the NULs OPENFILENAME wants.
-    std::wstring filter = Wide(AfxGbkToUtf8(filter_));
+    std::wstring filter = AfxUtf8ToWide(AfxGbkToUtf8(filter_));
     for (wchar_t& c : filter) {
         if (c == L'|') c = L'\0';
     }
     filter.push_back(L'\0');
-    const std::wstring extension = Wide(extension_);
+    const std::wstring extension = AfxUtf8ToWide(extension_);
     std::vector<wchar_t> file(32768, L'\0');
-    const std::wstring initial = Wide(path_);
+    const std::wstring initial = AfxUtf8ToWide(path_);
     if (initial.size() < file.size()) std::copy(initial.begin(), initial.end(), file.begin());
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
@@ -168,7 +147,7 @@ INT_PTR CFileDialog::DoModal() {
                    (open_ ? OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST : OFN_OVERWRITEPROMPT);
     const BOOL chosen = open_ ? ::GetOpenFileNameW(&dialog) : ::GetSaveFileNameW(&dialog);
     if (!chosen) return IDCANCEL;
-    path_ = Utf8(file.data());
+    path_ = AfxWideToUtf8(file.data());
     return IDOK;
 }
 
@@ -181,7 +160,7 @@ CDroppedFiles::CDroppedFiles(WPARAM drop) {
         const UINT length = ::DragQueryFileW(handle, i, nullptr, 0);
         std::vector<wchar_t> name(length + 1, L'\0');
         ::DragQueryFileW(handle, i, name.data(), length + 1);
-        paths_.push_back(Utf8(name.data()));
+        paths_.push_back(AfxWideToUtf8(name.data()));
     }
     ::DragFinish(handle);
 }
@@ -217,7 +196,7 @@ bool PutOnClipboard(UINT format, const void* bytes, size_t size) {
 bool AfxSetClipboardText(HWND owner, const std::string& gbk) {
     if (!::OpenClipboard(owner)) return false;
     ::EmptyClipboard();
-    const std::wstring wide = Wide(AfxGbkToUtf8(gbk));
+    const std::wstring wide = AfxUtf8ToWide(AfxGbkToUtf8(gbk));
     const bool put = PutOnClipboard(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t)) &&
                      PutOnClipboard(CF_TEXT, gbk.c_str(), gbk.size() + 1);
     ::CloseClipboard();
@@ -229,7 +208,7 @@ std::string AfxGetClipboardText(HWND owner) {
     std::string text;
     if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
         if (const wchar_t* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
-            text = AfxUtf8ToGbk(Utf8(wide));
+            text = AfxUtf8ToGbk(AfxWideToUtf8(wide));
             ::GlobalUnlock(data);
         }
     }
@@ -260,5 +239,22 @@ std::string AfxUtf8ToGbk(const std::string& utf8) {
 std::string AfxGbkToUtf8(const std::string& gbk) {
     std::string utf8;
     GbkToUtf8(gbk, utf8);
+    return utf8;
+}
+
+std::wstring AfxUtf8ToWide(const std::string& utf8) {
+    if (utf8.empty()) return std::wstring();
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
+    return wide;
+}
+
+std::string AfxWideToUtf8(const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], length, nullptr, nullptr);
     return utf8;
 }

@@ -107,3 +107,7 @@ std::string AfxGetClipboardText(HWND owner);
 // for becomes '?', as the ANSI calls themselves do.
 std::string AfxUtf8ToGbk(const std::string& utf8);
 std::string AfxGbkToUtf8(const std::string& gbk);
+
+// UTF-8 to Windows' UTF-16 and back, for the file system's Unicode names.
+std::wstring AfxUtf8ToWide(const std::string& utf8);
+std::string AfxWideToUtf8(const std::wstring& wide);
