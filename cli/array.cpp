@@ -20,19 +20,21 @@ struct ArrayOptions {
     CArrayFormat format;
     bool reverse = false;
     ArrayInput input = ArrayInput::StandardInput;
-    std::string file;  // with File
-    std::string text;  // of --text or --hex
+    std::string file;    // with File
+    std::string text;    // of --text or --hex
+    std::string output;  // -o's FILE; empty: standard output
 };
 
 // What the parser fills.
 struct ArrayWords {
     std::vector<std::string> files;
-    std::string name, type, per_line, text, hex;
+    std::string name, type, per_line, text, hex, output;
     CLI::Option* name_option = nullptr;
     CLI::Option* type_option = nullptr;
     CLI::Option* per_line_option = nullptr;
     CLI::Option* text_option = nullptr;
     CLI::Option* hex_option = nullptr;
+    CLI::Option* output_option = nullptr;
     CLI::Option* decimal = nullptr;
     CLI::Option* is_static = nullptr;
     CLI::Option* is_mutable = nullptr;
@@ -58,6 +60,7 @@ CommandParse SetupArray(const char* name, CLI::App& app, const std::vector<std::
     given->per_line_option = sub->add_option("--per-line", given->per_line);
     given->text_option = sub->add_option("--text", given->text);
     given->hex_option = sub->add_option("--hex", given->hex);
+    given->output_option = sub->add_option("-o,--output", given->output);
     given->decimal = sub->add_flag("--decimal")->disable_flag_override();
     given->is_static = sub->add_flag("--static")->disable_flag_override();
     given->is_mutable = sub->add_flag("--mutable")->disable_flag_override();
@@ -156,8 +159,8 @@ bool Complete(const ArrayWords& words, const CLI::App& chosen, ArrayOptions& opt
         // Only --type and the input say anything about bytes to come.
         for (const CLI::Option* option : chosen.get_options()) {
             if (option->count() == 0 || option == words.reverse || option == words.type_option ||
-                option == words.text_option || option == words.hex_option || option->get_name().empty() ||
-                option->get_name() == "FILE") {
+                option == words.text_option || option == words.hex_option || option == words.output_option ||
+                option->get_name().empty() || option->get_name() == "FILE") {
                 continue;
             }
             error = option->get_name() + " shapes the C text; --reverse reads it and takes only --type";
@@ -184,6 +187,13 @@ bool Complete(const ArrayWords& words, const CLI::App& chosen, ArrayOptions& opt
     format.header = words.header->count() > 0;
     format.crc = words.crc->count() > 0;
     format.pad = words.pad->count() > 0;
+    if (words.output_option->count() > 0 && words.output != "-") {
+        if (words.output.empty()) {
+            error = "-o takes a FILE name, or - for standard output";
+            return false;
+        }
+        options.output = words.output;
+    }
     return true;
 }
 
@@ -255,8 +265,7 @@ int RunReverse(const ArrayOptions& options, const CliEnvironment& env, std::stri
     return FlushArrayText(env, out, true) ? kExitReport : kExitUsage;
 }
 
-int RunArray(const ArrayOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {
-    if (options.reverse) return RunReverse(options, env, out, err);
+int RunForward(const ArrayOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {
     CArrayWriter writer(options.format);
     // The declaration waits for the first block: a file that cannot be
     // opened leaves nothing on standard output.
@@ -284,6 +293,36 @@ int RunArray(const ArrayOptions& options, const CliEnvironment& env, std::string
         return kExitUsage;
     }
     return FlushArrayText(env, out, true) ? kExitReport : kExitUsage;
+}
+
+// -o FILE: what would go to standard output goes to FILE instead, and only
+// if all of it does: an error midway leaves FILE as it was.
+int RunToFile(const ArrayOptions& options, const CliEnvironment& env, std::string& err) {
+    const std::string name = EscapeBytes(options.output);
+    if (!env.replace_file) {
+        err += kPrefix + "cannot write " + name + ": no files are written here\n";
+        return kExitUsage;
+    }
+    int code = kExitUsage;
+    const auto produce = [&](const WriteBlock& write) {
+        CliEnvironment to_file = env;
+        to_file.write_stdout = write;
+        to_file.stdout_is_terminal = false;
+        std::string text;  // all written by the end, unless a write failed
+        code = options.reverse ? RunReverse(options, to_file, text, err) : RunForward(options, to_file, text, err);
+        return code == kExitReport;
+    };
+    std::string error;
+    if (!env.replace_file(options.output, produce, error) && !error.empty()) {
+        err += kPrefix + "cannot write " + name + ": " + error + "\n";
+        return kExitUsage;
+    }
+    return code;
+}
+
+int RunArray(const ArrayOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {
+    if (!options.output.empty()) return RunToFile(options, env, err);
+    return options.reverse ? RunReverse(options, env, out, err) : RunForward(options, env, out, err);
 }
 
 }  // namespace

@@ -9,7 +9,8 @@ const char kUsage[] =
     "Usage: quobrix array [OPTIONS] [--] [FILE]\n"
     "       quobrix array [OPTIONS] --text TEXT | --hex HEX\n"
     "       quobrix array --reverse [--type TYPE] [--] [FILE] > BINARY\n"
-    "       quobrix array --reverse [--type TYPE] --text C-TEXT > BINARY\n";
+    "       quobrix array --reverse [--type TYPE] --text C-TEXT > BINARY\n"
+    "       quobrix array --reverse [--type TYPE] -o BINARY [--] [FILE]\n";
 
 const char kDescription[] =
     "Writes the bytes of FILE, of standard input (no FILE, or FILE -), of TEXT\n"
@@ -30,7 +31,13 @@ const char kDescription[] =
     "character literals ('a', '\\n', '\\x1f', '\\037'); comments are skipped,\n"
     "nested braces flattened. A negative number is its two's complement in\n"
     "TYPE (-1 as u8 is 0xff). Anything else is an error that names its line;\n"
-    "the bytes before it have been written by then.\n";
+    "the bytes before it have been written to standard output by then.\n"
+    "\n"
+    "-o FILE writes the C source, or the bytes of --reverse, to FILE instead\n"
+    "of standard output (-o - is standard output), and --reverse may then run\n"
+    "at a terminal. FILE is written under a temporary name beside it and\n"
+    "renamed to FILE only once all of it is there: an error midway leaves no\n"
+    "half file, and a FILE that was there as it was.\n";
 
 const char kOptions[] =
     "Options:\n"
@@ -54,12 +61,15 @@ const char kOptions[] =
     "                   --reverse, the C text to read\n"
     "  --hex HEX        the bytes of hex digits: pairs left to right, blanks\n"
     "                   and punctuation separate\n"
-    "  --reverse        C text to bytes, as above\n";
+    "  --reverse        C text to bytes, as above\n"
+    "  -o FILE          the C source, or --reverse's bytes, to FILE, whole or\n"
+    "                   not at all\n"
+    "  --output FILE    the same as -o FILE\n";
 
 const char kExitStatus[] =
     "Exit status: 0 the array or the bytes were written; 2 a usage error, a\n"
-    "file that cannot be read, a length that is no whole number of elements,\n"
-    "or, with --reverse, text that is no array of numbers of TYPE.\n";
+    "file that cannot be read or written, a length that is no whole number of\n"
+    "elements, or, with --reverse, text that is no array of numbers of TYPE.\n";
 
 // Each command is run by a test, which compares what it prints with the lines below it.
 const char kExamples[] =
@@ -78,7 +88,9 @@ const char kExamples[] =
     "  const unsigned int table_len = 3;\n"
     "  /* CRC-32 (ISO-HDLC, as zlib) of the 6 bytes: 0xDF67B7F4 */\n"
     "  $ quobrix array --reverse --text \"{ 0x48, 'i', 33, 012 }\"\n"
-    "  Hi!\n";
+    "  Hi!\n"
+    "  $ quobrix array --reverse --text '{ 0x4f, 0x4b }' -o ok.txt && cat ok.txt\n"
+    "  OK\n";
 
 }  // namespace
 

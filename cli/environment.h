@@ -16,6 +16,9 @@ enum CliExitCode {
 // Takes one block of a stream that is read whole, in constant memory.
 using ConsumeBlock = std::function<void(const char* bytes, std::size_t size)>;
 
+// Takes the next bytes of a file being written; false when writing failed.
+using WriteBlock = std::function<bool(const std::string& bytes)>;
+
 // Each reader returns false, with why in `error`, when opening or reading failed.
 struct CliEnvironment {
     // Standard input up to `max_bytes` into `bytes`: the command line never
@@ -33,6 +36,13 @@ struct CliEnvironment {
     // Writes a note to standard error now, before a long wait. Unset, the
     // note stays in `err` with the others.
     std::function<void(const std::string& bytes)> write_stderr;
+    // Writes the file named `path` (UTF-8 on Windows) from the blocks
+    // `produce` hands its WriteBlock, replacing it only when `produce`
+    // returns true: ReplaceWholeFile (cli/file_stream.h). Unset, no file
+    // can be written.
+    std::function<bool(const std::string& path, const std::function<bool(const WriteBlock& write)>& produce,
+                       std::string& error)>
+        replace_file;
     bool stdout_is_terminal = false;
     // Windows passes arguments as Unicode: TEXT then is UTF-8 even with --gbk.
     bool arguments_are_unicode = false;

@@ -85,6 +85,7 @@ int Run(const std::vector<std::string>& args, bool arguments_are_unicode) {
     env.read_stdin = ReadStandardInput;
     env.stream_stdin = StreamStandardInput;
     env.stream_file = OpenAndStreamFile;
+    env.replace_file = ReplaceWholeFile;
     bool wrote_stdout = false;
     env.write_stdout = [&wrote_stdout](const std::string& bytes) {
         wrote_stdout = true;

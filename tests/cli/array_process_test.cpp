@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -148,6 +149,97 @@ TEST_F(QuobrixCli, ArrayErrorsExitWithTwo) {
         EXPECT_EQ(r.err.substr(0, line.size()), line) << r.err;
         EXPECT_TRUE(r.err[line.size()] == '\n' || r.err.compare(line.size(), 8, " (Usage:") == 0) << r.err;
     }
+}
+
+// -o FILE, both ways: the file holds what standard output would have, and
+// the bytes come back; a FILE that was there is replaced.
+TEST_F(QuobrixCli, ArrayOutputFileRoundTrip) {
+    TempFolder folder;
+    const std::string firmware = RandomBytes(5000, 96);
+    const std::string path = folder.Write("firmware.bin", firmware);
+    const struct {
+        std::vector<std::string> forward, reverse;
+    } kForms[] = {
+        {{}, {}},
+        {{"--type", "u32be", "--header", "--crc", "--decimal"}, {"--type", "u32be"}},
+    };
+    for (const auto& form : kForms) {
+        std::vector<std::string> args = {"array", path};
+        args.insert(args.end(), form.forward.begin(), form.forward.end());
+        const ProcessResult shown = Quobrix(args);
+        ASSERT_EQ(shown.exit_code, 0) << shown.err;
+        args.insert(args.end(), {"-o", folder.Path("firmware.c")});
+        ExpectReport(Quobrix(args), "");
+        EXPECT_EQ(folder.Read("firmware.c"), shown.out);
+        folder.Write("back.bin", "an older file, longer than nothing");
+        std::vector<std::string> back = {"array", "--reverse", "--output", folder.Path("back.bin")};
+        back.insert(back.end(), form.reverse.begin(), form.reverse.end());
+        back.push_back(folder.Path("firmware.c"));
+        ExpectReport(Quobrix(back), "");
+        EXPECT_EQ(folder.Read("back.bin"), firmware);
+    }
+    // The file read is the file written: it is replaced only at the end.
+    ExpectReport(Quobrix({"array", path, "-o", folder.Path("firmware.c")}), "");
+    ExpectReport(Quobrix({"array", "--reverse", "-o", folder.Path("firmware.c"), folder.Path("firmware.c")}), "");
+    EXPECT_EQ(folder.Read("firmware.c"), firmware);
+    ExpectReport(Quobrix({"array", "--text", "AB", "-o", "-"}),
+                 "const unsigned char data[] = {\n  0x41, 0x42\n};\nconst unsigned int data_len = 2;\n");
+}
+
+// An error midway, after a block of bytes has gone to the temporary file:
+// FILE stays as it was and the temporary file is gone. So for a file that
+// cannot be read, and for FILE in a folder that does not exist.
+TEST_F(QuobrixCli, ArrayOutputFileUntouchedByAnError) {
+    TempFolder folder;
+    const std::string keep = folder.Write("keep.bin", "kept");
+    // 300000 bytes, beyond the 256 KiB written at a time, then a bad word
+    // three lines from the end.
+    std::string c_text = "{";
+    for (int i = 0; i < 300000; ++i) c_text += "7, ";
+    c_text += "\n1,\n2,\n3 x}\n";
+    folder.Write("bad.c", c_text);
+    const struct {
+        std::vector<std::string> args;
+        std::string input, err;
+    } kCases[] = {
+        {{"array", "--reverse", "-o", keep}, "{1,\n2,\n3 x}",
+         "quobrix: standard input: line 3: 'x' follows the number before it without a comma\n"},
+        {{"array", "--reverse", "-o", keep, folder.Path("bad.c")}, "",
+         "quobrix: " + folder.Path("bad.c") + ": line 4: 'x' follows the number before it without a comma\n"},
+        {{"array", "--type", "u16le", "--output", keep}, "odd",
+         "quobrix: standard input: 3 bytes are no whole number of 2-byte elements: 1 left over "
+         "(--pad fills the last element with zeros)\n"},
+        {{"array", folder.Path("missing.bin"), "-o", keep}, "",
+         "quobrix: " + folder.Path("missing.bin") + ": No such file or directory\n"},
+        {{"array", "--text", "x", "-o", folder.Path("no/keep.c")}, "",
+         "quobrix: cannot write " + folder.Path("no/keep.c") + ": No such file or directory\n"},
+    };
+    for (const auto& c : kCases) {
+        const ProcessResult r = Quobrix(c.args, c.input);
+        EXPECT_EQ(r.exit_code, 2) << c.args.back();
+        EXPECT_EQ(r.out, "") << c.args.back();
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(folder.Read("keep.bin"), "kept") << c.err;
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path(""))) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"bad.c", "keep.bin"})) << c.err;
+    }
+}
+
+// --reverse refuses a terminal for its bytes, but not when they go to FILE.
+TEST_F(QuobrixCli, ArrayReverseToAFileFromATerminal) {
+    if (kCommand.size() > 1) GTEST_SKIP() << "a launcher stands between the terminal and the program";
+    TempFolder folder;
+    const ProcessResult refused = RunProcessOnTerminal(kCommand.front(), {"array", "--reverse", "--text", "{65}"});
+    EXPECT_EQ(refused.exit_code, 2);
+    EXPECT_NE(refused.out.find("send standard output to a file"), std::string::npos) << refused.out;
+    const ProcessResult written =
+        RunProcessOnTerminal(kCommand.front(), {"array", "--reverse", "--text", "{65}", "-o", folder.Path("a.bin")});
+    EXPECT_EQ(written.exit_code, 0) << written.out;
+    EXPECT_EQ(folder.Read("a.bin"), "A");
 }
 
 // A file far larger than the blocks it is read in: the program's memory

@@ -201,6 +201,9 @@ ARRAY_CASES = [
     ["array", "--reverse", "--text", "{256}"],
     ["array", "--reverse", "--header"],
     ["array", "missing.bin"],
+    ["array", "firmware.bin", "-o", "firmware.c"],
+    ["array", "--reverse", "--text", "{1,\n 2 x}", "--output", "firmware.c"],
+    ["array", "--text", "a", "-o", "no/such/folder.c"],
 ]
 
 RANDOM_CASES = [
