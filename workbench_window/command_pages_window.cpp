@@ -2,7 +2,6 @@
 // 滤波器选型, Printf函数 and 随机数集合. Each button turns the page's fields
 // into its command's words (pages/command_pages.h), runs them and shows the
 // command line it ran, the answer and the command's messages.
-#include <cstdio>
 #include <cwchar>
 
 #include "fw/win32/controls.h"
@@ -34,39 +33,6 @@ void FillCombo(HWND combo, const char* const* items, std::size_t count, bool wit
     for (std::size_t i = 0; i < count; ++i) box.AddString(items[i]);
     box.SetCurSel(0);
 }
-
-// A file written whole or not at all: into a name of its own beside the
-// file, renamed over it once complete, so that a failed run leaves the
-// file that was there.
-class FileReplacement {
-public:
-    explicit FileReplacement(const std::string& path) : path_(path), part_(path + ".part") {
-        file_ = _wfopen(AfxUtf8ToWide(part_).c_str(), L"wb");
-    }
-    ~FileReplacement() {
-        if (file_) std::fclose(file_);
-        if (!committed_) ::DeleteFileW(AfxUtf8ToWide(part_).c_str());
-    }
-    FileReplacement(const FileReplacement&) = delete;
-    FileReplacement& operator=(const FileReplacement&) = delete;
-
-    bool opened() const { return file_ != nullptr; }
-    bool Write(const std::string& bytes) {
-        return file_ && std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
-    }
-    bool Commit() {
-        const bool closed = std::fclose(file_) == 0;
-        file_ = nullptr;
-        committed_ = closed && ::MoveFileExW(AfxUtf8ToWide(part_).c_str(), AfxUtf8ToWide(path_).c_str(),
-                                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
-        return committed_;
-    }
-
-private:
-    std::string path_, part_;
-    std::FILE* file_ = nullptr;
-    bool committed_ = false;
-};
 
 }  // namespace
 
@@ -129,19 +95,10 @@ void CWorkbenchWindow::SaveRun(const CommandPageControls& page, const std::vecto
     dialog.SetFileName(file_name);
     if (dialog.DoModal() != IDOK) return;
     const std::string path = dialog.GetPathName();
-    FileReplacement file(path);
-    if (!file.opened()) {
-        SetText(page.status, "无法写入 " + path);
-        return;
-    }
     ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
-    const Outcome outcome = RunCommandInto(words, [&file](const std::string& bytes) { return file.Write(bytes); });
+    const Outcome outcome = RunCommandToFile(words, path);
     SetText(page.command, outcome.command);
-    if (outcome.status != 0) {
-        SetText(page.status, outcome.err.substr(0, outcome.err.find('\n')));
-        return;
-    }
-    SetText(page.status, file.Commit() ? "已保存 " + path : "无法写入 " + path);
+    SetText(page.status, outcome.status == 0 ? "已保存 " + path : outcome.err.substr(0, outcome.err.find('\n')));
 }
 
 // ---- 文件->数组 ---------------------------------------------------------
@@ -207,6 +164,8 @@ PartsFields CWorkbenchWindow::PartsFieldsShown() const {
                                                   : "resistor";
     fields.series = SeriesChosen(IDC_PARTS_SERIES);
     fields.value = Text(IDC_PARTS_VALUE);
+    fields.tolerance = Text(IDC_PARTS_TOLERANCE);
+    fields.tempco = Text(IDC_PARTS_TEMPCO);
     fields.code = Text(IDC_PARTS_CODE);
     fields.vin = Text(IDC_PARTS_VIN);
     fields.vout = Text(IDC_PARTS_VOUT);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/temp_folder.h"
 #include "support/random_bytes.h"
 #include "workbench_window/pages/command_pages.h"
 
@@ -163,6 +164,43 @@ TEST(CommandPageCut, AWriteThatFailsIsAnError) {
     EXPECT_NE(outcome.err, "");
 }
 
+// ---- 保存 ----------------------------------------------------------------
+
+// A run saved whole: the same bytes the run writes; a failed one leaves the
+// file as it was and nothing beside it; a file that cannot be made is named.
+TEST(CommandPageSave, WholeOrNotAtAll) {
+    TempFolder folder;
+    RandomFields fields;
+    fields.kind = RandomKind::kBytes;
+    fields.count = "300000";
+    fields.seed = "5";
+    const Outcome shown = RunCommand(RandomWords(fields), 1u << 24);
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    const std::string path = folder.Write("bytes.txt", "kept");
+    Outcome saved = RunCommandToFile(RandomWords(fields), path);
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    EXPECT_EQ(folder.Read("bytes.txt"), shown.out);
+
+    // An error after the first blocks were written.
+    ArrayFields back;
+    back.reverse = true;
+    back.source = ArraySource::kText;
+    back.input = "{\n";
+    for (int i = 0; i < 100000; ++i) back.input += "1, 2, 3, 4,\n";
+    back.input += "5, six }";
+    saved = RunCommandToFile(ArrayWords(back), path);
+    EXPECT_NE(saved.status, 0);
+    EXPECT_NE(saved.err.find("line 100002"), std::string::npos) << saved.err;
+    EXPECT_EQ(folder.Read("bytes.txt"), shown.out);
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path(""))) files += entry.is_regular_file();
+    EXPECT_EQ(files, 1u);
+
+    saved = RunCommandToFile(RandomWords(fields), folder.Path("no/such/folder.txt"));
+    EXPECT_NE(saved.status, 0);
+    EXPECT_NE(saved.err.find("no/such/folder.txt"), std::string::npos) << saved.err;
+}
+
 // ---- 元件值选型 ---------------------------------------------------------
 
 TEST(PartsPage, NearestE24ValuesOf4k8) {
@@ -221,6 +259,18 @@ TEST(PartsPage, CodesBothWays) {
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_NE(outcome.out.find("472"), std::string::npos) << outcome.out;
     EXPECT_NE(outcome.out.find("yellow violet red"), std::string::npos) << outcome.out;
+
+    // Six bands by IEC 60062's colours: 4, 7, 0, x10, brown +-1 %, red 50 ppm/K.
+    fields.tolerance = "1";
+    fields.tempco = "50";
+    outcome = RunCommand(PartsWords(PartsJob::kMark, fields), kShown);
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_NE(outcome.out.find("yellow violet black brown brown red\n"), std::string::npos) << outcome.out;
+    fields.code = "yellow violet black brown brown red";
+    outcome = RunCommand(PartsWords(PartsJob::kCode, fields), kShown);
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_NE(outcome.out.find("4.7k"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find("50 ppm/K"), std::string::npos) << outcome.out;
 }
 
 TEST(PartsPage, AnEmptyCodeOrAValueThatIsNoneIsTheCommandsError) {

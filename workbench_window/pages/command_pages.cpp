@@ -129,6 +129,25 @@ Outcome RunCommandInto(const std::vector<std::string>& words, const std::functio
     return outcome;
 }
 
+Outcome RunCommandToFile(const std::vector<std::string>& words, const std::string& path) {
+    Outcome outcome;
+    std::string error;
+    const bool saved = ReplaceWholeFile(
+        path,
+        [&](const WriteBlock& write) {
+            outcome = RunCommandInto(words, write);
+            return outcome.status == 0;
+        },
+        error);
+    if (!saved && !error.empty()) {
+        // The command's own message, if any, said the output was refused:
+        // the file's reason says why.
+        outcome.status = kExitUsage;
+        outcome.err = "cannot write " + path + ": " + error + "\n";
+    }
+    return outcome;
+}
+
 std::string ShellLine(const std::vector<std::string>& words) {
     std::string line = "quobrix";
     for (const std::string& word : words) {
@@ -225,7 +244,10 @@ std::vector<std::string> PartsWords(PartsJob job, const PartsFields& fields) {
             break;
         }
         case PartsJob::kMark:
-            words.insert(words.end(), {"mark", fields.kind, fields.value});
+            words.insert(words.end(), {"mark", fields.kind});
+            AddOption(words, "--tolerance", fields.tolerance);
+            AddOption(words, "--tempco", fields.tempco);
+            words.push_back(fields.value);
             break;
     }
     return words;

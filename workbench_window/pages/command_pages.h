@@ -30,6 +30,12 @@ Outcome RunCommand(const std::vector<std::string>& words, std::size_t shown_limi
 // from `write` stops the run with an error.
 Outcome RunCommandInto(const std::vector<std::string>& words, const std::function<bool(const std::string&)>& write);
 
+// The same into the file named `path` (UTF-8), which is replaced only when
+// the run succeeded and every byte was written: a failed run leaves the
+// file that was there. The messages then say why, naming the file when
+// writing it failed.
+Outcome RunCommandToFile(const std::vector<std::string>& words, const std::string& path);
+
 // The command line a page stands for, as a POSIX shell takes it: each word
 // that needs it in single quotes.
 std::string ShellLine(const std::vector<std::string>& words);
@@ -60,6 +66,7 @@ struct PartsFields {
     std::string kind = "resistor";  // resistor, capacitor or inductor
     std::string series;             // "" is the command's default
     std::string value;              // kNearest's and kMark's
+    std::string tolerance, tempco;  // kMark's, a resistor's: % and ppm/K, "" the command's default
     std::string vin, vout, total, count;  // kDivider's
     std::string code;  // kCode's: a code, or colours apart by blanks
 };
