@@ -93,8 +93,8 @@ CommandParse SetupPrintf(const char* name, CLI::App& app, const std::vector<std:
     CLI::App* sub = AddNamedSubcommand(app, words, name, kPrintfSummary, kPrintfGroup);
     if (sub == nullptr) return {};
     const auto given = std::make_shared<PrintfWords>();
-    sub->add_flag("--explain", given->explain);
-    sub->add_flag("--raw", given->raw);
+    sub->add_flag("--explain", given->explain)->disable_flag_override();
+    sub->add_flag("--raw", given->raw)->disable_flag_override();
     AddAllWords(*sub, "FORMAT", given->words);
     return OneSubcommandParse<PrintfWords, PrintfOptions>(sub, given, name, Complete, RunPrintf);
 }

@@ -21,6 +21,11 @@ const std::string kNumHint = "(Usage: quobrix num [--type TYPE --order ORDER] HE
 const std::string kPartsHint =
     "(Usage: quobrix parts [--series S] VALUE | divider VIN VOUT | code KIND CODE | mark KIND VALUE; "
     "quobrix parts --help tells more)";
+const std::string kArrayHint = "(Usage: quobrix array [OPTIONS] [FILE]; quobrix array --help tells more)";
+const std::string kRandomHint =
+    "(Usage: quobrix random --range LO..HI | --float LO..HI | --bytes; quobrix random --help tells more)";
+const std::string kPrintfHint =
+    "(Usage: quobrix printf [--explain] [--raw] FORMAT [ARG...]; quobrix printf --help tells more)";
 const std::string kFilterHint =
     "(Usage: quobrix filter rc|lc|sallen-key [OPTIONS] FREQ, or the parts' options instead of FREQ; "
     "quobrix filter --help tells more)";
@@ -56,7 +61,14 @@ const CommandOptions kCommands[] = {
     {"find", kFindHint, {"01 02 03"}, {"--max-skip"}, {"--json", "--search", "--no-search"}},
     {"frame", kFrameHint, {"SUM-8"}, {"--order", "--head", "--tail"}, {"--verify"}},
     {"num", kNumHint, {}, {"--type", "--order", "--from"}, {}},
-    {"parts", kPartsHint, {"divider", "12", "3.3"}, {"--series", "--ratio", "--total", "--count"}, {}},
+    {"parts", kPartsHint, {"divider", "12", "3.3"}, {"--series", "--ratio", "--total", "--count", "--tolerance", "--tempco"}, {}},
+    {"array",
+     kArrayHint,
+     {},
+     {"--name", "--type", "--per-line", "--text", "--hex", "--output"},
+     {"--pad", "--decimal", "--static", "--mutable", "--header", "--crc", "--reverse"}},
+    {"random", kRandomHint, {"--bytes"}, {"--count", "--range", "--float", "--format", "--name", "--seed"}, {"--unique", "--sort"}},
+    {"printf", kPrintfHint, {}, {}, {"--raw", "--explain"}},
     {"filter",
      kFilterHint,
      {"sallen-key", "1k"},
