@@ -16,8 +16,7 @@ using namespace command_pages;
 // output, and its 保存 button writes all of it.
 constexpr std::size_t kShownBytes = 256 * 1024;
 
-const char* const kArrayTypes[] = {"u8", "u16le", "u16be", "u32le", "u32be"};
-const char* const kSeries[] = {"E3", "E6", "E12", "E24", "E48", "E96", "E192"};
+const std::vector<std::string> kArrayTypes = {"u8", "u16le", "u16be", "u32le", "u32be"};
 // A series box's first line: the command's own choice, which differs by job.
 const char kSeriesDefault[] = "默认";
 
@@ -27,10 +26,10 @@ const CommandPageControls kFilterPage = {IDC_FLT_COMMAND, IDC_FLT_RESULT, IDC_FL
 const CommandPageControls kPrintfPage = {IDC_PF_COMMAND, IDC_PF_RESULT, IDC_PF_STATUS};
 const CommandPageControls kRandomPage = {IDC_RND_COMMAND, IDC_RND_RESULT, IDC_RND_STATUS};
 
-void FillCombo(HWND combo, const char* const* items, std::size_t count, bool with_default) {
+void FillCombo(HWND combo, const std::vector<std::string>& items, bool with_default) {
     CComboBox box(combo);
     if (with_default) box.AddString(AfxUtf8ToGbk(kSeriesDefault).c_str());
-    for (std::size_t i = 0; i < count; ++i) box.AddString(items[i]);
+    for (const std::string& item : items) box.AddString(item.c_str());
     box.SetCurSel(0);
 }
 
@@ -54,13 +53,12 @@ void CWorkbenchWindow::InitCommandPages() {
         if (fixed_font_) ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(fixed_font_), FALSE);
     }
 
-    FillCombo(::GetDlgItem(m_hWnd, IDC_ARR_TYPE), kArrayTypes, sizeof kArrayTypes / sizeof *kArrayTypes, false);
+    FillCombo(::GetDlgItem(m_hWnd, IDC_ARR_TYPE), kArrayTypes, false);
     Check(IDC_ARR_SRC_FILE, true);
 
     Check(IDC_PARTS_RESISTOR, true);
-    FillCombo(::GetDlgItem(m_hWnd, IDC_PARTS_SERIES), kSeries, sizeof kSeries / sizeof *kSeries, true);
-    for (const int id : {IDC_FLT_R_SERIES, IDC_FLT_C_SERIES, IDC_FLT_L_SERIES}) {
-        FillCombo(::GetDlgItem(m_hWnd, id), kSeries, sizeof kSeries / sizeof *kSeries, true);
+    for (const int id : {IDC_PARTS_SERIES, IDC_FLT_R_SERIES, IDC_FLT_C_SERIES, IDC_FLT_L_SERIES}) {
+        FillCombo(::GetDlgItem(m_hWnd, id), SeriesNames(), true);
     }
     Check(IDC_FLT_RC_LOW, true);
 

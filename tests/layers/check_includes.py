@@ -44,7 +44,7 @@ MAY_INCLUDE = {
             "workbench/random", "workbench/parts", "workbench/printf", "fw", "res", "ui"},
     "web": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/printf", "cli"},
     "workbench_window/pages": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers",
-                               "workbench/printf", "cli"},
+                               "workbench/printf", "workbench/parts", "cli"},
     "workbench_window": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "cli", "fw",
                          "res", "workbench_window/pages"},
 }

@@ -4,6 +4,7 @@
 
 #include "cli/command_line.h"
 #include "cli/file_stream.h"
+#include "workbench/parts/e_series.h"
 
 namespace command_pages {
 
@@ -251,6 +252,12 @@ std::vector<std::string> PartsWords(PartsJob job, const PartsFields& fields) {
             break;
     }
     return words;
+}
+
+std::vector<std::string> SeriesNames() {
+    std::vector<std::string> names;
+    for (const ESeries& series : ESeriesList()) names.emplace_back(series.name);
+    return names;
 }
 
 // ---- 滤波器选型 ---------------------------------------------------------

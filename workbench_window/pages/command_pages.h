@@ -73,6 +73,9 @@ struct PartsFields {
 
 std::vector<std::string> PartsWords(PartsJob job, const PartsFields& fields);
 
+// The series a page offers, E3 to E192, as the commands name them.
+std::vector<std::string> SeriesNames();
+
 // ---- 滤波器选型 ---------------------------------------------------------
 
 enum class FilterKind { kRcLowPass, kRcHighPass, kLc, kSallenKey };
