@@ -172,25 +172,15 @@ PartsFields CWorkbenchWindow::PartsFieldsShown() const {
     return fields;
 }
 
-void CWorkbenchWindow::OnPartsNearest() {
-    const Outcome outcome = RunCommand(PartsWords(PartsJob::kNearest, PartsFieldsShown()), kShownBytes);
+void CWorkbenchWindow::RunParts(PartsJob job) {
+    const Outcome outcome = RunCommand(PartsWords(job, PartsFieldsShown()), kShownBytes);
     ShowRun(kPartsPage, outcome, outcome.out);
 }
 
-void CWorkbenchWindow::OnPartsMark() {
-    const Outcome outcome = RunCommand(PartsWords(PartsJob::kMark, PartsFieldsShown()), kShownBytes);
-    ShowRun(kPartsPage, outcome, outcome.out);
-}
-
-void CWorkbenchWindow::OnPartsDecode() {
-    const Outcome outcome = RunCommand(PartsWords(PartsJob::kCode, PartsFieldsShown()), kShownBytes);
-    ShowRun(kPartsPage, outcome, outcome.out);
-}
-
-void CWorkbenchWindow::OnPartsDivider() {
-    const Outcome outcome = RunCommand(PartsWords(PartsJob::kDivider, PartsFieldsShown()), kShownBytes);
-    ShowRun(kPartsPage, outcome, outcome.out);
-}
+void CWorkbenchWindow::OnPartsNearest() { RunParts(PartsJob::kNearest); }
+void CWorkbenchWindow::OnPartsMark() { RunParts(PartsJob::kMark); }
+void CWorkbenchWindow::OnPartsDecode() { RunParts(PartsJob::kCode); }
+void CWorkbenchWindow::OnPartsDivider() { RunParts(PartsJob::kDivider); }
 
 // ---- 滤波器选型 ---------------------------------------------------------
 

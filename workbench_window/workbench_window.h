@@ -125,6 +125,7 @@ private:
     void InitCommandPages();
     command_pages::ArrayFields ArrayFieldsShown() const;
     command_pages::PartsFields PartsFieldsShown() const;
+    void RunParts(command_pages::PartsJob job);
     command_pages::FilterFields FilterFieldsShown() const;
     command_pages::RandomFields RandomFieldsShown() const;
     std::string SeriesChosen(int id) const;
