@@ -44,6 +44,18 @@ std::string ErrorLines(const std::string& error) {
     return lines;
 }
 
+std::vector<std::string> MessageLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string line = text.substr(start, end - start);
+        if (line.compare(0, kPrefix.size(), kPrefix) == 0) line.erase(0, kPrefix.size());
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
 std::string JsonString(std::string_view text) {
     std::string quoted = "\"";
     for (const char c : text) {

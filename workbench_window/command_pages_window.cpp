@@ -26,6 +26,13 @@ const CommandPageControls kFilterPage = {IDC_FLT_COMMAND, IDC_FLT_RESULT, IDC_FL
 const CommandPageControls kPrintfPage = {IDC_PF_COMMAND, IDC_PF_RESULT, IDC_PF_STATUS};
 const CommandPageControls kRandomPage = {IDC_RND_COMMAND, IDC_RND_RESULT, IDC_RND_STATUS};
 
+// A failed run's status: the command's first message, which says what is
+// wrong (the rest say more).
+std::string FailureStatus(const Outcome& outcome) {
+    const std::string first = outcome.err.substr(0, outcome.err.find('\n'));
+    return first.empty() ? "失败" : first;
+}
+
 void FillCombo(HWND combo, const std::vector<std::string>& items, bool with_default) {
     CComboBox box(combo);
     if (with_default) box.AddString(AfxUtf8ToGbk(kSeriesDefault).c_str());
@@ -78,9 +85,7 @@ void CWorkbenchWindow::ShowRun(const CommandPageControls& page, const Outcome& o
     SetText(page.command, outcome.command);
     if (outcome.status != 0) {
         SetText(page.result, "");
-        // The command's messages; the first line says what, the rest more.
-        std::string first = outcome.err.substr(0, outcome.err.find('\n'));
-        SetText(page.status, first.empty() ? "失败" : first);
+        SetText(page.status, FailureStatus(outcome));
         return;
     }
     SetText(page.result, WindowsLines(result));
@@ -96,7 +101,7 @@ void CWorkbenchWindow::SaveRun(const CommandPageControls& page, const std::vecto
     ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
     const Outcome outcome = RunCommandToFile(words, path);
     SetText(page.command, outcome.command);
-    SetText(page.status, outcome.status == 0 ? "已保存 " + path : outcome.err.substr(0, outcome.err.find('\n')));
+    SetText(page.status, outcome.status == 0 ? "已保存 " + path : FailureStatus(outcome));
 }
 
 // ---- 文件->数组 ---------------------------------------------------------

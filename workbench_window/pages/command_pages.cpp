@@ -4,6 +4,8 @@
 
 #include "cli/command_line.h"
 #include "cli/file_stream.h"
+#include "cli/messages.h"
+#include "core/hexdump.h"
 #include "workbench/parts/e_series.h"
 
 namespace command_pages {
@@ -12,8 +14,6 @@ namespace {
 
 const CliCommand kPageCommandRows[] = {kArrayCommand, kPartsCommand, kFilterCommand, kPrintfCommand, kRandomCommand};
 const CliCommandTable kPageCommands = {kPageCommandRows, sizeof kPageCommandRows / sizeof kPageCommandRows[0]};
-
-const char kPrefix[] = "quobrix: ";
 
 // A page has no standard input: its bytes come from its boxes and files.
 CliEnvironment PageEnvironment() {
@@ -29,27 +29,12 @@ CliEnvironment PageEnvironment() {
     return env;
 }
 
-// The messages, a line each, without the program's name before them.
-std::string Messages(const std::string& err) {
-    std::string lines;
-    std::size_t start = 0;
-    while (start < err.size()) {
-        std::size_t end = err.find('\n', start);
-        if (end == std::string::npos) end = err.size();
-        std::string line = err.substr(start, end - start);
-        if (line.compare(0, sizeof kPrefix - 1, kPrefix) == 0) line.erase(0, sizeof kPrefix - 1);
-        lines += line + "\n";
-        start = end + 1;
-    }
-    return lines;
-}
-
 Outcome RunWith(const std::vector<std::string>& words, const CliEnvironment& env) {
     Outcome outcome;
     outcome.command = ShellLine(words);
     std::string err;
     outcome.status = RunCli(words, env, outcome.out, err, kPageCommands);
-    outcome.err = Messages(err);
+    for (const std::string& line : MessageLines(err)) outcome.err += line + "\n";
     return outcome;
 }
 
@@ -112,7 +97,7 @@ Outcome RunCommand(const std::vector<std::string>& words, std::size_t shown_limi
     return outcome;
 }
 
-Outcome RunCommandInto(const std::vector<std::string>& words, const std::function<bool(const std::string&)>& write) {
+Outcome RunCommandInto(const std::vector<std::string>& words, const WriteBlock& write) {
     bool refused = false;
     CliEnvironment env = PageEnvironment();
     env.write_stdout = [&](const std::string& bytes) {
@@ -170,13 +155,10 @@ std::string ShellLine(const std::vector<std::string>& words) {
 }
 
 std::string HexLines(const std::string& bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     std::string text;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const unsigned char byte = static_cast<unsigned char>(bytes[i]);
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 15];
-        text += (i % 16 == 15 || i + 1 == bytes.size()) ? '\n' : ' ';
+    for (std::size_t at = 0; at < bytes.size(); at += 16) {
+        text += SpacedHex(data + at, std::min<std::size_t>(16, bytes.size() - at)) + "\n";
     }
     return text;
 }

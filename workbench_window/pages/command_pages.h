@@ -7,9 +7,10 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "cli/environment.h"
 
 namespace command_pages {
 
@@ -28,7 +29,7 @@ struct Outcome {
 Outcome RunCommand(const std::vector<std::string>& words, std::size_t shown_limit);
 // The same, every byte of the output handed to `write` as it comes; false
 // from `write` stops the run with an error.
-Outcome RunCommandInto(const std::vector<std::string>& words, const std::function<bool(const std::string&)>& write);
+Outcome RunCommandInto(const std::vector<std::string>& words, const WriteBlock& write);
 
 // The same into the file named `path` (UTF-8), which is replaced only when
 // the run succeeded and every byte was written: a failed run leaves the

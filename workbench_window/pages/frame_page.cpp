@@ -9,21 +9,6 @@ namespace frame_page {
 
 namespace {
 
-// The command line's lines, each without its prefix and line feed.
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (line.compare(0, kPrefix.size(), kPrefix) == 0) line.erase(0, kPrefix.size());
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
 Answer Run(const Form& form, bool verify) {
     FrameRequest request;
     request.check = form.check;
@@ -41,9 +26,9 @@ Answer Run(const Form& form, bool verify) {
     const int code = RunFrameRequest(request, out, err);
     Answer answer;
     answer.ok = code == kExitReport;
-    const std::vector<std::string> out_lines = Lines(out);
+    const std::vector<std::string> out_lines = MessageLines(out);
     if (!out_lines.empty()) answer.line = out_lines.front();
-    answer.notes = Lines(err);
+    answer.notes = MessageLines(err);
     return answer;
 }
 
