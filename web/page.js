@@ -317,6 +317,7 @@
       $(tab.getAttribute('aria-controls')).hidden = !on;
       if (on && focus) tab.focus();
     }
+    if (tool === 'file') startFileWorkers();
     saveState();
   }
 
@@ -340,18 +341,33 @@
     return cut;
   }
 
+  // The workers start when the Files tab is shown, each with its instance
+  // of the module, so that a file chosen is hashed at once: starting them
+  // then took some 40 ms of a 256 MiB file's 300 (bench/page_bench.py).
+  // They stay for the next files; a cancel ends them and starts others.
   let fileWorkers = [];
+  function startFileWorkers() {
+    if (fileWorkers.length || !compiledModule) return;
+    const url = URL.createObjectURL(new Blob([glue, '\n', workerSource], { type: 'text/javascript' }));
+    fileWorkers = Array.from({ length: FILE_WORKERS }, () => new Worker(url));
+    URL.revokeObjectURL(url);
+    for (const worker of fileWorkers) worker.postMessage({ module: compiledModule });
+  }
   function endFileWorkers() {
     for (const worker of fileWorkers) worker.terminate();
     fileWorkers = [];
   }
 
+  // The files being hashed: a token that a cancel or other files chosen
+  // replace, so that the spans of the files before are not reported.
+  let fileJob = null;
+
   function hashFiles(files) {
     if (!files.length || !compiledModule) return;
-    endFileWorkers();
-    const url = URL.createObjectURL(new Blob([glue, '\n', workerSource], { type: 'text/javascript' }));
-    fileWorkers = Array.from({ length: FILE_WORKERS }, () => new Worker(url));
-    URL.revokeObjectURL(url);
+    if (fileJob) endFileWorkers();
+    startFileWorkers();
+    const job = {};
+    fileJob = job;
     const session = fileWorkers;
     const f = $('file-form');
     const progress = $('file-progress');
@@ -369,13 +385,15 @@
     const finish = (code) => {
       progress.hidden = true;
       $('file-cancel').hidden = true;
-      endFileWorkers();
+      fileJob = null;
       $('status').textContent = t('ready');
       show('file', words, { code, out, err });
     };
     $('file-cancel').onclick = () => {
+      endFileWorkers();
       err += t('cancelled') + '\n';
       finish(2);
+      startFileWorkers();
       $('status').textContent = t('cancelled');
     };
     // The model is checked once, here, as the command line checks it
@@ -406,7 +424,7 @@
       for (const file of files) {
         const cut = spans(file.size);
         const results = await Promise.all(cut.map((span, i) => hashSpan(session[i], file, span)));
-        if (session !== fileWorkers) return;  // cancelled, or other files chosen
+        if (fileJob !== job) return;  // cancelled, or other files chosen
         const failed = results.find((r) => r.failed !== undefined);
         const line = failed ? quobrix.crcReadError(file.name, failed.failed)
           : quobrix.crcJoin(model, notation, file.name, results.map((r, i) => [r.register, cut[i].end - cut[i].from]));

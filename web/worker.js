@@ -5,7 +5,8 @@
 // quobrix_crc_begin_span/update, and the span's register is posted for the
 // page to join with the other spans' (web/api.h). Several workers hash
 // spans of one file side by side: a file is read faster so, reading being
-// what its time goes on. The page cancels by ending the workers.
+// what its time goes on. The page starts its workers before a file comes,
+// keeps them for the next, and cancels by ending them.
 
 // The most the module takes at once: its buffer for bytes.
 const PIECE = 2 << 20;
@@ -78,6 +79,12 @@ const utf8 = new TextDecoder('utf-8');
 // a worker is no error event for the page, which would wait for the span
 // for ever.
 onmessage = async ({ data }) => {
+  // The first message, as the page starts the worker: the module's
+  // instance is made then, ahead of any file.
+  if (data.file === undefined) {
+    start(data.module);
+    return;
+  }
   try {
     postMessage(await hashSpan(data));
   } catch (e) {

@@ -344,6 +344,37 @@ class PageTest(unittest.TestCase):
             self.assertEqual((code, out, err), (2, "", "Cancelled.\n"))
             self.assertFalse(self.driver.find_element(By.ID, "file-progress").is_displayed())
             self.assertFalse(self.driver.find_element(By.ID, "file-cancel").is_displayed())
+            # The workers the cancel ended are replaced: the next file is hashed.
+            small = os.path.join(folder, "check.bin")
+            with open(small, "wb") as f:
+                f.write(b"123456789")
+            self.driver.execute_script("document.getElementById('file-input').value = ''")
+            self.driver.find_element(By.ID, "file-input").send_keys(small)
+            self.assertEqual(self.shown("file", ["crc", "CRC-16/MODBUS", "check.bin"]), (0, "4B37  check.bin\n", ""))
+
+    def test_files_chosen_while_others_are_hashed_replace_them(self):
+        """Only the files chosen last are reported: the spans of the file
+        before, still being read, are given up, not joined into its line."""
+        self.tab("file")
+        with tempfile.TemporaryDirectory() as folder:
+            # The second takes long enough that the first's reading, were it
+            # not given up, would run into it.
+            large, small = os.path.join(folder, "large.bin"), os.path.join(folder, "second.bin")
+            with open(large, "wb") as f:
+                f.truncate(4 << 30)
+            data = random.Random(7).randbytes(24 << 20 | 5)
+            with open(small, "wb") as f:
+                f.write(data)
+            self.driver.find_element(By.ID, "file-input").send_keys(large)
+            self.wait(lambda: self.driver.execute_script(
+                "const p = document.getElementById('file-progress'); return !p.hidden && p.value > 0;"),
+                "the progress moves")
+            self.driver.execute_script("document.getElementById('file-input').value = ''")
+            Select(self.driver.find_element(By.ID, "file-model")).select_by_value("CRC-32/ISO-HDLC")
+            self.driver.find_element(By.ID, "file-input").send_keys(small)
+            self.assertEqual(self.shown("file", ["crc", "CRC-32/ISO-HDLC", "second.bin"]),
+                             (0, "%08X  second.bin\n" % zlib.crc32(data), ""))
+            self.assertFalse(self.driver.find_element(By.ID, "file-progress").is_displayed())
 
     def test_a_link_reproduces_its_result(self):
         self.tab("crc")
