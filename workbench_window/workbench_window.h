@@ -142,6 +142,9 @@ private:
     SIZE min_size_ = {0, 0};
     SIZE start_client_ = {0, 0};
     std::vector<Anchor> anchors_;
+    // Each page's controls, found once: under Wine each GetDlgItem asks the
+    // server, and a page's switch asked it some seven hundred times.
+    std::vector<HWND> page_controls_[settings::kPages];
     settings::Settings settings_;
     std::string ini_path_;  // UTF-8, "" when there is no place for it
     std::string file_path_;  // the file chosen or dropped, UTF-8
