@@ -516,6 +516,43 @@ TEST_F(Workbench, ReadmesModbusFramesNameModbusLowByteFirst) {
         << TextOf(Control(IDC_FIND_NOTES));
 }
 
+// A search that would take seconds (recovery over every head and tail up
+// to 64 bytes of four 1 KiB frames that hold no CRC) stops at 取消, says so,
+// and leaves the page ready for the next search.
+TEST_F(Workbench, FindCancelledStopsAndTheNextSearchRuns) {
+    ShowPage(1);
+    std::string frames;
+    unsigned state = 5;
+    for (int frame = 0; frame < 4; ++frame) {
+        for (int i = 0; i < 1024; ++i) {
+            state = state * 1103515245u + 12345u;
+            char byte[4];
+            std::snprintf(byte, sizeof byte, "%02X ", (state >> 16) & 0xFFu);
+            frames += byte;
+        }
+        frames += "\r\n";
+    }
+    SetText(Control(IDC_FIND_FRAMES), frames);
+    SetText(Control(IDC_FIND_SKIP), "64");
+    SendBounded(Control(IDC_FIND_RECOVER), BM_SETCHECK, BST_CHECKED);
+    Click(IDC_FIND_RUN);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(IDC_FIND_CANCEL)); }));
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_FIND_RUN)));
+    Click(IDC_FIND_CANCEL);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_FIND_NOTES)) == Gbk(u8"已取消"); }))
+        << TextOf(Control(IDC_FIND_NOTES));
+    EXPECT_EQ(RowCount(Control(IDC_FIND_LIST)), 0);
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_FIND_RUN)));
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_FIND_CANCEL)));
+
+    SetText(Control(IDC_FIND_FRAMES), "01 03 00 00 00 0A C5 CD\r\n01 06 00 01 00 03 98 0B\r\n");
+    SetText(Control(IDC_FIND_SKIP), "4");
+    Click(IDC_FIND_RUN);
+    HWND list = Control(IDC_FIND_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(list) > 0; }));
+    EXPECT_EQ(CellOf(list, 0, 0), "CRC-16/MODBUS");
+}
+
 TEST_F(Workbench, FrameBuiltAndVerified) {
     ShowPage(2);
     SetText(Control(IDC_FRAME_CHECK), "CRC-16/MODBUS");
