@@ -5,24 +5,38 @@
 #include <variant>
 
 #include "workbench/crc/byte_table.h"
-#include "workbench/crc/table64.h"
+#include "workbench/crc/word_table.h"
 
-// The tables of the one path that serves the width: a single 64-bit word when
-// the register fits, one byte table of two words beyond (only CRC-82/DARC in
-// the catalogue, where speed matters little); and the fold beside the word's
-// tables when it is chosen.
+namespace {
+
+// Whether `chosen` folds this CRC: a folding path this processor offers,
+// and a width it serves.
+bool Folds(const CrcParams& params, CrcPath chosen) {
+    const std::vector<CrcPath> offered = CrcPathsOffered();
+    return chosen != CrcPath::kTables && CrcFoldServes(params.width) &&
+           std::find(offered.begin(), offered.end(), chosen) != offered.end();
+}
+
+}  // namespace
+
+// The tables of the one path that serves the width: a 32-bit word when the
+// register fits and the tables alone serve, a 64-bit word to 64 bits and
+// wherever the fold takes the bytes around its blocks, one byte table of two
+// words beyond (only CRC-82/DARC in the catalogue, where speed matters
+// little); and the fold beside the word's tables when it is chosen.
 struct CrcEngine::Tables {
-    std::variant<CrcTable64, CrcByteTable> path;
+    using Path = std::variant<CrcTable32, CrcTable64, CrcByteTable>;
+    Path path;
     std::optional<CrcFold> fold;
 
-    Tables(const CrcParams& params, CrcPath chosen)
-        : path(params.width <= 64 ? decltype(path){std::in_place_type<CrcTable64>, params}
-                                  : decltype(path){std::in_place_type<CrcByteTable>, params}) {
-        const std::vector<CrcPath> offered = CrcPathsOffered();
-        if (chosen != CrcPath::kTables && CrcFoldServes(params.width) &&
-            std::find(offered.begin(), offered.end(), chosen) != offered.end()) {
-            fold.emplace(params, chosen);
-        }
+    Tables(const CrcParams& params, CrcPath chosen) : path(PathFor(params, Folds(params, chosen))) {
+        if (Folds(params, chosen)) fold.emplace(params, chosen);
+    }
+
+    static Path PathFor(const CrcParams& params, bool folds) {
+        if (params.width <= 32 && !folds) return Path{std::in_place_type<CrcTable32>, params};
+        if (params.width <= 64) return Path{std::in_place_type<CrcTable64>, params};
+        return Path{std::in_place_type<CrcByteTable>, params};
     }
 };
 
@@ -37,10 +51,13 @@ Uint128 CrcEngine::Start() const { return params_.refin ? ReflectLowBits(params_
 
 Uint128 CrcEngine::Update(Uint128 reg, const void* data, std::size_t size) const {
     const auto* bytes = static_cast<const unsigned char*>(data);
-    if (const auto* narrow = std::get_if<CrcTable64>(&tables_->path)) {
-        const std::uint64_t word = narrow->ToWord(reg);
-        return narrow->FromWord(tables_->fold ? tables_->fold->Update(*narrow, word, bytes, size)
-                                              : narrow->Update(word, bytes, size));
+    if (const auto* narrow = std::get_if<CrcTable32>(&tables_->path)) {
+        return narrow->FromWord(narrow->Update(narrow->ToWord(reg), bytes, size));
+    }
+    if (const auto* word_wide = std::get_if<CrcTable64>(&tables_->path)) {
+        const std::uint64_t word = word_wide->ToWord(reg);
+        return word_wide->FromWord(tables_->fold ? tables_->fold->Update(*word_wide, word, bytes, size)
+                                                 : word_wide->Update(word, bytes, size));
     }
     // From 8 bits on, the byte table holds the register as the engine does.
     return std::get<CrcByteTable>(tables_->path).Update(reg, bytes, size);

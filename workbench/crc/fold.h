@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "workbench/crc/params.h"
-#include "workbench/crc/table64.h"
+#include "workbench/crc/word_table.h"
 
 // The ways a CRC is computed, slowest first.
 enum class CrcPath {
