@@ -26,6 +26,7 @@
 #include "tests/window/app_session.h"
 #include "tests/window/remote_window.h"
 #include "tests/window/wait_until.h"
+#include "tests/window/workbench_pages.h"
 
 namespace {
 
@@ -38,8 +39,7 @@ constexpr char kCheckCrc32[] = "CBF43926";                // CRC-32 of "12345678
 constexpr int kAllModelsBytes = 20480;
 constexpr int kCatalogueModels = 113;
 constexpr DWORD kFileWaitMs = 600000;  // only keeps a hung program from hanging the run
-constexpr int kPages = 9;
-constexpr int kClicks = 2 * kPages;    // tab clicks during one read: each page twice
+constexpr int kClicks = 2 * kWorkbenchPages;  // tab clicks during one read: each page twice
 constexpr double kRatioGoal = 0.9;
 constexpr double kClickGoalMs = 50;
 constexpr double kAllModelsGoalMs = 100;
@@ -172,9 +172,8 @@ public:
     }
 
     bool PageShown(int page) {
-        const int firsts[kPages] = {IDC_CRC_FIRST, IDC_FIND_FIRST, IDC_FRAME_FIRST, IDC_NUM_FIRST, IDC_ARR_FIRST,
-                                    IDC_PARTS_FIRST, IDC_FLT_FIRST, IDC_PF_FIRST, IDC_RND_FIRST};
-        return SendBounded(Control(IDC_WB_TABS), TCM_GETCURSEL) == page && IsWindowVisible(Control(firsts[page]));
+        return SendBounded(Control(IDC_WB_TABS), TCM_GETCURSEL) == page &&
+               IsWindowVisible(Control(kWorkbenchPageFirsts[page]));
     }
 
 private:
@@ -272,7 +271,7 @@ bool MeasureFileCrc(Workbench& bench, const std::string& cli, const std::string&
 std::vector<double> TimeTabClicks(Workbench& bench, const char* when, std::vector<double>* handled) {
     std::vector<double> clicks;
     for (int click = 0; click < kClicks; ++click) {
-        const int page = (click + 1) % kPages;
+        const int page = (click + 1) % kWorkbenchPages;
         const double start = NowMs();
         bench.ClickTab(page);
         handled->push_back(NowMs() - start);

@@ -17,6 +17,7 @@
 #include "tests/window/app_session.h"
 #include "tests/window/remote_window.h"
 #include "tests/window/wait_until.h"
+#include "tests/window/workbench_pages.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
         if (std::strncmp(argv[i], "--app=", 6) == 0) path = argv[i] + 6;
         if (std::strncmp(argv[i], "--page=", 7) == 0) page = std::atoi(argv[i] + 7);
     }
-    if (path.empty() || page < 0 || page > 8) {
+    if (path.empty() || page < 0 || page >= kWorkbenchPages) {
         std::fprintf(stderr, "usage: workbench_screenshot_driver --app=PATH_OF_QuobrixWorkbench.exe --page=0..8\n");
         return 2;
     }

@@ -26,6 +26,7 @@
 #include "tests/window/in_process_probe.h"
 #include "tests/window/remote_window.h"
 #include "tests/window/wait_until.h"
+#include "tests/window/workbench_pages.h"
 
 namespace window_test {
 namespace {
@@ -132,11 +133,7 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(PageControl(page)); }));
     }
 
-    HWND PageControl(int page) {
-        const int firsts[] = {IDC_CRC_FIRST, IDC_FIND_FIRST, IDC_FRAME_FIRST, IDC_NUM_FIRST, IDC_ARR_FIRST,
-                              IDC_PARTS_FIRST, IDC_FLT_FIRST, IDC_PF_FIRST, IDC_RND_FIRST};
-        return Control(firsts[page]);
-    }
+    HWND PageControl(int page) { return Control(kWorkbenchPageFirsts[page]); }
 
     std::string WaitForText(int id, const std::string& not_this = "", DWORD timeout_ms = kDefaultWaitMs) {
         std::string text;
