@@ -78,8 +78,9 @@ const utf8 = new TextDecoder('utf-8');
 // A megabyte hashed as the worker starts, a run at a time: the engine
 // compiles a function first with its quick compiler, and again, optimised,
 // once it has run a while. The optimised code then awaits the file; without
-// it, the first megabytes of each span ran at half speed. (The optimised
-// code is the module's, shared by the page's workers.)
+// it, the first megabytes of each span ran in the quick code, at about two
+// thirds of the speed. (The optimised code is the module's, shared by the
+// page's workers.)
 const WARM_RUN = 128 << 10;
 const WARM_RUNS = 8;
 function warm(m) {
