@@ -84,10 +84,8 @@ const utf8 = new TextDecoder('utf-8');
 const WARM_RUN = 128 << 10;
 const WARM_RUNS = 8;
 function warm(m) {
-  const model = encoder.encode('CRC-32/ISO-HDLC');
+  begin(m, 'CRC-32/ISO-HDLC');
   const at = m._malloc(WARM_RUN);
-  m.HEAPU8.set(model, at);
-  m._quobrix_crc_begin(at, model.length, 0);
   m.HEAPU8.fill(0, at, at + WARM_RUN);
   for (let i = 0; i < WARM_RUNS; ++i) m._quobrix_crc_update(at, WARM_RUN);
   m._free(at);
@@ -111,15 +109,21 @@ onmessage = async ({ data }) => {
   }
 };
 
+// The module's CRC begun with the model `name`, in the catalogue's notation.
+// A catalogued name, or the model the page has begun already: it cannot
+// fail here.
+function begin(m, name) {
+  const model = encoder.encode(name);
+  const at = m._malloc(Math.max(model.length, 1));
+  m.HEAPU8.set(model, at);
+  m._quobrix_crc_begin(at, model.length, 0);
+  m._free(at);
+}
+
 // The span's register, or why it could not be read; progress on the way.
 async function hashSpan(data) {
   const m = await start(data.module);
-  const model = encoder.encode(data.model);
-  const at = m._malloc(Math.max(model.length, 1));
-  m.HEAPU8.set(model, at);
-  // The page has begun this model already: it cannot fail here.
-  m._quobrix_crc_begin(at, model.length, 0);
-  m._free(at);
+  begin(m, data.model);
   m._quobrix_crc_begin_span();
   const piece = m._malloc(PIECE);
   let unreported = 0;

@@ -194,8 +194,8 @@ void Row(const std::string& measure, const std::string& ours, const std::string&
 // alone, without the start of a process under Wine, which takes as long as
 // a gigabyte's CRC. The window's is taken from a click on the file less a
 // click on a file of 9 bytes: without the click's way through Wine's
-// messages, the worker's start and the answer's display, some 5 ms of a
-// gigabyte's 110. The time from the click to the result is shown beside it.
+// messages, the worker's start and the answer's display, some 10 ms of a
+// gigabyte's 120. The time from the click to the result is shown beside it.
 constexpr int kCliReads = 5;
 
 bool MeasureFileCrc(Workbench& bench, const std::string& cli, const std::string& file, const std::string& check_file,

@@ -29,8 +29,9 @@ struct CrcEngine::Tables {
     Path path;
     std::optional<CrcFold> fold;
 
-    Tables(const CrcParams& params, CrcPath chosen) : path(PathFor(params, Folds(params, chosen))) {
-        if (Folds(params, chosen)) fold.emplace(params, chosen);
+    Tables(const CrcParams& params, CrcPath chosen) : Tables(params, chosen, Folds(params, chosen)) {}
+    Tables(const CrcParams& params, CrcPath chosen, bool folds) : path(PathFor(params, folds)) {
+        if (folds) fold.emplace(params, chosen);
     }
 
     static Path PathFor(const CrcParams& params, bool folds) {
@@ -54,10 +55,10 @@ Uint128 CrcEngine::Update(Uint128 reg, const void* data, std::size_t size) const
     if (const auto* narrow = std::get_if<CrcTable32>(&tables_->path)) {
         return narrow->FromWord(narrow->Update(narrow->ToWord(reg), bytes, size));
     }
-    if (const auto* word_wide = std::get_if<CrcTable64>(&tables_->path)) {
-        const std::uint64_t word = word_wide->ToWord(reg);
-        return word_wide->FromWord(tables_->fold ? tables_->fold->Update(*word_wide, word, bytes, size)
-                                                 : word_wide->Update(word, bytes, size));
+    if (const auto* wide = std::get_if<CrcTable64>(&tables_->path)) {
+        const std::uint64_t word = wide->ToWord(reg);
+        return wide->FromWord(tables_->fold ? tables_->fold->Update(*wide, word, bytes, size)
+                                            : wide->Update(word, bytes, size));
     }
     // From 8 bits on, the byte table holds the register as the engine does.
     return std::get<CrcByteTable>(tables_->path).Update(reg, bytes, size);
