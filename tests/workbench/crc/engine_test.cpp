@@ -42,12 +42,15 @@ std::vector<std::size_t> Lengths(std::mt19937_64& random) {
     return lengths;
 }
 
-TEST(CrcEngine, RandomParametersOfEveryWidthMatchTheBitSerialModel) {
+// Random CRCs of the widths from `first` to `last`, four of each (reflected
+// and not), each computed on `path` (or the engine's own choice) over every
+// length of Lengths() and chained in three runs, against the bit-serial model.
+void ExpectRandomCrcsMatchTheModel(int first, int last, const CrcPath* path) {
     std::mt19937_64 random(82);
     const std::vector<std::size_t> lengths = Lengths(random);
     Bytes buffer(8 + 6000);
     for (unsigned char& b : buffer) b = static_cast<unsigned char>(random());
-    for (int width = kCrcMinWidth; width <= kCrcMaxWidth; ++width) {
+    for (int width = first; width <= last; ++width) {
         for (int round = 0; round < 4; ++round) {
             CrcParams p;
             p.width = width;
@@ -56,9 +59,12 @@ TEST(CrcEngine, RandomParametersOfEveryWidthMatchTheBitSerialModel) {
             p.xorout = RandomBits(random, width);
             p.refin = (round & 1) != 0;
             p.refout = (random() & 1) != 0;
-            const CrcEngine engine(p);
+            const CrcEngine engine(p, path ? *path : CrcPathsOffered().back());
             SCOPED_TRACE("width " + std::to_string(width) + " poly " + Hex(p.poly) + " refin " +
                          std::to_string(p.refin) + " refout " + std::to_string(p.refout));
+            if (path) {
+                ASSERT_EQ(engine.path(), *path);
+            }
             for (std::size_t length : lengths) {
                 const unsigned char* data = buffer.data() + random() % 8;  // any alignment
                 const Bytes message(data, data + length);
@@ -74,6 +80,18 @@ TEST(CrcEngine, RandomParametersOfEveryWidthMatchTheBitSerialModel) {
             }
         }
     }
+}
+
+TEST(CrcEngine, RandomParametersOfEveryWidthMatchTheBitSerialModel) {
+    ExpectRandomCrcsMatchTheModel(kCrcMinWidth, kCrcMaxWidth, nullptr);
+}
+
+// The table path alone, where the engine's own choice folds: the 32-bit word
+// tables serve widths to 32 (each width's register at the top of the word
+// when not reflected), the 64-bit ones the widths beyond.
+TEST(CrcEngine, TablePathOfEveryWordWidthMatchesTheBitSerialModel) {
+    const CrcPath tables = CrcPath::kTables;
+    ExpectRandomCrcsMatchTheModel(kCrcMinWidth, 64, &tables);
 }
 
 const CrcModel& Model(std::string_view name) {
