@@ -376,6 +376,18 @@ void CWorkbenchWindow::SaveSettings() {
     WriteFile(ini_path_, settings::Format(settings_));
 }
 
+const std::vector<HWND>& CWorkbenchWindow::PageControls(int page) {
+    std::vector<HWND>& controls = page_controls_[page];
+    if (controls.empty()) {
+        const auto find = [&](int id) {
+            if (HWND control = ::GetDlgItem(m_hWnd, id)) controls.push_back(control);
+        };
+        for (int id = kPages[page].first; id <= kPages[page].last; ++id) find(id);
+        for (int id = kPages[page].first_label; id < kPages[page].first_label + IDC_LABELS_PER_PAGE; ++id) find(id);
+    }
+    return controls;
+}
+
 void CWorkbenchWindow::ShowPage(int page) {
     if (page < 0 || page >= settings::kPages) page = 0;
     page_ = page;
@@ -387,16 +399,8 @@ void CWorkbenchWindow::ShowPage(int page) {
     const bool repaint_once = ::IsWindowVisible(m_hWnd) != FALSE;
     if (repaint_once) ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
     for (int p = 0; p < settings::kPages; ++p) {
-        std::vector<HWND>& controls = page_controls_[p];
-        if (controls.empty()) {
-            const auto find = [&](int id) {
-                if (HWND control = ::GetDlgItem(m_hWnd, id)) controls.push_back(control);
-            };
-            for (int id = kPages[p].first; id <= kPages[p].last; ++id) find(id);
-            for (int id = kPages[p].first_label; id < kPages[p].first_label + IDC_LABELS_PER_PAGE; ++id) find(id);
-        }
         const bool show = p == page;
-        for (HWND control : controls) {
+        for (HWND control : PageControls(p)) {
             if (!show && control == focus) focus_hidden = true;
             const bool shown = (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
             if (shown != show) ::ShowWindow(control, show ? SW_SHOW : SW_HIDE);

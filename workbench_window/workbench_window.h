@@ -86,6 +86,8 @@ private:
     void Check(int id, bool checked);
 
     void ShowPage(int page);
+    // The controls of page `page` (0 to kPages - 1), labels included.
+    const std::vector<HWND>& PageControls(int page);
     int Page() const { return page_; }
     void Layout();
     void LoadSettings();
