@@ -409,19 +409,13 @@ void CWorkbenchWindow::ShowPage(int page) {
     CTabCtrl tabs(::GetDlgItem(m_hWnd, IDC_WB_TABS));
     if (repaint_once) {
         ::SendMessageW(m_hWnd, WM_SETREDRAW, TRUE, 0);
-        // The pages' area alone, below the tabs' row: the frame, the caption
-        // and the tabs themselves are as they were (the tab control repaints
-        // its own selection). Painted now, in one pass over the controls:
-        // left to the message loop, each control's WM_PAINT waited its turn
-        // behind a round of the loop, and under Wine the CRC page's 46
-        // controls took half as long again.
-        RECT area, tab_row = {};
-        ::GetClientRect(m_hWnd, &area);
-        if (::SendMessageW(tabs.m_hWnd, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab_row))) {
-            ::MapWindowPoints(tabs.m_hWnd, m_hWnd, reinterpret_cast<POINT*>(&tab_row), 2);
-            area.top = tab_row.bottom;
-        }
-        ::RedrawWindow(m_hWnd, &area, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        // The whole client area, the tabs' row with it: turning drawing off
+        // validated the window and every control, and with them the tab
+        // control's own repaint of the tab a click has just selected. Painted
+        // now, in one pass over the controls: left to the message loop, each
+        // control's WM_PAINT waited its turn behind a round of the loop, and
+        // under Wine the CRC page's 46 controls took half as long again.
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
     if (tabs.GetCurSel() != page) tabs.SetCurSel(page);
     if (focus_hidden) ::SetFocus(tabs.m_hWnd);

@@ -159,17 +159,7 @@ public:
         SendBounded(window(), WM_COMMAND, MAKEWPARAM(IDC_CRC_MODEL, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
     }
 
-    // A click on a page's tab as the mouse gives it: button down and up at
-    // the tab's middle. Sent, so the tab control has handled both (and told
-    // the window, which showed the page) when the call returns.
-    void ClickTab(int page) {
-        HWND tabs = Control(IDC_WB_TABS);
-        RECT item = {};
-        SendWithData(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(page), item);
-        const LPARAM middle = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-        SendBounded(tabs, WM_LBUTTONDOWN, MK_LBUTTON, middle);
-        SendBounded(tabs, WM_LBUTTONUP, 0, middle);
-    }
+    void ClickTab(int page) { ClickWorkbenchTab(Control(IDC_WB_TABS), page); }
 
     bool PageShown(int page) {
         return SendBounded(Control(IDC_WB_TABS), TCM_GETCURSEL) == page &&

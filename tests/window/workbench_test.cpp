@@ -741,6 +741,85 @@ TEST_F(Workbench, CtrlTabSwitchesPages) {
     EXPECT_FALSE(IsWindowVisible(PageControl(0)));
 }
 
+// What the screen shows of `window`: its pixels, copied from the screen.
+std::vector<std::uint32_t> ScreenPixels(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP picture = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<std::uint32_t> pixels;
+    if (picture != nullptr && width > 0 && height > 0) {
+        HGDIOBJ old = SelectObject(memory, picture);
+        BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+        GdiFlush();
+        const auto* first = static_cast<const std::uint32_t*>(bits);
+        pixels.assign(first, first + static_cast<size_t>(width) * static_cast<size_t>(height));
+        SelectObject(memory, old);
+        DeleteObject(picture);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// `window`'s pixels once the program has painted all it had to paint and
+// the screen has stopped changing: Wine puts a window's painting on the
+// screen when its thread goes idle, a moment after the paint itself.
+std::vector<std::uint32_t> SettledScreenPixels(HWND top, HWND window) {
+    std::vector<std::uint32_t> last, now;
+    int unchanged = 0;
+    WaitUntil([&] {
+        RedrawWindow(top, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        SendBounded(top, WM_NULL);
+        now = ScreenPixels(window);
+        unchanged = now == last ? unchanged + 1 : 0;
+        last = now;
+        return unchanged >= 3;
+    });
+    return last;
+}
+
+// How many pixels differ between two pictures of the same window; all of
+// them when the sizes differ.
+size_t DifferentPixels(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+    if (a.size() != b.size()) return std::max(a.size(), b.size());
+    size_t different = 0;
+    for (size_t i = 0; i < a.size(); ++i) different += a[i] != b[i] ? 1 : 0;
+    return different;
+}
+
+// A clicked tab is drawn as the selected one when its page shows: what the
+// screen shows of the tabs once the click is handled is what the tab
+// control paints when it is told to paint afresh.
+TEST_F(Workbench, TheChosenTabIsDrawnSelected) {
+    HWND tabs = Control(IDC_WB_TABS);
+    const auto afresh = [&] {
+        RedrawWindow(tabs, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        return SettledScreenPixels(dialog(), tabs);
+    };
+    std::vector<std::uint32_t> before = afresh();
+    ASSERT_FALSE(before.empty());
+    for (const int page : {3, 1, 8, 0}) {
+        ClickWorkbenchTab(tabs, page);
+        ASSERT_TRUE(IsWindowVisible(PageControl(page))) << "page " << page;
+        const std::vector<std::uint32_t> clicked = SettledScreenPixels(dialog(), tabs);
+        EXPECT_NE(DifferentPixels(clicked, before), 0u) << "the tabs look as before the click on tab " << page;
+        before = afresh();
+        EXPECT_EQ(DifferentPixels(clicked, before), 0u)
+            << "the tabs after the click on tab " << page << " differ from the tabs painted afresh";
+    }
+}
+
 // The page shown, the model and the input mode come back at the next start;
 // a damaged settings file is no reason not to open.
 TEST_F(Workbench, SettingsKeptAndDamageIgnored) {
