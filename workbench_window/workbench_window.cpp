@@ -320,10 +320,15 @@ BOOL CWorkbenchWindow::OnInitDialog() {
     // float32, the type the question is most often about.
     types.SetCurSel(static_cast<int>(types.SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                                        reinterpret_cast<LPARAM>("float32"))));
+    // Both tables with their first columns from the start: a list's header
+    // with no columns paints nothing, and what the last page left on the
+    // screen there would stay until the first answer.
     CListCtrl numbers(::GetDlgItem(m_hWnd, IDC_NUM_LIST));
     numbers.SetTableStyle();
+    numbers.SetColumns({AfxUtf8ToGbk("字节序"), AfxUtf8ToGbk("十六进制")}, {50, 80});
     CListCtrl bytes(::GetDlgItem(m_hWnd, IDC_NUM_BYTES_LIST));
     bytes.SetTableStyle();
+    bytes.SetColumns({AfxUtf8ToGbk("字节序"), AfxUtf8ToGbk("字节")}, {70, 160});
 
     InitCommandPages();
 

@@ -741,10 +741,12 @@ TEST_F(Workbench, CtrlTabSwitchesPages) {
     EXPECT_FALSE(IsWindowVisible(PageControl(0)));
 }
 
-// What the screen shows of `window`: its pixels, copied from the screen.
+// What the screen shows of `window`'s client area: its pixels, copied from
+// the screen.
 std::vector<std::uint32_t> ScreenPixels(HWND window) {
     RECT r = {};
-    GetWindowRect(window, &r);
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
     const int width = r.right - r.left, height = r.bottom - r.top;
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -772,15 +774,15 @@ std::vector<std::uint32_t> ScreenPixels(HWND window) {
     return pixels;
 }
 
-// `window`'s pixels once the program has painted all it had to paint and
-// the screen has stopped changing: Wine puts a window's painting on the
+// `window`'s client area once the program has painted all it had to paint
+// and the screen has stopped changing: Wine puts a window's painting on the
 // screen when its thread goes idle, a moment after the paint itself.
-std::vector<std::uint32_t> SettledScreenPixels(HWND top, HWND window) {
+std::vector<std::uint32_t> SettledScreenPixels(HWND window) {
     std::vector<std::uint32_t> last, now;
     int unchanged = 0;
     WaitUntil([&] {
-        RedrawWindow(top, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        SendBounded(top, WM_NULL);
+        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        SendBounded(window, WM_NULL);
         now = ScreenPixels(window);
         unchanged = now == last ? unchanged + 1 : 0;
         last = now;
@@ -789,8 +791,8 @@ std::vector<std::uint32_t> SettledScreenPixels(HWND top, HWND window) {
     return last;
 }
 
-// How many pixels differ between two pictures of the same window; all of
-// them when the sizes differ.
+// How many pixels differ between two pictures of the same area; all of them
+// when the sizes differ.
 size_t DifferentPixels(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
     if (a.size() != b.size()) return std::max(a.size(), b.size());
     size_t different = 0;
@@ -798,25 +800,30 @@ size_t DifferentPixels(const std::vector<std::uint32_t>& a, const std::vector<st
     return different;
 }
 
-// A clicked tab is drawn as the selected one when its page shows: what the
-// screen shows of the tabs once the click is handled is what the tab
-// control paints when it is told to paint afresh.
-TEST_F(Workbench, TheChosenTabIsDrawnSelected) {
+// A page clicked looks on the screen as it does painted afresh, and the same
+// whichever page was shown before it: the clicked tab is drawn selected (a
+// fault that painting afresh mends), and nothing of the last page is left
+// where a control paints nothing (a fault that painting afresh keeps). Each
+// page is reached by a click on its tab from two others.
+TEST_F(Workbench, EachPageLooksTheSameWhicheverPageCameBefore) {
     HWND tabs = Control(IDC_WB_TABS);
-    const auto afresh = [&] {
-        RedrawWindow(tabs, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        return SettledScreenPixels(dialog(), tabs);
-    };
-    std::vector<std::uint32_t> before = afresh();
-    ASSERT_FALSE(before.empty());
-    for (const int page : {3, 1, 8, 0}) {
-        ClickWorkbenchTab(tabs, page);
-        ASSERT_TRUE(IsWindowVisible(PageControl(page))) << "page " << page;
-        const std::vector<std::uint32_t> clicked = SettledScreenPixels(dialog(), tabs);
-        EXPECT_NE(DifferentPixels(clicked, before), 0u) << "the tabs look as before the click on tab " << page;
-        before = afresh();
-        EXPECT_EQ(DifferentPixels(clicked, before), 0u)
-            << "the tabs after the click on tab " << page << " differ from the tabs painted afresh";
+    for (int page = 0; page < kWorkbenchPages; ++page) {
+        std::vector<std::uint32_t> pictures[2];
+        const int before[2] = {(page + 1) % kWorkbenchPages, (page + 2) % kWorkbenchPages};
+        for (int i = 0; i < 2; ++i) {
+            ClickWorkbenchTab(tabs, before[i]);
+            SettledScreenPixels(dialog());
+            ClickWorkbenchTab(tabs, page);
+            ASSERT_TRUE(IsWindowVisible(PageControl(page))) << "page " << page;
+            pictures[i] = SettledScreenPixels(dialog());
+            ASSERT_FALSE(pictures[i].empty());
+            RedrawWindow(dialog(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            EXPECT_EQ(DifferentPixels(pictures[i], SettledScreenPixels(dialog())), 0u)
+                << "page " << page << " after page " << before[i] << " differs from itself painted afresh";
+        }
+        EXPECT_EQ(DifferentPixels(pictures[0], pictures[1]), 0u)
+            << "page " << page << " after page " << before[0] << " differs from page " << page << " after page "
+            << before[1];
     }
 }
 
