@@ -583,7 +583,8 @@ void CWorkbenchWindow::SelectModel(int index) {
     CComboBox models(::GetDlgItem(m_hWnd, IDC_CRC_MODEL));
     if (models.GetCurSel() != index) models.SetCurSel(index);
     ShowFields(crc_page::ParamsOf(index));
-    SetText(IDC_CRC_MODEL_NOTE, "");
+    SetModelNote("");
+    unresolved_model_.clear();
 }
 
 void CWorkbenchWindow::ModelTyped() {
@@ -591,14 +592,36 @@ void CWorkbenchWindow::ModelTyped() {
     if (lookup.model >= 0) {
         ShowFields(crc_page::ParamsOf(lookup.model));
         const std::string name = crc_page::ModelNames()[static_cast<size_t>(lookup.model)];
-        SetText(IDC_CRC_MODEL_NOTE, WindowsLines(lookup.note.empty() ? name : lookup.note));
+        SetModelNote(lookup.note.empty() ? name : lookup.note);
+        unresolved_model_.clear();
         return;
     }
-    SetText(IDC_CRC_MODEL_NOTE, WindowsLines(lookup.note));
+    SetModelNote(lookup.note);
+    unresolved_model_ = lookup.note.substr(0, lookup.note.find('\n'));
+}
+
+void CWorkbenchWindow::SetModelNote(const std::string& utf8) {
+    SetText(IDC_CRC_MODEL_NOTE, WindowsLines(utf8));
+    HWND note = ::GetDlgItem(m_hWnd, IDC_CRC_MODEL_NOTE);
+    // Lines wrapped without the bar: the bar only narrows them further.
+    ::ShowScrollBar(note, SB_VERT, FALSE);
+    RECT area = {};
+    ::SendMessageW(note, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+    HDC dc = ::GetDC(note);
+    HGDIOBJ old_font = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(note, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics = {};
+    ::GetTextMetricsW(dc, &metrics);
+    ::SelectObject(dc, old_font);
+    ::ReleaseDC(note, dc);
+    const LRESULT lines = ::SendMessageW(note, EM_GETLINECOUNT, 0, 0);
+    const LONG fitting = metrics.tmHeight > 0 ? (area.bottom - area.top) / metrics.tmHeight : lines;
+    if (lines > fitting) ::ShowScrollBar(note, SB_VERT, TRUE);
 }
 
 void CWorkbenchWindow::FieldsEdited() {
     if (updating_fields_) return;
+    // The fields are the user's own now, whatever the model box said.
+    unresolved_model_.clear();
     CrcParams params;
     std::string error;
     if (!crc_page::ReadFields({Text(IDC_CRC_WIDTH), Text(IDC_CRC_POLY), Text(IDC_CRC_INIT), Text(IDC_CRC_REFIN),
@@ -624,6 +647,10 @@ void CWorkbenchWindow::FieldsEdited() {
 }
 
 bool CWorkbenchWindow::CurrentParams(CrcParams& params) {
+    if (!unresolved_model_.empty()) {
+        SetText(IDC_CRC_PARAM_MSG, unresolved_model_);
+        return false;
+    }
     std::string error;
     if (crc_page::ReadFields({Text(IDC_CRC_WIDTH), Text(IDC_CRC_POLY), Text(IDC_CRC_INIT), Text(IDC_CRC_REFIN),
                               Text(IDC_CRC_REFOUT), Text(IDC_CRC_XOROUT), "", ""},

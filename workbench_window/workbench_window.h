@@ -85,6 +85,9 @@ private:
     bool IsChecked(int id) const;
     void Check(int id, bool checked);
 
+    // The model box's note, with a scroll bar when it holds more lines than
+    // its two.
+    void SetModelNote(const std::string& utf8);
     void ShowPage(int page);
     // The controls of page `page` (0 to kPages - 1), labels included.
     const std::vector<HWND>& PageControls(int page);
@@ -139,6 +142,11 @@ private:
 
     int page_ = 0;
     bool updating_fields_ = false;
+    // What the command line says of the name in the model box when it names
+    // no one model (CCITT, a name no model has), in its words; "" while the
+    // box names one, or the fields are the user's own. The fields still show
+    // the last model, so nothing is computed from them until this is "".
+    std::string unresolved_model_;
     bool computing_ = false;
     HICON icon_ = nullptr;
     SIZE min_size_ = {0, 0};

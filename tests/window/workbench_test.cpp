@@ -243,6 +243,41 @@ TEST_F(Workbench, TypedCcittOffersThree) {
     }
 }
 
+// A name in the model box that names no one model computes nothing: the
+// fields still show the model before it (MODBUS here, whose CRC of the
+// check input is 4B37), and the command line would refuse the name. Its
+// words are named beside the fields, and the next name that resolves
+// computes again.
+TEST_F(Workbench, AModelNameThatNamesNoOneModelComputesNothing) {
+    Choose(IDC_CRC_MODEL, "CRC-16/MODBUS");
+    Click(IDC_CRC_MODE_GBK);
+    SetText(Control(IDC_CRC_INPUT), "123456789");
+    HWND box = Control(IDC_CRC_MODEL);
+    const auto type = [&](const char* name) {
+        SetText(box, name);
+        SendBounded(dialog(), WM_COMMAND, MAKEWPARAM(IDC_CRC_MODEL, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(box));
+    };
+    const struct {
+        const char* typed;
+        const char* message;
+    } unresolved[] = {
+        {"CCITT", "\"CCITT\" means three different CRCs in different tools; name one of them:"},
+        {"NO-SUCH-CRC", "no CRC is called \"NO-SUCH-CRC\""},
+    };
+    for (const auto& name : unresolved) {
+        type(name.typed);
+        Click(IDC_CRC_COMPUTE);
+        EXPECT_EQ(WaitForText(IDC_CRC_PARAM_MSG), name.message);
+        EXPECT_EQ(TextOf(Control(IDC_CRC_RESULT)), "") << name.typed;
+        SendBounded(dialog(), WM_COMMAND, IDC_CRC_EXPORT);
+        EXPECT_TRUE(OwnedDialogs(dialog()).empty()) << "export of " << name.typed;
+    }
+    type("CRC-16/XMODEM");
+    Click(IDC_CRC_COMPUTE);
+    EXPECT_EQ(WaitForText(IDC_CRC_RESULT), "31C3");
+    EXPECT_EQ(TextOf(Control(IDC_CRC_PARAM_MSG)), "");
+}
+
 TEST_F(Workbench, AllModelsListsEveryModel) {
     HWND list = AllModelsOfTheCheckInput();
     ASSERT_EQ(RowCount(list), 113);
