@@ -142,9 +142,10 @@ protected:
         return text;
     }
 
-    // Clicks `button`, whose window asks for a file to save to, and names
-    // `path` (GBK) in the dialog: the name the dialog first offered.
-    std::string SaveThroughDialog(int button, const std::string& path) {
+    // Clicks `button`, whose window asks for a file to open or to save to,
+    // and names `path` (GBK) in the system's dialog: the name the dialog
+    // first offered.
+    std::string NameThroughFileDialog(int button, const std::string& path) {
         // Posted: the click opens a modal dialog, and a sent one would wait for it.
         PostMessageA(Control(button), BM_CLICK, 0, 0);
         HWND save = nullptr;
@@ -162,8 +163,9 @@ protected:
         if (!name) return std::string();
         const std::string offered = TextOf(name);
         SetText(name, path);
-        // 保存: the command its button sends; posted, since a file that is
-        // there already is first confirmed in a box of the dialog's own.
+        // 打开 or 保存: the command its button sends; posted, since a file
+        // that is there already is first confirmed, when saving, in a box of
+        // the dialog's own.
         PostMessageA(save, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         HWND confirm = nullptr;
         EXPECT_TRUE(WaitUntil([&] {
@@ -395,6 +397,22 @@ TEST_F(WorkbenchFile, UnicodeNamedFileCrc32) {
     EXPECT_TRUE(WaitUntil([&] { return SendBounded(Control(IDC_CRC_PROGRESS), PBM_GETPOS) == kProgressEnd; }));
 }
 
+// 浏览… names the file through the system's open dialog, by its Unicode
+// name, and puts the page in file mode.
+TEST_F(WorkbenchFile, BrowsedFileIsChosenAndComputed) {
+    uint32_t crc = 0;
+    const std::string path = MakeFile(u8"浏览的固件.bin", 4096 + 17, crc);
+    Choose(IDC_CRC_MODEL, "CRC-32/ISO-HDLC");
+    Click(IDC_CRC_MODE_HEX);
+    NameThroughFileDialog(IDC_CRC_BROWSE, path);
+    EXPECT_EQ(Show(WaitForText(IDC_CRC_FILE)), Show(path));
+    EXPECT_EQ(SendBounded(Control(IDC_CRC_MODE_FILE), BM_GETCHECK), BST_CHECKED);
+    Click(IDC_CRC_COMPUTE);
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%08X", static_cast<unsigned>(crc));
+    EXPECT_EQ(WaitForText(IDC_CRC_RESULT, "", kFileReadWaitMs), expected) << Show(TextOf(Control(IDC_CRC_STATUS)));
+}
+
 // A file dropped onto the window, as the shell drops it (a real HDROP with
 // the wide name), is computed at once: on the CRC page, in file mode.
 TEST_F(WorkbenchFile, DroppedFileIsComputed) {
@@ -449,7 +467,7 @@ TEST_F(WorkbenchFile, ExportedCSourceGoesWhereTheSaveDialogSays) {
     wchar_t wide[MAX_PATH] = {};
     MultiByteToWideChar(936, 0, path.c_str(), -1, wide, MAX_PATH);
     made_.push_back(wide);
-    EXPECT_EQ(SaveThroughDialog(IDC_CRC_EXPORT, path), "CRC-16_MODBUS.c") << "the model's name, made a file name";
+    EXPECT_EQ(NameThroughFileDialog(IDC_CRC_EXPORT, path), "CRC-16_MODBUS.c") << "the model's name, made a file name";
     ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_CRC_STATUS)).find(Gbk(u8"已导出")) == 0; }))
         << Show(TextOf(Control(IDC_CRC_STATUS)));
 
@@ -946,7 +964,7 @@ TEST_F(WorkbenchTools, ArrayOfAFileAndBackToItsBytes) {
     SetText(Control(IDC_ARR_INPUT), c);
     const std::string back = TempFolder() + Gbk(u8"还原.bin");
     const std::wstring back_wide = WidePath(back);
-    SaveThroughDialog(IDC_ARR_SAVE, back);
+    NameThroughFileDialog(IDC_ARR_SAVE, back);
     ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_ARR_STATUS)).find(Gbk(u8"已保存")) == 0; }))
         << Show(TextOf(Control(IDC_ARR_STATUS)));
     const std::string original = ReadFileBytes(WidePath(path));
@@ -956,7 +974,7 @@ TEST_F(WorkbenchTools, ArrayOfAFileAndBackToItsBytes) {
     // A number that is none on the third line: the message names the line,
     // and the file saved before is as it was, with nothing left beside it.
     SetText(Control(IDC_ARR_INPUT), "{\r\n1, 2,\r\n3, four }");
-    SaveThroughDialog(IDC_ARR_SAVE, back);
+    NameThroughFileDialog(IDC_ARR_SAVE, back);
     ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_ARR_STATUS)).find("line 3") != std::string::npos; }))
         << Show(TextOf(Control(IDC_ARR_STATUS)));
     EXPECT_EQ(ReadFileBytes(back_wide), original);
@@ -1077,7 +1095,7 @@ TEST_F(WorkbenchTools, RandomDiceAndALongDrawSaved) {
     EXPECT_LE(shown.size(), 2u * 256 * 1024);
     const std::string path = TempFolder() + "draw.txt";
     const std::wstring wide = WidePath(path);
-    SaveThroughDialog(IDC_RND_SAVE, path);
+    NameThroughFileDialog(IDC_RND_SAVE, path);
     ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_RND_STATUS)).find(Gbk(u8"已保存")) == 0; }))
         << Show(TextOf(Control(IDC_RND_STATUS)));
     const std::string saved = ReadFileBytes(wide);
