@@ -14,6 +14,9 @@ std::uint64_t LoadLittleEndian(const unsigned char* p) {
     return word;
 }
 
+template <typename Word>
+constexpr int kBits = std::numeric_limits<Word>::digits;
+
 std::uint32_t ByteSwap(std::uint32_t v) { return __builtin_bswap32(v); }
 std::uint64_t ByteSwap(std::uint64_t v) { return __builtin_bswap64(v); }
 
@@ -44,11 +47,6 @@ template <typename Word>
     return reg >> 8 ^ table[(reg ^ byte) & 0xFFu];
 }
 
-}  // namespace
-
-namespace {
-template <typename Word>
-constexpr int kBits = std::numeric_limits<Word>::digits;
 }  // namespace
 
 template <typename Word>
