@@ -18,6 +18,7 @@
 
 #include "cli/file_stream.h"
 #include "workbench/crc/engine.h"
+#include "workbench/crc/resolve.h"
 
 namespace {
 
@@ -56,13 +57,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (window) BecomeAWindowProcess();
-    CrcParams crc32;
-    crc32.width = 32;
-    crc32.poly = Uint128(0x04C11DB7u);
-    crc32.init = Uint128(0xFFFFFFFFu);
-    crc32.refin = crc32.refout = true;
-    crc32.xorout = Uint128(0xFFFFFFFFu);
-    const CrcEngine engine(crc32);
+    ResolvedCrc crc32;
+    std::string unresolved;
+    if (!ResolveCrc("CRC-32/ISO-HDLC", crc32, unresolved)) {
+        std::fprintf(stderr, "read_with_window: %s\n", unresolved.c_str());
+        return 1;
+    }
+    const CrcEngine engine(crc32.params);
     for (int read = 0; read < reads; ++read) {
         Uint128 reg = engine.Start();
         std::string error;

@@ -162,14 +162,9 @@ TEST_F(WorkbenchTemplate, EveryControlOfTheScriptInItsOrderAndPlace) {
             expected &= ~static_cast<DWORD>(WS_BORDER);
             actual &= ~static_cast<DWORD>(WS_BORDER);
         }
-        if (kind == "combobox") {
-            // A combo box's scroll bar is its list's.
-            expected &= ~static_cast<DWORD>(WS_VSCROLL);
-            actual &= ~static_cast<DWORD>(WS_VSCROLL);
-        }
-        if (control.id == IDC_CRC_MODEL_NOTE) {
-            // The model's note shows its scroll bar only while its text is
-            // longer than the box.
+        if (kind == "combobox" || control.id == IDC_CRC_MODEL_NOTE) {
+            // A combo box's scroll bar is its list's; the model's note shows
+            // its own only while its text is longer than the box.
             expected &= ~static_cast<DWORD>(WS_VSCROLL);
             actual &= ~static_cast<DWORD>(WS_VSCROLL);
         }

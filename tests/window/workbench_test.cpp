@@ -117,6 +117,14 @@ protected:
         SendBounded(dialog(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
     }
 
+    // Types `name` into the model box as a user's keys do: the text, then the
+    // notification the box sends its window.
+    void TypeModel(const char* name) {
+        HWND box = Control(IDC_CRC_MODEL);
+        SetText(box, name);
+        SendBounded(dialog(), WM_COMMAND, MAKEWPARAM(IDC_CRC_MODEL, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(box));
+    }
+
     // Switches pages with the keyboard on the tabs: the tab control tells its
     // window itself.
     void ShowPage(int page) {
@@ -236,9 +244,7 @@ TEST_F(Workbench, EditedParametersAreCustomAndJudged) {
 
 // Typing CCITT offers the three CRCs it may mean, as the command line does.
 TEST_F(Workbench, TypedCcittOffersThree) {
-    HWND box = Control(IDC_CRC_MODEL);
-    SetText(box, "CCITT");
-    SendBounded(dialog(), WM_COMMAND, MAKEWPARAM(IDC_CRC_MODEL, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(box));
+    TypeModel("CCITT");
     const std::string note = WaitForText(IDC_CRC_MODEL_NOTE);
     for (const char* name : {"CRC-16/IBM-3740", "CRC-16/XMODEM", "CRC-16/KERMIT"}) {
         EXPECT_NE(note.find(name), std::string::npos) << name << " in " << note;
@@ -254,11 +260,6 @@ TEST_F(Workbench, AModelNameThatNamesNoOneModelComputesNothing) {
     Choose(IDC_CRC_MODEL, "CRC-16/MODBUS");
     Click(IDC_CRC_MODE_GBK);
     SetText(Control(IDC_CRC_INPUT), "123456789");
-    HWND box = Control(IDC_CRC_MODEL);
-    const auto type = [&](const char* name) {
-        SetText(box, name);
-        SendBounded(dialog(), WM_COMMAND, MAKEWPARAM(IDC_CRC_MODEL, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(box));
-    };
     const struct {
         const char* typed;
         const char* message;
@@ -267,14 +268,14 @@ TEST_F(Workbench, AModelNameThatNamesNoOneModelComputesNothing) {
         {"NO-SUCH-CRC", "no CRC is called \"NO-SUCH-CRC\""},
     };
     for (const auto& name : unresolved) {
-        type(name.typed);
+        TypeModel(name.typed);
         Click(IDC_CRC_COMPUTE);
         EXPECT_EQ(WaitForText(IDC_CRC_PARAM_MSG), name.message);
         EXPECT_EQ(TextOf(Control(IDC_CRC_RESULT)), "") << name.typed;
         SendBounded(dialog(), WM_COMMAND, IDC_CRC_EXPORT);
         EXPECT_TRUE(OwnedDialogs(dialog()).empty()) << "export of " << name.typed;
     }
-    type("CRC-16/XMODEM");
+    TypeModel("CRC-16/XMODEM");
     Click(IDC_CRC_COMPUTE);
     EXPECT_EQ(WaitForText(IDC_CRC_RESULT), "31C3");
     EXPECT_EQ(TextOf(Control(IDC_CRC_PARAM_MSG)), "");
