@@ -213,7 +213,8 @@ def recovery_rows(bench):
 # quobrix printf's formatter, from the arguments' text, beside glibc's
 # snprintf of the same values already typed: benchmark suffix and format.
 PRINTF = [("Integers", "%d|%-5hhd|%#x|%lu|%8.3o"), ("Doubles", "%08.3f|%e|%g|%a"),
-          ("LongDoubles", "%Lf|%.20Le of 1e300 and 0.1")]
+          ("LongDoubles", "%Lf|%.20Le of 1e300 and 0.1"), ("HugePrecision", "%.65536g of 0.1"),
+          ("HugeTinyLongDouble", "%.65536Le of 2^-16445"), ("HugeLargeLongDouble", "%.65536Lf of LDBL_MAX")]
 
 
 def printf_rows(bench):

@@ -115,6 +115,8 @@ std::string ShortestText(std::uint64_t bits, const BinaryFormat& format) {
 
 }  // namespace
 
+std::string ShortestDecimalText(const std::string& digits, int point) { return DecimalText({digits, point}); }
+
 std::string ShortestDoubleText(std::uint64_t bits) { return ShortestText(bits, kDouble); }
 
 std::string ShortestSingleText(std::uint32_t bits) { return ShortestText(bits, kSingle); }

@@ -15,3 +15,8 @@
 // sign bit is set.
 std::string ShortestDoubleText(std::uint64_t bits);
 std::string ShortestSingleText(std::uint32_t bits);
+
+// 0.digits × 10^point, digits of which the first is not 0, written as the two
+// above write theirs: for a long double's shortest digits, which need a
+// larger number to work out (workbench/printf/exact_float.h).
+std::string ShortestDecimalText(const std::string& digits, int point);

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "workbench/numbers/shortest_float.h"
+
 namespace {
 
 // ---- An unsigned integer of any size -----------------------------------
@@ -77,6 +79,20 @@ public:
         MultiplyAdd(rest, 0);
     }
 
+    // The bits from `index` up, taken out: what is left lies below
+    // 2^index. The caller knows that they fit 32 bits.
+    std::uint32_t SplitAt(int index) {
+        const std::size_t word = static_cast<std::size_t>(index / 32);
+        const int part = index % 32;
+        if (word >= words_.size()) return 0;
+        std::uint64_t high = words_[word] >> part;
+        if (word + 1 < words_.size()) high |= std::uint64_t{words_[word + 1]} << (32 - part);
+        words_.resize(word + 1);
+        words_[word] &= (std::uint32_t{1} << part) - 1;
+        Trim();
+        return static_cast<std::uint32_t>(high);
+    }
+
     void ShiftLeft(int bits) {
         if (words_.empty() || bits == 0) return;
         const std::size_t whole = static_cast<std::size_t>(bits / 32);
@@ -108,6 +124,17 @@ public:
             }
         }
         Trim();
+    }
+
+    void Add(const Big& other) {
+        if (words_.size() < other.words_.size()) words_.resize(other.words_.size(), 0);
+        std::uint64_t carry = 0;
+        for (std::size_t i = 0; i < words_.size(); ++i) {
+            carry += std::uint64_t{words_[i]} + (i < other.words_.size() ? other.words_[i] : 0);
+            words_[i] = static_cast<std::uint32_t>(carry);
+            carry >>= 32;
+        }
+        if (carry != 0) words_.push_back(static_cast<std::uint32_t>(carry));
     }
 
     // *this -= other; requires *this >= other.
@@ -368,77 +395,121 @@ bool ReadDecimal(const std::string& text, std::size_t at, bool negative, FloatFo
 
 // ---- Writing -----------------------------------------------------------
 
-// How much a floor left out: the rest of the exact value, in units of the
-// last digit kept.
+// The exact decimal digits of a finite value's magnitude, significand ×
+// 2^exponent: its integer part's at once, then its fraction's one at a time.
+// The fraction is numerator / 2^bits. Nine more digits are the integer part
+// of the fraction × 10^9, and 10^9 = 5^9 × 2^9: the numerator is multiplied
+// by 5^9 over a denominator nine bits smaller, so it never outgrows the
+// denominator. Each digit then costs work in proportion to the bits left in
+// the fraction, never to the digits already written (which made a precision
+// of 65536 quadratic); a fraction of k bits ends after k digits, and every
+// digit after that is a 0 at no cost.
+class DecimalExpansion {
+public:
+    explicit DecimalExpansion(const BinaryFloat& value) {
+        if (value.exponent >= 0) {
+            Big whole(value.significand);
+            whole.ShiftLeft(value.exponent);
+            integer_ = whole.Decimal();
+            return;
+        }
+        bits_ = -value.exponent;
+        const std::uint64_t below = bits_ < 64 ? (std::uint64_t{1} << bits_) - 1 : ~std::uint64_t{0};
+        integer_ = std::to_string(bits_ < 64 ? value.significand >> bits_ : 0);
+        fraction_ = Big(value.significand & below);
+    }
+
+    // The integer part's digits, "0" below 1.
+    const std::string& Integer() const { return integer_; }
+
+    // The fraction's next digit.
+    char Next() {
+        if (at_ == kBlock) Refill();
+        return block_[at_++];
+    }
+
+    // Whether every digit after those taken is a 0.
+    bool RestIsZero() const {
+        for (int i = at_; i < kBlock; ++i) {
+            if (block_[i] != '0') return false;
+        }
+        return fraction_.IsZero();
+    }
+
+private:
+    static constexpr int kBlock = 9;
+
+    void Refill() {
+        std::uint32_t digits = 0;
+        if (!fraction_.IsZero()) {
+            fraction_.MultiplyAdd(1953125, 0);  // 5^9
+            if (bits_ >= kBlock) {
+                bits_ -= kBlock;
+            } else {
+                fraction_.ShiftLeft(kBlock - bits_);
+                bits_ = 0;
+            }
+            digits = fraction_.SplitAt(bits_);
+        }
+        for (int i = kBlock - 1; i >= 0; --i) {
+            block_[i] = static_cast<char>('0' + digits % 10);
+            digits /= 10;
+        }
+        at_ = 0;
+    }
+
+    std::string integer_;
+    Big fraction_;
+    int bits_ = 0;
+    char block_[kBlock] = {};
+    int at_ = kBlock;
+};
+
+// How much the digits kept leave out: the rest of the exact value, in units
+// of the last digit kept.
 enum class Rest { Zero, BelowHalf, Half, AboveHalf };
 
-// floor(|value| × 10^scale) and what it left out, in integers: value is
-// significand × 2^exponent, so this is significand × 5^scale × 2^(exponent +
-// scale), with a division by 5^-scale when scale is negative. Only the digits
-// the text shows are ever worked out, never all of a long double's 16000.
-Big ScaledFloor(const BinaryFloat& value, int scale, Rest& rest) {
-    Big number(value.significand);
-    const int binary = value.exponent + scale;
-    Big divisor(1);
-    if (scale >= 0) {
-        number.MultiplyByPower(5, scale);
-    } else {
-        divisor.MultiplyByPower(5, -scale);
-    }
-    if (binary < 0 && scale >= 0) {
-        // A division by a power of two: a shift, and the bits shifted out.
-        const int shift = -binary;
-        rest = !number.Bit(shift - 1) ? (number.AnyBitBelow(shift - 1) ? Rest::BelowHalf : Rest::Zero)
-                                      : (number.AnyBitBelow(shift - 1) ? Rest::AboveHalf : Rest::Half);
-        number.ShiftRight(shift);
-        return number;
-    }
-    if (binary >= 0) {
-        number.ShiftLeft(binary);
-    } else {
-        divisor.ShiftLeft(-binary);
-    }
-    Big remainder;
-    Big quotient = Divide(number, divisor, remainder);
-    if (remainder.IsZero()) {
-        rest = Rest::Zero;
-    } else {
-        remainder.ShiftLeft(1);
-        const int half = Compare(remainder, divisor);
-        rest = half < 0 ? Rest::BelowHalf : half == 0 ? Rest::Half : Rest::AboveHalf;
-    }
-    return quotient;
+// The rest, from its first digit and whether any digit after that is not 0.
+Rest RestOf(char first, bool more) {
+    if (first > '5') return Rest::AboveHalf;
+    if (first == '5') return more ? Rest::AboveHalf : Rest::Half;
+    return first > '0' || more ? Rest::BelowHalf : Rest::Zero;
 }
 
-// The decimal digits of a floor, rounded by what it left out to nearest,
-// ties to even, as glibc's printf rounds in the default rounding mode.
-std::string RoundedDigits(const Big& floor, Rest rest) {
-    std::string digits = floor.Decimal();
+// The rest after the digits taken from `expansion`.
+Rest RestAfter(DecimalExpansion& expansion) {
+    const char first = expansion.Next();
+    return RestOf(first, !expansion.RestIsZero());
+}
+
+// `digits` rounded by what they leave out to nearest, ties to even, as
+// glibc's printf rounds in the default rounding mode; true when a carry ran
+// out of the first digit and added one before it (9.99 -> 10.00).
+bool RoundDigits(std::string& digits, Rest rest) {
     const bool odd = (digits.back() - '0') % 2 != 0;
-    if (rest == Rest::AboveHalf || (rest == Rest::Half && odd)) {
-        std::size_t i = digits.size();
-        while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
-        if (i == 0) {
-            digits.insert(digits.begin(), '1');
-        } else {
-            ++digits[i - 1];
-        }
+    if (rest != Rest::AboveHalf && !(rest == Rest::Half && odd)) return false;
+    std::size_t i = digits.size();
+    while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+    if (i > 0) {
+        ++digits[i - 1];
+        return false;
     }
-    return digits;
+    digits.insert(digits.begin(), '1');
+    return true;
 }
 
 // Fixed notation with `precision` digits after the point.
 std::string Fixed(const BinaryFloat& value, int precision, bool alternate) {
-    Rest rest = Rest::Zero;
-    const Big floor = ScaledFloor(value, precision, rest);
-    std::string digits = RoundedDigits(floor, rest);
-    if (digits.size() < static_cast<std::size_t>(precision) + 1) {
-        digits.insert(0, static_cast<std::size_t>(precision) + 1 - digits.size(), '0');
-    }
-    const std::size_t whole = digits.size() - static_cast<std::size_t>(precision);
+    DecimalExpansion expansion(value);
+    std::string digits = expansion.Integer();
+    const std::size_t after = static_cast<std::size_t>(precision);
+    digits.reserve(digits.size() + after + 1);
+    for (std::size_t i = 0; i < after; ++i) digits += expansion.Next();
+    RoundDigits(digits, RestAfter(expansion));
+    const std::size_t whole = digits.size() - after;
     std::string text = digits.substr(0, whole);
     if (precision > 0 || alternate) text += '.';
-    return text + digits.substr(whole);
+    return text.append(digits, whole, std::string::npos);
 }
 
 std::string ExponentText(char letter, int exponent, int min_digits) {
@@ -447,53 +518,81 @@ std::string ExponentText(char letter, int exponent, int min_digits) {
     return std::string(1, letter) + (exponent < 0 ? "-" : "+") + digits;
 }
 
-// The `precision` + 1 digits of exponent notation, and the exponent.
+// The `precision` + 1 significant digits of exponent notation, rounded,
+// and the exponent.
 std::string ScientificDigits(const BinaryFloat& value, int precision, int& exponent) {
+    const std::size_t wanted = static_cast<std::size_t>(precision) + 1;
     if (value.significand == 0) {
         exponent = 0;
-        return std::string(static_cast<std::size_t>(precision) + 1, '0');
+        return std::string(wanted, '0');
     }
-    // A first guess from the binary exponent, log10(2) ≈ 646456993 / 2^31,
-    // in integers so that every build guesses alike; corrected below.
-    const long long binary = static_cast<long long>(Big(value.significand).BitLength()) - 1 + value.exponent;
-    const long long product = binary * 646456993LL;
-    exponent = static_cast<int>(product >= 0 ? product >> 31 : -((-product + (1LL << 31) - 1) >> 31));
-    const std::size_t wanted = static_cast<std::size_t>(precision) + 1;
-    for (;;) {
-        Rest rest = Rest::Zero;
-        const Big floor = ScaledFloor(value, precision - exponent, rest);
-        const std::size_t size = floor.Decimal().size();
-        if (size > wanted) {
-            ++exponent;
-        } else if (size < wanted) {
-            --exponent;
+    DecimalExpansion expansion(value);
+    const std::string& whole = expansion.Integer();
+    std::string digits;
+    digits.reserve(wanted + 1);
+    Rest rest = Rest::Zero;
+    if (whole != "0") {
+        exponent = static_cast<int>(whole.size()) - 1;
+        if (whole.size() > wanted) {
+            digits = whole.substr(0, wanted);
+            const bool more = whole.find_first_not_of('0', wanted + 1) != std::string::npos || !expansion.RestIsZero();
+            rest = RestOf(whole[wanted], more);
         } else {
-            std::string digits = RoundedDigits(floor, rest);
-            if (digits.size() > wanted) {
-                // 9.99 rounded up to 10.0: one more power of ten.
-                ++exponent;
-                digits.pop_back();
-            }
-            return digits;
+            digits = whole;
+            while (digits.size() < wanted) digits += expansion.Next();
+            rest = RestAfter(expansion);
         }
+    } else {
+        // Below 1, and not 0: the fraction has a digit that is not 0.
+        exponent = -1;
+        char first = expansion.Next();
+        for (; first == '0'; first = expansion.Next()) --exponent;
+        digits = std::string(1, first);
+        while (digits.size() < wanted) digits += expansion.Next();
+        rest = RestAfter(expansion);
     }
+    if (RoundDigits(digits, rest)) {
+        // 9.99 rounded up to 10.0: one more power of ten.
+        ++exponent;
+        digits.pop_back();
+    }
+    return digits;
+}
+
+std::string Scientific(const std::string& digits, int exponent, bool alternate, char letter) {
+    std::string text = digits.substr(0, 1);
+    if (digits.size() > 1 || alternate) text += '.';
+    return text.append(digits, 1, std::string::npos) + ExponentText(letter, exponent, 2);
 }
 
 std::string Scientific(const BinaryFloat& value, int precision, bool alternate, char letter) {
     int exponent = 0;
     const std::string digits = ScientificDigits(value, precision, exponent);
-    std::string text = digits.substr(0, 1);
-    if (precision > 0 || alternate) text += '.';
-    return text + digits.substr(1) + ExponentText(letter, exponent, 2);
+    return Scientific(digits, exponent, alternate, letter);
 }
 
+// %g as ISO C states it: with P significant digits (P = 1 for a precision
+// of 0), and X the exponent %e would write with P digits, fixed notation
+// with P - 1 - X digits after the point when P > X >= -4, else exponent
+// notation; both round at the same place, so the P digits serve either.
+// Without '#' no trailing zeros, nor a point without digits after it.
 std::string General(const BinaryFloat& value, int precision, bool alternate, char letter) {
     const int significant = precision == 0 ? 1 : precision;
     int exponent = 0;
-    ScientificDigits(value, significant - 1, exponent);
-    std::string text = significant > exponent && exponent >= -4
-                           ? Fixed(value, significant - 1 - exponent, alternate)
-                           : Scientific(value, significant - 1, alternate, letter);
+    const std::string digits = ScientificDigits(value, significant - 1, exponent);
+    std::string text;
+    if (significant > exponent && exponent >= -4) {
+        if (exponent < 0) {
+            text = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+        } else {
+            const std::size_t whole = static_cast<std::size_t>(exponent) + 1;
+            text = digits.substr(0, whole);
+            if (digits.size() > whole || alternate) text += '.';
+            text.append(digits, whole, std::string::npos);
+        }
+    } else {
+        text = Scientific(digits, exponent, alternate, letter);
+    }
     if (alternate) return text;
     const std::size_t point = text.find('.');
     if (point == std::string::npos) return text;
@@ -543,7 +642,102 @@ std::string Hexadecimal(const BinaryFloat& value, FloatFormat format, int precis
     return text + fraction + ExponentText(upper ? 'P' : 'p', exponent, 1);
 }
 
+// ---- The shortest decimal that reads back ------------------------------
+
+// floor(n × log10(2)) or one less, for |n| < 20000: 0.30102999 lies just
+// below log10(2) and 0.30103 just above, so each errs only downwards, by
+// far less than 1.
+int FloorLog10Pow2AtMost(long long n) {
+    if (n >= 0) return static_cast<int>(n * 30102999 / 100000000);
+    return -static_cast<int>((-n * 30103000 + 99999999) / 100000000);
+}
+
+// The shortest digits that read back (to nearest, ties to even) to a
+// finite non-zero value, as 0.digits × 10^point; of several as short, the
+// one nearest the value, a tie going to the even digit. The free-format
+// algorithm of Steele & White as Burger & Dybvig state it, in exact
+// integers: v = r / s, and the values that read back as v lie within
+// v - m_minus / s and v + m_plus / s, both ends included when the
+// significand is even (reading ties to even). The same as the doubles'
+// (workbench/numbers/shortest_float.cpp) on a number that grows, as a long
+// double's exponents need some 33000 bits.
+std::string ShortestDigits(const BinaryFloat& value, FloatFormat format, int& point) {
+    const FormatLimits limits = LimitsOf(format);
+    const std::uint64_t f = value.significand;
+    const int e = value.exponent;
+    const bool even = (f & 1) == 0;
+    // At a power of two the gap below is half the gap above.
+    const bool narrow_below = f == std::uint64_t{1} << (limits.precision - 1) && e > limits.min_exponent;
+    const int extra = narrow_below ? 1 : 0;
+    Big r(f), s(1), m_plus(1), m_minus(1);
+    if (e >= 0) {
+        r.ShiftLeft(e + 1 + extra);
+        s = Big(std::uint64_t{2} << extra);
+        m_plus.ShiftLeft(e + extra);
+        m_minus.ShiftLeft(e);
+    } else {
+        r.ShiftLeft(1 + extra);
+        s.ShiftLeft(1 - e + extra);
+        m_plus = Big(std::uint64_t{1} << extra);
+    }
+    // v >= 2^(top - 1) >= 10^(point - 1): the first digit is never 0, but
+    // `point` may be short.
+    const long long top = Big(f).BitLength() + e;
+    point = FloorLog10Pow2AtMost(top - 1) + 1;
+    if (point >= 0) {
+        s.MultiplyByPower(10, point);
+    } else {
+        r.MultiplyByPower(10, -point);
+        m_plus.MultiplyByPower(10, -point);
+        m_minus.MultiplyByPower(10, -point);
+    }
+    const auto reaches = [even](const Big& low, const Big& bound, const Big& high) {
+        Big sum = low;
+        sum.Add(bound);
+        const int order = Compare(sum, high);
+        return even ? order >= 0 : order > 0;
+    };
+    while (reaches(r, m_plus, s)) {
+        s.MultiplyAdd(10, 0);
+        ++point;
+    }
+    std::string digits;
+    for (;;) {
+        r.MultiplyAdd(10, 0);
+        m_plus.MultiplyAdd(10, 0);
+        m_minus.MultiplyAdd(10, 0);
+        int digit = 0;
+        while (Compare(r, s) >= 0) {
+            r.Subtract(s);
+            ++digit;
+        }
+        const int below = Compare(r, m_minus);
+        const bool low_reads_back = even ? below <= 0 : below < 0;  // the digits so far
+        const bool high_reads_back = reaches(r, m_plus, s);         // with the last one up
+        if (low_reads_back && high_reads_back) {
+            Big twice = r;
+            twice.ShiftLeft(1);
+            const int half = Compare(twice, s);
+            if (half > 0 || (half == 0 && digit % 2 != 0)) ++digit;
+        } else if (high_reads_back) {
+            ++digit;
+        }
+        digits += static_cast<char>('0' + digit);
+        if (low_reads_back || high_reads_back) return digits;
+    }
+}
+
 }  // namespace
+
+std::string ShortestFloatText(const BinaryFloat& value, FloatFormat format) {
+    const std::string minus = value.negative ? "-" : "";
+    if (value.kind == BinaryFloat::Infinity) return minus + "inf";
+    if (value.kind == BinaryFloat::NaN) return minus + "nan";
+    if (value.significand == 0) return minus + "0";
+    int point = 0;
+    const std::string digits = ShortestDigits(value, format, point);
+    return minus + ShortestDecimalText(digits, point);
+}
 
 bool ReadFloat(const std::string& text, FloatFormat format, BinaryFloat& value, bool* overflow) {
     if (overflow != nullptr) *overflow = false;

@@ -53,3 +53,8 @@ struct FloatStyle {
 // ("3.142", "1.5e+10", "0x1.8p+3", "inf"). The sign is the caller's (see
 // BinaryFloat::negative), as its place depends on the flags.
 std::string FloatBody(const BinaryFloat& value, FloatFormat format, const FloatStyle& style);
+
+// The shortest decimal that reads back, correctly rounded to nearest, to
+// `value` in `format`, written as ShortestDoubleText writes a double
+// (workbench/numbers/shortest_float.h): "0.1", "1e+4000", "-inf", "nan".
+std::string ShortestFloatText(const BinaryFloat& value, FloatFormat format);

@@ -13,6 +13,9 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
+
+#include "workbench/numbers/shortest_float.h"
 
 namespace {
 
@@ -145,6 +148,62 @@ TEST(ExactFloatRead, WordsEdgesAndNonsense) {
     for (const char* bad : {"", "-", ".", "e5", "1e", "1e+", "0x", "0x.p1", "1.5x", " 1", "1 ", "infx", "nan(",
                             "nan(a-b)", "1..2", "--1", "0x1p", "1,5", "in"}) {
         EXPECT_FALSE(ReadFloat(bad, FloatFormat::Double, value)) << bad;
+    }
+}
+
+// The shortest decimal of a long double: it reads back (through glibc's
+// strtold) to the same value, and no text of one digit fewer does: neither
+// the value rounded to that many digits nor the digits either side of it.
+TEST(ExactFloatShortest, LongDoublesReadBackAndNoneShorterDoes) {
+    ASSERT_EQ(LDBL_MANT_DIG, 64);
+    std::mt19937_64 random(14);
+    for (int i = 0; i < 3000; ++i) {
+        const std::uint64_t significand = (random() >> (random() % 64)) | 1;
+        const int exponent = static_cast<int>(random() % 4) == 0 ? static_cast<int>(random() % 32800) - 16445
+                                                                 : static_cast<int>(random() % 400) - 200;
+        long double value = std::ldexp(static_cast<long double>(significand), exponent);
+        if (i % 7 == 0) value = std::ldexp(1.0L, static_cast<int>(random() % 32700) - 16382);  // a power of two
+        if (i == 1) value = std::ldexp(1.0L, -16445);
+        if (i == 2) value = LDBL_MAX;
+        if (value == 0 || std::isinf(value)) continue;
+        const BinaryFloat binary = FromLongDouble(value);
+        const std::string text = ShortestFloatText(binary, FloatFormat::LongDouble);
+        ASSERT_EQ(std::strtold(text.c_str(), nullptr), value) << text;
+        // Its significant digits.
+        std::string digits;
+        for (const char c : text.substr(0, text.find('e'))) {
+            if (c >= '0' && c <= '9' && !(digits.empty() && c == '0')) digits += c;
+        }
+        // A whole number written plainly ends in zeros that only place it.
+        while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+        const int count = static_cast<int>(digits.size());
+        if (count < 2) continue;
+        char shorter[80];
+        std::snprintf(shorter, sizeof shorter, "%.*Le", count - 2, value);
+        const std::string rounded(shorter);
+        const std::size_t e = rounded.find('e');
+        const long double step = std::strtold(("1" + rounded.substr(e)).c_str(), nullptr) * std::pow(10.0L, -(count - 2));
+        const long double nearest = std::strtold(shorter, nullptr);
+        for (const long double candidate : {nearest, nearest - step, nearest + step}) {
+            // Each candidate read as the decimal it stands for: printed with the
+            // count - 1 digits and read back.
+            char candidate_text[80];
+            std::snprintf(candidate_text, sizeof candidate_text, "%.*Le", count - 2, candidate);
+            EXPECT_NE(std::strtold(candidate_text, nullptr), value) << text << " vs " << candidate_text;
+        }
+    }
+}
+
+// For doubles it agrees with the doubles' own writer, a separate algorithm
+// on a fixed-size number.
+TEST(ExactFloatShortest, DoublesAsShortestDoubleText) {
+    std::mt19937_64 random(15);
+    for (int i = 0; i < 5000; ++i) {
+        const std::uint64_t bits = i < 4 ? std::vector<std::uint64_t>{1, 0x7FEFFFFFFFFFFFFFull, 0x0010000000000000ull,
+                                                                      0x3FB999999999999Aull}[static_cast<std::size_t>(i)]
+                                         : random();
+        const BinaryFloat value = FloatFromDoubleBits(bits);
+        EXPECT_EQ(ShortestFloatText(value, FloatFormat::Double), ShortestDoubleText(bits)) << std::hex << bits;
     }
 }
 
