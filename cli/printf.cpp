@@ -71,17 +71,36 @@ std::string Explanation(const PrintfResult& result) {
     return text;
 }
 
-int RunPrintf(const PrintfOptions& options, const CliEnvironment&, std::string& out, std::string& err) {
-    const PrintfResult result =
-        FormatPrintf(options.format, options.arguments, options.raw ? PrintfEscapes::None : PrintfEscapes::C);
-    if (!result.ok) {
-        err += kPrefix + EscapeBytes(result.error) + " (" + kPrintfUsageHint + ")\n";
+int RunPrintf(const PrintfOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {
+    const PrintfEscapes escapes = options.raw ? PrintfEscapes::None : PrintfEscapes::C;
+    // A first run only checks, keeping none of the text: a fault anywhere,
+    // a text past the most one run writes among them, is reported before
+    // any of the text is written. The second makes the text again and
+    // writes it a block at a time, so it is never held whole.
+    const PrintfResult check =
+        FormatPrintf(options.format, options.arguments, escapes, [](const std::string&) { return true; });
+    if (!check.ok) {
+        err += kPrefix + EscapeBytes(check.error) + " (" + kPrintfUsageHint + ")\n";
         return kExitUsage;
     }
-    out += result.output;
+    // Large enough that a write costs little beside the formatting.
+    constexpr std::size_t kFlushBytes = std::size_t{1} << 18;
+    char last = '\n';
+    const PrintfResult result =
+        FormatPrintf(options.format, options.arguments, escapes, [&](const std::string& piece) {
+            if (piece.empty()) return true;
+            last = piece.back();
+            out += piece;
+            if (!env.write_stdout || out.size() < kFlushBytes) return true;
+            // A failed write leaves the text in `out`: the final write says why.
+            if (!env.write_stdout(out)) return false;
+            out.clear();
+            return true;
+        });
+    if (!result.ok) return kExitUsage;
     if (options.explain) {
         // The text as printed, then the table on lines of its own.
-        if (!result.output.empty() && result.output.back() != '\n') out += "\n";
+        if (result.size != 0 && last != '\n') out += "\n";
         out += Explanation(result);
     }
     return kExitReport;

@@ -9,11 +9,13 @@ const char kUsage[] = "Usage: quobrix printf [--explain] [--raw] [--] FORMAT [AR
 
 const char kDescription[] =
     "Writes FORMAT with the ARGs as C's printf(FORMAT, ARG...) writes it, byte\n"
-    "for byte as glibc does, and nothing more (no line feed unless FORMAT ends\n"
-    "in \\n). Every conversion of C: d i u o x X c s f F e E g G a A p and %%,\n"
-    "the flags - + space # 0, a width and a precision (either as *, taken from\n"
-    "the next ARG as an int; a negative width means -, a negative precision\n"
-    "none), and the lengths hh h l ll j z t L.\n"
+    "for byte as glibc does (but for one case, below), and nothing more (no\n"
+    "line feed unless FORMAT ends in \\n). Every conversion of C: d i u o x X\n"
+    "c s f F e E g G a A p and %%, the flags - + space # 0, a width and a\n"
+    "precision (either as *, taken from the next ARG as an int; a negative\n"
+    "width means -, a negative precision none), and the lengths hh h l ll j\n"
+    "z t L. Floats are written from their exact binary value, rounded to\n"
+    "nearest, ties to even, as glibc does.\n"
     "\n"
     "Each ARG is read as the type its conversion names and converted to it as\n"
     "C converts a value: %hhd of 300 is 44, %hu of -1 is 65535. The types have\n"
@@ -27,31 +29,48 @@ const char kDescription[] =
     "ARGs: integers (d i u o x X p, and * widths) in decimal, hex (0x) or\n"
     "octal (0), with an optional sign, from -2^63 to 2^64-1; for %c one\n"
     "character (one byte; %lc one UTF-8 character, written as UTF-8) or its\n"
-    "number, so 5 is the character '5' and 053 the number; for %s any text\n"
-    "(%ls UTF-8 text; the precision counts bytes); floats as C writes them\n"
-    "(3.5, -1e-3, .5, 0x1.8p3, inf, nan), each rounded once, to nearest, to\n"
-    "double, or to long double for %L. An ARG that starts with - and is no\n"
-    "number (-inf, -nan, a text) needs -- before the first ARG.\n"
+    "number, so 5 is the character '5' and 053 the number; for %s any text,\n"
+    "as typed (an ARG has no escapes: %s of a\\0b writes those four\n"
+    "characters; %ls UTF-8 text; the precision counts bytes); floats as C\n"
+    "writes them (3.5, -1e-3, .5, 0x1.8p3, inf, nan), each rounded once, to\n"
+    "nearest, to double, or to long double for %L. An ARG that starts with -\n"
+    "and is no number (-inf, -nan, a text) needs -- before the first ARG.\n"
     "\n"
     "FORMAT's backslash escapes are C's, as a compiler reads them in a string\n"
     "literal: \\n \\t \\r \\a \\b \\f \\v \\\\ \\' \\\" \\? \\ooo \\xhh (--raw takes FORMAT\n"
-    "as it is). An error names the conversion by its number, its place in\n"
-    "FORMAT and its text: an ARG missing, one left over, one that is no value\n"
-    "of its type, %n (which writes to memory), a conversion C does not have\n"
-    "(%y, %1$d) or a flag, precision or length C leaves undefined for it\n"
-    "(%#d, %.3c, %hf, %Ld). Widths and precisions go up to 65536.\n";
+    "as it is). As in C, FORMAT ends at its first NUL byte (\\0, \\x00, \\000):\n"
+    "'a\\0b' writes a, and conversions after the NUL take no ARG. %p writes\n"
+    "0x and hex digits, (nil) for 0, with + or space a sign before 0x, as\n"
+    "glibc does. An error names the conversion by its number, its\n"
+    "place in FORMAT and its text: an ARG missing, one left over, one that is\n"
+    "no value of its type, %n (which writes to memory), a conversion C does\n"
+    "not have (%y, %1$d) or a flag, precision or length C leaves undefined for\n"
+    "it (%#d, %.3c, %hf, %Ld, %05p, %.3p).\n"
+    "\n"
+    "Limits: widths and precisions go up to 65536, and one run writes at most\n"
+    "64 MiB (67108864 bytes); a FORMAT and ARGs that would write more are an\n"
+    "error, reported before any of the text is written, which is then\n"
+    "written as it is made, never held whole.\n"
+    "\n"
+    "Where glibc departs from ISO C, Quobrix follows ISO C: %#g and %#G with a\n"
+    "precision P of 2 or more, of a value that rounds at P significant digits\n"
+    "up to 10^P, write P significant digits as ISO C asks, where glibc writes\n"
+    "one: %#.2g of 99.95 is 1.0e+02 (glibc 1.e+02), %#.3g of 999.5 is\n"
+    "1.00e+03 (glibc 1.e+03), %#g of 999999.5 is 1.00000e+06 (glibc 1.e+06).\n"
+    "Nowhere else does the text differ from glibc's.\n";
 
 const char kOptions[] =
     "Options:\n"
     "  --explain   after the text, a table of the conversions: each one's\n"
     "              text, its place in FORMAT, the ARGs it took (by number),\n"
     "              the C type each was converted to, and its value as that\n"
-    "              type (a double as the shortest decimal that reads back)\n"
+    "              type (a float as the shortest decimal that reads back)\n"
     "  --raw       FORMAT has no escapes: a backslash is a backslash\n";
 
 const char kExitStatus[] =
-    "Exit status: 0 the text was written; 2 a usage error, or FORMAT and the\n"
-    "ARGs do not fit together (the message says where).\n";
+    "Exit status: 0 the text was written; 2 a usage error, FORMAT and the\n"
+    "ARGs do not fit together (the message says where), the text would pass\n"
+    "64 MiB, or it could not be written.\n";
 
 // Each command is run by a test, which compares what it prints with the lines below it.
 const char kExamples[] =

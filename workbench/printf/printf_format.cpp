@@ -167,8 +167,11 @@ std::string Undefined(const Directive& directive) {
         return "";
     }
     if (c == 'p') {
+        // + and space are C's flags for signed conversions, undefined for
+        // none: glibc writes a pointer with them as a signed number.
         if (length != Length::None) return std::string("the length ") + LengthText(length) + " has no meaning for %p";
-        if (directive.alternate || directive.zero || directive.plus || directive.space) return "%p takes no flag but - (and a width)";
+        if (directive.alternate) return "the flag # has no meaning for %p";
+        if (directive.zero) return "the flag 0 has no meaning for %p (padding is with blanks)";
         if (directive.precision >= 0 || directive.precision_star) return "a precision has no meaning for %p";
         return "";
     }
@@ -324,22 +327,22 @@ std::string FloatText(const Directive& directive, const BinaryFloat& value, Floa
     return Pad(sign + FloatBody(value, format, style), directive, directive.zero && !directive.left && finite, prefix);
 }
 
-// A value for the explanation: a double as the shortest decimal that reads
-// back to it, a long double to 21 significant digits, which tell every
-// long double apart.
+// A value for the explanation: the shortest decimal that reads back to it,
+// in its own format (a long double's often has more digits than a double's
+// would: 0.1L is 0.1, 1/3.0L 0.3333333333333333333).
 std::string FloatValueText(const BinaryFloat& value, FloatFormat format) {
     if (format == FloatFormat::Double) return ShortestDoubleText(DoubleBitsOf(value));
-    FloatStyle style;
-    style.conversion = 'g';
-    style.precision = 21;
-    return (value.negative ? "-" : "") + FloatBody(value, format, style);
+    return ShortestFloatText(value, format);
 }
 
 // ---- The run -----------------------------------------------------------
 
 class Formatter {
 public:
-    Formatter(const std::vector<std::string>& arguments, PrintfResult& result) : arguments_(arguments), result_(result) {}
+    // `format_end`: the place of the NUL that ended the format, or 0.
+    Formatter(const std::vector<std::string>& arguments, PrintfResult& result, std::size_t format_end,
+              const PrintfSink& sink)
+        : arguments_(arguments), result_(result), format_end_(format_end), sink_(sink) {}
 
     // One conversion of `directive`, numbered `number`, its text `text`; false
     // with the error set.
@@ -367,8 +370,7 @@ public:
             const IntegerType type = IntegerTypeOf(directive.length, c == 'd' || c == 'i');
             std::uint64_t bits = 0;
             if (!TakeInteger(conversion, "value", type, bits)) return false;
-            result_.output += IntegerText(directive, bits, type);
-            return true;
+            return Emit(IntegerText(directive, bits, type));
         }
         if (IsFloat(c)) return ConvertFloat(directive, conversion);
         if (c == 'c') return ConvertCharacter(directive, conversion);
@@ -382,10 +384,34 @@ public:
             hex.conversion = 'x';
             hex.alternate = true;
             body = IntegerText(hex, bits, {64, false, ""});
+            conversion.arguments.back().value = body;
+            // As glibc writes it: (nil) has no sign.
+            if (directive.plus || directive.space) body.insert(0, 1, directive.plus ? '+' : ' ');
+        } else {
+            conversion.arguments.back().value = body;
         }
-        conversion.arguments.back().value = bits == 0 ? "(nil)" : body;
-        result_.output += Pad(body, directive, false, 0);
-        return true;
+        return Emit(Pad(body, directive, false, 0));
+    }
+
+    // Hands on `piece` of the text; false, with the error set, when it would
+    // take the text past the most one run writes, or writing failed.
+    // `text_at`: the place of the format's text it is, 0 for a conversion's.
+    bool Emit(const std::string& piece, std::size_t text_at = 0) {
+        if (piece.size() > kMaxPrintfOutput - result_.size) {
+            result_.error = (text_at == 0 ? Where() : "the format's text at character " + std::to_string(text_at)) +
+                            " takes the text past " +
+                            std::to_string(kMaxPrintfOutput) + " bytes (64 MiB), the most one run writes";
+            return false;
+        }
+        result_.size += piece.size();
+        if (!sink_) {
+            result_.output += piece;
+            return true;
+        }
+        if (sink_(piece)) return true;
+        result_.write_failed = true;
+        result_.error = "the text could not be written";
+        return false;
     }
 
     bool Finish() {
@@ -395,16 +421,24 @@ public:
                             " given, the format takes " + std::to_string(next_) + ": argument " +
                             std::to_string(next_ + 1) + " '" + arguments_[next_] + "'" +
                             (extra > 1 ? " and " + std::to_string(extra - 1) + " more" : "") + " left over";
+            if (format_end_ != 0) {
+                result_.error += " (the format ends at its NUL, character " + std::to_string(format_end_) + ")";
+            }
             return false;
         }
         return true;
     }
 
 private:
+    // The conversion being converted, for a message: built only when one is,
+    // so a format that fits costs none.
+    std::string Where() const {
+        return "conversion " + std::to_string(number_) + " '" + conversion_->text + "' at character " +
+               std::to_string(conversion_->position);
+    }
+
     bool Fail(const std::string& what) {
-        // Built only here: a format that fits costs no message.
-        result_.error = "conversion " + std::to_string(number_) + " '" + conversion_->text + "' at character " +
-                        std::to_string(conversion_->position) + what;
+        result_.error = Where() + what;
         return false;
     }
 
@@ -440,8 +474,7 @@ private:
             return Fail(ArgumentWhere() + " is no number (1.5, -2e-3, 0x1.8p3, inf, nan)");
         }
         conversion.arguments.back().value = FloatValueText(value, format);
-        result_.output += FloatText(directive, value, format);
-        return true;
+        return Emit(FloatText(directive, value, format));
     }
 
     bool ConvertCharacter(const Directive& directive, PrintfConversion& conversion) {
@@ -475,16 +508,16 @@ private:
             body = std::string(1, static_cast<char>(bits));
             conversion.arguments.back().value = std::to_string(bits);
         }
-        result_.output += Pad(body, directive, false, 0);
-        return true;
+        return Emit(Pad(body, directive, false, 0));
     }
 
     bool ConvertString(const Directive& directive, PrintfConversion& conversion) {
         const bool wide = directive.length == Length::l;
         const std::string* text = nullptr;
         if (!Take(conversion, "value", wide ? "const wchar_t *" : "const char *", text)) return false;
-        conversion.arguments.back().value = *text;
-        std::string body = *text;
+        // A C string ends at its first NUL (a wide one at its L'\0').
+        std::string body = text->substr(0, text->find('\0'));
+        conversion.arguments.back().value = body;
         if (wide) {
             if (!ValidUtf8(body)) return Fail(ArgumentWhere() + " is no UTF-8 text, so no wide string");
             if (directive.precision >= 0) {
@@ -498,13 +531,14 @@ private:
         } else if (directive.precision >= 0 && body.size() > static_cast<std::size_t>(directive.precision)) {
             body.resize(static_cast<std::size_t>(directive.precision));
         }
-        result_.output += Pad(body, directive, false, 0);
-        return true;
+        return Emit(Pad(body, directive, false, 0));
     }
 
     const std::vector<std::string>& arguments_;
     PrintfResult& result_;
     std::size_t next_ = 0;
+    const std::size_t format_end_;
+    const PrintfSink& sink_;
     std::size_t number_ = 0;                          // of the conversion being converted
     const PrintfConversion* conversion_ = nullptr;
 };
@@ -527,6 +561,11 @@ const char kConversions[] = "d i u o x X c s f F e E g G a A p %";
 }  // namespace
 
 PrintfResult FormatPrintf(const std::string& format, const std::vector<std::string>& arguments, PrintfEscapes escapes) {
+    return FormatPrintf(format, arguments, escapes, PrintfSink());
+}
+
+PrintfResult FormatPrintf(const std::string& format, const std::vector<std::string>& arguments, PrintfEscapes escapes,
+                          const PrintfSink& sink) {
     PrintfResult result;
     Decoded decoded;
     if (escapes == PrintfEscapes::C) {
@@ -535,14 +574,24 @@ PrintfResult FormatPrintf(const std::string& format, const std::vector<std::stri
         decoded.bytes = format;
         for (std::size_t i = 0; i < format.size(); ++i) decoded.origin.push_back(i + 1);
     }
+    // C's printf reads its format as a string, up to its first NUL: a NUL
+    // written into a literal ("a\0b") ends the format there, and what
+    // follows is never read (its conversions take no argument).
+    const std::size_t nul = decoded.bytes.find('\0');
+    std::size_t nul_origin = 0;
+    if (nul != std::string::npos) {
+        nul_origin = decoded.origin[nul];
+        decoded.bytes.resize(nul);
+        decoded.origin.resize(nul);
+    }
     const std::string& bytes = decoded.bytes;
-    Formatter formatter(arguments, result);
+    Formatter formatter(arguments, result, nul_origin, sink);
     std::size_t number = 0;
     for (std::size_t at = 0; at < bytes.size();) {
         if (bytes[at] != '%') {
             const std::size_t next = bytes.find('%', at);
             const std::size_t end = next == std::string::npos ? bytes.size() : next;
-            result.output.append(bytes, at, end - at);
+            if (!formatter.Emit(bytes.substr(at, end - at), decoded.origin[at])) return result;
             at = end;
             continue;
         }
@@ -617,7 +666,7 @@ PrintfResult FormatPrintf(const std::string& format, const std::vector<std::stri
                 result.error = where() + ": a % is written by %% alone, with nothing between";
                 return result;
             }
-            result.output += '%';
+            if (!formatter.Emit("%", conversion.position)) return result;
             result.conversions.push_back(conversion);
             continue;
         }

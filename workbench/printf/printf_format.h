@@ -10,12 +10,18 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
-// The largest width and precision taken, so that a format cannot ask for
-// gigabytes.
+// The largest width and precision taken, so that one conversion cannot ask
+// for gigabytes.
 constexpr int kMaxPrintfWidth = 65536;
+
+// The most text one run writes, 64 MiB, so that a format of many wide
+// conversions cannot ask for gigabytes either (18 000 of %65536c would be
+// 1.2 GB). Far beyond any text a C program prints with one call.
+constexpr std::size_t kMaxPrintfOutput = std::size_t{1} << 26;
 
 // An argument one conversion consumed.
 struct PrintfArgumentUse {
@@ -34,7 +40,9 @@ struct PrintfConversion {
 
 struct PrintfResult {
     bool ok = false;
-    std::string output;                       // the text printf writes
+    std::string output;                       // the text printf writes, when no sink took it
+    std::size_t size = 0;                     // of the text written, to `output` or the sink
+    bool write_failed = false;                // the sink could not take the text
     std::vector<PrintfConversion> conversions; // every one, %% too
     std::string error;                        // when not ok: what, and which conversion
 };
@@ -44,14 +52,19 @@ struct PrintfResult {
 // characters before printf ever sees them.
 enum class PrintfEscapes { None, C };
 
+// Takes the text as it is made, a piece at a time, so that a long text need
+// not be held whole; false when it could not be taken, which ends the run.
+using PrintfSink = std::function<bool(const std::string& piece)>;
+
 // `format` with `arguments`, or the first fault: a conversion with no
 // argument left, an argument that is no value of its conversion's type (not
 // a number, or an integer beyond 64 bits), arguments left over, %n, an
 // unknown conversion, a length modifier or a flag that C leaves undefined
 // for the conversion, positional arguments (%1$d), a width or precision
-// beyond kMaxPrintfWidth, a format that ends inside a conversion, or a bad
-// escape. Each message names the conversion by its number, its place in the
-// format and its text.
+// beyond kMaxPrintfWidth, a text longer than kMaxPrintfOutput, a format
+// that ends inside a conversion, or a bad escape. Each message names the
+// conversion by its number, its place in the format and its text. The
+// format ends at its first NUL byte, as C's does, and a %s argument at its.
 //
 // Arguments: integers in decimal, hex (0x) or octal (0), with an optional
 // sign, from -2^63 to 2^64-1, then reduced modulo 2^bits to the
@@ -60,3 +73,8 @@ enum class PrintfEscapes { None, C };
 // in one rounding to double, or to long double for %L...
 PrintfResult FormatPrintf(const std::string& format, const std::vector<std::string>& arguments,
                           PrintfEscapes escapes = PrintfEscapes::C);
+
+// The same, handing the text to `sink` as it is made rather than to
+// `output`. On a fault, the sink has taken the text before it.
+PrintfResult FormatPrintf(const std::string& format, const std::vector<std::string>& arguments, PrintfEscapes escapes,
+                          const PrintfSink& sink);

@@ -46,7 +46,9 @@ TEST(PrintfFormat, ArgumentForms) {
 }
 
 TEST(PrintfFormat, EscapesAreCs) {
-    EXPECT_EQ(Format("a\\tb\\n\\x41\\101\\0z\\\\\\\"\\?", {}), std::string("a\tb\nAA\0z\\\"?", 11));
+    EXPECT_EQ(Format("a\\tb\\n\\x41\\101z\\\\\\\"\\?", {}), "a\tb\nAAz\\\"?");
+    // C's printf reads its format up to the NUL the escape makes.
+    EXPECT_EQ(Format("a\\tb\\0z", {}), "a\tb");
     EXPECT_EQ(Format("\\045d", {"7"}), "7");  // a compiler makes it %d before printf sees it
     EXPECT_EQ(Format("\\x25d", {"7"}).substr(0, 14), "error: the esc");  // \x takes every hex digit
     EXPECT_EQ(FormatPrintf("a\\n%d", {"1"}, PrintfEscapes::None).output, "a\\n1");
@@ -109,7 +111,11 @@ TEST(PrintfFormat, ErrorsNameTheConversion) {
         {"%Ld", {"1"}, "conversion 1 '%Ld' at character 1: the length L goes with floats, not %d (ll is long long), which C leaves undefined"},
         {"%.3c", {"a"}, "conversion 1 '%.3c' at character 1: a precision has no meaning for %c, which C leaves undefined"},
         {"%05s", {"a"}, "conversion 1 '%05s' at character 1: the flag 0 has no meaning for %s (padding is with blanks), which C leaves undefined"},
-        {"%+p", {"1"}, "conversion 1 '%+p' at character 1: %p takes no flag but - (and a width), which C leaves undefined"},
+        {"%#p", {"1"}, "conversion 1 '%#p' at character 1: the flag # has no meaning for %p, which C leaves undefined"},
+        {"%05p", {"1"}, "conversion 1 '%05p' at character 1: the flag 0 has no meaning for %p (padding is with blanks), which C leaves undefined"},
+        {"%.3p", {"1"}, "conversion 1 '%.3p' at character 1: a precision has no meaning for %p, which C leaves undefined"},
+        {"%lp", {"1"}, "conversion 1 '%lp' at character 1: the length l has no meaning for %p, which C leaves undefined"},
+        {"a\\0%d", {"1"}, "1 argument given, the format takes 0: argument 1 '1' left over (the format ends at its NUL, character 2)"},
         {"%99999d", {"1"}, "conversion 1 '%99999' at character 1: a width or precision is beyond 65536"},
         {"%*d", {"70000", "1"}, "conversion 1 '%*d' at character 1: the width 70000 is beyond 65536"},
         {"%c", {"ab"}, "conversion 1 '%c' at character 1: argument 1 'ab' is neither one byte (a character) nor a number"},
@@ -125,6 +131,67 @@ TEST(PrintfFormat, ErrorsNameTheConversion) {
         EXPECT_FALSE(result.ok) << row.format;
         EXPECT_EQ(result.error, row.error) << row.format;
     }
+}
+
+// %p with + or space: a sign before the 0x, none before (nil), as glibc
+// writes them (checked against glibc in the random corpus too).
+TEST(PrintfFormat, PointerSigns) {
+    EXPECT_EQ(Format("[%+p] [% p] [%+ p] [%-+6p] [%+p] [% 7p]", {"1", "1", "0x12", "0xab", "0", "0"}),
+              "[+0x1] [ 0x1] [+0x12] [+0xab ] [(nil)] [  (nil)]");
+}
+
+// Long doubles in the explanation as the shortest decimal that reads back
+// to them: the 21 digits of 0.1L were noise.
+TEST(PrintfFormat, ExplainedLongDoublesAreShortest) {
+    const PrintfResult result = FormatPrintf("%Lf %Lf %Lf %Lg %Lg", {"0.1", "0x1p-16445", "1e4000", "-0.3333333333333333333", "nan"});
+    ASSERT_TRUE(result.ok) << result.error;
+    std::vector<std::string> values;
+    for (const auto& conversion : result.conversions) values.push_back(conversion.arguments.back().value);
+    EXPECT_EQ(values, (std::vector<std::string>{"0.1", "4e-4951", "1e+4000", "-0.3333333333333333333", "nan"}));
+}
+
+// The most text one run writes: 64 MiB exactly is written, a byte more is
+// an error naming what passed the bound, whether a conversion or the
+// format's own text did; through a sink, the text comes in pieces.
+TEST(PrintfFormat, TheTextIsBounded) {
+    static_assert(kMaxPrintfOutput == 64 * 65536 * 16, "the help says 64 MiB");
+    std::string format;
+    for (int i = 0; i < 1024; ++i) format += "%65536c";  // 64 MiB
+    std::size_t pieces = 0, bytes = 0;
+    const PrintfSink count = [&](const std::string& piece) {
+        ++pieces;
+        bytes += piece.size();
+        return true;
+    };
+    std::vector<std::string> arguments(1024, "x");
+    PrintfResult result = FormatPrintf(format, arguments, PrintfEscapes::C, count);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.size, kMaxPrintfOutput);
+    EXPECT_EQ(bytes, kMaxPrintfOutput);
+    EXPECT_EQ(pieces, 1024u);
+    EXPECT_TRUE(result.output.empty());
+    arguments.push_back("y");
+    result = FormatPrintf(format + "%c", arguments, PrintfEscapes::C, count);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, "conversion 1025 '%c' at character 7169 takes the text past 67108864 bytes (64 MiB), the "
+                            "most one run writes");
+    result = FormatPrintf(format + "ab", std::vector<std::string>(1024, "x"), PrintfEscapes::C, count);
+    EXPECT_EQ(result.error, "the format's text at character 7169 takes the text past 67108864 bytes (64 MiB), the most "
+                            "one run writes");
+    result = FormatPrintf(format + "%%", std::vector<std::string>(1024, "x"), PrintfEscapes::C, count);
+    EXPECT_EQ(result.error, "the format's text at character 7169 takes the text past 67108864 bytes (64 MiB), the most "
+                            "one run writes");
+    // Without a sink the text is held, to the same bound.
+    result = FormatPrintf("%65536.65536f|%s", {"1", "abc"});
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(result.size, result.output.size());
+    EXPECT_EQ(result.output.size(), 65536u + 2 + 4);
+    // A sink that cannot take the text ends the run there.
+    int calls = 0;
+    result = FormatPrintf("a%db%dc", {"1", "2"}, PrintfEscapes::C, [&](const std::string&) { return ++calls < 2; });
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.write_failed);
+    EXPECT_EQ(calls, 2);
 }
 
 }  // namespace

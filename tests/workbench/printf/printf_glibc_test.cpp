@@ -8,12 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <clocale>
 #include <cmath>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -237,7 +239,8 @@ std::string Corpus::Run(Case& c, std::string& mine) {
             c.c_format += "%%";
             expected = CFormat(c.c_format.c_str());
         } else {
-            Directive(c, "-", false);
+            // + and space as glibc writes them: a sign before 0x.
+            Directive(c, "-+ ", false);
             c.format += "p";
             c.c_format += "p";
             const std::uint64_t value = OneIn(5) ? 0 : Bits() >> Between(0, 63);
@@ -291,6 +294,207 @@ TEST(PrintfGlibc, FormatsOfSeveralConversions) {
         ASSERT_TRUE(result.ok) << whole.format << ": " << result.error;
         ASSERT_EQ(result.output, expected) << whole.format;
     }
+}
+
+// A random conversion of a float with a large precision, and now and then
+// a large width: the text of every digit of the exact value and far past
+// its end, and rounding at any place within it.
+struct LargeCase {
+    std::string format;
+    std::string argument;
+    std::string expected;
+};
+
+LargeCase LargePrecisionCase(Corpus& corpus, bool long_double, int max_precision) {
+    LargeCase c;
+    std::string directive = "%";
+    for (char flag : std::string("-+ #0")) {
+        if (corpus.OneIn(4)) directive += flag;
+    }
+    if (corpus.OneIn(4)) directive += std::to_string(corpus.Between(1, max_precision + 100));
+    // Precisions of every size up to the largest, small ones as often as large.
+    const int digits = corpus.Between(0, static_cast<int>(std::to_string(max_precision).size()));
+    const int precision = std::min(max_precision, corpus.Between(0, digits == 0 ? 9 : static_cast<int>(std::pow(10, digits))));
+    directive += "." + std::to_string(precision);
+    const char conversion = corpus.Pick(std::vector<char>{'f', 'F', 'e', 'E', 'g', 'G', 'a', 'A'});
+    char text[80];
+    if (long_double) {
+        const std::uint64_t significand = corpus.Bits() >> corpus.Between(0, 63);
+        const int exponent = corpus.OneIn(3) ? corpus.Between(-16500, 16300) : corpus.Between(-400, 400);
+        long double value = std::ldexp(static_cast<long double>(significand), exponent);
+        if (corpus.OneIn(2)) value = -value;
+        std::snprintf(text, sizeof text, "%La", value);
+        c.format = directive + "L" + conversion;
+        c.expected = CFormat(c.format.c_str(), value);
+    } else {
+        double value = 0;
+        const int shape = corpus.Between(0, 3);
+        if (shape == 0) {
+            std::uint64_t bits = corpus.Bits();
+            std::memcpy(&value, &bits, sizeof value);
+        } else if (shape == 1) {
+            value = std::ldexp(static_cast<double>(corpus.Bits() >> 11), corpus.Between(-1126, 971));
+        } else if (shape == 2) {
+            value = corpus.Pick(std::vector<double>{0.1, 1.0 / 3, 2.0 / 3, 0.5, 0.05, 1e-300, 5e-324, DBL_MAX, DBL_MIN,
+                                                    0.0, 9.5, 99.95, 1e22, 1e23});
+        } else {
+            value = static_cast<double>(corpus.Between(-100000, 100000)) / 1024;
+        }
+        if (corpus.OneIn(2)) value = -value;
+        std::snprintf(text, sizeof text, "%a", value);
+        c.format = directive + conversion;
+        c.expected = CFormat(c.format.c_str(), value);
+    }
+    c.argument = text;
+    return c;
+}
+
+// Precisions up to a few thousand, doubles and long doubles: every digit
+// written is the exact value's, rounded as glibc rounds.
+TEST(PrintfGlibc, LargePrecisionsEqualGlibc) {
+    Corpus corpus(65536);
+    int failures = 0;
+    for (int i = 0; i < 1500 && failures < 10; ++i) {
+        const LargeCase c = LargePrecisionCase(corpus, i % 3 == 0, 5000);
+        const PrintfResult result = FormatPrintf(c.format, {c.argument}, PrintfEscapes::None);
+        const std::string mine = result.ok ? result.output : "<error: " + result.error + ">";
+        if (mine != c.expected) {
+            ++failures;
+            ADD_FAILURE() << "case " << i << ": '" << c.format << "' '" << c.argument << "'\n  glibc: '"
+                          << c.expected.substr(0, 200) << "...' (" << c.expected.size() << " bytes)\n  mine:  '"
+                          << mine.substr(0, 200) << "...' (" << mine.size() << " bytes)";
+        }
+    }
+}
+
+// The largest precision and width taken, on the values whose exact
+// decimals are longest or reach furthest: every digit of 2^-16445 and of
+// the largest long double, and far past them.
+TEST(PrintfGlibc, TheLargestPrecisionsEqualGlibc) {
+    struct Row {
+        std::string format;
+        std::string argument;  // the value as %a writes it
+        std::string expected;
+    };
+    const auto row = [](const std::string& format, double value) {
+        return Row{format, CFormat("%a", value), CFormat(format.c_str(), value)};
+    };
+    const auto long_row = [](const std::string& format, long double value) {
+        return Row{format, CFormat("%La", value), CFormat(format.c_str(), value)};
+    };
+    const long double smallest = std::ldexp(1.0L, -16445);
+    const long double largest_subnormal = std::ldexp(static_cast<long double>(0x7FFFFFFFFFFFFFFFull), -16445);
+    const std::vector<Row> rows = {
+        row("%.65536g", 0.1),
+        row("%.65536e", 0.1),
+        row("%.65536f", std::ldexp(1.0, -1074)),
+        row("%#.65536G", DBL_MAX),
+        row("%-+65536.30000f|", -2.5),
+        row("%065536.1e", -1e300),
+        row("%.65536a", 1.0 / 3),
+        long_row("%.65536La", smallest),
+        long_row("%.65536Lf", smallest),
+        long_row("%.65536Le", smallest),
+        long_row("%.16500Le", largest_subnormal),
+        long_row("%.65536Lg", LDBL_MAX),
+        long_row("%.65536Lf", LDBL_MAX),
+        long_row("%#.65536Lg", 1e-4000L),
+        long_row("% .65536LE", 1.0L / 3),
+    };
+    for (const Row& r : rows) {
+        const PrintfResult result = FormatPrintf(r.format, {r.argument}, PrintfEscapes::None);
+        ASSERT_TRUE(result.ok) << r.format << ": " << result.error;
+        EXPECT_EQ(result.output.size(), r.expected.size()) << r.format << " " << r.argument;
+        EXPECT_TRUE(result.output == r.expected) << r.format << " " << r.argument;
+    }
+}
+
+// %#g with P significant digits of a value that rounds up to 10^P: ISO C
+// writes P digits (1.0e+02), glibc one (1.e+02). Over values at every
+// power of ten and either side of each rounding point, that is the only
+// place where the two differ, and the help names it.
+TEST(PrintfGlibc, AlternateGDepartsFromGlibcOnlyWhereIsoCSays) {
+    int departures = 0;
+    for (int power = 0; power <= 18; ++power) {
+        const long double ten = std::pow(10.0L, power);
+        for (const long double value : {ten - 0.5L, ten - 0.25L, ten - 0.75L, ten - 1, ten + 0.5L, ten * 0.9995L,
+                                        ten * 0.99949L, ten / 1000 - 0.0005L, std::nextafter(ten - 0.5L, 0.0L),
+                                        ten * 0.95L}) {
+            for (int precision = 0; precision <= 20; ++precision) {
+                for (const char* flags : {"#", "", "#-12", "#+"}) {
+                    for (const bool as_double : {true, false}) {
+                        const std::string format = std::string("%") + flags + "." + std::to_string(precision) +
+                                                   (as_double ? "" : "L") + (power % 2 == 0 ? "g" : "G");
+                        const double rounded = static_cast<double>(value);
+                        const long double exact = as_double ? static_cast<long double>(rounded) : value;
+                        char text[80];
+                        std::snprintf(text, sizeof text, "%La", exact);
+                        const std::string glibc = as_double ? CFormat(format.c_str(), rounded) : CFormat(format.c_str(), value);
+                        const PrintfResult result = FormatPrintf(format, {text}, PrintfEscapes::None);
+                        ASSERT_TRUE(result.ok) << result.error;
+                        // Does it round up to 10^P at P significant digits?
+                        const int significant = precision == 0 ? 1 : precision;
+                        char at_p[80];
+                        std::snprintf(at_p, sizeof at_p, "%.*Le", significant - 1, exact);
+                        const long double ten_to_p = std::pow(10.0L, significant);
+                        const bool departs = flags[0] == '#' && significant >= 2 &&
+                                             std::strtold(at_p, nullptr) == ten_to_p && exact < ten_to_p;
+                        if (!departs) {
+                            EXPECT_EQ(result.output, glibc) << format << " of " << text;
+                            continue;
+                        }
+                        ++departures;
+                        // ISO C: exponent notation with P digits, as %#.(P-1)e writes it.
+                        char iso[80];
+                        std::snprintf(iso, sizeof iso, (std::string("%") + flags + ".*" + (power % 2 == 0 ? "Le" : "LE")).c_str(),
+                                      significant - 1, exact);
+                        EXPECT_EQ(result.output, iso) << format << " of " << text;
+                        EXPECT_NE(result.output, glibc) << format << " of " << text << ": glibc follows ISO C now";
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(departures, 20);
+}
+
+// The format ends at its first NUL as C's printf's does, wherever the NUL
+// comes from: glibc is handed the same bytes as a C string.
+TEST(PrintfGlibc, TheFormatEndsAtItsNul) {
+    struct Row {
+        const char* format;  // as typed, with escapes
+        std::string bytes;   // as a compiler makes it
+        std::vector<std::string> arguments;
+    };
+    const std::vector<Row> rows = {
+        {"a\\0b", std::string("a\0b", 3), {}},
+        {"\\0abc", std::string("\0abc", 4), {}},
+        {"\\x00%d", std::string("\0%d", 3), {}},
+        {"x\\000y", std::string("x\0y", 3), {}},
+        {"x\\0000", std::string("x\0" "0", 3), {}},
+        {"%d\\0%d", std::string("%d\0%d", 5), {"7"}},
+        {"%s|\\0|%s", std::string("%s|\0|%s", 7), {"ab"}},
+        {"%5.1f\\x00\\n", std::string("%5.1f\0\n", 7), {"2.25"}},
+        {"a\\01b", "a\01b", {}},  // \01 is 1, no NUL
+        {"%%\\0%%", std::string("%%\0%%", 5), {}},
+    };
+    for (const Row& row : rows) {
+        const PrintfResult result = FormatPrintf(row.format, row.arguments);
+        ASSERT_TRUE(result.ok) << row.format << ": " << result.error;
+        // One argument at most here: the C string (up to the NUL) with it.
+        const std::string glibc = row.arguments.empty()         ? CFormat(row.bytes.c_str())
+                                  : row.bytes[1] == 's'         ? CFormat(row.bytes.c_str(), row.arguments[0].c_str())
+                                  : row.bytes.find('f') < 6     ? CFormat(row.bytes.c_str(), 2.25)
+                                                                : CFormat(row.bytes.c_str(), 7);
+        EXPECT_EQ(result.output, glibc) << row.format;
+        // --raw bytes with the NUL itself end there too.
+        const PrintfResult raw = FormatPrintf(row.bytes, row.arguments, PrintfEscapes::None);
+        ASSERT_TRUE(raw.ok) << row.format << ": " << raw.error;
+        EXPECT_EQ(raw.output, glibc) << row.format;
+    }
+    // A %s argument is a C string too, ending at its NUL.
+    EXPECT_EQ(FormatPrintf("[%s][%5s][%ls]", {std::string("ab\0cd", 5), std::string("x\0y", 3), std::string("\xC3\xA9\0\xFF", 4)}).output,
+              "[ab][    x][\xC3\xA9]");
 }
 
 // Wide characters and strings as glibc writes them in a UTF-8 locale.
