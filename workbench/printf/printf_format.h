@@ -64,7 +64,8 @@ using PrintfSink = std::function<bool(const std::string& piece)>;
 // beyond kMaxPrintfWidth, a text longer than kMaxPrintfOutput, a format
 // that ends inside a conversion, or a bad escape. Each message names the
 // conversion by its number, its place in the format and its text. The
-// format ends at its first NUL byte, as C's does, and a %s argument at its.
+// format ends at its first NUL byte, as C's does, and a %s argument at its
+// own first NUL.
 //
 // Arguments: integers in decimal, hex (0x) or octal (0), with an optional
 // sign, from -2^63 to 2^64-1, then reduced modulo 2^bits to the
