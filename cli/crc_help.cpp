@@ -84,8 +84,11 @@ const char kExamples[] =
     "  CBF43926\n"
     "  $ quobrix crc --width 16 --poly 1021 --init ffff --text 123456789\n"
     "  29B1\n"
-    "  $ quobrix crc CRC-16/MODBUS --emit c -o crc16_modbus.c && grep -c crc16_modbus_ crc16_modbus.c\n"
-    "  3\n";
+    "  $ quobrix crc CRC-16/MODBUS --emit c -o crc16_modbus.c && tail -4 crc16_modbus.c\n"
+    "  uint16_t crc16_modbus_final(uint16_t crc)\n"
+    "  {\n"
+    "      return (uint16_t)(crc ^ 0x0000);\n"
+    "  }\n";
 
 }  // namespace
 
