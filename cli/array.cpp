@@ -5,6 +5,7 @@
 
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
+#include "cli/output_file.h"
 #include "cli/subcommand_words.h"
 #include "workbench/c_array/c_array_reader.h"
 
@@ -296,28 +297,12 @@ int RunForward(const ArrayOptions& options, const CliEnvironment& env, std::stri
 }
 
 // -o FILE: what would go to standard output goes to FILE instead, and only
-// if all of it does: an error midway leaves FILE as it was.
+// if all of it does: an error midway leaves FILE as it was (a device or a
+// FIFO is written through; cli/output_file.h tells each case).
 int RunToFile(const ArrayOptions& options, const CliEnvironment& env, std::string& err) {
-    const std::string name = EscapeBytes(options.output);
-    if (!env.replace_file) {
-        err += kPrefix + "cannot write " + name + ": no files are written here\n";
-        return kExitUsage;
-    }
-    int code = kExitUsage;
-    const auto produce = [&](const WriteBlock& write) {
-        CliEnvironment to_file = env;
-        to_file.write_stdout = write;
-        to_file.stdout_is_terminal = false;
-        std::string text;  // all written by the end, unless a write failed
-        code = options.reverse ? RunReverse(options, to_file, text, err) : RunForward(options, to_file, text, err);
-        return code == kExitReport;
-    };
-    std::string error;
-    if (!env.replace_file(options.output, produce, error) && !error.empty()) {
-        err += kPrefix + "cannot write " + name + ": " + error + "\n";
-        return kExitUsage;
-    }
-    return code;
+    return RunIntoOutputFile(options.output, env, err, [&](const CliEnvironment& to_file, std::string& text) {
+        return options.reverse ? RunReverse(options, to_file, text, err) : RunForward(options, to_file, text, err);
+    });
 }
 
 int RunArray(const ArrayOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {

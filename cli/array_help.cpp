@@ -36,8 +36,15 @@ const char kDescription[] =
     "-o FILE writes the C source, or the bytes of --reverse, to FILE instead\n"
     "of standard output (-o - is standard output), and --reverse may then run\n"
     "at a terminal. FILE is written under a temporary name beside it and\n"
-    "renamed to FILE only once all of it is there: an error midway leaves no\n"
-    "half file, and a FILE that was there as it was.\n";
+    "renamed to FILE only once all of it is there: an error midway, Ctrl+C or\n"
+    "kill leaves no half file and no temporary one, and a FILE that was there\n"
+    "as it was. A FILE that was there keeps its mode and owner; a new one gets\n"
+    "0666 less the umask. A symbolic link stays a link: the file it leads to\n"
+    "is written so (made, if there is none). A file of several names (hard\n"
+    "links) is written in place once all of it is ready, so that every name\n"
+    "shows it. A device or a FIFO (/dev/null, a pipe) is written through as\n"
+    "the bytes come, as sort -o writes it. A directory, a socket or a file\n"
+    "you may not write is refused.\n";
 
 const char kOptions[] =
     "Options:\n"

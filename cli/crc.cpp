@@ -8,6 +8,7 @@
 
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
+#include "cli/output_file.h"
 #include "cli/subcommand_words.h"
 #include "codepage/gbk_codec.h"
 #include "core/hexdump.h"
@@ -41,12 +42,13 @@ struct CrcOptions {
     std::string text;  // of --text or --hex
     bool text_to_gbk = false;
     CrcNotation notation = CrcNotation::Hex;
+    std::string output;  // -o's FILE; empty: standard output
 };
 
 // What the parser fills.
 struct CrcWords {
     std::vector<std::string> arguments;  // MODEL and FILEs as given
-    std::string text, hex, bytes, emit;
+    std::string text, hex, bytes, emit, output;
     std::string width, poly, init, xorout;
     std::string refin, refout;
     CLI::Option* list = nullptr;
@@ -55,6 +57,7 @@ struct CrcWords {
     CLI::Option* gbk = nullptr;
     CLI::Option* bytes_option = nullptr;
     CLI::Option* emit_option = nullptr;
+    CLI::Option* output_option = nullptr;
     // The parameters of the user's own.
     CLI::Option* width_option = nullptr;
     CLI::Option* poly_option = nullptr;
@@ -81,6 +84,7 @@ CommandParse SetupCrc(const char* name, CLI::App& app, const std::vector<std::st
     given->gbk = sub->add_flag("--gbk")->disable_flag_override();
     given->bytes_option = sub->add_option("--bytes", given->bytes);
     given->emit_option = sub->add_option("--emit", given->emit);
+    given->output_option = sub->add_option("-o,--output", given->output);
     given->width_option = sub->add_option("--width", given->width);
     given->poly_option = sub->add_option("--poly", given->poly);
     given->init_option = sub->add_option("--init", given->init);
@@ -167,6 +171,13 @@ bool Complete(const CrcWords& words, const CLI::App& chosen, CrcOptions& options
         }
         options.emit_c = true;
     }
+    if (words.output_option->count() > 0 && words.output != "-") {
+        if (words.output.empty()) {
+            error = "-o takes a FILE name, or - for standard output";
+            return false;
+        }
+        options.output = words.output;
+    }
     const CLI::Option* parameters[] = {words.width_option,  words.poly_option,   words.init_option,
                                        words.refin_option, words.refout_option, words.xorout_option};
     const bool own = std::any_of(std::begin(parameters), std::end(parameters),
@@ -230,7 +241,7 @@ bool ChooseParameters(const CrcOptions& options, CrcParams& params, std::string&
 
 // ---- The run -----------------------------------------------------------
 
-int RunCrc(const CrcOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {
+int RunReport(const CrcOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {
     if (options.list) {
         for (const CrcModel& model : CrcCatalogue()) out += FormatCrcModelLine(model) + "\n";
         return kExitReport;
@@ -293,6 +304,15 @@ int RunCrc(const CrcOptions& options, const CliEnvironment& env, std::string& ou
     }
     out += CrcText(crc, params.width, options.notation) + "\n";
     return kExitReport;
+}
+
+// -o FILE: the report goes to FILE instead of standard output, whole or not
+// at all, as quobrix array -o writes it.
+int RunCrc(const CrcOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {
+    if (options.output.empty()) return RunReport(options, env, out, err);
+    return RunIntoOutputFile(options.output, env, err, [&](const CliEnvironment& to_file, std::string& report) {
+        return RunReport(options, to_file, report, err);
+    });
 }
 
 }  // namespace

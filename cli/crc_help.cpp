@@ -13,7 +13,7 @@ const char kUsage[] =
     "       quobrix crc --width N --poly P [--init I] [--refin true|false]\n"
     "                   [--refout true|false] [--xorout X] [--bytes be|le]\n"
     "                   [--] [FILE...]\n"
-    "       quobrix crc MODEL --emit c\n"
+    "       quobrix crc MODEL --emit c [-o FILE]\n"
     "       quobrix crc --list\n";
 
 const char kDescription[] =
@@ -51,6 +51,12 @@ const char kOptions[] =
     "                   loop above 64 bits) and init, update and final\n"
     "                   functions named after the model (crc16_modbus_init)\n"
     "  --list           the catalogue, one parameter line per model\n"
+    "  -o FILE          what is printed, to FILE instead of standard output\n"
+    "                   (- is standard output), kept only when every CRC was\n"
+    "                   printed; written as quobrix array -o writes: under a\n"
+    "                   temporary name, then renamed, a device or a FIFO\n"
+    "                   written through (quobrix array --help tells more)\n"
+    "  --output FILE    the same as -o FILE\n"
     "\n"
     "Parameters of your own, in place of MODEL (every argument is then a FILE,\n"
     "./ before one named as a MODEL; numbers in hex, 0x optional):\n"
@@ -77,7 +83,12 @@ const char kExamples[] =
     "  $ printf 123456789 | quobrix crc CRC-32/ISO-HDLC\n"
     "  CBF43926\n"
     "  $ quobrix crc --width 16 --poly 1021 --init ffff --text 123456789\n"
-    "  29B1\n";
+    "  29B1\n"
+    "  $ quobrix crc CRC-16/MODBUS --emit c -o crc16_modbus.c && tail -4 crc16_modbus.c\n"
+    "  uint16_t crc16_modbus_final(uint16_t crc)\n"
+    "  {\n"
+    "      return (uint16_t)(crc ^ 0x0000);\n"
+    "  }\n";
 
 }  // namespace
 

@@ -37,12 +37,12 @@ struct CliEnvironment {
     // note stays in `err` with the others.
     std::function<void(const std::string& bytes)> write_stderr;
     // Writes the file named `path` (UTF-8 on Windows) from the blocks
-    // `produce` hands its WriteBlock, replacing it only when `produce`
-    // returns true: ReplaceWholeFile (cli/file_stream.h). Unset, no file
-    // can be written.
+    // `produce` hands its WriteBlock, whole or not at all where the file
+    // allows it: WriteOutputFile (cli/output_file.h). Unset, no file can be
+    // written.
     std::function<bool(const std::string& path, const std::function<bool(const WriteBlock& write)>& produce,
                        std::string& error)>
-        replace_file;
+        write_file;
     bool stdout_is_terminal = false;
     // Windows passes arguments as Unicode: TEXT then is UTF-8 even with --gbk.
     bool arguments_are_unicode = false;

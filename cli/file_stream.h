@@ -1,7 +1,6 @@
 // Files read whole, block by block, in constant memory: by the command line
 // (quobrix crc FILE) and by the window's CRC page, the same way, so both see
-// the same bytes and name the same reasons when a read fails. And a file
-// written whole or not at all (quobrix array -o FILE).
+// the same bytes and name the same reasons when a read fails.
 #pragma once
 
 #include <cstdint>
@@ -22,15 +21,6 @@ bool StreamBlocks(std::FILE* stream, const ConsumeBlock& consume, std::string& e
 // reading failed.
 bool StreamFile(const std::string& path, const ConsumeBlock& consume, std::string& error,
                 const std::function<bool()>& stop = {}, bool* stopped = nullptr);
-
-// Writes the file named `path` (UTF-8, also on Windows) with the blocks
-// `produce` passes to its WriteBlock, under a temporary name beside it that
-// is renamed to `path` only when `produce` returns true and every block was
-// written: a failure midway leaves no half file, and `path` as it was. False
-// with why creating, writing or renaming failed in `error`; false with
-// `error` empty when `produce` alone returned false.
-bool ReplaceWholeFile(const std::string& path, const std::function<bool(const WriteBlock& write)>& produce,
-                 std::string& error);
 
 // The size in bytes of the file named `path`, for a progress bar; false when
 // it cannot be known (the read itself then says why, if it fails).

@@ -10,6 +10,7 @@
 #include "cli/environment.h"
 #include "cli/file_stream.h"
 #include "cli/messages.h"
+#include "cli/output_file.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -85,7 +86,7 @@ int Run(const std::vector<std::string>& args, bool arguments_are_unicode) {
     env.read_stdin = ReadStandardInput;
     env.stream_stdin = StreamStandardInput;
     env.stream_file = OpenAndStreamFile;
-    env.replace_file = ReplaceWholeFile;
+    env.write_file = WriteOutputFile;
     bool wrote_stdout = false;
     env.write_stdout = [&wrote_stdout](const std::string& bytes) {
         wrote_stdout = true;

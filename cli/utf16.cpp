@@ -43,3 +43,12 @@ bool Utf8ToUtf16(const std::string& utf8, std::u16string& utf16) {
     }
     return true;
 }
+
+#ifdef _WIN32
+bool Utf8ToWide(const std::string& utf8, std::wstring& wide) {
+    std::u16string utf16;
+    if (!Utf8ToUtf16(utf8, utf16)) return false;
+    wide.assign(utf16.begin(), utf16.end());
+    return true;
+}
+#endif

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "cli/output_file.h"
 #include "fw/win32/controls.h"
 #include "workbench_window/pages/frame_page.h"
 #include "workbench_window/pages/number_page.h"
@@ -131,11 +132,12 @@ bool ReadSmallFile(const std::string& path, std::string& text) {
     return true;
 }
 
-bool WriteFile(const std::string& path, const std::string& bytes) {
-    FILE* file = _wfopen(AfxUtf8ToWide(path).c_str(), L"wb");
-    if (!file) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+// A small file (the settings, a CRC's C source) written as quobrix -o
+// writes: whole or not at all, and a link, a file of several names or a
+// file's mode kept (cli/output_file.h).
+bool WriteSmallFile(const std::string& path, const std::string& bytes) {
+    std::string error;
+    return WriteOutputFile(path, [&bytes](const WriteBlock& write) { return write(bytes); }, error);
 }
 
 }  // namespace
@@ -378,7 +380,9 @@ void CWorkbenchWindow::SaveSettings() {
     }
     const std::string folder = ini_path_.substr(0, ini_path_.rfind('\\'));
     ::CreateDirectoryW(AfxUtf8ToWide(folder).c_str(), nullptr);
-    WriteFile(ini_path_, settings::Format(settings_));
+    // A write cut short (a full disk, the session ending) keeps the
+    // settings there were.
+    WriteSmallFile(ini_path_, settings::Format(settings_));
 }
 
 const std::vector<HWND>& CWorkbenchWindow::PageControls(int page) {
@@ -830,7 +834,7 @@ void CWorkbenchWindow::OnCrcExport() {
     CFileDialog dialog(false, "c", AfxUtf8ToGbk("C 源文件 (*.c)|*.c|所有文件 (*.*)|*.*|").c_str(), m_hWnd);
     dialog.SetFileName(name + ".c");
     if (dialog.DoModal() != IDOK) return;
-    if (!WriteFile(dialog.GetPathName(), crc_page::CSource(params, model))) {
+    if (!WriteSmallFile(dialog.GetPathName(), crc_page::CSource(params, model))) {
         ShowStatus("无法写入 " + dialog.GetPathName());
         return;
     }

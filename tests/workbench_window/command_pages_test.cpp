@@ -2,10 +2,16 @@
 // their fields make, read back by a real shell; their answers against
 // published values and arithmetic done here; and the cut a page makes of an
 // output too long to show.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -199,6 +205,64 @@ TEST(CommandPageSave, WholeOrNotAtAll) {
     saved = RunCommandToFile(RandomWords(fields), folder.Path("no/such/folder.txt"));
     EXPECT_NE(saved.status, 0);
     EXPECT_NE(saved.err.find("no/such/folder.txt"), std::string::npos) << saved.err;
+}
+
+// 保存 onto what a name may stand for, as quobrix -o writes it: a link
+// stays a link, a file of two names keeps both, a file keeps its mode, and
+// a FIFO is written through and stays one.
+TEST(CommandPageSave, KeepsWhatTheNameStandsFor) {
+    TempFolder folder;
+    RandomFields fields;
+    fields.kind = RandomKind::kBytes;
+    fields.count = "64";
+    fields.seed = "7";
+    const Outcome shown = RunCommand(RandomWords(fields), 1u << 24);
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    const auto save = [&](const std::string& path) {
+        const Outcome saved = RunCommandToFile(RandomWords(fields), path);
+        EXPECT_EQ(saved.status, 0) << saved.err;
+    };
+
+    folder.Write("real.txt", "old");
+    ASSERT_EQ(symlink("real.txt", folder.Path("link.txt").c_str()), 0);
+    save(folder.Path("link.txt"));
+    struct stat status = {};
+    ASSERT_EQ(lstat(folder.Path("link.txt").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode));
+    EXPECT_EQ(folder.Read("real.txt"), shown.out);
+
+    folder.Write("one.txt", "old");
+    ASSERT_EQ(link(folder.Path("one.txt").c_str(), folder.Path("two.txt").c_str()), 0);
+    save(folder.Path("one.txt"));
+    EXPECT_EQ(folder.Read("two.txt"), shown.out);
+
+    const std::string secret = folder.Write("secret.txt", "old");
+    ASSERT_EQ(chmod(secret.c_str(), 0600), 0);
+    save(secret);
+    ASSERT_EQ(lstat(secret.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u);
+    EXPECT_EQ(folder.Read("secret.txt"), shown.out);
+
+    const std::string fifo = folder.Path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    save(fifo);
+    std::string got;
+    char block[4096];
+    ssize_t n = 0;
+    while ((n = read(reader, block, sizeof block)) > 0) got.append(block, static_cast<std::size_t>(n));
+    close(reader);
+    EXPECT_EQ(got, shown.out);
+    ASSERT_EQ(lstat(fifo.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path(""))) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"fifo", "link.txt", "one.txt", "real.txt", "secret.txt", "two.txt"}));
 }
 
 // ---- 元件值选型 ---------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "cli/command_line.h"
 #include "cli/file_stream.h"
 #include "cli/messages.h"
+#include "cli/output_file.h"
 #include "core/hexdump.h"
 #include "workbench/parts/e_series.h"
 
@@ -118,7 +119,7 @@ Outcome RunCommandInto(const std::vector<std::string>& words, const WriteBlock& 
 Outcome RunCommandToFile(const std::vector<std::string>& words, const std::string& path) {
     Outcome outcome;
     std::string error;
-    const bool saved = ReplaceWholeFile(
+    const bool saved = WriteOutputFile(
         path,
         [&](const WriteBlock& write) {
             outcome = RunCommandInto(words, write);
