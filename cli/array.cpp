@@ -20,6 +20,7 @@ enum class ArrayInput { StandardInput, File, Text, HexDigits };
 struct ArrayOptions {
     CArrayFormat format;
     bool reverse = false;
+    bool char_is_signed = true;  // --char: as gcc on x86 and x86-64
     ArrayInput input = ArrayInput::StandardInput;
     std::string file;    // with File
     std::string text;    // of --text or --hex
@@ -29,9 +30,10 @@ struct ArrayOptions {
 // What the parser fills.
 struct ArrayWords {
     std::vector<std::string> files;
-    std::string name, type, per_line, text, hex, output;
+    std::string name, type, per_line, text, hex, output, char_sign;
     CLI::Option* name_option = nullptr;
     CLI::Option* type_option = nullptr;
+    CLI::Option* char_option = nullptr;
     CLI::Option* per_line_option = nullptr;
     CLI::Option* text_option = nullptr;
     CLI::Option* hex_option = nullptr;
@@ -58,6 +60,7 @@ CommandParse SetupArray(const char* name, CLI::App& app, const std::vector<std::
     const auto given = std::make_shared<ArrayWords>();
     given->name_option = sub->add_option("--name", given->name);
     given->type_option = sub->add_option("--type", given->type);
+    given->char_option = sub->add_option("--char", given->char_sign);
     given->per_line_option = sub->add_option("--per-line", given->per_line);
     given->text_option = sub->add_option("--text", given->text);
     given->hex_option = sub->add_option("--hex", given->hex);
@@ -160,13 +163,25 @@ bool Complete(const ArrayWords& words, const CLI::App& chosen, ArrayOptions& opt
         // Only --type and the input say anything about bytes to come.
         for (const CLI::Option* option : chosen.get_options()) {
             if (option->count() == 0 || option == words.reverse || option == words.type_option ||
+                option == words.char_option ||
                 option == words.text_option || option == words.hex_option || option == words.output_option ||
                 option->get_name().empty() || option->get_name() == "FILE") {
                 continue;
             }
-            error = option->get_name() + " shapes the C text; --reverse reads it and takes only --type";
+            error = option->get_name() + " shapes the C text; --reverse reads it and takes only --type and --char";
             return false;
         }
+    }
+    if (words.char_option->count() > 0) {
+        if (!options.reverse) {
+            error = "--char goes with --reverse: it says how character literals are read";
+            return false;
+        }
+        if (words.char_sign != "signed" && words.char_sign != "unsigned") {
+            error = "--char '" + EscapeBytes(words.char_sign) + "' is neither signed nor unsigned";
+            return false;
+        }
+        options.char_is_signed = words.char_sign == "signed";
     }
     if (!CompleteType(words, options, error) || !CompletePerLine(words, options, error) ||
         !CompleteInput(words, options, error)) {
@@ -174,10 +189,6 @@ bool Complete(const ArrayWords& words, const CLI::App& chosen, ArrayOptions& opt
     }
     CArrayFormat& format = options.format;
     if (words.name_option->count() > 0) {
-        if (!IsCIdentifier(words.name)) {
-            error = "--name '" + EscapeBytes(words.name) + "' is no C identifier (letters, digits and _, no digit first)";
-            return false;
-        }
         format.name = words.name;
     } else if (options.input == ArrayInput::File) {
         format.name = CArrayNameFromPath(options.file);
@@ -188,6 +199,17 @@ bool Complete(const ArrayWords& words, const CLI::App& chosen, ArrayOptions& opt
     format.header = words.header->count() > 0;
     format.crc = words.crc->count() > 0;
     format.pad = words.pad->count() > 0;
+    // Known once the type is: <stdint.h>'s names are kept only where it is included.
+    const std::string problem = options.reverse ? "" : CArrayNameProblem(format.name, format);
+    if (!problem.empty() && words.name_option->count() > 0) {
+        error = "--name '" + EscapeBytes(format.name) + "' " + problem;
+        return false;
+    }
+    if (!problem.empty()) {
+        error = "the array's name '" + format.name + "', made from FILE '" + EscapeBytes(options.file) + "', " +
+                problem + ": give one with --name";
+        return false;
+    }
     if (words.output_option->count() > 0 && words.output != "-") {
         if (words.output.empty()) {
             error = "-o takes a FILE name, or - for standard output";
@@ -246,12 +268,13 @@ int RunReverse(const ArrayOptions& options, const CliEnvironment& env, std::stri
         err += kPrefix + "--reverse writes bytes, not text: send standard output to a file (> data.bin)\n";
         return kExitUsage;
     }
-    CArrayReader reader(options.format.element_size, options.format.big_endian);
+    CArrayReader reader(options.format.element_size, options.format.big_endian, options.char_is_signed);
     bool parsed = true, written = true;
+    reader.SetFlush([&](std::string& bytes) { return written = FlushArrayText(env, bytes, false); });
     const ConsumeBlock consume = [&](const char* text, std::size_t size) {
         if (!parsed || !written) return;
         parsed = reader.Feed(text, size, out);
-        written = FlushArrayText(env, out, false);
+        if (written) written = FlushArrayText(env, out, false);
     };
     std::string error;
     if (!ReadInput(options, env, consume, error)) {
@@ -260,6 +283,7 @@ int RunReverse(const ArrayOptions& options, const CliEnvironment& env, std::stri
     }
     if (!written) return kExitUsage;
     if (!parsed || !reader.Finish(out)) {
+        if (!written) return kExitUsage;  // the write said why
         err += ErrorLines(InputName(options) + ": " + reader.error());
         return kExitUsage;
     }

@@ -67,6 +67,7 @@ struct RandomArgs {
 };
 
 bool Complete(const RandomArgs& words, const CLI::App& chosen, RandomOptions& options, std::string& error);
+CArrayFormat ArrayFormat(const RandomOptions& options, const std::string& name);
 int RunRandom(const RandomOptions& options, const CliEnvironment& env, std::string& out, std::string& err);
 
 }  // namespace
@@ -161,8 +162,10 @@ bool CompleteFormat(const RandomArgs& words, RandomOptions& options, std::string
             error = "--name goes with --format c";
             return false;
         }
-        if (!IsCIdentifier(words.name)) {
-            error = "--name '" + EscapeBytes(words.name) + "' is no C identifier (letters, digits and _, no digit first)";
+        const CArrayFormat format = ArrayFormat(options, words.name);
+        const std::string problem = CArrayNameProblem(words.name, format);
+        if (!problem.empty()) {
+            error = "--name '" + EscapeBytes(words.name) + "' " + problem;
             return false;
         }
         options.name = words.name;
@@ -241,7 +244,6 @@ bool SystemRandomBytes(unsigned char* bytes, std::size_t size) {
 // The narrowest C type that holds every value of the range.
 CArrayFormat IntegerArrayFormat(const RandomOptions& options) {
     CArrayFormat format;
-    format.name = options.name;
     format.decimal = true;
     format.is_signed = options.range.is_signed;
     const IntegerRange& r = options.range;
@@ -267,6 +269,13 @@ std::string FloatText(double value) {
 
 // ---- The run -----------------------------------------------------------
 
+// The array --format c writes, named `name`: bytes, or integers of the range's type.
+CArrayFormat ArrayFormat(const RandomOptions& options, const std::string& name) {
+    CArrayFormat format = options.kind == RandomKind::Bytes ? CArrayFormat() : IntegerArrayFormat(options);
+    format.name = name;
+    return format;
+}
+
 int RunRandom(const RandomOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {
     std::unique_ptr<RandomWords> words;
     ByteSourceWords* system = nullptr;
@@ -279,9 +288,7 @@ int RunRandom(const RandomOptions& options, const CliEnvironment& env, std::stri
     }
     std::unique_ptr<CArrayWriter> writer;
     if (options.format == RandomFormat::CArray) {
-        CArrayFormat format = options.kind == RandomKind::Bytes ? CArrayFormat() : IntegerArrayFormat(options);
-        format.name = options.name;
-        writer = std::make_unique<CArrayWriter>(format);
+        writer = std::make_unique<CArrayWriter>(ArrayFormat(options, options.name));
         writer->Begin(out);
     }
     // Every value as it comes, in the chosen form, flushed a block at a time.

@@ -133,11 +133,11 @@ TEST_F(QuobrixCli, ArrayErrorsExitWithTwo) {
          "quobrix: --name '9lives' is no C identifier (letters, digits and _, no digit first)\n"},
         {{"array", "--per-line", "0", "--text", "x"}, "", "quobrix: --per-line '0' is no number from 1 to 1000\n"},
         {{"array", "a", "b"}, "", "quobrix: one FILE at most: an array each is a command each\n"},
-        {{"array", "--reverse", "--crc"}, "", "quobrix: --crc shapes the C text; --reverse reads it and takes only --type\n"},
+        {{"array", "--reverse", "--crc"}, "", "quobrix: --crc shapes the C text; --reverse reads it and takes only --type and --char\n"},
         {{"array", "--reverse"}, "const char x[] = {\n  1,\n  2 3 };",
-         "quobrix: standard input: line 3: '3' follows the number before it without a comma\n"},
+         "quobrix: standard input: line 3, column 5: '3' follows the number before it without a comma\n"},
         {{"array", "--reverse", "--text", "{300}"}, "",
-         "quobrix: --text: line 1: '300' does not fit in 1 byte (0 to 255, or -128 to -1)\n"},
+         "quobrix: --text: line 1, column 2: '300' does not fit in 1 byte (0 to 255, or -128 to -1)\n"},
         {{"array", folder.Path("missing.bin")}, "",
          "quobrix: " + folder.Path("missing.bin") + ": No such file or directory\n"},
     };
@@ -203,9 +203,9 @@ TEST_F(QuobrixCli, ArrayOutputFileUntouchedByAnError) {
         std::string input, err;
     } kCases[] = {
         {{"array", "--reverse", "-o", keep}, "{1,\n2,\n3 x}",
-         "quobrix: standard input: line 3: 'x' follows the number before it without a comma\n"},
+         "quobrix: standard input: line 3, column 3: 'x' follows the number before it without a comma\n"},
         {{"array", "--reverse", "-o", keep, folder.Path("bad.c")}, "",
-         "quobrix: " + folder.Path("bad.c") + ": line 4: 'x' follows the number before it without a comma\n"},
+         "quobrix: " + folder.Path("bad.c") + ": line 4, column 3: 'x' follows the number before it without a comma\n"},
         {{"array", "--type", "u16le", "--output", keep}, "odd",
          "quobrix: standard input: 3 bytes are no whole number of 2-byte elements: 1 left over "
          "(--pad fills the last element with zeros)\n"},
@@ -268,4 +268,44 @@ TEST_F(QuobrixCli, ArrayOfALargeFileInConstantMemory) {
     EXPECT_EQ(back.exit_code, 0) << back.err;
     EXPECT_LT(back.peak_rss_kib, 16 << 10);
     EXPECT_EQ(std::system(("cmp -s " + path + " " + folder.Path("large.back")).c_str()), 0);
+}
+
+// Both commands that name an array refuse a name whose C would not compile:
+// a keyword of any C, and where <stdint.h> is included, its own names.
+TEST_F(QuobrixCli, ArrayNamesThatCannotCompileAreRefused) {
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } kCases[] = {
+        {{"array", "--name", "int", "--text", "x"}, "quobrix: --name 'int' is a keyword of C\n"},
+        {{"array", "--name", "bool", "--text", "x"}, "quobrix: --name 'bool' is a keyword of C\n"},
+        {{"array", "--name", "uint16_t", "--type", "u16le", "--hex", "0102"},
+         "quobrix: --name 'uint16_t' is declared or kept by <stdint.h>, which the array's type needs\n"},
+        {{"random", "--range", "1..6", "--format", "c", "--name", "int"}, "quobrix: --name 'int' is a keyword of C\n"},
+        {{"random", "--range", "-5..5", "--format", "c", "--name", "int8_t"},
+         "quobrix: --name 'int8_t' is declared or kept by <stdint.h>, which the array's type needs\n"},
+        {{"random", "--bytes", "--format", "c", "--name", "_Bool"}, "quobrix: --name '_Bool' is a keyword of C\n"},
+        {{"array", "--char", "unsigned", "--text", "x"},
+         "quobrix: --char goes with --reverse: it says how character literals are read\n"},
+        {{"array", "--reverse", "--char", "maybe", "--text", "{1}"},
+         "quobrix: --char 'maybe' is neither signed nor unsigned\n"},
+    };
+    for (const auto& c : kCases) {
+        const ProcessResult r = Quobrix(c.args);
+        EXPECT_EQ(r.exit_code, 2) << c.args[2];
+        EXPECT_EQ(r.out, "");
+        const std::string line = c.err.substr(0, c.err.size() - 1);
+        EXPECT_EQ(r.err.substr(0, line.size()), line) << r.err;
+    }
+    // A byte array includes no header: uint16_t names it.
+    EXPECT_EQ(Quobrix({"array", "--name", "uint16_t", "--text", "x"}).exit_code, 0);
+}
+
+// Plain char is signed as on x86 unless --char unsigned says otherwise.
+TEST_F(QuobrixCli, ArrayReverseCharSign) {
+    ExpectReport(Quobrix({"array", "--reverse", "--type", "u16le", "--text", "{'\\xff', 'A'}"}),
+                 std::string("\xFF\xFF\x41\x00", 4));
+    ExpectReport(Quobrix({"array", "--reverse", "--type", "u16le", "--char", "unsigned", "--text", "{'\\xff', 'A'}"}),
+                 std::string("\xFF\x00\x41\x00", 4));
+    ExpectReport(Quobrix({"array", "--reverse", "--text", "unsigned char buf[4] = {1};"}), std::string("\x01\0\0\0", 4));
 }

@@ -6,20 +6,52 @@
 
 namespace {
 
-// Longer than any number or character literal of 64 bits: a longer word is
-// kept only this far, for its message.
+// Longer than any number or character literal of 64 bits once its leading
+// zeros are dropped: a longer word is kept only this far, for its message.
 constexpr std::size_t kMaxWord = 80;
+// The first tokens of a directive kept: its name and what it names.
+constexpr std::size_t kDirectiveTokens = 4;
+// So many #define'd names at most are remembered; text with more is refused.
+constexpr std::size_t kMaxMacros = 100000;
+// Zeros of padding are handed to the flush in blocks of this size.
+constexpr std::size_t kZeroBlock = std::size_t{1} << 16;
+constexpr std::uint64_t kUnknown = std::numeric_limits<std::uint64_t>::max();
+// gcc's limit for one object on a 64-bit target: PTRDIFF_MAX bytes.
+constexpr std::uint64_t kMaxObjectBytes = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+
+const unsigned char kBom[3] = {0xEF, 0xBB, 0xBF};
 
 bool IsWordChar(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '+' ||
            c == '-' || c == '.';
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+// '\r' is made '\n' before the lexer sees it.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
+
+bool IsIdentifier(const std::string& word) {
+    if (word.empty() || (word[0] >= '0' && word[0] <= '9')) return false;
+    return std::all_of(word.begin(), word.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    });
+}
 
 bool StartsNumber(const std::string& word) {
     const std::size_t first = !word.empty() && (word[0] == '+' || word[0] == '-') ? 1 : 0;
     return first < word.size() && word[first] >= '0' && word[first] <= '9';
+}
+
+// A zero that changes neither the value nor the form of the number being
+// read: its digits so far (after a sign and a 0x or 0b) are "00". Leading
+// zeros are dropped so that no count of them makes a number too long.
+bool RedundantZero(const std::string& word, char c) {
+    if (c != '0') return false;
+    std::size_t digits = !word.empty() && (word[0] == '+' || word[0] == '-') ? 1 : 0;
+    if (word.size() >= digits + 2 && word[digits] == '0' &&
+        (word[digits + 1] == 'x' || word[digits + 1] == 'X' || word[digits + 1] == 'b' || word[digits + 1] == 'B')) {
+        digits += 2;
+    }
+    return word.size() == digits + 2 && word[digits] == '0' && word[digits + 1] == '0';
 }
 
 int DigitValue(char c) {
@@ -109,24 +141,543 @@ std::string Quoted(const std::string& word, bool long_word) {
     return "'" + word + (long_word ? "...'" : "'");
 }
 
+std::string Elements(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " element" : " elements"); }
+
 }  // namespace
 
-CArrayReader::CArrayReader(int element_size, bool big_endian) : element_size_(element_size), big_endian_(big_endian) {}
+CArrayReader::CArrayReader(int element_size, bool big_endian, bool char_is_signed)
+    : element_size_(element_size), big_endian_(big_endian), char_is_signed_(char_is_signed) {}
 
-bool CArrayReader::Fail(std::uint64_t line, const std::string& what) {
-    error_ = "line " + std::to_string(line) + ": " + what;
+bool CArrayReader::Fail(const Where& where, const std::string& what) {
+    error_ = "line " + std::to_string(where.line) + ", column " + std::to_string(where.column) + ": " + what;
     return false;
 }
 
-bool CArrayReader::Emit(bool negative, std::uint64_t magnitude, const std::string& word, std::uint64_t line,
+// ---- Bytes to characters: the BOM, line ends, lines joined -------------
+
+bool CArrayReader::Feed(const char* text, std::size_t size, std::string& out) {
+    if (!error_.empty()) return false;
+    for (std::size_t i = 0; i < size; ++i) {
+        char c = text[i];
+        // A UTF-8 BOM before the text is no part of it, as gcc reads it.
+        if (bytes_seen_ < 3) {
+            ++bytes_seen_;
+            if (static_cast<std::uint64_t>(bom_matched_) + 1 == bytes_seen_ &&
+                static_cast<unsigned char>(c) == kBom[bom_matched_]) {
+                if (++bom_matched_ == 3) at_.column = 1;
+                continue;
+            }
+            // Not a BOM after all: the bytes taken for one are text.
+            for (int k = 0; k < bom_matched_; ++k) {
+                const Where where{1, static_cast<std::uint64_t>(k) + 1};
+                if (!Spliced(static_cast<char>(kBom[k]), where, out)) return false;
+            }
+            at_.column = static_cast<std::uint64_t>(bom_matched_) + 1;
+            bom_matched_ = 0;
+            bytes_seen_ = 3;
+        }
+        // "\r\n" and a lone '\r' end a line as '\n' does.
+        if (after_cr_ && c == '\n') {
+            after_cr_ = false;
+            continue;
+        }
+        after_cr_ = c == '\r';
+        if (after_cr_) c = '\n';
+        const Where where = at_;
+        if (c == '\n') {
+            ++at_.line;
+            at_.column = 1;
+        } else {
+            ++at_.column;
+        }
+        if (!Spliced(c, where, out)) return false;
+    }
+    return true;
+}
+
+// A backslash before a line's end (blanks between, as gcc allows) joins the
+// lines before anything else is read: "// note \" comments out the next line.
+bool CArrayReader::Spliced(char c, const Where& where, std::string& out) {
+    if (backslash_) {
+        if (IsBlank(c)) {
+            if (backslash_blanks_.size() < kMaxWord) backslash_blanks_ += c;
+            return true;
+        }
+        backslash_ = false;
+        if (c == '\n') {
+            backslash_blanks_.clear();
+            return true;
+        }
+        if (!LexChar('\\', backslash_at_, out)) return false;
+        Where blank_at = backslash_at_;
+        for (const char blank : backslash_blanks_) {
+            ++blank_at.column;
+            if (!LexChar(blank, blank_at, out)) return false;
+        }
+        backslash_blanks_.clear();
+    }
+    if (c == '\\') {
+        backslash_ = true;
+        backslash_at_ = where;
+        return true;
+    }
+    return LexChar(c, where, out);
+}
+
+// ---- Characters to tokens ----------------------------------------------
+
+bool CArrayReader::LexChar(char c, const Where& where, std::string& out) {
+    switch (lex_) {
+        case Lex::Code:
+            if (c == '\n') return Newline(out);
+            if (IsBlank(c)) {
+                punctuation_adjacent_ = false;
+                return true;
+            }
+            if (c == '/') {
+                lex_ = Lex::Slash;
+                slash_at_ = where;
+                return true;
+            }
+            if (IsWordChar(c) || c == '\'' || c == '"') {
+                punctuation_adjacent_ = false;
+                word_.assign(1, c);
+                word_long_ = false;
+                word_at_ = where;
+                lex_ = c == '\'' ? Lex::Char : c == '"' ? Lex::String : Lex::Word;
+                return true;
+            }
+            return Punctuation(c, where, out);
+        case Lex::Slash:
+            if (c == '/' || c == '*') {
+                lex_ = c == '/' ? Lex::LineComment : Lex::BlockComment;
+                comment_at_ = slash_at_;
+                punctuation_adjacent_ = false;
+                return true;
+            }
+            lex_ = Lex::Code;
+            if (!Punctuation('/', slash_at_, out)) return false;
+            return LexChar(c, where, out);
+        case Lex::LineComment:
+            if (c != '\n') return true;
+            lex_ = Lex::Code;
+            return Newline(out);
+        case Lex::BlockComment:
+        case Lex::BlockStar:
+            // A comment is a blank: a line that starts with one may still be a directive.
+            lex_ = c == '*' ? Lex::BlockStar : (lex_ == Lex::BlockStar && c == '/') ? Lex::Code : Lex::BlockComment;
+            return true;
+        case Lex::Word:
+            if (IsWordChar(c)) {
+                if (RedundantZero(word_, c)) return true;
+                if (word_.size() < kMaxWord) {
+                    word_ += c;
+                } else {
+                    word_long_ = true;
+                }
+                return true;
+            }
+            if (!EndWord(out)) return false;
+            return LexChar(c, where, out);
+        case Lex::Char:
+        case Lex::CharEscape:
+        case Lex::String:
+        case Lex::StringEscape: {
+            if (c == '\n') {
+                // gcc only warns of an open quote in a directive or a skipped group.
+                if (!in_directive_ && !Skipping()) {
+                    return Fail(word_at_, Quoted(word_, word_long_) + " is not closed on its line");
+                }
+                lex_ = Lex::Code;
+                return Newline(out);
+            }
+            if (word_.size() < kMaxWord) {
+                word_ += c;
+            } else {
+                word_long_ = true;
+            }
+            const bool is_char = lex_ == Lex::Char || lex_ == Lex::CharEscape;
+            if (lex_ == Lex::CharEscape || lex_ == Lex::StringEscape) {
+                lex_ = is_char ? Lex::Char : Lex::String;
+            } else if (c == (is_char ? '\'' : '"')) {
+                return EndWord(out);
+            } else if (c == '\\') {
+                lex_ = is_char ? Lex::CharEscape : Lex::StringEscape;
+            }
+            return true;
+        }
+    }
+    return true;
+}
+
+// The end of a logical line: a directive's end.
+bool CArrayReader::Newline(std::string&) {
+    line_start_ = true;
+    if (!in_directive_) return true;
+    in_directive_ = false;
+    return EndDirective();
+}
+
+bool CArrayReader::EndWord(std::string& out) {
+    lex_ = Lex::Code;
+    return Token(word_, word_[0] == '\'' || word_[0] == '"', word_at_, out);
+}
+
+bool CArrayReader::Token(const std::string& token, bool is_literal, const Where& where, std::string& out) {
+    line_start_ = false;
+    if (in_directive_) {
+        if (directive_.size() < kDirectiveTokens) directive_.push_back(token);
+        return true;
+    }
+    if (Skipping()) return true;
+    return CodeToken(token, is_literal, where, out);
+}
+
+bool CArrayReader::Punctuation(char c, const Where& where, std::string& out) {
+    const bool line_start = line_start_;
+    line_start_ = false;
+    if (in_directive_) {
+        if (directive_.size() < kDirectiveTokens) directive_.push_back(std::string(1, c));
+        return true;
+    }
+    if (c == '#' && line_start) {
+        in_directive_ = true;
+        directive_at_ = where;
+        directive_.clear();
+        return true;
+    }
+    if (Skipping()) return true;
+    // <% %> <: :> %: are { } [ ] #: read as punctuation they would pass over
+    // what gcc takes for the array's braces.
+    const char before = last_punctuation_;
+    const bool adjacent = punctuation_adjacent_;
+    last_punctuation_ = c;
+    punctuation_adjacent_ = true;
+    if (adjacent && (state_ == State::Before || state_ == State::Prelude) &&
+        ((before == '<' && (c == '%' || c == ':')) || (before == '%' && (c == '>' || c == ':')) ||
+         (before == ':' && c == '>'))) {
+        return Fail(where, std::string("the digraph '") + before + c + "' is not read: write # { } [ ] for it");
+    }
+    if (state_ == State::Done) return true;
+    if (state_ == State::Before || state_ == State::Prelude) {
+        return PreludeToken(std::string(1, c), false, where);
+    }
+    // Within the initialiser.
+    if (c == ',') {
+        if (state_ != State::After) return Fail(where, "',' with no number before it");
+        state_ = State::Expect;
+        return true;
+    }
+    if (c == '{') {
+        if (bare_) return Fail(where, "'{' among numbers that started without one");
+        if (state_ == State::After) return Fail(where, "'{' follows the number before it without a comma");
+        const Brace& outer = braces_.back();
+        if (outer.scalar) return Fail(where, "'{' inside the braces around one element");
+        if (position_ >= outer.end) {
+            return Fail(where, "'{' is beyond the " + Elements(spans_[outer.level]) + " of " + Holder(outer) +
+                                   " (gcc drops what follows)");
+        }
+        // C's rule: the braces take the next whole part the elements so far
+        // leave off at, the largest one that starts here.
+        std::size_t level = outer.level + 1;
+        while (position_ % spans_[level] != 0) ++level;
+        Brace inner;
+        inner.end = position_ + spans_[level];
+        inner.level = level;
+        inner.scalar = level + 1 == spans_.size();
+        inner.where = where;
+        braces_.push_back(inner);
+        return true;
+    }
+    if (c == '}') {
+        if (bare_) return Fail(where, "'}' closes no '{' (the numbers started without one)");
+        const Brace closed = braces_.back();
+        braces_.pop_back();
+        if (closed.scalar && position_ < closed.end) {
+            return Fail(closed.where, "the braces here hold no number (gcc: empty scalar initializer)");
+        }
+        std::uint64_t end = closed.end;
+        if (end == kUnknown) {
+            // [] is as long as its elements: whole elements of the first index.
+            const std::uint64_t row = spans_[1];
+            end = (position_ + row - 1) / row * row;
+        }
+        if (!ZerosTo(end, out)) return false;
+        state_ = braces_.empty() ? State::Done : State::After;
+        return true;
+    }
+    return Fail(where, std::string("'") + c + "' is not part of a number");
+}
+
+// ---- The declaration ---------------------------------------------------
+
+namespace {
+
+// Names gcc defines as macros in its GNU modes (the default) but not in its
+// strict ones: whether they are defined depends on how gcc is run.
+bool PredefinedByGnuModes(const std::string& name) {
+    return name == "unix" || name == "linux" || name == "i386";
+}
+
+}  // namespace
+
+// A token before the initialiser: the declaration is followed far enough to
+// know the array's sizes, and that no macro reshapes it.
+bool CArrayReader::PreludeToken(const std::string& token, bool is_literal, const Where& where) {
+    if (state_ == State::Before && (token[0] == '\'' || StartsNumber(token))) {
+        // The numbers alone, without braces.
+        bare_ = true;
+        spans_ = {kUnknown, 1};
+        braces_.push_back(Brace{kUnknown, 0, false, where});
+        state_ = State::Expect;
+        return true;
+    }
+    const bool punctuation = token.size() == 1 && !IsWordChar(token[0]) && !is_literal;
+    const char c = punctuation ? token[0] : '\0';
+    if (c == '{' && (previous_token_ == "=" || state_ == State::Before)) return OpenInitialiser(where);
+    state_ = State::Prelude;
+    declaration_tokens_ = true;
+    if (in_brackets_) {
+        if (c != ']') {
+            bracket_tokens_.push_back(token);
+            return true;
+        }
+        in_brackets_ = false;
+        previous_token_ = "]";
+        std::uint64_t size = 0;
+        if (bracket_tokens_.empty()) {
+            if (!sizes_.empty() && sizes_read_) {
+                sizes_read_ = false;
+                sizes_problem_at_ = bracket_at_;
+                sizes_problem_ = "only the first size of an array may be left out";
+            }
+            sizes_.push_back(kUnknown);
+            return true;
+        }
+        if (bracket_tokens_.size() != 1 || !StartsNumber(bracket_tokens_[0]) ||
+            IntegerLiteral(bracket_tokens_[0], 0, size) != Parse::Ok) {
+            if (sizes_read_) {
+                sizes_read_ = false;
+                sizes_problem_at_ = bracket_at_;
+                sizes_problem_ = "the array's size " + Quoted(bracket_tokens_[0], false) +
+                                 " is not read: write it as a number, or leave it out ([])";
+            }
+        }
+        sizes_.push_back(size);
+        return true;
+    }
+    if (c == '[') {
+        if (previous_token_ == "name") {
+            sizes_.clear();
+            sizes_read_ = true;
+        } else if (previous_token_ != "]" && sizes_read_) {
+            sizes_read_ = false;
+            sizes_problem_at_ = where;
+            sizes_problem_ = "a declarator the reader does not follow: NAME[..] = { .. } is";
+        }
+        in_brackets_ = true;
+        bracket_tokens_.clear();
+        bracket_at_ = where;
+        previous_token_ = "[";
+        return true;
+    }
+    if (c == '(') ++parens_;
+    if (c == ')' && parens_ > 0) --parens_;
+    if (c == '{') ++prelude_braces_;
+    if (c == '}' && prelude_braces_-- == 0) return Fail(where, "'}' closes no '{'");
+    if (((c == ',' || c == ';') && parens_ == 0) || c == '{' || c == '}') {
+        // A new declarator or declaration: the sizes so far were another's.
+        sizes_.clear();
+        sizes_read_ = true;
+        if (c != ',') declaration_macro_ = false;
+    }
+    if (!punctuation && IsIdentifier(token)) {
+        if ((defined_.count(token) > 0 || PredefinedByGnuModes(token)) && !declaration_macro_) {
+            declaration_macro_ = true;
+            declaration_macro_name_ = token;
+            declaration_macro_at_ = where;
+        }
+        previous_token_ = "name";
+        return true;
+    }
+    previous_token_ = punctuation ? token : "";
+    return true;
+}
+
+bool CArrayReader::OpenInitialiser(const Where& where) {
+    std::vector<std::uint64_t> sizes = {kUnknown};
+    if (declaration_tokens_) {
+        if (declaration_macro_) {
+            return Fail(declaration_macro_at_, Quoted(declaration_macro_name_, false) +
+                                                   " is a macro in the array's declaration (#define'd, or gcc's in "
+                                                   "its GNU modes): what it stands for is not read");
+        }
+        if (!sizes_read_) return Fail(sizes_problem_at_, sizes_problem_);
+        if (sizes_.empty()) return Fail(where, "the '{' here initialises no array: its declaration has no [ ]");
+        sizes = sizes_;
+    }
+    // spans_[level]: the elements in one part of that level; the last, 1, is one element.
+    spans_.assign(sizes.size() + 1, 1);
+    const std::uint64_t max_elements = kMaxObjectBytes / static_cast<std::uint64_t>(element_size_);
+    for (std::size_t level = sizes.size(); level-- > 0;) {
+        const std::uint64_t size = sizes[level];
+        if (size == kUnknown) {
+            spans_[level] = kUnknown;
+            continue;
+        }
+        if (size != 0 && spans_[level + 1] > max_elements / size) {
+            return Fail(where, "the array is larger than gcc allows an object to be");
+        }
+        if (size == 0 && level > 0) return Fail(where, "an array of arrays of no elements is not read");
+        spans_[level] = size * spans_[level + 1];
+    }
+    braces_.push_back(Brace{spans_[0], 0, sizes.size() == 0, where});
+    state_ = State::Expect;
+    return true;
+}
+
+// ---- Preprocessor lines ------------------------------------------------
+
+// Whether `name` is defined where gcc reads it, when that can be known from
+// the text: names it defines or undefines, and names no compiler predefines
+// (no lower-case letter, no leading '_') before any #include.
+bool CArrayReader::Decided(const std::string& name, const Where& where, bool& defined) {
+    if (defined_.count(name) > 0 || undefined_.count(name) > 0) {
+        defined = defined_.count(name) > 0;
+        return true;
+    }
+    defined = false;
+    if (name == "__cplusplus") return true;  // gcc reading C never defines it
+    const bool lower = std::any_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+    if (IsIdentifier(name) && !included_ && !lower && name[0] != '_') return true;
+    return Fail(where, Quoted(name, false) + ": whether it is defined depends on the compiler or a header: "
+                                             "only names the text defines are followed in #if groups");
+}
+
+bool CArrayReader::EndDirective() {
+    // Text with preprocessor lines is C: its array is one declared, not a list alone.
+    if (state_ == State::Before) state_ = State::Prelude;
+    const std::string name = directive_.empty() ? "" : directive_[0];
+    const std::string subject = directive_.size() > 1 ? directive_[1] : "";
+    const Where& where = directive_at_;
+    const bool is_if = name == "if" || name == "ifdef" || name == "ifndef";
+    const bool is_elif = name == "elif" || name == "elifdef" || name == "elifndef";
+    if (is_if || is_elif) {
+        if (is_elif && (conditionals_.empty() || conditionals_.back().seen_else)) {
+            return Fail(where, "#" + name + (conditionals_.empty() ? " with no #if before it" : " after #else"));
+        }
+        // gcc reads the line of a group not within a skipped one, after the array too.
+        if (is_if && !Skipping()) {
+            if (name != "if" && !IsIdentifier(subject)) return Fail(where, "#" + name + " takes a name");
+            if (name == "if" && subject.empty()) return Fail(where, "#if takes a condition");
+        }
+        if (is_if) {
+            Conditional group;
+            group.where = where;
+            group.outer_taking = !Skipping() && state_ != State::Done;
+            group.taken = !group.outer_taking;
+            conditionals_.push_back(group);
+        }
+        Conditional& group = conditionals_.back();
+        group.taking = false;
+        // A group within one skipped, or after the branch taken, is not evaluated.
+        if (!group.outer_taking || group.taken) return true;
+        bool value = false;
+        if (name == "if" || name == "elif") {
+            std::uint64_t number = 0;
+            if (directive_.size() != 2 || !StartsNumber(subject) || IntegerLiteral(subject, 0, number) != Parse::Ok) {
+                return Fail(where, "#" + name + ": only a number is read as its condition (#if 0, #if 1), and "
+                                                "#ifdef, #ifndef");
+            }
+            value = number != 0;
+        } else {
+            if (!IsIdentifier(subject)) return Fail(where, "#" + name + " takes a name");
+            bool defined = false;
+            if (!Decided(subject, where, defined)) return false;
+            value = (name == "ifdef" || name == "elifdef") == defined;
+        }
+        group.taking = group.taken = value;
+        return true;
+    }
+    if (name == "else" || name == "endif") {
+        if (conditionals_.empty()) return Fail(where, "#" + name + " with no #if before it");
+        Conditional& group = conditionals_.back();
+        if (name == "endif") {
+            conditionals_.pop_back();
+            return true;
+        }
+        if (group.seen_else) return Fail(where, "#else after #else");
+        group.seen_else = true;
+        group.taking = group.outer_taking && !group.taken;
+        group.taken = true;
+        return true;
+    }
+    if (Skipping()) return true;
+    if (name == "define" || name == "undef") {
+        if (!IsIdentifier(subject)) return Fail(where, "#" + name + " takes a name");
+        if (name == "define") {
+            if (defined_.size() >= kMaxMacros) return Fail(where, "more #define'd names than are followed here");
+            defined_.insert(subject);
+            undefined_.erase(subject);
+        } else {
+            defined_.erase(subject);
+            if (undefined_.size() < kMaxMacros) undefined_.insert(subject);
+        }
+        return true;
+    }
+    if (name == "include" || name == "include_next" || name == "embed") {
+        if (state_ == State::Expect || state_ == State::After) {
+            return Fail(where, "#" + name + " inside the initialiser: what it brings in is not read");
+        }
+        if (subject.empty()) return Fail(where, "#" + name + " names no file");
+        included_ = true;
+        return true;
+    }
+    if (name == "error") return Fail(where, "#error: gcc stops here");
+    // The null directive, line markers and directives that leave the text alone.
+    if (name.empty() || StartsNumber(name) || name == "pragma" || name == "line" || name == "ident" ||
+        name == "sccs" || name == "warning" || name == "assert" || name == "unassert") {
+        return true;
+    }
+    return Fail(where, Quoted("#" + name, false) + " is no directive gcc knows");
+}
+
+// ---- Numbers -----------------------------------------------------------
+
+std::string CArrayReader::Holder(const Brace& brace) const {
+    if (brace.level == 0) return "the array";
+    return "the braces at line " + std::to_string(brace.where.line) + ", column " + std::to_string(brace.where.column);
+}
+
+bool CArrayReader::CodeToken(const std::string& token, bool is_literal, const Where& where, std::string& out) {
+    if (state_ == State::Done) return true;
+    if (state_ == State::Before || state_ == State::Prelude) {
+        if (!PreludeToken(token, is_literal, where)) return false;
+        if (!bare_ || state_ != State::Expect) return true;
+    }
+    if (state_ == State::After) return Fail(where, Quoted(token, word_long_) + " follows the number before it without a comma");
+    if (token[0] == '"') return Fail(where, "a string literal is not read as numbers here");
+    const Brace& brace = braces_.back();
+    if (position_ >= brace.end) {
+        if (brace.scalar) return Fail(where, Quoted(token, word_long_) + " is a second number in braces around one element");
+        return Fail(where, Quoted(token, word_long_) + " is beyond the " + Elements(spans_[brace.level]) + " of " +
+                               Holder(brace) + " (gcc drops it)");
+    }
+    state_ = State::After;
+    if (!Number(token, token[0] == '\'', where, out)) return false;
+    ++position_;
+    return true;
+}
+
+bool CArrayReader::Emit(bool negative, std::uint64_t magnitude, const std::string& word, const Where& where,
                         std::string& out) {
     const int bits = 8 * element_size_;
     const std::uint64_t max = bits == 64 ? std::numeric_limits<std::uint64_t>::max() : (std::uint64_t{1} << bits) - 1;
     const std::uint64_t most_negative = std::uint64_t{1} << (bits - 1);
     if (negative ? magnitude > most_negative : magnitude > max) {
         const std::string bytes = element_size_ == 1 ? "1 byte" : std::to_string(element_size_) + " bytes";
-        return Fail(line, Quoted(word, false) + " does not fit in " + bytes + " (0 to " + std::to_string(max) +
-                              ", or -" + std::to_string(most_negative) + " to -1)");
+        return Fail(where, Quoted(word, false) + " does not fit in " + bytes + " (0 to " + std::to_string(max) +
+                               ", or -" + std::to_string(most_negative) + " to -1)");
     }
     const std::uint64_t value = (negative ? 0 - magnitude : magnitude) & max;
     for (int k = 0; k < element_size_; ++k) {
@@ -136,156 +687,39 @@ bool CArrayReader::Emit(bool negative, std::uint64_t magnitude, const std::strin
     return true;
 }
 
-bool CArrayReader::Number(const std::string& word, bool is_char, std::uint64_t line, std::string& out) {
+bool CArrayReader::Number(const std::string& word, bool is_char, const Where& where, std::string& out) {
     std::uint64_t value = 0;
     if (is_char) {
         // The text between the quotes; a literal cut short has no closing one.
         if (word_long_ || word.size() < 2 || !CharacterValue(word.substr(1, word.size() - 2), value)) {
-            return Fail(line, Quoted(word, word_long_) + " is not a character literal of one byte");
+            return Fail(where, Quoted(word, word_long_) + " is not a character literal of one byte");
         }
-        return Emit(false, value, word, line, out);
+        // A character literal is an int of the char's value: negative from
+        // 0x80 where char is signed.
+        if (char_is_signed_ && value >= 0x80) return Emit(true, 0x100 - value, word, where, out);
+        return Emit(false, value, word, where, out);
     }
     const bool negative = word[0] == '-';
     const std::size_t start = word[0] == '-' || word[0] == '+' ? 1 : 0;
     const Parse parse = word_long_ ? Parse::NoNumber : IntegerLiteral(word, start, value);
     if (parse == Parse::NoNumber) {
-        return Fail(line, Quoted(word, word_long_) +
-                              " is not a number (hex 0x.., decimal, octal 0.., binary 0b.. or a character literal)");
+        return Fail(where, Quoted(word, word_long_) +
+                               " is not a number (hex 0x.., decimal, octal 0.., binary 0b.. or a character literal)");
     }
-    if (parse == Parse::TooLarge) return Fail(line, Quoted(word, false) + " is larger than 64 bits");
-    return Emit(negative, value, word, line, out);
+    if (parse == Parse::TooLarge) return Fail(where, Quoted(word, false) + " is larger than 64 bits");
+    return Emit(negative, value, word, where, out);
 }
 
-// A word or character literal is complete.
-bool CArrayReader::EndWord(std::string& out) {
-    const bool is_char = word_[0] == '\'';
-    lex_ = Lex::Code;
-    switch (state_) {
-        case State::Before:
-            if (!is_char && !StartsNumber(word_)) {
-                state_ = State::Prelude;
-                return true;
-            }
-            bare_ = true;
-            state_ = State::Expect;
-            break;
-        case State::Prelude:
-        case State::Done:
-            return true;
-        case State::After:
-            return Fail(word_line_, Quoted(word_, word_long_) + " follows the number before it without a comma");
-        case State::Expect:
-            break;
-    }
-    state_ = State::After;
-    return Number(word_, is_char, word_line_, out);
-}
-
-bool CArrayReader::Punctuation(char c) {
-    switch (state_) {
-        case State::Before:
-        case State::Prelude:
-            if (c == '{') {
-                state_ = State::Expect;
-                depth_ = 1;
-                open_line_ = line_;
-            } else {
-                state_ = State::Prelude;
-            }
-            return true;
-        case State::Done:
-            return true;
-        case State::Expect:
-        case State::After:
-            break;
-    }
-    if (c == ',' && state_ == State::After) {
-        state_ = State::Expect;
-        return true;
-    }
-    if (c == ',') return Fail(line_, "',' with no number before it");
-    if (c == '{' && state_ == State::Expect && !bare_) {
-        ++depth_;
-        return true;
-    }
-    if (c == '{') return Fail(line_, "'{' follows the number before it without a comma");
-    if (c == '}' && !bare_) {
-        state_ = --depth_ == 0 ? State::Done : State::After;
-        return true;
-    }
-    if (c == '}') return Fail(line_, "'}' closes no '{' (the numbers started without one)");
-    return Fail(line_, std::string("'") + c + "' is not part of a number");
-}
-
-bool CArrayReader::Feed(const char* text, std::size_t size, std::string& out) {
-    if (!error_.empty()) return false;
-    for (std::size_t i = 0; i < size && state_ != State::Done; ++i) {
-        const char c = text[i];
-        switch (lex_) {
-            case Lex::Code:
-                if (IsBlank(c)) {
-                    if (c == '\n') ++line_;
-                } else if (c == '/') {
-                    lex_ = Lex::Slash;
-                } else if (IsWordChar(c) || c == '\'') {
-                    word_.assign(1, c);
-                    word_long_ = false;
-                    word_line_ = line_;
-                    lex_ = c == '\'' ? Lex::Char : Lex::Word;
-                } else if (!Punctuation(c)) {
-                    return false;
-                }
-                break;
-            case Lex::Slash:
-                if (c == '/' || c == '*') {
-                    lex_ = c == '/' ? Lex::LineComment : Lex::BlockComment;
-                    comment_line_ = line_;
-                    break;
-                }
-                lex_ = Lex::Code;
-                if (!Punctuation('/')) return false;
-                --i;  // `c` again, as code
-                break;
-            case Lex::LineComment:
-                if (c == '\n') {
-                    ++line_;
-                    lex_ = Lex::Code;
-                }
-                break;
-            case Lex::BlockComment:
-            case Lex::BlockStar:
-                if (c == '\n') ++line_;
-                lex_ = c == '*' ? Lex::BlockStar : (lex_ == Lex::BlockStar && c == '/') ? Lex::Code : Lex::BlockComment;
-                break;
-            case Lex::Word: {
-                // The rest of the word in this block, taken at once.
-                std::size_t end = i;
-                while (end < size && IsWordChar(text[end])) ++end;
-                const std::size_t room = kMaxWord - std::min(kMaxWord, word_.size());
-                word_.append(text + i, std::min(room, end - i));
-                if (end - i > room) word_long_ = true;
-                if (end == size) {
-                    i = size - 1;
-                    break;
-                }
-                if (!EndWord(out)) return false;
-                i = end - 1;  // the character after the word, next, as code
-                break;
-            }
-            case Lex::Char:
-            case Lex::CharEscape:
-                if (c == '\n') return Fail(line_, Quoted(word_, word_long_) + " is not closed on its line");
-                if (word_.size() < kMaxWord) {
-                    word_ += c;
-                } else {
-                    word_long_ = true;
-                }
-                if (lex_ == Lex::Char && c == '\'') {
-                    if (!EndWord(out)) return false;
-                } else {
-                    lex_ = lex_ == Lex::Char && c == '\\' ? Lex::CharEscape : Lex::Char;
-                }
-                break;
+// The elements C fills with zeros: those after the last number in braces.
+bool CArrayReader::ZerosTo(std::uint64_t position, std::string& out) {
+    const auto size = static_cast<std::uint64_t>(element_size_);
+    while (position_ < position) {
+        const std::uint64_t count = std::min<std::uint64_t>(position - position_, kZeroBlock / size);
+        out.append(static_cast<std::size_t>(count * size), '\0');
+        position_ += count;
+        if (flush_ && out.size() >= kZeroBlock && !flush_(out)) {
+            error_ = "the bytes could not be written";
+            return false;
         }
     }
     return true;
@@ -293,36 +727,57 @@ bool CArrayReader::Feed(const char* text, std::size_t size, std::string& out) {
 
 bool CArrayReader::Finish(std::string& out) {
     if (!error_.empty()) return false;
-    if (state_ == State::Done) return true;
+    // Bytes that began a BOM, and a backslash, that nothing followed.
+    if (bytes_seen_ < 3) {
+        for (int k = 0; k < bom_matched_; ++k) {
+            if (!Spliced(static_cast<char>(kBom[k]), Where{1, static_cast<std::uint64_t>(k) + 1}, out)) return false;
+        }
+        bytes_seen_ = 3;
+    }
+    if (backslash_) {
+        backslash_ = false;
+        if (!LexChar('\\', backslash_at_, out)) return false;
+    }
     switch (lex_) {
         case Lex::Code:
         case Lex::LineComment:
             break;
         case Lex::Slash:
             lex_ = Lex::Code;
-            if (!Punctuation('/')) return false;
+            if (!Punctuation('/', slash_at_, out)) return false;
             break;
         case Lex::Word:
             if (!EndWord(out)) return false;
             break;
         case Lex::Char:
         case Lex::CharEscape:
-            return Fail(word_line_, Quoted(word_, word_long_) + " is not closed");
+        case Lex::String:
+        case Lex::StringEscape:
+            if (!in_directive_ && !Skipping()) return Fail(word_at_, Quoted(word_, word_long_) + " is not closed");
+            lex_ = Lex::Code;
+            break;
         case Lex::BlockComment:
         case Lex::BlockStar:
-            return Fail(comment_line_, "the comment that opens here is never closed");
+            return Fail(comment_at_, "the comment that opens here is never closed");
+    }
+    if (in_directive_) {
+        in_directive_ = false;
+        if (!EndDirective()) return false;
+    }
+    if (!conditionals_.empty()) {
+        return Fail(conditionals_.back().where, "the #if group that opens here has no #endif");
     }
     switch (state_) {
         case State::Before:
             error_ = "no numbers: the text is empty or holds only comments";
             return false;
         case State::Prelude:
-            error_ = "no '{' opens an initialiser, and the text does not start with a number";
+            error_ = "no '= {' opens an array's initialiser, and the text does not start with '{' or a number";
             return false;
         case State::Expect:
         case State::After:
             if (bare_) return true;
-            return Fail(open_line_, "the '{' here is never closed");
+            return Fail(braces_.front().where, "the '{' here is never closed");
         case State::Done:
             break;
     }

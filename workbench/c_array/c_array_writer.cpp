@@ -49,6 +49,15 @@ std::string Upper(const std::string& name) {
     return upper;
 }
 
+// The include guard: NAME_H in capitals, without the underscores that lead
+// a letter, so that _stdint's guard is not <stdint.h>'s own _STDINT_H.
+std::string Guard(const std::string& name) {
+    std::size_t start = 0;
+    while (start < name.size() && name[start] == '_') ++start;
+    if (start == name.size() || !IsAsciiLetter(name[start])) start = 0;
+    return Upper(name.substr(start)) + "_H";
+}
+
 }  // namespace
 
 std::string CArrayNameFromPath(const std::string& path) {
@@ -63,6 +72,64 @@ bool IsCIdentifier(const std::string& name) {
         if (!IsAsciiLetter(c) && !IsAsciiDigit(c) && c != '_') return false;
     }
     return true;
+}
+
+namespace {
+
+// The keywords of C89, C99, C11, C17 and C23, and asm, which gcc and most
+// compilers take as one.
+const char* const kCKeywords[] = {
+    "auto", "break", "case", "char", "const", "continue", "default", "do", "double", "else", "enum", "extern",
+    "float", "for", "goto", "if", "int", "long", "register", "return", "short", "signed", "sizeof", "static",
+    "struct", "switch", "typedef", "union", "unsigned", "void", "volatile", "while",
+    "inline", "restrict", "_Bool", "_Complex", "_Imaginary",
+    "_Alignas", "_Alignof", "_Atomic", "_Generic", "_Noreturn", "_Static_assert", "_Thread_local",
+    "alignas", "alignof", "bool", "constexpr", "false", "nullptr", "static_assert", "thread_local", "true",
+    "typeof", "typeof_unqual", "_BitInt", "_Decimal32", "_Decimal64", "_Decimal128",
+    "asm"};
+
+bool StartsWith(const std::string& text, const char* start) { return text.rfind(start, 0) == 0; }
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The names <stdint.h> declares, and those C keeps for its later versions:
+// int*_t and uint*_t, INT*_ and UINT*_ with _MAX, _MIN, _C or _WIDTH, and
+// the limits of the other integer types it describes.
+bool ReservedByStdint(const std::string& name) {
+    if ((StartsWith(name, "int") || StartsWith(name, "uint")) && EndsWith(name, "_t")) return true;
+    if (StartsWith(name, "INT") || StartsWith(name, "UINT")) {
+        for (const char* end : {"_MAX", "_MIN", "_C", "_WIDTH"}) {
+            if (EndsWith(name, end)) return true;
+        }
+    }
+    for (const char* limits : {"PTRDIFF_", "SIZE_", "SIG_ATOMIC_", "WCHAR_", "WINT_"}) {
+        if (StartsWith(name, limits)) {
+            for (const char* end : {"MAX", "MIN", "WIDTH"}) {
+                if (name == std::string(limits) + end) return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string CArrayNameProblem(const std::string& name, const CArrayFormat& format) {
+    if (!IsCIdentifier(name)) return "is no C identifier (letters, digits and _, no digit first)";
+    for (const char* keyword : kCKeywords) {
+        if (name == keyword) return "is a keyword of C";
+    }
+    if (name == "linux" || name == "unix" || name == "i386") return "is a macro gcc predefines (as 1)";
+    // __1st_bin, xxd's name for 1st.bin, is kept: no compiler gives such a name a meaning.
+    if (name.size() >= 2 && name[0] == '_' && ((name[1] == '_' && !IsAsciiDigit(name.size() > 2 ? name[2] : '0')) ||
+                                               (name[1] >= 'A' && name[1] <= 'Z'))) {
+        return "is kept for the compiler and its library (it starts with __ or _ and a capital)";
+    }
+    if (CArrayElementType(format).back() == 't' && ReservedByStdint(name)) {
+        return "is declared or kept by <stdint.h>, which the array's type needs";
+    }
+    return "";
 }
 
 std::string CArrayElementType(const CArrayFormat& format) {
@@ -84,7 +151,7 @@ CArrayWriter::~CArrayWriter() = default;
 
 void CArrayWriter::Begin(std::string& out) {
     if (format_.header) {
-        const std::string guard = Upper(format_.name) + "_H";
+        const std::string guard = Guard(format_.name);
         out += "#ifndef " + guard + "\n#define " + guard + "\n\n";
     }
     const bool fixed_width = CArrayElementType(format_).back() == 't';
@@ -222,6 +289,6 @@ bool CArrayWriter::End(std::string& out, std::string& error) {
         out += "/* CRC-32 (ISO-HDLC, as zlib) of the " + std::to_string(bytes_) + (bytes_ == 1 ? " byte" : " bytes") +
                ": " + crc + " */\n";
     }
-    if (format_.header) out += "\n#endif /* " + Upper(format_.name) + "_H */\n";
+    if (format_.header) out += "\n#endif /* " + Guard(format_.name) + " */\n";
     return true;
 }

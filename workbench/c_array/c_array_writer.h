@@ -35,6 +35,14 @@ std::string CArrayNameFromPath(const std::string& path);
 // Whether `name` is a C identifier (ASCII letters, digits and '_', no digit first).
 bool IsCIdentifier(const std::string& name);
 
+// Why `name` cannot name the array `format` describes in C that compiles,
+// or "" when it can: no identifier; a keyword of C89 to C23 (or asm); a
+// macro gcc predefines in its GNU modes (linux, unix, i386); a name the
+// compiler keeps for itself (__x, _X); or, where the array's type needs
+// <stdint.h>, a name that header declares or C reserves for it (uint8_t,
+// INT8_MAX, int24_t). Every command that names an array asks it.
+std::string CArrayNameProblem(const std::string& name, const CArrayFormat& format);
+
 // "unsigned char", "uint16_t", "int32_t", ...: the type of an element.
 std::string CArrayElementType(const CArrayFormat& format);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -193,16 +194,17 @@ TEST(CArrayReader, NumbersOfEveryNotation) {
 TEST(CArrayReader, WhatSurroundsTheNumbers) {
     const std::string declared =
         "/* made by hand { 1 } */\n#ifndef X_H\n#include <stdint.h>\n"
-        "static const uint8_t x[4] = { // the first\n 1, /* two */ 2,\n { 3, 4 }, };\n"
-        "const unsigned int x_len = 4;\n{ garbage after the array";
-    EXPECT_EQ(Read(declared).bytes, Bytes({1, 2, 3, 4}));
+        "static const uint8_t x[5] = { // the first\n 1, /* two */ 2,\n { 3 }, 4 };\n"
+        "const unsigned int x_len = 5;\n#endif\n{ garbage after the array";
+    // Braces around one element hold one number; the fifth is C's zero.
+    EXPECT_EQ(Read(declared).bytes, Bytes({1, 2, 3, 4, 0}));
     // The numbers alone, with or without a trailing comma.
     EXPECT_EQ(Read(" 1, 2,\n3,").bytes, Bytes({1, 2, 3}));
     EXPECT_EQ(Read("/* lead */ 'x'").bytes, "x");
     EXPECT_EQ(Read("int a[] = {};").bytes, "");
     EXPECT_EQ(Read("{1,2}").bytes, Read("{1,2}", 1, false, 1).bytes);
     // A slash that starts no comment is an error, at the end too.
-    EXPECT_EQ(Read("{1 / 2}").error, "line 1: '/' is not part of a number");
+    EXPECT_EQ(Read("{1 / 2}").error, "line 1, column 4: '/' is not part of a number");
 }
 
 TEST(CArrayReader, ErrorsNameTheirLine) {
@@ -211,26 +213,26 @@ TEST(CArrayReader, ErrorsNameTheirLine) {
         int size;
         const char* error;
     } kCases[] = {
-        {"{1,\n2,\nfoo}", 1, "line 3: 'foo' is not a number (hex 0x.., decimal, octal 0.., binary 0b.. or a character literal)"},
-        {"{1,\n256}", 1, "line 2: '256' does not fit in 1 byte (0 to 255, or -128 to -1)"},
-        {"{-129}", 1, "line 1: '-129' does not fit in 1 byte (0 to 255, or -128 to -1)"},
-        {"{65536}", 2, "line 1: '65536' does not fit in 2 bytes (0 to 65535, or -32768 to -1)"},
-        {"{1 2}", 1, "line 1: '2' follows the number before it without a comma"},
-        {"{1,,2}", 1, "line 1: ',' with no number before it"},
-        {"{1;2}", 1, "line 1: ';' is not part of a number"},
-        {"{08}", 1, "line 1: '08' is not a number (hex 0x.., decimal, octal 0.., binary 0b.. or a character literal)"},
-        {"{0x}", 1, "line 1: '0x' is not a number (hex 0x.., decimal, octal 0.., binary 0b.. or a character literal)"},
-        {"{1.5}", 1, "line 1: '1.5' is not a number (hex 0x.., decimal, octal 0.., binary 0b.. or a character literal)"},
-        {"{1uu}", 1, "line 1: '1uu' is not a number (hex 0x.., decimal, octal 0.., binary 0b.. or a character literal)"},
-        {"{18446744073709551616}", 8, "line 1: '18446744073709551616' is larger than 64 bits"},
-        {"{'ab'}", 1, "line 1: ''ab'' is not a character literal of one byte"},
-        {"{'\\x100'}", 1, "line 1: ''\\x100'' is not a character literal of one byte"},
-        {"{'a\n'}", 1, "line 1: ''a' is not closed on its line"},
-        {"{1,\n2", 1, "line 1: the '{' here is never closed"},
-        {"{1 /* open\n", 1, "line 1: the comment that opens here is never closed"},
-        {"1, 2}", 1, "line 1: '}' closes no '{' (the numbers started without one)"},
+        {"{1,\n2,\nfoo}", 1, "line 3, column 1: 'foo' is not a number (hex 0x.., decimal, octal 0.., binary 0b.. or a character literal)"},
+        {"{1,\n256}", 1, "line 2, column 1: '256' does not fit in 1 byte (0 to 255, or -128 to -1)"},
+        {"{-129}", 1, "line 1, column 2: '-129' does not fit in 1 byte (0 to 255, or -128 to -1)"},
+        {"{65536}", 2, "line 1, column 2: '65536' does not fit in 2 bytes (0 to 65535, or -32768 to -1)"},
+        {"{1 2}", 1, "line 1, column 4: '2' follows the number before it without a comma"},
+        {"{1,,2}", 1, "line 1, column 4: ',' with no number before it"},
+        {"{1;2}", 1, "line 1, column 3: ';' is not part of a number"},
+        {"{08}", 1, "line 1, column 2: '08' is not a number (hex 0x.., decimal, octal 0.., binary 0b.. or a character literal)"},
+        {"{0x}", 1, "line 1, column 2: '0x' is not a number (hex 0x.., decimal, octal 0.., binary 0b.. or a character literal)"},
+        {"{1.5}", 1, "line 1, column 2: '1.5' is not a number (hex 0x.., decimal, octal 0.., binary 0b.. or a character literal)"},
+        {"{1uu}", 1, "line 1, column 2: '1uu' is not a number (hex 0x.., decimal, octal 0.., binary 0b.. or a character literal)"},
+        {"{18446744073709551616}", 8, "line 1, column 2: '18446744073709551616' is larger than 64 bits"},
+        {"{'ab'}", 1, "line 1, column 2: ''ab'' is not a character literal of one byte"},
+        {"{'\\x100'}", 1, "line 1, column 2: ''\\x100'' is not a character literal of one byte"},
+        {"{'a\n'}", 1, "line 1, column 2: ''a' is not closed on its line"},
+        {"{1,\n2", 1, "line 1, column 1: the '{' here is never closed"},
+        {"{1 /* open\n", 1, "line 1, column 4: the comment that opens here is never closed"},
+        {"1, 2}", 1, "line 1, column 5: '}' closes no '{' (the numbers started without one)"},
         {"", 1, "no numbers: the text is empty or holds only comments"},
-        {"int x;", 1, "no '{' opens an initialiser, and the text does not start with a number"},
+        {"int x;", 1, "no '= {' opens an array's initialiser, and the text does not start with '{' or a number"},
     };
     for (const auto& c : kCases) {
         const ReadResult result = Read(c.text, c.size);
@@ -241,7 +243,7 @@ TEST(CArrayReader, ErrorsNameTheirLine) {
     }
     // A word too long to be a number is cut short in the message.
     const ReadResult long_word = Read("{" + std::string(500, '7') + "}");
-    EXPECT_EQ(long_word.error.substr(0, 9), "line 1: '");
+    EXPECT_EQ(long_word.error.substr(0, 20), "line 1, column 2: '7");
     EXPECT_LT(long_word.error.size(), 200u);
 }
 
@@ -280,5 +282,148 @@ TEST(CArrayReader, DamagedTextGivesBytesOrAnError) {
         } else {
             EXPECT_TRUE(whole.error.rfind("line ", 0) == 0 || whole.error.rfind("no ", 0) == 0) << whole.error;
         }
+    }
+}
+
+// What gcc gives these arrays (gcc 12, x86-64), from the faults they showed:
+// a #define's braces, zero padding, nested braces, a signed char, a comment
+// joined to the next line, leading zeros, a BOM, a line that ends in CR.
+TEST(CArrayReader, ReadsWhatGccReads) {
+    const struct {
+        std::string text;
+        int size;
+        bool char_is_signed;
+        std::string bytes;
+    } kCases[] = {
+        {"#define TABLE_INIT {9, 9}\nunsigned char a[] = {1, 2};", 1, true, Bytes({1, 2})},
+        {"unsigned char buf[4] = {1};", 1, true, Bytes({1, 0, 0, 0})},
+        {"unsigned char a[2][3] = {{1, 2}, {3}};", 1, true, Bytes({1, 2, 0, 3, 0, 0})},
+        {"unsigned char a[][3] = {1, 2, 3, 4};", 1, true, Bytes({1, 2, 3, 4, 0, 0})},
+        {"unsigned char a[2][3] = {1, {2}, 3};", 1, true, Bytes({1, 2, 3, 0, 0, 0})},
+        {"unsigned char a[2][2][2] = {1, {2}, 3, 4, {5, 6}};", 1, true, Bytes({1, 2, 3, 4, 5, 6, 0, 0})},
+        {"unsigned char a[0x3] = {};", 1, true, Bytes({0, 0, 0})},
+        {"{'\\xff', '\\377', '\\x80', '\\x7f'}", 2, true, Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0xFF, 0x7F, 0})},
+        {"{'\\xff', '\\377', '\\x80', '\\x7f'}", 2, false, Bytes({0xFF, 0, 0xFF, 0, 0x80, 0, 0x7F, 0})},
+        {"{'\\xff'}", 1, true, Bytes({0xFF})},
+        {"{1, // note \\\n 2,\n 3}", 1, true, Bytes({1, 3})},
+        {"{1, // note \\  \r\n 2,\n 3}", 1, true, Bytes({1, 3})},
+        {"{0x1\\\n2, 0\\\nx\\\n3}", 1, true, Bytes({0x12, 3})},
+        {"{0x" + std::string(100, '0') + "1, -0" + std::string(200, '0') + "7, 0b" + std::string(90, '0') + "1}", 1,
+         true, Bytes({1, 0xF9, 1})},
+        {"\xEF\xBB\xBF" "1, 2", 1, true, Bytes({1, 2})},
+        {"\xEF\xBB\xBF" "unsigned char a[] = {3};", 1, true, Bytes({3})},
+        {"unsigned char a[] = {1, // x\r2};", 1, true, Bytes({1, 2})},
+        {"unsigned char a[] = {1,\n#if 0\n 2,\n#else\n 3,\n#endif\n 4};", 1, true, Bytes({1, 3, 4})},
+        {"#ifdef __cplusplus\nextern \"C\" {\n#endif\nunsigned char a[] = {1};\n#ifdef __cplusplus\n}\n#endif\n", 1,
+         true, Bytes({1})},
+        {"#ifndef A_H\n#define A_H\nunsigned char a[] = {1};\n#endif\n", 1, true, Bytes({1})},
+        {"#define X\n#ifdef X\nunsigned char a[] = {1};\n#else\nunsigned char a[] = {2};\n#endif\n", 1, true,
+         Bytes({1})},
+        {"/* { 7 } */ const char *s = \"{ 8 }\"; unsigned char a[2] __attribute__((aligned(4))) = {1};", 1, true,
+         Bytes({1, 0})},
+        {"int f(void) { return 0; }\nunsigned char b[3], a[] = {5};", 1, true, Bytes({5})},
+    };
+    for (const auto& c : kCases) {
+        CArrayReader whole(c.size, false, c.char_is_signed);
+        std::string bytes;
+        EXPECT_TRUE(whole.Feed(c.text.data(), c.text.size(), bytes) && whole.Finish(bytes)) << c.text << whole.error();
+        EXPECT_EQ(bytes, c.bytes) << c.text;
+        // A byte at a time: a BOM, a CR LF, a backslash split between blocks.
+        CArrayReader bytewise(c.size, false, c.char_is_signed);
+        std::string pieces;
+        bool ok = true;
+        for (const char ch : c.text) ok = ok && bytewise.Feed(&ch, 1, pieces);
+        EXPECT_TRUE(ok && bytewise.Finish(pieces)) << c.text << bytewise.error();
+        EXPECT_EQ(pieces, c.bytes) << c.text;
+    }
+}
+
+// Text gcc reads differently from a plain list of numbers, or refuses: the
+// reader says what and where rather than guess.
+TEST(CArrayReader, RefusesWhatItWouldReadOtherwiseThanGcc) {
+    const struct {
+        const char* text;
+        const char* error;
+    } kCases[] = {
+        {"unsigned char a[N] = {1};", "line 1, column 16: the array's size 'N' is not read"},
+        {"unsigned char a[2] = {1, 2, 3};", "line 1, column 29: '3' is beyond the 2 elements of the array"},
+        {"unsigned char a[] = {{1, 2}};", "line 1, column 26: '2' is a second number in braces around one element"},
+        {"unsigned char a[2][2] = {{1, 2, 3}};", "line 1, column 33: '3' is beyond the 2 elements of the braces at"},
+        {"unsigned char a[] = {{}};", "line 1, column 22: the braces here hold no number"},
+        {"unsigned char a[][] = {1};", "line 1, column 18: only the first size of an array may be left out"},
+        {"#if FOO > 1\n#endif\n", "line 1, column 1: #if: only a number is read as its condition"},
+        {"#ifdef __GNUC__\n#endif\n", "line 1, column 1: '__GNUC__': whether it is defined depends"},
+        {"#define a b\nunsigned char a[] = {1};", "line 2, column 15: 'a' is a macro in the array's declaration"},
+        {"unsigned char linux[] = {1};", "line 1, column 15: 'linux' is a macro"},
+        {"unsigned char a[] = {(unsigned char)1};", "line 1, column 22: '(' is not part of a number"},
+        {"unsigned char a[] = <%1%>;", "line 1, column 22: the digraph '<%' is not read"},
+        {"unsigned char a[] = {1}; /* x", "line 1, column 26: the comment that opens here is never closed"},
+        {"#ifndef X\nunsigned char a[] = {1};", "line 1, column 1: the #if group that opens here has no #endif"},
+        {"unsigned char x = {1, 2};", "line 1, column 19: the '{' here initialises no array"},
+        {"unsigned char a[] = {1,\n#include \"x.h\"\n};", "line 2, column 1: #include inside the initialiser"},
+        {"#define T {9, 9}\nunsigned char a[] = T;", "no '= {' opens an array's initialiser"},
+        {"#define T {9, 9}\n{1, 2}", "no '= {' opens an array's initialiser"},
+        {"unsigned char a[] = {\"ab\"};", "line 1, column 22: a string literal is not read as numbers here"},
+        {"unsigned char a[] = {'\\e'};", "line 1, column 22: ''\\e'' is not a character literal of one byte"},
+        {"unsigned char a[] = {L'a'};", "line 1, column 22: 'L' is not a number"},
+        {"#error no\nunsigned char a[] = {1};", "line 1, column 1: #error: gcc stops here"},
+        {"unsigned char a[] = {\n#embed \"x\"\n};", "line 2, column 1: #embed inside the initialiser"},
+        {"unsigned char a[] = {1}\n#endif\n", "line 2, column 1: #endif with no #if before it"},
+        {"}; unsigned char a[] = {1};", "line 1, column 1: '}' closes no '{'"},
+    };
+    for (const auto& c : kCases) {
+        const ReadResult result = Read(c.text);
+        EXPECT_FALSE(result.ok) << c.text << " gave " << result.bytes.size() << " bytes";
+        EXPECT_EQ(result.error.substr(0, std::strlen(c.error)), c.error) << c.text;
+        EXPECT_EQ(Read(c.text, 1, false, 1).error, result.error) << c.text;
+    }
+}
+
+// The zeros of a large array's padding go out in blocks as they are made,
+// not all at once.
+TEST(CArrayReader, PaddingIsFlushedInBlocks) {
+    CArrayReader reader(2, false);
+    std::uint64_t flushed = 0;
+    std::size_t largest = 0;
+    reader.SetFlush([&](std::string& out) {
+        largest = std::max(largest, out.size());
+        flushed += out.size();
+        out.clear();
+        return true;
+    });
+    const std::string text = "uint16_t a[1000000] = {0x0102};";
+    std::string out;
+    ASSERT_TRUE(reader.Feed(text.data(), text.size(), out) && reader.Finish(out)) << reader.error();
+    EXPECT_EQ(flushed + out.size(), 2000000u);
+    EXPECT_LE(largest, std::size_t{1} << 17);
+    // A flush that fails stops the reading.
+    CArrayReader stopped(1, false);
+    stopped.SetFlush([](std::string&) { return false; });
+    std::string ignored;
+    EXPECT_FALSE(stopped.Feed(text.data(), text.size(), ignored));
+}
+
+TEST(CArrayName, KeywordsAndReservedNamesAreRefused) {
+    CArrayFormat bytes;  // unsigned char: no header
+    CArrayFormat words;
+    words.element_size = 2;  // uint16_t: <stdint.h>
+    for (const char* keyword :
+         {"auto", "int", "char", "sizeof", "while", "inline", "restrict", "_Bool", "_Complex", "_Imaginary",
+          "_Alignas", "_Alignof", "_Atomic", "_Generic", "_Noreturn", "_Static_assert", "_Thread_local", "alignas",
+          "alignof", "bool", "constexpr", "false", "nullptr", "static_assert", "thread_local", "true", "typeof",
+          "typeof_unqual", "_BitInt", "_Decimal32", "_Decimal64", "_Decimal128", "asm"}) {
+        EXPECT_NE(CArrayNameProblem(keyword, bytes), "") << keyword;
+        EXPECT_NE(CArrayNameProblem(keyword, words), "") << keyword;
+    }
+    for (const char* name : {"uint8_t", "int_least16_t", "uintmax_t", "intptr_t", "INT8_MAX", "UINT64_C",
+                             "SIZE_MAX", "WINT_MIN", "int24_t", "UINTPTR_WIDTH"}) {
+        EXPECT_EQ(CArrayNameProblem(name, bytes), "") << name;  // no header, no clash
+        EXPECT_NE(CArrayNameProblem(name, words), "") << name;
+    }
+    for (const char* name : {"", "9lives", "a-b", "__int128", "__attribute__", "_Pragma", "_X", "linux", "unix"}) {
+        EXPECT_NE(CArrayNameProblem(name, bytes), "") << name;
+    }
+    for (const char* name : {"data", "_tmp_a_bin", "__1st_bin", "x", "uint8", "INT8", "int8_tt", "Bool", "True"}) {
+        EXPECT_EQ(CArrayNameProblem(name, words), "") << name;
     }
 }
