@@ -121,15 +121,11 @@ CommandLine::~CommandLine() = default;
 ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
     ParseResult result;
     result.usage_hint = kUsageHint;
-    // CLI11 ends a subcommand's words at "++"; here "++" is a TEXT like any
-    // other, so the words from there on are marked as such.
-    std::vector<std::string> words = args;
-    const auto end_of_options = std::find(words.begin(), words.end(), "--");
-    const auto terminator = std::find(words.begin(), end_of_options, "++");
-    if (terminator != end_of_options) words.insert(terminator, "--");
     for (std::size_t i = 0; i < table_.count; ++i) {
-        parses_.push_back(table_.commands[i].setup(table_.commands[i].name, *app_, words));
+        parses_.push_back(table_.commands[i].setup(table_.commands[i].name, *app_, args));
     }
+    TakeWordsAsTyped(*app_);
+    const std::vector<std::string> words = MarkedWords(args);
     std::vector<std::string> reversed(words.rbegin(), words.rend());  // CLI11 takes them last first
     const CLI::App* chosen = nullptr;
     std::size_t owner = table_.count;  // the command whose subcommand was chosen
@@ -176,7 +172,8 @@ ParseResult CommandLine::Parse(const std::vector<std::string>& args) {
         } else if (LooksLikeOption(leftover.front())) {
             result.text = UnknownOption(leftover.front(), *app_);
         } else {
-            result.text = "unknown tool '" + EscapeBytes(leftover.front()) + "'" + NearestTools(leftover.front(), table_);
+            const std::string word = WordAsTyped(leftover.front());
+            result.text = "unknown tool '" + EscapeBytes(word) + "'" + NearestTools(word, table_);
         }
         return result;
     }

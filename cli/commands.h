@@ -26,8 +26,8 @@ struct CommandParse {
     std::vector<const CLI::App*> subcommands;
     // After a parse that chose one of `subcommands`: takes over the words the
     // parser did not place (`leftover` before the subcommand, the chosen
-    // one's remaining after it) and sets `run`; false, with what is wrong
-    // with the command line in `error`.
+    // one's remaining after it, marked as MarkedWords marks them) and sets
+    // `run`; false, with what is wrong with the command line in `error`.
     std::function<bool(const CLI::App& chosen, const std::vector<std::string>& leftover, CommandRun& run,
                        std::string& error)>
         complete;

@@ -68,26 +68,6 @@ namespace {
 
 // ---- Judging the command line ------------------------------------------
 
-// A decimal number, as `atof` reads one whole: sign, digits with at most one
-// point, an exponent. CLI11 takes "-1.5" for TEXT already, "-.5" not.
-bool ReadsAsNumber(const std::string& word) {
-    std::size_t i = 0, digits = 0;
-    const auto is_digit = [&](std::size_t at) { return at < word.size() && word[at] >= '0' && word[at] <= '9'; };
-    if (i < word.size() && (word[i] == '-' || word[i] == '+')) ++i;
-    for (; is_digit(i); ++i) ++digits;
-    if (i < word.size() && word[i] == '.') {
-        for (++i; is_digit(i); ++i) ++digits;
-    }
-    if (digits == 0) return false;
-    if (i < word.size() && (word[i] == 'e' || word[i] == 'E')) {
-        ++i;
-        if (i < word.size() && (word[i] == '-' || word[i] == '+')) ++i;
-        if (!is_digit(i)) return false;
-        while (is_digit(i)) ++i;
-    }
-    return i == word.size();
-}
-
 bool Complete(const DialogToolsWords& words, const CLI::App& chosen, const std::vector<std::string>& leftover,
               DialogToolOptions& options, std::string& error) {
     const auto named = std::find_if(words.named.begin(), words.named.end(),
@@ -95,17 +75,10 @@ bool Complete(const DialogToolsWords& words, const CLI::App& chosen, const std::
     options.tool = named->tool;
     options.has_text = named->text->count() > 0;
     options.text = words.text;
-    for (const std::string& word : leftover) {
-        if (!options.has_text && ReadsAsNumber(word)) {
-            options.text = word;
-            options.has_text = true;
-        } else if (LooksLikeOption(word)) {
-            error = UnknownOption(word, chosen);
-            return false;
-        } else {
-            error = "too many arguments (quote a TEXT with blanks)";
-            return false;
-        }
+    if (!leftover.empty()) {
+        const std::string& word = leftover.front();
+        error = LooksLikeOption(word) ? UnknownOption(word, chosen) : "too many arguments (quote a TEXT with blanks)";
+        return false;
     }
     if (words.hex->count() > 0 && words.ascii->count() > 0) {
         error = "--hex and --ascii exclude each other";

@@ -95,9 +95,6 @@ namespace {
 
 // ---- Judging the command line ------------------------------------------
 
-// Unique or sorted values are held until the last is drawn: so many at most.
-constexpr std::uint64_t kMaxHeld = std::uint64_t{1} << 26;
-
 // Decimal, or 0x and hex digits, within 64 bits.
 bool ReadUnsigned(const std::string& text, std::uint64_t& value) {
     IntegerRange range;
@@ -148,6 +145,14 @@ bool CompleteFormat(const RandomArgs& words, RandomOptions& options, std::string
             error = "--format '" + EscapeBytes(words.format) + "' is none of lines hex c";
             return false;
         }
+    }
+    // Bytes one to a line would need a notation of their own; --range 0..255
+    // writes them so in decimal.
+    if (words.format_option->count() > 0 && options.format == RandomFormat::Lines &&
+        options.kind == RandomKind::Bytes) {
+        error = "--format lines writes --range and --float; --bytes are written as hex or c (or one to a line, "
+                "in decimal, by --range 0..255)";
+        return false;
     }
     if (options.format == RandomFormat::Hex && options.kind != RandomKind::Bytes) {
         error = "--format hex writes --bytes";
@@ -200,9 +205,9 @@ bool Complete(const RandomArgs& words, const CLI::App&, RandomOptions& options, 
         error = "--sort goes with --range or --float";
         return false;
     }
-    if ((options.unique || options.sorted) && options.count > kMaxHeld) {
-        error = "--count " + std::to_string(options.count) + " is more than --unique and --sort hold (" +
-                std::to_string(kMaxHeld) + ")";
+    if ((options.unique || options.sorted) && options.count > kMaxHeldIntegers) {
+        error = "--count " + std::to_string(options.count) + ": --unique and --sort hold at most " +
+                std::to_string(kMaxHeldIntegers) + " numbers (2^26) until the last is drawn";
         return false;
     }
     if (options.unique && options.range.Span() != std::numeric_limits<std::uint64_t>::max() &&

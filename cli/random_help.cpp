@@ -42,6 +42,8 @@ const char kOptions[] =
     "  --unique         no integer twice; an error when the range holds fewer\n"
     "                   than N\n"
     "  --sort           in ascending order\n"
+    "                   (--unique and --sort hold the numbers until the last\n"
+    "                   is drawn: N up to 67108864, 2^26, in about 1 GB)\n"
     "  --format FORMAT  lines (integers and floats), hex (bytes) or c\n"
     "  --name NAME      the C array's name (data unless given)\n"
     "  --seed S         reproducible numbers of xoshiro256** seeded with S\n"

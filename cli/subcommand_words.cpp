@@ -35,7 +35,55 @@ std::string WithoutDashes(const std::string& word) {
     return word.substr(std::min(word.find_first_not_of('-'), word.size()));
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// What marks a word the parser would otherwise read as its own.
+constexpr char kMark = '\0';
+
 }  // namespace
+
+bool ReadsAsNegativeNumber(const std::string& word) {
+    if (word.size() < 2 || word[0] != '-') return false;
+    // Digits, or a point and digits, start a number (CLI11 itself takes
+    // "-5" for a value, "-.5" not).
+    if (IsDigit(word[1]) || (word[1] == '.' && word.size() > 2 && IsDigit(word[2]))) return true;
+    const std::string rest = Lower(word.substr(1));
+    if (rest == "inf" || rest == "infinity" || rest == "nan") return true;
+    // "nan(" letters, digits and _ ")".
+    const std::string nan_open = "nan(";
+    if (rest.size() < nan_open.size() + 1 || rest.compare(0, nan_open.size(), nan_open) != 0 || rest.back() != ')') {
+        return false;
+    }
+    return std::all_of(rest.begin() + static_cast<std::ptrdiff_t>(nan_open.size()), rest.end() - 1, [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+    });
+}
+
+std::vector<std::string> MarkedWords(const std::vector<std::string>& words) {
+    std::vector<std::string> marked;
+    marked.reserve(words.size());
+    bool after_end_of_options = false;
+    for (const std::string& word : words) {
+        // A second "--" is a value, which CLI11 would drop like the first.
+        // (A "--" that is the value of an option is taken for the first.)
+        const bool needs_mark = (!word.empty() && word[0] == kMark) || (word == "--" && after_end_of_options) ||
+                                word == "++" || ReadsAsNegativeNumber(word);
+        after_end_of_options = after_end_of_options || word == "--";
+        marked.push_back(needs_mark ? kMark + word : word);
+    }
+    return marked;
+}
+
+std::string WordAsTyped(const std::string& marked) {
+    return !marked.empty() && marked[0] == kMark ? marked.substr(1) : marked;
+}
+
+void TakeWordsAsTyped(CLI::App& app) {
+    for (CLI::Option* option : app.get_options()) {
+        option->transform([](const std::string& word) { return WordAsTyped(word); });
+    }
+    for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) TakeWordsAsTyped(*sub);
+}
 
 std::vector<std::string> NearestNames(const std::string& word, const std::vector<std::string>& names) {
     const std::string typed = Lower(word);
@@ -90,8 +138,18 @@ CLI::Option* AddAllWords(CLI::App& sub, const std::string& name, std::vector<std
     // expects at least. This one expects more than any command line holds;
     // taking all it gets, it never checks the count.
     constexpr int kMoreWordsThanAnyCommandLine = 1 << 30;
-    return sub.add_option(name, words)
+    // A vector option of CLI11 reads a word "[a,b]" as a list of two words
+    // (and "[]" as none) while it allows extra words; this one needs none,
+    // as it expects more than any command line holds. The words are taken
+    // as the parser holds them, with no conversion.
+    return sub
+        .add_option(name,
+                    [&words](const CLI::results_t& given) {
+                        words = given;
+                        return true;
+                    })
         ->expected(kMoreWordsThanAnyCommandLine, CLI::detail::expected_max_vector_size)
+        ->allow_extra_args(false)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 }
 
@@ -104,7 +162,8 @@ bool NoStrayWords(const CLI::App& chosen, const std::vector<std::string>& leftov
     }
     if (!unplaced.empty()) {
         const std::string& word = unplaced.front();
-        error = LooksLikeOption(word) ? UnknownOption(word, chosen) : "unexpected argument '" + EscapeBytes(word) + "'";
+        error = LooksLikeOption(word) ? UnknownOption(word, chosen)
+                                      : "unexpected argument '" + EscapeBytes(WordAsTyped(word)) + "'";
         return false;
     }
     const auto before = chosen.get_parent()->get_options([](const CLI::Option* option) { return option->count() > 0; });

@@ -10,9 +10,31 @@ class App;
 class Option;
 }  // namespace CLI
 
-// A word the parser left over that starts with a dash (a lone "-" is TEXT)
-// names an option it does not know.
-inline bool LooksLikeOption(const std::string& word) { return word.size() > 1 && word[0] == '-'; }
+// A word that reads as a negative number, as strtod reads one: "-5", "-1e3",
+// "-0x1p4", "-.5", "-inf", "-infinity", "-nan", "-nan(1)". It is a value,
+// never an option: no option of quobrix is named so.
+bool ReadsAsNegativeNumber(const std::string& word);
+
+// A word the parser left over that starts with a dash (a lone "-" is TEXT, a
+// negative number a value, a marked word a value) names an option it does
+// not know.
+inline bool LooksLikeOption(const std::string& word) {
+    return word.size() > 1 && word[0] == '-' && !ReadsAsNegativeNumber(word);
+}
+
+// Every word reaches its command as typed. CLI11 would read some of them as
+// its own, where here they are values: "-.5" and "-inf" as short options,
+// "++" as the end of a subcommand, a second "--" as the first. The parser is
+// given the words marked (a NUL before each such word, and before any that
+// starts with a NUL), which no rule of CLI11 reads as an option. Every
+// option and positional takes the mark off again (through
+// TakeWordsAsTyped); the words left over keep it, so that a marked "--" is
+// no unknown option, and are shown through WordAsTyped.
+std::vector<std::string> MarkedWords(const std::vector<std::string>& words);
+std::string WordAsTyped(const std::string& marked);
+// Every option of `app` and its subcommands gives its command its words as
+// typed; call it once every option is added.
+void TakeWordsAsTyped(CLI::App& app);
 
 // The `names` nearest to `word`, a misspelling of one of them: those it
 // spells in another case, then those it starts (from two characters on),
@@ -31,7 +53,8 @@ std::string UnknownOption(const std::string& word, const CLI::App& app);
 CLI::App* AddNamedSubcommand(CLI::App& app, const std::vector<std::string>& words, const char* name,
                              const char* summary, const char* group);
 
-// A positional `name` that takes every word left, "--help" after "--" too.
+// A positional `name` that takes every word left, "--help" after "--" too,
+// each as one word as typed: "[a,b]" is no list, "" no missing word.
 CLI::Option* AddAllWords(CLI::App& sub, const std::string& name, std::vector<std::string>& words);
 
 // Whether the words of the command line the parser did not place (`leftover`

@@ -2,6 +2,7 @@
 // comes out on standard output, standard error and as the exit code.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -278,6 +279,10 @@ TEST_F(QuobrixCli, StreamErrorsExitWithTwo) {
 
 // A word that reads as a number is TEXT, not an unknown option.
 TEST_F(QuobrixCli, NegativeNumbersAreText) {
+    const auto Upper = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return text;
+    };
     const std::string minus_one_and_a_half =
         "单精度：\r\n输入单精度浮点数：-1.5\r\n转成十六进制： BF C0 00 00\r\n"
         "双精度：\r\n输入双精度浮点数：-1.5\r\n转成十六进制： BF F8 00 00 00 00 00 00";
@@ -287,9 +292,16 @@ TEST_F(QuobrixCli, NegativeNumbersAreText) {
                  "单精度：\r\n输入单精度浮点数：-0.5\r\n转成十六进制： 00 00 00 BF\r\n"
                  "双精度：\r\n输入双精度浮点数：-0.5\r\n转成十六进制： 00 00 00 00 00 00 E0 BF");
     ExpectReport(Quobrix({"sum8", "-1e3"}), "8位校验和：F6\r\n");  // 2D + 31 + 65 + 33
-    const ProcessResult word = Quobrix({"float2hex", "-inf"});
+    // "-inf" and "-nan" are numbers too, TEXT as they are after "--" (where
+    // the dialog's own reading makes 0 of them); "-e5" is none.
+    for (const std::string number : {"-inf", "-nan", "-Infinity"}) {
+        const ProcessResult text = Quobrix({"float2hex", "--", number});
+        ExpectReport(Quobrix({"float2hex", number}), text.out);
+        ExpectReport(Quobrix({"upper", number}), Upper(number));
+    }
+    const ProcessResult word = Quobrix({"float2hex", "-e5"});
     EXPECT_EQ(word.exit_code, 2);
-    EXPECT_EQ(word.err.rfind("quobrix: unknown option '-inf'", 0), 0u) << word.err;
+    EXPECT_EQ(word.err.rfind("quobrix: unknown option '-e5'", 0), 0u) << word.err;
     ExpectUsageError({"float2hex", "-1.5", "-2"});  // one TEXT only
 }
 

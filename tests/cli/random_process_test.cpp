@@ -69,6 +69,17 @@ TEST_F(QuobrixCli, RandomErrorsExitWithTwo) {
         {{"random", "--range", "1..6", "--seed", "-1"},
          "quobrix: --seed '-1' is no number from 0 to 2^64 - 1 (decimal or 0x hex)\n"},
         {{"random", "--float", "0..1", "--format", "c"}, "quobrix: --format c writes integers and bytes, not --float\n"},
+        // Bytes were written as hex, whatever --format said.
+        {{"random", "--bytes", "--format", "lines"},
+         "quobrix: --format lines writes --range and --float; --bytes are written as hex or c (or one to a line, in "
+         "decimal, by --range 0..255)\n"},
+        {{"random", "--count", "67108865", "--range", "1..2", "--sort"},
+         "quobrix: --count 67108865: --unique and --sort hold at most 67108864 numbers (2^26) until the last is "
+         "drawn\n"},
+        {{"random", "--count", "0x4000001", "--float", "0..1", "--sort"},
+         "quobrix: --count 67108865: --unique and --sort hold at most 67108864 numbers (2^26) until the last is "
+         "drawn\n"},
+        {{"random", "--float", "0..1e309"}, "quobrix: --float: '1e309' in the range '0..1e309' is no finite decimal number\n"},
     };
     for (const auto& c : kCases) {
         const ProcessResult r = Quobrix(c.args);
@@ -98,4 +109,28 @@ TEST_F(QuobrixCli, RandomArraysCompile) {
         EXPECT_EQ(compiled.exit_code, 0) << range << "\n" << compiled.err << c.out.substr(0, 300);
     }
     std::filesystem::remove_all(folder);
+}
+
+// Subnormal ends are numbers like any other: each value printed reads back as
+// a double of the range.
+TEST_F(QuobrixCli, RandomFloatsBetweenSubnormalEnds) {
+    for (const std::string range : {"0..1e-310", "-1e-310..1e-310", "4.9e-324..1e-323", "1e-310..1e-300"}) {
+        const ProcessResult r = Quobrix({"random", "--count", "200", "--float", range, "--seed", "3"});
+        ASSERT_EQ(r.exit_code, 0) << range << ": " << r.err;
+        const std::size_t dots = range.find("..");
+        const double lo = std::strtod(range.substr(0, dots).c_str(), nullptr);
+        const double hi = std::strtod(range.substr(dots + 2).c_str(), nullptr);
+        std::istringstream lines(r.out);
+        std::string line;
+        int count = 0;
+        while (std::getline(lines, line)) {
+            char* end = nullptr;
+            const double value = std::strtod(line.c_str(), &end);
+            EXPECT_EQ(*end, '\0') << line;
+            EXPECT_GE(value, lo) << range << ": " << line;
+            EXPECT_LT(value, hi) << range << ": " << line;
+            ++count;
+        }
+        EXPECT_EQ(count, 200) << range;
+    }
 }

@@ -249,6 +249,27 @@ PARTS_CASES = [
     ["filter", "notch", "50"],
 ]
 
+# Every word reaches its command as typed: brackets, commas, braces, quotes,
+# an empty word, a second "--", negative numbers before "--".
+WORD_CASES = [
+    ["printf", "[%d]", "5"],
+    ["printf", "<%s><%s><%s>", "[a,b]", "{c,d}", "[]"],
+    ["printf", "[]"],
+    ["printf", ""],
+    ["printf", "<%s>", ""],
+    ["printf", "%f|%f|%g|%f", "-.5", "-inf", "-1e3", "-nan"],
+    ["printf", "<%s><%s>", "--", "--help", "--"],
+    ["printf", "%s", "-e5"],
+    ["upper", "-.5"],
+    ["upper", "--", "a", "--"],
+    ["array", "[x]"],
+    ["crc", "CRC-32/ISO-HDLC", "[x]", "x"],
+    ["num", "--type", "[int16]", "01 02"],
+    ["random", "--bytes", "--format", "lines"],
+    ["random", "--count", "3", "--float", "0..1e-310", "--seed", "1"],
+    ["random", "--count", "67108865", "--range", "1..9", "--unique"],
+]
+
 OTHER_CASES = [
     [],
     ["--version"],
@@ -296,6 +317,10 @@ def transcript(quobrix):
             f.write(b"123456789")
         with open(os.path.join(folder, "line\nbreak.bin"), "wb") as f:
             f.write(bytes(range(256)))
+        # "[x]" beside "x": the one named is the one read.
+        for name, content in (("[x]", b"[x] is read"), ("x", b"x is read")):
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(content)
         commands = help_commands(quobrix)
         for words in [[]] + [[command] for command in commands]:
             code, out, err = run(quobrix, words + ["--help"], b"", folder)
@@ -323,7 +348,7 @@ def transcript(quobrix):
                     label = label[:200] + "..."
                 record(lines, "%s stdin %d bytes %r" % (label, len(stdin), stdin[:16]), code, out, err)
         for args in (CRC_CASES + FIND_CASES + FRAME_CASES + NUM_CASES + ARRAY_CASES + RANDOM_CASES +
-                     PARTS_CASES + OTHER_CASES):
+                     PARTS_CASES + WORD_CASES + OTHER_CASES):
             code, out, err = run(quobrix, args, b"", folder)
             record(lines, json.dumps(args, ensure_ascii=False), code, out, err)
         # Frames and a CRC on standard input.

@@ -1,12 +1,10 @@
 #include "workbench/random/random_numbers.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <unordered_set>
 
 namespace {
 
@@ -67,6 +65,44 @@ bool SplitRange(const std::string& text, std::string& lo, std::string& hi, std::
     hi = text.substr(dots + 2);
     return true;
 }
+
+// The values of a unique draw so far, to find a repeat: a table of
+// positions in the values (4 bytes a slot, at most half of them used, probed
+// one after another) where a set of nodes spent about 40 bytes a value.
+class DrawnValues {
+public:
+    DrawnValues(std::vector<std::uint64_t>& values, std::size_t count) : values_(values) {
+        std::size_t slots = 16;
+        while (slots < 2 * count) slots *= 2;
+        slots_.assign(slots, kEmpty);
+        for (std::size_t size = slots; size > 1; size /= 2) --shift_;
+    }
+
+    void AddIfNew(std::uint64_t value) {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t slot = Hash(value);; slot = (slot + 1) & mask) {
+            if (slots_[slot] == kEmpty) {
+                slots_[slot] = static_cast<std::uint32_t>(values_.size());
+                values_.push_back(value);
+                return;
+            }
+            if (values_[slots_[slot]] == value) return;
+        }
+    }
+
+private:
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+
+    // Fibonacci hashing (Knuth): the top bits of value times 2^64 / phi, so
+    // that values close together land far apart.
+    std::size_t Hash(std::uint64_t value) const {
+        return static_cast<std::size_t>((value * 0x9E3779B97F4A7C15u) >> shift_);
+    }
+
+    std::vector<std::uint64_t>& values_;
+    std::vector<std::uint32_t> slots_;
+    int shift_ = 64;  // 64 - log2 of the slots
+};
 
 }  // namespace
 
@@ -162,9 +198,10 @@ bool ParseFloatRange(const std::string& text, double& lo, double& hi, std::strin
     for (const auto& end : {std::make_pair(&lo_text, &lo), std::make_pair(&hi_text, &hi)}) {
         const std::string& s = *end.first;
         char* stop = nullptr;
-        errno = 0;
+        // strtod says ERANGE for a subnormal result too, which is a double
+        // like any other; one too large is infinite, refused below.
         *end.second = s.empty() || std::isspace(static_cast<unsigned char>(s[0])) ? 0 : std::strtod(s.c_str(), &stop);
-        if (s.empty() || stop != s.c_str() + s.size() || errno == ERANGE || !std::isfinite(*end.second) ||
+        if (s.empty() || stop != s.c_str() + s.size() || !std::isfinite(*end.second) ||
             s.find_first_of("xXpP") != std::string::npos) {
             error = "'" + s + "' in the range '" + text + "' is no finite decimal number";
             return false;
@@ -181,6 +218,11 @@ bool DrawIntegers(RandomWords& words, const IntegerRange& range, std::uint64_t c
                   std::vector<std::uint64_t>& values, std::string& error) {
     const std::uint64_t span = range.Span();
     values.clear();
+    if (count > kMaxHeldIntegers) {
+        error = std::to_string(count) + " values are more than a draw holds (" + std::to_string(kMaxHeldIntegers) +
+                ")";
+        return false;
+    }
     if (!unique) {
         values.reserve(static_cast<std::size_t>(count));
         for (std::uint64_t i = 0; i < count; ++i) values.push_back(range.lo + UniformUpTo(words, span));
@@ -191,26 +233,23 @@ bool DrawIntegers(RandomWords& words, const IntegerRange& range, std::uint64_t c
                 " unique ones asked for";
         return false;
     }
-    values.reserve(static_cast<std::size_t>(count));
     if (span < 2 * count) {
         // Most of the range is drawn: the first `count` of a shuffle of it
-        // (Fisher and Yates), each draw from the values not yet taken.
-        std::vector<std::uint64_t> all(static_cast<std::size_t>(span) + 1);
-        for (std::size_t i = 0; i < all.size(); ++i) all[i] = range.lo + i;
+        // (Fisher and Yates), each draw from the values not yet taken,
+        // shuffled in place and kept.
+        values.resize(static_cast<std::size_t>(span) + 1);
+        for (std::size_t i = 0; i < values.size(); ++i) values[i] = range.lo + i;
         for (std::size_t i = 0; i < count; ++i) {
-            const auto j = i + static_cast<std::size_t>(UniformUpTo(words, all.size() - 1 - i));
-            std::swap(all[i], all[j]);
-            values.push_back(all[i]);
+            const auto j = i + static_cast<std::size_t>(UniformUpTo(words, values.size() - 1 - i));
+            std::swap(values[i], values[j]);
         }
+        values.resize(static_cast<std::size_t>(count));
         return true;
     }
     // A sparse draw: a value seen before is drawn again, at most half the time.
-    std::unordered_set<std::uint64_t> seen;
-    seen.reserve(static_cast<std::size_t>(count));
-    while (values.size() < count) {
-        const std::uint64_t value = range.lo + UniformUpTo(words, span);
-        if (seen.insert(value).second) values.push_back(value);
-    }
+    values.reserve(static_cast<std::size_t>(count));
+    DrawnValues drawn(values, static_cast<std::size_t>(count));
+    while (values.size() < count) drawn.AddIfNew(range.lo + UniformUpTo(words, span));
     return true;
 }
 

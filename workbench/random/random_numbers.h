@@ -74,11 +74,17 @@ struct IntegerRange {
 };
 bool ParseIntegerRange(const std::string& text, IntegerRange& range, std::string& error);
 
-// LO..HI of floats (decimal numbers), finite, LO < HI.
+// LO..HI of floats (decimal numbers), finite, LO < HI. Each end is the
+// double nearest its decimal, subnormal ones (1e-310) too; one below the
+// smallest subnormal rounds to zero, as strtod rounds it.
 bool ParseFloatRange(const std::string& text, double& lo, double& hi, std::string& error);
 
-// `count` integers in the range; unique: no value twice, and an error when
-// the range holds fewer than `count`.
+// Unique or sorted values are held until the last is drawn: so many at most
+// (8 bytes each, and a unique draw about as much again to find repeats).
+constexpr std::uint64_t kMaxHeldIntegers = std::uint64_t{1} << 26;
+
+// `count` integers in the range, at most kMaxHeldIntegers; unique: no value
+// twice, and an error when the range holds fewer than `count`.
 bool DrawIntegers(RandomWords& words, const IntegerRange& range, std::uint64_t count, bool unique,
                   std::vector<std::uint64_t>& values, std::string& error);
 

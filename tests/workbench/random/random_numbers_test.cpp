@@ -286,3 +286,108 @@ TEST(RandomDraws, SeededFloatsAreRoundedOnceOnEveryBuild) {
         }
     }
 }
+
+// Subnormal ends are doubles like any other (strtod says ERANGE for them):
+// each end is the double nearest its decimal, as Python's float() gives it;
+// one below the smallest subnormal is zero; an infinite one is refused.
+TEST(RandomRange, SubnormalEndsAreTheirNearestDoubles) {
+    const auto bits = [](double value) {
+        std::uint64_t b = 0;
+        std::memcpy(&b, &value, sizeof b);
+        return b;
+    };
+    const struct {
+        const char* text;
+        std::uint64_t lo, hi;  // float(...).hex() of Python, as bits
+    } kGood[] = {
+        {"-1e-310..1e-310", 0x800012688b70e62bu, 0x000012688b70e62bu},
+        {"0..5e-324", 0, 1},
+        {"2.5e-320..1e-310", 0x00000000000013c4u, 0x000012688b70e62bu},
+        {"1e-400..2.2250738585072014e-308", 0, 0x0010000000000000u},
+    };
+    for (const auto& good : kGood) {
+        double lo = 1, hi = 1;
+        std::string error;
+        ASSERT_TRUE(ParseFloatRange(good.text, lo, hi, error)) << good.text << ": " << error;
+        EXPECT_EQ(bits(lo), good.lo) << good.text;
+        EXPECT_EQ(bits(hi), good.hi) << good.text;
+    }
+    for (const char* bad : {"0..1e-400", "0..1e309", "-1e309..0"}) {
+        double lo = 0, hi = 0;
+        std::string error;
+        EXPECT_FALSE(ParseFloatRange(bad, lo, hi, error)) << bad;
+    }
+}
+
+// In a range of K subnormal steps g = 2^-1074 from lo, a draw is lo + k g
+// where k is K times the 53-bit fraction rounded to the nearest integer,
+// ties to even, and drawn again when k = K: worked out here in integers.
+TEST(RandomDraws, SubnormalRangesRoundTheScaledFractionOnce) {
+    const double g = std::ldexp(1.0, -1074);
+    for (const double lo : {0.0, 1e-310, -1e-310}) {
+        for (const std::uint64_t steps : {1u, 2u, 3u, 8u, 1000u, 2047u}) {
+            const double hi = lo + static_cast<double>(steps) * g;
+            Xoshiro256StarStar words(steps), reference(steps);
+            std::set<std::uint64_t> seen;
+            for (int i = 0; i < 4000; ++i) {
+                std::uint64_t k = steps;
+                while (k == steps) {
+                    const std::uint64_t product = steps * (reference.Next() >> 11);
+                    const std::uint64_t half = std::uint64_t{1} << 52, rest = product & ((half << 1) - 1);
+                    k = product >> 53;
+                    if (rest > half || (rest == half && (k & 1) != 0)) ++k;
+                }
+                seen.insert(k);
+                const double drawn = UniformDouble(words, lo, hi);
+                ASSERT_EQ(drawn, lo + static_cast<double>(k) * g) << "draw " << i << " of " << steps << " steps";
+                ASSERT_GE(drawn, lo);
+                ASSERT_LT(drawn, hi);
+            }
+            // Every step of a short range is drawn.
+            if (steps <= 8) {
+                EXPECT_EQ(seen.size(), steps);
+            }
+        }
+    }
+}
+
+// A sparse unique draw keeps each value the first time it is drawn: the
+// same words through a std::set give the same values in the same order,
+// where repeats are many (a range twice the count), in signed ranges around
+// zero and over all 64 bits.
+TEST(RandomDraws, UniqueDrawsKeepTheFirstOfEachValue) {
+    const struct {
+        const char* range;
+        std::uint64_t count;
+    } kCases[] = {{"0..2000", 1000},
+                  {"1..200001", 100000},
+                  {"-1000..1000", 1000},
+                  {"0..0xFFFFFFFFFFFFFFFF", 50000},
+                  {"-9223372036854775808..9223372036854775807", 20000},
+                  {"0xFFFFFFFFFFFF0000..0xFFFFFFFFFFFFFFFF", 30000}};
+    for (const auto& c : kCases) {
+        IntegerRange range;
+        std::string error;
+        ASSERT_TRUE(ParseIntegerRange(c.range, range, error)) << error;
+        Xoshiro256StarStar words(c.count), reference(c.count);
+        std::vector<std::uint64_t> values;
+        ASSERT_TRUE(DrawIntegers(words, range, c.count, true, values, error)) << error;
+        std::vector<std::uint64_t> expected;
+        std::set<std::uint64_t> seen;
+        while (expected.size() < c.count) {
+            const std::uint64_t value = range.lo + UniformUpTo(reference, range.Span());
+            if (seen.insert(value).second) expected.push_back(value);
+        }
+        EXPECT_EQ(values, expected) << c.range;
+    }
+    // More than a draw holds is refused before anything is held.
+    IntegerRange range;
+    std::string error;
+    ASSERT_TRUE(ParseIntegerRange("0..0xFFFFFFFFFFFFFFFF", range, error));
+    Xoshiro256StarStar words(1);
+    std::vector<std::uint64_t> values;
+    for (const bool unique : {false, true}) {
+        EXPECT_FALSE(DrawIntegers(words, range, kMaxHeldIntegers + 1, unique, values, error));
+        EXPECT_EQ(error, "67108865 values are more than a draw holds (67108864)");
+    }
+}
