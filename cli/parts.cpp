@@ -327,13 +327,16 @@ int RunParts(const PartsOptions& options, const CliEnvironment&, std::string& ou
             return kExitReport;
         }
         case PartsJob::Code: {
-            const MarkingRead read = options.code.size() == 1 ? ReadPartCode(options.kind, options.code[0])
-                                                              : ReadColourBands(options.code);
+            // One black band is a jumper, and one word that is a colour a band.
+            const bool code = options.code.size() == 1 &&
+                              (options.kind != PartKind::Resistor || !IsBandColour(options.code[0]));
+            const MarkingRead read = code ? ReadPartCode(options.kind, options.code[0]) : ReadColourBands(options.code);
             if (!read.ok) {
                 err += kPrefix + EscapeBytes(read.error) + "\n";
                 return kExitUsage;
             }
-            std::string line = PartValueText(read.value, 4) + UnitOf(options.kind) + "  " + read.form;
+            // Every figure the marking has, so what mark wrote reads back whole.
+            std::string line = ExactPartValueText(read.value) + UnitOf(options.kind) + "  " + read.form;
             if (read.tolerance > 0) line += "  " + ToleranceText(read.tolerance);
             if (read.ppm_per_k > 0) {
                 char ppm[32];
