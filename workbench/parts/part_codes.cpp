@@ -186,12 +186,18 @@ bool Eia96Multiplier(char letter, int& power) {
     }
 }
 
+// A letter code may have any number of figures; beyond what a value may be
+// (ReadPartValue's 1f to 1000T) no part is made.
 MarkingRead Read(double value, const char* form) {
     MarkingRead read;
-    read.ok = value > 0 && std::isfinite(value);
+    read.ok = value >= 1e-15 && value <= 1e15;
     read.value = value;
     read.form = form;
-    if (!read.ok) read.error = "the code gives no value above zero";
+    if (!(value > 0)) {
+        read.error = "gives no value above zero";
+    } else if (!read.ok) {
+        read.error = "gives no value from 1f to 1000T";
+    }
     return read;
 }
 
@@ -290,73 +296,9 @@ std::string FigureBands(const ValueFigures& value, int count) {
     return bands + (power >= 0 ? kColours[power].name : power == -1 ? "gold" : power == -2 ? "silver" : "pink");
 }
 
-}  // namespace
-
-MarkingRead ReadColourBands(const std::vector<std::string>& colours) {
-    if (colours.size() == 1 && FindColour(colours[0]) == FindColour("black")) return Jumper();
-    if (colours.size() < 3 || colours.size() > 6) {
-        return Failed(std::to_string(colours.size()) + (colours.size() == 1 ? " band" : " bands") +
-                      "; a resistor has 3, 4, 5 or 6 (or one black band, a jumper)");
-    }
-    std::vector<const Colour*> bands;
-    for (std::size_t i = 0; i < colours.size(); ++i) {
-        const Colour* colour = FindColour(colours[i]);
-        if (colour == nullptr) {
-            return Failed("the " + Ordinal(i) + " band '" + colours[i] +
-                          "' is no colour (black brown red orange yellow green blue violet grey white gold silver "
-                          "pink none)");
-        }
-        bands.push_back(colour);
-    }
-    const std::size_t digit_count = colours.size() >= 5 ? 3 : 2;
-    long digits = 0;
-    for (std::size_t i = 0; i < digit_count; ++i) {
-        if (bands[i]->digit < 0) return Failed("the " + Ordinal(i) + " band, " + bands[i]->name + ", is no digit");
-        digits = digits * 10 + bands[i]->digit;
-    }
-    const Colour& multiplier = *bands[digit_count];
-    if (multiplier.multiplier == 99) {
-        return Failed("the " + Ordinal(digit_count) + " band, none, is no multiplier");
-    }
-    MarkingRead read = Read(Scale(digits, multiplier.multiplier), "");
-    read.form = std::to_string(colours.size()) + " bands";
-    if (!read.ok) return read;
-    if (colours.size() == 3) {
-        read.tolerance = 0.2;
-    } else {
-        const Colour& tolerance = *bands[digit_count + 1];
-        if (tolerance.tolerance == 0) {
-            return Failed("the " + Ordinal(digit_count + 1) + " band, " + tolerance.name + ", is no tolerance");
-        }
-        if (std::strcmp(tolerance.name, "none") == 0) {
-            // None is the +-20 % band left off: what remains of 4 bands is
-            // 3; three figures left without one would read as 4 bands, and a
-            // temperature coefficient has no place without one before it.
-            if (colours.size() > 4) {
-                return Failed("the fifth band, none: " + std::to_string(colours.size()) +
-                              " bands need a tolerance band (+-20 % has none, and only 2 figures go without it)");
-            }
-            read.form = "3 bands";
-        }
-        read.tolerance = tolerance.tolerance;
-    }
-    if (colours.size() == 6) {
-        const Colour& coefficient = *bands[5];
-        if (coefficient.ppm_per_k == 0) {
-            return Failed("the sixth band, " + std::string(coefficient.name) + ", is no temperature coefficient");
-        }
-        read.ppm_per_k = coefficient.ppm_per_k;
-    }
-    return read;
-}
-
-bool IsBandColour(const std::string& word) { return FindColour(word) != nullptr; }
-
-std::vector<double> BandTolerances() { return ColumnValues(&Colour::tolerance); }
-
-std::vector<double> BandCoefficients() { return ColumnValues(&Colour::ppm_per_k); }
-
-MarkingRead ReadPartCode(PartKind kind, const std::string& code) {
+// The value `code` stands for on a part of `kind`; errors of a value out of
+// range name no code, ReadPartCode adds it.
+MarkingRead ReadCode(PartKind kind, const std::string& code) {
     double value = 0;
     const PointLetter* letter = nullptr;
     if (kind == PartKind::Resistor) {
@@ -406,6 +348,78 @@ MarkingRead ReadPartCode(PartKind kind, const std::string& code) {
     return Failed("'" + code + "' is no " + (capacitor ? "capacitor" : "inductor") + " code (3 digits as " +
                   (capacitor ? "104, 4n7, 4F7 or 2u2" : "101, 4R7, 10u or 2H2") + "): character " +
                   std::to_string(read.position + 1) + " is not " + read.expected);
+}
+
+}  // namespace
+
+MarkingRead ReadColourBands(const std::vector<std::string>& colours) {
+    if (colours.size() == 1 && FindColour(colours[0]) == FindColour("black")) return Jumper();
+    if (colours.size() < 3 || colours.size() > 6) {
+        return Failed(std::to_string(colours.size()) + (colours.size() == 1 ? " band" : " bands") +
+                      "; a resistor has 3, 4, 5 or 6 (or one black band, a jumper)");
+    }
+    std::vector<const Colour*> bands;
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        const Colour* colour = FindColour(colours[i]);
+        if (colour == nullptr) {
+            return Failed("the " + Ordinal(i) + " band '" + colours[i] +
+                          "' is no colour (black brown red orange yellow green blue violet grey white gold silver "
+                          "pink none)");
+        }
+        bands.push_back(colour);
+    }
+    const std::size_t digit_count = colours.size() >= 5 ? 3 : 2;
+    long digits = 0;
+    for (std::size_t i = 0; i < digit_count; ++i) {
+        if (bands[i]->digit < 0) return Failed("the " + Ordinal(i) + " band, " + bands[i]->name + ", is no digit");
+        digits = digits * 10 + bands[i]->digit;
+    }
+    const Colour& multiplier = *bands[digit_count];
+    if (multiplier.multiplier == 99) {
+        return Failed("the " + Ordinal(digit_count) + " band, none, is no multiplier");
+    }
+    MarkingRead read = Read(Scale(digits, multiplier.multiplier), "");
+    read.form = std::to_string(colours.size()) + " bands";
+    if (!read.ok) return Failed("the bands " + read.error);
+    if (colours.size() == 3) {
+        read.tolerance = 0.2;
+    } else {
+        const Colour& tolerance = *bands[digit_count + 1];
+        if (tolerance.tolerance == 0) {
+            return Failed("the " + Ordinal(digit_count + 1) + " band, " + tolerance.name + ", is no tolerance");
+        }
+        if (std::strcmp(tolerance.name, "none") == 0) {
+            // None is the +-20 % band left off: what remains of 4 bands is
+            // 3; three figures left without one would read as 4 bands, and a
+            // temperature coefficient has no place without one before it.
+            if (colours.size() > 4) {
+                return Failed("the fifth band, none: " + std::to_string(colours.size()) +
+                              " bands need a tolerance band (+-20 % has none, and only 2 figures go without it)");
+            }
+            read.form = "3 bands";
+        }
+        read.tolerance = tolerance.tolerance;
+    }
+    if (colours.size() == 6) {
+        const Colour& coefficient = *bands[5];
+        if (coefficient.ppm_per_k == 0) {
+            return Failed("the sixth band, " + std::string(coefficient.name) + ", is no temperature coefficient");
+        }
+        read.ppm_per_k = coefficient.ppm_per_k;
+    }
+    return read;
+}
+
+bool IsBandColour(const std::string& word) { return FindColour(word) != nullptr; }
+
+std::vector<double> BandTolerances() { return ColumnValues(&Colour::tolerance); }
+
+std::vector<double> BandCoefficients() { return ColumnValues(&Colour::ppm_per_k); }
+
+MarkingRead ReadPartCode(PartKind kind, const std::string& code) {
+    MarkingRead read = ReadCode(kind, code);
+    if (!read.ok && read.error.rfind("gives ", 0) == 0) read.error = "'" + code + "' " + read.error;
+    return read;
 }
 
 std::vector<Marking> PartMarkings(PartKind kind, double value, const BandMarks& marks) {

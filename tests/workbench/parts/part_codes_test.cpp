@@ -535,6 +535,13 @@ TEST(PartCodes, JumpersReadAsZeroOhms) {
         EXPECT_FALSE(ReadPartCode(PartKind::Resistor, code).ok) << code;
     }
     EXPECT_FALSE(ReadPartCode(PartKind::Capacitor, "000").ok);
+    // Figures without end, or none, give no part's value.
+    const std::string many(400, '9');
+    for (const std::string& code : {many + "T", "1" + many + "R", "L" + std::string(20, '0') + "1"}) {
+        const MarkingRead read = ReadPartCode(PartKind::Resistor, code);
+        EXPECT_FALSE(read.ok) << code.size() << " " << read.value;
+        EXPECT_NE(read.error.find("no value"), std::string::npos) << read.error;
+    }
     EXPECT_FALSE(ReadColourBands({"brown"}).ok);
 }
 
