@@ -305,6 +305,18 @@ std::string ToleranceText(double tolerance) {
     return std::string("+-") + text + " %";
 }
 
+// The figures of VALUE as typed, no zeros leading or trailing: "4.70k" and
+// "0.0047" give "47". An exponent's digits are none of them.
+std::string TypedFigures(const std::string& word) {
+    std::string figures;
+    for (const char c : word) {
+        if (c == 'e' || c == 'E') break;
+        if (c >= '0' && c <= '9' && !(figures.empty() && c == '0')) figures += c;
+    }
+    while (!figures.empty() && figures.back() == '0') figures.pop_back();
+    return figures;
+}
+
 const char* UnitOf(PartKind kind) {
     return kind == PartKind::Resistor ? "ohm" : kind == PartKind::Capacitor ? "F" : "H";
 }
@@ -347,6 +359,13 @@ int RunParts(const PartsOptions& options, const CliEnvironment&, std::string& ou
             return kExitReport;
         }
         case PartsJob::Mark: {
+            // The markings carry the value whole; only a value of more
+            // figures than a double keeps was rounded, when it was read.
+            if (TypedFigures(options.code[0]) != ShortestFigures(options.value).figures) {
+                err += kPrefix + "note: VALUE '" + EscapeBytes(options.code[0]) +
+                       "' has more figures than are kept (15 to 17); the markings are of " +
+                       ExactPartValueText(options.value) + "\n";
+            }
             std::vector<std::vector<std::string>> rows;
             for (const Marking& marking : PartMarkings(options.kind, options.value, options.bands)) {
                 rows.push_back({marking.form, marking.text});

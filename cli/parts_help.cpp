@@ -35,8 +35,9 @@ const char kDescription[] =
     "the middle of the range. The error is the ratio's, which is Vout's.\n"
     "\n"
     "code: the value a marking stands for, printed with every figure it has,\n"
-    "and the marking's form. KIND is resistor, capacitor or inductor (r, c,\n"
-    "l). Resistors: 3 digits (472 = 4.7k), 4 digits (4702 = 47k), IEC\n"
+    "and the marking's form (4R7 and R005, which mark lists as 3 and 4 digits\n"
+    "too, are IEC 60062's letters). KIND is resistor, capacitor or inductor\n"
+    "(r, c, l). Resistors: 3 digits (472 = 4.7k), 4 digits (4702 = 47k), IEC\n"
     "60062's letters, one letter as the point (L R K M G T for milli, one,\n"
     "kilo, mega, giga, tera: 4L7 = 4.7m, 4R7, R47, 47R, R010, 4K7, 1M0),\n"
     "EIA-96 (01C = 10k: the number is the E96 value's place, the letter its\n"
@@ -62,7 +63,8 @@ const char kDescription[] =
     "both of --tolerance's when it is given. +-20 % has no band at all: two\n"
     "figures then make 3 bands, and three figures none (they would read as 4\n"
     "bands). With --tempco, 6 bands as well: the 5 bands and the temperature\n"
-    "coefficient.\n";
+    "coefficient. A VALUE of more figures than a double keeps (15 to 17) is\n"
+    "rounded as it is read, and a note on standard error says to what.\n";
 
 const char kOptions[] =
     "Options:\n"

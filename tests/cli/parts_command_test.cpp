@@ -176,6 +176,18 @@ TEST(PartsCommand, EveryMarkedRowReadsBackThroughCode) {
         }
         EXPECT_GE(count, 1) << c.value;
     }
+    // A value of more figures than a double keeps is rounded as it is read:
+    // mark says so, and to what.
+    const CliOutcome rounded = RunInProcess({"parts", "mark", "r", "1.00000000000000000001k"});
+    EXPECT_EQ(rounded.code, 0);
+    EXPECT_EQ(rounded.out.compare(0, 8, "letters "), 0) << rounded.out;
+    EXPECT_NE(rounded.out.find(" 1K\n"), std::string::npos) << rounded.out;
+    EXPECT_EQ(rounded.err,
+              "quobrix: note: VALUE '1.00000000000000000001k' has more figures than are kept (15 to 17); the "
+              "markings are of 1k\n");
+    for (const char* kept : {"1.0000000000000000k", "0.00470", "4700e-6", "123456789012345.6"}) {
+        EXPECT_EQ(RunInProcess({"parts", "mark", "r", kept}).err, "") << kept;
+    }
     // Jumpers, and IEC 60062's letters named as what they are.
     for (const char* jumper : {"0R", "0", "000", "0000", "black"}) {
         EXPECT_EQ(Printed({"parts", "code", "r", jumper}), "0ohm  jumper\n") << jumper;
