@@ -305,6 +305,18 @@ std::string ToleranceText(double tolerance) {
     return std::string("+-") + text + " %";
 }
 
+// The figures of VALUE as typed, no zeros leading or trailing: "4.70k" and
+// "0.0047" give "47". An exponent's digits are none of them.
+std::string TypedFigures(const std::string& word) {
+    std::string figures;
+    for (const char c : word) {
+        if (c == 'e' || c == 'E') break;
+        if (c >= '0' && c <= '9' && !(figures.empty() && c == '0')) figures += c;
+    }
+    while (!figures.empty() && figures.back() == '0') figures.pop_back();
+    return figures;
+}
+
 const char* UnitOf(PartKind kind) {
     return kind == PartKind::Resistor ? "ohm" : kind == PartKind::Capacitor ? "F" : "H";
 }
@@ -327,13 +339,16 @@ int RunParts(const PartsOptions& options, const CliEnvironment&, std::string& ou
             return kExitReport;
         }
         case PartsJob::Code: {
-            const MarkingRead read = options.code.size() == 1 ? ReadPartCode(options.kind, options.code[0])
-                                                              : ReadColourBands(options.code);
+            // One black band is a jumper, and one word that is a colour a band.
+            const bool code = options.code.size() == 1 &&
+                              (options.kind != PartKind::Resistor || !IsBandColour(options.code[0]));
+            const MarkingRead read = code ? ReadPartCode(options.kind, options.code[0]) : ReadColourBands(options.code);
             if (!read.ok) {
                 err += kPrefix + EscapeBytes(read.error) + "\n";
                 return kExitUsage;
             }
-            std::string line = PartValueText(read.value, 4) + UnitOf(options.kind) + "  " + read.form;
+            // Every figure the marking has, so what mark wrote reads back whole.
+            std::string line = ExactPartValueText(read.value) + UnitOf(options.kind) + "  " + read.form;
             if (read.tolerance > 0) line += "  " + ToleranceText(read.tolerance);
             if (read.ppm_per_k > 0) {
                 char ppm[32];
@@ -344,6 +359,13 @@ int RunParts(const PartsOptions& options, const CliEnvironment&, std::string& ou
             return kExitReport;
         }
         case PartsJob::Mark: {
+            // The markings carry the value whole; only a value of more
+            // figures than a double keeps was rounded, when it was read.
+            if (TypedFigures(options.code[0]) != ShortestFigures(options.value).figures) {
+                err += kPrefix + "note: VALUE '" + EscapeBytes(options.code[0]) +
+                       "' has more figures than are kept (15 to 17); the markings are of " +
+                       ExactPartValueText(options.value) + "\n";
+            }
             std::vector<std::vector<std::string>> rows;
             for (const Marking& marking : PartMarkings(options.kind, options.value, options.bands)) {
                 rows.push_back({marking.form, marking.text});

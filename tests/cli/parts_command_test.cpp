@@ -135,6 +135,70 @@ TEST(PartsCommand, MarkedBandsReadBackThroughCode) {
     }
 }
 
+// Each row mark prints, given to code as it stands, reads back as the value
+// mark was given, printed whole; among them the marking that carries the
+// value in IEC 60062's letters (L for milliohms, F and H as the point of
+// farads and henries). The values are those that lost figures or printed
+// nothing, and the letter code's edges.
+TEST(PartsCommand, EveryMarkedRowReadsBackThroughCode) {
+    const struct {
+        const char* kind;
+        const char* value;
+        const char* read;     // code's value, exactly
+        const char* letters;  // mark's letter code
+    } kCases[] = {
+        {"r", "4.7m", "4.7mohm", "4L7"},        {"r", "1.5m", "1.5mohm", "1L5"},
+        {"r", "0.47m", "470uohm", "L47"},       {"r", "1e-4", "100uohm", "L1"},
+        {"r", "12.3456k", "12.3456kohm", "12K3456"}, {"r", "9.9999k", "9.9999kohm", "9K9999"},
+        {"r", "5m", "5mohm", "5L"},             {"r", "47m", "47mohm", "47L"},
+        {"r", "0.1", "100mohm", "R1"},          {"r", "4k7", "4.7kohm", "4K7"},
+        {"r", "2.2T", "2.2Tohm", "2T2"},        {"r", "1.23456G", "1.23456Gohm", "1G23456"},
+        {"c", "4.7", "4.7F", "4F7"},            {"c", "1", "1F", "1F"},
+        {"c", "0.47p", "470fF", "p47"},         {"c", "123.456n", "123.456nF", "123n456"},
+        {"l", "2.2", "2.2H", "2H2"},            {"l", "10u", "10uH", "10u"},
+    };
+    for (const auto& c : kCases) {
+        const std::string table = Printed({"parts", "mark", c.kind, c.value});
+        EXPECT_EQ(table.compare(0, 8, "letters "), 0) << c.value << ": " << table;
+        std::istringstream rows(table);
+        int count = 0;
+        for (std::string row; std::getline(rows, row); ++count) {
+            const std::size_t two = row.find("  ");
+            ASSERT_NE(two, std::string::npos) << row;
+            std::vector<std::string> code = {"parts", "code", c.kind};
+            std::istringstream words(row.substr(two));
+            for (std::string word; words >> word;) code.push_back(word);
+            if (row.compare(0, 8, "letters ") == 0) {
+                EXPECT_EQ(code.back(), c.letters) << c.value;
+            }
+            const std::string read = Printed(code);
+            EXPECT_EQ(read.substr(0, read.find("  ")), c.read) << c.value << " marked " << row;
+        }
+        EXPECT_GE(count, 1) << c.value;
+    }
+    // A value of more figures than a double keeps is rounded as it is read:
+    // mark says so, and to what.
+    const CliOutcome rounded = RunInProcess({"parts", "mark", "r", "1.00000000000000000001k"});
+    EXPECT_EQ(rounded.code, 0);
+    EXPECT_EQ(rounded.out.compare(0, 8, "letters "), 0) << rounded.out;
+    EXPECT_NE(rounded.out.find(" 1K\n"), std::string::npos) << rounded.out;
+    EXPECT_EQ(rounded.err,
+              "quobrix: note: VALUE '1.00000000000000000001k' has more figures than are kept (15 to 17); the "
+              "markings are of 1k\n");
+    for (const char* kept : {"1.0000000000000000k", "0.00470", "4700e-6", "123456789012345.6"}) {
+        EXPECT_EQ(RunInProcess({"parts", "mark", "r", kept}).err, "") << kept;
+    }
+    // Jumpers, and IEC 60062's letters named as what they are.
+    for (const char* jumper : {"0R", "0", "000", "0000", "black"}) {
+        EXPECT_EQ(Printed({"parts", "code", "r", jumper}), "0ohm  jumper\n") << jumper;
+    }
+    EXPECT_EQ(Printed({"parts", "code", "r", "4R7"}), "4.7ohm  letters\n");
+    EXPECT_EQ(Printed({"parts", "code", "r", "4L7"}), "4.7mohm  letters\n");
+    EXPECT_EQ(Printed({"parts", "code", "c", "4F7"}), "4.7F  letters\n");
+    EXPECT_EQ(Printed({"parts", "code", "l", "2H2"}), "2.2H  letters\n");
+    EXPECT_EQ(Printed({"parts", "code", "r", "12K3456"}), "12.3456kohm  letters\n");
+}
+
 TEST(PartsCommand, ErrorsSayWhatAndWhere) {
     ExpectError({"parts", "4k7x"}, "VALUE '4k7x': character 4 ('x') is not a unit (ohm F H Hz V A) or the end");
     ExpectError({"parts", "4.7\xC3\xA9"}, "VALUE '4.7\xC3\xA9': character 4 ('\xC3\xA9') is not an SI prefix");
@@ -155,6 +219,10 @@ TEST(PartsCommand, ErrorsSayWhatAndWhere) {
     ExpectError({"parts", "code", "x", "472"}, "KIND 'x' is none of resistor, capacitor, inductor");
     ExpectError({"parts", "code", "c", "red", "red", "red"}, "colour bands are a resistor's");
     ExpectError({"parts", "code", "r", "97A"}, "EIA-96 code '97A': its number is 01 to 96");
+    ExpectError({"parts", "code", "r", "brown", "black", "black", "red", "none", "red"},
+                "the fifth band, none: 6 bands need a tolerance band");
+    ExpectError({"parts", "code", "r", "brown", "black", "black", "red", "none"},
+                "the fifth band, none: 5 bands need a tolerance band");
     ExpectError({"parts", "mark", "r"}, "mark takes KIND");
     ExpectError({"parts", "mark", "r", "4k7", "--tolerance", "3"},
                 "--tolerance '3' is no colour band's: IEC 60062 has 0.01 0.02 0.05 0.1 0.25 0.5 1 2 5 10 20 %");

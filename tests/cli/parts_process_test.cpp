@@ -30,7 +30,7 @@ TEST_F(QuobrixCli, PartsDividerAndCodes) {
                  "13.7k  5.23k  0.27628  3.3154V  +0.47 %\n"
                  "30.9k  11.8k  0.27635  3.3162V  +0.49 %\n");
     ExpectReport(Quobrix({"parts", "code", "inductor", "101"}), "100uH  3-digit\n");
-    ExpectReport(Quobrix({"parts", "code", "c", "4n7"}), "4.7nF  value\n");
+    ExpectReport(Quobrix({"parts", "code", "c", "4n7"}), "4.7nF  letters\n");
     ExpectReport(Quobrix({"parts", "code", "r", "68X"}), "49.9ohm  EIA-96\n");
     ExpectReport(Quobrix({"parts", "code", "r", "brown", "black", "black", "red", "brown", "red"}),
                  "10kohm  6 bands  +-1 %  50 ppm/K\n");

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "workbench/parts/e_series.h"
 #include "workbench/parts/part_value.h"
@@ -106,15 +107,64 @@ bool AllDigits(const std::string& text) {
     return true;
 }
 
-// "4R7", "R47", "47R": digits around one R (or r) standing for the point.
-bool ReadRPoint(const std::string& code, double& value) {
-    const std::size_t r = code.find_first_of("Rr");
-    if (r == std::string::npos || code.find_first_of("Rr", r + 1) != std::string::npos) return false;
-    const std::string before = code.substr(0, r), after = code.substr(r + 1);
-    if ((!before.empty() && !AllDigits(before)) || (!after.empty() && !AllDigits(after))) return false;
-    if (before.empty() && after.empty()) return false;
-    value = std::strtod(((before.empty() ? std::string("0") : before) + "." + after).c_str(), nullptr);
-    return value > 0;
+// The letters that stand for the point of a value, each with the power of
+// ten it stands for: IEC 60062's letter code. Resistors: L (milliohms, since
+// its 2016 edition), R, K, M, G, T in capitals; capacitors and inductors:
+// the prefixes' own letters, and F or H at 1 F or 1 H and above (4F7). The
+// letters not written are read as the same: r, k, and the micro sign and
+// the Greek mu for u.
+struct PointLetter {
+    const char* text;
+    int power;
+    bool written;
+};
+const PointLetter kResistorLetters[] = {
+    {"L", -3, true}, {"R", 0, true}, {"K", 3, true},  {"M", 6, true},
+    {"G", 9, true},  {"T", 12, true}, {"r", 0, false}, {"k", 3, false},
+};
+const PointLetter kCapacitorLetters[] = {
+    {"p", -12, true}, {"n", -9, true}, {"u", -6, true}, {"m", -3, true},
+    {"F", 0, true},   {"\xC2\xB5", -6, false}, {"\xCE\xBC", -6, false},
+};
+const PointLetter kInductorLetters[] = {
+    {"p", -12, true}, {"n", -9, true}, {"u", -6, true}, {"m", -3, true},
+    {"H", 0, true},   {"\xC2\xB5", -6, false}, {"\xCE\xBC", -6, false},
+};
+
+const std::vector<PointLetter>& LettersOf(PartKind kind) {
+    static const std::vector<PointLetter> kResistor(std::begin(kResistorLetters), std::end(kResistorLetters));
+    static const std::vector<PointLetter> kCapacitor(std::begin(kCapacitorLetters), std::end(kCapacitorLetters));
+    static const std::vector<PointLetter> kInductor(std::begin(kInductorLetters), std::end(kInductorLetters));
+    return kind == PartKind::Resistor ? kResistor : kind == PartKind::Capacitor ? kCapacitor : kInductor;
+}
+
+// R as the point of pF or uH, as makers mark small capacitors and inductors.
+const std::vector<PointLetter>& UnitRLetters(PartKind kind) {
+    static const std::vector<PointLetter> kPicofarads = {{"R", -12, true}, {"r", -12, false}};
+    static const std::vector<PointLetter> kMicrohenries = {{"R", -6, true}, {"r", -6, false}};
+    return kind == PartKind::Capacitor ? kPicofarads : kMicrohenries;
+}
+
+// Figures around one letter of `letters` standing for the point ("4K7",
+// "R47", "470R", "4L7", "p47"), read as the plain decimal they stand for, so
+// the value is the one strtod gives that decimal: false when `code` is none.
+// The value may be 0 ("0R").
+bool ReadLetterPoint(const std::string& code, const std::vector<PointLetter>& letters, double& value,
+                     const PointLetter** letter = nullptr) {
+    std::size_t at = 0;
+    while (at < code.size() && code[at] >= '0' && code[at] <= '9') ++at;
+    for (const PointLetter& each : letters) {
+        const std::size_t length = std::strlen(each.text);
+        if (code.compare(at, length, each.text) != 0) continue;
+        const std::string before = code.substr(0, at), after = code.substr(at + length);
+        if ((!after.empty() && !AllDigits(after)) || (before.empty() && after.empty())) return false;
+        const std::string plain = (before.empty() ? std::string("0") : before) + (after.empty() ? "" : "." + after) +
+                                  "e" + std::to_string(each.power);
+        value = std::strtod(plain.c_str(), nullptr);
+        if (letter != nullptr) *letter = &each;
+        return true;
+    }
+    return false;
 }
 
 // 'Z', 'Y', ... of EIA-96: the power of ten after the value's three digits.
@@ -136,81 +186,177 @@ bool Eia96Multiplier(char letter, int& power) {
     }
 }
 
+// A letter code may have any number of figures; beyond what a value may be
+// (ReadPartValue's 1f to 1000T) no part is made.
 MarkingRead Read(double value, const char* form) {
     MarkingRead read;
-    read.ok = value > 0 && std::isfinite(value);
+    read.ok = value >= 1e-15 && value <= 1e15;
     read.value = value;
     read.form = form;
-    if (!read.ok) read.error = "the code gives no value above zero";
+    if (!(value > 0)) {
+        read.error = "gives no value above zero";
+    } else if (!read.ok) {
+        read.error = "gives no value from 1f to 1000T";
+    }
     return read;
 }
 
-// The value's significant digits as an integer of `digits` digits and the
-// power of ten after them; false when it needs more digits than that.
-bool SignificantDigits(double value, int digits, long& mantissa, int& power) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.*e", 11, value);
-    const int exponent = std::atoi(std::strchr(text, 'e') + 1);
-    std::string all;
-    for (const char* c = text; *c != 'e'; ++c) {
-        if (*c >= '0' && *c <= '9') all += *c;
-    }
-    for (std::size_t i = static_cast<std::size_t>(digits); i < all.size(); ++i) {
-        if (all[i] != '0') return false;
-    }
-    mantissa = std::atol(all.substr(0, static_cast<std::size_t>(digits)).c_str());
-    power = exponent - (digits - 1);
+// A zero-ohm link: a value, though no part's.
+MarkingRead Jumper() {
+    MarkingRead read;
+    read.ok = true;
+    read.form = "jumper";
+    return read;
+}
+
+// The figures of `value` padded with zeros to `count` of them; false when it
+// has more (a marking of `count` figures would round it).
+bool PaddedFigures(const ValueFigures& value, int count, std::string& figures) {
+    if (static_cast<int>(value.figures.size()) > count) return false;
+    figures = value.figures + std::string(static_cast<std::size_t>(count) - value.figures.size(), '0');
     return true;
 }
 
-// IEC 60062's letter code (RKM): the value's prefix letter where its point
-// goes, or after it: 4K7, 100R, 1M0, R47; 4n7, 100n, 2u2 for capacitors and
-// inductors, whose letters stay lower case as their prefixes are.
-std::string LetterCode(double value, PartKind kind) {
-    if (kind == PartKind::Resistor && value < 1) {
-        long mantissa = 0;
-        int power = 0;
-        if (!SignificantDigits(value, 3, mantissa, power) || value < 0.001) return "";
-        char text[16];
-        std::snprintf(text, sizeof text, "%.3f", value);
-        std::string code = text;  // "0.470"
-        while (code.back() == '0') code.pop_back();
-        return "R" + code.substr(2);
+// IEC 60062's letter code (RKM): the letter of the value's prefix where its
+// point goes, or after it: 4K7, 100R, 47K3, 4L7; 4n7, 100n, 4F7 for
+// capacitors, 2u2, 2H2 for inductors, whose letters stay lower case as their
+// prefixes are. Every figure is written, so the code carries the value
+// whole; below the smallest letter the letter leads (L47, p47), and a
+// resistor's tenths keep R as IEC's own R47 does.
+std::string LetterCode(const ValueFigures& value, PartKind kind) {
+    const PointLetter* chosen = nullptr;
+    const PointLetter* smallest = nullptr;
+    const std::vector<PointLetter>& letters = LettersOf(kind);
+    for (const PointLetter& letter : letters) {
+        if (!letter.written) continue;
+        if (smallest == nullptr || letter.power < smallest->power) smallest = &letter;
+        if (letter.power <= value.power && (chosen == nullptr || letter.power > chosen->power)) chosen = &letter;
     }
-    std::string text = PartValueText(value, 4);
-    const char last = text.back();
-    if (last >= '0' && last <= '9' && kind != PartKind::Resistor) {
-        // Farads and henries whole: R would be the point of pF or uH.
-        return text + (kind == PartKind::Capacitor ? "F" : "H");
-    }
-    std::string letter = (last >= '0' && last <= '9') ? "R" : std::string(1, last);
-    if (letter != "R") text.pop_back();
-    if (kind == PartKind::Resistor && letter == "k") letter = "K";
-    const std::size_t point = text.find('.');
-    if (point == std::string::npos) return text + letter;
-    return text.substr(0, point) + letter + text.substr(point + 1);
+    if (kind == PartKind::Resistor && value.power == -1) chosen = &letters[1];  // R
+    if (chosen == nullptr) chosen = smallest;
+    const int before = value.power - chosen->power + 1;  // figures before the point
+    const std::string& figures = value.figures;
+    if (before <= 0) return chosen->text + std::string(static_cast<std::size_t>(-before), '0') + figures;
+    const std::size_t whole = static_cast<std::size_t>(before);
+    if (whole >= figures.size()) return figures + std::string(whole - figures.size(), '0') + chosen->text;
+    return figures.substr(0, whole) + chosen->text + figures.substr(whole);
 }
 
-// A capacitor's last digit 8 and 9 stand for 10^-2 and 10^-1, so its
-// zeros stop at 7.
-std::string DigitsCode(double value, int digits, int max_zeros) {
-    long mantissa = 0;
-    int power = 0;
-    if (!SignificantDigits(value, digits, mantissa, power)) return "";
-    if (power >= 0 && power <= max_zeros) return std::to_string(mantissa) + std::to_string(power);
-    if (power < 0 && power >= -digits) {
-        std::string text = std::to_string(mantissa);
-        text.insert(text.size() - static_cast<std::size_t>(-power), "R");
-        return text;
+// The SMD code of `length` characters in the unit 10^unit (ohm, pF, uH):
+// length - 1 figures and the count of zeros after them (472); below the
+// values that leave a count, the figures with R as the point (4R7, 47R0),
+// and below 1 R first with the zeros the value needs (R47, R005). A
+// capacitor's last digits 8 and 9 stand for 10^-2 and 10^-1, so its zeros
+// stop at 7 and its small values take R.
+std::string DigitsCode(const ValueFigures& value, int length, int max_zeros, int unit) {
+    const int count = length - 1;
+    const int power = value.power - unit;  // of the first figure, in the unit
+    std::string figures;
+    if (power >= count - 1) {
+        const int zeros = power - (count - 1);
+        if (!PaddedFigures(value, count, figures) || zeros > max_zeros) return "";
+        return figures + std::to_string(zeros);
+    }
+    if (power >= 0) {
+        if (!PaddedFigures(value, count, figures)) return "";
+        return figures.insert(static_cast<std::size_t>(power) + 1, "R");
+    }
+    const ValueFigures shifted = {std::string(static_cast<std::size_t>(-power - 1), '0') + value.figures, 0};
+    if (!PaddedFigures(shifted, count, figures)) return "";
+    return "R" + figures;
+}
+
+// EIA-96: the number of the value's three figures in E96 and the letter of
+// its multiplier, 10^-3 (Z) to 10^5 (F).
+std::string Eia96Code(const ValueFigures& value) {
+    static const char kLetters[] = "ZYXABCDEF";
+    std::string figures;
+    const int power = value.power - 2;
+    if (!PaddedFigures(value, 3, figures) || power < -3 || power > 5) return "";
+    const ESeries& e96 = *FindESeries("E96");
+    for (int i = 0; i < e96.count; ++i) {
+        if (e96.hundredths[i] == std::atoi(figures.c_str())) {
+            char text[16];
+            std::snprintf(text, sizeof text, "%02d%c", i + 1, kLetters[power + 3]);
+            return text;
+        }
     }
     return "";
+}
+
+// The figure and multiplier bands of `count` figures (2 or 3), the
+// multiplier from pink (10^-3) to white (10^9); "" when they cannot carry
+// the value.
+std::string FigureBands(const ValueFigures& value, int count) {
+    std::string figures;
+    const int power = value.power - (count - 1);
+    if (!PaddedFigures(value, count, figures) || power < -3 || power > 9) return "";
+    std::string bands;
+    for (const char figure : figures) bands += std::string(kColours[figure - '0'].name) + " ";
+    return bands + (power >= 0 ? kColours[power].name : power == -1 ? "gold" : power == -2 ? "silver" : "pink");
+}
+
+// The value `code` stands for on a part of `kind`; errors of a value out of
+// range name no code, ReadPartCode adds it.
+MarkingRead ReadCode(PartKind kind, const std::string& code) {
+    double value = 0;
+    const PointLetter* letter = nullptr;
+    if (kind == PartKind::Resistor) {
+        // A zero-ohm link: zeros alone (0, 000) or around R (0R).
+        const bool zeros = !code.empty() && code.find_first_not_of('0') == std::string::npos;
+        if (zeros && code.size() <= 4) return Jumper();
+        if (ReadLetterPoint(code, LettersOf(kind), value, &letter)) {
+            if (value == 0 && letter->power == 0 && code.size() <= 4) return Jumper();
+            if (value == 0) return Failed("'" + code + "' gives zero ohms; a jumper is marked 0, 000 or 0R");
+            return Read(value, "letters");
+        }
+        if (code.size() == 3 && AllDigits(code)) {
+            return Read(Scale(std::atol(code.substr(0, 2).c_str()), code[2] - '0'), "3-digit");
+        }
+        if (code.size() == 4 && AllDigits(code)) {
+            return Read(Scale(std::atol(code.substr(0, 3).c_str()), code[3] - '0'), "4-digit");
+        }
+        int power = 0;
+        if (code.size() == 3 && AllDigits(code.substr(0, 2)) && Eia96Multiplier(code[2], power)) {
+            const int index = std::atoi(code.substr(0, 2).c_str());
+            if (index < 1 || index > 96) return Failed("EIA-96 code '" + code + "': its number is 01 to 96");
+            const ESeries& e96 = *FindESeries("E96");
+            return Read(Scale(e96.hundredths[index - 1], power), "EIA-96");
+        }
+        const PartValueRead read = ReadPartValue(code);
+        if (read.ok) return Read(read.value, "value");
+        return Failed("'" + code +
+                      "' is no resistor code (3 digits as 472, 4 digits as 4702, IEC 60062's letters as 4K7, 4R7 "
+                      "or 4L7, EIA-96 as 01C, a jumper's 0R, or a value as 4.7k)");
+    }
+    // Capacitors in pF, inductors in uH: two digits and the count of zeros,
+    // 8 and 9 standing for 10^-2 and 10^-1 (capacitors).
+    const bool capacitor = kind == PartKind::Capacitor;
+    const int unit = capacitor ? -12 : -6;
+    if (ReadLetterPoint(code, UnitRLetters(kind), value)) {
+        return Read(value, "R as the point");
+    }
+    if (ReadLetterPoint(code, LettersOf(kind), value)) return Read(value, "letters");
+    if ((code.size() == 3 || code.size() == 2) && AllDigits(code)) {
+        if (code.size() == 2) return Read(Scale(std::atol(code.c_str()), unit), "2-digit");
+        int power = code[2] - '0';
+        if (capacitor && power >= 8) power -= 10;
+        return Read(Scale(std::atol(code.substr(0, 2).c_str()), power + unit), "3-digit");
+    }
+    const PartValueRead read = ReadPartValue(code);
+    if (read.ok) return Read(read.value, "value");
+    return Failed("'" + code + "' is no " + (capacitor ? "capacitor" : "inductor") + " code (3 digits as " +
+                  (capacitor ? "104, 4n7, 4F7 or 2u2" : "101, 4R7, 10u or 2H2") + "): character " +
+                  std::to_string(read.position + 1) + " is not " + read.expected);
 }
 
 }  // namespace
 
 MarkingRead ReadColourBands(const std::vector<std::string>& colours) {
+    if (colours.size() == 1 && FindColour(colours[0]) == FindColour("black")) return Jumper();
     if (colours.size() < 3 || colours.size() > 6) {
-        return Failed(std::to_string(colours.size()) + " bands; a resistor has 3, 4, 5 or 6");
+        return Failed(std::to_string(colours.size()) + (colours.size() == 1 ? " band" : " bands") +
+                      "; a resistor has 3, 4, 5 or 6 (or one black band, a jumper)");
     }
     std::vector<const Colour*> bands;
     for (std::size_t i = 0; i < colours.size(); ++i) {
@@ -234,13 +380,23 @@ MarkingRead ReadColourBands(const std::vector<std::string>& colours) {
     }
     MarkingRead read = Read(Scale(digits, multiplier.multiplier), "");
     read.form = std::to_string(colours.size()) + " bands";
-    if (!read.ok) return read;
+    if (!read.ok) return Failed("the bands " + read.error);
     if (colours.size() == 3) {
         read.tolerance = 0.2;
     } else {
         const Colour& tolerance = *bands[digit_count + 1];
         if (tolerance.tolerance == 0) {
             return Failed("the " + Ordinal(digit_count + 1) + " band, " + tolerance.name + ", is no tolerance");
+        }
+        if (std::strcmp(tolerance.name, "none") == 0) {
+            // None is the +-20 % band left off: what remains of 4 bands is
+            // 3; three figures left without one would read as 4 bands, and a
+            // temperature coefficient has no place without one before it.
+            if (colours.size() > 4) {
+                return Failed("the fifth band, none: " + std::to_string(colours.size()) +
+                              " bands need a tolerance band (+-20 % has none, and only 2 figures go without it)");
+            }
+            read.form = "3 bands";
         }
         read.tolerance = tolerance.tolerance;
     }
@@ -254,100 +410,56 @@ MarkingRead ReadColourBands(const std::vector<std::string>& colours) {
     return read;
 }
 
+bool IsBandColour(const std::string& word) { return FindColour(word) != nullptr; }
+
 std::vector<double> BandTolerances() { return ColumnValues(&Colour::tolerance); }
 
 std::vector<double> BandCoefficients() { return ColumnValues(&Colour::ppm_per_k); }
 
 MarkingRead ReadPartCode(PartKind kind, const std::string& code) {
-    double value = 0;
-    if (kind == PartKind::Resistor) {
-        if (ReadRPoint(code, value)) return Read(value, code.size() >= 4 ? "4-digit" : "3-digit");
-        if (code.size() == 3 && AllDigits(code)) {
-            return Read(Scale(std::atol(code.substr(0, 2).c_str()), code[2] - '0'), "3-digit");
-        }
-        if (code.size() == 4 && AllDigits(code)) {
-            return Read(Scale(std::atol(code.substr(0, 3).c_str()), code[3] - '0'), "4-digit");
-        }
-        int power = 0;
-        if (code.size() == 3 && AllDigits(code.substr(0, 2)) && Eia96Multiplier(code[2], power)) {
-            const int index = std::atoi(code.substr(0, 2).c_str());
-            if (index < 1 || index > 96) return Failed("EIA-96 code '" + code + "': its number is 01 to 96");
-            const ESeries& e96 = *FindESeries("E96");
-            return Read(Scale(e96.hundredths[index - 1], power), "EIA-96");
-        }
-        const PartValueRead read = ReadPartValue(code);
-        if (read.ok) return Read(read.value, "value");
-        return Failed("'" + code +
-                      "' is no resistor code (3 digits as 472, 4 digits as 4702, R as the point as 4R7, EIA-96 "
-                      "as 01C, or a value as 4k7)");
-    }
-    // Capacitors in pF, inductors in µH: two digits and the count of zeros,
-    // 8 and 9 standing for 10^-2 and 10^-1 (capacitors).
-    const int unit = kind == PartKind::Capacitor ? -12 : -6;
-    if (ReadRPoint(code, value)) return Read(value * std::pow(10.0, unit), "R as the point");
-    if ((code.size() == 3 || code.size() == 2) && AllDigits(code)) {
-        if (code.size() == 2) return Read(Scale(std::atol(code.c_str()), unit), "2-digit");
-        int power = code[2] - '0';
-        if (kind == PartKind::Capacitor && power >= 8) power -= 10;
-        return Read(Scale(std::atol(code.substr(0, 2).c_str()), power + unit), "3-digit");
-    }
-    const PartValueRead read = ReadPartValue(code);
-    if (read.ok) return Read(read.value, "value");
-    return Failed("'" + code + "' is no " + (kind == PartKind::Capacitor ? "capacitor" : "inductor") +
-                  " code (3 digits as " + (kind == PartKind::Capacitor ? "104, 4n7 or 2u2" : "101, 4R7 or 10u") +
-                  "): character " + std::to_string(read.position + 1) + " is not " + read.expected);
+    MarkingRead read = ReadCode(kind, code);
+    if (!read.ok && read.error.rfind("gives ", 0) == 0) read.error = "'" + code + "' " + read.error;
+    return read;
 }
 
 std::vector<Marking> PartMarkings(PartKind kind, double value, const BandMarks& marks) {
     std::vector<Marking> markings;
+    if (!(value > 0) || !std::isfinite(value)) return markings;
     const auto add = [&](const std::string& form, const std::string& text) {
         if (!text.empty()) markings.push_back({form, text});
     };
-    if (kind == PartKind::Resistor) {
-        add("letters", LetterCode(value, kind));
-        add("3-digit", DigitsCode(value, 2, 9));
-        add("4-digit", DigitsCode(value, 3, 9));
-        long mantissa = 0;
-        int power = 0;
-        if (SignificantDigits(value, 3, mantissa, power)) {
-            const ESeries& e96 = *FindESeries("E96");
-            static const char kLetters[] = "ZYXABCDEF";  // 10^-3 to 10^5
-            for (int i = 0; i < 96; ++i) {
-                if (e96.hundredths[i] == mantissa && power >= -3 && power <= 5) {
-                    char text[8];
-                    std::snprintf(text, sizeof text, "%02d%c", i + 1, kLetters[power + 3]);
-                    add("EIA-96", text);
-                }
-            }
-        }
-        for (const int digits : {2, 3}) {
-            if (!SignificantDigits(value, digits, mantissa, power) || power < -3 || power > 9) continue;
-            std::string bands;
-            const std::string number = std::to_string(mantissa);
-            if (static_cast<int>(number.size()) != digits) continue;
-            for (const char digit : number) bands += std::string(kColours[digit - '0'].name) + " ";
-            bands += power >= 0 ? kColours[power].name : power == -1 ? "gold" : power == -2 ? "silver" : "pink";
-            const double tolerance = marks.tolerance > 0 ? marks.tolerance : digits == 2 ? 0.05 : 0.01;
-            const Colour* band = ColourOf(&Colour::tolerance, tolerance);
-            if (band == nullptr) continue;
-            const std::string percent = PercentOf(band->tolerance);
-            if (std::strcmp(band->name, "none") == 0) {
-                // +-20 % is the band left off. Three figures without it
-                // would read as two figures, a multiplier and a tolerance.
-                if (digits == 2) add("3 bands, " + percent, bands);
-                continue;
-            }
-            bands += std::string(" ") + band->name;
-            add(std::to_string(digits + 2) + " bands, " + percent, bands);
-            const Colour* coefficient = ColourOf(&Colour::ppm_per_k, marks.ppm_per_k);
-            if (digits == 3 && coefficient != nullptr) {
-                add("6 bands, " + percent + ", " + PpmOf(coefficient->ppm_per_k), bands + " " + coefficient->name);
-            }
-        }
+    // Every form is written from the value's shortest exact figures, so a
+    // form either carries the value whole or is left out: none rounds it.
+    const ValueFigures figures = ShortestFigures(value);
+    add("letters", LetterCode(figures, kind));
+    if (kind != PartKind::Resistor) {
+        const bool capacitor = kind == PartKind::Capacitor;
+        add("3-digit", DigitsCode(figures, 3, capacitor ? 7 : 9, capacitor ? -12 : -6));
         return markings;
     }
-    const double unit = kind == PartKind::Capacitor ? 1e-12 : 1e-6;
-    add("letters", LetterCode(value, kind));
-    add("3-digit", DigitsCode(value / unit, 2, kind == PartKind::Capacitor ? 7 : 9));
+    add("3-digit", DigitsCode(figures, 3, 9, 0));
+    add("4-digit", DigitsCode(figures, 4, 9, 0));
+    add("EIA-96", Eia96Code(figures));
+    for (const int count : {2, 3}) {
+        const std::string bands = FigureBands(figures, count);
+        if (bands.empty()) continue;
+        const double tolerance = marks.tolerance > 0 ? marks.tolerance : count == 2 ? 0.05 : 0.01;
+        const Colour* band = ColourOf(&Colour::tolerance, tolerance);
+        if (band == nullptr) continue;
+        const std::string percent = PercentOf(band->tolerance);
+        if (std::strcmp(band->name, "none") == 0) {
+            // +-20 % is the band left off. Three figures without it
+            // would read as two figures, a multiplier and a tolerance.
+            if (count == 2) add("3 bands, " + percent, bands);
+            continue;
+        }
+        const std::string with_tolerance = bands + " " + band->name;
+        add(std::to_string(count + 2) + " bands, " + percent, with_tolerance);
+        const Colour* coefficient = ColourOf(&Colour::ppm_per_k, marks.ppm_per_k);
+        if (count == 3 && coefficient != nullptr) {
+            add("6 bands, " + percent + ", " + PpmOf(coefficient->ppm_per_k),
+                with_tolerance + " " + coefficient->name);
+        }
+    }
     return markings;
 }

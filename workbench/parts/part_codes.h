@@ -1,6 +1,8 @@
 // The markings of parts, both ways: resistor colour bands (IEC 60062), SMD
-// resistor codes (three and four digits, EIA-96), capacitor codes ("104",
-// "4n7") and inductor codes ("4R7", "101").
+// resistor codes (three and four digits, EIA-96), IEC 60062's letter code
+// ("4K7", "4L7", "4n7", "4F7"), capacitor codes ("104") and inductor codes
+// ("4R7", "101"). What is written reads back as the very value it was
+// written from.
 #pragma once
 
 #include <string>
@@ -8,24 +10,30 @@
 
 enum class PartKind { Resistor, Capacitor, Inductor };
 
-// A marking read: the value (ohms, farads or henries), the tolerance and the
-// temperature coefficient the bands carry (0: not marked), the marking's
-// form; or, without ok, what is wrong.
+// A marking read: the value (ohms, farads or henries; 0 for a jumper), the
+// tolerance and the temperature coefficient the bands carry (0: not marked),
+// the marking's form; or, without ok, what is wrong.
 struct MarkingRead {
     bool ok = false;
     double value = 0;
     double tolerance = 0;    // a fraction: 0.05 for ±5 %
     double ppm_per_k = 0;    // the temperature coefficient
-    std::string form;        // "3-digit", "EIA-96", "4 bands", ...
+    std::string form;        // "3-digit", "letters", "EIA-96", "4 bands", "jumper", ...
     std::string error;
 };
 
 // 3 to 6 colour names, first band first: black brown red orange yellow green
-// blue violet grey (gray) white gold silver pink, and none for a missing
-// tolerance band of 3. Case is ignored.
+// blue violet grey (gray) white gold silver pink, and none for the missing
+// tolerance band of 3 (5 and 6 bands need one); or one black band, a
+// jumper. Case is ignored.
 MarkingRead ReadColourBands(const std::vector<std::string>& colours);
 
-// The code printed on a part of `kind`.
+// Whether `word` names a band's colour (as ReadColourBands takes it): one
+// word may be a code or a single band.
+bool IsBandColour(const std::string& word);
+
+// The code printed on a part of `kind`; a resistor's 0, 000 or 0R is a
+// jumper.
 MarkingRead ReadPartCode(PartKind kind, const std::string& code);
 
 // The tolerances (fractions) and temperature coefficients (ppm/K) that a
@@ -43,7 +51,8 @@ struct BandMarks {
 };
 
 // Each marking of `value` on a part of `kind`, as (form, marking): the forms
-// that cannot carry the value (too many digits, out of range) are left out.
+// that cannot carry the value whole (too many figures, out of range) are
+// left out, none rounds it. The letter code carries every value.
 struct Marking {
     std::string form;
     std::string text;

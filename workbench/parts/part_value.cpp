@@ -135,18 +135,11 @@ PartValueRead ReadPartValue(const std::string& text) {
     return read;
 }
 
-std::string PartValueText(double value, int digits) {
-    if (!(value > 0) || !std::isfinite(value)) return "0";
-    // printf's %e rounds correctly; its digits and exponent then place the
-    // point and choose the prefix.
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*e", digits - 1, value);
-    const char* e = std::strchr(text, 'e');
-    const int exponent = std::atoi(e + 1);
-    std::string mantissa;
-    for (const char* c = text; c != e; ++c) {
-        if (IsDigit(*c)) mantissa += *c;
-    }
+namespace {
+
+// `figures` (the first not 0) with the first at 10^exponent, with the SI
+// prefix that leaves 1 to 999 before the point.
+std::string PrefixedText(std::string mantissa, int exponent) {
     static const char* const kPrefixes[] = {"f", "p", "n", "u", "m", "", "k", "M", "G", "T"};
     int group = exponent >= 0 ? exponent / 3 : -((-exponent + 2) / 3);
     if (group < -5) group = -5;
@@ -163,6 +156,48 @@ std::string PartValueText(double value, int digits) {
     }
     while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
     return whole + (fraction.empty() ? "" : "." + fraction) + kPrefixes[group + 5];
+}
+
+// printf's %e to `digits` figures, which rounds correctly, as figures and
+// the power of ten of the first.
+ValueFigures FiguresOf(double value, int digits) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*e", digits - 1, value);
+    const char* e = std::strchr(text, 'e');
+    ValueFigures figures;
+    figures.power = std::atoi(e + 1);
+    for (const char* c = text; c != e; ++c) {
+        if (IsDigit(*c)) figures.figures += *c;
+    }
+    return figures;
+}
+
+}  // namespace
+
+ValueFigures ShortestFigures(double value) {
+    // 17 figures always read back (DBL_DECIMAL_DIG); the first count that
+    // does is the shortest, as correctly rounded printing and reading agree.
+    ValueFigures figures;
+    for (int digits = 1; digits <= 17; ++digits) {
+        figures = FiguresOf(value, digits);
+        char text[64];
+        std::snprintf(text, sizeof text, "%.*e", digits - 1, value);
+        if (std::strtod(text, nullptr) == value) break;
+    }
+    while (figures.figures.size() > 1 && figures.figures.back() == '0') figures.figures.pop_back();
+    return figures;
+}
+
+std::string PartValueText(double value, int digits) {
+    if (!(value > 0) || !std::isfinite(value)) return "0";
+    const ValueFigures figures = FiguresOf(value, digits);
+    return PrefixedText(figures.figures, figures.power);
+}
+
+std::string ExactPartValueText(double value) {
+    if (!(value > 0) || !std::isfinite(value)) return "0";
+    const ValueFigures figures = ShortestFigures(value);
+    return PrefixedText(figures.figures, figures.power);
 }
 
 std::string PercentText(double relative_error) {

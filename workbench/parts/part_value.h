@@ -25,6 +25,20 @@ PartValueRead ReadPartValue(const std::string& text);
 // 0.5 -> "500m". The prefix of micro is "u", so the text stays ASCII.
 std::string PartValueText(double value, int digits = 3);
 
+// The fewest significant figures that strtod reads back as `value` (> 0),
+// no zeros trailing, and the power of ten of the first: 4700 -> {"47", 3},
+// 0.0047 -> {"47", -3}. What was typed as a value comes back as typed, and a
+// marking written from these figures reads back as the very same double.
+struct ValueFigures {
+    std::string figures;
+    int power = 0;
+};
+ValueFigures ShortestFigures(double value);
+
+// PartValueText with as many figures as `value` needs to read back exactly:
+// 12345.6 -> "12.3456k".
+std::string ExactPartValueText(double value);
+
 // A relative error as a signed percentage with two decimals: "+6.25 %",
 // "-2.08 %"; one that rounds to zero is "+0.00 %".
 std::string PercentText(double relative_error);

@@ -83,3 +83,54 @@ TEST(PartValue, PercentsKeepTheirSignAndNoNegativeZero) {
     EXPECT_EQ(PercentText(0), "+0.00 %");
     EXPECT_EQ(PercentText(-0.00005), "-0.01 %");
 }
+
+// The shortest figures that read back: strtod of them gives the value, and
+// printf's rounding to one figure fewer does not (so none shorter would);
+// the values typed with 1 to 6 figures come back as typed.
+TEST(PartValue, ShortestFiguresReadBackAndNoneFewerDo) {
+    const struct {
+        const char* typed;
+        const char* figures;
+        int power;
+        const char* text;
+    } kCases[] = {
+        {"4700", "47", 3, "4.7k"},          {"0.0047", "47", -3, "4.7m"},     {"12345.6", "123456", 4, "12.3456k"},
+        {"9.9999e3", "99999", 3, "9.9999k"}, {"1e-4", "1", -4, "100u"},       {"0.1", "1", -1, "100m"},
+        {"4.7e-12", "47", -12, "4.7p"},     {"1e15", "1", 15, "1000T"},      {"0.47e-15", "47", -16, "0.47f"},
+    };
+    for (const auto& c : kCases) {
+        const double value = std::strtod(c.typed, nullptr);
+        const ValueFigures figures = ShortestFigures(value);
+        EXPECT_EQ(figures.figures, c.figures) << c.typed;
+        EXPECT_EQ(figures.power, c.power) << c.typed;
+        EXPECT_EQ(ExactPartValueText(value), c.text) << c.typed;
+    }
+    std::mt19937_64 random(60063);
+    std::uniform_int_distribution<int> count(1, 6), digit(0, 9), power(-15, 15);
+    std::uniform_real_distribution<double> exponent(-15, 15);
+    for (int i = 0; i < 20000; ++i) {
+        // Half typed with up to 6 figures, half any double of the range.
+        std::string typed(1, static_cast<char>('1' + digit(random) % 9));
+        for (int n = count(random); static_cast<int>(typed.size()) < n;) typed += static_cast<char>('0' + digit(random));
+        const double value = i % 2 == 0 ? std::strtod((typed + "e" + std::to_string(power(random))).c_str(), nullptr)
+                                         : std::pow(10.0, exponent(random));
+        const ValueFigures figures = ShortestFigures(value);
+        const std::string plain = figures.figures.substr(0, 1) + "." + figures.figures.substr(1) + "e" +
+                                  std::to_string(figures.power);
+        ASSERT_EQ(std::strtod(plain.c_str(), nullptr), value) << plain;
+        if (i % 2 == 0) {
+            while (typed.back() == '0') typed.pop_back();
+            EXPECT_EQ(figures.figures, typed) << plain;
+        }
+        if (figures.figures.size() > 1) {
+            char fewer[64];
+            std::snprintf(fewer, sizeof fewer, "%.*e", static_cast<int>(figures.figures.size()) - 2, value);
+            EXPECT_NE(std::strtod(fewer, nullptr), value) << plain << " " << fewer;
+        }
+        const PartValueRead read = ReadPartValue(ExactPartValueText(value));
+        if (value >= 1e-15 && value <= 1e15) {
+            ASSERT_TRUE(read.ok) << ExactPartValueText(value);
+            EXPECT_EQ(read.value, value) << ExactPartValueText(value);
+        }
+    }
+}
