@@ -290,8 +290,10 @@ std::string Divider(const PartsOptions& options) {
     if (options.vin > 0) rows.back().push_back("Vout");
     rows.back().push_back("error");
     for (const DividerPair& pair : pairs) {
+        // Five decimals, and five significant digits below 0.1 (a ratio
+        // of 1e-6 is no 0.00000).
         char ratio[32];
-        std::snprintf(ratio, sizeof ratio, "%.5f", pair.ratio);
+        std::snprintf(ratio, sizeof ratio, pair.ratio >= 0.1 ? "%.5f" : "%#.5g", pair.ratio);
         rows.push_back({Value(pair.r1), Value(pair.r2), ratio});
         if (options.vin > 0) rows.back().push_back(PartValueText(options.vin * pair.ratio, 5) + "V");
         rows.back().push_back(PercentText(pair.error));
