@@ -116,15 +116,16 @@ std::vector<Candidate<Choice>> Rank(const std::vector<Candidate<Choice>>& all, s
 }
 
 // The `count` best of every choice, where gather(bound) returns every choice
-// whose |error| is at most `bound` (infinity: all of them). `guess` is where
-// the N-th's error may lie: a guess too low costs a few quick passes, one
-// too high a longer one.
+// whose |error| is at most `bound`, and no choice's is above `widest`.
+// `guess` is where the N-th's error may lie: a guess too low costs a few
+// quick passes, one too high a longer one.
 template <typename Choice, typename Gather>
-std::vector<Candidate<Choice>> Best(std::size_t count, double guess, Gather gather) {
+std::vector<Candidate<Choice>> Best(std::size_t count, double guess, double widest, Gather gather) {
     if (count == 0) return {};
     const double all = std::numeric_limits<double>::infinity();
     double bound = std::max(guess, 1e-12);
     for (;;) {
+        if (bound >= widest) bound = all;
         std::vector<Candidate<Choice>> ranked = Rank(gather(bound), count);
         if (bound == all) return ranked;
         if (ranked.size() == count) {
@@ -133,8 +134,6 @@ std::vector<Candidate<Choice>> Best(std::size_t count, double guess, Gather gath
             const double needed = std::fabs(ranked.back().error) * (1 + 1e-9) + 2e-12;
             if (bound >= needed) return ranked;
             bound = needed;
-        } else if (bound >= 1e6) {
-            bound = all;
         } else {
             // The choices within a bound grow as it does, or as its square
             // where two parts are free within it: a step of the square root

@@ -53,6 +53,8 @@ Candidate FirstOrder(double frequency, double got, double outer, double c, const
 // within `bound` of it, from Lowest to Highest.
 double Lowest(double wanted, double bound) { return std::max(wanted * (1 - std::min(bound, 1.0)), wanted / 2); }
 double Highest(double wanted, double bound) { return std::min(wanted * (1 + bound), wanted * 2); }
+// So no error is above +1 (twice the wanted; half is -1/2).
+const double kWidest = 1;
 bool Within(double got, double wanted, double bound) {
     return got >= wanted / 2 && got <= wanted * 2 && std::fabs(got - wanted) <= bound * wanted;
 }
@@ -86,7 +88,7 @@ SecondOrder SallenKeyLowPass(double r1, double r2, double c1, double c2) {
 std::vector<FilterParts> BestRcFilters(double frequency, const ESeries& r_series, const ESeries& c_series,
                                        const PartRanges& ranges, std::size_t count) {
     const Values rs(r_series, ranges.r_low, ranges.r_high), cs(c_series, ranges.c_low, ranges.c_high);
-    return Choices(best_choices::Best<FilterParts>(count, Guess(c_series, rs.all.size(), count), [&](double bound) {
+    return Choices(best_choices::Best<FilterParts>(count, Guess(c_series, rs.all.size(), count), kWidest, [&](double bound) {
         std::vector<Candidate> found;
         for (const double r : rs.all) {
             if (!rs.Holds(r)) continue;
@@ -106,7 +108,7 @@ std::vector<FilterParts> BestRcFilters(double frequency, const ESeries& r_series
 std::vector<FilterParts> BestLcFilters(double frequency, const ESeries& l_series, const ESeries& c_series,
                                        const PartRanges& ranges, std::size_t count) {
     const Values ls(l_series, ranges.l_low, ranges.l_high), cs(c_series, ranges.c_low, ranges.c_high);
-    return Choices(best_choices::Best<FilterParts>(count, Guess(c_series, ls.all.size(), count) / 2, [&](double bound) {
+    return Choices(best_choices::Best<FilterParts>(count, Guess(c_series, ls.all.size(), count) / 2, kWidest, [&](double bound) {
         std::vector<Candidate> found;
         for (const double l : ls.all) {
             if (!ls.Holds(l)) continue;
@@ -138,7 +140,7 @@ std::vector<FilterParts> BestSallenKeyFilters(double frequency, double q, const 
     // A few hundred pairs of capacitors, each with some resistors near
     // their ideal: the best lie far closer than the series' steps.
     const double guess = 1e-4 * static_cast<double>(count);
-    return Choices(best_choices::Best<FilterParts>(count, guess, [&](double bound) {
+    return Choices(best_choices::Best<FilterParts>(count, guess, kWidest, [&](double bound) {
         std::vector<Candidate> found;
         const double high_w = 2 * kPi * Highest(frequency, bound), low_w = 2 * kPi * Lowest(frequency, bound);
         const double q_low = Lowest(q, bound), q_high = Highest(q, bound);
