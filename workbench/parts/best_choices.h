@@ -82,7 +82,8 @@ std::vector<Candidate<Choice>> Rank(const std::vector<Candidate<Choice>>& all, s
         std::size_t end = start + 1;
         while (end < made.size() && detail::Same(made[end].value, made[end - 1].value)) ++end;
         if (end - start > 1) {
-            std::sort(made.begin() + static_cast<std::ptrdiff_t>(start), made.begin() + static_cast<std::ptrdiff_t>(end),
+            std::sort(made.begin() + static_cast<std::ptrdiff_t>(start),
+                      made.begin() + static_cast<std::ptrdiff_t>(end),
                       [](const Made& x, const Made& y) { return x.second < y.second; });
         }
         for (std::size_t i = start; i < end;) {
@@ -138,7 +139,8 @@ std::vector<Candidate<Choice>> Best(std::size_t count, double guess, double wide
             // The choices within a bound grow as it does, or as its square
             // where two parts are free within it: a step of the square root
             // of what is missing, with a little to spare.
-            const double missing = static_cast<double>(count) / static_cast<double>(std::max<std::size_t>(ranked.size(), 1));
+            const double missing =
+                static_cast<double>(count) / static_cast<double>(std::max<std::size_t>(ranked.size(), 1));
             bound *= ranked.empty() ? 8 : std::min(8.0, std::max(1.5, 1.5 * std::sqrt(missing)));
         }
     }

@@ -238,11 +238,13 @@ std::vector<best_choices::Candidate<DividerPair>> GatherDividers(const ESeries& 
             const double* r1_shifted = Decade(r1s, static_cast<std::size_t>(r1 - r1s.begin()), step, toward);
             const double* r2_shifted = Decade(r2s, at2, step, toward);
             double shifted_actual = 0;
-            if (r1_shifted != nullptr && r2_shifted != nullptr && rules.Allow(*r1_shifted, *r2_shifted, shifted_actual)) {
+            if (r1_shifted != nullptr && r2_shifted != nullptr &&
+                rules.Allow(*r1_shifted, *r2_shifted, shifted_actual)) {
                 // The same choice a decade on: the one nearer the middle
                 // stands for both, the smaller on a tie.
                 const double here = best_choices::DistanceRank(distance);
-                const double there = best_choices::DistanceRank(best_choices::Distance(*r1_shifted + *r2_shifted, middle));
+                const double there =
+                    best_choices::DistanceRank(best_choices::Distance(*r1_shifted + *r2_shifted, middle));
                 if (there < here || (there == here && toward < 1)) continue;
             }
             const double error = (actual - ratio) / ratio;

@@ -88,7 +88,8 @@ SecondOrder SallenKeyLowPass(double r1, double r2, double c1, double c2) {
 std::vector<FilterParts> BestRcFilters(double frequency, const ESeries& r_series, const ESeries& c_series,
                                        const PartRanges& ranges, std::size_t count) {
     const Values rs(r_series, ranges.r_low, ranges.r_high), cs(c_series, ranges.c_low, ranges.c_high);
-    return Choices(best_choices::Best<FilterParts>(count, Guess(c_series, rs.all.size(), count), kWidest, [&](double bound) {
+    const double guess = Guess(c_series, rs.all.size(), count);
+    return Choices(best_choices::Best<FilterParts>(count, guess, kWidest, [&](double bound) {
         std::vector<Candidate> found;
         for (const double r : rs.all) {
             if (!rs.Holds(r)) continue;
@@ -108,7 +109,9 @@ std::vector<FilterParts> BestRcFilters(double frequency, const ESeries& r_series
 std::vector<FilterParts> BestLcFilters(double frequency, const ESeries& l_series, const ESeries& c_series,
                                        const PartRanges& ranges, std::size_t count) {
     const Values ls(l_series, ranges.l_low, ranges.l_high), cs(c_series, ranges.c_low, ranges.c_high);
-    return Choices(best_choices::Best<FilterParts>(count, Guess(c_series, ls.all.size(), count) / 2, kWidest, [&](double bound) {
+    // Half as far: the frequency goes as the square root of C.
+    const double guess = Guess(c_series, ls.all.size(), count) / 2;
+    return Choices(best_choices::Best<FilterParts>(count, guess, kWidest, [&](double bound) {
         std::vector<Candidate> found;
         for (const double l : ls.all) {
             if (!ls.Holds(l)) continue;

@@ -243,7 +243,7 @@ void ExpectDividersOf(const std::vector<OracleDivider>& oracle, const std::vecto
 }  // namespace
 
 // Every best-N list is the brute force's first N: every series, random
-// ratios over six decades (and one half, where pairs tie in mirror image),
+// ratios over three decades (and one half, where pairs tie in mirror image),
 // totals wide and narrow, every count from 1 to 100 over the targets.
 TEST(ESeries, DividerListsAreTheBruteForcesFirstN) {
     std::mt19937_64 random(33);

@@ -164,7 +164,8 @@ std::vector<OracleChoice> OneOfEach(std::vector<OracleChoice> all) {
         while (j < all.size() && Close(all[j].parts.frequency, all[j - 1].parts.frequency)) ++j;
         std::vector<OracleChoice> run(all.begin() + static_cast<std::ptrdiff_t>(i),
                                       all.begin() + static_cast<std::ptrdiff_t>(j));
-        std::sort(run.begin(), run.end(), [](const OracleChoice& x, const OracleChoice& y) { return x.parts.q < y.parts.q; });
+        std::sort(run.begin(), run.end(),
+                  [](const OracleChoice& x, const OracleChoice& y) { return x.parts.q < y.parts.q; });
         for (std::size_t k = 0; k < run.size();) {
             OracleChoice nearest = run[k];
             std::size_t m = k + 1;
@@ -246,7 +247,8 @@ void ExpectChoicesOf(const std::vector<OracleChoice>& oracle, const std::vector<
     for (std::size_t i = 0; i < found.size(); ++i) {
         const FilterParts& parts = found[i];
         const std::string where = context + " rank " + std::to_string(i);
-        const double score = std::max(std::fabs(parts.frequency / frequency - 1), q > 0 ? std::fabs(parts.q / q - 1) : 0);
+        const double score =
+            std::max(std::fabs(parts.frequency / frequency - 1), q > 0 ? std::fabs(parts.q / q - 1) : 0);
         EXPECT_NEAR(score, oracle[i].score, 1e-11) << where;
         EXPECT_NEAR(parts.frequency_error, parts.frequency / frequency - 1, 1e-12) << where;
         const auto same = std::find_if(oracle.begin(), oracle.end(), [&](const OracleChoice& each) {
@@ -288,7 +290,8 @@ TEST(Filters, FirstOrderListsAreTheBruteForcesFirstN) {
                         const std::vector<FilterParts> found = inductor ? BestLcFilters(frequency, outer, c, ranges, n)
                                                                         : BestRcFilters(frequency, outer, c, ranges, n);
                         ExpectChoicesOf(oracle, found, n, frequency, 0, inductor ? ranges.l_low : ranges.r_low,
-                                        inductor ? ranges.l_high : ranges.r_high, context + " count " + std::to_string(n));
+                                        inductor ? ranges.l_high : ranges.r_high,
+                                        context + " count " + std::to_string(n));
                     }
                     count = count % 100 + 13;
                 }
@@ -321,7 +324,8 @@ TEST(Filters, SallenKeyListsAreTheBruteForcesFirstN) {
             ranges.c_high = ranges.c_low * std::pow(10.0, std::min(5.0, c_decades));
             const double q = target == 0 ? 0.70710678118654752 : LogUniform(random, 0.1, 10);
             // Around where the middle parts put f0, a decade either way.
-            const double typical = 1 / (2 * kPi * std::sqrt(ranges.r_low * ranges.r_high * ranges.c_low * ranges.c_high));
+            const double typical =
+                1 / (2 * kPi * std::sqrt(ranges.r_low * ranges.r_high * ranges.c_low * ranges.c_high));
             const double frequency = LogUniform(random, typical / 10, typical * 10);
             const std::vector<OracleChoice> oracle = AllSallenKeys(frequency, q, *pair.first, *pair.second, ranges);
             const std::string context = std::string("SK ") + pair.first->name + " " + pair.second->name + " f " +
