@@ -91,4 +91,7 @@ TEST_F(QuobrixCli, BestListsAreTheTrueBest) {
     ExpectReport(Quobrix({"parts", "divider", "--ratio", "1e-6", "--count", "1"}),
                  "R1     R2     ratio       error\n"
                  "31.6k  31.6m  1.0000e-06  +0.00 %\n");
+    ExpectReport(Quobrix({"parts", "divider", "--ratio", "0.999999", "--count", "1"}),
+                 "R1     R2     ratio          error\n"
+                 "31.6m  31.6k  0.99999900000  +0.00 %\n");
 }
