@@ -140,9 +140,10 @@ std::vector<FilterParts> BestSallenKeyFilters(double frequency, double q, const 
     const Values rs(r_series, ranges.r_low, ranges.r_high), cs(c_series, ranges.c_low, ranges.c_high);
     // The widest the resistors can part: the least Q two capacitors allow.
     const double widest = std::log(ranges.r_high / ranges.r_low);
-    // A few hundred pairs of capacitors, each with some resistors near
-    // their ideal: the best lie far closer than the series' steps.
-    const double guess = 1e-4 * static_cast<double>(count);
+    // Within a bound b about b^2 of all the choices come within it in both
+    // f0 and Q, give or take a factor the two spreads make.
+    const double choices = std::pow(static_cast<double>(rs.all.size()) * static_cast<double>(cs.all.size()), 2);
+    const double guess = std::sqrt(static_cast<double>(count) / std::max(choices, 1.0));
     return Choices(best_choices::Best<FilterParts>(count, guess, kWidest, [&](double bound) {
         std::vector<Candidate> found;
         const double high_w = 2 * kPi * Highest(frequency, bound), low_w = 2 * kPi * Lowest(frequency, bound);
