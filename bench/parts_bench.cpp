@@ -18,6 +18,54 @@ void BM_Divider(benchmark::State& state) {
 }
 BENCHMARK(BM_Divider)->Name("Parts/Divider");
 
+// Best-N lists, each under 1 ms: the default count and the longest, at a
+// half (where every 1:1 pair makes the same ratio), over the widest totals,
+// and the filters with the finest series.
+void BM_DividerLists(benchmark::State& state) {
+    const char* series = state.range(0) == 0 ? "E96" : "E192";
+    const double ratio = state.range(1) == 0 ? 3.3 / 12 : 0.5;
+    const double total_high = state.range(2) == 0 ? 1e6 : 1e15;
+    const std::size_t count = static_cast<std::size_t>(state.range(3));
+    for (auto _ : state) benchmark::DoNotOptimize(BestDividers(Series(series), ratio, 1e3, total_high, count));
+}
+BENCHMARK(BM_DividerLists)
+    ->Name("Parts/DividerList")
+    ->ArgNames({"E192", "half", "wide", "count"})
+    ->Args({0, 0, 0, 5})
+    ->Args({0, 1, 0, 5})
+    ->Args({0, 1, 0, 100})
+    ->Args({1, 0, 0, 100})
+    ->Args({1, 1, 1, 100});
+
+void BM_FilterLists(benchmark::State& state) {
+    const std::size_t count = static_cast<std::size_t>(state.range(1));
+    for (auto _ : state) {
+        switch (state.range(0)) {
+            case 0:
+                benchmark::DoNotOptimize(BestRcFilters(15.7, Series("E24"), Series("E6"), PartRanges(), count));
+                break;
+            case 1:
+                benchmark::DoNotOptimize(BestRcFilters(1e3, Series("E192"), Series("E192"), PartRanges(), count));
+                break;
+            case 2:
+                benchmark::DoNotOptimize(BestLcFilters(1e6, Series("E192"), Series("E192"), PartRanges(), count));
+                break;
+            case 3:
+                benchmark::DoNotOptimize(
+                    BestSallenKeyFilters(1e3, 0.70710678118654752, Series("E96"), Series("E12"), PartRanges(), count));
+                break;
+            default:
+                benchmark::DoNotOptimize(
+                    BestSallenKeyFilters(1e3, 5.0, Series("E24"), Series("E24"), PartRanges(), count));
+                break;
+        }
+    }
+}
+BENCHMARK(BM_FilterLists)
+    ->Name("Parts/FilterList")
+    ->ArgNames({"kind", "count"})
+    ->ArgsProduct({{0, 1, 2, 3, 4}, {5, 100}});
+
 // Every pair of E96 from 100 to 1M with R1 + R2 in range: the brute force.
 void BM_DividerBruteForce(benchmark::State& state) {
     const std::vector<double> all = SeriesValues(Series("E96"), 100, 1e6);
@@ -65,6 +113,14 @@ void BM_SallenKey(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SallenKey)->Name("Parts/SallenKey");
+
+void BM_SallenKeyList(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(BestSallenKeyFilters(1000, 0.70710678118654752, Series("E24"), Series("E6"),
+                                                      PartRanges(), 100));
+    }
+}
+BENCHMARK(BM_SallenKeyList)->Name("Parts/SallenKeyList");
 
 // Every R1, R2 of E24 and C1, C2 of E6 in their ranges: the brute force.
 void BM_SallenKeyBruteForce(benchmark::State& state) {

@@ -204,9 +204,11 @@ bool Complete(const FilterWords& words, const CLI::App&, FilterOptions& options,
 
 std::string Value(double value) { return PartValueText(value, 4); }
 std::string Hertz(double frequency) { return PartValueText(frequency, 4) + "Hz"; }
+// Four decimals where Qs usually are, and four significant digits at least
+// wherever one lies (Q = 3e-5 is no 0.0000).
 std::string QText(double q) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.4f", q);
+    std::snprintf(text, sizeof text, q >= 0.1 && q < 1e4 ? "%.4f" : "%#.4g", q);
     return text;
 }
 

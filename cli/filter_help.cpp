@@ -19,14 +19,20 @@ const char kDescription[] =
     "unity-gain Sallen-Key second-order low-pass, R1 from the input, R2 on to\n"
     "the op amp's + input, C1 from between them to the output, C2 from the +\n"
     "input to ground: f0 = 1 / (2 pi sqrt(R1 R2 C1 C2)) and Q = sqrt(R1 R2 C1\n"
-    "C2) / (C2 (R1 + R2)); Q is 0.7071 (Butterworth) unless --q, and C1 / C2\n"
-    "must be at least 4 Q^2.\n"
+    "C2) / (C2 (R1 + R2)); Q is 0.7071 (Butterworth) unless --q. Q is at most\n"
+    "sqrt(C1 / C2) / 2 (at R1 = R2), so C1 / C2 below 4 Q^2 falls short of it.\n"
     "\n"
-    "With FREQ (as 1k, 50Hz, 2.2M): the best parts of the series, R from 1k\n"
-    "to 1M, C from 100p to 10u, L from 100n to 10m, with the frequency (and Q)\n"
-    "they give and its error, best first; parts that tie are listed with the\n"
-    "resistors nearest the middle of their range first. With the parts\n"
-    "instead: the frequency they give.\n";
+    "With FREQ (as 1k, 50Hz, 2.2M): the N best choices of every part of the\n"
+    "series, R from 1k to 1M, C from 100p to 10u, L from 100n to 10m, that\n"
+    "give the frequency (and Q) within a factor of two, with what they give\n"
+    "and its error, best first. Best is the smallest magnitude of the error\n"
+    "(sallen-key: the larger of f0's and Q's); errors that agree to 1e-12\n"
+    "tie, and ties list the resistor (rc's R, sallen-key's R1; lc's L)\n"
+    "nearest the middle of its range first, geometrically, then the negative\n"
+    "error. Choices that give the same frequency and Q (the same parts a\n"
+    "decade apart) are one, listed with that part nearest the middle. With\n"
+    "the parts instead: the frequency they give. Q is printed to 4 decimals\n"
+    "from 0.1 to 10000, to 4 significant digits beyond.\n";
 
 const char kOptions[] =
     "Options:\n"
@@ -52,9 +58,9 @@ const char kExamples[] =
     "  24k  6.8n  975.2Hz   -2.48 %\n"
     "  33k  4.7n  1.026kHz  +2.61 %\n"
     "  $ quobrix filter sallen-key 1k --count 2\n"
-    "  R1   R2   C1   C2    f0     error    Q       error\n"
-    "  30k  18k  10n  4.7n  999Hz  -0.10 %  0.7062  -0.13 %\n"
-    "  12k  3k   47n  15n   999Hz  -0.10 %  0.7080  +0.13 %\n"
+    "  R1    R2    C1   C2    f0     error    Q       error\n"
+    "  2.4k  680k  47n  330p  1kHz   +0.04 %  0.7065  -0.09 %\n"
+    "  30k   18k   10n  4.7n  999Hz  -0.10 %  0.7062  -0.13 %\n"
     "  $ quobrix filter rc --r 16k --c 10n\n"
     "  fc 994.7Hz\n";
 

@@ -1,6 +1,7 @@
 #include "cli/parts.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -281,6 +282,20 @@ std::string Nearest(const PartsOptions& options) {
     return PartTable(rows);
 }
 
+// Five decimals, and five significant digits of the ratio below 0.1 (1e-6
+// is no 0.00000) and of R1's share 1 - ratio above 0.9 (0.999999 is no
+// 1.00000).
+std::string RatioText(double ratio) {
+    char text[48];
+    if (ratio < 0.1) {
+        std::snprintf(text, sizeof text, "%#.5g", ratio);
+    } else {
+        const int share = static_cast<int>(std::floor(std::log10(1 - ratio)));
+        std::snprintf(text, sizeof text, "%.*f", std::min(17, std::max(5, 4 - share)), ratio);
+    }
+    return text;
+}
+
 std::string Divider(const PartsOptions& options) {
     const std::vector<DividerPair> pairs =
         BestDividers(*options.series, options.ratio, options.total_low, options.total_high, options.count);
@@ -290,9 +305,7 @@ std::string Divider(const PartsOptions& options) {
     if (options.vin > 0) rows.back().push_back("Vout");
     rows.back().push_back("error");
     for (const DividerPair& pair : pairs) {
-        char ratio[32];
-        std::snprintf(ratio, sizeof ratio, "%.5f", pair.ratio);
-        rows.push_back({Value(pair.r1), Value(pair.r2), ratio});
+        rows.push_back({Value(pair.r1), Value(pair.r2), RatioText(pair.ratio)});
         if (options.vin > 0) rows.back().push_back(PartValueText(options.vin * pair.ratio, 5) + "V");
         rows.back().push_back(PercentText(pair.error));
     }

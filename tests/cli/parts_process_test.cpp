@@ -58,3 +58,40 @@ TEST_F(QuobrixCli, FilterPartsAndFrequencies) {
     EXPECT_EQ(none.err,
               "quobrix: no standard parts within their ranges (R 1k to 1M, C 100p to 10u, L 100n to 10m) give 1mHz\n");
 }
+
+// Best-N lists run past the ideal partner's two neighbours (the library's
+// tests hold every list to the brute force's; these are the lists as
+// printed): 5 V to 2.5 V has the 1:1 pair and then mirror pairs that tie,
+// the lower ratio first; -16.09 % ranks above -16.77 %; 1.47 MHz has five
+// choices within a factor of two, 1.5k over 100p standing for 1k over
+// 150p; and ratios and Qs far below 1 keep their digits.
+TEST_F(QuobrixCli, BestListsAreTheTrueBest) {
+    ExpectReport(Quobrix({"parts", "divider", "5", "2.5"}),
+                 "R1     R2     ratio    Vout     error\n"
+                 "15.8k  15.8k  0.50000  2.5V     +0.00 %\n"
+                 "11.5k  11.3k  0.49561  2.4781V  -0.88 %\n"
+                 "11.3k  11.5k  0.50439  2.5219V  +0.88 %\n"
+                 "16.5k  16.2k  0.49541  2.4771V  -0.92 %\n"
+                 "16.2k  16.5k  0.50459  2.5229V  +0.92 %\n");
+    ExpectReport(Quobrix({"parts", "divider", "--series", "E12", "--ratio", "0.01", "--count", "3"}),
+                 "R1   R2   ratio      error\n"
+                 "33k  330  0.0099010  -0.99 %\n"
+                 "39k  330  0.0083905  -16.09 %\n"
+                 "56k  470  0.0083230  -16.77 %\n");
+    ExpectReport(Quobrix({"filter", "rc", "1.47M"}),
+                 "R     C     fc        error\n"
+                 "1.1k  100p  1.447MHz  -1.57 %\n"
+                 "1k    100p  1.592MHz  +8.27 %\n"
+                 "1.2k  100p  1.326MHz  -9.78 %\n"
+                 "1.3k  100p  1.224MHz  -16.72 %\n"
+                 "1.5k  100p  1.061MHz  -27.82 %\n");
+    // sqrt(1k 1M 100p 10u) / (10u (1k + 1M)) = 9.990e-05.
+    ExpectReport(Quobrix({"filter", "sallen-key", "--r1", "1k", "--r2", "1M", "--c1", "100p", "--c2", "10u"}),
+                 "f0 159.2Hz  Q 9.990e-05\n");
+    ExpectReport(Quobrix({"parts", "divider", "--ratio", "1e-6", "--count", "1"}),
+                 "R1     R2     ratio       error\n"
+                 "31.6k  31.6m  1.0000e-06  +0.00 %\n");
+    ExpectReport(Quobrix({"parts", "divider", "--ratio", "0.999999", "--count", "1"}),
+                 "R1     R2     ratio          error\n"
+                 "31.6m  31.6k  0.99999900000  +0.00 %\n");
+}

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <map>
+
+#include "workbench/parts/best_choices.h"
 
 namespace {
 
@@ -181,38 +182,106 @@ PartPair BestParallelPair(const ESeries& series, double target) {
     return best;
 }
 
-std::vector<DividerPair> BestDividers(const ESeries& series, double ratio, double total_low, double total_high,
-                                      std::size_t count) {
-    struct Found {
-        DividerPair pair;
-        double distance;  // |log(total / middle)|
-    };
-    // Keyed by the ratio, to nine digits: pairs a decade apart, or equal
-    // pairs of any value, divide alike.
-    std::map<long long, Found> found;
-    const double middle = std::sqrt(total_low * total_high);
-    for (const double r2 : SeriesValues(series, total_low * ratio / 2, total_high * ratio * 2)) {
-        const NearestValues r1 = NearestSeriesValues(series, r2 * (1 - ratio) / ratio);
-        for (const double part : {r1.below, r1.above}) {
-            if (!(part > 0)) continue;
-            const double total = part + r2;
-            if (total < total_low * (1 - kSlack) || total > total_high * (1 + kSlack)) continue;
-            const double actual = r2 / total;
-            const DividerPair pair = {part, r2, actual, (actual - ratio) / ratio};
-            const long long key = std::llround(actual * 1e9);
-            const double distance = std::fabs(std::log(total / middle));
-            const auto it = found.find(key);
-            if (it == found.end() || distance < it->second.distance) found[key] = {pair, distance};
+namespace {
+
+// What makes a pair a divider for `ratio` within a bound.
+struct DividerRules {
+    double ratio, total_low, total_high, bound;
+    // R1 + R2 within the totals; the ratio, and R1's share 1 - ratio,
+    // within a factor of two of the wanted and within the bound of it.
+    bool Allow(double r1, double r2, double& actual) const {
+        const double total = r1 + r2;
+        if (total < total_low * (1 - kSlack) || total > total_high * (1 + kSlack)) return false;
+        actual = r2 / total;
+        return actual >= ratio / 2 && actual <= 2 * ratio && 1 - actual >= (1 - ratio) / 2 &&
+               1 - actual <= 2 * (1 - ratio) && std::fabs(actual - ratio) <= bound * ratio;
+    }
+};
+
+// The value a decade from values[at] (`step` places on in a run of the
+// series, `decade` 10 or 0.1 times it); null beyond the run.
+const double* Decade(const std::vector<double>& values, std::size_t at, std::ptrdiff_t step, double decade) {
+    const std::ptrdiff_t place = static_cast<std::ptrdiff_t>(at) + step;
+    if (place < 0 || place >= static_cast<std::ptrdiff_t>(values.size())) return nullptr;
+    const double& value = values[static_cast<std::size_t>(place)];
+    return std::fabs(value - values[at] * decade) <= value * 1e-9 ? &value : nullptr;
+}
+
+// Every pair whose |error| is within `bound`: for each R2, the R1 that keep
+// the ratio within it form one run of the series (the ratio falls as R1
+// grows), found by bisection and checked pair by pair. A pair whose decade
+// neighbour toward the middle of the totals stands for it is left out here:
+// over wide totals every ratio has a pair in each decade.
+std::vector<best_choices::Candidate<DividerPair>> GatherDividers(const ESeries& series,
+                                                                 const std::vector<double>& r1s,
+                                                                 const std::vector<double>& r2s,
+                                                                 const DividerRules& rules) {
+    const double middle = std::sqrt(rules.total_low * rules.total_high);
+    const double ratio = rules.ratio, bound = rules.bound;
+    const double lowest = std::max({ratio * (1 - bound), ratio / 2, 2 * ratio - 1});
+    const double highest = std::min({ratio * (1 + bound), 2 * ratio, (1 + ratio) / 2});
+    std::vector<best_choices::Candidate<DividerPair>> found;
+    if (!(lowest <= highest)) return found;
+    found.reserve(r2s.size() * 2);
+    for (std::size_t at2 = 0; at2 < r2s.size(); ++at2) {
+        const double r2 = r2s[at2];
+        // R1 = R2 (1 - a) / a for a ratio a, widened by far more than the
+        // rounding; the rules decide.
+        const double r1_low = std::max(r2 * (1 - highest) / highest, rules.total_low - r2) * (1 - 1e-6);
+        const double r1_high = std::min(r2 * (1 - lowest) / lowest, rules.total_high - r2) * (1 + 1e-6);
+        for (auto r1 = std::lower_bound(r1s.begin(), r1s.end(), r1_low); r1 != r1s.end() && *r1 <= r1_high; ++r1) {
+            double actual = 0;
+            if (!rules.Allow(*r1, r2, actual)) continue;
+            const double distance = best_choices::Distance(*r1 + r2, middle);
+            const double toward = *r1 + r2 < middle ? 10 : 0.1;
+            const std::ptrdiff_t step = toward > 1 ? series.count : -series.count;
+            const double* r1_shifted = Decade(r1s, static_cast<std::size_t>(r1 - r1s.begin()), step, toward);
+            const double* r2_shifted = Decade(r2s, at2, step, toward);
+            double shifted_actual = 0;
+            if (r1_shifted != nullptr && r2_shifted != nullptr &&
+                rules.Allow(*r1_shifted, *r2_shifted, shifted_actual)) {
+                // The same choice a decade on: the one nearer the middle
+                // stands for both, the smaller on a tie.
+                const double here = best_choices::DistanceRank(distance);
+                const double there =
+                    best_choices::DistanceRank(best_choices::Distance(*r1_shifted + *r2_shifted, middle));
+                if (there < here || (there == here && toward < 1)) continue;
+            }
+            const double error = (actual - ratio) / ratio;
+            best_choices::Candidate<DividerPair> candidate;
+            candidate.choice = {*r1, r2, actual, error};
+            candidate.error = error;
+            candidate.distance = distance;
+            // R1 / R2 tells pairs apart better than the ratio, which
+            // crowds against 1 as R1 shrinks.
+            candidate.value = *r1 / r2;
+            candidate.parts = {r2, *r1, 0, 0};
+            found.push_back(candidate);
         }
     }
-    std::vector<Found> sorted;
-    for (const auto& entry : found) sorted.push_back(entry.second);
-    std::stable_sort(sorted.begin(), sorted.end(), [](const Found& x, const Found& y) {
-        const double ex = std::fabs(x.pair.error), ey = std::fabs(y.pair.error);
-        if (std::fabs(ex - ey) > 1e-12) return ex < ey;
-        return x.distance < y.distance;
-    });
+    return found;
+}
+
+}  // namespace
+
+std::vector<DividerPair> BestDividers(const ESeries& series, double ratio, double total_low, double total_high,
+                                      std::size_t count) {
     std::vector<DividerPair> best;
-    for (std::size_t i = 0; i < sorted.size() && i < count; ++i) best.push_back(sorted[i].pair);
+    if (!(ratio > 0 && ratio < 1) || !(total_low > 0) || !(total_high >= total_low)) return best;
+    // Every part a pair within the ranges can have, a little beyond.
+    const std::vector<double> r2s =
+        SeriesValues(series, total_low * ratio / 2 * (1 - 1e-6), total_high * std::min(1.0, 2 * ratio) * (1 + 1e-6));
+    const std::vector<double> r1s = SeriesValues(series, total_low * (1 - ratio) / 2 * (1 - 1e-6),
+                                                 total_high * std::min(1.0, 2 * (1 - ratio)) * (1 + 1e-6));
+    if (r1s.empty() || r2s.empty()) return best;
+    // Each R2 has an R1 within half a step of its ideal, spread evenly.
+    const double step = std::pow(10.0, 1.0 / series.count) - 1;
+    const double guess = step * static_cast<double>(count) / static_cast<double>(r2s.size());
+    // Every pair's error lies within -1/2 to +1, the ratio within a factor of two.
+    for (const auto& found : best_choices::Best<DividerPair>(count, guess, 1.0, [&](double bound) {
+             return GatherDividers(series, r1s, r2s, {ratio, total_low, total_high, bound});
+         })) {
+        best.push_back(found.choice);
+    }
     return best;
 }

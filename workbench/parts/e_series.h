@@ -44,11 +44,14 @@ struct PartPair {
 PartPair BestSeriesPair(const ESeries& series, double target);
 PartPair BestParallelPair(const ESeries& series, double target);
 
-// Vout = Vin R2 / (R1 + R2): the pairs of the series whose ratio R2/(R1+R2)
-// is nearest to `ratio` (0 < ratio < 1), R1 + R2 from `total_low` to
-// `total_high`. A ratio reached by several decades of the same pair is listed
-// once, at the total nearest to the middle of the range (geometrically).
-// The best `count` first.
+// Vout = Vin R2 / (R1 + R2): the `count` pairs of the series whose ratio
+// R2/(R1+R2) is nearest to `ratio` (0 < ratio < 1), R1 + R2 from `total_low`
+// to `total_high`, best first: by |error|, errors that agree to 1e-12 tying;
+// ties go to the total nearest the middle of the range (geometrically), then
+// to the lower ratio. Pairs whose ratio, or R1's share 1 - ratio, is off by
+// more than a factor of two are no dividers for it and are left out. A ratio
+// several pairs give (a decade apart, or 1.2:2.4 beside 1:2) is listed once,
+// at the total nearest the middle (the smaller on a tie).
 struct DividerPair {
     double r1 = 0, r2 = 0;
     double ratio = 0;

@@ -37,10 +37,14 @@ struct FilterParts {
     double frequency_error = 0, q_error = 0;  // relative
 };
 
-// The `count` best choices, best first, by the frequency's error (and, for
-// Sallen-Key, by the larger of the frequency's and Q's errors). Choices that
-// give the same frequency and Q are one, with the resistor (the inductor)
-// nearest the middle of its range.
+// The `count` best choices of every part of the series within the ranges
+// that give the frequency (and Q) within a factor of two, best first, by the magnitude of the frequency's error (for Sallen-Key the
+// larger of the frequency's and Q's; C1/C2 is free, though below 4 Q^2 no
+// resistors reach the Q). Errors that agree to 1e-12 tie; ties go to the
+// resistor (the inductor; R1) nearest the middle of its range
+// (geometrically), then to the lower error. Choices that give the same
+// frequency and Q to nine digits are one, with that resistor nearest the
+// middle (the smaller parts on a tie).
 std::vector<FilterParts> BestRcFilters(double frequency, const ESeries& r_series, const ESeries& c_series,
                                        const PartRanges& ranges, std::size_t count);
 std::vector<FilterParts> BestLcFilters(double frequency, const ESeries& l_series, const ESeries& c_series,

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -158,4 +159,130 @@ TEST(ESeries, DividersMatchBruteForce) {
     }
     // A range no pair fits (E3's 0.47 + 0.47 is below, 1 + 1 above): none.
     EXPECT_TRUE(BestDividers(*FindESeries("E3"), 0.5, 1.0, 1.05, 3).empty());
+}
+
+namespace {
+
+// One choice of a best-N list as the brute force sees it: a divider's pair.
+struct OracleDivider {
+    double r1, r2, error, distance;
+};
+
+// Every value of the series from `low` to `high`, from text.
+std::vector<double> ValuesBetween(const char* name, double low, double high) {
+    std::vector<double> values;
+    const int first = static_cast<int>(std::floor(std::log10(low))) - 3;
+    const int last = static_cast<int>(std::ceil(std::log10(high))) + 1;
+    for (int exponent = first; exponent <= last; ++exponent) {
+        for (const int hundredths : Decade(name)) {
+            const double value = Exact(hundredths, exponent);
+            if (value >= low && value <= high) values.push_back(value);
+        }
+    }
+    return values;
+}
+
+// Every pair of the series a divider may use (R1 + R2 within the range, the
+// ratio and R1's share 1 - ratio each within a factor of two of the
+// wanted), one per R1/R2 (the total nearest the middle), by |error|.
+std::vector<OracleDivider> AllDividers(const char* name, double ratio, double low, double high) {
+    const std::vector<double> values = ValuesBetween(name, low * std::min(ratio, 1 - ratio) / 4, high * 2);
+    const double middle = std::sqrt(low * high);
+    std::vector<std::pair<double, OracleDivider>> all;  // by R1 / R2
+    for (const double r1 : values) {
+        for (const double r2 : values) {
+            const double total = r1 + r2;
+            if (total < low * (1 - 1e-9) || total > high * (1 + 1e-9)) continue;
+            const double actual = r2 / total;
+            if (actual < ratio / 2 || actual > ratio * 2 || 1 - actual < (1 - ratio) / 2 ||
+                1 - actual > (1 - ratio) * 2) {
+                continue;
+            }
+            all.push_back({r1 / r2, {r1, r2, actual / ratio - 1, std::fabs(std::log(total / middle))}});
+        }
+    }
+    std::sort(all.begin(), all.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    std::vector<OracleDivider> kept;
+    for (std::size_t i = 0; i < all.size();) {
+        OracleDivider nearest = all[i].second;
+        std::size_t j = i + 1;
+        for (; j < all.size() && all[j].first <= all[j - 1].first * (1 + 1e-9); ++j) {
+            if (all[j].second.distance < nearest.distance) nearest = all[j].second;
+        }
+        kept.push_back(nearest);
+        i = j;
+    }
+    std::sort(kept.begin(), kept.end(),
+              [](const OracleDivider& x, const OracleDivider& y) { return std::fabs(x.error) < std::fabs(y.error); });
+    return kept;
+}
+
+// The list against the brute force's: the same errors rank by rank, each
+// pair of a ratio the brute force has, at a total as near the middle as its
+// nearest, no ratio twice, and as long as the brute force's, up to `count`.
+void ExpectDividersOf(const std::vector<OracleDivider>& oracle, const std::vector<DividerPair>& found,
+                      std::size_t count, double ratio, double middle, const std::string& context) {
+    ASSERT_EQ(found.size(), std::min(count, oracle.size())) << context;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const DividerPair& pair = found[i];
+        const std::string where = context + " rank " + std::to_string(i);
+        EXPECT_NEAR(std::fabs(pair.error), std::fabs(oracle[i].error), 1e-11) << where;
+        EXPECT_NEAR(pair.error, (pair.r2 / (pair.r1 + pair.r2)) / ratio - 1, 1e-12) << where;
+        EXPECT_NEAR(pair.ratio, pair.r2 / (pair.r1 + pair.r2), 1e-15) << where;
+        const auto same = std::find_if(oracle.begin(), oracle.end(), [&](const OracleDivider& each) {
+            return std::fabs(each.r1 / each.r2 / (pair.r1 / pair.r2) - 1) < 1e-9;
+        });
+        ASSERT_NE(same, oracle.end()) << where << ": " << pair.r1 << " " << pair.r2;
+        EXPECT_NEAR(std::fabs(std::log((pair.r1 + pair.r2) / middle)), same->distance, 1e-9) << where;
+        for (std::size_t j = 0; j < i; ++j) {
+            EXPECT_GT(std::fabs(found[j].r1 / found[j].r2 / (pair.r1 / pair.r2) - 1), 1e-9) << where << " and " << j;
+        }
+    }
+}
+
+}  // namespace
+
+// Every best-N list is the brute force's first N: every series, random
+// ratios over three decades (and one half, where pairs tie in mirror image),
+// totals wide and narrow, every count from 1 to 100 over the targets.
+TEST(ESeries, DividerListsAreTheBruteForcesFirstN) {
+    std::mt19937_64 random(33);
+    std::uniform_real_distribution<double> unit(0, 1);
+    const double totals[][2] = {{1e3, 1e6}, {10e3, 100e3}, {1, 1.05}, {4.7e3, 4.7e3}, {100, 2e5}};
+    std::size_t count = 1;
+    for (const ESeries& series : ESeriesList()) {
+        const bool fine = series.count >= 96;
+        for (int target = 0; target < (fine ? 6 : 14); ++target) {
+            const double ratio = target == 0 ? 0.5 : target == 1 ? 0.01 : std::pow(10.0, -3 * unit(random)) * 0.999;
+            const auto& total = totals[target % 5];
+            // E96 and E192 over the widest totals at a few ratios only: the
+            // brute force's pairs grow as the square of the decades.
+            if (fine && total[1] / total[0] > 1e3 && target > 1) continue;
+            const std::vector<OracleDivider> oracle = AllDividers(series.name, ratio, total[0], total[1]);
+            const std::string context = std::string(series.name) + " ratio " + std::to_string(ratio) + " total " +
+                                        std::to_string(total[0]) + ".." + std::to_string(total[1]);
+            const double middle = std::sqrt(total[0] * total[1]);
+            for (const std::size_t n : {count, std::size_t{5}, std::size_t{100}}) {
+                ExpectDividersOf(oracle, BestDividers(series, ratio, total[0], total[1], n), n, ratio, middle,
+                                 context + " count " + std::to_string(n));
+            }
+            count = count % 100 + 7;
+        }
+    }
+}
+
+// The cases: 5 V to 2.5 V has many pairs (every 1:1, then the
+// mirror pairs), not one; at 1 % from E12, -16.09 % ranks above +16.80 %.
+TEST(ESeries, DividerListsReachPastTheIdealPartnersNeighbours) {
+    const std::vector<DividerPair> halves = BestDividers(*FindESeries("E96"), 0.5, 1e3, 1e6, 5);
+    ASSERT_EQ(halves.size(), 5u);
+    EXPECT_EQ(halves[0].error, 0);
+    // Mirror pairs tie; the lower ratio first.
+    EXPECT_NEAR(halves[1].error, -halves[2].error, 1e-12);
+    EXPECT_LT(halves[1].error, 0);
+    const std::vector<DividerPair> percent = BestDividers(*FindESeries("E12"), 0.01, 1e3, 1e6, 3);
+    ASSERT_EQ(percent.size(), 3u);
+    for (std::size_t i = 1; i < percent.size(); ++i) {
+        EXPECT_LE(std::fabs(percent[i - 1].error), std::fabs(percent[i].error)) << i;
+    }
 }

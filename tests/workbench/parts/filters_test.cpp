@@ -5,7 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 #include <complex>
 #include <random>
 
@@ -118,4 +124,238 @@ TEST(Filters, LcChoicesAreNearTheTarget) {
         EXPECT_LT(std::fabs(found[0].frequency_error), 0.03) << target;
         EXPECT_NEAR(found[0].frequency, 1 / (2 * kPi * std::sqrt(found[0].l * found[0].c)), target * 1e-12);
     }
+}
+
+namespace {
+
+// A choice as the brute force sees it.
+struct OracleChoice {
+    FilterParts parts;
+    double score;     // |error|, the larger of f's and Q's for Sallen-Key
+    double distance;  // of R (L; R1) from the middle of its range, |log|
+};
+
+// Every value of the series within [low, high], from text.
+std::vector<double> RangeValues(const ESeries& series, double low, double high) {
+    std::vector<double> values;
+    for (int exponent = static_cast<int>(std::floor(std::log10(low))) - 3; exponent <= std::log10(high) + 1;
+         ++exponent) {
+        for (int i = 0; i < series.count; ++i) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%de%d", series.hundredths[i], exponent);
+            const double value = std::strtod(text, nullptr);
+            if (value >= low * (1 - 1e-9) && value <= high * (1 + 1e-9)) values.push_back(value);
+        }
+    }
+    return values;
+}
+
+bool Close(double x, double y) { return std::fabs(x - y) <= 1e-9 * std::max(std::fabs(x), std::fabs(y)); }
+
+// One choice for each frequency and Q (the one whose part is nearest the
+// middle), by score.
+std::vector<OracleChoice> OneOfEach(std::vector<OracleChoice> all) {
+    std::sort(all.begin(), all.end(), [](const OracleChoice& x, const OracleChoice& y) {
+        return x.parts.frequency < y.parts.frequency;
+    });
+    std::vector<OracleChoice> kept;
+    for (std::size_t i = 0; i < all.size();) {
+        std::size_t j = i + 1;
+        while (j < all.size() && Close(all[j].parts.frequency, all[j - 1].parts.frequency)) ++j;
+        std::vector<OracleChoice> run(all.begin() + static_cast<std::ptrdiff_t>(i),
+                                      all.begin() + static_cast<std::ptrdiff_t>(j));
+        std::sort(run.begin(), run.end(),
+                  [](const OracleChoice& x, const OracleChoice& y) { return x.parts.q < y.parts.q; });
+        for (std::size_t k = 0; k < run.size();) {
+            OracleChoice nearest = run[k];
+            std::size_t m = k + 1;
+            for (; m < run.size() && Close(run[m].parts.q, run[m - 1].parts.q); ++m) {
+                if (run[m].distance < nearest.distance) nearest = run[m];
+            }
+            kept.push_back(nearest);
+            k = m;
+        }
+        i = j;
+    }
+    std::sort(kept.begin(), kept.end(), [](const OracleChoice& x, const OracleChoice& y) { return x.score < y.score; });
+    return kept;
+}
+
+double Middle(double low, double high) { return std::sqrt(low * high); }
+
+// Every RC (or LC) of the ranges within a factor of two of the frequency.
+std::vector<OracleChoice> AllFirstOrder(double frequency, const ESeries& outer_series, const ESeries& c_series,
+                                        const PartRanges& ranges, bool inductor) {
+    const double low = inductor ? ranges.l_low : ranges.r_low, high = inductor ? ranges.l_high : ranges.r_high;
+    std::vector<OracleChoice> all;
+    const std::vector<double> cs = RangeValues(c_series, ranges.c_low, ranges.c_high);
+    for (const double outer : RangeValues(outer_series, low, high)) {
+        for (const double c : cs) {
+            const double got = inductor ? 1 / (2 * kPi * std::sqrt(outer * c)) : 1 / (2 * kPi * outer * c);
+            if (got < frequency / 2 || got > frequency * 2) continue;
+            OracleChoice choice{};
+            (inductor ? choice.parts.l : choice.parts.r) = outer;
+            choice.parts.c = c;
+            choice.parts.frequency = got;
+            choice.score = std::fabs(got / frequency - 1);
+            choice.distance = std::fabs(std::log(outer / Middle(low, high)));
+            all.push_back(choice);
+        }
+    }
+    return OneOfEach(all);
+}
+
+// Every Sallen-Key of the ranges, f0 and Q each within a factor of two.
+std::vector<OracleChoice> AllSallenKeys(double frequency, double q, const ESeries& r_series, const ESeries& c_series,
+                                        const PartRanges& ranges) {
+    const std::vector<double> rs = RangeValues(r_series, ranges.r_low, ranges.r_high);
+    const std::vector<double> cs = RangeValues(c_series, ranges.c_low, ranges.c_high);
+    std::vector<OracleChoice> all;
+    for (const double c1 : cs) {
+        for (const double c2 : cs) {
+            for (const double r1 : rs) {
+                for (const double r2 : rs) {
+                    // w0^2 = 1 / (R1 R2 C1 C2), w0 / Q = (R1 + R2) / (R1 R2 C1).
+                    const double w0 = 1 / std::sqrt(r1 * r2 * c1 * c2);
+                    const double f0 = w0 / (2 * kPi), got_q = w0 * r1 * r2 * c1 / (r1 + r2);
+                    if (f0 < frequency / 2 || f0 > frequency * 2 || got_q < q / 2 || got_q > q * 2) continue;
+                    OracleChoice choice{};
+                    choice.parts.r = r1;
+                    choice.parts.r2 = r2;
+                    choice.parts.c = c1;
+                    choice.parts.c2 = c2;
+                    choice.parts.frequency = f0;
+                    choice.parts.q = got_q;
+                    choice.score = std::max(std::fabs(f0 / frequency - 1), std::fabs(got_q / q - 1));
+                    choice.distance = std::fabs(std::log(r1 / Middle(ranges.r_low, ranges.r_high)));
+                    all.push_back(choice);
+                }
+            }
+        }
+    }
+    return OneOfEach(all);
+}
+
+// The list against the brute force's: the same scores rank by rank, each
+// choice one the brute force has (same frequency and Q), with its part as
+// near the middle as the brute force's nearest, none twice, and as long as
+// the brute force's, up to `count`.
+void ExpectChoicesOf(const std::vector<OracleChoice>& oracle, const std::vector<FilterParts>& found,
+                     std::size_t count, double frequency, double q, double low, double high,
+                     const std::string& context) {
+    ASSERT_EQ(found.size(), std::min(count, oracle.size())) << context;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const FilterParts& parts = found[i];
+        const std::string where = context + " rank " + std::to_string(i);
+        const double score =
+            std::max(std::fabs(parts.frequency / frequency - 1), q > 0 ? std::fabs(parts.q / q - 1) : 0);
+        EXPECT_NEAR(score, oracle[i].score, 1e-11) << where;
+        EXPECT_NEAR(parts.frequency_error, parts.frequency / frequency - 1, 1e-12) << where;
+        const auto same = std::find_if(oracle.begin(), oracle.end(), [&](const OracleChoice& each) {
+            return Close(each.parts.frequency, parts.frequency) && (q == 0 || Close(each.parts.q, parts.q));
+        });
+        ASSERT_NE(same, oracle.end()) << where;
+        const double part = parts.r > 0 ? parts.r : parts.l;
+        EXPECT_NEAR(std::fabs(std::log(part / Middle(low, high))), same->distance, 1e-9) << where;
+        for (std::size_t j = 0; j < i; ++j) {
+            EXPECT_FALSE(Close(found[j].frequency, parts.frequency) && (q == 0 || Close(found[j].q, parts.q)))
+                << where << " and " << j;
+        }
+    }
+}
+
+double LogUniform(std::mt19937_64& random, double low, double high) {
+    return low * std::pow(high / low, std::uniform_real_distribution<double>(0, 1)(random));
+}
+
+}  // namespace
+
+// Every RC and LC list is the brute force's first N: every series for R
+// (L) and C, random frequencies over and beyond what the ranges reach,
+// counts from 1 to 100.
+TEST(Filters, FirstOrderListsAreTheBruteForcesFirstN) {
+    std::mt19937_64 random(1470);
+    const PartRanges ranges;
+    std::size_t count = 1;
+    for (const ESeries& outer : ESeriesList()) {
+        for (const ESeries& c : ESeriesList()) {
+            for (int target = 0; target < 2; ++target) {
+                for (const bool inductor : {false, true}) {
+                    // RC reaches 0.016 Hz to 1.6 MHz; LC 500 Hz to 160 MHz.
+                    const double frequency = inductor ? LogUniform(random, 200, 4e8) : LogUniform(random, 0.005, 4e6);
+                    const std::vector<OracleChoice> oracle = AllFirstOrder(frequency, outer, c, ranges, inductor);
+                    const std::string context = std::string(inductor ? "LC " : "RC ") + outer.name + " " + c.name +
+                                                " " + std::to_string(frequency);
+                    for (const std::size_t n : {count, std::size_t{5}, std::size_t{100}}) {
+                        const std::vector<FilterParts> found = inductor ? BestLcFilters(frequency, outer, c, ranges, n)
+                                                                        : BestRcFilters(frequency, outer, c, ranges, n);
+                        ExpectChoicesOf(oracle, found, n, frequency, 0, inductor ? ranges.l_low : ranges.r_low,
+                                        inductor ? ranges.l_high : ranges.r_high,
+                                        context + " count " + std::to_string(n));
+                    }
+                    count = count % 100 + 13;
+                }
+            }
+        }
+    }
+}
+
+// Every Sallen-Key list is the brute force's first N, over every series of
+// R beside E6 and E12 capacitors and every series of C beside E24
+// resistors, Q from 0.1 to 10, within ranges narrow enough for the brute
+// force's four nested loops.
+TEST(Filters, SallenKeyListsAreTheBruteForcesFirstN) {
+    std::mt19937_64 random(4);
+    std::size_t count = 1;
+    std::vector<std::pair<const ESeries*, const ESeries*>> pairs;
+    for (const ESeries& series : ESeriesList()) {
+        pairs.push_back({&series, FindESeries("E6")});
+        pairs.push_back({FindESeries("E24"), &series});
+    }
+    pairs.push_back({FindESeries("E3"), FindESeries("E12")});
+    for (const auto& pair : pairs) {
+        for (int target = 0; target < 3; ++target) {
+            PartRanges ranges;
+            // About 40 resistors and 16 capacitors, anywhere in the defaults.
+            const double r_decades = 40.0 / pair.first->count, c_decades = 16.0 / pair.second->count;
+            ranges.r_low = LogUniform(random, 1e3, 1e6 / std::pow(10.0, std::min(3.0, r_decades)));
+            ranges.r_high = ranges.r_low * std::pow(10.0, std::min(3.0, r_decades));
+            ranges.c_low = LogUniform(random, 100e-12, 10e-6 / std::pow(10.0, std::min(5.0, c_decades)));
+            ranges.c_high = ranges.c_low * std::pow(10.0, std::min(5.0, c_decades));
+            const double q = target == 0 ? 0.70710678118654752 : LogUniform(random, 0.1, 10);
+            // Around where the middle parts put f0, a decade either way.
+            const double typical =
+                1 / (2 * kPi * std::sqrt(ranges.r_low * ranges.r_high * ranges.c_low * ranges.c_high));
+            const double frequency = LogUniform(random, typical / 10, typical * 10);
+            const std::vector<OracleChoice> oracle = AllSallenKeys(frequency, q, *pair.first, *pair.second, ranges);
+            const std::string context = std::string("SK ") + pair.first->name + " " + pair.second->name + " f " +
+                                        std::to_string(frequency) + " q " + std::to_string(q);
+            for (const std::size_t n : {count, std::size_t{5}, std::size_t{100}}) {
+                ExpectChoicesOf(oracle, BestSallenKeyFilters(frequency, q, *pair.first, *pair.second, ranges, n), n,
+                                frequency, q, ranges.r_low, ranges.r_high, context + " count " + std::to_string(n));
+            }
+            count = count % 100 + 11;
+        }
+    }
+    // The defaults, where the old cap on C1/C2 at 40 Q^2 hid better choices.
+    const PartRanges defaults;
+    for (const double frequency : {1e3, 15.7, 2.2e3}) {
+        const std::vector<OracleChoice> oracle =
+            AllSallenKeys(frequency, 0.70710678118654752, *FindESeries("E24"), *FindESeries("E6"), defaults);
+        ExpectChoicesOf(oracle,
+                        BestSallenKeyFilters(frequency, 0.70710678118654752, *FindESeries("E24"), *FindESeries("E6"),
+                                             defaults, 20),
+                        20, frequency, 0.70710678118654752, defaults.r_low, defaults.r_high,
+                        "SK defaults " + std::to_string(frequency));
+    }
+}
+
+// The cases: 1.47 MHz has five choices within a factor of two
+// (1.1k, 1k, 1.2k, 1.3k and 1.5k over 100p), not two.
+TEST(Filters, RcListsReachPastTheIdealPartnersNeighbours) {
+    const std::vector<FilterParts> found =
+        BestRcFilters(1.47e6, *FindESeries("E24"), *FindESeries("E6"), PartRanges(), 5);
+    ASSERT_EQ(found.size(), 5u);
+    const double expected[] = {1.1e3, 1e3, 1.2e3, 1.3e3, 1.5e3};
+    for (std::size_t i = 0; i < 5; ++i) EXPECT_DOUBLE_EQ(found[i].r, expected[i]) << i;
 }
