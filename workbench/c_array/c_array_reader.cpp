@@ -419,6 +419,31 @@ bool PredefinedByGnuModes(const std::string& name) {
     return name == "unix" || name == "linux" || name == "i386";
 }
 
+// The --type words for elements of each size.
+const char* const kTypesOfSize[9] = {"", " (u8)", " (u16le, u16be)", "", " (u32le, u32be)", "", "", "", ""};
+
+// The bytes of one element of an array declared with these words, where
+// every target gcc builds for agrees on it; 0 where the words name no such
+// type (a typedef of the text's own, long, whose size is the target's).
+int DeclaredElementSize(const std::vector<std::string>& words) {
+    int chars = 0, shorts = 0, longs = 0, ints = 0;
+    for (const std::string& word : words) {
+        if (word == "uint8_t" || word == "int8_t") return 1;
+        if (word == "uint16_t" || word == "int16_t") return 2;
+        if (word == "uint32_t" || word == "int32_t") return 4;
+        if (word == "uint64_t" || word == "int64_t") return 8;
+        chars += word == "char";
+        shorts += word == "short";
+        longs += word == "long";
+        ints += word == "int" || word == "signed" || word == "unsigned";
+    }
+    if (chars > 0) return 1;
+    if (shorts > 0) return 2;
+    if (longs >= 2) return 8;
+    if (longs == 0 && ints > 0) return 4;
+    return 0;
+}
+
 }  // namespace
 
 // A token before the initialiser: the declaration is followed far enough to
@@ -489,9 +514,14 @@ bool CArrayReader::PreludeToken(const std::string& token, bool is_literal, const
         // A new declarator or declaration: the sizes so far were another's.
         sizes_.clear();
         sizes_read_ = true;
-        if (c != ',') declaration_macro_ = false;
+        if (c != ',') {
+            declaration_macro_ = false;
+            // The declarators after a ',' share the declaration's type.
+            type_words_.clear();
+        }
     }
     if (!punctuation && IsIdentifier(token)) {
+        type_words_.push_back(token);
         if ((defined_.count(token) > 0 || PredefinedByGnuModes(token)) && !declaration_macro_) {
             declaration_macro_ = true;
             declaration_macro_name_ = token;
@@ -514,6 +544,17 @@ bool CArrayReader::OpenInitialiser(const Where& where) {
         }
         if (!sizes_read_) return Fail(sizes_problem_at_, sizes_problem_);
         if (sizes_.empty()) return Fail(where, "the '{' here initialises no array: its declaration has no [ ]");
+        // Its numbers read as elements of another size would give other bytes.
+        const int declared = DeclaredElementSize(type_words_);
+        if (declared == 8 && element_size_ != 8) {
+            return Fail(where, "the array's elements are declared of 8 bytes: only elements of 1, 2 and 4 bytes are read");
+        }
+        if (declared != 0 && declared != element_size_) {
+            const auto bytes = [](int n) { return n == 1 ? std::string("1 byte") : std::to_string(n) + " bytes"; };
+            return Fail(where, "the array's elements are declared of " + bytes(declared) + ", read here as " +
+                                   bytes(element_size_) + ": give a --type of " + bytes(declared) +
+                                   kTypesOfSize[declared]);
+        }
         sizes = sizes_;
     }
     // spans_[level]: the elements in one part of that level; the last, 1, is one element.

@@ -129,6 +129,7 @@ private:
     bool in_brackets_ = false;
     std::vector<std::string> bracket_tokens_;
     Where bracket_at_;
+    std::vector<std::string> type_words_;  // the declaration's words before its declarators
     std::vector<std::uint64_t> sizes_;  // of the declarator's [..]; 0 for []
     bool sizes_read_ = true;            // false: a size that is no number, or a shape not followed
     Where sizes_problem_at_;

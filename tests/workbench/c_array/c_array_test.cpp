@@ -379,6 +379,47 @@ TEST(CArrayReader, RefusesWhatItWouldReadOtherwiseThanGcc) {
     }
 }
 
+// An array declared of elements of one size and read as another would give
+// bytes gcc never gives it: the declared size must be the one read, where
+// every target agrees on it; a type of the text's own or long is taken as given.
+TEST(CArrayReader, ReadsElementsOfTheSizeTheyAreDeclared) {
+    const struct {
+        const char* text;
+        int size;
+        bool ok;
+    } kCases[] = {
+        {"uint16_t a[] = {1};", 1, false},
+        {"uint16_t a[] = {1};", 2, true},
+        {"static const uint16_t a[] = {1}, b[] = {2};", 4, false},
+        {"const unsigned char a[] = {1};", 2, false},
+        {"signed char a[] = {1};", 1, true},
+        {"unsigned short int a[] = {1};", 2, true},
+        {"short a[] = {1};", 4, false},
+        {"unsigned a[] = {1};", 4, true},
+        {"int a[] = {1};", 2, false},
+        {"unsigned long long a[] = {1};", 8, true},
+        {"long long int a[] = {1};", 2, false},
+        {"int64_t a[] = {1};", 8, true},
+        {"uint32_t a[] = {1};", 8, false},
+        {"int64_t a[] = {1};", 4, false},
+        // The type of an earlier declaration is not this one's.
+        {"uint32_t n; unsigned char a[] = {1};", 1, true},
+        {"struct s { uint32_t x; }; unsigned char a[] = {1};", 1, true},
+        // Sizes that depend on the target, or on the text's own typedefs.
+        {"unsigned long a[] = {1};", 4, true},
+        {"unsigned long a[] = {1};", 8, true},
+        {"typedef unsigned short word; word a[] = {1};", 4, true},
+        {"{1, 2}", 4, true},
+    };
+    for (const auto& c : kCases) {
+        const ReadResult result = Read(c.text, c.size);
+        EXPECT_EQ(result.ok, c.ok) << c.text << " as " << c.size << ": " << result.error;
+        if (!c.ok) {
+            EXPECT_NE(result.error.find("declared of"), std::string::npos) << c.text << ": " << result.error;
+        }
+    }
+}
+
 // The zeros of a large array's padding go out in blocks as they are made,
 // not all at once.
 TEST(CArrayReader, PaddingIsFlushedInBlocks) {
