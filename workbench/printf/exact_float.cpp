@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "workbench/numbers/shortest_float.h"
+#include "workbench/numbers/shortest_digits.h"
 
 namespace {
 
@@ -653,78 +654,19 @@ int FloorLog10Pow2AtMost(long long n) {
 }
 
 // The shortest digits that read back (to nearest, ties to even) to a
-// finite non-zero value, as 0.digits × 10^point; of several as short, the
-// one nearest the value, a tie going to the even digit. The free-format
-// algorithm of Steele & White as Burger & Dybvig state it, in exact
-// integers: v = r / s, and the values that read back as v lie within
-// v - m_minus / s and v + m_plus / s, both ends included when the
-// significand is even (reading ties to even). The same as the doubles'
-// (workbench/numbers/shortest_float.cpp) on a number that grows, as a long
-// double's exponents need some 33000 bits.
-std::string ShortestDigits(const BinaryFloat& value, FloatFormat format, int& point) {
+// finite non-zero value, as 0.digits × 10^point, worked out on a number that
+// grows: a long double's exponents need some 33000 bits.
+std::string ShortestDigitsOf(const BinaryFloat& value, FloatFormat format, int& point) {
     const FormatLimits limits = LimitsOf(format);
     const std::uint64_t f = value.significand;
     const int e = value.exponent;
-    const bool even = (f & 1) == 0;
     // At a power of two the gap below is half the gap above.
     const bool narrow_below = f == std::uint64_t{1} << (limits.precision - 1) && e > limits.min_exponent;
-    const int extra = narrow_below ? 1 : 0;
-    Big r(f), s(1), m_plus(1), m_minus(1);
-    if (e >= 0) {
-        r.ShiftLeft(e + 1 + extra);
-        s = Big(std::uint64_t{2} << extra);
-        m_plus.ShiftLeft(e + extra);
-        m_minus.ShiftLeft(e);
-    } else {
-        r.ShiftLeft(1 + extra);
-        s.ShiftLeft(1 - e + extra);
-        m_plus = Big(std::uint64_t{1} << extra);
-    }
     // v >= 2^(top - 1) >= 10^(point - 1): the first digit is never 0, but
     // `point` may be short.
     const long long top = Big(f).BitLength() + e;
     point = FloorLog10Pow2AtMost(top - 1) + 1;
-    if (point >= 0) {
-        s.MultiplyByPower(10, point);
-    } else {
-        r.MultiplyByPower(10, -point);
-        m_plus.MultiplyByPower(10, -point);
-        m_minus.MultiplyByPower(10, -point);
-    }
-    const auto reaches = [even](const Big& low, const Big& bound, const Big& high) {
-        Big sum = low;
-        sum.Add(bound);
-        const int order = Compare(sum, high);
-        return even ? order >= 0 : order > 0;
-    };
-    while (reaches(r, m_plus, s)) {
-        s.MultiplyAdd(10, 0);
-        ++point;
-    }
-    std::string digits;
-    for (;;) {
-        r.MultiplyAdd(10, 0);
-        m_plus.MultiplyAdd(10, 0);
-        m_minus.MultiplyAdd(10, 0);
-        int digit = 0;
-        while (Compare(r, s) >= 0) {
-            r.Subtract(s);
-            ++digit;
-        }
-        const int below = Compare(r, m_minus);
-        const bool low_reads_back = even ? below <= 0 : below < 0;  // the digits so far
-        const bool high_reads_back = reaches(r, m_plus, s);         // with the last one up
-        if (low_reads_back && high_reads_back) {
-            Big twice = r;
-            twice.ShiftLeft(1);
-            const int half = Compare(twice, s);
-            if (half > 0 || (half == 0 && digit % 2 != 0)) ++digit;
-        } else if (high_reads_back) {
-            ++digit;
-        }
-        digits += static_cast<char>('0' + digit);
-        if (low_reads_back || high_reads_back) return digits;
-    }
+    return ShortestDigits<Big>(f, e, narrow_below, point, [](Big& n, int k) { n.MultiplyByPower(10, k); });
 }
 
 }  // namespace
@@ -735,7 +677,7 @@ std::string ShortestFloatText(const BinaryFloat& value, FloatFormat format) {
     if (value.kind == BinaryFloat::NaN) return minus + "nan";
     if (value.significand == 0) return minus + "0";
     int point = 0;
-    const std::string digits = ShortestDigits(value, format, point);
+    const std::string digits = ShortestDigitsOf(value, format, point);
     return minus + ShortestDecimalText(digits, point);
 }
 
