@@ -1,0 +1,76 @@
+// CPageView: one page of the workbench window, a child dialog of its own
+// template under the window's tabs (views/*_view.cpp). A page holds its
+// controls, follows the window's size, runs its own work and answers the few
+// questions the window (CWorkbenchWindow, the host) asks of every page.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "fw/afxwin.h"
+#include "workbench_window/pages/settings.h"
+
+class CWorkbenchWindow;
+
+class CPageView : public CDialog {
+public:
+    CPageView(UINT template_id, CWorkbenchWindow& host) : CDialog(template_id), host_(host) {}
+
+    // Enter on the page: the action of the field that has the focus, or the
+    // page's main one.
+    virtual void RunEnter() {}
+    // A file dropped on the window while this page is shown; false when the
+    // page takes no files (the window gives it to the CRC page).
+    virtual bool OpenDroppedFile(const std::string& /*utf8_path*/) { return false; }
+    // The page's part of the settings file.
+    virtual void LoadSettings(const settings::Settings& /*settings*/) {}
+    virtual void SaveSettings(settings::Settings& /*settings*/) {}
+    // The window closes: a worker still running is stopped and waited for.
+    virtual void StopWork() {}
+
+    LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+protected:
+    // How a control follows the page's size: wider and taller with it, or
+    // moved right or down by as much as it grew.
+    enum : unsigned { kStretchX = 1, kStretchY = 2, kMoveX = 4, kMoveY = 8 };
+    struct AnchorRule {
+        int id;
+        unsigned flags;
+    };
+    // Notes where the controls of `rules` sit in the template's size; called
+    // once, from OnInitDialog.
+    void FollowSize(std::initializer_list<AnchorRule> rules);
+
+    // Enter and Esc reach the window, which owns them; a page passes on what
+    // reaches it.
+    void OnOK() override;
+    void OnCancel() override;
+
+    // Texts of the controls, in UTF-8.
+    std::string Text(int id) const;
+    void SetText(int id, const std::string& utf8);
+    bool IsChecked(int id) const;
+    void Check(int id, bool checked);
+    HWND Item(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    // The id of the control with the focus, or 0 when it is elsewhere (a
+    // combo box's edit box counts as the box).
+    int FocusedId() const;
+
+    CWorkbenchWindow& host_;
+
+private:
+    struct Anchor {
+        HWND control;
+        RECT start;  // in the page at the first layout
+        unsigned flags;
+    };
+    void Layout();
+
+    SIZE start_client_ = {0, 0};
+    std::vector<Anchor> anchors_;
+};
+
+// A library's lines (LF) joined for a control (CR LF).
+std::string JoinedLines(const std::vector<std::string>& lines);
