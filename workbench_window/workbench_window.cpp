@@ -55,12 +55,16 @@ CWorkbenchWindow* g_window = nullptr;
 HHOOK g_key_hook = nullptr;
 
 // The modal loop offers every message to this filter before the dialog
-// manager, which would take Ctrl+Tab for a plain Tab.
+// manager, which would take Ctrl+Tab for a plain Tab, and Esc for the close
+// of the window.
 LRESULT CALLBACK KeyFilter(int code, WPARAM wparam, LPARAM lparam) {
     MSG* msg = reinterpret_cast<MSG*>(lparam);
-    if (code == MSGF_DIALOGBOX && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB &&
-        ::GetKeyState(VK_CONTROL) < 0 && g_window && g_window->SwitchPageKey(::GetKeyState(VK_SHIFT) < 0)) {
-        return TRUE;
+    if (code == MSGF_DIALOGBOX && msg->message == WM_KEYDOWN && g_window) {
+        if (msg->wParam == VK_TAB && ::GetKeyState(VK_CONTROL) < 0 &&
+            g_window->SwitchPageKey(::GetKeyState(VK_SHIFT) < 0)) {
+            return TRUE;
+        }
+        if (msg->wParam == VK_ESCAPE && g_window->CancelKey()) return TRUE;
     }
     return ::CallNextHookEx(g_key_hook, code, wparam, lparam);
 }
@@ -199,6 +203,8 @@ bool CWorkbenchWindow::SwitchPageKey(bool backwards) {
     ::SetFocus(::GetDlgItem(m_hWnd, IDC_WB_TABS));
     return true;
 }
+
+bool CWorkbenchWindow::CancelKey() { return views_[static_cast<size_t>(page_)]->CancelWork(); }
 
 void CWorkbenchWindow::OpenInFramePage(const frame_page::Form& form) {
     for (int p = 0; p < kPageCount; ++p) {

@@ -28,6 +28,9 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
     // Ctrl+Tab and Ctrl+Shift+Tab, seen before the dialog manager takes Tab.
     bool SwitchPageKey(bool backwards);
+    // Esc, seen before the dialog manager: it cancels the shown page's run,
+    // if there is one (then true), before it closes the window.
+    bool CancelKey();
     // Shows `form` on the 帧 page, and that page.
     void OpenInFramePage(const frame_page::Form& form);
 

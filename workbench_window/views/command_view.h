@@ -25,6 +25,7 @@ protected:
     static constexpr std::size_t kShownBytes = 256 * 1024;
 
     CCommandView(UINT template_id, CWorkbenchWindow& host, RunControls run) : CPageView(template_id, host), run_(run) {}
+    int StatusId() const override { return run_.status; }
 
     // The fixed font for `ids` (the run's command and result among them).
     void UseFixedFont(std::initializer_list<int> ids);

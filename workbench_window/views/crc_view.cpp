@@ -121,12 +121,14 @@ void CCrcView::LoadSettings(const settings::Settings& settings) {
     SetMode(static_cast<crc_page::InputMode>(settings.input_mode));
 }
 
+// Parameters of no model (the user's own, or a name that names none) keep
+// the last model shown, never the name the file had: that may be damage.
 void CCrcView::SaveSettings(settings::Settings& settings) {
     const int model = crc_page::ModelOf([this] {
         CrcParams params;
         return CurrentParams(params) ? params : CrcParams();
     }());
-    if (model >= 0) settings.model = crc_page::ModelNames()[static_cast<size_t>(model)];
+    settings.model = crc_page::ModelNames()[static_cast<size_t>(model >= 0 ? model : last_model_)];
     settings.input_mode = static_cast<int>(Mode());
 }
 
@@ -179,7 +181,12 @@ BOOL CCrcView::OnCommand(WPARAM wparam, LPARAM lparam) {
                 return TRUE;
             }
         }
+        if (id == IDC_CRC_INPUT || id == IDC_CRC_FILE) ClearAllModels();
         if (id == IDC_CRC_FILE && !updating_fields_) SetMode(crc_page::InputMode::kFile);
+    }
+    if (code == BN_CLICKED &&
+        (id == IDC_CRC_MODE_GBK || id == IDC_CRC_MODE_UTF8 || id == IDC_CRC_MODE_HEX || id == IDC_CRC_MODE_FILE)) {
+        ClearAllModels();
     }
     return CPageView::OnCommand(wparam, lparam);
 }
@@ -209,11 +216,13 @@ void CCrcView::SelectModel(int index) {
     ShowFields(crc_page::ParamsOf(index));
     SetModelNote("");
     unresolved_model_.clear();
+    last_model_ = index;
 }
 
 void CCrcView::ModelTyped() {
     const crc_page::Lookup lookup = crc_page::LookUp(Text(IDC_CRC_MODEL));
     if (lookup.model >= 0) {
+        last_model_ = lookup.model;
         ShowFields(crc_page::ParamsOf(lookup.model));
         const std::string name = crc_page::ModelNames()[static_cast<size_t>(lookup.model)];
         SetModelNote(lookup.note.empty() ? name : lookup.note);
@@ -244,8 +253,10 @@ void CCrcView::SetModelNote(const std::string& utf8) {
 
 void CCrcView::FieldsEdited() {
     if (updating_fields_) return;
-    // The fields are the user's own now, whatever the model box said.
+    // The fields are the user's own now, whatever the model box and its note
+    // said.
     unresolved_model_.clear();
+    SetModelNote("");
     CrcParams params;
     std::string error;
     if (!crc_page::ReadFields({Text(IDC_CRC_WIDTH), Text(IDC_CRC_POLY), Text(IDC_CRC_INIT), Text(IDC_CRC_REFIN),
@@ -263,6 +274,7 @@ void CCrcView::FieldsEdited() {
     const int model = crc_page::ModelOf(params);
     CComboBox models(Item(IDC_CRC_MODEL));
     if (model >= 0) {
+        last_model_ = model;
         models.SetCurSel(model);
     } else {
         models.SetCurSel(-1);
@@ -380,6 +392,7 @@ void CCrcView::StartFileJob(const CrcParams& params, const std::string& path, bo
     ClearAnswer();
     CProgressCtrl(Item(IDC_CRC_PROGRESS)).SetPos(0);
     ::EnableWindow(Item(IDC_CRC_CANCEL), TRUE);
+    WorkStarted(IDC_CRC_CANCEL);
     ::EnableWindow(Item(IDC_CRC_COMPUTE), FALSE);
     ::EnableWindow(Item(IDC_CRC_ALL), FALSE);
     ShowStatus("正在读取 " + path);
@@ -397,10 +410,8 @@ void CCrcView::FinishFileJob() {
     computing_ = false;
     ::EnableWindow(Item(IDC_CRC_COMPUTE), TRUE);
     ::EnableWindow(Item(IDC_CRC_ALL), TRUE);
-    // The focus leaves the button before it is disabled.
-    HWND cancel = Item(IDC_CRC_CANCEL);
-    if (::GetFocus() == cancel) ::SetFocus(Item(IDC_CRC_COMPUTE));
-    ::EnableWindow(cancel, FALSE);
+    WorkEnded(IDC_CRC_CANCEL, IDC_CRC_COMPUTE);
+    ::EnableWindow(Item(IDC_CRC_CANCEL), FALSE);
     switch (job->outcome) {
         case crc_page::FileOutcome::kDone:
             CProgressCtrl(Item(IDC_CRC_PROGRESS)).SetPos(kProgressEnd);
@@ -434,8 +445,12 @@ void CCrcView::StopFileJob() {
     computing_ = false;
 }
 
-void CCrcView::OnCancelRead() {
-    if (job_) job_->cancel = true;
+void CCrcView::OnCancelRead() { CancelWork(); }
+
+bool CCrcView::CancelWork() {
+    if (!job_) return false;
+    job_->cancel = true;
+    return true;
 }
 
 void CCrcView::OnBrowse() {
@@ -494,9 +509,16 @@ void CCrcView::FillAllModels() {
     CListCtrl(Item(IDC_CRC_LIST)).SetRows(rows);
 }
 
+void CCrcView::ClearAllModels() {
+    all_rows_.clear();
+    CListCtrl(Item(IDC_CRC_LIST)).DeleteAllItems();
+}
+
+// Nothing to copy leaves the clipboard as it was.
 void CCrcView::Copy(int id) {
     CString text;
     GetDlgItem(id)->GetWindowText(text);
+    if (text.IsEmpty()) return;
     AfxSetClipboardText(m_hWnd, static_cast<const char*>(text));
 }
 

@@ -22,11 +22,13 @@ public:
     void LoadSettings(const settings::Settings& settings) override;
     void SaveSettings(settings::Settings& settings) override;
     void StopWork() override { StopFileJob(); }
+    bool CancelWork() override;
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 
 protected:
     BOOL OnInitDialog() override;
     BOOL OnCommand(WPARAM wparam, LPARAM lparam) override;
+    int StatusId() const override { return IDC_CRC_STATUS; }
 
     afx_msg void OnCompute();
     afx_msg void OnCancelRead();
@@ -64,6 +66,9 @@ private:
     void StopFileJob();
     void FileProgress(int thousandths);
     void FillAllModels();
+    // The 全部模型 list of an input no longer shown: emptied, not left to
+    // pass for the new input's.
+    void ClearAllModels();
     void Copy(int id);
 
     bool updating_fields_ = false;
@@ -72,6 +77,7 @@ private:
     // box names one, or the fields are the user's own. The fields still show
     // the last model, so nothing is computed from them until this is "".
     std::string unresolved_model_;
+    int last_model_ = 0;  // the last model the fields showed
     bool computing_ = false;
     std::string file_path_;   // the file chosen or dropped, UTF-8
     std::string file_shown_;  // as the file box showed it then, GBK

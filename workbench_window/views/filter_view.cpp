@@ -43,6 +43,21 @@ FilterFields CFilterView::FieldsShown() const {
     return fields;
 }
 
+void CFilterView::RunEnter() {
+    switch (FocusedId()) {
+        case IDC_FLT_R1:
+        case IDC_FLT_R2:
+        case IDC_FLT_C1:
+        case IDC_FLT_C2:
+        case IDC_FLT_L:
+            OnFrequency();
+            break;
+        default:
+            OnDesign();
+            break;
+    }
+}
+
 void CFilterView::OnDesign() {
     const Outcome outcome = RunCommand(FilterDesignWords(FieldsShown()), kShownBytes);
     ShowRun(outcome, outcome.out);

@@ -10,7 +10,9 @@ public:
     enum { IDD = IDD_PAGE_FILTER };
     explicit CFilterView(CWorkbenchWindow& host);
 
-    void RunEnter() override { OnDesign(); }
+    // Enter in a part's value asks for the frequency of the parts; elsewhere
+    // it chooses parts for the frequency.
+    void RunEnter() override;
 
 protected:
     BOOL OnInitDialog() override;

@@ -98,18 +98,24 @@ void CFindView::OnFind() {
     CListCtrl(Item(IDC_FIND_LIST)).DeleteAllItems();
     SetText(IDC_FIND_NOTES, "正在识别…");
     ::EnableWindow(Item(IDC_FIND_CANCEL), TRUE);
+    WorkStarted(IDC_FIND_CANCEL);
     ::EnableWindow(Item(IDC_FIND_RUN), FALSE);
     find_job_->thread = ::CreateThread(nullptr, 0, &FindJob::Run, find_job_.get(), 0, nullptr);
     if (!find_job_->thread) {
         find_job_.reset();
         ::EnableWindow(Item(IDC_FIND_RUN), TRUE);
+        WorkEnded(IDC_FIND_CANCEL, IDC_FIND_RUN);
         ::EnableWindow(Item(IDC_FIND_CANCEL), FALSE);
         SetText(IDC_FIND_NOTES, "无法启动识别的线程");
     }
 }
 
-void CFindView::OnCancelFind() {
-    if (find_job_) find_job_->cancel = true;
+void CFindView::OnCancelFind() { CancelWork(); }
+
+bool CFindView::CancelWork() {
+    if (!find_job_) return false;
+    find_job_->cancel = true;
+    return true;
 }
 
 void CFindView::FinishFindJob() {
@@ -118,9 +124,8 @@ void CFindView::FinishFindJob() {
     ::CloseHandle(find_job_->thread);
     const std::unique_ptr<FindJob> job = std::move(find_job_);
     ::EnableWindow(Item(IDC_FIND_RUN), TRUE);
-    HWND cancel = Item(IDC_FIND_CANCEL);
-    if (::GetFocus() == cancel) ::SetFocus(Item(IDC_FIND_RUN));
-    ::EnableWindow(cancel, FALSE);
+    WorkEnded(IDC_FIND_CANCEL, IDC_FIND_RUN);
+    ::EnableWindow(Item(IDC_FIND_CANCEL), FALSE);
     if (job->answer.cancelled) {
         SetText(IDC_FIND_NOTES, "已取消");
         return;

@@ -18,10 +18,12 @@ public:
 
     void RunEnter() override { OnFind(); }
     void StopWork() override { StopFindJob(); }
+    bool CancelWork() override;
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 
 protected:
     BOOL OnInitDialog() override;
+    int StatusId() const override { return IDC_FIND_NOTES; }
     afx_msg void OnFind();
     afx_msg void OnCancelFind();
     DECLARE_MESSAGE_MAP()

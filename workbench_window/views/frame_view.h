@@ -17,6 +17,7 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    int StatusId() const override { return IDC_FRAME_NOTES; }
     afx_msg void OnBuild();
     afx_msg void OnVerify();
     DECLARE_MESSAGE_MAP()

@@ -45,6 +45,15 @@ BOOL CNumberView::OnInitDialog() {
     return FALSE;
 }
 
+void CNumberView::RunEnter() {
+    const int focused = FocusedId();
+    if (focused == IDC_NUM_VALUE || focused == IDC_NUM_TYPE) {
+        OnBytes();
+    } else {
+        OnNumbers();
+    }
+}
+
 void CNumberView::OnNumbers() {
     const number_page::Table table = number_page::NumbersOf(Text(IDC_NUM_HEX));
     CListCtrl list(Item(IDC_NUM_LIST));

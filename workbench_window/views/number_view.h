@@ -10,10 +10,13 @@ public:
     enum { IDD = IDD_PAGE_NUMBERS };
     explicit CNumberView(CWorkbenchWindow& host) : CPageView(IDD, host) {}
 
-    void RunEnter() override { OnNumbers(); }
+    // Enter in the value or its type writes the value as bytes; elsewhere
+    // it reads the bytes.
+    void RunEnter() override;
 
 protected:
     BOOL OnInitDialog() override;
+    int StatusId() const override { return IDC_NUM_MSG; }
     afx_msg void OnNumbers();
     afx_msg void OnBytes();
     DECLARE_MESSAGE_MAP()

@@ -1,6 +1,28 @@
 #include "workbench_window/views/page_view.h"
 
+#include <cwchar>
+
 #include "fw/win32/controls.h"
+
+BOOL CPageView::OnInitDialog() {
+    CDialog::OnInitDialog();
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[16] = {};
+        ::GetClassNameW(child, name, 16);
+        if (_wcsicmp(name, L"Edit") == 0 && (::GetWindowLongW(child, GWL_STYLE) & ES_MULTILINE)) {
+            ::SendMessageW(child, EM_SETLIMITTEXT, kInputLimit, 0);
+        }
+    }
+    return FALSE;  // the window sets the focus
+}
+
+BOOL CPageView::OnCommand(WPARAM wparam, LPARAM lparam) {
+    if (HIWORD(wparam) == EN_MAXTEXT) {
+        SetText(StatusId(), "输入超过 " + std::to_string(kInputLimit) + " 个字符，多出的部分没有收下");
+        return TRUE;
+    }
+    return CDialog::OnCommand(wparam, lparam);
+}
 
 LRESULT CPageView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_SIZE) Layout();
@@ -70,6 +92,26 @@ int CPageView::FocusedId() const {
     HWND focus = ::GetFocus();
     while (focus && ::GetParent(focus) != m_hWnd) focus = ::GetParent(focus);
     return focus ? ::GetDlgCtrlID(focus) : 0;
+}
+
+// Through the window's dialog manager, which keeps the default button's
+// look in step with the focus.
+void CPageView::WorkStarted(int cancel_id) {
+    HWND focus = ::GetFocus();
+    focus_before_work_ = nullptr;
+    if (!focus || !::IsChild(m_hWnd, focus)) return;
+    focus_before_work_ = focus;
+    ::SendMessageW(::GetParent(m_hWnd), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(cancel_id)), TRUE);
+}
+
+// Called while 取消 is still enabled: the focus leaves it before it is
+// disabled.
+void CPageView::WorkEnded(int cancel_id, int fallback_id) {
+    HWND before = focus_before_work_;
+    focus_before_work_ = nullptr;
+    if (::GetFocus() != Item(cancel_id)) return;
+    HWND to = before && ::IsWindowEnabled(before) ? before : Item(fallback_id);
+    ::SendMessageW(::GetParent(m_hWnd), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(to), TRUE);
 }
 
 std::string JoinedLines(const std::vector<std::string>& lines) {

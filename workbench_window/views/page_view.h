@@ -28,10 +28,20 @@ public:
     virtual void SaveSettings(settings::Settings& /*settings*/) {}
     // The window closes: a worker still running is stopped and waited for.
     virtual void StopWork() {}
+    // Esc on the page: a run under way is told to stop (its end comes as
+    // usual); false when there is none, and Esc closes the window.
+    virtual bool CancelWork() { return false; }
 
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 
 protected:
+    // Lifts the multi-line boxes' limit of 30 000 characters, which cut a
+    // long paste without a word; a page's own OnInitDialog calls it first.
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(WPARAM wparam, LPARAM lparam) override;
+    // The control a page says what went wrong in.
+    virtual int StatusId() const = 0;
+
     // How a control follows the page's size: wider and taller with it, or
     // moved right or down by as much as it grew.
     enum : unsigned { kStretchX = 1, kStretchY = 2, kMoveX = 4, kMoveY = 8 };
@@ -57,6 +67,11 @@ protected:
     // The id of the control with the focus, or 0 when it is elsewhere (a
     // combo box's edit box counts as the box).
     int FocusedId() const;
+    // A run begins: the focus, if on this page, moves to its 取消 (the button
+    // that started the run is about to be disabled, and would take the
+    // keyboard with it), and WorkEnded puts it back.
+    void WorkStarted(int cancel_id);
+    void WorkEnded(int cancel_id, int fallback_id);
 
     CWorkbenchWindow& host_;
 
@@ -68,9 +83,16 @@ private:
     };
     void Layout();
 
+    HWND focus_before_work_ = nullptr;
     SIZE start_client_ = {0, 0};
     std::vector<Anchor> anchors_;
 };
+
+// What a multi-line box takes at most, in characters: far beyond any paste
+// a page is made for (a 1 MB frame in hex is 3 million), short of what
+// would exhaust the window's memory. A longer input is cut, and the page
+// says so.
+constexpr int kInputLimit = 64 * 1024 * 1024;
 
 // A library's lines (LF) joined for a control (CR LF).
 std::string JoinedLines(const std::vector<std::string>& lines);

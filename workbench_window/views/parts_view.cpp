@@ -42,6 +42,27 @@ PartsFields CPartsView::FieldsShown() const {
     return fields;
 }
 
+void CPartsView::RunEnter() {
+    switch (FocusedId()) {
+        case IDC_PARTS_TOLERANCE:
+        case IDC_PARTS_TEMPCO:
+            OnMark();
+            break;
+        case IDC_PARTS_CODE:
+            OnDecode();
+            break;
+        case IDC_PARTS_VIN:
+        case IDC_PARTS_VOUT:
+        case IDC_PARTS_TOTAL:
+        case IDC_PARTS_COUNT:
+            OnDivider();
+            break;
+        default:
+            OnNearest();
+            break;
+    }
+}
+
 void CPartsView::Run(PartsJob job) {
     const Outcome outcome = RunCommand(PartsWords(job, FieldsShown()), kShownBytes);
     ShowRun(outcome, outcome.out);

@@ -10,7 +10,9 @@ public:
     enum { IDD = IDD_PAGE_PARTS };
     explicit CPartsView(CWorkbenchWindow& host);
 
-    void RunEnter() override { OnNearest(); }
+    // Enter runs the job of the field's row: the marking's tolerance and
+    // temperature, the code, the divider's values; the value's otherwise.
+    void RunEnter() override;
 
 protected:
     BOOL OnInitDialog() override;
