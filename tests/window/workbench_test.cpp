@@ -439,6 +439,28 @@ TEST_F(WorkbenchFile, DroppedFileIsComputed) {
     probe.Detach();
 }
 
+// A file dropped while 文件->数组 is shown is that page's source; the CRC
+// page takes it only from the pages that take no files.
+TEST_F(WorkbenchFile, DroppedFileGoesToTheArrayPageWhenShown) {
+    uint32_t crc = 0;
+    const std::string path = MakeFile(u8"拖放的数组.bin", 1000, crc);
+    ShowPage(4);
+    Click(IDC_ARR_SRC_TEXT);
+    InProcessProbe probe;
+    std::string error;
+    ASSERT_TRUE(probe.Attach(app_.thread_id(), &error)) << error;
+    window_probe::DropFilesReply reply = {};
+    ASSERT_TRUE(probe.DropFile(dialog(), made_.back(), &reply, &error)) << error;
+    EXPECT_EQ(Show(WaitForText(IDC_ARR_FILE)), Show(path));
+    EXPECT_EQ(SendBounded(Control(IDC_WB_TABS), TCM_GETCURSEL), 4);
+    EXPECT_TRUE(IsChecked(Control(IDC_ARR_SRC_FILE)));
+    EXPECT_FALSE(IsChecked(Control(IDC_ARR_SRC_TEXT)));
+    EXPECT_EQ(TextOf(Control(IDC_CRC_FILE)), "");
+    Click(IDC_ARR_RUN);
+    EXPECT_NE(WaitForText(IDC_ARR_RESULT).find("_len = 1000;"), std::string::npos);
+    probe.Detach();
+}
+
 // 全部模型 of a file: the file read once on the worker, every model's CRC
 // listed; CRC-32/ISO-HDLC's is the bytes' CRC-32.
 TEST_F(WorkbenchFile, AllModelsOfAFile) {

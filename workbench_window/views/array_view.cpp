@@ -61,7 +61,16 @@ ArrayFields CArrayView::FieldsShown() const {
 void CArrayView::OnBrowse() {
     CFileDialog dialog(true, nullptr, AfxUtf8ToGbk("所有文件 (*.*)|*.*|").c_str(), m_hWnd);
     if (dialog.DoModal() != IDOK) return;
-    SetText(IDC_ARR_FILE, dialog.GetPathName());
+    UseFile(dialog.GetPathName());
+}
+
+bool CArrayView::OpenDroppedFile(const std::string& utf8_path) {
+    UseFile(utf8_path);
+    return true;
+}
+
+void CArrayView::UseFile(const std::string& utf8_path) {
+    SetText(IDC_ARR_FILE, utf8_path);
     Check(IDC_ARR_SRC_FILE, true);
     Check(IDC_ARR_SRC_HEX, false);
     Check(IDC_ARR_SRC_TEXT, false);

@@ -11,6 +11,8 @@ public:
     explicit CArrayView(CWorkbenchWindow& host);
 
     void RunEnter() override { OnRun(); }
+    // A file dropped on this page is its source.
+    bool OpenDroppedFile(const std::string& utf8_path) override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -21,4 +23,5 @@ protected:
 
 private:
     command_pages::ArrayFields FieldsShown() const;
+    void UseFile(const std::string& utf8_path);
 };
