@@ -76,6 +76,12 @@ public:
     ~CDialog() override;
 
     virtual INT_PTR DoModal();
+    // A modeless dialog as a child of `parent` (a page under a tab control):
+    // its template is DS_CONTROL | WS_CHILD, so the parent's dialog manager
+    // walks its controls with the parent's own. Not shown until the parent
+    // shows it; DestroyWindow or the object's end takes it away.
+    BOOL Create(CWnd* parent);
+    void DestroyWindow();
     virtual BOOL OnInitDialog();
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
     void EndDialog(int result);
@@ -103,6 +109,7 @@ protected:
 private:
     UINT template_id_;
     CWnd* parent_;
+    bool child_ = false;  // made by Create
     bool closing_ = false;
 };
 

@@ -30,6 +30,10 @@ HICON LoadIconResource(int id);
 // Runs `dialog` modally from template `template_id`; returns what EndDialog passed.
 INT_PTR RunModalDialog(CDialog& dialog, int template_id, HWND parent);
 void EndDialog(HWND dialog, INT_PTR result);
+// Creates `dialog` from template `template_id` as a modeless child of
+// `parent`, hidden; null when it cannot. DestroyChildDialog ends it.
+HWND CreateChildDialog(CDialog& dialog, int template_id, HWND parent);
+void DestroyChildDialog(HWND dialog);
 // The window's own default handling of the message now being dispatched.
 LRESULT DefaultHandling(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 

@@ -8,7 +8,10 @@ END_MESSAGE_MAP()
 
 CDialog::CDialog(UINT template_id, CWnd* parent) : template_id_(template_id), parent_(parent) {}
 
-CDialog::~CDialog() = default;
+// A child dialog's window goes with its object; a modal one has ended before.
+CDialog::~CDialog() {
+    if (child_) DestroyWindow();
+}
 
 INT_PTR CDialog::DoModal() {
     // Without a parent the application's main window owns the dialog, so that
@@ -19,6 +22,18 @@ INT_PTR CDialog::DoModal() {
         if (app && app->m_pMainWnd && app->m_pMainWnd != this) owner = app->m_pMainWnd->m_hWnd;
     }
     return fw::backend::RunModalDialog(*this, static_cast<int>(template_id_), owner);
+}
+
+BOOL CDialog::Create(CWnd* parent) {
+    parent_ = parent;
+    child_ = true;
+    return fw::backend::CreateChildDialog(*this, static_cast<int>(template_id_), parent ? parent->m_hWnd : nullptr)
+               ? TRUE
+               : FALSE;
+}
+
+void CDialog::DestroyWindow() {
+    if (m_hWnd) fw::backend::DestroyChildDialog(m_hWnd);
 }
 
 LRESULT CDialog::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {

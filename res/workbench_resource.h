@@ -1,9 +1,21 @@
 // Resource identifiers of the workbench window, QuobrixWorkbench.exe. Read by
-// the resource compiler and by C++. Its controls are one contiguous block per
-// page, apart from the dialog's.
+// the resource compiler and by C++. Each page is a dialog of its own; its
+// controls are one contiguous block, so that an id names one control of the
+// whole window.
 #pragma once
 
 #define IDD_WORKBENCH 200
+// The pages, in the order of their tabs. The host gives each page's window
+// its template's id, by which it is found among the host's children.
+#define IDD_PAGE_CRC 201
+#define IDD_PAGE_FIND 202
+#define IDD_PAGE_FRAME 203
+#define IDD_PAGE_NUMBERS 204
+#define IDD_PAGE_ARRAY 205
+#define IDD_PAGE_PARTS 206
+#define IDD_PAGE_FILTER 207
+#define IDD_PAGE_PRINTF 208
+#define IDD_PAGE_RANDOM 209
 #define IDR_WORKBENCH_ICON 128
 
 #ifndef IDC_STATIC
@@ -188,8 +200,8 @@
 #define IDC_RND_FIRST IDC_RND_INT
 #define IDC_RND_LAST IDC_RND_STATUS
 
-// Labels: static texts of each page, told apart from IDC_STATIC so that the
-// window shows and hides them with their page.
+// Labels: static texts of each page, with ids of their own so that a test
+// finds each by its page.
 #define IDC_CRC_LABEL_FIRST 2150
 #define IDC_FIND_LABEL_FIRST 2250
 #define IDC_FRAME_LABEL_FIRST 2350

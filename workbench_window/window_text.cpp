@@ -1,5 +1,7 @@
 #include "workbench_window/window_text.h"
 
+#include "cli/output_file.h"
+
 std::string WindowsLines(const std::string& text) {
     std::string lines;
     for (const char c : text) {
@@ -7,4 +9,9 @@ std::string WindowsLines(const std::string& text) {
         lines += c;
     }
     return lines;
+}
+
+bool WriteSmallFile(const std::string& path, const std::string& bytes) {
+    std::string error;
+    return WriteOutputFile(path, [&bytes](const WriteBlock& write) { return write(bytes); }, error);
 }

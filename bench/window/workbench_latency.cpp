@@ -156,7 +156,7 @@ public:
         const LRESULT index = SendBounded(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                           reinterpret_cast<LPARAM>(name.c_str()));
         SendBounded(box, CB_SETCURSEL, static_cast<WPARAM>(index));
-        SendBounded(window(), WM_COMMAND, MAKEWPARAM(IDC_CRC_MODEL, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+        SendBounded(GetParent(box), WM_COMMAND, MAKEWPARAM(IDC_CRC_MODEL, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
     }
 
     void ClickTab(int page) { ClickWorkbenchTab(Control(IDC_WB_TABS), page); }

@@ -179,6 +179,26 @@ INT_PTR RunModalDialog(CDialog& dialog, int template_id, HWND) {
     return IDCANCEL;
 }
 
+// A child dialog lives in memory like a modal one, with its parent noted.
+HWND CreateChildDialog(CDialog& dialog, int template_id, HWND parent) {
+    const DialogTemplate* tpl = FindDialogTemplate(template_id);
+    if (!tpl) return nullptr;
+    std::unique_ptr<Window> window = BuildDialog(*tpl, dialog);
+    Window* raw = window.get();
+    raw->parent = AsWindow(parent);
+    state().dialogs[raw] = std::move(window);
+    dialog.AttachWindow(AsHwnd(raw));
+    dialog.WindowProc(WM_INITDIALOG, 0, 0);
+    return AsHwnd(raw);
+}
+
+void DestroyChildDialog(HWND hwnd) {
+    Window* window = AsWindow(hwnd);
+    if (!window) return;
+    if (CDialog* dialog = dynamic_cast<CDialog*>(window->object)) dialog->DetachWindow();
+    state().dialogs.erase(window);
+}
+
 void EndDialog(HWND hwnd, INT_PTR result) {
     if (Window* window = AsWindow(hwnd)) {
         window->ended = true;

@@ -1,4 +1,4 @@
-// Modal dialogs over the Win32 dialog manager. The dialog manager creates
+// Modal dialogs, and modeless child ones, over the Win32 dialog manager. The dialog manager creates
 // the window from the template and runs the modal loop (which also turns
 // Enter into IDOK and Esc into IDCANCEL). The dialog object arrives with
 // WM_INITDIALOG, as DialogBoxParam's parameter; the window is then
@@ -55,6 +55,15 @@ INT_PTR RunModalDialog(CDialog& dialog, int template_id, HWND parent) {
 }
 
 void EndDialog(HWND dialog, INT_PTR result) { ::EndDialog(dialog, result); }
+
+// The same procedure and subclassing as a modal dialog's; the dialog manager
+// of the window that runs the message loop (the parent's) handles its keys.
+HWND CreateChildDialog(CDialog& dialog, int template_id, HWND parent) {
+    return ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(template_id), parent, &DialogProc,
+                                reinterpret_cast<LPARAM>(&dialog));
+}
+
+void DestroyChildDialog(HWND dialog) { ::DestroyWindow(dialog); }
 
 // Reached from a handler of the object, inside DialogSubclassProc, where the
 // next procedure of the window's chain is the dialog manager's. A window that

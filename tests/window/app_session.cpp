@@ -39,6 +39,15 @@ HWND FindMainDialog(DWORD process_id) {
 
 }  // namespace
 
+HWND AppSession::Control(int id) const {
+    if (HWND control = GetDlgItem(dialog_, id)) return control;
+    for (HWND page = GetWindow(dialog_, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT)) {
+        if (ClassNameOf(page) != "#32770") continue;
+        if (HWND control = GetDlgItem(page, id)) return control;
+    }
+    return nullptr;
+}
+
 // Under Wine a Unix path is turned into the DOS path of the same file.
 std::string WindowsPathOf(const std::string& path) {
     if (path.empty() || path[0] != '/') return path;

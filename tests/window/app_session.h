@@ -39,7 +39,9 @@ public:
     DWORD thread_id() const { return thread_id_; }
     DWORD process_id() const { return process_.dwProcessId; }
     HANDLE process() const { return process_.hProcess; }
-    HWND Control(int id) const { return GetDlgItem(dialog_, id); }
+    // The dialog's control `id`, or that of a page of it (a child dialog,
+    // as the workbench window's pages are).
+    HWND Control(int id) const;
 
 private:
     PROCESS_INFORMATION process_ = {};

@@ -1,7 +1,10 @@
-// The workbench window as built from its template: every control of
+// The workbench window as built from its templates: every control of
 // res/workbench.rc, read here from the script itself (GBK), is a child of the
-// live window in the script's order, with its id, class, text, styles and
-// place; so a control the code moves, restyles or forgets shows here.
+// live window or of its page's window in the script's order, with its id,
+// class, text, styles and place; so a control the code moves, restyles or
+// forgets shows here. The pages are the window's children after the tabs,
+// each at the same place, so that their controls sit where they sat as the
+// window's own.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -43,6 +46,9 @@ const std::map<std::string, DWORD>& Constants() {
     return constants;
 }
 
+// The distance of the pages from the window's top, in dialog units.
+constexpr int kPageTopUnits = 16;
+
 struct ScriptControl {
     std::string text, id_name, class_name;
     int id = 0;
@@ -77,14 +83,26 @@ std::map<std::string, int> Ids(const std::string& header_path) {
     return ids;
 }
 
-// The CONTROL lines: "TEXT", ID, "CLASS", STYLE, X, Y, CX, CY[, EXSTYLE].
-std::vector<ScriptControl> ScriptControls(const std::string& script_path, const std::map<std::string, int>& ids) {
+struct ScriptDialog {
+    std::string name;
     std::vector<ScriptControl> controls;
+};
+
+// The dialogs (NAME DIALOGEX ...) and their CONTROL lines: "TEXT", ID,
+// "CLASS", STYLE, X, Y, CX, CY[, EXSTYLE].
+std::vector<ScriptDialog> ScriptDialogs(const std::string& script_path, const std::map<std::string, int>& ids) {
+    std::vector<ScriptDialog> dialogs;
     std::ifstream script(script_path, std::ios::binary);
     std::string line;
     while (std::getline(script, line)) {
         line = Trimmed(line);
-        if (line.compare(0, 8, "CONTROL ") != 0) continue;
+        const size_t dialogex = line.find(" DIALOGEX ");
+        if (dialogex != std::string::npos) {
+            dialogs.push_back({line.substr(0, dialogex), {}});
+            continue;
+        }
+        if (line.compare(0, 8, "CONTROL ") != 0 || dialogs.empty()) continue;
+        std::vector<ScriptControl>& controls = dialogs.back().controls;
         ScriptControl control;
         control.line = line;
         const size_t text_end = line.find('"', 9);
@@ -110,7 +128,7 @@ std::vector<ScriptControl> ScriptControls(const std::string& script_path, const 
         control.cy = std::atoi(fields[6].c_str());
         controls.push_back(control);
     }
-    return controls;
+    return dialogs;
 }
 
 std::string Lower(std::string text) {
@@ -130,19 +148,10 @@ protected:
     }
 };
 
-TEST_F(WorkbenchTemplate, EveryControlOfTheScriptInItsOrderAndPlace) {
-    const std::string res = WindowsPathOf(QUOBRIX_SOURCE_DIR "/res/");
-    const std::vector<ScriptControl> script = ScriptControls(res + "workbench.rc", Ids(res + "workbench_resource.h"));
-    ASSERT_GT(script.size(), 60u);
-    EXPECT_EQ(CaptionOf(dialog()), Gbk(u8"Quobrix 工作台"));
-    const DWORD frame = WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_SYSMENU | WS_CAPTION;
-    EXPECT_EQ(StyleOf(dialog()) & frame, frame);
-    EXPECT_TRUE(ExStyleOf(dialog()) & WS_EX_ACCEPTFILES);
-
-    const std::vector<HWND> children = ChildrenOf(dialog());
+// The controls of one template, children of `window` in the script's order.
+void ExpectControls(HWND window, const std::vector<ScriptControl>& script, const std::vector<HWND>& children,
+                    const DialogUnits& units) {
     ASSERT_EQ(children.size(), script.size());
-    DialogUnits units(L"宋体", 9);
-    ASSERT_TRUE(units.ok());
     // Hidden pages and the checked radio buttons change these as the window
     // runs; the rest is the script's.
     const DWORD kept = WS_DISABLED | WS_BORDER | WS_VSCROLL | WS_GROUP | 0xFFFF;
@@ -150,6 +159,7 @@ TEST_F(WorkbenchTemplate, EveryControlOfTheScriptInItsOrderAndPlace) {
         const ScriptControl& control = script[i];
         SCOPED_TRACE(Show(control.line));
         HWND child = children[i];
+        EXPECT_EQ(GetParent(child), window);
         EXPECT_EQ(GetDlgCtrlID(child), control.id);
         EXPECT_EQ(Lower(ClassNameOf(child)), Lower(control.class_name));
         if (Lower(control.class_name) != "edit" && Lower(control.class_name) != "combobox" && !control.text.empty()) {
@@ -182,6 +192,46 @@ TEST_F(WorkbenchTemplate, EveryControlOfTheScriptInItsOrderAndPlace) {
         if (Lower(control.class_name) != "combobox") {
             EXPECT_EQ(rect.bottom - rect.top, box.height);
         }
+    }
+}
+
+TEST_F(WorkbenchTemplate, EveryControlOfTheScriptInItsOrderAndPlace) {
+    const std::string res = WindowsPathOf(QUOBRIX_SOURCE_DIR "/res/");
+    const std::map<std::string, int> ids = Ids(res + "workbench_resource.h");
+    const std::vector<ScriptDialog> script = ScriptDialogs(res + "workbench.rc", ids);
+    ASSERT_EQ(script.size(), 10u);
+    ASSERT_EQ(script[0].name, "IDD_WORKBENCH");
+    size_t controls = 0;
+    for (const ScriptDialog& dialog : script) controls += dialog.controls.size();
+    ASSERT_GT(controls, 60u);
+    EXPECT_EQ(CaptionOf(dialog()), Gbk(u8"Quobrix 工作台"));
+    const DWORD frame = WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_SYSMENU | WS_CAPTION;
+    EXPECT_EQ(StyleOf(dialog()) & frame, frame);
+    EXPECT_TRUE(ExStyleOf(dialog()) & WS_EX_ACCEPTFILES);
+
+    // The window's own controls, then its pages in the script's order.
+    const std::vector<HWND> children = ChildrenOf(dialog());
+    const size_t own = script[0].controls.size();
+    ASSERT_EQ(children.size(), own + script.size() - 1);
+    DialogUnits units(L"宋体", 9);
+    ASSERT_TRUE(units.ok());
+    ExpectControls(dialog(), script[0].controls, std::vector<HWND>(children.begin(), children.begin() + own), units);
+    RECT client = {};
+    GetClientRect(dialog(), &client);
+    const PixelBox top = units.ToPixels(0, kPageTopUnits, 0, 0);
+    for (size_t p = 1; p < script.size(); ++p) {
+        SCOPED_TRACE(script[p].name);
+        HWND page = children[own + p - 1];
+        ASSERT_TRUE(ids.count(script[p].name));
+        EXPECT_EQ(GetDlgCtrlID(page), ids.at(script[p].name));
+        EXPECT_EQ(ClassNameOf(page), "#32770");
+        EXPECT_EQ(StyleOf(page) & (WS_CHILD | DS_CONTROL), static_cast<DWORD>(WS_CHILD | DS_CONTROL));
+        const RECT rect = RectInParent(page);
+        EXPECT_EQ(rect.left, 0);
+        EXPECT_EQ(rect.top, top.y);
+        EXPECT_EQ(rect.right, client.right);
+        EXPECT_EQ(rect.bottom, client.bottom);
+        ExpectControls(page, script[p].controls, ChildrenOf(page), units);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <cstdio>
 #include <random>
@@ -114,7 +115,7 @@ protected:
                                           reinterpret_cast<LPARAM>(entry.c_str()));
         ASSERT_GE(index, 0) << entry;
         SendBounded(box, CB_SETCURSEL, static_cast<WPARAM>(index));
-        SendBounded(dialog(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+        SendBounded(GetParent(box), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
     }
 
     // Types `name` into the model box as a user's keys do: the text, then the
@@ -122,7 +123,7 @@ protected:
     void TypeModel(const char* name) {
         HWND box = Control(IDC_CRC_MODEL);
         SetText(box, name);
-        SendBounded(dialog(), WM_COMMAND, MAKEWPARAM(IDC_CRC_MODEL, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(box));
+        SendBounded(GetParent(box), WM_COMMAND, MAKEWPARAM(IDC_CRC_MODEL, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(box));
     }
 
     // Switches pages with the keyboard on the tabs: the tab control tells its
@@ -272,7 +273,7 @@ TEST_F(Workbench, AModelNameThatNamesNoOneModelComputesNothing) {
         Click(IDC_CRC_COMPUTE);
         EXPECT_EQ(WaitForText(IDC_CRC_PARAM_MSG), name.message);
         EXPECT_EQ(TextOf(Control(IDC_CRC_RESULT)), "") << name.typed;
-        SendBounded(dialog(), WM_COMMAND, IDC_CRC_EXPORT);
+        SendBounded(GetParent(Control(IDC_CRC_EXPORT)), WM_COMMAND, IDC_CRC_EXPORT);
         EXPECT_TRUE(OwnedDialogs(dialog()).empty()) << "export of " << name.typed;
     }
     TypeModel("CRC-16/XMODEM");
@@ -438,6 +439,28 @@ TEST_F(WorkbenchFile, DroppedFileIsComputed) {
     probe.Detach();
 }
 
+// A file dropped while 文件->数组 is shown is that page's source; the CRC
+// page takes it only from the pages that take no files.
+TEST_F(WorkbenchFile, DroppedFileGoesToTheArrayPageWhenShown) {
+    uint32_t crc = 0;
+    const std::string path = MakeFile(u8"拖放的数组.bin", 1000, crc);
+    ShowPage(4);
+    Click(IDC_ARR_SRC_TEXT);
+    InProcessProbe probe;
+    std::string error;
+    ASSERT_TRUE(probe.Attach(app_.thread_id(), &error)) << error;
+    window_probe::DropFilesReply reply = {};
+    ASSERT_TRUE(probe.DropFile(dialog(), made_.back(), &reply, &error)) << error;
+    EXPECT_EQ(Show(WaitForText(IDC_ARR_FILE)), Show(path));
+    EXPECT_EQ(SendBounded(Control(IDC_WB_TABS), TCM_GETCURSEL), 4);
+    EXPECT_TRUE(IsChecked(Control(IDC_ARR_SRC_FILE)));
+    EXPECT_FALSE(IsChecked(Control(IDC_ARR_SRC_TEXT)));
+    EXPECT_EQ(TextOf(Control(IDC_CRC_FILE)), "");
+    Click(IDC_ARR_RUN);
+    EXPECT_NE(WaitForText(IDC_ARR_RESULT).find("_len = 1000;"), std::string::npos);
+    probe.Detach();
+}
+
 // 全部模型 of a file: the file read once on the worker, every model's CRC
 // listed; CRC-32/ISO-HDLC's is the bytes' CRC-32.
 TEST_F(WorkbenchFile, AllModelsOfAFile) {
@@ -536,6 +559,26 @@ TEST_F(WorkbenchFile, LargeFileProgressesAndCancels) {
     EXPECT_TRUE(IsWindowEnabled(Control(IDC_CRC_COMPUTE)));
 }
 
+// A page's worker goes on while another page is shown, and its answer is
+// there when the user comes back.
+TEST_F(WorkbenchFile, AReadGoesOnBehindAnotherPageAndItsAnswerWaits) {
+    const std::string path = MakeSparseFile("workbench_behind.bin", LONGLONG{1} << 30);
+    Choose(IDC_CRC_MODEL, "CRC-32/ISO-HDLC");
+    SetText(Control(IDC_CRC_FILE), path);
+    Click(IDC_CRC_MODE_FILE);
+    Click(IDC_CRC_COMPUTE);
+    ASSERT_FALSE(IsWindowEnabled(Control(IDC_CRC_COMPUTE))) << "the read did not start";
+    ShowPage(3);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(IDC_CRC_COMPUTE)) != FALSE; }, kFileReadWaitMs))
+        << "the read did not end behind page 3";
+    EXPECT_EQ(SendBounded(Control(IDC_WB_TABS), TCM_GETCURSEL), 3);
+    EXPECT_FALSE(IsWindowVisible(Control(IDC_CRC_RESULT)));
+    ShowPage(0);
+    // The CRC-32 of 2^30 zero bytes, as Python's zlib.crc32 gives it.
+    EXPECT_EQ(TextOf(Control(IDC_CRC_RESULT)), "5B64C2B0") << Show(TextOf(Control(IDC_CRC_STATUS)));
+    EXPECT_EQ(SendBounded(Control(IDC_CRC_PROGRESS), PBM_GETPOS), kProgressEnd);
+}
+
 // Closing the window while a file is read cancels the read and ends the program.
 TEST_F(WorkbenchFile, ClosingDuringAComputationEndsCleanly) {
     const std::string path = MakeSparseFile("workbench_close.bin", LONGLONG{1} << 34);
@@ -548,6 +591,32 @@ TEST_F(WorkbenchFile, ClosingDuringAComputationEndsCleanly) {
     DWORD code = 1;
     GetExitCodeProcess(app_.process(), &code);
     EXPECT_EQ(code, 0u);
+}
+
+// When a read starts the keyboard goes to 取消 (the button clicked is
+// disabled, and would take it along); Esc cancels the read, not the window;
+// the keyboard comes back to 计算 at the end.
+TEST_F(WorkbenchFile, FocusOnCancelDuringAReadAndEscCancelsIt) {
+    SetForegroundWindow(dialog());
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog(); }));
+    SetText(Control(IDC_CRC_FILE), MakeSparseFile("workbench_escape.bin", LONGLONG{1} << 36));
+    Click(IDC_CRC_MODE_FILE);
+    HWND compute = Control(IDC_CRC_COMPUTE), cancel = Control(IDC_CRC_CANCEL);
+    SendBounded(dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(compute), TRUE);
+    ASSERT_TRUE(WaitUntil([&] { return Focus() == compute; }));
+    Click(IDC_CRC_COMPUTE);
+    ASSERT_TRUE(WaitUntil([&] { return SendBounded(Control(IDC_CRC_PROGRESS), PBM_GETPOS) > 0; }, kFileReadWaitMs));
+    EXPECT_TRUE(WaitUntil([&] { return Focus() == cancel; })) << "the focus stayed on the disabled button";
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_CRC_STATUS)).find(Gbk(u8"已取消")) == 0; },
+                          kFileReadWaitMs))
+        << Show(TextOf(Control(IDC_CRC_STATUS)));
+    EXPECT_FALSE(app_.HasExited()) << "Esc closed the window during the read";
+    EXPECT_TRUE(WaitUntil([&] { return Focus() == compute; }));
 }
 
 // ---- 校验识别, 帧 and 数值 -------------------------------------------------
@@ -739,6 +808,55 @@ TEST_F(Workbench, ControlsFollowTheSizeWhichIsKept) {
     EXPECT_EQ(RectInParent(Control(IDC_CRC_LIST)).right, list.right + kWider);
 }
 
+// Every page of the window's table is its own window under the tabs: a
+// click on its tab shows it and hides the others.
+TEST_F(Workbench, EveryPageIsReachedByItsTabAndShownAlone) {
+    HWND tabs = Control(IDC_WB_TABS);
+    ASSERT_EQ(SendBounded(tabs, TCM_GETITEMCOUNT), kWorkbenchPages);
+    for (const int page : {3, 8, 1, 0, 5, 2, 7, 4, 6}) {
+        ClickWorkbenchTab(tabs, page);
+        EXPECT_EQ(SendBounded(tabs, TCM_GETCURSEL), page);
+        for (int other = 0; other < kWorkbenchPages; ++other) {
+            HWND window = GetDlgItem(dialog(), kWorkbenchPageIds[other]);
+            ASSERT_NE(window, nullptr) << "no window of page " << other;
+            EXPECT_EQ(IsWindowVisible(window) != FALSE, other == page) << "page " << other << " after a click on " << page;
+        }
+    }
+}
+
+// Each page fills the window below the tabs, and its controls stay inside
+// it, at the least size and at a large one.
+TEST_F(Workbench, EachPagesControlsStayInsideItAtTheLeastAndALargeSize) {
+    const RECT start = WindowRect(dialog());
+    const LONG width = start.right - start.left, height = start.bottom - start.top;
+    const SIZE sizes[] = {{100, 100}, {width + 500, height + 400}};
+    for (const SIZE size : sizes) {
+        SetWindowPos(dialog(), nullptr, 20, 20, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT client = {};
+        ASSERT_TRUE(WaitUntil([&] {
+            GetClientRect(dialog(), &client);
+            return RectInParent(GetDlgItem(dialog(), kWorkbenchPageIds[kWorkbenchPages - 1])).right == client.right;
+        }));
+        const RECT tabs = RectInParent(Control(IDC_WB_TABS));
+        EXPECT_LE(tabs.right, client.right);
+        for (int page = 0; page < kWorkbenchPages; ++page) {
+            HWND window = GetDlgItem(dialog(), kWorkbenchPageIds[page]);
+            const RECT area = RectInParent(window);
+            EXPECT_EQ(area.left, 0);
+            EXPECT_GT(area.top, tabs.top);
+            EXPECT_EQ(area.right, client.right);
+            EXPECT_EQ(area.bottom, client.bottom);
+            for (HWND control : ChildrenOf(window)) {
+                const RECT r = RectInParent(control);
+                EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= area.right - area.left &&
+                            r.bottom <= area.bottom - area.top)
+                    << "page " << page << " control " << GetDlgCtrlID(control) << " at " << r.left << "," << r.top
+                    << "-" << r.right << "," << r.bottom << " at a window of " << size.cx << "x" << size.cy;
+            }
+        }
+    }
+}
+
 // ---- Keyboard ----------------------------------------------------------
 
 // Tab walks the CRC page in reading order, from the tabs; the other pages'
@@ -757,7 +875,7 @@ TEST_F(Workbench, TabOrderIsReadingOrder) {
         ASSERT_TRUE(WaitUntil([&] { return Focus() != before; })) << "Tab did not move on to " << id;
         HWND focus = Focus();
         // A combo box's focus is its edit box.
-        if (GetParent(focus) != dialog()) focus = GetParent(focus);
+        if (ClassNameOf(GetParent(focus)) == "ComboBox") focus = GetParent(focus);
         EXPECT_EQ(GetDlgCtrlID(focus), id);
     }
 }
@@ -907,6 +1025,140 @@ TEST_F(Workbench, SettingsKeptAndDamageIgnored) {
     EXPECT_EQ(TextOf(damaged.Control(IDC_CRC_POLY)), "0x8005");
     ASSERT_TRUE(damaged.Close());
     // The fixture's own session ended above: start one for its tear-down.
+    ASSERT_TRUE(app_.Start(AppPath(), &error)) << error;
+}
+
+// ---- Faults a user met ---------------------------------------------------
+
+// A paste, as the keys or the clipboard give it, into any multi-line box of
+// the window is taken whole: the edit box's own limit of 30 000 characters
+// cut it without a word. The CRC of an 11 000-byte hex paste (33 000
+// characters) is that of its bytes, worked out here a bit at a time.
+TEST_F(Workbench, LongPastesAreTakenWhole) {
+    struct Box {
+        int page, id;
+    };
+    const Box boxes[] = {{1, IDC_FIND_FRAMES}, {2, IDC_FRAME_DATA}, {4, IDC_ARR_INPUT}, {7, IDC_PF_ARGS},
+                         {0, IDC_CRC_INPUT}};
+    constexpr int kBytes = 11000;
+    std::string paste;
+    for (int i = 0; i < kBytes; ++i) paste += (i % 7 == 0 ? "A5 " : "00 ");
+    for (const Box& box : boxes) {
+        ShowPage(box.page);
+        HWND edit = Control(box.id);
+        // Wine's box lays out a long text slowly: the paste may outlast the
+        // send's bound, and its length is waited for.
+        SendBounded(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(paste.c_str()));
+        LRESULT length = 0;
+        EXPECT_TRUE(WaitUntil([&] { return (length = SendBounded(edit, WM_GETTEXTLENGTH)) >= 30000 &&
+                                           length == static_cast<LRESULT>(paste.size()); }, kFileReadWaitMs))
+            << "box " << box.id << " holds " << length << " of " << paste.size();
+    }
+    std::uint16_t crc = 0xFFFF;  // CRC-16/MODBUS: reflected 0x8005, from all ones
+    for (int i = 0; i < kBytes; ++i) {
+        crc ^= i % 7 == 0 ? 0xA5 : 0x00;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
+    }
+    char expected[8];
+    std::snprintf(expected, sizeof expected, "%04X", static_cast<unsigned>(crc));
+    Click(IDC_CRC_MODE_HEX);
+    Click(IDC_CRC_COMPUTE);
+    EXPECT_EQ(WaitForText(IDC_CRC_RESULT, "", kFileReadWaitMs), expected) << Show(TextOf(Control(IDC_CRC_STATUS)));
+}
+
+// The 全部模型 list is of the input it was made from: a new input, or a new
+// kind of input, empties it.
+TEST_F(Workbench, AllModelsListGoesWithItsInput) {
+    HWND list = AllModelsOfTheCheckInput();
+    // Typed, as a user does: a multi-line box tells of a change made by its
+    // keys, not of a text set whole.
+    HWND input = Control(IDC_CRC_INPUT);
+    SendBounded(input, EM_SETSEL, 0, -1);
+    SendBounded(input, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("12345678"));
+    EXPECT_TRUE(WaitUntil([&] { return RowCount(list) == 0; })) << RowCount(list) << " rows of the input before";
+    list = AllModelsOfTheCheckInput();
+    Click(IDC_CRC_MODE_HEX);
+    EXPECT_TRUE(WaitUntil([&] { return RowCount(list) == 0; })) << RowCount(list) << " rows of the text before";
+}
+
+// Enter in a field runs the action beside it, not the page's first button.
+TEST_F(Workbench, EnterRunsTheFieldsOwnAction) {
+    struct Case {
+        int page, field;
+        const char* text;
+        int command;            // the control showing what ran ("" while nothing did)
+        const char* expected;   // what it shows, in part
+    };
+    const Case cases[] = {
+        {5, IDC_PARTS_CODE, "103", IDC_PARTS_COMMAND, "quobrix parts code resistor 103"},
+        {5, IDC_PARTS_VOUT, "3.3", IDC_PARTS_COMMAND, "quobrix parts divider"},
+        {6, IDC_FLT_C1, "100n", IDC_FLT_COMMAND, "--c 100n"},
+    };
+    for (const Case& c : cases) {
+        ShowPage(c.page);
+        if (c.field == IDC_PARTS_VOUT) SetText(Control(IDC_PARTS_VIN), "12");
+        if (c.field == IDC_FLT_C1) SetText(Control(IDC_FLT_R1), "10k");
+        SetText(Control(c.field), c.text);
+        SendBounded(dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(c.field)), TRUE);
+        ASSERT_TRUE(WaitUntil([&] { return Focus() == Control(c.field); }));
+        SendBounded(dialog(), WM_COMMAND, IDOK);
+        const std::string ran = WaitForText(c.command);
+        EXPECT_NE(ran.find(c.expected), std::string::npos) << "Enter in " << c.field << " ran: " << ran;
+        SetText(Control(c.command), "");
+    }
+    // 数值's value box writes the value as bytes; the bytes' box reads them.
+    ShowPage(3);
+    SetText(Control(IDC_NUM_VALUE), "10");
+    SendBounded(dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_NUM_VALUE)), TRUE);
+    ASSERT_TRUE(WaitUntil([&] { return Focus() == Control(IDC_NUM_VALUE); }));
+    SendBounded(dialog(), WM_COMMAND, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return RowCount(Control(IDC_NUM_BYTES_LIST)) > 0; }))
+        << Show(TextOf(Control(IDC_NUM_MSG)));
+    EXPECT_EQ(TextOf(Control(IDC_NUM_MSG)), "");
+}
+
+// A field edit that makes the parameters another model's leaves no note of
+// the model named before.
+TEST_F(Workbench, ModelNoteGoesWhenAFieldEditMakesAnotherModel) {
+    TypeModel("CRC-16/MODBUS");
+    ASSERT_NE(TextOf(Control(IDC_CRC_MODEL_NOTE)).find("MODBUS"), std::string::npos);
+    SetText(Control(IDC_CRC_INIT), "0x0000");
+    EXPECT_EQ(WaitForText(IDC_CRC_MODEL, "CRC-16/MODBUS"), "CRC-16/ARC");
+    EXPECT_EQ(TextOf(Control(IDC_CRC_MODEL_NOTE)).find("MODBUS"), std::string::npos)
+        << TextOf(Control(IDC_CRC_MODEL_NOTE));
+}
+
+// 复制 with no result to copy leaves the clipboard as it was.
+TEST_F(Workbench, CopyOfNothingKeepsTheClipboard) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, 5);
+    ASSERT_NE(memory, nullptr);
+    std::memcpy(GlobalLock(memory), "kept", 5);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_TEXT, memory);
+    CloseClipboard();
+    ASSERT_EQ(TextOf(Control(IDC_CRC_RESULT)), "");
+    for (const int button : {IDC_CRC_COPY, IDC_CRC_COPY_HIGH, IDC_CRC_COPY_LOW}) {
+        Click(button);
+        EXPECT_EQ(ClipboardText(), "kept") << "after " << button;
+    }
+}
+
+// Parameters of no model are kept with the last model shown, never with a
+// name the file had that names none.
+TEST_F(Workbench, ABogusModelNameOfTheFileIsNotWrittenBack) {
+    ASSERT_TRUE(app_.Close());
+    WriteSettings("[workbench]\r\nmodel=NO-SUCH-CRC\r\n");
+    std::string error;
+    ASSERT_TRUE(app_.Start(AppPath(), &error)) << error;
+    EXPECT_EQ(TextOf(Control(IDC_CRC_POLY)), "0x8005");
+    SetText(Control(IDC_CRC_POLY), "0x1234");
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_CRC_MODEL)) != "CRC-16/MODBUS"; }));
+    ASSERT_TRUE(app_.Close());
+    const std::string kept = ReadSettings();
+    EXPECT_EQ(kept.find("NO-SUCH-CRC"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("model=CRC-16/MODBUS"), std::string::npos) << kept;
     ASSERT_TRUE(app_.Start(AppPath(), &error)) << error;
 }
 

@@ -348,18 +348,39 @@ TEST(CrcPageAllModels, CheckValuesAndTheCommandLine) {
     }
 }
 
+// A CRC's hex digits as a number of 84 bits (21 digits, the widest CRC's
+// and more), zeros in front: text of one length compares as the number.
+std::string Padded(const std::string& crc) { return std::string(21 - crc.size(), '0') + crc; }
+
 TEST(CrcPageAllModels, SortsByEachColumnBothWays) {
     std::vector<crc_page::ModelRow> rows = crc_page::AllModels("123456789");
     crc_page::SortRows(rows, crc_page::Column::kCrc, true);
     for (std::size_t i = 1; i < rows.size(); ++i) {
-        const std::string &a = rows[i - 1].crc, &b = rows[i].crc;
-        EXPECT_TRUE(a.size() < b.size() || (a.size() == b.size() && a <= b)) << a << " " << b;
+        EXPECT_LE(Padded(rows[i - 1].crc), Padded(rows[i].crc)) << rows[i - 1].crc << " " << rows[i].crc;
+    }
+    crc_page::SortRows(rows, crc_page::Column::kCrc, false);
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        EXPECT_GE(Padded(rows[i - 1].crc), Padded(rows[i].crc)) << rows[i - 1].crc << " " << rows[i].crc;
     }
     crc_page::SortRows(rows, crc_page::Column::kName, false);
     for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_GE(rows[i - 1].name, rows[i].name);
     crc_page::SortRows(rows, crc_page::Column::kWidth, true);
     // Ties keep the catalogue's order: by width ascending is the list itself.
     for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].index, i);
+}
+
+// CRCs of different widths sort by value: a narrow CRC's digit is not less
+// than a wide CRC's zeros.
+TEST(CrcPageAllModels, CrcsOfDifferentWidthsSortByValue) {
+    const char* const crcs[] = {"B", "00", "1F", "0A", "100", "0", "FF", "0000000000000000000001"};
+    std::vector<crc_page::ModelRow> rows;
+    for (const char* crc : crcs) rows.push_back({rows.size(), "m", 8, crc});
+    crc_page::SortRows(rows, crc_page::Column::kCrc, true);
+    std::vector<std::string> sorted;
+    for (const crc_page::ModelRow& row : rows) sorted.push_back(row.crc);
+    // Equal values keep the list's order: "00" came before "0".
+    const std::vector<std::string> expected = {"00", "0", "0000000000000000000001", "0A", "B", "1F", "FF", "100"};
+    EXPECT_EQ(sorted, expected);
 }
 
 TEST(CrcPageExport, CSourceIsTheCommandLines) {

@@ -186,16 +186,23 @@ std::vector<ModelRow> AllModels(const std::string& bytes) {
 }
 
 void SortRows(std::vector<ModelRow>& rows, Column column, bool ascending) {
-    // A CRC's digits sort as its number when the widths agree: shorter
-    // texts, fewer digits, come first.
-    const auto before = [column](const ModelRow& a, const ModelRow& b) {
+    // A CRC sorts by its value, whatever its width: past its leading zeros,
+    // fewer digits are less, and digits of one count compare as text
+    // (0-9 before A-F).
+    const auto value_before = [](const std::string& a, const std::string& b) {
+        const std::size_t a_zeros = std::min(a.find_first_not_of('0'), a.size());
+        const std::size_t b_zeros = std::min(b.find_first_not_of('0'), b.size());
+        const std::size_t a_digits = a.size() - a_zeros, b_digits = b.size() - b_zeros;
+        return a_digits != b_digits ? a_digits < b_digits : a.compare(a_zeros, a_digits, b, b_zeros, b_digits) < 0;
+    };
+    const auto before = [column, &value_before](const ModelRow& a, const ModelRow& b) {
         switch (column) {
             case Column::kName:
                 return a.name < b.name;
             case Column::kWidth:
                 return a.width < b.width;
             case Column::kCrc:
-                return a.crc.size() != b.crc.size() ? a.crc.size() < b.crc.size() : a.crc < b.crc;
+                return value_before(a.crc, b.crc);
         }
         return false;
     };

@@ -1,0 +1,40 @@
+// 校验识别: which checks explain a set of frames, searched on the page's
+// worker thread (recovering an unknown CRC may take minutes); a row
+// double-clicked opens its first frame on the 帧 page.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "res/workbench_resource.h"
+#include "workbench_window/pages/find_page.h"
+#include "workbench_window/views/page_view.h"
+
+class CFindView : public CPageView {
+public:
+    enum { IDD = IDD_PAGE_FIND };
+    explicit CFindView(CWorkbenchWindow& host);
+    ~CFindView() override;
+
+    void RunEnter() override { OnFind(); }
+    void StopWork() override { StopFindJob(); }
+    bool CancelWork() override;
+    LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+protected:
+    BOOL OnInitDialog() override;
+    int StatusId() const override { return IDC_FIND_NOTES; }
+    afx_msg void OnFind();
+    afx_msg void OnCancelFind();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    struct FindJob;
+
+    void FinishFindJob();
+    void StopFindJob();
+    void OpenRowInFramePage(int row);
+
+    std::unique_ptr<FindJob> find_job_;
+    find_page::Answer found_;
+};
