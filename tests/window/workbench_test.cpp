@@ -636,6 +636,29 @@ TEST_F(Workbench, ReadmesModbusFramesNameModbusLowByteFirst) {
         << TextOf(Control(IDC_FIND_NOTES));
 }
 
+// Untouched, 恢复未知CRC is quobrix find's default: frames no named check
+// explains (an uncatalogued CRC-16, poly 0x2F15, init 0, big end first) get
+// a quick recovery, as `quobrix find` gives them; emptied, none.
+TEST_F(Workbench, FindRecoversAQuickUnknownCrcByDefaultAsTheCommandDoes) {
+    ShowPage(1);
+    EXPECT_EQ(SendBounded(Control(IDC_FIND_RECOVER), BM_GETCHECK), BST_INDETERMINATE);
+    SetText(Control(IDC_FIND_FRAMES),
+            "10 20 30 40 7B 52\r\n05 06 07 08 09 0A 86 4C\r\n31 32 33 34 35 36 37 38 39 A2 D1\r\n"
+            "A5 5A 11 C1 CA\r\n");
+    SetText(Control(IDC_FIND_SKIP), "0");
+    Click(IDC_FIND_RUN);
+    HWND list = Control(IDC_FIND_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(list) > 0; })) << TextOf(Control(IDC_FIND_NOTES));
+    EXPECT_EQ(CellOf(list, 0, 4), "width=16 poly=0x2f15 init=0x0000 refin=false refout=false xorout=0x0000");
+    EXPECT_EQ(CellOf(list, 0, 1), "be");
+
+    SendBounded(Control(IDC_FIND_RECOVER), BM_SETCHECK, BST_UNCHECKED);
+    Click(IDC_FIND_RUN);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(IDC_FIND_RUN)); }));
+    for (int row = 0; row < RowCount(list); ++row) EXPECT_EQ(CellOf(list, row, 4).find("poly=0x2f15"), std::string::npos);
+    EXPECT_NE(TextOf(Control(IDC_FIND_NOTES)).find("--search"), std::string::npos) << TextOf(Control(IDC_FIND_NOTES));
+}
+
 // A search that would take seconds (recovery over every head and tail up
 // to 64 bytes of four 1 KiB frames that hold no CRC) stops at 取消, says so,
 // and leaves the page ready for the next search.

@@ -475,28 +475,47 @@ TEST_F(CrcPageFile, AReadErrorNamesTheFileAndTheReason) {
 struct FindCase {
     std::vector<std::string> frames;
     const char* max_skip;
-    bool recovery;
+    RecoveryMode recovery;
 };
+
+// The command line's word for each of the page's three recovery states; the
+// default takes none.
+static std::vector<std::string> RecoveryArgs(RecoveryMode mode) {
+    if (mode == RecoveryMode::kAlways) return {"--search"};
+    if (mode == RecoveryMode::kNever) return {"--no-search"};
+    return {};
+}
 
 const FindCase kFindCases[] = {
     // README's Modbus RTU frames.
-    {{"01 03 00 00 00 0A C5 CD", "01 06 00 01 00 03 98 0B", "11 03 00 6B 00 03 76 87"}, "4", false},
-    {{"01 03 00 00 00 0A C5 CD", "11 03 00 6B 00 03 76 87"}, "4", false},
+    {{"01 03 00 00 00 0A C5 CD", "01 06 00 01 00 03 98 0B", "11 03 00 6B 00 03 76 87"}, "4", RecoveryMode::kNever},
+    {{"01 03 00 00 00 0A C5 CD", "11 03 00 6B 00 03 76 87"}, "4", RecoveryMode::kNever},
     // One frame: any check fits by chance.
-    {{"01 03 00 00 00 0A C5 CD"}, "4", false},
+    {{"01 03 00 00 00 0A C5 CD"}, "4", RecoveryMode::kNever},
     // Nothing fits, with and without recovery.
-    {{"01 02 03 04 05", "11 12 13 14 15 16"}, "0", false},
-    {{"01 02 03 04 05", "11 12 13 14 15 16"}, "1", true},
+    {{"01 02 03 04 05", "11 12 13 14 15 16"}, "0", RecoveryMode::kNever},
+    {{"01 02 03 04 05", "11 12 13 14 15 16"}, "1", RecoveryMode::kAlways},
     // A head and a tail around a sum.
-    {{"AA 01 02 03 06 55", "AA 10 20 30 60 55", "AA 05 05 05 0F 55", "AA 11 22 33 66 55"}, "2", false},
+    {{"AA 01 02 03 06 55", "AA 10 20 30 60 55", "AA 05 05 05 0F 55", "AA 11 22 33 66 55"}, "2", RecoveryMode::kNever},
     // CRC-32 with the bytes little end first, and a frame that is blank.
-    {{"31 32 33 34 35 36 37 38 39 26 39 F4 CB", "", "61 62 63 C2 41 24 35"}, "4", true},
+    {{"31 32 33 34 35 36 37 38 39 26 39 F4 CB", "", "61 62 63 C2 41 24 35"}, "4", RecoveryMode::kAlways},
+    // The command's default: no recovery where a named check holds, a quick
+    // one where none does (an uncatalogued CRC-16, poly 0x2F15, init 0, big
+    // end first), and the same frames never recovered and always.
+    {{"01 03 00 00 00 0A C5 CD", "01 06 00 01 00 03 98 0B", "11 03 00 6B 00 03 76 87"}, "4", RecoveryMode::kAuto},
+    {{"10 20 30 40 7B 52", "05 06 07 08 09 0A 86 4C", "31 32 33 34 35 36 37 38 39 A2 D1", "A5 5A 11 C1 CA"},
+     "0", RecoveryMode::kAuto},
+    {{"10 20 30 40 7B 52", "05 06 07 08 09 0A 86 4C", "31 32 33 34 35 36 37 38 39 A2 D1", "A5 5A 11 C1 CA"},
+     "0", RecoveryMode::kNever},
+    {{"10 20 30 40 7B 52", "05 06 07 08 09 0A 86 4C", "31 32 33 34 35 36 37 38 39 A2 D1", "A5 5A 11 C1 CA"},
+     "0", RecoveryMode::kAlways},
 };
 
 TEST(FindPage, RowsAndNotesAreTheCommandLines) {
     for (const FindCase& c : kFindCases) {
         std::string text;
-        std::vector<std::string> args = {"find", "--max-skip", c.max_skip, c.recovery ? "--search" : "--no-search"};
+        std::vector<std::string> args = {"find", "--max-skip", c.max_skip};
+        for (const std::string& word : RecoveryArgs(c.recovery)) args.push_back(word);
         for (const std::string& frame : c.frames) {
             text += frame + "\r\n";
             if (!frame.empty()) args.push_back(frame);
@@ -516,7 +535,8 @@ TEST(FindPage, RowsAndNotesAreTheCommandLines) {
 
 TEST(FindPage, ReadmesFramesNameModbusLowByteFirst) {
     const find_page::Answer answer =
-        find_page::Find("01 03 00 00 00 0A C5 CD\n\n01 06 00 01 00 03 98 0B\n11 03 00 6B 00 03 76 87\n", "4", false);
+        find_page::Find("01 03 00 00 00 0A C5 CD\n\n01 06 00 01 00 03 98 0B\n11 03 00 6B 00 03 76 87\n",
+                        "4", RecoveryMode::kNever);
     ASSERT_FALSE(answer.rows.empty());
     EXPECT_EQ(answer.rows[0].name, "CRC-16/MODBUS");
     EXPECT_EQ(answer.rows[0].order, "le");
@@ -527,13 +547,13 @@ TEST(FindPage, ReadmesFramesNameModbusLowByteFirst) {
 }
 
 TEST(FindPage, BadLinesAndMaxSkipGiveTheCommandLinesMessages) {
-    find_page::Answer answer = find_page::Find("01 02 03\n\n01 0G 03\n", "4", false);
+    find_page::Answer answer = find_page::Find("01 02 03\n\n01 0G 03\n", "4", RecoveryMode::kNever);
     EXPECT_EQ(answer.error + "\n", Joined(ErrLines(RunInProcessWithStdin({"find"}, "01 02 03\n\n01 0G 03\n").err)));
     EXPECT_TRUE(answer.rows.empty());
-    answer = find_page::Find("01 02 03", "65", false);
+    answer = find_page::Find("01 02 03", "65", RecoveryMode::kNever);
     EXPECT_EQ(answer.error + "\n",
               WithoutUsageHint(Joined(ErrLines(RunInProcess({"find", "--max-skip", "65", "01 02 03"}).err))));
-    EXPECT_NE(find_page::Find(" \n\t\n", "4", false).error, "");
+    EXPECT_NE(find_page::Find(" \n\t\n", "4", RecoveryMode::kNever).error, "");
 }
 
 // A window's search may be stopped before any recovery; one without
@@ -547,10 +567,10 @@ TEST(FindPage, StoppedSearchAndTheNoteBeforeASlowRecovery) {
         return true;
     };
     const std::string unknown = "01 02 03 04 05\n11 12 13 14 15 16\n21 22 23 24 25 26 27\n";
-    EXPECT_TRUE(find_page::Find(unknown, "1", true, stop).cancelled);
+    EXPECT_TRUE(find_page::Find(unknown, "1", RecoveryMode::kAlways, stop).cancelled);
     EXPECT_GT(asked, 0);
     asked = 0;
-    const find_page::Answer plain = find_page::Find(unknown, "1", false, stop);
+    const find_page::Answer plain = find_page::Find(unknown, "1", RecoveryMode::kNever, stop);
     EXPECT_FALSE(plain.cancelled);
     EXPECT_EQ(asked, 0);
     EXPECT_FALSE(plain.notes.empty());
@@ -578,7 +598,7 @@ TEST(FindPage, StoppedSearchAndTheNoteBeforeASlowRecovery) {
     find_page::Hooks noted;
     noted.before_slow_recovery = [&note](const std::string& line) { note = line; };
     noted.cancelled = [&note] { return !note.empty(); };
-    const find_page::Answer answer = find_page::Find(text, "0", true, noted);
+    const find_page::Answer answer = find_page::Find(text, "0", RecoveryMode::kAlways, noted);
     EXPECT_TRUE(answer.cancelled);
     ASSERT_FALSE(note.empty());
     // The command line's own line, whose seconds are this processor's estimate.

@@ -8,11 +8,11 @@
 
 namespace find_page {
 
-Answer Find(const std::string& text, const std::string& max_skip, bool recovery, const Hooks& hooks) {
+Answer Find(const std::string& text, const std::string& max_skip, RecoveryMode recovery, const Hooks& hooks) {
     Answer answer;
     FrameSearchOptions search;
     if (!ReadMaxSkip(max_skip, search.max_skip, answer.error)) return answer;
-    search.recovery = recovery ? RecoveryMode::kAlways : RecoveryMode::kNever;
+    search.recovery = recovery;
     for (const NumberedLine& line : FrameLines(text)) {
         Bytes bytes;
         if (!ReadHexBytes(line.text, "line " + std::to_string(line.number), bytes, answer.error)) {

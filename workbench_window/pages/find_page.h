@@ -41,9 +41,11 @@ struct Hooks {
 
 // `text` holds the frames, one a line (hex as the dialog reads it, blank
 // lines ignored); `max_skip` is the field's text (decimal, 0 to 64);
-// `recovery` on searches for an unknown CRC too (quobrix find --search),
-// off never does (--no-search).
-Answer Find(const std::string& text, const std::string& max_skip, bool recovery, const Hooks& hooks = {});
+// `recovery` is quobrix find's: kAuto (its default) recovers an unknown CRC
+// when no named check holds and recovery is quick, kAlways searches for one
+// too (--search), kNever never does (--no-search).
+Answer Find(const std::string& text, const std::string& max_skip, RecoveryMode recovery,
+            const Hooks& hooks = {});
 
 // The frame page filled for a row: its check, order, head and tail bytes as
 // the first frame holds them, and the first frame to verify.

@@ -13,13 +13,20 @@ namespace {
 constexpr UINT kFindNote = WM_APP + 3;
 constexpr UINT kFindDone = WM_APP + 4;
 
+// The box's state as the command line's choice.
+RecoveryMode RecoveryOf(LRESULT state) {
+    if (state == BST_CHECKED) return RecoveryMode::kAlways;
+    if (state == BST_UNCHECKED) return RecoveryMode::kNever;
+    return RecoveryMode::kAuto;
+}
+
 }  // namespace
 
 // One search on a thread of its own.
 struct CFindView::FindJob {
     HWND window = nullptr;
     std::string text, max_skip;
-    bool recovery = false;
+    RecoveryMode recovery = RecoveryMode::kAuto;
     std::atomic<bool> cancel{false};
     HANDLE thread = nullptr;
     // Written by the worker before it posts kFindNote (once) and kFindDone.
@@ -57,6 +64,10 @@ BOOL CFindView::OnInitDialog() {
         {IDC_FIND_NOTES, kStretchX | kMoveY},
     });
     SetText(IDC_FIND_SKIP, "4");
+    // Three states, quobrix find's three: ticked searches always (--search),
+    // empty never (--no-search), and the half-ticked start is the command's
+    // default, a recovery only when no named check holds and it is quick.
+    ::SendMessageW(Item(IDC_FIND_RECOVER), BM_SETCHECK, BST_INDETERMINATE, 0);
     CListCtrl found(Item(IDC_FIND_LIST));
     found.SetTableStyle();
     found.SetColumns({AfxUtf8ToGbk("名称"), AfxUtf8ToGbk("字节序"), "head", "tail", AfxUtf8ToGbk("参数")},
@@ -93,7 +104,7 @@ void CFindView::OnFind() {
     find_job_->window = m_hWnd;
     find_job_->text = Text(IDC_FIND_FRAMES);
     find_job_->max_skip = Text(IDC_FIND_SKIP);
-    find_job_->recovery = IsChecked(IDC_FIND_RECOVER);
+    find_job_->recovery = RecoveryOf(::SendMessageW(Item(IDC_FIND_RECOVER), BM_GETCHECK, 0, 0));
     found_ = find_page::Answer();
     CListCtrl(Item(IDC_FIND_LIST)).DeleteAllItems();
     SetText(IDC_FIND_NOTES, "正在识别…");
