@@ -64,6 +64,24 @@ bool StreamFile(const std::string& path, const ConsumeBlock& consume, std::strin
     return read;
 }
 
+bool StreamUnchangedFile(const std::string& path, const ConsumeBlock& consume, std::string& error,
+                         const std::function<bool()>& stop, bool* stopped) {
+    std::uint64_t expected = 0;
+    const bool sized = FileSize(path, expected);
+    std::uint64_t read = 0;
+    const ConsumeBlock counted = [&](const char* bytes, std::size_t size) {
+        read += size;
+        consume(bytes, size);
+    };
+    bool ended_early = false;
+    if (!StreamFile(path, counted, error, stop, &ended_early)) return false;
+    if (stopped) *stopped = ended_early;
+    if (!sized || ended_early || read == expected) return true;
+    error = "the file changed during the read (" + std::to_string(expected) + " bytes when it began, " +
+            std::to_string(read) + " read); no result";
+    return false;
+}
+
 bool FileSize(const std::string& path, std::uint64_t& size) {
 #ifdef _WIN32
     std::wstring wide;

@@ -22,6 +22,14 @@ bool StreamBlocks(std::FILE* stream, const ConsumeBlock& consume, std::string& e
 bool StreamFile(const std::string& path, const ConsumeBlock& consume, std::string& error,
                 const std::function<bool()>& stop = {}, bool* stopped = nullptr);
 
+// As StreamFile, for the window, where a file may be cut short or grown by
+// another program while it is read (a log, a build's output): false, and a
+// reason that says so, when the bytes read are not the size the file had
+// when the read began, for the CRC of such bytes is no version's. A read that
+// `stop` ends is not judged; a file whose size cannot be known is read as is.
+bool StreamUnchangedFile(const std::string& path, const ConsumeBlock& consume, std::string& error,
+                         const std::function<bool()>& stop = {}, bool* stopped = nullptr);
+
 // The size in bytes of the file named `path`, for a progress bar; false when
 // it cannot be known (the read itself then says why, if it fails).
 bool FileSize(const std::string& path, std::uint64_t& size);

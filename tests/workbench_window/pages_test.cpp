@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -444,6 +446,52 @@ TEST_F(CrcPageFile, AllModelsOfAFileAreTheCommandLines) {
     ASSERT_EQ(rows.size(), 113u);
     for (const crc_page::ModelRow& row : rows) {
         EXPECT_EQ(row.crc + "  " + path_ + "\n", RunInProcessWithFiles({"crc", row.name, path_}).out) << row.name;
+    }
+}
+
+// A file cut short or grown while it is read (after its first block) gives
+// no CRC and no list, but a line that says it changed, for single CRC and
+// 全部模型 alike; the file as it is afterwards then reads as usual.
+TEST_F(CrcPageFile, AFileChangedDuringTheReadGivesNoResult) {
+    const std::uint64_t size = (std::uint64_t{1} << 20) + 12345;
+    struct Change {
+        const char* what;
+        std::function<void(const std::string& path)> make;
+        std::uint64_t after;
+    };
+    const Change changes[] = {
+        {"cut short", [](const std::string& path) { std::filesystem::resize_file(path, 300000); }, 300000},
+        {"grown",
+         [](const std::string& path) { std::ofstream(path, std::ios::binary | std::ios::app).write("0123456789", 10); },
+         size + 10},
+    };
+    for (const Change& change : changes) {
+        for (const bool all_models : {false, true}) {
+            SetUp();
+            bool changed = false;
+            const auto change_once = [&](std::uint64_t) {
+                if (!changed) change.make(path_);
+                changed = true;
+                return true;
+            };
+            Uint128 crc = 0;
+            std::vector<crc_page::ModelRow> rows;
+            std::string error;
+            const crc_page::FileOutcome outcome =
+                all_models ? crc_page::FileAllModels(path_, change_once, rows, error)
+                           : crc_page::FileCrc(CrcCatalogue()[0].params, path_, change_once, crc, error);
+            EXPECT_EQ(outcome, crc_page::FileOutcome::kFailed) << change.what << " " << all_models;
+            EXPECT_TRUE(rows.empty());
+            EXPECT_NE(error.find("changed during the read (" + std::to_string(size) + " bytes when it began, " +
+                                 std::to_string(change.after) + " read)"),
+                      std::string::npos)
+                << error;
+            EXPECT_NE(error.find(path_), std::string::npos) << error;
+            error.clear();
+            EXPECT_EQ(crc_page::FileCrc(CrcCatalogue()[0].params, path_, [](std::uint64_t) { return true; }, crc, error),
+                      crc_page::FileOutcome::kDone)
+                << error;
+        }
     }
 }
 

@@ -25,7 +25,7 @@ CliEnvironment PageEnvironment() {
     };
     env.stream_stdin = [](const ConsumeBlock&, std::string&) { return true; };
     env.stream_file = [](const std::string& path, const ConsumeBlock& consume, std::string& error) {
-        return StreamFile(path, consume, error);
+        return StreamUnchangedFile(path, consume, error);
     };
     return env;
 }

@@ -229,7 +229,8 @@ namespace {
 
 // The file through `consume`, block by block, with the bytes done so far
 // offered to `progress`, which stops the read by returning false; a read
-// error in the command line's words.
+// error in the command line's words. A file that changed during the read
+// fails: its CRC would be no version's.
 FileOutcome ReadWithProgress(const std::string& path, const ConsumeBlock& consume,
                      const std::function<bool(std::uint64_t done)>& progress, std::string& error) {
     std::uint64_t done = 0;
@@ -239,7 +240,7 @@ FileOutcome ReadWithProgress(const std::string& path, const ConsumeBlock& consum
     };
     bool stopped = false;
     std::string why;
-    if (!StreamFile(path, counted, why, [&] { return !progress(done); }, &stopped)) {
+    if (!StreamUnchangedFile(path, counted, why, [&] { return !progress(done); }, &stopped)) {
         error = WithoutPrefix(CrcFileErrorLine(path, why));
         return FileOutcome::kFailed;
     }
