@@ -1353,6 +1353,24 @@ TEST_F(WorkbenchTools, PrintfTextAndItsConversions) {
     EXPECT_EQ(TextOf(Control(IDC_PF_TABLE)), "");
 }
 
+// A text too long to show whole is cut with a note that points to no 保存
+// (the page has none), and its explanation table is still there.
+TEST_F(WorkbenchTools, PrintfLongTextKeepsItsTableAndNamesNoSaveButton) {
+    ShowPage(7);
+    // 300 000 characters, in conversions of the widest width printf takes.
+    SetText(Control(IDC_PF_FORMAT), "%60000d%60000d%60000d%60000d%60000d|%#x");
+    SetText(Control(IDC_PF_ARGS), "1\r\n2\r\n3\r\n4\r\n5\r\n255");
+    Click(IDC_PF_RUN);
+    ASSERT_TRUE(WaitUntil([&] { return !TextOf(Control(IDC_PF_STATUS)).empty(); }));
+    const std::string status = TextOf(Control(IDC_PF_STATUS));
+    EXPECT_EQ(status.find(Gbk(u8"保存")), std::string::npos) << Show(status);
+    EXPECT_EQ(status.find(Gbk(u8"输出较长")), 0u) << Show(status);
+    const std::vector<std::string> table = Lines(WaitForText(IDC_PF_TABLE));
+    ASSERT_EQ(table.size(), 7u);
+    EXPECT_NE(table[1].find("int"), std::string::npos) << table[1];
+    EXPECT_NE(table[6].find("unsigned int"), std::string::npos) << table[6];
+}
+
 // The seeded dice are README's on every build; a long draw shows its start
 // and 保存 writes all of it, the same numbers.
 TEST_F(WorkbenchTools, RandomDiceAndALongDrawSaved) {

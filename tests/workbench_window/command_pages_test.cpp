@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/in_process.h"
 #include "cli/temp_folder.h"
 #include "support/random_bytes.h"
 #include "workbench_window/pages/command_pages.h"
@@ -402,6 +403,29 @@ TEST(PrintfPage, TextAndWhichArgumentEachConversionTook) {
     EXPECT_NE(table[2].find("signed char"), std::string::npos) << table[2];
     EXPECT_NE(table[2].find("44"), std::string::npos) << table[2];
     EXPECT_NE(table[3].find("unsigned int"), std::string::npos) << table[3];
+}
+
+// A text longer than the page shows is cut, and its table is still the
+// command's: quobrix printf --explain's lines after every byte of the text.
+TEST(PrintfPage, ALongTextStillHasItsTable) {
+    PrintfFields fields;
+    // 300 000 characters, in conversions of the widest width the command takes.
+    fields.format = "%60000d%60000d%60000d%60000d%-60000s|%x";
+    fields.arguments = "1\r\n2\r\n3\r\n4\r\nab\r\n255\r\n";
+    constexpr std::size_t kPageShows = 256 * 1024;
+    const PrintfAnswer answer = Format(fields, kPageShows);
+    ASSERT_EQ(answer.outcome.status, 0) << answer.outcome.err;
+    ASSERT_TRUE(answer.outcome.cut);
+    EXPECT_EQ(answer.outcome.out.size(), kPageShows);
+    std::string text;
+    for (const char* number : {"1", "2", "3", "4"}) text += std::string(59999, ' ') + number;
+    text += "ab" + std::string(59998, ' ') + "|ff";
+    const CliOutcome cli = RunInProcess({"printf", "--explain", fields.format, "1", "2", "3", "4", "ab", "255"});
+    ASSERT_EQ(cli.out.compare(0, text.size() + 1, text + "\n"), 0);
+    EXPECT_EQ(answer.table, cli.out.substr(text.size() + 1));
+    const std::vector<std::string> table = OutputLines(answer.table);
+    ASSERT_EQ(table.size(), 7u) << answer.table;
+    EXPECT_NE(table[6].find("unsigned int"), std::string::npos) << table[6];
 }
 
 TEST(PrintfPage, AnArgumentLikeAnOptionAndAMissingOne) {

@@ -1,6 +1,7 @@
 #include "workbench_window/pages/command_pages.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "cli/command_line.h"
 #include "cli/file_stream.h"
@@ -298,14 +299,33 @@ std::vector<std::string> PrintfWords(const PrintfFields& fields, bool explain) {
 PrintfAnswer Format(const PrintfFields& fields, std::size_t shown_limit) {
     PrintfAnswer answer;
     answer.outcome = RunCommand(PrintfWords(fields, false), shown_limit);
-    if (answer.outcome.status != 0 || answer.outcome.cut) return answer;
-    // --explain writes the same text, then its table.
-    const Outcome explained = RunCommand(PrintfWords(fields, true), shown_limit + (1u << 16));
-    if (explained.status == 0 && explained.out.compare(0, answer.outcome.out.size(), answer.outcome.out) == 0) {
-        answer.table = explained.out.substr(answer.outcome.out.size());
-        // The text need not end its line; the table starts on one of its own.
-        if (!answer.table.empty() && answer.table.front() == '\n') answer.table.erase(0, 1);
+    if (answer.outcome.status != 0) return answer;
+    if (!answer.outcome.cut) {
+        // --explain writes the same text, then its table.
+        const Outcome explained = RunCommand(PrintfWords(fields, true), shown_limit + (1u << 16));
+        if (explained.status == 0 && explained.out.compare(0, answer.outcome.out.size(), answer.outcome.out) == 0) {
+            answer.table = explained.out.substr(answer.outcome.out.size());
+        }
+    } else {
+        // A text longer than the page shows still has its table, after every
+        // byte of the text: counted first, then passed over.
+        std::uint64_t text_size = 0;
+        RunCommandInto(PrintfWords(fields, false), [&text_size](const std::string& bytes) {
+            text_size += bytes.size();
+            return true;
+        });
+        std::uint64_t passed = 0;
+        RunCommandInto(PrintfWords(fields, true), [&](const std::string& bytes) {
+            const std::uint64_t skip = std::min<std::uint64_t>(text_size - passed, bytes.size());
+            passed += skip;
+            const std::size_t rest = bytes.size() - static_cast<std::size_t>(skip);
+            answer.table.append(bytes, static_cast<std::size_t>(skip),
+                                std::min(rest, shown_limit - std::min(shown_limit, answer.table.size())));
+            return true;
+        });
     }
+    // The text need not end its line; the table starts on one of its own.
+    if (!answer.table.empty() && answer.table.front() == '\n') answer.table.erase(0, 1);
     return answer;
 }
 

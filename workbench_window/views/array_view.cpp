@@ -17,7 +17,7 @@ BEGIN_MESSAGE_MAP(CArrayView, CCommandView)
 END_MESSAGE_MAP()
 
 CArrayView::CArrayView(CWorkbenchWindow& host)
-    : CCommandView(IDD, host, {IDC_ARR_COMMAND, IDC_ARR_RESULT, IDC_ARR_STATUS}) {}
+    : CCommandView(IDD, host, {IDC_ARR_COMMAND, IDC_ARR_RESULT, IDC_ARR_STATUS, true}) {}
 
 BOOL CArrayView::OnInitDialog() {
     CCommandView::OnInitDialog();

@@ -62,7 +62,11 @@ void CCommandView::ShowRun(const command_pages::Outcome& outcome, const std::str
         return;
     }
     SetText(run_.result, WindowsLines(result));
-    SetText(run_.status, outcome.cut ? "输出较长，这里只显示开头；“保存”写出全部。" : "");
+    if (!outcome.cut) {
+        SetText(run_.status, "");
+    } else {
+        SetText(run_.status, run_.saves ? "输出较长，这里只显示开头；“保存”写出全部。" : "输出较长，这里只显示开头。");
+    }
 }
 
 void CCommandView::SaveRun(const std::vector<std::string>& words, const std::string& file_name, const char* filter) {

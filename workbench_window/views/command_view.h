@@ -16,9 +16,11 @@ public:
     ~CCommandView() override;
 
 protected:
-    // The controls a page shows its run in.
+    // The controls a page shows its run in, and whether it has a 保存 that
+    // writes a long output whole (a page without one must not point to it).
     struct RunControls {
         int command, result, status;
+        bool saves = false;
     };
     // What an edit box is given at most: a page shows the first of a long
     // output, and its 保存 button writes all of it.

@@ -8,7 +8,7 @@ BEGIN_MESSAGE_MAP(CRandomView, CCommandView)
 END_MESSAGE_MAP()
 
 CRandomView::CRandomView(CWorkbenchWindow& host)
-    : CCommandView(IDD, host, {IDC_RND_COMMAND, IDC_RND_RESULT, IDC_RND_STATUS}) {}
+    : CCommandView(IDD, host, {IDC_RND_COMMAND, IDC_RND_RESULT, IDC_RND_STATUS, true}) {}
 
 BOOL CRandomView::OnInitDialog() {
     CCommandView::OnInitDialog();
