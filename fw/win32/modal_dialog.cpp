@@ -58,8 +58,11 @@ void EndDialog(HWND dialog, INT_PTR result) { ::EndDialog(dialog, result); }
 
 // The same procedure and subclassing as a modal dialog's; the dialog manager
 // of the window that runs the message loop (the parent's) handles its keys.
+// Created as a Unicode window, so are its controls: they then keep every
+// character a user types or a program sets as UTF-16, where an ANSI control
+// would turn what the code page cannot spell (한글, 😀) into '?'.
 HWND CreateChildDialog(CDialog& dialog, int template_id, HWND parent) {
-    return ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(template_id), parent, &DialogProc,
+    return ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(template_id), parent, &DialogProc,
                                 reinterpret_cast<LPARAM>(&dialog));
 }
 

@@ -63,6 +63,25 @@ uint32_t Crc32(const std::vector<unsigned char>& data) {
     return crc ^ 0xFFFFFFFF;
 }
 
+// A control's text as UTF-16, both ways: the window must keep what the ANSI
+// code page has no form for.
+void SetWideText(HWND window, const std::wstring& text) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 10000,
+                        &result);
+}
+
+std::wstring WideTextOf(HWND window) {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 10000, &length);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG, 10000,
+                        &copied);
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
 std::string TempFolder() {
     char folder[MAX_PATH] = {};
     GetTempPathA(sizeof folder, folder);
@@ -155,6 +174,16 @@ protected:
     // and names `path` (GBK) in the system's dialog: the name the dialog
     // first offered.
     std::string NameThroughFileDialog(int button, const std::string& path) {
+        return NameThroughFileDialog(button, [&path](HWND name) { SetText(name, path); });
+    }
+    // The same for a name the ANSI code page cannot spell (한글.bin).
+    std::string NameThroughFileDialog(int button, const std::wstring& path) {
+        return NameThroughFileDialog(button, [&path](HWND name) {
+            SetWideText(name, path);
+        });
+    }
+    template <typename NameIt>
+    std::string NameThroughFileDialog(int button, const NameIt& name_it) {
         // Posted: the click opens a modal dialog, and a sent one would wait for it.
         PostMessageA(Control(button), BM_CLICK, 0, 0);
         HWND save = nullptr;
@@ -171,7 +200,7 @@ protected:
         EXPECT_NE(name, nullptr) << "no file name box in the save dialog";
         if (!name) return std::string();
         const std::string offered = TextOf(name);
-        SetText(name, path);
+        name_it(name);
         // 打开 or 保存: the command its button sends; posted, since a file
         // that is there already is first confirmed, when saving, in a box of
         // the dialog's own.
@@ -1255,6 +1284,27 @@ TEST_F(WorkbenchTools, ArrayOfAFileAndBackToItsBytes) {
         << Show(TextOf(Control(IDC_ARR_STATUS)));
     EXPECT_EQ(ReadFileBytes(back_wide), original);
     EXPECT_EQ(GetFileAttributesW((back_wide + L".part").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A browsed file whose name GBK cannot spell (한글.bin) is read by its
+// Unicode name, as the CRC page reads it.
+TEST_F(WorkbenchTools, ArrayOfABrowsedFileNamedOutsideGbk) {
+    ShowPage(4);
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + L"\xD55C\xAE00.bin";
+    made_.push_back(path);
+    FILE* file = _wfopen(path.c_str(), L"wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite("\x01\x02\xFE", 1, 3, file);
+    std::fclose(file);
+    NameThroughFileDialog(IDC_ARR_BROWSE, path);
+    ASSERT_TRUE(WaitUntil([&] { return WideTextOf(Control(IDC_ARR_FILE)) == path; }));
+    Click(IDC_ARR_RUN);
+    const std::string c = WaitForText(IDC_ARR_RESULT);
+    EXPECT_NE(c.find("0x01, 0x02, 0xfe"), std::string::npos) << c << Show(TextOf(Control(IDC_ARR_STATUS)));
+    EXPECT_NE(c.find("_len = 3;"), std::string::npos) << c;
+    EXPECT_EQ(TextOf(Control(IDC_ARR_STATUS)), "");
 }
 
 // README's parts: the E24 neighbours of 4.8k and their errors, worked out

@@ -317,23 +317,13 @@ void CCrcView::ClearAnswer() { ShowAnswer({}); }
 void CCrcView::ShowStatus(const std::string& utf8) { SetText(IDC_CRC_STATUS, WindowsLines(utf8)); }
 
 void CCrcView::SetFile(const std::string& utf8_path) {
-    file_path_ = utf8_path;
     updating_fields_ = true;
     SetText(IDC_CRC_FILE, utf8_path);
     updating_fields_ = false;
-    CString shown;
-    GetDlgItem(IDC_CRC_FILE)->GetWindowText(shown);
-    file_shown_ = static_cast<const char*>(shown);
 }
 
-// The file chosen or dropped, by its full Unicode name while the box still
-// shows it; a name typed into the box, as typed.
-std::string CCrcView::FilePath() const {
-    CString shown;
-    GetDlgItem(IDC_CRC_FILE)->GetWindowText(shown);
-    if (!file_path_.empty() && file_shown_ == static_cast<const char*>(shown)) return file_path_;
-    return AfxGbkToUtf8(static_cast<const char*>(shown));
-}
+// The file chosen, dropped or typed: the box holds its full Unicode name.
+std::string CCrcView::FilePath() const { return Text(IDC_CRC_FILE); }
 
 // ---- The buttons ---------------------------------------------------------
 

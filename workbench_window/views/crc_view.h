@@ -79,8 +79,6 @@ private:
     std::string unresolved_model_;
     int last_model_ = 0;  // the last model the fields showed
     bool computing_ = false;
-    std::string file_path_;   // the file chosen or dropped, UTF-8
-    std::string file_shown_;  // as the file box showed it then, GBK
     std::unique_ptr<FileJob> job_;
     std::vector<crc_page::ModelRow> all_rows_;
     int sort_column_ = -1;

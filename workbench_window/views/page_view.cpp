@@ -67,16 +67,19 @@ void CPageView::OnOK() { ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, IDOK, 0
 
 void CPageView::OnCancel() { ::SendMessageW(::GetParent(m_hWnd), WM_COMMAND, IDCANCEL, 0); }
 
+// As UTF-16, the controls' own text: the ANSI code page (GBK) has no form
+// for much that a user types or a file is named (한글, ü, 😀), and would
+// give '?' for it.
 std::string CPageView::Text(int id) const {
-    CWnd* control = GetDlgItem(id);
+    HWND control = Item(id);
     if (!control) return std::string();
-    CString text;
-    control->GetWindowText(text);
-    return AfxGbkToUtf8(std::string(static_cast<const char*>(text)));
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(control, &text[0], static_cast<int>(text.size()))));
+    return AfxWideToUtf8(text);
 }
 
 void CPageView::SetText(int id, const std::string& utf8) {
-    if (CWnd* control = GetDlgItem(id)) control->SetWindowText(AfxUtf8ToGbk(utf8).c_str());
+    if (HWND control = Item(id)) ::SetWindowTextW(control, AfxUtf8ToWide(utf8).c_str());
 }
 
 bool CPageView::IsChecked(int id) const {
