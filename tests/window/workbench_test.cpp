@@ -257,6 +257,25 @@ TEST_F(Workbench, EnterComputesAndTextIsGbkOrUtf8) {
     EXPECT_EQ(WaitForText(IDC_CRC_RESULT, "1068A2B2"), "D5D15A8B") << "CRC-32 of E4 B8 AD";
 }
 
+// Text GBK cannot spell is read whole, as UTF-16: 文本 (UTF-8) of 한글 ü 😀
+// is the CRC-32 of its UTF-8 bytes (Python's zlib.crc32 of them), and 文本
+// (GBK) refuses it as quobrix crc --text --gbk does, with no CRC.
+TEST_F(Workbench, TextOutsideGbkIsKeptOrRefusedAsTheCommandLineDoes) {
+    Choose(IDC_CRC_MODEL, "CRC-32/ISO-HDLC");
+    Click(IDC_CRC_MODE_UTF8);
+    const std::wstring text = L"\xD55C\xAE00 \xFC \xD83D\xDE00";
+    SetWideText(Control(IDC_CRC_INPUT), text);
+    Click(IDC_CRC_COMPUTE);
+    EXPECT_EQ(WaitForText(IDC_CRC_RESULT), "BBD5D7A7") << Show(TextOf(Control(IDC_CRC_STATUS)));
+    Click(IDC_CRC_MODE_GBK);
+    Click(IDC_CRC_COMPUTE);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_CRC_RESULT)).empty(); }));
+    const std::wstring status = WideTextOf(Control(IDC_CRC_STATUS));
+    EXPECT_NE(status.find(L"at byte offset 0 of --text has no GBK (code page 936) form"), std::wstring::npos)
+        << Show(TextOf(Control(IDC_CRC_STATUS)));
+    EXPECT_EQ(WideTextOf(Control(IDC_CRC_INPUT)), text);
+}
+
 // A field edited makes the parameters 自定义, a bad one is named beside the
 // fields in the command line's words, and no message box appears.
 TEST_F(Workbench, EditedParametersAreCustomAndJudged) {
@@ -1305,6 +1324,21 @@ TEST_F(WorkbenchTools, ArrayOfABrowsedFileNamedOutsideGbk) {
     EXPECT_NE(c.find("0x01, 0x02, 0xfe"), std::string::npos) << c << Show(TextOf(Control(IDC_ARR_STATUS)));
     EXPECT_NE(c.find("_len = 3;"), std::string::npos) << c;
     EXPECT_EQ(TextOf(Control(IDC_ARR_STATUS)), "");
+}
+
+// 文件->数组 of a text GBK cannot spell: the command line it shows keeps
+// every character, and the bytes are its UTF-8.
+TEST_F(WorkbenchTools, ArrayOfATextOutsideGbk) {
+    ShowPage(4);
+    Click(IDC_ARR_SRC_TEXT);
+    SetWideText(Control(IDC_ARR_INPUT), L"\x4E2D\x6587 \xFC \xD83D\xDE00");
+    Click(IDC_ARR_RUN);
+    const std::string c = WaitForText(IDC_ARR_RESULT);
+    EXPECT_NE(c.find("0xe4, 0xb8, 0xad, 0xe6, 0x96, 0x87, 0x20, 0xc3, 0xbc, 0x20, 0xf0, 0x9f,\r\n  0x98, 0x80\r\n"),
+              std::string::npos)
+        << c;
+    EXPECT_NE(c.find("_len = 14;"), std::string::npos) << c;
+    EXPECT_NE(WideTextOf(Control(IDC_ARR_COMMAND)).find(L"\x4E2D\x6587 \xFC \xD83D\xDE00"), std::wstring::npos);
 }
 
 // README's parts: the E24 neighbours of 4.8k and their errors, worked out
