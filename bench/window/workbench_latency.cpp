@@ -5,9 +5,13 @@
 // - while a file is read, a click on another page's tab, until the tab
 //   control and the window have handled it and the page is painted, beside
 //   the same clicks with nothing read;
-// - 全部模型 of 20 KiB of text, from the click until the list is painted.
+// - 全部模型 of 20 KiB of text, from the click until the list is painted;
+// - the window's start, from CreateProcess until it is shown, painted, with
+//   the focus in it, beside another build of the window (--before), started
+//   in turn with it, to tell whether a change made the start slower.
 //
 // Usage: workbench_latency --app=PATH\QuobrixWorkbench.exe --cli=PATH\quobrix-cli.exe [--runs=N]
+//                          [--before=PATH\QuobrixWorkbench.exe]
 // Prints markdown rows in the columns of scripts/bench's table on stdout
 // (Measure | Quobrix | Reference | Time ratio | Goal); each run goes to stderr.
 #include <fcntl.h>
@@ -340,24 +344,62 @@ bool MeasureAllModels(Workbench& bench, int runs) {
     return true;
 }
 
+// Each window started and closed `runs` times, taking turns with the other
+// build when there is one, so that a slower minute of the machine falls on
+// both: the time until the window is shown with the focus in it, painted and
+// idle.
+bool MeasureStart(const std::string& app, const std::string& before, int runs) {
+    std::vector<double> ours, theirs;
+    const auto time_start = [](const std::string& path, std::vector<double>* times) {
+        Workbench window;
+        const double start = NowMs();
+        if (!window.Start(path)) return false;
+        Settle(window.window());
+        times->push_back(NowMs() - start);
+        if (!window.Close()) {
+            std::fprintf(stderr, "workbench_latency: %s did not end after WM_CLOSE\n", path.c_str());
+            return false;
+        }
+        return true;
+    };
+    // Once each unmeasured: the programs' pages in memory.
+    if (!time_start(app, &ours) || (!before.empty() && !time_start(before, &theirs))) return false;
+    ours.clear();
+    theirs.clear();
+    for (int run = 0; run < runs; ++run) {
+        if (!time_start(app, &ours)) return false;
+        if (!before.empty() && !time_start(before, &theirs)) return false;
+        std::fprintf(stderr, "start run %d: %.1f ms%s\n", run + 1, ours.back(),
+                     before.empty() ? "" : (", before: " + Format("%.1f ms", theirs.back())).c_str());
+    }
+    Row("Workbench window (Wine): start, until shown, painted and idle, ms", Spread(ours, "%.1f"),
+        before.empty() ? "-" : "the build before: " + Spread(theirs, "%.1f"),
+        before.empty() ? "-" : Format("%.2f", Median(ours) / Median(theirs)),
+        before.empty() ? "as fast as the build before" : Median(ours) <= Median(theirs) * 1.1 ? "as fast as the build before: met"
+                                                                                               : "as fast as the build before: missed");
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string app_path, cli_path;
+    std::string app_path, cli_path, before_path;
     int runs = 5;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--app=", 6) == 0) app_path = argv[i] + 6;
         if (std::strncmp(argv[i], "--cli=", 6) == 0) cli_path = argv[i] + 6;
         if (std::strncmp(argv[i], "--runs=", 7) == 0) runs = std::atoi(argv[i] + 7);
+        if (std::strncmp(argv[i], "--before=", 9) == 0) before_path = argv[i] + 9;
     }
     if (app_path.empty() || cli_path.empty() || runs < 1) {
         std::fprintf(stderr, "usage: workbench_latency --app=PATH_OF_QuobrixWorkbench.exe --cli=PATH_OF_quobrix-cli.exe "
-                             "[--runs=N]\n");
+                             "[--runs=N] [--before=PATH_OF_AN_OLDER_QuobrixWorkbench.exe]\n");
         return 2;
     }
     // Rows end in a bare line feed, as the table they go into does.
     _setmode(_fileno(stdout), _O_BINARY);
 
+    if (!MeasureStart(app_path, before_path, runs)) return 1;
     const std::string file = TempFolder() + "workbench_latency_1gib.bin";
     const std::string long_file = TempFolder() + "workbench_latency_64gib.bin";
     const std::string check_file = TempFolder() + "workbench_latency_check.bin";
