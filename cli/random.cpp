@@ -290,7 +290,9 @@ CArrayFormat ArrayFormat(const RandomOptions& options, const std::string& name) 
 WorkProgress PhaseProgress(const CliEnvironment& env, std::uint64_t count, int phase, int phases) {
     if (!env.progress && !env.cancelled) return {};
     return [&env, count, phase, phases](std::uint64_t done, std::uint64_t) {
-        if (env.progress) env.progress(static_cast<std::uint64_t>(phase) * count + done, static_cast<std::uint64_t>(phases) * count);
+        if (env.progress) {
+            env.progress(static_cast<std::uint64_t>(phase) * count + done, static_cast<std::uint64_t>(phases) * count);
+        }
         return !(env.cancelled && env.cancelled());
     };
 }

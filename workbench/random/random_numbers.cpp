@@ -317,7 +317,9 @@ bool DrawnAll(RandomWords& words, const IntegerRange& range, std::uint64_t count
     const std::uint64_t span = range.Span();
     if (!unique) {
         values.reserve(static_cast<std::size_t>(count));
-        for (std::uint64_t i = 0; i < count && watch.Advance(1); ++i) values.push_back(range.lo + UniformUpTo(words, span));
+        for (std::uint64_t i = 0; i < count && watch.Advance(1); ++i) {
+            values.push_back(range.lo + UniformUpTo(words, span));
+        }
         return true;
     }
     if (span != std::numeric_limits<std::uint64_t>::max() && count > span + 1) {

@@ -525,11 +525,12 @@ TEST(RandomDraws, StopWhenToldAndDrawTheSameOtherwise) {
         std::vector<std::uint64_t> expected, values;
         ASSERT_TRUE(DrawIntegers(plain, range, 500000, c.unique, expected, error));
         std::uint64_t last = 0;
-        ASSERT_TRUE(DrawIntegers(watched, range, 500000, c.unique, values, error, [&](std::uint64_t done, std::uint64_t total) {
+        const WorkProgress heard = [&](std::uint64_t done, std::uint64_t total) {
             EXPECT_EQ(total, 500000u);
             last = done;
             return true;
-        }));
+        };
+        ASSERT_TRUE(DrawIntegers(watched, range, 500000, c.unique, values, error, heard));
         EXPECT_EQ(values, expected) << c.range;
         EXPECT_GT(last, 400000u) << c.range;
         int asked = 0;
