@@ -79,6 +79,9 @@ CommandParse SetupArray(const char* name, CLI::App& app, const std::vector<std::
 bool FlushArrayText(const CliEnvironment& env, std::string& out, bool at_end) {
     // Large enough that a write costs little beside the formatting.
     constexpr std::size_t kFlushBytes = std::size_t{1} << 18;
+    // A cancelled run ends as a failed write does: nothing more goes out,
+    // and a file being written is not kept.
+    if (env.cancelled && env.cancelled()) return false;
     if (!env.write_stdout || (!at_end && out.size() < kFlushBytes)) return true;
     // A failed write leaves the text in `out`: the final write says why.
     if (!env.write_stdout(out)) return false;

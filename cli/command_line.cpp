@@ -101,7 +101,17 @@ int RunCli(const std::vector<std::string>& args, const CliEnvironment& env, std:
         case ParseOutcome::Run:
             break;
     }
-    return parsed.run(env, out, err);
+    const std::size_t out_before = out.size(), err_before = err.size();
+    const int status = parsed.run(env, out, err);
+    // Whatever the command made of its stopped work is no answer: none goes
+    // out, and the run is an error with one reason.
+    if (env.cancelled && env.cancelled()) {
+        out.resize(out_before);
+        err.resize(err_before);
+        err += kPrefix + "cancelled\n";
+        return kExitUsage;
+    }
+    return status;
 }
 
 CommandLine::CommandLine(const CliCommandTable& table)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -43,6 +44,14 @@ struct CliEnvironment {
     std::function<bool(const std::string& path, const std::function<bool(const WriteBlock& write)>& produce,
                        std::string& error)>
         write_file;
+    // Asked between blocks of long work (values drawn or sorted, a block of
+    // output written): true stops the run there with an error, as a failed
+    // write would, so that a file being written is not kept. The window's
+    // 取消 sets it; unset, a run goes to its end.
+    std::function<bool()> cancelled;
+    // Told how far long work without output has come (values drawn and
+    // sorted, `done` of `total`), for a window's progress. Unset, nobody asks.
+    std::function<void(std::uint64_t done, std::uint64_t total)> progress;
     bool stdout_is_terminal = false;
     // Windows passes arguments as Unicode: TEXT then is UTF-8 even with --gbk.
     bool arguments_are_unicode = false;

@@ -274,11 +274,27 @@ std::string FloatText(double value) {
 
 // ---- The run -----------------------------------------------------------
 
+// Values between two reports of how far a run has come.
+constexpr std::uint64_t kProgressEvery = std::uint64_t{1} << 16;
+
 // The array --format c writes, named `name`: bytes, or integers of the range's type.
 CArrayFormat ArrayFormat(const RandomOptions& options, const std::string& name) {
     CArrayFormat format = options.kind == RandomKind::Bytes ? CArrayFormat() : IntegerArrayFormat(options);
     format.name = name;
     return format;
+}
+
+// The environment's hooks as the library's callback for one phase of a
+// draw (drawing, then sorting, each of `count` values): how far the whole
+// run has come, and whether it goes on. None when nobody listens.
+WorkProgress PhaseProgress(const CliEnvironment& env, std::uint64_t count, int phase, int phases) {
+    if (!env.progress && !env.cancelled) return {};
+    return [&env, count, phase, phases](std::uint64_t done, std::uint64_t) {
+        if (env.progress) {
+            env.progress(static_cast<std::uint64_t>(phase) * count + done, static_cast<std::uint64_t>(phases) * count);
+        }
+        return !(env.cancelled && env.cancelled());
+    };
 }
 
 int RunRandom(const RandomOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {
@@ -296,6 +312,10 @@ int RunRandom(const RandomOptions& options, const CliEnvironment& env, std::stri
         writer = std::make_unique<CArrayWriter>(ArrayFormat(options, options.name));
         writer->Begin(out);
     }
+    // Values held until the last is drawn: drawing is one phase, sorting another.
+    const bool held = options.sorted || options.unique;
+    const int phases = options.sorted ? 2 : 1;
+    const WorkProgress drawing = PhaseProgress(env, options.count, 0, held ? phases : 1);
     // Every value as it comes, in the chosen form, flushed a block at a time.
     std::uint64_t written_values = 0;
     const auto put = [&](std::uint64_t value, bool& ok) {
@@ -314,41 +334,48 @@ int RunRandom(const RandomOptions& options, const CliEnvironment& env, std::stri
             out += last_on_line ? '\n' : ' ';
         }
         ++written_values;
+        // Values written as they are drawn are how far the draw has come.
+        if (!held && drawing && written_values % kProgressEvery == 0) drawing(written_values, options.count);
         // Zeros of a failed generator are no random numbers: none goes out.
         ok = (system == nullptr || !system->failed()) && FlushArrayText(env, out, false);
     };
     bool ok = true;
     if (options.kind == RandomKind::Floats) {
-        std::vector<double> values;
+        // Sorted as words that order as the doubles do: in place, and stopped
+        // when the run is cancelled.
+        std::vector<std::uint64_t> values;
         for (std::uint64_t i = 0; i < options.count && ok; ++i) {
             const double value = UniformDouble(*words, options.lo, options.hi);
+            if (drawing && (i + 1) % kProgressEvery == 0) ok = drawing(i + 1, options.count);
             if (options.sorted) {
-                values.push_back(value);
+                values.push_back(DoubleOrderWord(value));
                 continue;
             }
             out += FloatText(value) + "\n";
-            ok = (system == nullptr || !system->failed()) && FlushArrayText(env, out, false);
+            ok = ok && (system == nullptr || !system->failed()) && FlushArrayText(env, out, false);
         }
-        std::sort(values.begin(), values.end());
-        for (const double value : values) out += FloatText(value) + "\n";
+        if (ok && !SortIntegers(values, false, PhaseProgress(env, options.count, 1, phases))) ok = false;
+        for (std::size_t i = 0; i < values.size() && ok; ++i) {
+            out += FloatText(DoubleOfOrderWord(values[i])) + "\n";
+            if (i % kProgressEvery == 0) ok = FlushArrayText(env, out, false);
+        }
     } else if (options.kind == RandomKind::Bytes) {
         for (std::uint64_t i = 0; i < options.count && ok; i += 8) {
             const std::uint64_t word = words->Next();
             for (std::uint64_t k = 0; k < 8 && i + k < options.count && ok; ++k) put(word >> (8 * k) & 0xFF, ok);
         }
-    } else if (options.unique || options.sorted) {
+    } else if (held) {
         std::vector<std::uint64_t> values;
         std::string error;
-        if (!DrawIntegers(*words, options.range, options.count, options.unique, values, error)) {
+        if (!DrawIntegers(*words, options.range, options.count, options.unique, values, error, drawing)) {
             err += kPrefix + error + "\n";
             return kExitUsage;
         }
-        if (options.sorted) {
-            const bool is_signed = options.range.is_signed;
-            std::sort(values.begin(), values.end(),
-                      [is_signed](std::uint64_t a, std::uint64_t b) { return IntegerLess(a, b, is_signed); });
+        if (options.sorted &&
+            !SortIntegers(values, options.range.is_signed, PhaseProgress(env, options.count, 1, phases))) {
+            return kExitUsage;
         }
-        for (const std::uint64_t value : values) put(value, ok);
+        for (std::size_t i = 0; i < values.size() && ok; ++i) put(values[i], ok);
     } else {
         const std::uint64_t span = options.range.Span();
         for (std::uint64_t i = 0; i < options.count && ok; ++i) put(options.range.lo + UniformUpTo(*words, span), ok);

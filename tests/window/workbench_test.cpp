@@ -1261,6 +1261,34 @@ protected:
         return bytes;
     }
 
+    // A page's status once its run has ended: something other than the
+    // "正在…" it says while the run works.
+    bool RunEnded(int status_id) {
+        const std::string status = TextOf(Control(status_id));
+        return !status.empty() && status.find(Gbk(u8"正在")) != 0;
+    }
+
+    // The files of the temporary folder whose names start with `start`.
+    std::vector<std::string> FilesStartingWith(const std::string& start) {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found = {};
+        HANDLE search = FindFirstFileA((TempFolder() + start + "*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            names.push_back(found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+        return names;
+    }
+
+    void PressEscape() {
+        INPUT keys[2] = {};
+        keys[0].type = keys[1].type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, keys, sizeof(INPUT));
+    }
+
     std::wstring WidePath(const std::string& gbk_path) {
         wchar_t wide[MAX_PATH] = {};
         MultiByteToWideChar(936, 0, gbk_path.c_str(), -1, wide, MAX_PATH);
@@ -1445,7 +1473,8 @@ TEST_F(WorkbenchTools, PrintfLongTextKeepsItsTableAndNamesNoSaveButton) {
     SetText(Control(IDC_PF_FORMAT), "%60000d%60000d%60000d%60000d%60000d|%#x");
     SetText(Control(IDC_PF_ARGS), "1\r\n2\r\n3\r\n4\r\n5\r\n255");
     Click(IDC_PF_RUN);
-    ASSERT_TRUE(WaitUntil([&] { return !TextOf(Control(IDC_PF_STATUS)).empty(); }));
+    // The status says the run works until its answer comes.
+    ASSERT_TRUE(WaitUntil([&] { return RunEnded(IDC_PF_STATUS); }));
     const std::string status = TextOf(Control(IDC_PF_STATUS));
     EXPECT_EQ(status.find(Gbk(u8"保存")), std::string::npos) << Show(status);
     EXPECT_EQ(status.find(Gbk(u8"输出较长")), 0u) << Show(status);
@@ -1468,7 +1497,7 @@ TEST_F(WorkbenchTools, RandomDiceAndALongDrawSaved) {
     SetText(Control(IDC_RND_HIGH), "0xFFFFFFFFFFFFFFFF");
     SetText(Control(IDC_RND_SEED), "2");
     Click(IDC_RND_RUN);
-    ASSERT_TRUE(WaitUntil([&] { return !TextOf(Control(IDC_RND_STATUS)).empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return RunEnded(IDC_RND_STATUS); }));
     const std::string shown = TextOf(Control(IDC_RND_RESULT));
     EXPECT_LE(shown.size(), 2u * 256 * 1024);
     const std::string path = TempFolder() + "draw.txt";
@@ -1487,6 +1516,138 @@ TEST_F(WorkbenchTools, RandomDiceAndALongDrawSaved) {
         ASSERT_EQ(saved.substr(at, end - at), shown_lines[i]) << "line " << i;
         at = end + 1;
     }
+}
+
+// ---- Long runs on the page's worker --------------------------------------
+
+// A sorted draw of sixty million runs on the page's worker: the keyboard
+// goes to 取消, the run's buttons wait, the status counts the share done,
+// and the window answers (another page, a control read); Esc stops the draw,
+// not the window, the status says so, and the page is as before the run.
+TEST_F(WorkbenchTools, RandomLongSortedDrawShowsProgressAndEscCancelsIt) {
+    SetForegroundWindow(dialog());
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog(); }));
+    ShowPage(8);
+    SetText(Control(IDC_RND_SEED), "1");
+    Click(IDC_RND_RUN);
+    const std::string dice = WaitForText(IDC_RND_RESULT);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(IDC_RND_RUN)) != FALSE; }));
+
+    SetText(Control(IDC_RND_COUNT), "60000000");
+    SetText(Control(IDC_RND_LOW), "0");
+    SetText(Control(IDC_RND_HIGH), "0xFFFFFFFFFFFFFFFF");
+    Click(IDC_RND_SORT);
+    HWND run = Control(IDC_RND_RUN), cancel = Control(IDC_RND_CANCEL);
+    ASSERT_NE(cancel, nullptr) << "the page has no 取消";
+    EXPECT_FALSE(IsWindowEnabled(cancel));
+    SendBounded(dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(run), TRUE);
+    ASSERT_TRUE(WaitUntil([&] { return Focus() == run; }));
+    Click(IDC_RND_RUN);
+    EXPECT_TRUE(IsWindowEnabled(cancel));
+    EXPECT_FALSE(IsWindowEnabled(run));
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_RND_SAVE)));
+    EXPECT_TRUE(WaitUntil([&] { return Focus() == cancel; })) << "the focus stayed on the disabled button";
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_RND_STATUS)).find(Gbk(u8"已处理")) != std::string::npos; }))
+        << Show(TextOf(Control(IDC_RND_STATUS)));
+    // The window answers while the page works.
+    ShowPage(3);
+    SetText(Control(IDC_NUM_HEX), "3F800000");
+    EXPECT_EQ(TextOf(Control(IDC_NUM_HEX)), "3F800000");
+    ShowPage(8);
+    ASSERT_FALSE(IsWindowEnabled(run)) << "the draw ended before it could be cancelled";
+    SendBounded(dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(cancel), TRUE);
+    PressEscape();
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_RND_STATUS)) == Gbk(u8"已取消"); }, kFileReadWaitMs))
+        << Show(TextOf(Control(IDC_RND_STATUS)));
+    EXPECT_FALSE(app_.HasExited()) << "Esc closed the window during the draw";
+    EXPECT_TRUE(IsWindowEnabled(run));
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_RND_SAVE)));
+    EXPECT_FALSE(IsWindowEnabled(cancel));
+    EXPECT_TRUE(WaitUntil([&] { return Focus() == run; }));
+    EXPECT_EQ(TextOf(Control(IDC_RND_RESULT)), dice);
+}
+
+// 保存 of the C of a 400 MB file: the status counts the share read and the
+// megabytes written; 取消 stops it, and the file that the name held is as
+// it was, with nothing left beside it.
+TEST_F(WorkbenchTools, ArraySaveOfALargeFileShowsProgressAndCancelsLeavingTheOldFile) {
+    ShowPage(4);
+    SetText(Control(IDC_ARR_FILE), MakeSparseFile("workbench_array_400mb.bin", LONGLONG{400} << 20));
+    Click(IDC_ARR_SRC_FILE);
+    const std::string name = "workbench_array_saved";
+    // What an earlier run of the test, ended midway, may have left.
+    for (const std::string& left : FilesStartingWith(name)) DeleteFileA((TempFolder() + left).c_str());
+    const std::string path = TempFolder() + name + ".c";
+    const std::wstring wide = WidePath(path);
+    FILE* old = _wfopen(wide.c_str(), L"wb");
+    ASSERT_NE(old, nullptr);
+    std::fputs("old", old);
+    std::fclose(old);
+    NameThroughFileDialog(IDC_ARR_SAVE, path);
+    HWND cancel = Control(IDC_ARR_CANCEL);
+    ASSERT_NE(cancel, nullptr) << "the page has no 取消";
+    // The styles are read as they are, maybe midway through the page's start.
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(cancel) && !IsWindowEnabled(Control(IDC_ARR_SAVE)); }))
+        << Show(TextOf(Control(IDC_ARR_STATUS)));
+    std::string status;
+    EXPECT_TRUE(WaitUntil([&] {
+        status = TextOf(Control(IDC_ARR_STATUS));
+        return status.find(Gbk(u8"已处理")) != std::string::npos && status.find(Gbk(u8"已写出")) != std::string::npos;
+    }, kFileReadWaitMs)) << Show(status);
+    ASSERT_TRUE(IsWindowEnabled(cancel)) << "the save ended before it could be cancelled";
+    Click(IDC_ARR_CANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_ARR_STATUS)) == Gbk(u8"已取消"); }, kFileReadWaitMs))
+        << Show(TextOf(Control(IDC_ARR_STATUS)));
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_ARR_SAVE)));
+    EXPECT_EQ(ReadFileBytes(wide), "old");
+    EXPECT_EQ(FilesStartingWith(name), std::vector<std::string>{name + ".c"});
+}
+
+// A save that runs to its end on the worker writes the bytes the page's
+// 转换 shows for the same file (the whole of it, short enough to show), and
+// a run's answer that comes while another page is shown is there when the
+// user comes back.
+TEST_F(WorkbenchTools, ArraySaveWritesWhatTheRunShowsAndAnAnswerWaitsBehindAnotherPage) {
+    ShowPage(4);
+    uint32_t crc = 0;
+    SetText(Control(IDC_ARR_FILE), MakeFile(u8"workbench_array_whole.bin", 20000, crc));
+    Click(IDC_ARR_SRC_FILE);
+    Click(IDC_ARR_RUN);
+    ShowPage(0);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(IDC_ARR_RUN)) != FALSE; }))
+        << "the run did not end behind page 0";
+    EXPECT_FALSE(IsWindowVisible(Control(IDC_ARR_RESULT)));
+    ShowPage(4);
+    const std::string shown = TextOf(Control(IDC_ARR_RESULT));
+    EXPECT_NE(shown.find("_len = 20000;"), std::string::npos) << shown.substr(shown.size() > 200 ? shown.size() - 200 : 0);
+    EXPECT_EQ(TextOf(Control(IDC_ARR_STATUS)), "");
+
+    const std::string path = TempFolder() + "workbench_array_whole.c";
+    const std::wstring wide = WidePath(path);
+    NameThroughFileDialog(IDC_ARR_SAVE, path);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_ARR_STATUS)).find(Gbk(u8"已保存")) == 0; }))
+        << Show(TextOf(Control(IDC_ARR_STATUS)));
+    std::string saved = ReadFileBytes(wide), with_crlf;
+    for (const char c : saved) with_crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_TRUE(with_crlf == shown) << saved.size() << " bytes saved, " << shown.size() << " shown";
+}
+
+// Closing the window during a long draw stops the draw and ends the program.
+TEST_F(WorkbenchTools, ClosingDuringALongDrawEndsCleanly) {
+    ShowPage(8);
+    SetText(Control(IDC_RND_COUNT), "60000000");
+    SetText(Control(IDC_RND_LOW), "0");
+    SetText(Control(IDC_RND_HIGH), "0xFFFFFFFFFFFFFFFF");
+    SetText(Control(IDC_RND_SEED), "3");
+    Click(IDC_RND_UNIQUE);
+    Click(IDC_RND_SORT);
+    Click(IDC_RND_RUN);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_RND_STATUS)).find(Gbk(u8"已处理")) != std::string::npos; }))
+        << Show(TextOf(Control(IDC_RND_STATUS)));
+    ASSERT_TRUE(app_.Close()) << "the program did not end during a draw";
+    DWORD code = 1;
+    GetExitCodeProcess(app_.process(), &code);
+    EXPECT_EQ(code, 0u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -264,6 +265,81 @@ TEST(CommandPageSave, KeepsWhatTheNameStandsFor) {
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"fifo", "link.txt", "one.txt", "real.txt", "secret.txt", "two.txt"}));
+}
+
+// A save cancelled midway, as the page's 取消 does it from another thread:
+// no file where there was none, the old file untouched where there was one,
+// nothing left beside it; and the read's progress, bytes of the file's size,
+// went forward only. Cancelled or not, the run says so.
+TEST(CommandPageSave, CancelledLeavesNoFileAndTheOldOneWhole) {
+    TempFolder folder;
+    const std::string input = folder.Write("firmware.bin", std::string(6u << 20, '\x01'));
+    ArrayFields fields;
+    fields.file = input;
+    for (const bool was_there : {false, true}) {
+        const std::string path = folder.Path("firmware.c");
+        if (was_there) folder.Write("firmware.c", "old");
+        std::uint64_t read = 0, size = 0, written = 0;
+        RunWatch watch;
+        // Cancelled once the first megabyte is written.
+        watch.written = [&](std::uint64_t bytes) { written = bytes; };
+        watch.cancelled = [&] { return written >= (1u << 20); };
+        watch.progress = [&](std::uint64_t done, std::uint64_t total) {
+            EXPECT_GE(done, read);
+            read = done;
+            size = total;
+        };
+        const Outcome outcome = RunCommandToFile(ArrayWords(fields), path, watch);
+        EXPECT_TRUE(outcome.cancelled);
+        EXPECT_NE(outcome.status, 0);
+        EXPECT_EQ(size, 6u << 20);
+        EXPECT_GT(read, 0u);
+        EXPECT_LT(read, size) << "the read went on after the cancel";
+        if (was_there) {
+            EXPECT_EQ(folder.Read("firmware.c"), "old");
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(path));
+        }
+        std::size_t files = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path(""))) files += entry.is_regular_file();
+        EXPECT_EQ(files, was_there ? 2u : 1u);
+    }
+    // Watched and never cancelled: the bytes of the run, the read to its end.
+    std::uint64_t read = 0;
+    RunWatch watch;
+    watch.cancelled = [] { return false; };
+    watch.progress = [&](std::uint64_t done, std::uint64_t) { read = done; };
+    const Outcome saved = RunCommandToFile(ArrayWords(fields), folder.Path("whole.c"), watch);
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    EXPECT_FALSE(saved.cancelled);
+    EXPECT_EQ(read, 6u << 20);
+    const Outcome shown = RunCommand(ArrayWords(fields), std::size_t{1} << 30);
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    EXPECT_TRUE(folder.Read("whole.c") == shown.out);
+}
+
+// A long sorted draw shown on the page stops at the cancel, before any of
+// it is shown, with its progress counted in values.
+TEST(RandomPage, ALongSortedDrawStopsWhenCancelled) {
+    RandomFields fields;
+    fields.count = "20000000";
+    fields.low = "0";
+    fields.high = "0xFFFFFFFFFFFFFFFF";
+    fields.sort = true;
+    fields.seed = "1";
+    std::uint64_t done = 0, total = 0;
+    RunWatch watch;
+    watch.progress = [&](std::uint64_t d, std::uint64_t t) {
+        done = d;
+        total = t;
+    };
+    watch.cancelled = [&] { return done >= 1000000; };
+    const Outcome outcome = RunCommand(RandomWords(fields), kShown, watch);
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_NE(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(total, 40000000u);  // drawn, then sorted
+    EXPECT_LT(done, 2000000u);
 }
 
 // ---- 元件值选型 ---------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -103,6 +104,101 @@ private:
     std::vector<std::uint32_t> slots_;
     int shift_ = 64;  // 64 - log2 of the slots
 };
+
+// How far a long piece of work has come, told to a WorkProgress every
+// kReportEvery steps rather than at each: a call through std::function per
+// value would cost more than the value.
+class ProgressWatch {
+public:
+    static constexpr std::uint64_t kReportEvery = std::uint64_t{1} << 16;
+
+    ProgressWatch(const WorkProgress& progress, std::uint64_t total) : progress_(progress), total_(total) {}
+
+    // `steps` more are done; false once the work is to stop.
+    bool Advance(std::uint64_t steps) {
+        done_ += steps;
+        if (!stopped_ && progress_ && done_ >= next_report_) {
+            next_report_ = done_ + kReportEvery;
+            stopped_ = !progress_(done_, total_);
+        }
+        return !stopped_;
+    }
+    // Asks now, in the midst of a long step.
+    bool Ask() {
+        if (!stopped_ && progress_) stopped_ = !progress_(done_, total_);
+        return !stopped_;
+    }
+    bool stopped() const { return stopped_; }
+
+private:
+    const WorkProgress& progress_;
+    std::uint64_t total_;
+    std::uint64_t done_ = 0;
+    std::uint64_t next_report_ = 0;
+    bool stopped_ = false;
+};
+
+// Below so many values a bucket is left to std::sort: a count of 256 digits
+// costs more than it saves.
+constexpr std::size_t kSmallBucket = 256;
+
+// American flag sort (McIlroy, Bostic and McIlroy, "Engineering radix
+// sort"): the values are counted by their byte at `shift`, each moved
+// straight to its byte's bucket by swaps, and each bucket sorted by the
+// next byte down. Equal words cannot be told apart, so any correct order is
+// std::sort's order.
+void FlagSort(std::uint64_t* values, std::size_t size, int shift, ProgressWatch& watch) {
+    std::size_t counts[256];
+    for (;;) {
+        // The first passes over many values take a while: asked at each.
+        if (watch.stopped() || (size > ProgressWatch::kReportEvery && !watch.Ask())) return;
+        if (size <= kSmallBucket) {
+            std::sort(values, values + size);
+            watch.Advance(size);
+            return;
+        }
+        std::fill(std::begin(counts), std::end(counts), std::size_t{0});
+        for (std::size_t i = 0; i < size; ++i) ++counts[(values[i] >> shift) & 0xFF];
+        // A byte that all share (small numbers' high bytes) sorts nothing:
+        // on to the next without moving a value.
+        if (counts[(values[0] >> shift) & 0xFF] != size) break;
+        if (shift == 0) {
+            watch.Advance(size);
+            return;
+        }
+        shift -= 8;
+    }
+    std::size_t next[256], end[256];
+    std::size_t at = 0;
+    for (int b = 0; b < 256; ++b) {
+        next[b] = at;
+        at += counts[b];
+        end[b] = at;
+    }
+    for (int b = 0; b < 256; ++b) {
+        // Each swap puts one value in its bucket for good.
+        while (next[b] < end[b]) {
+            std::uint64_t value = values[next[b]];
+            for (std::size_t digit = (value >> shift) & 0xFF; static_cast<int>(digit) != b;
+                 digit = (value >> shift) & 0xFF) {
+                std::swap(value, values[next[digit]++]);
+            }
+            values[next[b]++] = value;
+        }
+        if (size > ProgressWatch::kReportEvery && !watch.Ask()) return;
+    }
+    std::size_t start = 0;
+    for (int b = 0; b < 256 && !watch.stopped(); ++b) {
+        if (shift == 0) {
+            watch.Advance(counts[b]);
+        } else if (counts[b] > 1) {
+            FlagSort(values + start, counts[b], shift - 8, watch);
+        } else {
+            watch.Advance(counts[b]);
+        }
+        start += counts[b];
+    }
+}
 
 }  // namespace
 
@@ -214,18 +310,16 @@ bool ParseFloatRange(const std::string& text, double& lo, double& hi, std::strin
     return true;
 }
 
-bool DrawIntegers(RandomWords& words, const IntegerRange& range, std::uint64_t count, bool unique,
-                  std::vector<std::uint64_t>& values, std::string& error) {
+namespace {
+
+bool DrawnAll(RandomWords& words, const IntegerRange& range, std::uint64_t count, bool unique,
+              std::vector<std::uint64_t>& values, std::string& error, ProgressWatch& watch) {
     const std::uint64_t span = range.Span();
-    values.clear();
-    if (count > kMaxHeldIntegers) {
-        error = std::to_string(count) + " values are more than a draw holds (" + std::to_string(kMaxHeldIntegers) +
-                ")";
-        return false;
-    }
     if (!unique) {
         values.reserve(static_cast<std::size_t>(count));
-        for (std::uint64_t i = 0; i < count; ++i) values.push_back(range.lo + UniformUpTo(words, span));
+        for (std::uint64_t i = 0; i < count && watch.Advance(1); ++i) {
+            values.push_back(range.lo + UniformUpTo(words, span));
+        }
         return true;
     }
     if (span != std::numeric_limits<std::uint64_t>::max() && count > span + 1) {
@@ -239,7 +333,7 @@ bool DrawIntegers(RandomWords& words, const IntegerRange& range, std::uint64_t c
         // shuffled in place and kept.
         values.resize(static_cast<std::size_t>(span) + 1);
         for (std::size_t i = 0; i < values.size(); ++i) values[i] = range.lo + i;
-        for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t i = 0; i < count && watch.Advance(1); ++i) {
             const auto j = i + static_cast<std::size_t>(UniformUpTo(words, values.size() - 1 - i));
             std::swap(values[i], values[j]);
         }
@@ -249,8 +343,55 @@ bool DrawIntegers(RandomWords& words, const IntegerRange& range, std::uint64_t c
     // A sparse draw: a value seen before is drawn again, at most half the time.
     values.reserve(static_cast<std::size_t>(count));
     DrawnValues drawn(values, static_cast<std::size_t>(count));
-    while (values.size() < count) drawn.AddIfNew(range.lo + UniformUpTo(words, span));
+    while (values.size() < count && watch.Advance(1)) drawn.AddIfNew(range.lo + UniformUpTo(words, span));
     return true;
+}
+
+}  // namespace
+
+bool DrawIntegers(RandomWords& words, const IntegerRange& range, std::uint64_t count, bool unique,
+                  std::vector<std::uint64_t>& values, std::string& error, const WorkProgress& progress) {
+    values.clear();
+    if (count > kMaxHeldIntegers) {
+        error = std::to_string(count) + " values are more than a draw holds (" + std::to_string(kMaxHeldIntegers) +
+                ")";
+        return false;
+    }
+    ProgressWatch watch(progress, count);
+    if (!DrawnAll(words, range, count, unique, values, error, watch)) return false;
+    if (watch.stopped()) {
+        values.clear();
+        error = "the draw was stopped";
+        return false;
+    }
+    return true;
+}
+
+bool SortIntegers(std::vector<std::uint64_t>& values, bool is_signed, const WorkProgress& progress) {
+    // Signed values order as unsigned ones once their sign bit is flipped.
+    if (is_signed) {
+        for (std::uint64_t& value : values) value ^= kSignBit;
+    }
+    ProgressWatch watch(progress, values.size());
+    if (!values.empty()) FlagSort(values.data(), values.size(), 56, watch);
+    if (is_signed) {
+        for (std::uint64_t& value : values) value ^= kSignBit;
+    }
+    return !watch.stopped();
+}
+
+std::uint64_t DoubleOrderWord(double value) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    // Negative doubles order backwards as words, and below the positive ones.
+    return bits & kSignBit ? ~bits : bits | kSignBit;
+}
+
+double DoubleOfOrderWord(std::uint64_t word) {
+    const std::uint64_t bits = word & kSignBit ? word & ~kSignBit : ~word;
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
 }
 
 double UniformDouble(RandomWords& words, double lo, double hi) {

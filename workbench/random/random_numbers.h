@@ -83,10 +83,31 @@ bool ParseFloatRange(const std::string& text, double& lo, double& hi, std::strin
 // (8 bytes each, and a unique draw about as much again to find repeats).
 constexpr std::uint64_t kMaxHeldIntegers = std::uint64_t{1} << 26;
 
+// Told between blocks of a long piece of work how far it has come, `done`
+// of `total`; false asks the work to stop there. A window's worker shows the
+// first and gives the user a way to say the second.
+using WorkProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
 // `count` integers in the range, at most kMaxHeldIntegers; unique: no value
-// twice, and an error when the range holds fewer than `count`.
+// twice, and an error when the range holds fewer than `count`. `progress`,
+// when set, hears of the values drawn of `count`; false from it ends the
+// draw with an error.
 bool DrawIntegers(RandomWords& words, const IntegerRange& range, std::uint64_t count, bool unique,
-                  std::vector<std::uint64_t>& values, std::string& error);
+                  std::vector<std::uint64_t>& values, std::string& error, const WorkProgress& progress = {});
+
+// Sorts `values` in place into the order IntegerLess gives them: a radix
+// sort, a byte at a time from the top, in no more memory than the values
+// (tens of millions of words sort in a fraction of std::sort's time, and
+// each block of work asks `progress`, with the values in their final place,
+// whether to go on). False when `progress` said stop; the values are then
+// in some order.
+bool SortIntegers(std::vector<std::uint64_t>& values, bool is_signed, const WorkProgress& progress = {});
+
+// A double as a word that orders as the double does (-inf < -1 < -0 < 0 <
+// 1 < inf), and back: so doubles sort as words, in the same memory. NaN has
+// no place in a range and is not looked after.
+std::uint64_t DoubleOrderWord(double value);
+double DoubleOfOrderWord(std::uint64_t word);
 
 // A uniform double in [lo, hi): 53 random bits scaled, and drawn again in the
 // rare case that rounding gives hi.

@@ -18,16 +18,31 @@ const CliCommand kPageCommandRows[] = {kArrayCommand, kPartsCommand, kFilterComm
 const CliCommandTable kPageCommands = {kPageCommandRows, sizeof kPageCommandRows / sizeof kPageCommandRows[0]};
 
 // A page has no standard input: its bytes come from its boxes and files.
-CliEnvironment PageEnvironment() {
+// A file read tells `watch` how far it has come and stops when cancelled;
+// the command checks the rest.
+CliEnvironment PageEnvironment(const RunWatch& watch) {
     CliEnvironment env;
     env.read_stdin = [](std::size_t, std::string& bytes, std::string&) {
         bytes.clear();
         return true;
     };
     env.stream_stdin = [](const ConsumeBlock&, std::string&) { return true; };
-    env.stream_file = [](const std::string& path, const ConsumeBlock& consume, std::string& error) {
-        return StreamUnchangedFile(path, consume, error);
+    env.stream_file = [watch](const std::string& path, const ConsumeBlock& consume, std::string& error) {
+        std::uint64_t size = 0, read = 0;
+        const bool sized = watch.progress && FileSize(path, size);
+        const ConsumeBlock counted = [&](const char* bytes, std::size_t n) {
+            read += n;
+            if (sized) watch.progress(read, size);
+            consume(bytes, n);
+        };
+        bool stopped = false;
+        if (!StreamUnchangedFile(path, counted, error, watch.cancelled, &stopped)) return false;
+        if (!stopped) return true;
+        error = "cancelled";
+        return false;
     };
+    env.cancelled = watch.cancelled;
+    env.progress = watch.progress;
     return env;
 }
 
@@ -37,6 +52,7 @@ Outcome RunWith(const std::vector<std::string>& words, const CliEnvironment& env
     std::string err;
     outcome.status = RunCli(words, env, outcome.out, err, kPageCommands);
     for (const std::string& line : MessageLines(err)) outcome.err += line + "\n";
+    outcome.cancelled = env.cancelled && env.cancelled();
     return outcome;
 }
 
@@ -68,10 +84,10 @@ void AddFlag(std::vector<std::string>& words, const char* flag, bool given) {
 
 }  // namespace
 
-Outcome RunCommand(const std::vector<std::string>& words, std::size_t shown_limit) {
+Outcome RunCommand(const std::vector<std::string>& words, std::size_t shown_limit, const RunWatch& watch) {
     std::string shown;
     bool cut = false;
-    CliEnvironment env = PageEnvironment();
+    CliEnvironment env = PageEnvironment(watch);
     env.write_stdout = [&](const std::string& bytes) {
         const std::size_t room = shown_limit - shown.size();
         shown.append(bytes, 0, std::min(room, bytes.size()));
@@ -92,22 +108,31 @@ Outcome RunCommand(const std::vector<std::string>& words, std::size_t shown_limi
     }
     outcome.cut = cut;
     // The write that was refused is the page's, not the user's fault.
-    if (cut) {
+    if (cut && !outcome.cancelled) {
         outcome.status = 0;
         outcome.err.clear();
     }
     return outcome;
 }
 
-Outcome RunCommandInto(const std::vector<std::string>& words, const WriteBlock& write) {
+Outcome RunCommandInto(const std::vector<std::string>& words, const WriteBlock& write, const RunWatch& watch) {
     bool refused = false;
-    CliEnvironment env = PageEnvironment();
+    std::uint64_t written = 0;
+    CliEnvironment env = PageEnvironment(watch);
     env.write_stdout = [&](const std::string& bytes) {
         refused = refused || !write(bytes);
+        written += bytes.size();
+        if (!refused && watch.written) watch.written(written);
         return !refused;
     };
     Outcome outcome = RunWith(words, env);
     if (outcome.status == 0 && !outcome.out.empty()) env.write_stdout(outcome.out);
+    // Cancelled at the last block: the run is still no answer.
+    if (!outcome.cancelled && watch.cancelled && watch.cancelled()) {
+        outcome.cancelled = true;
+        outcome.status = kExitUsage;
+        outcome.err = "cancelled\n";
+    }
     outcome.out.clear();
     // A command stops quietly on a closed pipe; a page's file is no pipe.
     if (refused) {
@@ -117,13 +142,15 @@ Outcome RunCommandInto(const std::vector<std::string>& words, const WriteBlock& 
     return outcome;
 }
 
-Outcome RunCommandToFile(const std::vector<std::string>& words, const std::string& path) {
+Outcome RunCommandToFile(const std::vector<std::string>& words, const std::string& path, const RunWatch& watch) {
     Outcome outcome;
     std::string error;
+    // A cancelled run fails as any failed run does, through WriteOutputFile's
+    // own path, which removes what it wrote and keeps what was there.
     const bool saved = WriteOutputFile(
         path,
         [&](const WriteBlock& write) {
-            outcome = RunCommandInto(words, write);
+            outcome = RunCommandInto(words, write, watch);
             return outcome.status == 0;
         },
         error);
@@ -296,13 +323,13 @@ std::vector<std::string> PrintfWords(const PrintfFields& fields, bool explain) {
     return words;
 }
 
-PrintfAnswer Format(const PrintfFields& fields, std::size_t shown_limit) {
+PrintfAnswer Format(const PrintfFields& fields, std::size_t shown_limit, const RunWatch& watch) {
     PrintfAnswer answer;
-    answer.outcome = RunCommand(PrintfWords(fields, false), shown_limit);
+    answer.outcome = RunCommand(PrintfWords(fields, false), shown_limit, watch);
     if (answer.outcome.status != 0) return answer;
     if (!answer.outcome.cut) {
         // --explain writes the same text, then its table.
-        const Outcome explained = RunCommand(PrintfWords(fields, true), shown_limit + (1u << 16));
+        const Outcome explained = RunCommand(PrintfWords(fields, true), shown_limit + (1u << 16), watch);
         if (explained.status == 0 && explained.out.compare(0, answer.outcome.out.size(), answer.outcome.out) == 0) {
             answer.table = explained.out.substr(answer.outcome.out.size());
         }
@@ -310,10 +337,13 @@ PrintfAnswer Format(const PrintfFields& fields, std::size_t shown_limit) {
         // A text longer than the page shows still has its table, after every
         // byte of the text: counted first, then passed over.
         std::uint64_t text_size = 0;
-        RunCommandInto(PrintfWords(fields, false), [&text_size](const std::string& bytes) {
-            text_size += bytes.size();
-            return true;
-        });
+        RunCommandInto(
+            PrintfWords(fields, false),
+            [&text_size](const std::string& bytes) {
+                text_size += bytes.size();
+                return true;
+            },
+            watch);
         std::uint64_t passed = 0;
         RunCommandInto(PrintfWords(fields, true), [&](const std::string& bytes) {
             const std::uint64_t skip = std::min<std::uint64_t>(text_size - passed, bytes.size());
@@ -322,7 +352,12 @@ PrintfAnswer Format(const PrintfFields& fields, std::size_t shown_limit) {
             answer.table.append(bytes, static_cast<std::size_t>(skip),
                                 std::min(rest, shown_limit - std::min(shown_limit, answer.table.size())));
             return true;
-        });
+        }, watch);
+    }
+    if (watch.cancelled && watch.cancelled()) {
+        answer.outcome.cancelled = true;
+        answer.outcome.status = kExitUsage;
+        answer.table.clear();
     }
     // The text need not end its line; the table starts on one of its own.
     if (!answer.table.empty() && answer.table.front() == '\n') answer.table.erase(0, 1);

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,21 +23,35 @@ struct Outcome {
     std::string out;      // standard output, or its first `shown_limit` bytes
     std::string err;      // the messages, without "quobrix: ", a line each
     bool cut = false;     // out is the first bytes of a longer output
+    bool cancelled = false;  // stopped by RunWatch::cancelled (then status is not 0)
+};
+
+// What a page's worker asks of a run and hears from it. Each is called on
+// the thread of the run; any may be unset.
+struct RunWatch {
+    // Asked between blocks of the work: true stops the run promptly, as an
+    // error, and a file being saved is not kept.
+    std::function<bool()> cancelled;
+    // How far the work has come where its amount is known: bytes read of
+    // the file's size, values drawn and sorted of the values asked for.
+    std::function<void(std::uint64_t done, std::uint64_t total)> progress;
+    // The bytes of output so far (a save's size on its way).
+    std::function<void(std::uint64_t bytes)> written;
 };
 
 // Runs `words` (those after "quobrix") with nothing on standard input.
 // Output beyond `shown_limit` bytes is not kept: a page shows that much and
 // the run stops soon after it (cut), rather than fill the memory.
-Outcome RunCommand(const std::vector<std::string>& words, std::size_t shown_limit);
+Outcome RunCommand(const std::vector<std::string>& words, std::size_t shown_limit, const RunWatch& watch = {});
 // The same, every byte of the output handed to `write` as it comes; false
 // from `write` stops the run with an error.
-Outcome RunCommandInto(const std::vector<std::string>& words, const WriteBlock& write);
+Outcome RunCommandInto(const std::vector<std::string>& words, const WriteBlock& write, const RunWatch& watch = {});
 
 // The same into the file named `path` (UTF-8), which is replaced only when
-// the run succeeded and every byte was written: a failed run leaves the
-// file that was there. The messages then say why, naming the file when
-// writing it failed.
-Outcome RunCommandToFile(const std::vector<std::string>& words, const std::string& path);
+// the run succeeded and every byte was written: a failed or cancelled run
+// leaves the file that was there, or none. The messages then say why,
+// naming the file when writing it failed.
+Outcome RunCommandToFile(const std::vector<std::string>& words, const std::string& path, const RunWatch& watch = {});
 
 // The command line a page stands for, as a POSIX shell takes it: each word
 // that needs it in single quotes.
@@ -107,7 +123,7 @@ struct PrintfAnswer {
     std::string table;  // --explain's table: each conversion's argument and type
 };
 
-PrintfAnswer Format(const PrintfFields& fields, std::size_t shown_limit);
+PrintfAnswer Format(const PrintfFields& fields, std::size_t shown_limit, const RunWatch& watch = {});
 
 // ---- 随机数集合 ---------------------------------------------------------
 

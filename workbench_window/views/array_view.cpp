@@ -17,7 +17,7 @@ BEGIN_MESSAGE_MAP(CArrayView, CCommandView)
 END_MESSAGE_MAP()
 
 CArrayView::CArrayView(CWorkbenchWindow& host)
-    : CCommandView(IDD, host, {IDC_ARR_COMMAND, IDC_ARR_RESULT, IDC_ARR_STATUS, true}) {}
+    : CCommandView(IDD, host, {IDC_ARR_COMMAND, IDC_ARR_RESULT, IDC_ARR_STATUS, IDC_ARR_CANCEL, {IDC_ARR_RUN, IDC_ARR_SAVE}, true}) {}
 
 BOOL CArrayView::OnInitDialog() {
     CCommandView::OnInitDialog();
@@ -78,9 +78,8 @@ void CArrayView::UseFile(const std::string& utf8_path) {
 
 void CArrayView::OnRun() {
     const ArrayFields fields = FieldsShown();
-    const Outcome outcome = RunCommand(ArrayWords(fields), kShownBytes);
     // Bytes back from C are shown as hex; 保存 writes them as they are.
-    ShowRun(outcome, fields.reverse ? HexLines(outcome.out) : outcome.out);
+    StartShownRun(ArrayWords(fields), fields.reverse);
 }
 
 void CArrayView::OnSave() {

@@ -1,5 +1,7 @@
 #include "workbench_window/views/command_view.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cwchar>
 
 #include "fw/win32/controls.h"
@@ -20,6 +22,8 @@ std::string FailureStatus(const command_pages::Outcome& outcome) {
 }  // namespace
 
 CCommandView::~CCommandView() {
+    // The worker writes the page's members until its end.
+    worker_.Stop();
     if (fixed_font_) ::DeleteObject(fixed_font_);
 }
 
@@ -69,13 +73,106 @@ void CCommandView::ShowRun(const command_pages::Outcome& outcome, const std::str
     }
 }
 
+void CCommandView::StartShownRun(const std::vector<std::string>& words, bool as_hex) {
+    StartRun([words](const command_pages::RunWatch& watch) { return command_pages::RunCommand(words, kShownBytes, watch); },
+             [this, as_hex](const command_pages::Outcome& outcome) {
+                 ShowRun(outcome, as_hex ? command_pages::HexLines(outcome.out) : outcome.out);
+             });
+}
+
+void CCommandView::StartRun(RunWork work, RunDone done, bool saving) {
+    if (worker_.Running()) return;
+    done_ = std::move(done);
+    saving_ = saving;
+    outcome_ = command_pages::Outcome();
+    PageWorker& worker = worker_;
+    command_pages::Outcome& outcome = outcome_;
+    const bool started = worker_.Start(m_hWnd, [work, &worker, &outcome] {
+        command_pages::RunWatch watch;
+        watch.cancelled = [&worker] { return worker.Cancelled(); };
+        watch.progress = [&worker](std::uint64_t done, std::uint64_t total) { worker.Report(done, total); };
+        watch.written = [&worker](std::uint64_t bytes) { worker.ReportWritten(bytes); };
+        outcome = work(watch);
+    });
+    if (!started) {
+        SetText(run_.status, "无法启动计算的线程");
+        return;
+    }
+    ::EnableWindow(Item(run_.cancel), TRUE);
+    WorkStarted(run_.cancel);
+    for (const int id : run_.run_buttons) ::EnableWindow(Item(id), FALSE);
+    ShowProgress();
+}
+
+bool CCommandView::CancelWork() {
+    if (!worker_.Running()) return false;
+    worker_.Cancel();
+    return true;
+}
+
+BOOL CCommandView::OnCommand(WPARAM wparam, LPARAM lparam) {
+    if (LOWORD(wparam) == run_.cancel && HIWORD(wparam) == BN_CLICKED) {
+        CancelWork();
+        return TRUE;
+    }
+    return CPageView::OnCommand(wparam, lparam);
+}
+
+LRESULT CCommandView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case PageWorker::kProgressMessage:
+            if (worker_.Running()) ShowProgress();
+            return 0;
+        case PageWorker::kDoneMessage:
+            FinishRun();
+            return 0;
+        default:
+            return CPageView::WindowProc(message, wparam, lparam);
+    }
+}
+
+// What the worker last said: a share where the amount is known (bytes of
+// the file, values drawn and sorted), a save's size as it grows; else only
+// that it works.
+void CCommandView::ShowProgress() {
+    const PageWorker::Progress progress = worker_.Latest();
+    std::string status = saving_ ? "正在保存…" : "正在计算…";
+    if (progress.total > 0) {
+        const std::uint64_t percent = std::min<std::uint64_t>(progress.done, progress.total) * 100 / progress.total;
+        status += " 已处理 " + std::to_string(percent) + "%";
+    }
+    if (saving_ && progress.written > 0) {
+        status += " 已写出 " + std::to_string(progress.written >> 20) + " MB";
+    }
+    SetText(run_.status, status);
+}
+
+void CCommandView::FinishRun() {
+    if (!worker_.Finish()) return;
+    for (const int id : run_.run_buttons) ::EnableWindow(Item(id), TRUE);
+    WorkEnded(run_.cancel, run_.run_buttons.front());
+    ::EnableWindow(Item(run_.cancel), FALSE);
+    const RunDone done = std::move(done_);
+    done_ = nullptr;
+    if (outcome_.cancelled) {
+        SetText(run_.status, "已取消");
+        return;
+    }
+    done(outcome_);
+}
+
 void CCommandView::SaveRun(const std::vector<std::string>& words, const std::string& file_name, const char* filter) {
+    if (worker_.Running()) return;
     CFileDialog dialog(false, nullptr, AfxUtf8ToGbk(filter).c_str(), m_hWnd);
     dialog.SetFileName(file_name);
     if (dialog.DoModal() != IDOK) return;
     const std::string path = dialog.GetPathName();
-    ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
-    const command_pages::Outcome outcome = command_pages::RunCommandToFile(words, path);
-    SetText(run_.command, outcome.command);
-    SetText(run_.status, outcome.status == 0 ? "已保存 " + path : FailureStatus(outcome));
+    StartRun([words, path](const command_pages::RunWatch& watch) {
+                 return command_pages::RunCommandToFile(words, path, watch);
+             },
+             [this, path](const command_pages::Outcome& outcome) {
+                 SetText(run_.command, outcome.command);
+                 SetText(run_.status, outcome.status == 0 ? "已保存 " + path : FailureStatus(outcome));
+             },
+             true);
 }

@@ -3,8 +3,6 @@
 #include <commctrl.h>  // after <windows.h>, which fw/win_types.h brings
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 
 #include "fw/win32/controls.h"
@@ -15,15 +13,6 @@ namespace {
 // The progress bar counts thousandths: a large file's bar moves every few
 // megabytes, not every few hundred.
 constexpr int kProgressEnd = 1000;
-// But no more often than this: each move is a message and a repaint on the
-// window's thread, which a fast read would otherwise keep busy a thousand
-// times a second, slowing the read and the answer to the user's clicks.
-constexpr std::chrono::milliseconds kProgressInterval{40};
-
-// The worker's reports: how far it has read (thousandths in wparam), and that
-// it has ended; posted, never sent, so that the page can wait for the worker.
-constexpr UINT kFileProgress = WM_APP + 1;
-constexpr UINT kFileDone = WM_APP + 2;
 
 const int kParamFields[] = {IDC_CRC_WIDTH, IDC_CRC_POLY, IDC_CRC_INIT, IDC_CRC_REFIN, IDC_CRC_REFOUT, IDC_CRC_XOROUT};
 
@@ -31,41 +20,25 @@ const int kParamFields[] = {IDC_CRC_WIDTH, IDC_CRC_POLY, IDC_CRC_INIT, IDC_CRC_R
 
 // ---- The worker --------------------------------------------------------
 
-// One file's CRC on a thread of its own. The page owns it and waits for its
-// end before it lets go of it.
+// One file's CRC, read on the page's worker: what it reads, and what it
+// leaves for the page once the worker has ended.
 struct CCrcView::FileJob {
-    HWND window = nullptr;
     CrcParams params;
     std::string path;
     bool all_models = false;
     std::uint64_t size = 0;
-    std::atomic<bool> cancel{false};
-    HANDLE thread = nullptr;
-    // Read by the page once kFileDone came.
     crc_page::FileOutcome outcome = crc_page::FileOutcome::kFailed;
     Uint128 crc;
     std::vector<crc_page::ModelRow> rows;
     std::string error;
 
-    static DWORD WINAPI Run(void* context) {
-        FileJob& job = *static_cast<FileJob*>(context);
-        int shown = -1;
-        std::chrono::steady_clock::time_point posted;
-        const auto progress = [&job, &shown, &posted](std::uint64_t done) {
-            const int thousandths = job.size == 0 ? kProgressEnd
-                                                  : static_cast<int>(std::min<std::uint64_t>(done, job.size) * kProgressEnd / job.size);
-            const auto now = std::chrono::steady_clock::now();
-            if (thousandths != shown && (shown < 0 || now - posted >= kProgressInterval)) {
-                shown = thousandths;
-                posted = now;
-                ::PostMessageW(job.window, kFileProgress, static_cast<WPARAM>(thousandths), 0);
-            }
-            return !job.cancel.load();
+    void Run(PageWorker& worker) {
+        const auto progress = [this, &worker](std::uint64_t done) {
+            worker.Report(done, size);
+            return !worker.Cancelled();
         };
-        job.outcome = job.all_models ? crc_page::FileAllModels(job.path, progress, job.rows, job.error)
-                                     : crc_page::FileCrc(job.params, job.path, progress, job.crc, job.error);
-        ::PostMessageW(job.window, kFileDone, 0, 0);
-        return 0;
+        outcome = all_models ? crc_page::FileAllModels(path, progress, rows, error)
+                             : crc_page::FileCrc(params, path, progress, crc, error);
     }
 };
 
@@ -84,6 +57,7 @@ END_MESSAGE_MAP()
 
 CCrcView::CCrcView(CWorkbenchWindow& host) : CPageView(IDD, host) {}
 
+// The worker writes the job until its end.
 CCrcView::~CCrcView() { StopFileJob(); }
 
 BOOL CCrcView::OnInitDialog() {
@@ -134,10 +108,10 @@ bool CCrcView::OpenDroppedFile(const std::string& utf8_path) {
 
 LRESULT CCrcView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-        case kFileProgress:
-            FileProgress(static_cast<int>(wparam));
+        case PageWorker::kProgressMessage:
+            FileProgress();
             return 0;
-        case kFileDone:
+        case PageWorker::kDoneMessage:
             FinishFileJob();
             return 0;
         case WM_NOTIFY: {
@@ -356,8 +330,8 @@ void CCrcView::OnCompute() {
 }
 
 void CCrcView::StartFileJob(const CrcParams& params, const std::string& path, bool all_models) {
+    if (worker_.Running()) return;
     job_.reset(new FileJob);
-    job_->window = m_hWnd;
     job_->params = params;
     job_->path = path;
     job_->all_models = all_models;
@@ -365,8 +339,9 @@ void CCrcView::StartFileJob(const CrcParams& params, const std::string& path, bo
     // The worker first, and the controls while it reads: under Wine they
     // took 2-4 ms, a few per cent of a gigabyte. What it posts waits until
     // this returns.
-    job_->thread = ::CreateThread(nullptr, 0, &FileJob::Run, job_.get(), 0, nullptr);
-    if (!job_->thread) {
+    FileJob& job = *job_;
+    PageWorker& worker = worker_;
+    if (!worker_.Start(m_hWnd, [&job, &worker] { job.Run(worker); })) {
         job_.reset();
         ShowStatus("无法启动读取文件的线程");
         return;
@@ -381,14 +356,17 @@ void CCrcView::StartFileJob(const CrcParams& params, const std::string& path, bo
     ShowStatus("正在读取 " + path);
 }
 
-void CCrcView::FileProgress(int thousandths) {
-    if (job_) CProgressCtrl(Item(IDC_CRC_PROGRESS)).SetPos(thousandths);
+void CCrcView::FileProgress() {
+    if (!job_ || !worker_.Running()) return;
+    const PageWorker::Progress progress = worker_.Latest();
+    const int thousandths = progress.total == 0
+                                ? kProgressEnd
+                                : static_cast<int>(std::min(progress.done, progress.total) * kProgressEnd / progress.total);
+    CProgressCtrl(Item(IDC_CRC_PROGRESS)).SetPos(thousandths);
 }
 
 void CCrcView::FinishFileJob() {
-    if (!job_) return;
-    ::WaitForSingleObject(job_->thread, INFINITE);
-    ::CloseHandle(job_->thread);
+    if (!job_ || !worker_.Finish()) return;
     const std::unique_ptr<FileJob> job = std::move(job_);
     computing_ = false;
     ::EnableWindow(Item(IDC_CRC_COMPUTE), TRUE);
@@ -420,10 +398,7 @@ void CCrcView::FinishFileJob() {
 // Waits for a running worker after telling it to stop: it stops within a
 // block, and it only posts to the page, so it never waits for it.
 void CCrcView::StopFileJob() {
-    if (!job_) return;
-    job_->cancel = true;
-    ::WaitForSingleObject(job_->thread, INFINITE);
-    ::CloseHandle(job_->thread);
+    worker_.Stop();
     job_.reset();
     computing_ = false;
 }
@@ -431,8 +406,8 @@ void CCrcView::StopFileJob() {
 void CCrcView::OnCancelRead() { CancelWork(); }
 
 bool CCrcView::CancelWork() {
-    if (!job_) return false;
-    job_->cancel = true;
+    if (!worker_.Running()) return false;
+    worker_.Cancel();
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "res/workbench_resource.h"
 #include "workbench_window/pages/crc_page.h"
 #include "workbench_window/views/page_view.h"
+#include "workbench_window/views/page_worker.h"
 
 class CCrcView : public CPageView {
 public:
@@ -64,7 +65,7 @@ private:
     void StartFileJob(const CrcParams& params, const std::string& path, bool all_models);
     void FinishFileJob();
     void StopFileJob();
-    void FileProgress(int thousandths);
+    void FileProgress();
     void FillAllModels();
     // The 全部模型 list of an input no longer shown: emptied, not left to
     // pass for the new input's.
@@ -79,7 +80,8 @@ private:
     std::string unresolved_model_;
     int last_model_ = 0;  // the last model the fields showed
     bool computing_ = false;
-    std::unique_ptr<FileJob> job_;
+    PageWorker worker_;
+    std::unique_ptr<FileJob> job_;  // the worker's while it runs
     std::vector<crc_page::ModelRow> all_rows_;
     int sort_column_ = -1;
     bool sort_ascending_ = true;

@@ -8,7 +8,7 @@ BEGIN_MESSAGE_MAP(CFilterView, CCommandView)
 END_MESSAGE_MAP()
 
 CFilterView::CFilterView(CWorkbenchWindow& host)
-    : CCommandView(IDD, host, {IDC_FLT_COMMAND, IDC_FLT_RESULT, IDC_FLT_STATUS}) {}
+    : CCommandView(IDD, host, {IDC_FLT_COMMAND, IDC_FLT_RESULT, IDC_FLT_STATUS, IDC_FLT_CANCEL, {IDC_FLT_DESIGN, IDC_FLT_FREQ_OF}}) {}
 
 BOOL CFilterView::OnInitDialog() {
     CCommandView::OnInitDialog();
@@ -59,11 +59,9 @@ void CFilterView::RunEnter() {
 }
 
 void CFilterView::OnDesign() {
-    const Outcome outcome = RunCommand(FilterDesignWords(FieldsShown()), kShownBytes);
-    ShowRun(outcome, outcome.out);
+    StartShownRun(FilterDesignWords(FieldsShown()));
 }
 
 void CFilterView::OnFrequency() {
-    const Outcome outcome = RunCommand(FilterFrequencyWords(FieldsShown()), kShownBytes);
-    ShowRun(outcome, outcome.out);
+    StartShownRun(FilterFrequencyWords(FieldsShown()));
 }

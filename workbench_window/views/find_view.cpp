@@ -2,16 +2,13 @@
 
 #include <commctrl.h>  // after <windows.h>, which fw/win_types.h brings
 
-#include <atomic>
-
 #include "fw/win32/controls.h"
 #include "workbench_window/workbench_window.h"
 
 namespace {
 
-// The search's reports: a note before a long recovery, and its end.
+// A note before a long recovery, posted by the worker.
 constexpr UINT kFindNote = WM_APP + 3;
-constexpr UINT kFindDone = WM_APP + 4;
 
 // The box's state as the command line's choice.
 RecoveryMode RecoveryOf(LRESULT state) {
@@ -22,31 +19,6 @@ RecoveryMode RecoveryOf(LRESULT state) {
 
 }  // namespace
 
-// One search on a thread of its own.
-struct CFindView::FindJob {
-    HWND window = nullptr;
-    std::string text, max_skip;
-    RecoveryMode recovery = RecoveryMode::kAuto;
-    std::atomic<bool> cancel{false};
-    HANDLE thread = nullptr;
-    // Written by the worker before it posts kFindNote (once) and kFindDone.
-    std::string note;
-    find_page::Answer answer;
-
-    static DWORD WINAPI Run(void* context) {
-        FindJob& job = *static_cast<FindJob*>(context);
-        find_page::Hooks hooks;
-        hooks.cancelled = [&job] { return job.cancel.load(); };
-        hooks.before_slow_recovery = [&job](const std::string& note) {
-            job.note = note;
-            ::PostMessageW(job.window, kFindNote, 0, 0);
-        };
-        job.answer = find_page::Find(job.text, job.max_skip, job.recovery, hooks);
-        ::PostMessageW(job.window, kFindDone, 0, 0);
-        return 0;
-    }
-};
-
 BEGIN_MESSAGE_MAP(CFindView, CPageView)
     ON_COMMAND(IDC_FIND_RUN, OnFind)
     ON_COMMAND(IDC_FIND_CANCEL, OnCancelFind)
@@ -54,7 +26,8 @@ END_MESSAGE_MAP()
 
 CFindView::CFindView(CWorkbenchWindow& host) : CPageView(IDD, host) {}
 
-CFindView::~CFindView() { StopFindJob(); }
+// The worker writes the page's members until its end.
+CFindView::~CFindView() { worker_.Stop(); }
 
 BOOL CFindView::OnInitDialog() {
     CPageView::OnInitDialog();
@@ -79,10 +52,10 @@ LRESULT CFindView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case kFindNote:
             // The note stays while the search goes on, and before its answer.
-            if (find_job_) SetText(IDC_FIND_NOTES, find_job_->note);
+            if (worker_.Running()) SetText(IDC_FIND_NOTES, note_);
             return 0;
-        case kFindDone:
-            FinishFindJob();
+        case PageWorker::kDoneMessage:
+            FinishFind();
             return 0;
         case WM_NOTIFY: {
             const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
@@ -99,62 +72,55 @@ LRESULT CFindView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void CFindView::OnFind() {
-    if (find_job_) return;
-    find_job_.reset(new FindJob);
-    find_job_->window = m_hWnd;
-    find_job_->text = Text(IDC_FIND_FRAMES);
-    find_job_->max_skip = Text(IDC_FIND_SKIP);
-    find_job_->recovery = RecoveryOf(::SendMessageW(Item(IDC_FIND_RECOVER), BM_GETCHECK, 0, 0));
+    if (worker_.Running()) return;
+    const std::string text = Text(IDC_FIND_FRAMES), max_skip = Text(IDC_FIND_SKIP);
+    const RecoveryMode recovery = RecoveryOf(::SendMessageW(Item(IDC_FIND_RECOVER), BM_GETCHECK, 0, 0));
     found_ = find_page::Answer();
     CListCtrl(Item(IDC_FIND_LIST)).DeleteAllItems();
+    HWND page = m_hWnd;
+    const bool started = worker_.Start(page, [this, page, text, max_skip, recovery] {
+        find_page::Hooks hooks;
+        hooks.cancelled = [this] { return worker_.Cancelled(); };
+        hooks.before_slow_recovery = [this, page](const std::string& note) {
+            note_ = note;
+            ::PostMessageW(page, kFindNote, 0, 0);
+        };
+        answer_ = find_page::Find(text, max_skip, recovery, hooks);
+    });
+    if (!started) {
+        SetText(IDC_FIND_NOTES, "无法启动识别的线程");
+        return;
+    }
     SetText(IDC_FIND_NOTES, "正在识别…");
     ::EnableWindow(Item(IDC_FIND_CANCEL), TRUE);
     WorkStarted(IDC_FIND_CANCEL);
     ::EnableWindow(Item(IDC_FIND_RUN), FALSE);
-    find_job_->thread = ::CreateThread(nullptr, 0, &FindJob::Run, find_job_.get(), 0, nullptr);
-    if (!find_job_->thread) {
-        find_job_.reset();
-        ::EnableWindow(Item(IDC_FIND_RUN), TRUE);
-        WorkEnded(IDC_FIND_CANCEL, IDC_FIND_RUN);
-        ::EnableWindow(Item(IDC_FIND_CANCEL), FALSE);
-        SetText(IDC_FIND_NOTES, "无法启动识别的线程");
-    }
 }
 
 void CFindView::OnCancelFind() { CancelWork(); }
 
+// The search stops before its next recovery; its end comes as usual.
 bool CFindView::CancelWork() {
-    if (!find_job_) return false;
-    find_job_->cancel = true;
+    if (!worker_.Running()) return false;
+    worker_.Cancel();
     return true;
 }
 
-void CFindView::FinishFindJob() {
-    if (!find_job_) return;
-    ::WaitForSingleObject(find_job_->thread, INFINITE);
-    ::CloseHandle(find_job_->thread);
-    const std::unique_ptr<FindJob> job = std::move(find_job_);
+void CFindView::FinishFind() {
+    if (!worker_.Finish()) return;
     ::EnableWindow(Item(IDC_FIND_RUN), TRUE);
     WorkEnded(IDC_FIND_CANCEL, IDC_FIND_RUN);
     ::EnableWindow(Item(IDC_FIND_CANCEL), FALSE);
-    if (job->answer.cancelled) {
+    if (answer_.cancelled) {
         SetText(IDC_FIND_NOTES, "已取消");
         return;
     }
-    found_ = job->answer;
+    found_ = std::move(answer_);
+    answer_ = find_page::Answer();
     std::vector<std::vector<std::string>> rows;
     for (const find_page::Row& row : found_.rows) rows.push_back({row.name, row.order, row.head, row.tail, row.params});
     CListCtrl(Item(IDC_FIND_LIST)).SetRows(rows);
     SetText(IDC_FIND_NOTES, found_.error.empty() ? JoinedLines(found_.notes) : found_.error);
-}
-
-// The search stops before its next recovery; the page waits for it.
-void CFindView::StopFindJob() {
-    if (!find_job_) return;
-    find_job_->cancel = true;
-    ::WaitForSingleObject(find_job_->thread, INFINITE);
-    ::CloseHandle(find_job_->thread);
-    find_job_.reset();
 }
 
 void CFindView::OpenRowInFramePage(int row) {

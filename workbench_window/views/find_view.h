@@ -3,12 +3,12 @@
 // double-clicked opens its first frame on the 帧 page.
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "res/workbench_resource.h"
 #include "workbench_window/pages/find_page.h"
 #include "workbench_window/views/page_view.h"
+#include "workbench_window/views/page_worker.h"
 
 class CFindView : public CPageView {
 public:
@@ -17,7 +17,7 @@ public:
     ~CFindView() override;
 
     void RunEnter() override { OnFind(); }
-    void StopWork() override { StopFindJob(); }
+    void StopWork() override { worker_.Stop(); }
     bool CancelWork() override;
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 
@@ -29,12 +29,13 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    struct FindJob;
-
-    void FinishFindJob();
-    void StopFindJob();
+    void FinishFind();
     void OpenRowInFramePage(int row);
 
-    std::unique_ptr<FindJob> find_job_;
+    PageWorker worker_;
+    // Written by the worker: the note before a long recovery (posted as
+    // kFindNote), and the answer, read once the worker has ended.
+    std::string note_;
+    find_page::Answer answer_;
     find_page::Answer found_;
 };

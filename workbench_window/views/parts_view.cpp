@@ -10,7 +10,8 @@ BEGIN_MESSAGE_MAP(CPartsView, CCommandView)
 END_MESSAGE_MAP()
 
 CPartsView::CPartsView(CWorkbenchWindow& host)
-    : CCommandView(IDD, host, {IDC_PARTS_COMMAND, IDC_PARTS_RESULT, IDC_PARTS_STATUS}) {}
+    : CCommandView(IDD, host, {IDC_PARTS_COMMAND, IDC_PARTS_RESULT, IDC_PARTS_STATUS, IDC_PARTS_CANCEL,
+                              {IDC_PARTS_NEAREST, IDC_PARTS_MARK, IDC_PARTS_DECODE, IDC_PARTS_DIVIDER}}) {}
 
 BOOL CPartsView::OnInitDialog() {
     CCommandView::OnInitDialog();
@@ -64,8 +65,7 @@ void CPartsView::RunEnter() {
 }
 
 void CPartsView::Run(PartsJob job) {
-    const Outcome outcome = RunCommand(PartsWords(job, FieldsShown()), kShownBytes);
-    ShowRun(outcome, outcome.out);
+    StartShownRun(PartsWords(job, FieldsShown()));
 }
 
 void CPartsView::OnNearest() { Run(PartsJob::kNearest); }

@@ -1,5 +1,7 @@
 #include "workbench_window/views/printf_view.h"
 
+#include <memory>
+
 #include "workbench_window/window_text.h"
 
 using namespace command_pages;
@@ -9,7 +11,7 @@ BEGIN_MESSAGE_MAP(CPrintfView, CCommandView)
 END_MESSAGE_MAP()
 
 CPrintfView::CPrintfView(CWorkbenchWindow& host)
-    : CCommandView(IDD, host, {IDC_PF_COMMAND, IDC_PF_RESULT, IDC_PF_STATUS}) {}
+    : CCommandView(IDD, host, {IDC_PF_COMMAND, IDC_PF_RESULT, IDC_PF_STATUS, IDC_PF_CANCEL, {IDC_PF_RUN}}) {}
 
 BOOL CPrintfView::OnInitDialog() {
     CCommandView::OnInitDialog();
@@ -30,7 +32,16 @@ void CPrintfView::OnRun() {
     fields.format = Text(IDC_PF_FORMAT);
     fields.arguments = Text(IDC_PF_ARGS);
     fields.raw = IsChecked(IDC_PF_RAW);
-    const PrintfAnswer answer = Format(fields, kShownBytes);
-    ShowRun(answer.outcome, answer.outcome.out);
-    SetText(IDC_PF_TABLE, WindowsLines(answer.table));
+    // The table comes with the text, from the worker.
+    const auto table = std::make_shared<std::string>();
+    StartRun(
+        [fields, table](const RunWatch& watch) {
+            PrintfAnswer answer = Format(fields, kShownBytes, watch);
+            *table = std::move(answer.table);
+            return answer.outcome;
+        },
+        [this, table](const Outcome& outcome) {
+            ShowRun(outcome, outcome.out);
+            SetText(IDC_PF_TABLE, WindowsLines(*table));
+        });
 }

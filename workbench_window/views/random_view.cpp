@@ -8,7 +8,7 @@ BEGIN_MESSAGE_MAP(CRandomView, CCommandView)
 END_MESSAGE_MAP()
 
 CRandomView::CRandomView(CWorkbenchWindow& host)
-    : CCommandView(IDD, host, {IDC_RND_COMMAND, IDC_RND_RESULT, IDC_RND_STATUS, true}) {}
+    : CCommandView(IDD, host, {IDC_RND_COMMAND, IDC_RND_RESULT, IDC_RND_STATUS, IDC_RND_CANCEL, {IDC_RND_RUN, IDC_RND_SAVE}, true}) {}
 
 BOOL CRandomView::OnInitDialog() {
     CCommandView::OnInitDialog();
@@ -42,8 +42,7 @@ RandomFields CRandomView::FieldsShown() const {
 }
 
 void CRandomView::OnRun() {
-    const Outcome outcome = RunCommand(RandomWords(FieldsShown()), kShownBytes);
-    ShowRun(outcome, outcome.out);
+    StartShownRun(RandomWords(FieldsShown()));
 }
 
 void CRandomView::OnSave() {

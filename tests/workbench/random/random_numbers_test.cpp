@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -389,5 +390,155 @@ TEST(RandomDraws, UniqueDrawsKeepTheFirstOfEachValue) {
     for (const bool unique : {false, true}) {
         EXPECT_FALSE(DrawIntegers(words, range, kMaxHeldIntegers + 1, unique, values, error));
         EXPECT_EQ(error, "67108865 values are more than a draw holds (67108864)");
+    }
+}
+
+// ---- Sorting held values, and stopping long work ------------------------
+
+namespace {
+
+// Inputs where a radix sort goes wrong if it does: every size around the
+// small-bucket and report thresholds, all equal, few distinct values, the
+// extremes of both signs, values that share their high bytes (so that
+// whole passes are skipped), and words that differ only in their low byte
+// or only in their top bit.
+std::vector<std::vector<std::uint64_t>> SortInputs() {
+    std::mt19937_64 random(20260512);
+    std::vector<std::vector<std::uint64_t>> inputs;
+    for (const std::size_t size : {0, 1, 2, 3, 255, 256, 257, 511, 4096, 65535, 65536, 65537, 300000}) {
+        std::vector<std::uint64_t> any(size), few(size), near(size), ends(size);
+        for (std::size_t i = 0; i < size; ++i) {
+            any[i] = random();
+            few[i] = random() % 5;
+            near[i] = 0x1234567800000000u | (random() & 0xFFFF);
+            const std::uint64_t extremes[] = {0, 1, 0x7FFFFFFFFFFFFFFFu, 0x8000000000000000u, 0xFFFFFFFFFFFFFFFFu,
+                                              0xFFFFFFFFFFFFFF00u, 0xFF};
+            ends[i] = extremes[random() % 7];
+        }
+        inputs.insert(inputs.end(), {any, few, near, ends, std::vector<std::uint64_t>(size, 0x8000000000000001u)});
+        // Already sorted, and backwards.
+        std::sort(any.begin(), any.end());
+        inputs.push_back(any);
+        std::reverse(any.begin(), any.end());
+        inputs.push_back(any);
+    }
+    return inputs;
+}
+
+}  // namespace
+
+// Exactly std::sort's order under IntegerLess, signed and unsigned.
+TEST(RandomSort, SameOrderAsStdSort) {
+    for (const std::vector<std::uint64_t>& input : SortInputs()) {
+        for (const bool is_signed : {false, true}) {
+            std::vector<std::uint64_t> expected = input;
+            std::sort(expected.begin(), expected.end(),
+                      [is_signed](std::uint64_t a, std::uint64_t b) { return IntegerLess(a, b, is_signed); });
+            std::vector<std::uint64_t> sorted = input;
+            ASSERT_TRUE(SortIntegers(sorted, is_signed));
+            ASSERT_EQ(sorted, expected) << input.size() << " values, signed " << is_signed;
+        }
+    }
+}
+
+// The progress it reports counts the values in their final place: never
+// more than all, never backwards.
+TEST(RandomSort, ProgressCountsUpToTheValues) {
+    std::mt19937_64 random(7);
+    std::vector<std::uint64_t> values(1000000);
+    for (std::uint64_t& value : values) value = random();
+    std::uint64_t last = 0;
+    int reports = 0;
+    ASSERT_TRUE(SortIntegers(values, false, [&](std::uint64_t done, std::uint64_t total) {
+        EXPECT_EQ(total, 1000000u);
+        EXPECT_GE(done, last);
+        EXPECT_LE(done, total);
+        last = done;
+        ++reports;
+        return true;
+    }));
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+    EXPECT_GT(last, 900000u);
+    EXPECT_GT(reports, 10);
+}
+
+// Told to stop, the sort stops at its next question, and the values are
+// still the same values.
+TEST(RandomSort, StopsWhenToldAndLosesNoValue) {
+    std::mt19937_64 random(8);
+    std::vector<std::uint64_t> values(2000000);
+    for (std::uint64_t& value : values) value = random() % 1000;
+    std::vector<std::uint64_t> before = values;
+    for (const int answered : {0, 1, 5}) {
+        std::vector<std::uint64_t> sorted = before;
+        int asked = 0;
+        EXPECT_FALSE(SortIntegers(sorted, true, [&](std::uint64_t, std::uint64_t) { return asked++ < answered; }));
+        EXPECT_EQ(asked, answered + 1) << "asked again after it was told to stop";
+        std::sort(sorted.begin(), sorted.end());
+        std::sort(before.begin(), before.end());
+        EXPECT_EQ(sorted, before);
+    }
+}
+
+// Doubles order as their words do, the extremes and the subnormals too, and
+// come back as they were.
+TEST(RandomSort, DoublesOrderAsTheirWords) {
+    const double table[] = {-std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::max(), -1e300,
+                            -1.0, -std::numeric_limits<double>::min(), -std::numeric_limits<double>::denorm_min(),
+                            -0.0, 0.0, std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::min(),
+                            0.1, 1.0, 1.0000000000000002, 1e300, std::numeric_limits<double>::max(),
+                            std::numeric_limits<double>::infinity()};
+    for (std::size_t i = 0; i < sizeof table / sizeof table[0]; ++i) {
+        const std::uint64_t word = DoubleOrderWord(table[i]);
+        const double back = DoubleOfOrderWord(word);
+        EXPECT_EQ(std::memcmp(&back, &table[i], sizeof back), 0) << table[i];
+        if (i > 0) {
+            EXPECT_LT(DoubleOrderWord(table[i - 1]), word) << table[i - 1] << " " << table[i];
+        }
+    }
+    std::mt19937_64 random(9);
+    std::vector<double> doubles(100000);
+    for (double& d : doubles) {
+        d = std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 200) - 100) *
+            (random() & 1 ? -1 : 1);
+    }
+    std::vector<std::uint64_t> words;
+    for (const double d : doubles) words.push_back(DoubleOrderWord(d));
+    ASSERT_TRUE(SortIntegers(words, false));
+    std::sort(doubles.begin(), doubles.end());
+    for (std::size_t i = 0; i < doubles.size(); ++i) ASSERT_EQ(DoubleOfOrderWord(words[i]), doubles[i]) << i;
+}
+
+// A draw told to stop ends with an error and holds nothing, in each of its
+// three ways (any values, most of a range, a few of a wide one); told to go
+// on, it draws what it draws without being asked.
+TEST(RandomDraws, StopWhenToldAndDrawTheSameOtherwise) {
+    struct Case {
+        const char* range;
+        bool unique;
+    } cases[] = {{"1..6", false}, {"0..999999", true}, {"0..0xFFFFFFFFFFFFFFFF", true}};
+    for (const Case& c : cases) {
+        IntegerRange range;
+        std::string error;
+        ASSERT_TRUE(ParseIntegerRange(c.range, range, error));
+        Xoshiro256StarStar plain(3), watched(3), stopped(3);
+        std::vector<std::uint64_t> expected, values;
+        ASSERT_TRUE(DrawIntegers(plain, range, 500000, c.unique, expected, error));
+        std::uint64_t last = 0;
+        const WorkProgress heard = [&](std::uint64_t done, std::uint64_t total) {
+            EXPECT_EQ(total, 500000u);
+            last = done;
+            return true;
+        };
+        ASSERT_TRUE(DrawIntegers(watched, range, 500000, c.unique, values, error, heard));
+        EXPECT_EQ(values, expected) << c.range;
+        EXPECT_GT(last, 400000u) << c.range;
+        int asked = 0;
+        EXPECT_FALSE(DrawIntegers(stopped, range, 500000, c.unique, values, error, [&](std::uint64_t, std::uint64_t) {
+            return asked++ < 2;
+        }));
+        EXPECT_EQ(asked, 3) << c.range;
+        EXPECT_TRUE(values.empty()) << c.range;
+        EXPECT_NE(error, "") << c.range;
     }
 }
