@@ -111,8 +111,9 @@ void CListCtrl::SetRows(const std::vector<std::vector<std::string>>& rows) {
 
 // LVSCW_AUTOSIZE measures the cells alone, LVSCW_AUTOSIZE_USEHEADER the
 // heading too, except for the last column, which it stretches to the list's
-// right edge whatever its texts: the larger of the two is kept, and the
-// heading measured here for the last.
+// right edge whatever its texts; and Wine's leaves a heading a pixel short
+// of its margins. So the larger of the two is kept, no less than the
+// heading measured here, and the last column takes what is left.
 void CListCtrl::FitColumns() {
     const int columns = GetColumnCount();
     RECT client = {};
@@ -124,17 +125,15 @@ void CListCtrl::FitColumns() {
         int width = static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, column));
         SendMessage(LVM_SETCOLUMNWIDTH, column, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
         width = std::max(width, static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, column)));
-        if (c == columns - 1) {
-            wchar_t heading[256] = {};
-            LVCOLUMNW item = {};
-            item.mask = LVCF_TEXT;
-            item.pszText = heading;
-            item.cchTextMax = 256;
-            SendMessage(LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&item));
-            // The header's own margins, a character's width either side.
-            const int heading_width = static_cast<int>(SendMessage(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(heading)));
-            width = std::max({width, heading_width + 2 * kCellMargin, static_cast<int>(client.right) - used});
-        }
+        wchar_t heading[256] = {};
+        LVCOLUMNW item = {};
+        item.mask = LVCF_TEXT;
+        item.pszText = heading;
+        item.cchTextMax = 256;
+        SendMessage(LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&item));
+        const int heading_width = static_cast<int>(SendMessage(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(heading)));
+        width = std::max(width, heading_width + 2 * kCellMargin);
+        if (c == columns - 1) width = std::max(width, static_cast<int>(client.right) - used);
         SendMessage(LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0));
         used += width;
     }

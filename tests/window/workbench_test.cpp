@@ -1773,8 +1773,11 @@ TEST_F(WorkbenchLists, WideModelsFieldsShowWhole) {
     HWND list = Control(IDC_CRC_LIST);
     for (const int id : {IDC_CRC_POLY, IDC_CRC_INIT, IDC_CRC_XOROUT, IDC_CRC_CHECK, IDC_CRC_RESIDUE}) {
         HWND field = Control(id);
+        // Wine carries EM_GETRECT's rectangle between the processes itself.
         RECT shown = {};
-        SendWithData(field, EM_GETRECT, 0, shown);
+        DWORD_PTR unused = 0;
+        SendMessageTimeoutA(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&shown), SMTO_ABORTIFHUNG, kDefaultWaitMs, &unused);
+        ASSERT_GT(shown.right, shown.left) << "field " << id;
         const std::string text = TextOf(field);
         EXPECT_GE(shown.right - shown.left, StringWidthIn(list, text)) << "field " << id << " " << text;
     }
@@ -1811,7 +1814,10 @@ TEST_F(WorkbenchLists, AllModelsCopyHoldsEveryModelsCheck) {
     TypeKeys({VK_CONTROL}, 'A');
     TypeKeys({VK_CONTROL}, 'C');
     std::wstring copied;
-    ASSERT_TRUE(WaitUntil([&] { return std::count((copied = UnicodeClipboardText()).begin(), copied.end(), L'\n') == 112; }))
+    ASSERT_TRUE(WaitUntil([&] {
+        copied = UnicodeClipboardText();
+        return std::count(copied.begin(), copied.end(), L'\n') == 112;
+    }))
         << Show(ClipboardText());
     EXPECT_NE(copied.back(), L'\n');
     char crc32[16];
