@@ -28,6 +28,13 @@ std::string CComboBox::GetLBText(int index) const {
 
 // ---- CListCtrl ---------------------------------------------------------
 
+namespace {
+
+// Room a header item leaves either side of its text, in pixels.
+constexpr int kCellMargin = 6;
+
+}  // namespace
+
 void CListCtrl::SetTableStyle() {
     SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
@@ -97,8 +104,74 @@ void CListCtrl::SetRows(const std::vector<std::vector<std::string>>& rows) {
         InsertItem(row, rows[r][0].c_str());
         for (size_t c = 1; c < rows[r].size(); ++c) SetItemText(row, static_cast<int>(c), rows[r][c].c_str());
     }
+    FitColumns();
     SendMessage(WM_SETREDRAW, TRUE);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+// LVSCW_AUTOSIZE measures the cells alone, LVSCW_AUTOSIZE_USEHEADER the
+// heading too, except for the last column, which it stretches to the list's
+// right edge whatever its texts; and Wine's leaves a heading a pixel short
+// of its margins. So the larger of the two is kept, no less than the
+// heading measured here, and the last column takes what is left.
+void CListCtrl::FitColumns() {
+    const int columns = GetColumnCount();
+    RECT client = {};
+    ::GetClientRect(m_hWnd, &client);
+    int used = 0;
+    for (int c = 0; c < columns; ++c) {
+        const WPARAM column = static_cast<WPARAM>(c);
+        SendMessage(LVM_SETCOLUMNWIDTH, column, MAKELPARAM(LVSCW_AUTOSIZE, 0));
+        int width = static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, column));
+        SendMessage(LVM_SETCOLUMNWIDTH, column, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+        width = std::max(width, static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, column)));
+        wchar_t heading[256] = {};
+        LVCOLUMNW item = {};
+        item.mask = LVCF_TEXT;
+        item.pszText = heading;
+        item.cchTextMax = 256;
+        SendMessage(LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&item));
+        const int heading_width = static_cast<int>(SendMessage(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(heading)));
+        width = std::max(width, heading_width + 2 * kCellMargin);
+        if (c == columns - 1) width = std::max(width, static_cast<int>(client.right) - used);
+        SendMessage(LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0));
+        used += width;
+    }
+}
+
+std::string CListCtrl::SelectedRowsText() const {
+    const int columns = GetColumnCount();
+    std::wstring text;
+    bool first = true;
+    for (int row = static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)); row >= 0;
+         row = static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) {
+        if (!first) text += L"\r\n";
+        first = false;
+        for (int c = 0; c < columns; ++c) {
+            if (c > 0) text += L'\t';
+            // The list says how much it copied, not how long the text is:
+            // a buffer it filled to the brim is doubled and asked again.
+            std::vector<wchar_t> cell(256);
+            for (;;) {
+                LVITEMW item = {};
+                item.iSubItem = c;
+                item.pszText = cell.data();
+                item.cchTextMax = static_cast<int>(cell.size());
+                const LRESULT copied = SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+                if (static_cast<size_t>(copied) + 1 < cell.size()) break;
+                cell.assign(cell.size() * 2, L'\0');
+            }
+            text += cell.data();
+        }
+    }
+    return AfxWideToUtf8(text);
+}
+
+void CListCtrl::SelectAll() {
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
 }
 
 // ---- CTabCtrl ----------------------------------------------------------
@@ -193,12 +266,11 @@ bool PutOnClipboard(UINT format, const void* bytes, size_t size) {
 
 }  // namespace
 
-bool AfxSetClipboardText(HWND owner, const std::string& gbk) {
+bool AfxSetClipboardText(HWND owner, const std::string& utf8) {
     if (!::OpenClipboard(owner)) return false;
     ::EmptyClipboard();
-    const std::wstring wide = AfxUtf8ToWide(AfxGbkToUtf8(gbk));
-    const bool put = PutOnClipboard(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t)) &&
-                     PutOnClipboard(CF_TEXT, gbk.c_str(), gbk.size() + 1);
+    const std::wstring wide = AfxUtf8ToWide(utf8);
+    const bool put = PutOnClipboard(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
     ::CloseClipboard();
     return put;
 }

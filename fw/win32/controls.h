@@ -39,8 +39,18 @@ public:
     void SetItemText(int row, int column, const char* text);
     std::string GetItemText(int row, int column) const;
     int GetItemCount() const;
-    // Replaces every row: rows[i][c] is row i's text in column c.
+    // Replaces every row: rows[i][c] is row i's text in column c; the
+    // columns then fit their texts (FitColumns).
     void SetRows(const std::vector<std::vector<std::string>>& rows);
+    // Widens or narrows each column to its widest text, heading included, so
+    // that no value ends in "..."; the last one takes what is left of the
+    // list's width. A table wider than the list scrolls sideways.
+    void FitColumns();
+    // The selected rows as UTF-8 text, for the clipboard: a row's cells
+    // apart by tabs, rows by CR LF, as a spreadsheet takes a paste; "" when
+    // none is selected.
+    std::string SelectedRowsText() const;
+    void SelectAll();
 };
 
 // A tab control: one tab per page, the page's controls being the owner's.
@@ -97,9 +107,10 @@ void AfxInitCommonControls();
 // Lets `window` take files dropped onto it (WM_DROPFILES).
 void AfxAcceptDroppedFiles(HWND window);
 
-// Puts GBK text on the clipboard, as text of the ANSI code page and as
-// Unicode text both; false when the clipboard could not be had.
-bool AfxSetClipboardText(HWND owner, const std::string& gbk);
+// Puts UTF-8 text on the clipboard as Unicode text (the system offers it in
+// the ANSI code page too, to those that ask): a character GBK has no form
+// for (한글) survives. False when the clipboard could not be had.
+bool AfxSetClipboardText(HWND owner, const std::string& utf8);
 // The clipboard's text in GBK, or "" when it holds none.
 std::string AfxGetClipboardText(HWND owner);
 

@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -1648,6 +1649,441 @@ TEST_F(WorkbenchTools, ClosingDuringALongDrawEndsCleanly) {
     DWORD code = 1;
     GetExitCodeProcess(app_.process(), &code);
     EXPECT_EQ(code, 0u);
+}
+
+// ---- Lists, labels and the clipboard ------------------------------------
+
+// Memory lent in the program's process, for the messages whose pointers the
+// window system does not copy across processes.
+class RemoteBlock {
+public:
+    RemoteBlock(HWND window, size_t size) : size_(size) {
+        DWORD process_id = 0;
+        GetWindowThreadProcessId(window, &process_id);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
+        if (process_) address_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~RemoteBlock() {
+        if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+
+    char* at(size_t offset) const { return address_ + offset; }
+    void Write(size_t offset, const void* bytes, size_t size) const {
+        WriteProcessMemory(process_, address_ + offset, bytes, size, nullptr);
+    }
+    void Read(size_t offset, void* bytes, size_t size) const {
+        ReadProcessMemory(process_, address_ + offset, bytes, size, nullptr);
+    }
+    bool ok() const { return address_ != nullptr; }
+
+private:
+    size_t size_;
+    HANDLE process_ = nullptr;
+    char* address_ = nullptr;
+};
+
+// The width in pixels `gbk` takes in `list`'s font (LVM_GETSTRINGWIDTHA):
+// the page's font, the one every control of the page is given.
+int StringWidthIn(HWND list, const std::string& gbk) {
+    RemoteBlock block(list, gbk.size() + 1);
+    if (!block.ok()) return -1;
+    block.Write(0, gbk.c_str(), gbk.size() + 1);
+    return static_cast<int>(SendBounded(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(block.at(0))));
+}
+
+std::string HeadingOf(HWND list, int column) {
+    constexpr size_t kTextSize = 256;
+    RemoteBlock block(list, sizeof(LVCOLUMNA) + kTextSize);
+    if (!block.ok()) return std::string();
+    LVCOLUMNA item = {};
+    item.mask = LVCF_TEXT;
+    item.pszText = block.at(sizeof item);
+    item.cchTextMax = kTextSize;
+    block.Write(0, &item, sizeof item);
+    SendBounded(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(block.at(0)));
+    std::vector<char> text(kTextSize, '\0');
+    block.Read(sizeof item, text.data(), kTextSize - 1);
+    return text.data();
+}
+
+int ColumnCount(HWND list) {
+    return static_cast<int>(SendBounded(reinterpret_cast<HWND>(SendBounded(list, LVM_GETHEADER)), HDM_GETITEMCOUNT));
+}
+
+// Sets `list`'s cell to UTF-16 text, as the program's own calls would.
+void SetWideCell(HWND list, int row, int column, const std::wstring& text) {
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    RemoteBlock block(list, sizeof(LVITEMW) + bytes);
+    ASSERT_TRUE(block.ok());
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<wchar_t*>(block.at(sizeof item));
+    block.Write(0, &item, sizeof item);
+    block.Write(sizeof item, text.c_str(), bytes);
+    SendBounded(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(block.at(0)));
+}
+
+// Selects exactly `rows` of `list`.
+void SelectRows(HWND list, std::initializer_list<int> rows) {
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = 0;
+    SendWithData(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), item);
+    for (const int row : rows) {
+        item.state = LVIS_SELECTED;
+        SendWithData(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), item);
+    }
+}
+
+// The clipboard's Unicode text (CF_UNICODETEXT), what a program of any
+// language pastes.
+std::wstring UnicodeClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const wchar_t* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void PutOnClipboard(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    ASSERT_NE(memory, nullptr);
+    std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+std::wstring Wide(const std::string& utf8) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
+    return wide;
+}
+
+// Keys as a user types them, `held` down around `key`: the program reads
+// the state of Ctrl and Alt, which only typed keys set.
+void TypeKeys(std::initializer_list<WORD> held, WORD key) {
+    std::vector<INPUT> inputs;
+    const auto add = [&](WORD vk, DWORD flags) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    };
+    for (WORD vk : held) add(vk, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    for (WORD vk : held) add(vk, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// What the command line prints for `arguments`: quobrix-cli.exe, beside the
+// program, run to its end with its output read from a pipe.
+std::string CommandLineOutput(const std::string& arguments) {
+    std::string program = WindowsPathOf(AppPath());
+    program = program.substr(0, program.find_last_of("\\/") + 1) + "quobrix-cli.exe";
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    if (!CreatePipe(&read, &write, &inherit, 0)) return "(no pipe)";
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write;
+    startup.hStdError = write;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process = {};
+    std::string command = "\"" + program + "\" " + arguments;
+    const BOOL started =
+        CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    CloseHandle(write);
+    std::string output;
+    if (started) {
+        char block[4096];
+        DWORD got = 0;
+        while (ReadFile(read, block, sizeof block, &got, nullptr) && got > 0) output.append(block, got);
+        WaitForSingleObject(process.hProcess, kDefaultWaitMs);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    } else {
+        output = "(cannot start " + program + ")";
+    }
+    CloseHandle(read);
+    return output;
+}
+
+// A table the command line prints, columns apart by blanks, as rows of cells.
+std::vector<std::vector<std::string>> CellsOf(const std::string& table) {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < table.size();) {
+        const size_t end = std::min(table.find('\n', at), table.size());
+        lines.push_back(table.substr(at, end - at));
+        at = end + 1;
+    }
+    for (const std::string& line : lines) {
+        std::vector<std::string> cells;
+        size_t at = 0;
+        while ((at = line.find_first_not_of(" \r", at)) != std::string::npos) {
+            const size_t end = line.find_first_of(" \r", at);
+            cells.push_back(line.substr(at, end == std::string::npos ? std::string::npos : end - at));
+            at = end;
+        }
+        if (!cells.empty()) rows.push_back(cells);
+    }
+    return rows;
+}
+
+std::wstring JoinedRows(const std::vector<std::vector<std::string>>& rows) {
+    std::wstring text;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        if (r > 0) text += L"\r\n";
+        for (size_t c = 0; c < rows[r].size(); ++c) text += (c > 0 ? L"\t" : L"") + Wide(rows[r][c]);
+    }
+    return text;
+}
+
+class WorkbenchLists : public Workbench {
+protected:
+    // The window at its least size, the size at which a cut shows first.
+    void Smallest() {
+        SetWindowPos(dialog(), nullptr, 20, 20, 100, 100, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendBounded(dialog(), WM_NULL);
+    }
+
+    // 数值's table of eight bytes: int64 and uint64 of twenty digits.
+    HWND NumbersOfEightBytes() {
+        ShowPage(3);
+        SetText(Control(IDC_NUM_HEX), "01 23 45 67 89 AB CD EF");
+        Click(IDC_NUM_RUN);
+        HWND list = Control(IDC_NUM_LIST);
+        EXPECT_TRUE(WaitUntil([&] { return RowCount(list) == 4; })) << RowCount(list);
+        return list;
+    }
+
+    void FocusOn(HWND control) {
+        SetForegroundWindow(dialog());
+        ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog(); }));
+        SendBounded(dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+        ASSERT_TRUE(WaitUntil([&] { return Focus() == control; }));
+    }
+
+    // Every cell and heading of `list` fits its column: the text's width and
+    // the margins a list view leaves about a cell's text.
+    void ExpectEveryCellWhole(HWND list, const char* what) {
+        constexpr int kCellMargins = 12;
+        const int columns = ColumnCount(list);
+        ASSERT_GT(columns, 0) << what;
+        for (int c = 0; c < columns; ++c) {
+            const int width = static_cast<int>(SendBounded(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c)));
+            const std::string heading = HeadingOf(list, c);
+            EXPECT_GE(width, StringWidthIn(list, heading) + kCellMargins) << what << ": heading " << Show(heading);
+            for (int row = 0; row < RowCount(list); ++row) {
+                const std::string cell = CellOf(list, row, c);
+                EXPECT_GE(width, StringWidthIn(list, cell) + kCellMargins)
+                    << what << ": row " << row << " column " << c << " " << Show(cell);
+            }
+        }
+    }
+};
+
+// At the least size, each list's every value and heading shows whole after
+// a run: 数值's twenty-digit integers, 全部模型's names and CRC-82's 21
+// digits, 校验识别's parameters; a table wider than its list scrolls.
+TEST_F(WorkbenchLists, EveryCellShowsWholeAtTheLeastSize) {
+    Smallest();
+    {
+        HWND list = AllModelsOfTheCheckInput();
+        ExpectEveryCellWhole(list, "CRC 全部模型");
+    }
+    ExpectEveryCellWhole(NumbersOfEightBytes(), "数值 table");
+    Choose(IDC_NUM_TYPE, "float64");
+    SetText(Control(IDC_NUM_VALUE), "-2.2250738585072014e-308");
+    Click(IDC_NUM_BACK);
+    HWND bytes = Control(IDC_NUM_BYTES_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(bytes) > 0; })) << Show(TextOf(Control(IDC_NUM_MSG)));
+    ExpectEveryCellWhole(bytes, "数值 bytes");
+    ShowPage(1);
+    SetText(Control(IDC_FIND_FRAMES), "AA 01 03 00 00 00 0A C5 CD 55\r\nAA 11 03 00 6B 00 03 76 87 55\r\n"
+                                      "AA 01 06 00 01 00 03 98 0B 55\r\n");
+    Click(IDC_FIND_RUN);
+    HWND found = Control(IDC_FIND_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(found) > 0; })) << Show(TextOf(Control(IDC_FIND_NOTES)));
+    ExpectEveryCellWhole(found, "校验识别");
+}
+
+// CRC-82's parameters, 21 hex digits after 0x, show whole in their fields
+// at the least size.
+TEST_F(WorkbenchLists, WideModelsFieldsShowWhole) {
+    Smallest();
+    Choose(IDC_CRC_MODEL, "CRC-82/DARC");
+    ASSERT_EQ(TextOf(Control(IDC_CRC_CHECK)).size(), 23u) << "0x and 21 digits: " << TextOf(Control(IDC_CRC_CHECK));
+    HWND list = Control(IDC_CRC_LIST);
+    for (const int id : {IDC_CRC_POLY, IDC_CRC_INIT, IDC_CRC_XOROUT, IDC_CRC_CHECK, IDC_CRC_RESIDUE}) {
+        HWND field = Control(id);
+        // Wine carries EM_GETRECT's rectangle between the processes itself.
+        RECT shown = {};
+        DWORD_PTR unused = 0;
+        SendMessageTimeoutA(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&shown), SMTO_ABORTIFHUNG, kDefaultWaitMs, &unused);
+        ASSERT_GT(shown.right, shown.left) << "field " << id;
+        const std::string text = TextOf(field);
+        EXPECT_GE(shown.right - shown.left, StringWidthIn(list, text)) << "field " << id << " " << text;
+    }
+}
+
+// Ctrl+C copies the selected rows, tab between cells and CR LF between rows,
+// as the command line prints them; Ctrl+A then Ctrl+C copies every row.
+TEST_F(WorkbenchLists, CtrlCCopiesTheSelectedRowsAsTheCommandLinePrintsThem) {
+    const std::vector<std::vector<std::string>> printed = CellsOf(CommandLineOutput("num 01 23 45 67 89 AB CD EF"));
+    ASSERT_EQ(printed.size(), 5u) << "the command line's table and its heading";
+    HWND list = NumbersOfEightBytes();
+    PutOnClipboard(L"kept");
+    FocusOn(list);
+    SelectRows(list, {});
+    TypeKeys({VK_CONTROL}, 'C');
+    SendBounded(list, WM_NULL);
+    EXPECT_EQ(UnicodeClipboardText(), L"kept") << "nothing selected, nothing copied";
+    SelectRows(list, {1, 3});
+    TypeKeys({VK_CONTROL}, 'C');
+    const std::wstring two = JoinedRows({printed[2], printed[4]});
+    EXPECT_TRUE(WaitUntil([&] { return UnicodeClipboardText() == two; })) << Show(ClipboardText());
+    TypeKeys({VK_CONTROL}, 'A');
+    EXPECT_TRUE(WaitUntil([&] { return SendBounded(list, LVM_GETSELECTEDCOUNT) == 4; }));
+    TypeKeys({VK_CONTROL}, 'C');
+    const std::wstring all = JoinedRows({printed.begin() + 1, printed.end()});
+    EXPECT_TRUE(WaitUntil([&] { return UnicodeClipboardText() == all; })) << Show(ClipboardText());
+}
+
+// 全部模型 copies whole too: every model's row, each CRC its catalogue's
+// check value.
+TEST_F(WorkbenchLists, AllModelsCopyHoldsEveryModelsCheck) {
+    HWND list = AllModelsOfTheCheckInput();
+    FocusOn(list);
+    TypeKeys({VK_CONTROL}, 'A');
+    TypeKeys({VK_CONTROL}, 'C');
+    std::wstring copied;
+    ASSERT_TRUE(WaitUntil([&] {
+        copied = UnicodeClipboardText();
+        return std::count(copied.begin(), copied.end(), L'\n') == 112;
+    }))
+        << Show(ClipboardText());
+    EXPECT_NE(copied.back(), L'\n');
+    char crc32[16];
+    std::snprintf(crc32, sizeof crc32, "%08X", static_cast<unsigned>(Crc32({'1', '2', '3', '4', '5', '6', '7', '8', '9'})));
+    for (const std::wstring& line : {std::wstring(L"CRC-16/MODBUS\t16\t4B37"), L"CRC-32/ISO-HDLC\t32\t" + Wide(crc32),
+                                     std::wstring(L"CRC-82/DARC\t82\t09EA83F625023801FD612")}) {
+        EXPECT_NE((L"\r\n" + copied + L"\r\n").find(L"\r\n" + line + L"\r\n"), std::wstring::npos)
+            << Show(ClipboardText());
+    }
+}
+
+// The list's menu, at a right click: 复制 copies the selected rows, 全选
+// selects them all.
+TEST_F(WorkbenchLists, ContextMenuCopiesAndSelectsAll) {
+    const std::vector<std::vector<std::string>> printed = CellsOf(CommandLineOutput("num 01 23 45 67 89 AB CD EF"));
+    ASSERT_EQ(printed.size(), 5u);
+    HWND list = NumbersOfEightBytes();
+    FocusOn(list);
+    SelectRows(list, {2});
+    const auto menu_choice = [&](WORD key) {
+        RECT bounds = {};
+        GetWindowRect(list, &bounds);
+        PostMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(bounds.left + 20, bounds.top + 40));
+        HWND menu = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            menu = FindWindowA("#32768", nullptr);
+            return menu != nullptr && IsWindowVisible(menu);
+        })) << "no menu";
+        TypeKeys({}, key);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); })) << "the menu stayed";
+    };
+    menu_choice('C');
+    EXPECT_TRUE(WaitUntil([&] { return UnicodeClipboardText() == JoinedRows({printed[3]}); })) << Show(ClipboardText());
+    menu_choice('A');
+    EXPECT_TRUE(WaitUntil([&] { return SendBounded(list, LVM_GETSELECTEDCOUNT) == 4; }));
+    menu_choice('C');
+    EXPECT_TRUE(WaitUntil([&] { return UnicodeClipboardText() == JoinedRows({printed.begin() + 1, printed.end()}); }))
+        << Show(ClipboardText());
+}
+
+// Text GBK has no form for goes through the clipboard whole: the 复制
+// buttons' and a list's.
+TEST_F(WorkbenchLists, CopiesKeepTextOutsideGbk) {
+    const std::wstring korean = L"\uD55C\uAE00 \U0001F600";  // 한글 😀
+    SetWideText(Control(IDC_CRC_RESULT), korean);
+    Click(IDC_CRC_COPY);
+    EXPECT_TRUE(WaitUntil([&] { return UnicodeClipboardText() == korean; })) << Show(ClipboardText());
+    HWND list = AllModelsOfTheCheckInput();
+    SetWideCell(list, 0, 0, korean);
+    FocusOn(list);
+    SelectRows(list, {0});
+    TypeKeys({VK_CONTROL}, 'C');
+    EXPECT_TRUE(WaitUntil([&] { return UnicodeClipboardText().find(korean + L"\t") == 0; })) << Show(ClipboardText());
+}
+
+// Every label that names a field (its text ends in a colon) has a mnemonic
+// of its own on its page, and Alt with it takes the focus to the field
+// after the label (for a group of radio buttons, to one of them).
+TEST_F(WorkbenchLists, EveryFieldsLabelHasAMnemonicThatFocusesItsField) {
+    const auto mnemonic_of = [](const std::string& gbk) -> char {
+        for (size_t i = 0; i + 1 < gbk.size(); ++i) {
+            if (static_cast<unsigned char>(gbk[i]) >= 0x80) {
+                ++i;  // a GBK character's second byte
+                continue;
+            }
+            if (gbk[i] == '&' && gbk[i + 1] != '&') return static_cast<char>(std::toupper(static_cast<unsigned char>(gbk[i + 1])));
+        }
+        return 0;
+    };
+    const std::string colon = Gbk(u8"：");
+    for (int page = 0; page < kWorkbenchPages; ++page) {
+        ShowPage(page);
+        HWND window = GetDlgItem(dialog(), kWorkbenchPageIds[page]);
+        const std::vector<HWND> controls = ChildrenOf(window);
+        std::string letters;
+        for (HWND control : controls) {
+            if (const char letter = mnemonic_of(TextOf(control))) letters += letter;
+        }
+        for (size_t i = 0; i + 1 < controls.size(); ++i) {
+            const std::string text = TextOf(controls[i]);
+            const bool names_a_field = ClassNameOf(controls[i]) == "Static" &&
+                                       (text.size() >= colon.size() && text.compare(text.size() - colon.size(), colon.size(), colon) == 0);
+            if (!names_a_field) continue;
+            const char letter = mnemonic_of(text);
+            EXPECT_NE(letter, 0) << "page " << page << ": " << Show(text) << " has no mnemonic";
+            if (!letter) continue;
+            EXPECT_EQ(std::count(letters.begin(), letters.end(), letter), 1)
+                << "page " << page << ": " << Show(text) << "'s " << letter << " among " << letters;
+            // The field, or, for radio buttons, the group that follows.
+            std::vector<HWND> fields = {controls[i + 1]};
+            for (size_t j = i + 2; j < controls.size() && (StyleOf(controls[j]) & BS_TYPEMASK) == BS_AUTORADIOBUTTON &&
+                                   ClassNameOf(controls[j]) == "Button" && !(StyleOf(controls[j]) & WS_GROUP);
+                 ++j) {
+                fields.push_back(controls[j]);
+            }
+            FocusOn(Control(IDC_WB_TABS));
+            TypeKeys({VK_MENU}, static_cast<WORD>(letter));
+            HWND focus = nullptr;
+            EXPECT_TRUE(WaitUntil([&] {
+                focus = Focus();
+                if (focus && ClassNameOf(GetParent(focus)) == "ComboBox") focus = GetParent(focus);
+                return std::find(fields.begin(), fields.end(), focus) != fields.end();
+            })) << "page " << page << ": Alt+" << letter << " of " << Show(text) << " focused " << GetDlgCtrlID(focus)
+                << ", not " << GetDlgCtrlID(fields.front());
+        }
+    }
 }
 
 }  // namespace

@@ -474,10 +474,9 @@ void CCrcView::ClearAllModels() {
 
 // Nothing to copy leaves the clipboard as it was.
 void CCrcView::Copy(int id) {
-    CString text;
-    GetDlgItem(id)->GetWindowText(text);
-    if (text.IsEmpty()) return;
-    AfxSetClipboardText(m_hWnd, static_cast<const char*>(text));
+    const std::string text = Text(id);
+    if (text.empty()) return;
+    AfxSetClipboardText(m_hWnd, text);
 }
 
 void CCrcView::OnCopy() { Copy(IDC_CRC_RESULT); }

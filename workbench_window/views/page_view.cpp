@@ -1,8 +1,23 @@
 #include "workbench_window/views/page_view.h"
 
+#include <commctrl.h>  // after <windows.h>, which fw/win_types.h brings
+
 #include <cwchar>
 
 #include "fw/win32/controls.h"
+
+namespace {
+
+bool IsListView(HWND window) {
+    wchar_t name[32] = {};
+    ::GetClassNameW(window, name, 32);
+    return _wcsicmp(name, WC_LISTVIEWW) == 0;
+}
+
+// The list's menu's commands, as TrackPopupMenu returns them.
+enum ListCommand : UINT { kListCopy = 1, kListSelectAll = 2 };
+
+}  // namespace
 
 BOOL CPageView::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -25,8 +40,63 @@ BOOL CPageView::OnCommand(WPARAM wparam, LPARAM lparam) {
 }
 
 LRESULT CPageView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_SIZE) Layout();
+    switch (message) {
+        case WM_SIZE:
+            Layout();
+            break;
+        case WM_NOTIFY: {
+            const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
+            if (header->code == LVN_KEYDOWN && IsListView(header->hwndFrom) && ::GetKeyState(VK_CONTROL) < 0) {
+                const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(lparam)->wVKey;
+                if (key == 'C' || key == VK_INSERT) CopyRows(header->hwndFrom);
+                if (key == 'A') CListCtrl(header->hwndFrom).SelectAll();
+            }
+            break;
+        }
+        case WM_CONTEXTMENU: {
+            HWND list = reinterpret_cast<HWND>(wparam);
+            if (::GetParent(list) == m_hWnd && IsListView(list)) {
+                ListMenu(list, lparam);
+                return 0;
+            }
+            break;
+        }
+        default:
+            break;
+    }
     return CDialog::WindowProc(message, wparam, lparam);
+}
+
+// Every list of every page copies alike: the selected rows, whole, as
+// Unicode; nothing selected leaves the clipboard as it was.
+void CPageView::CopyRows(HWND list) {
+    const std::string rows = CListCtrl(list).SelectedRowsText();
+    if (!rows.empty()) AfxSetClipboardText(m_hWnd, rows);
+}
+
+// At the mouse, or, from the keyboard (Shift+F10, the menu key), at the
+// selected row or the list's corner.
+void CPageView::ListMenu(HWND list, LPARAM at) {
+    POINT point = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    if (at == -1) {
+        RECT row = {LVIR_BOUNDS, 0, 0, 0};
+        const LRESULT selected = ::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+        point = {0, 0};
+        if (selected >= 0 && ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&row))) {
+            point = {row.left, row.bottom};
+        }
+        ::ClientToScreen(list, &point);
+    }
+    HMENU menu = ::CreatePopupMenu();
+    if (!menu) return;
+    const bool any = ::SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0;
+    ::AppendMenuW(menu, MF_STRING | (any ? 0 : MF_GRAYED), kListCopy, AfxUtf8ToWide("复制(&C)\tCtrl+C").c_str());
+    ::AppendMenuW(menu, MF_STRING, kListSelectAll, AfxUtf8ToWide("全选(&A)\tCtrl+A").c_str());
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, point.x, point.y, 0, m_hWnd, nullptr));
+    ::DestroyMenu(menu);
+    if (chosen == kListCopy) CopyRows(list);
+    if (chosen == kListSelectAll) CListCtrl(list).SelectAll();
 }
 
 void CPageView::FollowSize(std::initializer_list<AnchorRule> rules) {

@@ -76,6 +76,11 @@ protected:
     CWorkbenchWindow& host_;
 
 private:
+    // The lists' keys and menu: Ctrl+C and 复制 copy the selected rows,
+    // Ctrl+A and 全选 select them all.
+    void CopyRows(HWND list);
+    void ListMenu(HWND list, LPARAM at);
+
     struct Anchor {
         HWND control;
         RECT start;  // in the page at the first layout
