@@ -71,6 +71,9 @@ public:
 
 private:
     void Take(unsigned char byte, LinkTime time, std::vector<LinkFrame>& out);
+    // How many of the bytes from `bytes` on can neither end nor start
+    // anything, so go where the bytes before them went.
+    std::size_t PlainRun(const unsigned char* bytes, std::size_t size) const;
     void Emit(LinkFrame::Kind kind, std::vector<LinkFrame>& out);
     void AddNoise(unsigned char byte, LinkTime time, std::vector<LinkFrame>& out);
     void FlushNoise(std::vector<LinkFrame>& out);
