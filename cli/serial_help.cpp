@@ -7,7 +7,7 @@ const char kSerialSummary[] = "frames sent and received on a serial port, checke
 namespace {
 
 const char kUsage[] =
-    "Usage: quobrix serial PORT [--baud N] [--framing 8N1] [--flow none|rtscts|xonxoff]\n"
+    "Usage: quobrix serial PORT [--baud N] [--framing 8N1] [--flow KIND]\n"
     "                      [--send HEX | --send-text TEXT]... [--check CHECK]\n"
     "                      [--repeat MS] [--count N] [--wait MS] [--gap MS|Nc]\n"
     "                      [--frame RULE] [--log FILE]\n"
@@ -43,8 +43,8 @@ const char kExitStatus[] =
 
 const char kExamples[] =
     "Examples (not run by the tests: they need a device):\n"
-    "  quobrix serial /dev/ttyUSB0 --baud 19200 --framing 8E1 --check 'CRC-16/MODBUS le'\n"
-    "    --send '11 03 00 6B 00 03' --gap 3.5c\n"
+    "  quobrix serial /dev/ttyUSB0 --baud 19200 --framing 8E1 --gap 3.5c\n"
+    "    --check 'CRC-16/MODBUS le' --send '11 03 00 6B 00 03'\n"
     "  quobrix serial /dev/ttyACM0 --baud 115200 --frame lines --input text\n";
 
 }  // namespace

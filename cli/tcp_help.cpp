@@ -7,7 +7,8 @@ const char kTcpSummary[] = "frames sent and received over TCP, as client or serv
 namespace {
 
 const char kUsage[] =
-    "Usage: quobrix tcp HOST:PORT [--send HEX | --send-text TEXT]... [--check CHECK]\n"
+    "Usage: quobrix tcp HOST:PORT [--send HEX | --send-text TEXT]...\n"
+    "                   [--check CHECK]\n"
     "                   [--repeat MS] [--count N] [--wait MS] [--gap MS]\n"
     "                   [--frame RULE] [--log FILE]\n"
     "       quobrix tcp --listen PORT [the same options]\n";
@@ -28,7 +29,8 @@ const char kExitStatus[] =
 
 const char kExamples[] =
     "Examples (not run by the tests: they need a peer):\n"
-    "  quobrix tcp 192.168.1.10:502 --frame length=4:2:be:6 --send '00 01 00 00 00 06 11 03 00 6B 00 03'\n"
+    "  quobrix tcp 192.168.1.10:502 --frame length=4:2:be:6\n"
+    "    --send '00 01 00 00 00 06 11 03 00 6B 00 03'\n"
     "  quobrix tcp --listen 4001 --frame lines --input text\n";
 
 }  // namespace
