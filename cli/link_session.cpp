@@ -53,7 +53,9 @@ const char kLinkOptionsHelp[] =
     "                  utf-8); bytes that are no character show as \\xHH\n"
     "  --input hex|text  without --send, what standard input's lines are\n"
     "                  (default hex)\n"
-    "  --eol none|cr|lf|crlf  what ends a text line sent (default crlf)\n";
+    "  --eol none|cr|lf|crlf  what ends a text line sent (default crlf)\n"
+    "  --no-time       lines without the seconds since the start (the log\n"
+    "                  keeps the time of day)\n";
 
 void AddLinkOptions(CLI::App& sub, LinkWords& words) {
     // Each --send and --send-text as it is parsed, so that the frames keep
@@ -80,6 +82,7 @@ void AddLinkOptions(CLI::App& sub, LinkWords& words) {
     words.encoding_option = sub.add_option("--encoding", words.encoding);
     words.input_option = sub.add_option("--input", words.input);
     words.eol_option = sub.add_option("--eol", words.eol);
+    words.no_time = sub.add_flag("--no-time")->disable_flag_override();
 }
 
 namespace {
@@ -240,6 +243,7 @@ bool CompleteLinkOptions(const LinkWords& words, bool has_baud, LinkOptions& opt
         options.rule = rule;
     }
     if (words.log_option->count() > 0) options.log_path = words.log;
+    options.no_time = words.no_time->count() > 0;
     if (words.encoding_option->count() > 0) {
         if (words.encoding != "utf-8" && words.encoding != "gbk") {
             error = "--encoding takes utf-8 or gbk, not '" + EscapeBytes(words.encoding) + "'";
@@ -359,6 +363,10 @@ private:
     bool Pump(LinkTime deadline, bool until_frame, bool& got_frame);
     void Show(const LinkFrame& frame, bool& answer);
     bool Send(const LinkBytes& data);
+    void ReportGone() {
+        Message(link_.Name() + ": " + closed_error_);
+        link_lost_ = true;
+    }
     bool Interactive();
 
     Link& link_;
@@ -371,7 +379,8 @@ private:
     LinkTime start_ = LinkNow();
     std::FILE* log_ = nullptr;
     bool failed_ = false;     // a check failed or an answer did not come
-    bool link_lost_ = false;  // the port or the peer went away
+    bool link_lost_ = false;  // the port or the peer went away while needed
+    std::string closed_error_;  // how it went away
     std::vector<LinkBytes> unchecked_;  // frames received with no --check, for naming theirs
     bool named_ = false;
 };
@@ -393,7 +402,7 @@ void Session::Print(const std::string& line) {
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%lld.%06lld ", static_cast<long long>(since / 1000000),
                   static_cast<long long>(since % 1000000));
-    const std::string text = stamp + line + "\n";
+    const std::string text = (options_.no_time ? "" : stamp) + line + "\n";
     if (env_.write_stdout) {
         env_.write_stdout(text);
     } else {
@@ -474,10 +483,11 @@ bool Session::Pump(LinkTime deadline, bool until_frame, bool& got_frame) {
         if (read.status == LinkRead::kData) {
             framer_.Push(read.bytes.data(), read.bytes.size(), read.time, frames);
         } else if (read.status != LinkRead::kTimeout) {
+            // What came before the end is shown; whether the end is an
+            // error is the caller's to say (not after the last answer).
             framer_.Finish(frames);
             for (const LinkFrame& f : frames) Show(f, got_frame);
-            Message(link_.Name() + ": " + read.error);
-            link_lost_ = true;
+            closed_error_ = read.error;
             return false;
         }
     }
@@ -502,7 +512,10 @@ bool Session::Send(const LinkBytes& data) {
         // What comes back meanwhile is read, so a peer that answers as it
         // reads never waits on us while we wait on it.
         bool got = false;
-        if (!Pump(LinkNow(), false, got)) return false;
+        if (!Pump(LinkNow(), false, got)) {
+            ReportGone();
+            return false;
+        }
     }
     return true;
 }
@@ -530,11 +543,13 @@ bool Session::Interactive() {
             if (!Send(bytes)) return false;
         }
         bool got = false;
-        if (ended) {
-            // Input ended: the answers to the last lines still count.
-            return Pump(LinkNow() + options_.wait_ms * 1000, false, got);
+        // Input ended: the answers to the last lines still count.
+        const LinkTime until = LinkNow() + (ended ? options_.wait_ms * 1000 : 50000);
+        if (!Pump(until, false, got)) {
+            ReportGone();
+            return false;
         }
-        if (!Pump(LinkNow() + 50000, false, got)) return false;
+        if (ended) return true;
     }
     return true;
 }
@@ -551,15 +566,19 @@ int Session::Run() {
         for (unsigned long long round = 0; ok && !g_interrupted && (options_.count == 0 || round < options_.count);
              ++round) {
             const LinkTime round_start = LinkNow();
-            for (const LinkBytes& data : options_.sends) {
-                if (!Send(data)) {
+            const bool last_round = options_.count != 0 && round + 1 >= options_.count;
+            for (std::size_t i = 0; i < options_.sends.size(); ++i) {
+                if (!Send(options_.sends[i])) {
                     ok = false;
                     break;
                 }
                 if (options_.wait_ms == 0) continue;
                 bool got = false;
                 if (!Pump(LinkNow() + options_.wait_ms * 1000, true, got)) {
+                    // A peer that closes once it answered the last frame
+                    // leaves nothing undone.
                     ok = false;
+                    if (!(got && last_round && i + 1 == options_.sends.size())) ReportGone();
                     break;
                 }
                 if (!got && !g_interrupted) {
@@ -567,18 +586,19 @@ int Session::Run() {
                     failed_ = true;
                 }
             }
-            const bool last = options_.count != 0 && round + 1 >= options_.count;
-            if (ok && options_.repeat_ms >= 0 && !last) {
+            if (ok && options_.repeat_ms >= 0 && !last_round) {
                 bool got = false;
                 ok = Pump(round_start + options_.repeat_ms * 1000, false, got);
+                if (!ok) ReportGone();
             }
         }
     }
-    if (ok && !g_interrupted) {
-        // What is still arriving completes the last frame.
+    if (!link_lost_ && !g_interrupted) {
+        // What is still arriving completes the last frame; the link may
+        // have ended after it.
         std::vector<LinkFrame> frames;
         bool got = false;
-        if (framer_.pending()) Pump(LinkNow() + std::max(gap_us_, idle_us_), false, got);
+        if (ok && framer_.pending()) Pump(LinkNow() + std::max(gap_us_, idle_us_), false, got);
         framer_.Finish(frames);
         for (const LinkFrame& f : frames) Show(f, got);
     }

@@ -21,6 +21,7 @@ class Option;
 // What the parser fills for the shared options.
 struct LinkWords {
     std::vector<std::pair<bool, std::string>> sends;  // (text?, word) in the order given
+    CLI::Option* no_time = nullptr;
     std::string check, head, tail, repeat, count, gap, frame, wait, log, encoding, input, eol;
     CLI::Option* check_option = nullptr;
     CLI::Option* head_option = nullptr;
@@ -53,6 +54,7 @@ struct LinkOptions {
     TextEncoding encoding = TextEncoding::kUtf8;
     bool text_input = false;
     std::string eol = "\r\n";
+    bool no_time = false;  // lines without the seconds since the start
 };
 
 // False with what is wrong in `error`. `has_baud`: the link has a baud

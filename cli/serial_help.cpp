@@ -41,8 +41,16 @@ const char kExitStatus[] =
     "permission denied (add the user to the dialout group), a setting the\n"
     "driver refuses, a cable pulled.\n";
 
+// Each command is run by a test, which compares what it prints with the
+// lines below it: socat makes a pty that echoes what it is sent.
 const char kExamples[] =
-    "Examples (not run by the tests: they need a device):\n"
+    "Examples:\n"
+    "  $ socat pty,rawer,link=p exec:cat & until [ -e p ]; do :; done; quobrix serial p --no-time --check 'CRC-16/MODBUS le' --send '11 03 00 6B 00 03'; kill $!\n"
+    "  TX 11 03 00 6B 00 03 76 87 | \\x11\\x03\\x00k\\x00\\x03v\\x87\n"
+    "  RX 11 03 00 6B 00 03 76 87 | \\x11\\x03\\x00k\\x00\\x03v\\x87 | ok\n";
+
+const char kUses[] =
+    "With a device (a MODBUS slave; a board that talks in lines):\n"
     "  quobrix serial /dev/ttyUSB0 --baud 19200 --framing 8E1 --gap 3.5c\n"
     "    --check 'CRC-16/MODBUS le' --send '11 03 00 6B 00 03'\n"
     "  quobrix serial /dev/ttyACM0 --baud 115200 --frame lines --input text\n";
@@ -55,5 +63,5 @@ std::string SerialHelpSection() {
 
 std::string SerialHelp(const std::string&) {
     return std::string(kUsage) + "\n" + kDescription + "\n" + kSerialOptions + kLinkOptionsHelp + "\n" + kExitStatus +
-           "\n" + kExamples;
+           "\n" + kUses + "\n" + kExamples;
 }

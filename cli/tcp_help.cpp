@@ -27,8 +27,16 @@ const char kExitStatus[] =
     "1 an answer did not come in time, or a frame failed its check; 2 a usage\n"
     "error, a connection refused, or a peer that closed the connection.\n";
 
+// Each command is run by a test, which compares what it prints with the
+// lines below it: quobrix listens, and a second one connects to it.
 const char kExamples[] =
-    "Examples (not run by the tests: they need a peer):\n"
+    "Examples:\n"
+    "  $ quobrix tcp --listen 5020 --send-text pong >/dev/null 2>&1 & for i in $(seq 1000); do quobrix tcp 127.0.0.1:5020 --no-time --send-text ping 2>/dev/null && break; done; wait\n"
+    "  TX 70 69 6E 67 | ping\n"
+    "  RX 70 6F 6E 67 | pong\n";
+
+const char kUses[] =
+    "With a device (MODBUS TCP; a server of lines):\n"
     "  quobrix tcp 192.168.1.10:502 --frame length=4:2:be:6\n"
     "    --send '00 01 00 00 00 06 11 03 00 6B 00 03'\n"
     "  quobrix tcp --listen 4001 --frame lines --input text\n";
@@ -41,5 +49,5 @@ std::string TcpHelpSection() {
 
 std::string TcpHelp(const std::string&) {
     return std::string(kUsage) + "\n" + kDescription + "\n" + kTcpOptions + kLinkOptionsHelp + "\n" + kExitStatus +
-           "\n" + kExamples;
+           "\n" + kUses + "\n" + kExamples;
 }

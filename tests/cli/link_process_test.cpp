@@ -687,6 +687,45 @@ TEST_F(QuobrixTcp, ThePeerClosingMidFrameIsAnError) {
     EXPECT_EQ(Joined(LinesOf(r.out, "RX")), "RX incomplete 02 41 42 | \\x02AB\n");
 }
 
+// A peer that answers and hangs up at once (as many a device's TCP server
+// does) has done all that was asked: the answer counts, the close is no error;
+// over gap framing the close comes while the answer still waits for its
+// silence.
+TEST_F(QuobrixTcp, APeerThatAnswersAndClosesLeavesNothingUndone) {
+    for (const char* framing : {"", "lines"}) {
+        TestListener listener;
+        ProcessResult r;
+        {
+            Peer peer([&] {
+                const int fd = listener.Accept();
+                std::string got;
+                if (fd >= 0 && ReadAtLeast(fd, 3, got)) send(fd, "ok\n", 3, 0);
+                if (fd >= 0) close(fd);
+            });
+            std::vector<std::string> args = {"tcp", listener.Target(), "--send-text", "hi\n", "--wait", "20000"};
+            if (*framing != '\0') args.insert(args.end(), {"--frame", framing});
+            r = Quobrix(args);
+        }
+        EXPECT_EQ(r.exit_code, 0) << framing << ": " << r.err;
+        EXPECT_EQ(r.err, "") << framing;
+        EXPECT_EQ(Joined(LinesOf(r.out, "RX")), "RX 6F 6B 0A | ok\\n\n") << framing;
+    }
+    // Closing before the last of several frames is sent is an error.
+    TestListener listener;
+    ProcessResult r;
+    {
+        Peer peer([&] {
+            const int fd = listener.Accept();
+            std::string got;
+            if (fd >= 0 && ReadAtLeast(fd, 1, got)) send(fd, "ok", 2, 0);
+            if (fd >= 0) close(fd);
+        });
+        r = Quobrix({"tcp", listener.Target(), "--send", "01", "--send", "02", "--wait", "20000"});
+    }
+    EXPECT_EQ(r.exit_code, 2) << r.err;
+    EXPECT_NE(r.err.find("quobrix: " + listener.Target() + ": "), std::string::npos) << r.err;
+}
+
 TEST_F(QuobrixTcp, ARefusedConnectionIsAnError) {
     int port = 0;
     {
