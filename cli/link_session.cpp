@@ -358,16 +358,21 @@ private:
     bool OpenLog();
     void Print(const std::string& line);
     void Message(const std::string& line);
-    // Reads and frames until `deadline`, or until a frame comes when
-    // `until_frame`; false when the link failed (the message is out).
-    bool Pump(LinkTime deadline, bool until_frame, bool& got_frame);
-    void Show(const LinkFrame& frame, bool& answer);
+    // Reads and frames until `deadline`, or, with `until_frame`, until more
+    // than `frames_before` frames have come; false once the link ended
+    // (`closed_`), what came before shown. Whether that is an error is the
+    // caller's to say: not after the last answer.
+    bool Pump(LinkTime deadline, bool until_frame, std::size_t frames_before);
+    void Show(const LinkFrame& frame);
+    // Writes the frame, reading meanwhile; false, with the message out,
+    // when not all of it went.
     bool Send(const LinkBytes& data);
     void ReportGone() {
         Message(link_.Name() + ": " + closed_error_);
         link_lost_ = true;
     }
     bool Interactive();
+    bool Rounds();
 
     Link& link_;
     const LinkOptions& options_;
@@ -380,7 +385,9 @@ private:
     std::FILE* log_ = nullptr;
     bool failed_ = false;     // a check failed or an answer did not come
     bool link_lost_ = false;  // the port or the peer went away while needed
-    std::string closed_error_;  // how it went away
+    bool closed_ = false;       // it went away
+    std::string closed_error_;  // how
+    std::size_t frames_seen_ = 0;
     std::vector<LinkBytes> unchecked_;  // frames received with no --check, for naming theirs
     bool named_ = false;
 };
@@ -432,7 +439,7 @@ void Session::Message(const std::string& line) {
     }
 }
 
-void Session::Show(const LinkFrame& frame, bool& answer) {
+void Session::Show(const LinkFrame& frame) {
     std::string line = frame.kind == LinkFrame::kFrame ? "RX " : frame.kind == LinkFrame::kNoise ? "RX noise " : "RX incomplete ";
     line += HexLine(frame.bytes.data(), frame.bytes.size());
     // Each frame's text on its own: a character cut by the frame's end is
@@ -442,7 +449,7 @@ void Session::Show(const LinkFrame& frame, bool& answer) {
     line += " | " + text.Decode(frame.bytes.data(), frame.bytes.size());
     line += text.Finish();  // after Decode: a + b would leave the order to the compiler
     if (frame.kind == LinkFrame::kFrame) {
-        answer = true;
+        ++frames_seen_;
         if (options_.check) {
             bool ok = false;
             line += " | " + CheckVerdict(*options_.check, frame.bytes, ok);
@@ -463,16 +470,15 @@ void Session::Show(const LinkFrame& frame, bool& answer) {
     }
 }
 
-bool Session::Pump(LinkTime deadline, bool until_frame, bool& got_frame) {
-    got_frame = false;
+bool Session::Pump(LinkTime deadline, bool until_frame, std::size_t frames_before) {
     std::vector<LinkFrame> frames;
     bool looked = false;  // at least one read, even with the deadline past
-    while (!g_interrupted) {
+    while (!g_interrupted && !closed_) {
         const LinkTime now = LinkNow();
         framer_.Idle(now, idle_us_, frames);
-        for (const LinkFrame& f : frames) Show(f, got_frame);
+        for (const LinkFrame& f : frames) Show(f);
         frames.clear();
-        if (until_frame && got_frame) return true;
+        if (until_frame && frames_seen_ > frames_before) return true;
         if (deadline >= 0 && now >= deadline && looked) return true;
         looked = true;
         LinkTime wait = deadline < 0 ? 100000 : std::max<LinkTime>(deadline - now, 0);
@@ -483,15 +489,13 @@ bool Session::Pump(LinkTime deadline, bool until_frame, bool& got_frame) {
         if (read.status == LinkRead::kData) {
             framer_.Push(read.bytes.data(), read.bytes.size(), read.time, frames);
         } else if (read.status != LinkRead::kTimeout) {
-            // What came before the end is shown; whether the end is an
-            // error is the caller's to say (not after the last answer).
             framer_.Finish(frames);
-            for (const LinkFrame& f : frames) Show(f, got_frame);
+            for (const LinkFrame& f : frames) Show(f);
+            closed_ = true;
             closed_error_ = read.error;
-            return false;
         }
     }
-    return true;
+    return !closed_;
 }
 
 bool Session::Send(const LinkBytes& data) {
@@ -501,6 +505,10 @@ bool Session::Send(const LinkBytes& data) {
     Print("TX " + HexLine(frame.data(), frame.size()) + " | " + shown + text.Finish());
     std::size_t done = 0;
     while (done < frame.size() && !g_interrupted) {
+        if (closed_) {
+            ReportGone();
+            return false;
+        }
         std::string error;
         const long long n = link_.WriteSome(frame.data() + done, frame.size() - done, 10000, error);
         if (n < 0) {
@@ -511,11 +519,7 @@ bool Session::Send(const LinkBytes& data) {
         done += static_cast<std::size_t>(n);
         // What comes back meanwhile is read, so a peer that answers as it
         // reads never waits on us while we wait on it.
-        bool got = false;
-        if (!Pump(LinkNow(), false, got)) {
-            ReportGone();
-            return false;
-        }
+        Pump(LinkNow(), false, frames_seen_);
     }
     return true;
 }
@@ -542,14 +546,44 @@ bool Session::Interactive() {
             }
             if (!Send(bytes)) return false;
         }
-        bool got = false;
         // Input ended: the answers to the last lines still count.
         const LinkTime until = LinkNow() + (ended ? options_.wait_ms * 1000 : 50000);
-        if (!Pump(until, false, got)) {
+        if (!Pump(until, false, frames_seen_)) {
+            // The terminal needs the link for as long as it runs.
             ReportGone();
             return false;
         }
         if (ended) return true;
+    }
+    return true;
+}
+
+// Each round sends every frame and waits for its answer; false when the
+// link failed while still needed.
+bool Session::Rounds() {
+    for (unsigned long long round = 0; !g_interrupted && (options_.count == 0 || round < options_.count); ++round) {
+        const LinkTime round_start = LinkNow();
+        const bool last_round = options_.count != 0 && round + 1 >= options_.count;
+        for (std::size_t i = 0; i < options_.sends.size() && !g_interrupted; ++i) {
+            const std::size_t before = frames_seen_;
+            if (!Send(options_.sends[i])) return false;
+            if (options_.wait_ms > 0) Pump(LinkNow() + options_.wait_ms * 1000, true, before);
+            const bool answered = frames_seen_ > before;
+            if (options_.wait_ms > 0 && !answered && !g_interrupted) {
+                if (!closed_) Message(link_.Name() + ": no answer within " + std::to_string(options_.wait_ms) + " ms");
+                failed_ = true;
+            }
+            // A peer that closes once it answered the last frame (as many a
+            // device's server does) leaves nothing undone.
+            if (closed_) {
+                if (!(answered && last_round && i + 1 == options_.sends.size())) ReportGone();
+                return !link_lost_;
+            }
+        }
+        if (options_.repeat_ms >= 0 && !last_round && !Pump(round_start + options_.repeat_ms * 1000, false, 0)) {
+            ReportGone();
+            return false;
+        }
     }
     return true;
 }
@@ -559,54 +593,19 @@ int Session::Run() {
     g_interrupted = 0;
     void (*previous)(int) = std::signal(SIGINT, OnInterrupt);
     if (!options_.check_note.empty()) Message(options_.check_note);
-    bool ok = true;
-    if (options_.sends.empty()) {
-        ok = Interactive();
-    } else {
-        for (unsigned long long round = 0; ok && !g_interrupted && (options_.count == 0 || round < options_.count);
-             ++round) {
-            const LinkTime round_start = LinkNow();
-            const bool last_round = options_.count != 0 && round + 1 >= options_.count;
-            for (std::size_t i = 0; i < options_.sends.size(); ++i) {
-                if (!Send(options_.sends[i])) {
-                    ok = false;
-                    break;
-                }
-                if (options_.wait_ms == 0) continue;
-                bool got = false;
-                if (!Pump(LinkNow() + options_.wait_ms * 1000, true, got)) {
-                    // A peer that closes once it answered the last frame
-                    // leaves nothing undone.
-                    ok = false;
-                    if (!(got && last_round && i + 1 == options_.sends.size())) ReportGone();
-                    break;
-                }
-                if (!got && !g_interrupted) {
-                    Message(link_.Name() + ": no answer within " + std::to_string(options_.wait_ms) + " ms");
-                    failed_ = true;
-                }
-            }
-            if (ok && options_.repeat_ms >= 0 && !last_round) {
-                bool got = false;
-                ok = Pump(round_start + options_.repeat_ms * 1000, false, got);
-                if (!ok) ReportGone();
-            }
-        }
-    }
-    if (!link_lost_ && !g_interrupted) {
+    const bool ok = options_.sends.empty() ? Interactive() : Rounds();
+    if (ok && !closed_ && !g_interrupted) {
         // What is still arriving completes the last frame; the link may
-        // have ended after it.
+        // end meanwhile, which is no longer an error.
+        if (framer_.pending()) Pump(LinkNow() + std::max(gap_us_, idle_us_), false, 0);
         std::vector<LinkFrame> frames;
-        bool got = false;
-        if (ok && framer_.pending()) Pump(LinkNow() + std::max(gap_us_, idle_us_), false, got);
         framer_.Finish(frames);
-        for (const LinkFrame& f : frames) Show(f, got);
+        for (const LinkFrame& f : frames) Show(f);
     }
     if (g_interrupted) Message(link_.Name() + ": interrupted; the log is complete");
     if (log_ != nullptr) std::fclose(log_);
     std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
     if (link_lost_) return kExitUsage;
-    if (g_interrupted) return failed_ ? kExitMessageBox : kExitReport;
     return failed_ ? kExitMessageBox : kExitReport;
 }
 
