@@ -276,6 +276,33 @@ TEST_F(QuobrixSerial, RoundsSendEveryFrameInTheOrderGiven) {
     EXPECT_EQ(Joined(LinesOf(r.out, "RX")), "RX A1 | \\xA1\nRX 62 | b\nRX A1 | \\xA1\nRX 62 | b\n");
 }
 
+// Without --check, once the answers bear a check out, it is named, as
+// quobrix find names it (the answers' CRCs worked out by Python apart).
+TEST_F(QuobrixSerial, TheCheckOfUncheckedAnswersIsNamed) {
+    const std::vector<std::string> answers = {
+        Bytes({0x01, 0x03, 0x00, 0x00, 0x00, 0x0A, 0xC5, 0xCD}),
+        Bytes({0x11, 0x03, 0x00, 0x6B, 0x00, 0x03, 0x76, 0x87}),
+        Bytes({0x01, 0x06, 0x00, 0x01, 0x00, 0x03, 0x98, 0x0B}),
+        Bytes({0x02, 0x10, 0x00, 0x20, 0x00, 0x02, 0x04, 0x00, 0x0A, 0x01, 0x02, 0x5E, 0xA0}),
+    };
+    PtyCable cable;
+    ProcessResult r;
+    {
+        Peer peer([&] {
+            std::string received;
+            for (const std::string& answer : answers) {
+                if (!cable.ReadAtLeast(received.size() + 1, received)) return;
+                cable.Write(answer);
+            }
+        });
+        r = Quobrix({"serial", cable.name(), "--send", "00", "--repeat", "0", "--count", "4", "--wait", "20000"});
+    }
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(LinesOf(r.out, "RX").size(), 4u);
+    EXPECT_EQ(r.err, "quobrix: the frames carry CRC-16/MODBUS le head=0 tail=0 (--check 'CRC-16/MODBUS le head=0 "
+                     "tail=0' verifies them)\n");
+}
+
 // ---- Serial: faults -------------------------------------------------------
 
 TEST_F(QuobrixSerial, TheCablePulledMidFrameIsAPortErrorWithTheBytesShown) {
