@@ -4,9 +4,13 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// windows.h first: setupapi.h needs its types.
+#include <devguid.h>
+#include <setupapi.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 
 #include "link/link.h"
@@ -212,12 +216,46 @@ std::unique_ptr<Link> OpenSerialLink(const std::string& port, const SerialSettin
     return std::make_unique<SerialLink>(handle, port);
 }
 
+namespace {
+
+// The names Device Manager shows ("USB-SERIAL CH340 (COM3)"), by port, of the
+// devices of the class Ports that are present.
+std::map<std::wstring, std::wstring> FriendlyNames() {
+    std::map<std::wstring, std::wstring> names;
+    const HDEVINFO devices = SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+    if (devices == INVALID_HANDLE_VALUE) return names;
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
+    for (DWORD i = 0; SetupDiEnumDeviceInfo(devices, i, &device); ++i) {
+        wchar_t friendly[256] = {}, port[64] = {};
+        DWORD type = 0;
+        if (!SetupDiGetDeviceRegistryPropertyW(devices, &device, SPDRP_FRIENDLYNAME, &type,
+                                               reinterpret_cast<BYTE*>(friendly), sizeof friendly - sizeof(wchar_t),
+                                               nullptr)) {
+            continue;
+        }
+        const HKEY key = SetupDiOpenDevRegKey(devices, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+        if (key == INVALID_HANDLE_VALUE) continue;
+        DWORD size = sizeof port - sizeof(wchar_t);
+        if (RegQueryValueExW(key, L"PortName", nullptr, &type, reinterpret_cast<BYTE*>(port), &size) == ERROR_SUCCESS &&
+            type == REG_SZ) {
+            names[port] = friendly;
+        }
+        RegCloseKey(key);
+    }
+    SetupDiDestroyDeviceInfoList(devices);
+    return names;
+}
+
+}  // namespace
+
 std::vector<PortInfo> ListSerialPorts() {
     std::vector<PortInfo> ports;
     HKEY key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return ports;
     }
+    const std::map<std::wstring, std::wstring> friendly = FriendlyNames();
     for (DWORD i = 0;; ++i) {
         wchar_t name[256], value[256];
         DWORD name_size = 256, value_size = sizeof value, type = 0;
@@ -227,8 +265,10 @@ std::vector<PortInfo> ListSerialPorts() {
         }
         if (type != REG_SZ) continue;
         value[std::min<DWORD>(value_size / sizeof(wchar_t), 255)] = L'\0';
-        // The value is the port (COM3); the name the driver's device (\Device\Serial0).
-        ports.push_back({Narrow(value), Narrow(name)});
+        // The value is the port (COM3); the name the driver's device
+        // (\Device\Serial0), shown where the system has no friendlier one.
+        const auto found = friendly.find(value);
+        ports.push_back({Narrow(value), Narrow(found != friendly.end() ? found->second : std::wstring(name))});
     }
     RegCloseKey(key);
     std::sort(ports.begin(), ports.end(), [](const PortInfo& a, const PortInfo& b) {
