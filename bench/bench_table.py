@@ -106,6 +106,11 @@ PARTS = [
     ("SallenKey", "Sallen-Key 1 kHz Butterworth, R from E24, C from E6", "every R1 R2 C1 C2"),
 ]
 
+# The link's framer on 16 MiB of received frames in 4 KiB reads, each rule,
+# with its goal.
+FRAMER_RULES = [(0, "silence (gap)"), (1, "start and end bytes"), (2, "length field"), (3, "line ends")]
+FRAMER_GOAL_MB_S = 100.0
+
 TIME_UNITS_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 
 
@@ -323,6 +328,16 @@ def random_rows(path, bench):
             yield row("Engine: %s" % label, "%.0f MB/s" % mb_per_s(run), "-", "-", "-")
 
 
+def framer_rows(bench):
+    for number, label in FRAMER_RULES:
+        run = bench.get("Framer/rule:%d" % number)
+        if run is None:
+            continue
+        ours = mb_per_s(run)
+        yield row("Engine: link framer, %s, 16 MiB in 4 KiB reads" % label, "%.0f MB/s" % ours, "-", "-",
+                  ">= %g MB/s: %s" % (FRAMER_GOAL_MB_S, "met" if ours >= FRAMER_GOAL_MB_S else "MISSED"))
+
+
 def click_rows(path):
     if not os.path.exists(path):
         yield row("Click-to-report in the real window (Wine)", "-", "-", "-",
@@ -420,6 +435,8 @@ def main():
     for line in parts_rows(bench):
         print(line)
     for line in printf_rows(bench):
+        print(line)
+    for line in framer_rows(bench):
         print(line)
     for argument in args.processes:
         path, label = argument.split(":", 1)

@@ -5,6 +5,10 @@
 const CliCommand kCliCommands[] = {
     kDialogToolsCommand, kCrcCommand,    kFindCommand,   kFrameCommand,  kNumCommand,
     kArrayCommand,       kRandomCommand, kPartsCommand,  kFilterCommand, kPrintfCommand,
+#ifndef __EMSCRIPTEN__
+    // The page has no ports: the browser's own interfaces would reach them.
+    kSerialCommand,      kTcpCommand,
+#endif
 };
 
 const std::size_t kCliCommandCount = sizeof kCliCommands / sizeof kCliCommands[0];

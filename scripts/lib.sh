@@ -28,6 +28,9 @@ TEST_PACKAGES+=(time)  # GNU time: the peak memory of a command-line run, as REA
 TEST_PACKAGES+=(lintian man-db bash-completion desktop-file-utils)
 # quobrix array's oracles: xxd -i writes the same text; gcc compiles it.
 TEST_PACKAGES+=(xxd gcc)
+# quobrix serial and tcp: socat makes pty pairs for a cable, python3-serial the
+# independent peer at their other end.
+TEST_PACKAGES+=(socat python3-serial)
 # scripts/package: the 32-bit Windows compiler of the release build.
 PACKAGE_PACKAGES=(g++-mingw-w64-i686-posix)
 WINE_PACKAGES=(wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei)

@@ -5,7 +5,8 @@ Layers point down: the code page library includes nothing of ours; the
 dialog's tools (core) and the framework each build on the code page library
 alone, so the core knows no window and the framework knows nothing of the
 tools; the workbench's library builds on the core, its CRCs below its frames,
-its numbers beside them; the dialog uses the core and the framework, never the
+its numbers beside them; the link (ports, sockets, frames of a stream)
+builds on the workbench's checks and knows no face; the dialog uses the core and the framework, never the
 workbench; the command line uses everything; the page's interface (web)
 uses the library and the command line but no window, and nothing uses it;
 the workbench window's pages (workbench_window/pages) use the library and
@@ -37,11 +38,14 @@ MAY_INCLUDE = {
     "workbench/random": {"codepage", "core"},
     "workbench/parts": {"codepage", "core"},
     "workbench/printf": {"codepage", "core", "workbench/numbers"},
+    # The link: ports, sockets, frames cut from a stream and checked. Below
+    # the faces, beside the workbench, whose checks it uses.
+    "link": {"codepage", "core", "workbench/crc", "workbench/frames"},
     "fw": {"codepage"},
     "res": set(),
     "ui": {"codepage", "core", "fw", "res"},
     "cli": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/c_array",
-            "workbench/random", "workbench/parts", "workbench/printf", "fw", "res", "ui"},
+            "workbench/random", "workbench/parts", "workbench/printf", "link", "fw", "res", "ui"},
     "web": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/printf", "cli"},
     "workbench_window/pages": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers",
                                "workbench/printf", "workbench/parts", "cli"},

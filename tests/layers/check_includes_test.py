@@ -108,6 +108,28 @@ class IncludeCheck(unittest.TestCase):
             with self.subTest(source=source, target=target):
                 self.assert_fails_at({source: '#include "%s"\n' % target}, source.replace("/", os.sep) + ":1")
 
+    def test_the_link_sits_below_the_faces(self):
+        self.assert_passes({
+            "link/framer.cpp": '#include "link/framer.h"\n#include "workbench/frames/frame_build.h"\n'
+                               '#include "codepage/gbk_table.h"\n#include "core/hexdump.h"\n',
+            "cli/serial.cpp": '#include "link/link.h"\n',
+        })
+        cases = [
+            ("link/framer.cpp", "cli/messages.h"),
+            ("link/framer.cpp", "fw/cstring.h"),
+            ("link/framer.cpp", "ui/tool_dlg.h"),
+            ("link/framer.cpp", "web/api.h"),
+            ("link/framer.cpp", "workbench_window/pages/page.h"),
+            ("link/framer.cpp", "workbench/numbers/orders.h"),
+            ("workbench/frames/search.cpp", "link/framer.h"),
+            ("core/crc.cpp", "link/framer.h"),
+            ("fw/cstring.cpp", "link/link.h"),
+            ("ui/dlg.cpp", "link/link.h"),
+        ]
+        for source, target in cases:
+            with self.subTest(source=source, target=target):
+                self.assert_fails_at({source: '#include "%s"\n' % target}, source.replace("/", os.sep) + ":1")
+
     def test_the_page_interface_knows_no_window_and_nothing_knows_it(self):
         cases = [
             ("web/api.cpp", "fw/cstring.h"),

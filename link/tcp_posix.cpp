@@ -1,0 +1,212 @@
+// TCP through POSIX sockets.
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "link/link.h"
+
+namespace {
+
+int PollMs(LinkTime timeout_us) {
+    if (timeout_us < 0) return -1;
+    return static_cast<int>(std::min<LinkTime>((timeout_us + 999) / 1000, INT_MAX));
+}
+
+class TcpLink : public Link {
+public:
+    TcpLink(int fd, std::string name) : fd_(fd), name_(std::move(name)) {
+        // Each frame goes out when written, not held back to fill a segment.
+        const int one = 1;
+        setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    }
+    ~TcpLink() override { close(fd_); }
+
+    LinkRead Read(LinkTime timeout_us) override {
+        LinkRead result;
+        pollfd p{fd_, POLLIN, 0};
+        const int ready = poll(&p, 1, PollMs(timeout_us));
+        if (ready < 0) {
+            if (errno == EINTR) return result;
+            result.status = LinkRead::kError;
+            result.error = std::strerror(errno);
+            return result;
+        }
+        if (ready == 0) return result;
+        unsigned char buffer[65536];
+        const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+        result.time = LinkNow();
+        if (n > 0) {
+            result.status = LinkRead::kData;
+            result.bytes.assign(buffer, buffer + n);
+        } else if (n == 0) {
+            result.status = LinkRead::kClosed;
+            result.error = "the peer closed the connection";
+        } else if (errno != EINTR && errno != EAGAIN) {
+            result.status = LinkRead::kClosed;
+            result.error = errno == ECONNRESET ? "the peer reset the connection" : std::strerror(errno);
+        }
+        return result;
+    }
+
+    long long WriteSome(const unsigned char* bytes, std::size_t size, LinkTime timeout_us,
+                        std::string& error) override {
+        pollfd p{fd_, POLLOUT, 0};
+        const int ready = poll(&p, 1, PollMs(timeout_us));
+        if (ready < 0 && errno != EINTR) {
+            error = std::strerror(errno);
+            return -1;
+        }
+        if (ready <= 0) return 0;
+        // MSG_NOSIGNAL: a peer gone is an error to report, not SIGPIPE;
+        // MSG_DONTWAIT: room for some bytes need not be room for all.
+        const ssize_t n = send(fd_, bytes, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0) return n;
+        if (errno == EINTR || errno == EAGAIN) return 0;
+        error = errno == EPIPE || errno == ECONNRESET ? "the peer closed the connection" : std::strerror(errno);
+        return -1;
+    }
+
+    std::string Name() const override { return name_; }
+
+private:
+    int fd_;
+    std::string name_;
+};
+
+class TcpListener : public LinkListener {
+public:
+    TcpListener(int fd, unsigned port) : fd_(fd), port_(port) {}
+    ~TcpListener() override { close(fd_); }
+    unsigned port() const override { return port_; }
+
+    std::unique_ptr<Link> Accept(LinkTime timeout_us, std::string& error) override {
+        error.clear();
+        pollfd p{fd_, POLLIN, 0};
+        const int ready = poll(&p, 1, PollMs(timeout_us));
+        if (ready <= 0) {
+            if (ready < 0 && errno != EINTR) error = std::strerror(errno);
+            return nullptr;
+        }
+        sockaddr_storage peer{};
+        socklen_t length = sizeof peer;
+        const int fd = accept(fd_, reinterpret_cast<sockaddr*>(&peer), &length);
+        if (fd < 0) {
+            if (errno != EINTR && errno != EAGAIN) error = std::strerror(errno);
+            return nullptr;
+        }
+        char host[NI_MAXHOST], service[NI_MAXSERV];
+        std::string name = "peer";
+        if (getnameinfo(reinterpret_cast<sockaddr*>(&peer), length, host, sizeof host, service, sizeof service,
+                        NI_NUMERICHOST | NI_NUMERICSERV) == 0) {
+            name = std::string(host) + ":" + service;
+        }
+        return std::make_unique<TcpLink>(fd, name);
+    }
+
+private:
+    int fd_;
+    unsigned port_;
+};
+
+std::string ConnectError(int error) {
+    switch (error) {
+        case ECONNREFUSED:
+            return "connection refused (nothing listens there)";
+        case ETIMEDOUT:
+            return "no answer from the host (timed out)";
+        case EHOSTUNREACH:
+        case ENETUNREACH:
+            return "host unreachable";
+        default:
+            return std::strerror(error);
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<Link> ConnectTcpLink(const std::string& host, const std::string& port, std::string& error) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int looked = getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
+    if (looked != 0) {
+        error = looked == EAI_NONAME ? "no such host" : gai_strerror(looked);
+        return nullptr;
+    }
+    int last_error = ECONNREFUSED;
+    for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
+        const int fd = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
+        if (fd < 0) {
+            last_error = errno;
+            continue;
+        }
+        if (connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
+            freeaddrinfo(found);
+            return std::make_unique<TcpLink>(fd, host + ":" + port);
+        }
+        last_error = errno;
+        close(fd);
+    }
+    freeaddrinfo(found);
+    error = ConnectError(last_error);
+    return nullptr;
+}
+
+std::unique_ptr<LinkListener> ListenTcp(const std::string& port, std::string& error) {
+    // IPv6 with IPv4 mapped where the system has it, else IPv4 alone.
+    int fd = -1;
+    int last_error = EADDRNOTAVAIL;
+    for (int family : {AF_INET6, AF_INET}) {
+        addrinfo hints{};
+        hints.ai_family = family;
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
+        addrinfo* found = nullptr;
+        const int looked = getaddrinfo(nullptr, port.c_str(), &hints, &found);
+        if (looked != 0) {
+            error = gai_strerror(looked);
+            continue;
+        }
+        for (addrinfo* a = found; a != nullptr && fd < 0; a = a->ai_next) {
+            fd = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
+            if (fd < 0) {
+                last_error = errno;
+                continue;
+            }
+            const int one = 1, zero = 0;
+            setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+            if (a->ai_family == AF_INET6) setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &zero, sizeof zero);
+            if (bind(fd, a->ai_addr, a->ai_addrlen) != 0 || listen(fd, 1) != 0) {
+                last_error = errno;
+                close(fd);
+                fd = -1;
+            }
+        }
+        freeaddrinfo(found);
+        if (fd >= 0 || last_error == EADDRINUSE || last_error == EACCES) break;
+    }
+    if (fd < 0) {
+        error = last_error == EADDRINUSE ? "port in use"
+                : last_error == EACCES   ? "permission denied (a port below 1024 needs root)"
+                                         : std::strerror(last_error);
+        return nullptr;
+    }
+    sockaddr_storage bound{};
+    socklen_t length = sizeof bound;
+    unsigned actual = 0;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
+        actual = bound.ss_family == AF_INET6 ? ntohs(reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port)
+                                             : ntohs(reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
+    }
+    return std::make_unique<TcpListener>(fd, actual);
+}
