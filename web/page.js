@@ -27,7 +27,7 @@
       serialPort: 'Port', baud: 'Baud rate', dataBits: 'Data bits', parity: 'Parity', parityNone: 'none',
       parityEven: 'even', parityOdd: 'odd', stopBits: 'Stop bits', flow: 'Flow control', flowNone: 'none',
       flowHardware: 'RTS/CTS', gap: 'Frame ends after silence (ms)', encoding: 'Text as', open: 'Open',
-      close: 'Close', serialCheck: 'Check', appendCheck: 'append the check to each frame sent and verify it on each received',
+      close: 'Close', serialCheck: 'Check', appendCheck: 'append the check, and verify it on frames received',
       checkModel: 'Model', orderLe: 'low byte first (le)', orderBe: 'high byte first (be)', sendData: 'To send',
       send: 'Send', clear: 'Clear', time: 'Time (s)', direction: 'Dir.', hexColumn: 'Hex', textColumn: 'Text',
       verdictColumn: 'Check', tx: 'TX', rx: 'RX', expected: 'expected', portOpen: 'Open: ', portClosed: 'Closed.',
