@@ -111,7 +111,9 @@ int PiecesOut(const PageLink& link, const std::vector<LinkFrame>& pieces) {
     g_out = "[";
     for (const LinkFrame& piece : pieces) {
         if (g_out.size() > 1) g_out += ",";
-        const char* kind = piece.kind == LinkFrame::kFrame ? "frame" : piece.kind == LinkFrame::kNoise ? "noise" : "incomplete";
+        const char* kind = piece.kind == LinkFrame::kFrame   ? "frame"
+                           : piece.kind == LinkFrame::kNoise ? "noise"
+                                                             : "incomplete";
         g_out += "{\"kind\":\"" + std::string(kind) + "\",\"time\":" +
                  NumberJson(static_cast<double>(piece.first_time) / 1000.0) +
                  ",\"hex\":" + JsonString(HexLine(piece.bytes.data(), piece.bytes.size())) +

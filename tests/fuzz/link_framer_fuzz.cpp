@@ -199,7 +199,8 @@ std::vector<Piece> GapModel(const FramingRule& rule, const std::vector<Event>& e
 }
 
 bool EndsWith(const LinkBytes& bytes, const LinkBytes& tail) {
-    return bytes.size() >= tail.size() && std::equal(tail.begin(), tail.end(), bytes.end() - static_cast<std::ptrdiff_t>(tail.size()));
+    return bytes.size() >= tail.size() &&
+           std::equal(tail.begin(), tail.end(), bytes.end() - static_cast<std::ptrdiff_t>(tail.size()));
 }
 
 bool StartsWith(const LinkBytes& bytes, const LinkBytes& head) {
@@ -259,8 +260,9 @@ void CheckNothingMissed(const FramingRule& rule, const std::vector<Piece>& piece
                 const std::size_t field_end = rule.offset + static_cast<std::size_t>(rule.field_size);
                 if (p.kind != LinkFrame::kIncomplete || p.bytes.size() < field_end) break;
                 const long long claim = Claim(rule, p.bytes);
-                FUZZ_CHECK(claim >= static_cast<long long>(field_end) && claim <= static_cast<long long>(rule.max_length) &&
-                               claim > static_cast<long long>(p.bytes.size()),
+                const bool possible =
+                    claim >= static_cast<long long>(field_end) && claim <= static_cast<long long>(rule.max_length);
+                FUZZ_CHECK(possible && claim > static_cast<long long>(p.bytes.size()),
                            "an incomplete part of %zu bytes whose field claims %lld: %s", p.bytes.size(), claim,
                            bytes.c_str());
                 break;

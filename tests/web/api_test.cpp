@@ -500,7 +500,8 @@ TEST(WebApiLink, TextReadsInTheLinksEncodingAcrossReads) {
     // 中文 in GBK, its first character cut between two reads.
     Push(link, Raw({0xD6}), 0);
     Push(link, Raw({0xD0, 0xCE, 0xC4}), 1);
-    EXPECT_EQ(Results(quobrix_link_idle(link, 11)).out, "[" + Row(0, Raw({0xD6, 0xD0, 0xCE, 0xC4}), "中文", "") + "]");
+    EXPECT_EQ(Results(quobrix_link_idle(link, 11)).out,
+              "[" + Row(0, Raw({0xD6, 0xD0, 0xCE, 0xC4}), "中文", "") + "]");
     quobrix_link_close(link);
 }
 
