@@ -77,24 +77,31 @@ bool ReadCrcParamWords(const CrcParamWords& words, CrcParams& params, std::strin
     return false;
 }
 
-bool CrcTextBytes(const std::string& text, bool to_gbk, std::string& bytes, std::string& error) {
-    if (!to_gbk) {
-        bytes = text;
-        return true;
-    }
+bool GbkTextBytes(const std::string& text, const std::string& what, std::string& bytes, std::string& error) {
     std::size_t offset = 0;
     switch (Utf8ToGbk(text, bytes, offset)) {
         case Utf8ToGbkResult::Ok:
             return true;
         case Utf8ToGbkResult::InvalidUtf8:
-            error = "--text is not valid UTF-8 at byte offset " + std::to_string(offset) +
-                    ", so --gbk cannot convert it (without --gbk its bytes count as they are)";
+            error = what + " is not valid UTF-8 at byte offset " + std::to_string(offset) +
+                    ", so it has no GBK form";
             return false;
         case Utf8ToGbkResult::NotRepresentable:
             error = "the character " + NamedCharacter(text, offset) + " at byte offset " + std::to_string(offset) +
-                    " of --text has no GBK (code page 936) form";
+                    " of " + what + " has no GBK (code page 936) form";
             return false;
     }
+    return false;
+}
+
+bool CrcTextBytes(const std::string& text, bool to_gbk, std::string& bytes, std::string& error) {
+    if (!to_gbk) {
+        bytes = text;
+        return true;
+    }
+    if (GbkTextBytes(text, "--text", bytes, error)) return true;
+    // Here a way out exists: without --gbk any bytes count as they are.
+    if (error.rfind("--text is not valid UTF-8", 0) == 0) error += " (without --gbk its bytes count as they are)";
     return false;
 }
 

@@ -39,6 +39,12 @@ std::string CrcFileErrorLine(const std::string& name, const std::string& error);
 // a character has no GBK form, with the line that says so in `error`.
 bool CrcTextBytes(const std::string& text, bool to_gbk, std::string& bytes, std::string& error);
 
+// TEXT's characters (UTF-8) as GBK bytes, for every command that takes text
+// to send or sum in GBK. False when TEXT is not UTF-8 or a character has no
+// GBK form, with one line naming `what` (the option, "the line") and the
+// character in `error`.
+bool GbkTextBytes(const std::string& text, const std::string& what, std::string& bytes, std::string& error);
+
 // The bytes of hex digits read as the dialog reads them: digits pair up left
 // to right, any other character separates, a lone digit is a byte, "0x" is
 // dropped. False when a text that is not blank gives no byte at all: surely

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <thread>
 
+#include "cli/crc_text.h"
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
 
@@ -26,7 +27,7 @@
 const char kLinkOptionsHelp[] =
     "  --send HEX      a frame to send, hex digits as quobrix frame takes DATA;\n"
     "                  again for more frames, sent in the order given\n"
-    "  --send-text TEXT  a frame of TEXT's bytes (as typed, UTF-8 or GBK)\n"
+    "  --send-text TEXT  a frame of TEXT's characters in --encoding's bytes\n"
     "  --check CHECK   the check appended to each frame sent and verified on\n"
     "                  each frame received: a line quobrix find prints\n"
     "                  ('CRC-16/MODBUS le'), a catalogue or sum name, a CRC\n"
@@ -49,8 +50,9 @@ const char kLinkOptionsHelp[] =
     "                  as such after --gap, or a second, of silence\n"
     "  --log FILE      append every frame, both directions, with the time of\n"
     "                  day, each line written out as it happens\n"
-    "  --encoding utf-8|gbk  how the text column reads the bytes (default\n"
-    "                  utf-8); bytes that are no character show as \\xHH\n"
+    "  --encoding utf-8|gbk  how the text column reads the bytes and how\n"
+    "                  text sent is written (default utf-8); bytes that are no\n"
+    "                  character show as \\xHH\n"
     "  --input hex|text  without --send, what standard input's lines are\n"
     "                  (default hex)\n"
     "  --eol none|cr|lf|crlf  what ends a text line sent (default crlf)\n"
@@ -88,6 +90,17 @@ void AddLinkOptions(CLI::App& sub, LinkWords& words) {
 namespace {
 
 // ---- Judging the command line ------------------------------------------
+
+// Text to send (UTF-8, as typed) in the link's encoding; `what` names it in
+// the error.
+bool LinkTextBytes(const std::string& text, TextEncoding encoding, const std::string& what, std::string& bytes,
+                   std::string& error) {
+    if (encoding != TextEncoding::kGbk) {
+        bytes = text;
+        return true;
+    }
+    return GbkTextBytes(text, what, bytes, error);
+}
 
 bool ReadCount(const std::string& text, unsigned long long limit, unsigned long long& value) {
     if (text.empty() || text.size() > 19) return false;
@@ -189,10 +202,21 @@ bool ReadRule(const std::string& text, FramingRule& rule, std::string& error) {
 }  // namespace
 
 bool CompleteLinkOptions(const LinkWords& words, bool has_baud, LinkOptions& options, std::string& error) {
+    if (words.encoding_option->count() > 0) {
+        if (words.encoding != "utf-8" && words.encoding != "gbk") {
+            error = "--encoding takes utf-8 or gbk, not '" + EscapeBytes(words.encoding) + "'";
+            return false;
+        }
+        options.encoding = words.encoding == "gbk" ? TextEncoding::kGbk : TextEncoding::kUtf8;
+    }
     for (const auto& [is_text, word] : words.sends) {
         LinkBytes bytes;
         if (is_text) {
-            bytes.assign(word.begin(), word.end());
+            // The text as the peer reads it: in the encoding the text column
+            // shows, so what is sent and what is shown agree.
+            std::string encoded;
+            if (!LinkTextBytes(word, options.encoding, "--send-text", encoded, error)) return false;
+            bytes.assign(encoded.begin(), encoded.end());
         } else if (!ReadHexBytes(word, "--send", bytes, error)) {
             return false;
         }
@@ -244,13 +268,6 @@ bool CompleteLinkOptions(const LinkWords& words, bool has_baud, LinkOptions& opt
     }
     if (words.log_option->count() > 0) options.log_path = words.log;
     options.no_time = words.no_time->count() > 0;
-    if (words.encoding_option->count() > 0) {
-        if (words.encoding != "utf-8" && words.encoding != "gbk") {
-            error = "--encoding takes utf-8 or gbk, not '" + EscapeBytes(words.encoding) + "'";
-            return false;
-        }
-        options.encoding = words.encoding == "gbk" ? TextEncoding::kGbk : TextEncoding::kUtf8;
-    }
     if (words.input_option->count() > 0) {
         if (words.input != "hex" && words.input != "text") {
             error = "--input takes hex or text, not '" + EscapeBytes(words.input) + "'";
@@ -533,8 +550,13 @@ bool Session::Interactive() {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             LinkBytes bytes;
             if (options_.text_input) {
-                line += options_.eol;
-                bytes.assign(line.begin(), line.end());
+                std::string encoded, error;
+                if (!LinkTextBytes(line, options_.encoding, "the line", encoded, error)) {
+                    Message(error);
+                    continue;
+                }
+                encoded += options_.eol;
+                bytes.assign(encoded.begin(), encoded.end());
             } else if (line.find_first_not_of(" \t") == std::string::npos) {
                 continue;
             } else {

@@ -5,14 +5,21 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/command_line.h"
 #include "cli/crc.h"
+#include "cli/crc_text.h"
 #include "cli/dialog_tools.h"
+#include "cli/hex_bytes.h"
 #include "cli/messages.h"
+#include "link/framer.h"
+#include "link/link_check.h"
+#include "link/text_view.h"
 #include "workbench/crc/catalogue.h"
 #include "workbench/crc/engine.h"
 #include "workbench/crc/model_text.h"
@@ -44,6 +51,85 @@ std::vector<std::string> SplitArguments(const char* args, std::size_t size) {
     // An argument without its NUL is taken as it is rather than dropped.
     if (start < size) words.emplace_back(args + start, size - start);
     return words;
+}
+
+// A serial port the page opened: its framer, its check and how its text
+// reads. The port itself is the browser's.
+struct PageLink {
+    explicit PageLink(const FramingRule& rule) : framer(rule) {}
+    Framer framer;
+    std::optional<LinkCheck> check;
+    std::string check_name;
+    TextEncoding encoding = TextEncoding::kUtf8;
+};
+std::map<int, std::unique_ptr<PageLink>> g_links;
+int g_next_link = 1;
+
+PageLink* FindLink(int link) {
+    const auto found = g_links.find(link);
+    return found == g_links.end() ? nullptr : found->second.get();
+}
+
+// The page's clock is in milliseconds, the framer's in microseconds.
+LinkTime Microseconds(double ms) {
+    constexpr double kMostMs = 9.0e12;  // some centuries: far beyond any page's life
+    return !(ms >= -kMostMs && ms <= kMostMs) ? 0 : static_cast<LinkTime>(std::llround(ms * 1000.0));
+}
+
+std::string NumberJson(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    return text;
+}
+
+std::string TextOf(TextEncoding encoding, const LinkBytes& bytes) {
+    TextView view(encoding);
+    std::string text = view.Decode(bytes.data(), bytes.size());
+    return text + view.Finish();
+}
+
+std::string SpacedHex(const Bytes& bytes) { return HexLine(bytes.data(), bytes.size()); }
+
+// The verdict on a frame received, as the row shows it.
+std::string VerdictJson(const PageLink& link, const LinkBytes& frame) {
+    const LinkCheck& check = *link.check;
+    const FrameVerdict verdict = VerifyFrame(check.method, check.order, check.head, check.tail, frame);
+    bool ok = false;
+    const std::string why = CheckVerdict(check, frame, ok);
+    std::string json = "{\"ok\":" + std::string(ok ? "true" : "false") + ",\"check\":" + JsonString(link.check_name);
+    if (verdict.kind == FrameVerdict::kCheckDiffers) {
+        const int size = check.method.byte_count();
+        json += ",\"expected\":" + JsonString(SpacedHex(CheckBytes(verdict.computed, size, check.order))) +
+                ",\"found\":" + JsonString(SpacedHex(CheckBytes(verdict.held, size, check.order)));
+    }
+    if (!ok) json += ",\"why\":" + JsonString(why);
+    return json + "}";
+}
+
+// The pieces as JSON in standard output; how many.
+int PiecesOut(const PageLink& link, const std::vector<LinkFrame>& pieces) {
+    g_out = "[";
+    for (const LinkFrame& piece : pieces) {
+        if (g_out.size() > 1) g_out += ",";
+        const char* kind = piece.kind == LinkFrame::kFrame   ? "frame"
+                           : piece.kind == LinkFrame::kNoise ? "noise"
+                                                             : "incomplete";
+        g_out += "{\"kind\":\"" + std::string(kind) + "\",\"time\":" +
+                 NumberJson(static_cast<double>(piece.first_time) / 1000.0) +
+                 ",\"hex\":" + JsonString(HexLine(piece.bytes.data(), piece.bytes.size())) +
+                 ",\"text\":" + JsonString(TextOf(link.encoding, piece.bytes));
+        if (link.check && piece.kind == LinkFrame::kFrame) g_out += ",\"verdict\":" + VerdictJson(link, piece.bytes);
+        g_out += "}";
+    }
+    g_out += "]";
+    return static_cast<int>(pieces.size());
+}
+
+// A call on a link that is not open: nothing to show, and said so.
+int NoLink() {
+    g_out = "[]";
+    g_err = kPrefix + "no such link\n";
+    return 0;
 }
 
 }  // namespace
@@ -167,6 +253,118 @@ void quobrix_catalogue(void) {
 void quobrix_dialog_tools(void) {
     g_out = DialogToolsJson();
     g_err.clear();
+}
+
+int quobrix_link_open(double gap_ms, int encoding) {
+    g_out.clear();
+    g_err.clear();
+    FramingRule rule;
+    rule.kind = FramingRule::kGap;
+    rule.gap_us = Microseconds(gap_ms);
+    if (rule.gap_us <= 0 || encoding < 0 || encoding > 1) {
+        g_err = kPrefix + "a link needs a gap above 0 ms and encoding 0 or 1\n";
+        return 0;
+    }
+    auto link = std::make_unique<PageLink>(rule);
+    link->encoding = encoding == 1 ? TextEncoding::kGbk : TextEncoding::kUtf8;
+    const int id = g_next_link++;
+    g_links[id] = std::move(link);
+    return id;
+}
+
+int quobrix_link_check(int link, const char* check, size_t check_size) {
+    g_out.clear();
+    g_err.clear();
+    PageLink* found = FindLink(link);
+    if (found == nullptr) {
+        g_err = kPrefix + "no such link\n";
+        return kExitUsage;
+    }
+    found->check.reset();
+    found->check_name.clear();
+    const std::string name(check, check_size);
+    if (name.find_first_not_of(" \t") == std::string::npos) return kExitReport;
+    LinkCheck read;
+    std::string note, error;
+    if (!ReadLinkCheck(name, std::nullopt, std::nullopt, read, note, error) || !CanSend(read, error)) {
+        g_err = ErrorLines(error);
+        return kExitUsage;
+    }
+    if (!note.empty()) g_err = kPrefix + note + "\n";
+    found->check = read;
+    found->check_name = name;
+    return kExitReport;
+}
+
+int quobrix_link_push(int link, const char* bytes, size_t size, double time_ms) {
+    g_err.clear();
+    PageLink* found = FindLink(link);
+    if (found == nullptr) return NoLink();
+    std::vector<LinkFrame> pieces;
+    found->framer.Push(reinterpret_cast<const unsigned char*>(bytes), size, Microseconds(time_ms), pieces);
+    return PiecesOut(*found, pieces);
+}
+
+int quobrix_link_idle(int link, double now_ms) {
+    g_err.clear();
+    PageLink* found = FindLink(link);
+    if (found == nullptr) return NoLink();
+    std::vector<LinkFrame> pieces;
+    found->framer.Idle(Microseconds(now_ms), 0, pieces);
+    return PiecesOut(*found, pieces);
+}
+
+double quobrix_link_deadline(int link) {
+    const PageLink* found = FindLink(link);
+    const LinkTime deadline = found == nullptr ? -1 : found->framer.Deadline(0);
+    return deadline < 0 ? -1.0 : static_cast<double>(deadline) / 1000.0;
+}
+
+int quobrix_link_finish(int link) {
+    g_err.clear();
+    PageLink* found = FindLink(link);
+    if (found == nullptr) return NoLink();
+    std::vector<LinkFrame> pieces;
+    found->framer.Finish(pieces);
+    return PiecesOut(*found, pieces);
+}
+
+void quobrix_link_close(int link) { g_links.erase(link); }
+
+int quobrix_link_send(int link, const char* data, size_t size, int kind) {
+    g_out.clear();
+    g_err.clear();
+    const PageLink* found = FindLink(link);
+    if (found == nullptr) {
+        g_err = kPrefix + "no such link\n";
+        return kExitUsage;
+    }
+    const std::string text(data, size);
+    LinkBytes bytes;
+    std::string error;
+    if (kind == 0) {
+        if (!ReadHexBytes(text, "the frame", bytes, error)) {
+            g_err = ErrorLines(error);
+            return kExitUsage;
+        }
+    } else {
+        std::string encoded = text;
+        if (found->encoding == TextEncoding::kGbk && !GbkTextBytes(text, "the text", encoded, error)) {
+            g_err = ErrorLines(error);
+            return kExitUsage;
+        }
+        bytes.assign(encoded.begin(), encoded.end());
+    }
+    if (bytes.empty()) {
+        g_err = kPrefix + "nothing to send\n";
+        return kExitUsage;
+    }
+    const LinkBytes frame = found->check ? BuildLinkFrame(*found->check, bytes) : bytes;
+    g_out = "{\"bytes\":[";
+    for (std::size_t i = 0; i < frame.size(); ++i) g_out += (i ? "," : "") + std::to_string(frame[i]);
+    g_out += "],\"hex\":" + JsonString(HexLine(frame.data(), frame.size())) +
+             ",\"text\":" + JsonString(TextOf(found->encoding, frame)) + "}";
+    return kExitReport;
 }
 
 const char* quobrix_out(void) { return g_out.data(); }

@@ -56,6 +56,43 @@ void quobrix_catalogue(void);
 // in the order of `quobrix --help`, each button's caption the dialog's own.
 void quobrix_dialog_tools(void);
 
+// The serial tab's link: the bytes the browser's port reads cut into frames
+// by silence, by the framer quobrix serial uses, each frame verified by the
+// check quobrix serial --check takes, and each frame sent built with it.
+//
+// Open gives a handle above 0: frames end after `gap_ms` of silence;
+// `encoding` 0 shows text as UTF-8, 1 as GBK, and text sent is written so;
+// 0 with the message in standard error for a gap of none or no such
+// encoding.
+int quobrix_link_open(double gap_ms, int encoding);
+// The check appended to frames sent and verified on frames received from
+// now on: as --check takes it ("CRC-16/MODBUS le"), or empty for none.
+// 0, or 2 with the message in standard error (then the check is none).
+int quobrix_link_check(int link, const char* check, size_t check_size);
+// Bytes read at `time_ms` (a monotonic clock's milliseconds, as
+// performance.now() gives). Standard output gets the pieces they complete
+// as JSON, and the result is how many:
+// [{"kind":"frame","time":12.5,"hex":"01 03","text":"\x01\x03",
+//   "verdict":{"ok":false,"expected":"C5 CD","found":"C5 CE","why":"..."}}]
+// where kind is frame (the only kind silence gives, but for a port closed
+// mid-frame, which is also a frame), "verdict" is there with a check, and
+// "expected" and "found" only when the check's bytes differ.
+int quobrix_link_push(int link, const char* bytes, size_t size, double time_ms);
+// The clock at `now_ms` with nothing read: a frame silent for the gap is
+// complete. Output as push.
+int quobrix_link_idle(int link, double now_ms);
+// When idle would complete the frame pending, in the clock's milliseconds,
+// or -1 when nothing waits.
+double quobrix_link_deadline(int link);
+// The port closed: what is pending, as push gives it.
+int quobrix_link_finish(int link);
+void quobrix_link_close(int link);
+// A frame to send: `data` as hex digits (kind 0) or as text (kind 1, in the
+// link's encoding), the link's check after it. Standard output gets
+// {"bytes":[1,3,...],"hex":"01 03 ...","text":"..."}; 0, or 2 with why in
+// standard error.
+int quobrix_link_send(int link, const char* data, size_t size, int kind);
+
 const char* quobrix_out(void);
 size_t quobrix_out_size(void);
 const char* quobrix_err(void);

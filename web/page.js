@@ -21,6 +21,16 @@
       tool: 'Tool', lowFirst: 'low byte first', chooseFiles: 'Choose or drop files', cancel: 'Cancel',
       hashing: 'Hashing', cancelled: 'Cancelled.', exit: 'exit status',
       everyModel: 'every model of the catalogue',
+      tabSerial: 'Serial',
+      serialNone: 'This browser offers no serial port (Web Serial): open the page in Chromium, Chrome or Edge '
+        + 'to reach a serial port from here, or use quobrix serial on the command line.',
+      serialPort: 'Port', baud: 'Baud rate', dataBits: 'Data bits', parity: 'Parity', parityNone: 'none',
+      parityEven: 'even', parityOdd: 'odd', stopBits: 'Stop bits', flow: 'Flow control', flowNone: 'none',
+      flowHardware: 'RTS/CTS', gap: 'Frame ends after silence (ms)', encoding: 'Text as', open: 'Open',
+      close: 'Close', serialCheck: 'Check', appendCheck: 'append the check, and verify it on frames received',
+      checkModel: 'Model', orderLe: 'low byte first (le)', orderBe: 'high byte first (be)', sendData: 'To send',
+      send: 'Send', clear: 'Clear', time: 'Time (s)', direction: 'Dir.', hexColumn: 'Hex', textColumn: 'Text',
+      verdictColumn: 'Check', tx: 'TX', rx: 'RX', expected: 'expected', portOpen: 'Open: ', portClosed: 'Closed.',
     },
     zh: {
       loading: '正在加载…', ready: '就绪。', failed: '模块未能启动：',
@@ -39,6 +49,16 @@
       tool: '工具', lowFirst: '低字节在前', chooseFiles: '选择或拖入文件', cancel: '取消',
       hashing: '正在计算', cancelled: '已取消。', exit: '退出码',
       everyModel: '目录中的所有模型',
+      tabSerial: '串口',
+      serialNone: '此浏览器不提供串口（Web Serial）：请在 Chromium、Chrome 或 Edge 中打开本页以使用串口，'
+        + '或在命令行中使用 quobrix serial。',
+      serialPort: '端口', baud: '波特率', dataBits: '数据位', parity: '校验位', parityNone: '无',
+      parityEven: '偶校验', parityOdd: '奇校验', stopBits: '停止位', flow: '流控', flowNone: '无',
+      flowHardware: 'RTS/CTS', gap: '静默多久算一帧结束（毫秒）', encoding: '文本编码', open: '打开',
+      close: '关闭', serialCheck: '校验', appendCheck: '自动追加校验（发送时追加，接收时验证）',
+      checkModel: '模型', orderLe: '低字节在前 (le)', orderBe: '高字节在前 (be)', sendData: '发送内容',
+      send: '发送', clear: '清空', time: '时间（秒）', direction: '方向', hexColumn: '十六进制', textColumn: '文本',
+      verdictColumn: '校验', tx: '发送', rx: '接收', expected: '应为', portOpen: '已打开：', portClosed: '已关闭。',
     },
   };
   const $ = (id) => document.getElementById(id);
@@ -154,6 +174,53 @@
     dialogTools() {
       this.m._quobrix_dialog_tools();
       return JSON.parse(this.results(0).out);
+    }
+    // The serial tab's link: framing and checks are the module's, the
+    // page only carries bytes between it and the port.
+    linkOpen(gapMs, encoding) {
+      const id = this.m._quobrix_link_open(gapMs, encoding);
+      return { id, err: this.results(id ? 0 : 2).err };
+    }
+    linkCheck(id, check) {
+      const bytes = encoder.encode(check);
+      const at = this.copyIn(bytes);
+      try {
+        return this.results(this.m._quobrix_link_check(id, at, bytes.length));
+      } finally {
+        this.m._free(at);
+      }
+    }
+    linkPush(id, bytes, timeMs) {
+      const at = this.copyIn(bytes);
+      try {
+        this.m._quobrix_link_push(id, at, bytes.length, timeMs);
+      } finally {
+        this.m._free(at);
+      }
+      return JSON.parse(this.results(0).out);
+    }
+    linkIdle(id, nowMs) {
+      this.m._quobrix_link_idle(id, nowMs);
+      return JSON.parse(this.results(0).out);
+    }
+    linkDeadline(id) { return this.m._quobrix_link_deadline(id); }
+    linkFinish(id) {
+      this.m._quobrix_link_finish(id);
+      const pieces = JSON.parse(this.results(0).out);
+      this.m._quobrix_link_close(id);
+      return pieces;
+    }
+    // The frame to write, with the link's check: {bytes, hex, text}, or
+    // the message why not.
+    linkSend(id, data, kind) {
+      const bytes = encoder.encode(data);
+      const at = this.copyIn(bytes);
+      try {
+        const result = this.results(this.m._quobrix_link_send(id, at, bytes.length, kind));
+        return result.code === 0 ? { frame: JSON.parse(result.out) } : { err: result.err };
+      } finally {
+        this.m._free(at);
+      }
     }
   }
 
@@ -436,6 +503,193 @@
     })();
   }
 
+
+  // ---- Serial: a port through Web Serial, where the browser offers it ------
+
+  // One port at a time. The module's link frames what is read by silence
+  // and checks it; the page carries bytes and draws rows.
+  const ROWS_KEPT = 2000;
+  const serial = { port: null, link: 0, reader: null, reading: null, closing: false, timer: 0, opened: 0 };
+  const serialOffered = () => Boolean(navigator.serial);
+
+  function serialError(text) { $('serial-err').textContent = text; }
+
+  // The model and byte order chosen; a line of Find pasted in names its
+  // order itself.
+  function serialCheckWords() {
+    const f = $('serial-form');
+    const model = f.check.value.trim();
+    if (!f.appendCheck.checked || !model) return '';
+    return /\s/.test(model) ? model : model + ' ' + f.order.value;
+  }
+
+  function applySerialCheck() {
+    if (!serial.link) return;
+    const result = quobrix.linkCheck(serial.link, serialCheckWords());
+    serialError(result.code === 0 ? '' : result.err);
+  }
+
+  function verdictText(v) {
+    if (v.ok) return '✔ ' + v.check;
+    return '✘ ' + (v.expected ? t('expected') + ' ' + v.expected : v.why);
+  }
+
+  function addRow(direction, piece) {
+    const row = document.createElement('tr');
+    row.className = direction;
+    const cells = [((piece.time - serial.opened) / 1000).toFixed(3), t(direction), piece.hex, piece.text,
+      piece.verdict ? verdictText(piece.verdict) : ''];
+    for (const text of cells) row.insertCell().textContent = text;
+    if (piece.verdict && !piece.verdict.ok) row.cells[4].classList.add('bad');
+    const body = $('serial-rows').tBodies[0];
+    body.append(row);
+    while (body.rows.length > ROWS_KEPT) body.deleteRow(0);
+  }
+
+  function addPieces(pieces) {
+    for (const piece of pieces) addRow('rx', piece);
+  }
+
+  // A frame is complete once the line has been silent for the gap: the
+  // module says when that is, a timer looks then.
+  function scheduleIdle() {
+    clearTimeout(serial.timer);
+    const deadline = quobrix.linkDeadline(serial.link);
+    if (deadline < 0) return;
+    serial.timer = setTimeout(() => {
+      if (!serial.link) return;
+      addPieces(quobrix.linkIdle(serial.link, performance.now()));
+      scheduleIdle();
+    }, Math.max(0, deadline - performance.now()));
+  }
+
+  function setSerialOpen(open) {
+    $('serial-port-settings').disabled = open;
+    $('serial-open').disabled = open || !quobrix;
+    $('serial-close').disabled = !open;
+    $('serial-send').disabled = !open;
+  }
+
+  async function readSerial(port) {
+    let ended = false;
+    while (!ended && !serial.closing && port.readable) {
+      const reader = port.readable.getReader();
+      serial.reader = reader;
+      try {
+        for (;;) {
+          const { value, done } = await reader.read();
+          if (done) { ended = true; break; }
+          if (value && value.length) {
+            addPieces(quobrix.linkPush(serial.link, value, performance.now()));
+            scheduleIdle();
+          }
+        }
+      } catch (e) {
+        // A parity or framing error leaves the port readable, and reading
+        // goes on; a device pulled out does not.
+        if (!serial.closing) serialError(String(e));
+      } finally {
+        reader.releaseLock();
+      }
+    }
+    serial.reader = null;
+  }
+
+  function endLink() {
+    clearTimeout(serial.timer);
+    if (serial.link) addPieces(quobrix.linkFinish(serial.link));
+    Object.assign(serial, { port: null, link: 0, reader: null, reading: null, closing: false, timer: 0 });
+    $('serial-state').textContent = t('portClosed');
+    setSerialOpen(false);
+  }
+
+  async function openSerial() {
+    serialError('');
+    const f = $('serial-form');
+    let port;
+    try {
+      port = await navigator.serial.requestPort();
+      await port.open({ baudRate: Number(f.baud.value), dataBits: Number(f.dataBits.value), parity: f.parity.value,
+        stopBits: Number(f.stopBits.value), flowControl: f.flow.value });
+    } catch (e) {
+      serialError(String(e));
+      return;
+    }
+    const opened = quobrix.linkOpen(Number(f.gap.value), f.textEncoding.value === 'gbk' ? 1 : 0);
+    if (!opened.id) {
+      serialError(opened.err);
+      try { await port.close(); } catch (e) { /* the message above says what matters */ }
+      return;
+    }
+    Object.assign(serial, { port, link: opened.id, closing: false, opened: performance.now() });
+    applySerialCheck();
+    setSerialOpen(true);
+    const info = port.getInfo ? port.getInfo() : {};
+    $('serial-state').textContent = t('portOpen') + [f.baud.value, f.dataBits.value + f.parity.value[0].toUpperCase() +
+      f.stopBits.value, info.usbVendorId !== undefined ? 'USB ' + info.usbVendorId.toString(16).padStart(4, '0') + ':' +
+      (info.usbProductId ?? 0).toString(16).padStart(4, '0') : ''].filter((w) => w).join(' ');
+    serial.reading = readSerial(port).then(() => {
+      // The device went away without Close: what was pending is shown.
+      if (!serial.closing && serial.port === port) {
+        port.close().catch(() => {});
+        endLink();
+      }
+    });
+  }
+
+  async function closeSerial() {
+    const port = serial.port;
+    if (!port) return;
+    serial.closing = true;
+    try {
+      if (serial.reader) await serial.reader.cancel();
+      await serial.reading;
+      await port.close();
+    } catch (e) {
+      serialError(String(e));
+    }
+    endLink();
+  }
+
+  async function sendSerial() {
+    if (!serial.port) return;
+    serialError('');
+    const f = $('serial-form');
+    const built = quobrix.linkSend(serial.link, f.data.value, f.sendKind.value === 'text' ? 1 : 0);
+    if (built.err) {
+      serialError(built.err);
+      return;
+    }
+    const time = performance.now();
+    let writer = null;
+    try {
+      writer = serial.port.writable.getWriter();
+      await writer.write(new Uint8Array(built.frame.bytes));
+      addRow('tx', { time, hex: built.frame.hex, text: built.frame.text });
+    } catch (e) {
+      serialError(String(e));
+    } finally {
+      if (writer) writer.releaseLock();
+    }
+  }
+
+  function wireSerial() {
+    const offered = serialOffered();
+    $('serial-none').hidden = offered;
+    $('serial-form').hidden = !offered;
+    $('serial-rows').hidden = !offered;
+    if (!offered) return;
+    $('serial-open').addEventListener('click', openSerial);
+    $('serial-close').addEventListener('click', closeSerial);
+    $('serial-form').addEventListener('submit', (e) => { e.preventDefault(); sendSerial(); });
+    $('serial-clear').addEventListener('click', () => { $('serial-rows').tBodies[0].replaceChildren(); });
+    for (const id of ['serial-append', 'serial-check', 'serial-order']) {
+      $(id).addEventListener('change', applySerialCheck);
+    }
+    $('serial-form').addEventListener('change', () => saveState());
+    setSerialOpen(false);
+  }
+
   // ---- Start ---------------------------------------------------------------
 
   let compiledModule = null;
@@ -498,6 +752,7 @@
 
   applyTexts();
   wire();
+  wireSerial();
   compiled.then(async (module) => {
     compiledModule = module;
     quobrix = new Quobrix(await startModule(module));
@@ -511,6 +766,7 @@
     }
     applyTexts();
     loadState();
+    if (serialOffered()) setSerialOpen(false);
     selectTab(current, false);
     if (state.get('tool') && TOOLS[current]) runTool(current);
     document.body.dataset.ready = 'true';

@@ -162,6 +162,11 @@ public:
     void Type(const std::string& text) {
         if (write(stdin_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) ADD_FAILURE() << "stdin";
     }
+    // Standard input ends.
+    void EndInput() {
+        if (stdin_ >= 0) close(stdin_);
+        stdin_ = -1;
+    }
     // The exit status, or -1 when it did not exit within the bound.
     int Wait() {
         int status = 0;
@@ -379,6 +384,68 @@ TEST_F(QuobrixSerial, AGbkCharacterSplitBetweenReadsIsShownWhole) {
     }
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(Joined(LinesOf(r.out, "RX")), "RX D6 D0 CE C4 0D 0A | 中文\\r\\n\n");
+}
+
+// Text sent in GBK goes as GBK bytes (中文 is D6 D0 CE C4 in GB 2312's
+// table), in UTF-8 as UTF-8's; a character GBK lacks is refused by name
+// before the port is opened.
+TEST_F(QuobrixSerial, TextIsSentInTheEncodingGiven) {
+    const struct {
+        std::vector<std::string> encoding;
+        std::string bytes;
+    } cases[] = {
+        {{"--encoding", "gbk"}, Bytes({0xD6, 0xD0, 0xCE, 0xC4, 0x41})},
+        {{"--encoding", "utf-8"}, Bytes({0xE4, 0xB8, 0xAD, 0xE6, 0x96, 0x87, 0x41})},
+        {{}, Bytes({0xE4, 0xB8, 0xAD, 0xE6, 0x96, 0x87, 0x41})},
+    };
+    for (const auto& c : cases) {
+        PtyCable cable;
+        std::string received;
+        ProcessResult r;
+        {
+            Peer peer([&] { cable.ReadAtLeast(c.bytes.size(), received); });
+            std::vector<std::string> args = {"serial", cable.name(), "--send-text", "中文A", "--wait", "0"};
+            args.insert(args.end(), c.encoding.begin(), c.encoding.end());
+            r = Quobrix(args);
+        }
+        EXPECT_EQ(r.exit_code, 0) << r.err;
+        EXPECT_EQ(received, c.bytes);
+        std::string hex;
+        for (unsigned char b : c.bytes) {
+            char digits[4];
+            std::snprintf(digits, sizeof digits, " %02X", b);
+            hex += digits;
+        }
+        EXPECT_EQ(Joined(LinesOf(r.out, "TX")), "TX" + hex + " | 中文A\n");
+    }
+    const ProcessResult r = Quobrix({"serial", "/dev/null", "--encoding", "gbk", "--send-text", "a한"});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.out, "");
+    // One line, the usage hint after it as after every option's error.
+    EXPECT_EQ(r.err.rfind("quobrix: the character '한' (U+D55C) at byte offset 1 of --send-text has no GBK (code page "
+                          "936) form (Usage: quobrix serial ",
+                          0),
+              0u)
+        << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+}
+
+// Standard input's text lines too, each with its line end.
+TEST_F(QuobrixSerial, TextLinesTypedAreSentInGbk) {
+    PtyCable cable;
+    TempFolder folder;
+    std::string received;
+    const std::string expected = Bytes({0xD6, 0xD0, 0x0D, 0x0A});
+    Background program({"serial", cable.name(), "--encoding", "gbk", "--input", "text", "--wait", "0"},
+                       folder.Path("out"), folder.Path("err"));
+    program.Type("한\n中\n");
+    EXPECT_TRUE(cable.ReadAtLeast(expected.size(), received));
+    program.EndInput();
+    EXPECT_EQ(program.Wait(), 0) << folder.Read("err");
+    EXPECT_EQ(received, expected);
+    EXPECT_NE(folder.Read("err").find("the character '한' (U+D55C) at byte offset 0 of the line has no GBK"),
+              std::string::npos)
+        << folder.Read("err");
 }
 
 // A megabyte at once through an echoing peer: the program reads while it

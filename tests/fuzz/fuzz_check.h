@@ -37,6 +37,8 @@ class Input {
 public:
     Input(const unsigned char* data, std::size_t size) : data_(data), size_(size) {}
     unsigned char Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+    // Every byte taken: from here on Byte gives zeros that mean nothing.
+    bool done() const { return pos_ >= size_; }
     std::string Rest() {
         std::string rest(reinterpret_cast<const char*>(data_ + pos_), size_ - pos_);
         pos_ = size_;

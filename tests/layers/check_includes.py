@@ -8,7 +8,8 @@ tools; the workbench's library builds on the core, its CRCs below its frames,
 its numbers beside them; the link (ports, sockets, frames of a stream)
 builds on the workbench's checks and knows no face; the dialog uses the core and the framework, never the
 workbench; the command line uses everything; the page's interface (web)
-uses the library and the command line but no window, and nothing uses it;
+uses the library, the link's frames and checks and the command line but no
+window, and nothing uses it;
 the workbench window's pages (workbench_window/pages) use the library and
 the command line's shared words but no window, and the window over them
 (workbench_window) adds the framework and the resources, never the dialog;
@@ -46,7 +47,8 @@ MAY_INCLUDE = {
     "ui": {"codepage", "core", "fw", "res"},
     "cli": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/c_array",
             "workbench/random", "workbench/parts", "workbench/printf", "link", "fw", "res", "ui"},
-    "web": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/printf", "cli"},
+    "web": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/printf", "link",
+            "cli"},
     "workbench_window/pages": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers",
                                "workbench/printf", "workbench/parts", "cli"},
     "workbench_window": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "cli", "fw",

@@ -362,3 +362,166 @@ TEST(WebApiDialogTools, TheHelpsToolsWithTheDialogsCaptions) {
 }
 
 }  // namespace
+
+// ---- The serial tab's link ------------------------------------------------
+
+namespace {
+
+// CRC-16/MODBUS bit by bit, as its definition reads: the oracle of the
+// checks below beside the protocol's own worked examples.
+std::string ModbusCrcLowFirst(const std::string& data) {
+    unsigned crc = 0xFFFF;
+    for (unsigned char byte : data) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) != 0 ? (crc >> 1) ^ 0xA001 : crc >> 1;
+    }
+    return std::string{static_cast<char>(crc & 0xFF), static_cast<char>(crc >> 8)};
+}
+
+std::string SpacedHex(const std::string& bytes) {
+    std::string text;
+    char digits[4];
+    for (unsigned char b : bytes) {
+        std::snprintf(digits, sizeof digits, "%s%02X", text.empty() ? "" : " ", b);
+        text += digits;
+    }
+    return text;
+}
+
+std::string Raw(std::initializer_list<unsigned> values) {
+    std::string bytes;
+    for (unsigned v : values) bytes += static_cast<char>(v);
+    return bytes;
+}
+
+int OpenLink(double gap_ms, const std::string& check, int encoding = 0) {
+    const int link = quobrix_link_open(gap_ms, encoding);
+    if (link > 0 && quobrix_link_check(link, check.data(), check.size()) != 0) {
+        quobrix_link_close(link);
+        return 0;
+    }
+    return link;
+}
+
+CliOutcome Push(int link, const std::string& bytes, double time_ms) {
+    return Results(quobrix_link_push(link, bytes.data(), bytes.size(), time_ms));
+}
+
+CliOutcome Send(int link, const std::string& data, int kind) {
+    return Results(quobrix_link_send(link, data.data(), data.size(), kind));
+}
+
+// A frame's row as the module writes it.
+std::string Row(double time, const std::string& bytes, const std::string& text, const std::string& verdict) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%.3f", time);
+    return std::string("{\"kind\":\"frame\",\"time\":") + stamp + ",\"hex\":\"" + SpacedHex(bytes) +
+           "\",\"text\":\"" + text + "\"" + (verdict.empty() ? "" : ",\"verdict\":" + verdict) + "}";
+}
+
+const std::string kRequestData = Raw({0x01, 0x03, 0x00, 0x00, 0x00, 0x0A});
+// MODBUS over serial line's example: three registers of slave 17.
+const std::string kAnswer = Raw({0x11, 0x03, 0x06, 0xAE, 0x41, 0x56, 0x52, 0x43, 0x40, 0x49, 0xAD});
+
+}  // namespace
+
+TEST(WebApiLink, AFrameSentCarriesItsCheckInTheOrderChosen) {
+    const int le = OpenLink(20, "CRC-16/MODBUS le");
+    ASSERT_GT(le, 0) << quobrix_err();
+    const CliOutcome sent = Send(le, "01 03 00 00 00 0A", 0);
+    EXPECT_EQ(sent.code, 0) << sent.err;
+    // The published frame, and the bit-by-bit CRC.
+    EXPECT_EQ(ModbusCrcLowFirst(kRequestData), Raw({0xC5, 0xCD}));
+    EXPECT_EQ(sent.out, "{\"bytes\":[1,3,0,0,0,10,197,205],\"hex\":\"01 03 00 00 00 0A C5 CD\","
+                        "\"text\":\"\\\\x01\\\\x03\\\\x00\\\\x00\\\\x00\\\\n\\\\xC5\\\\xCD\"}");
+    const int be = OpenLink(20, "CRC-16/MODBUS be");
+    EXPECT_NE(Send(be, "01 03 00 00 00 0A", 0).out.find("\"hex\":\"01 03 00 00 00 0A CD C5\""), std::string::npos);
+    // Text in the link's encoding: 中 is D6 D0 in GBK, E4 B8 AD in UTF-8.
+    const int gbk = OpenLink(20, "CRC-16/MODBUS le", 1);
+    const std::string gbk_frame = Raw({0xD6, 0xD0}) + ModbusCrcLowFirst(Raw({0xD6, 0xD0}));
+    EXPECT_NE(Send(gbk, "中", 1).out.find("\"hex\":\"" + SpacedHex(gbk_frame) + "\""), std::string::npos);
+    const int plain = OpenLink(20, "");
+    EXPECT_NE(Send(plain, "中", 1).out.find("\"hex\":\"E4 B8 AD\""), std::string::npos);
+    // What cannot be sent says why.
+    const CliOutcome korean = Send(gbk, "한", 1);
+    EXPECT_EQ(korean.code, 2);
+    EXPECT_EQ(korean.err, "quobrix: the character '한' (U+D55C) at byte offset 0 of the text has no GBK (code page "
+                          "936) form\n");
+    EXPECT_EQ(Send(le, "01 G3", 0).code, 2);
+    EXPECT_EQ(Send(le, "", 1).code, 2);
+    for (int link : {le, be, gbk, plain}) quobrix_link_close(link);
+    EXPECT_EQ(Send(le, "01", 0).code, 2);
+}
+
+TEST(WebApiLink, AnAnswerSplitInTwoReadsIsOneFrameThatChecks) {
+    const int link = OpenLink(20, "CRC-16/MODBUS le");
+    ASSERT_GT(link, 0);
+    EXPECT_EQ(quobrix_link_deadline(link), -1.0);
+    // 5 ms between the reads: less than the gap, so one frame.
+    CliOutcome pushed = Push(link, kAnswer.substr(0, 4), 1000.25);
+    EXPECT_EQ(pushed.code, 0);
+    EXPECT_EQ(pushed.out, "[]");
+    EXPECT_EQ(Push(link, kAnswer.substr(4), 1005.25).out, "[]");
+    EXPECT_EQ(quobrix_link_deadline(link), 1025.25);
+    EXPECT_EQ(Results(quobrix_link_idle(link, 1025.0)).out, "[]");
+    const CliOutcome idle = Results(quobrix_link_idle(link, 1025.25));
+    EXPECT_EQ(idle.code, 1);
+    EXPECT_EQ(idle.out, "[" + Row(1000.25, kAnswer, "\\\\x11\\\\x03\\\\x06\\\\xAEAVRC@I\\\\xAD",
+                                  "{\"ok\":true,\"check\":\"CRC-16/MODBUS le\"}") + "]");
+    EXPECT_EQ(quobrix_link_deadline(link), -1.0);
+
+    // A wrong check: the bytes the data gives are named, as the bit-by-bit
+    // CRC has them.
+    std::string bad = kAnswer;
+    bad.back() = static_cast<char>(0xAE);
+    EXPECT_EQ(Push(link, bad, 2000).out, "[]");
+    const std::string expected = SpacedHex(ModbusCrcLowFirst(kAnswer.substr(0, kAnswer.size() - 2)));
+    EXPECT_EQ(expected, "49 AD");
+    // The next read after a silence ends the frame before it.
+    const CliOutcome next = Push(link, Raw({0x01}), 2020);
+    EXPECT_EQ(next.code, 1);
+    EXPECT_EQ(next.out, "[" + Row(2000, bad, "\\\\x11\\\\x03\\\\x06\\\\xAEAVRC@I\\\\xAE",
+                                  "{\"ok\":false,\"check\":\"CRC-16/MODBUS le\",\"expected\":\"" + expected +
+                                      "\",\"found\":\"49 AE\",\"why\":\"check 49 AE, the data gives 49 AD\"}") +
+                          "]");
+    // The port closed: the byte pending is a frame, too short to check.
+    const CliOutcome finished = Results(quobrix_link_finish(link));
+    EXPECT_EQ(finished.code, 1);
+    EXPECT_EQ(finished.out, "[" + Row(2020, Raw({0x01}), "\\\\x01",
+                                      "{\"ok\":false,\"check\":\"CRC-16/MODBUS le\",\"why\":\"too short for the "
+                                      "check: 1 bytes\"}") + "]");
+    quobrix_link_close(link);
+    EXPECT_EQ(Push(link, "x", 3000).err, "quobrix: no such link\n");
+}
+
+TEST(WebApiLink, TextReadsInTheLinksEncodingAcrossReads) {
+    const int link = OpenLink(10, "", 1);
+    ASSERT_GT(link, 0);
+    // 中文 in GBK, its first character cut between two reads.
+    Push(link, Raw({0xD6}), 0);
+    Push(link, Raw({0xD0, 0xCE, 0xC4}), 1);
+    EXPECT_EQ(Results(quobrix_link_idle(link, 11)).out,
+              "[" + Row(0, Raw({0xD6, 0xD0, 0xCE, 0xC4}), "中文", "") + "]");
+    quobrix_link_close(link);
+}
+
+TEST(WebApiLink, ChecksThatCannotServeAreRefused) {
+    EXPECT_EQ(OpenLink(20, "CRC-99/NONE"), 0);
+    EXPECT_EQ(std::string(quobrix_err(), quobrix_err_size()).rfind("quobrix: ", 0), 0u);
+    // head=1 without the bytes: frames cannot be built.
+    EXPECT_EQ(OpenLink(20, "CRC-16/MODBUS le head=1"), 0);
+    EXPECT_NE(std::string(quobrix_err(), quobrix_err_size()).find("head=1"), std::string::npos);
+    EXPECT_EQ(OpenLink(0, "CRC-16/MODBUS le"), 0);
+    EXPECT_EQ(OpenLink(20, "CRC-16/MODBUS le", 2), 0);
+    // A check that fails leaves none: frames go as they are.
+    const int link = OpenLink(20, "");
+    const std::string bad = "CRC-99/NONE", good = "CRC-16/MODBUS le";
+    EXPECT_EQ(quobrix_link_check(link, good.data(), good.size()), 0);
+    EXPECT_EQ(quobrix_link_check(link, bad.data(), bad.size()), 2);
+    EXPECT_NE(Send(link, "01 02", 0).out.find("\"hex\":\"01 02\""), std::string::npos);
+    quobrix_link_close(link);
+    const int sum = OpenLink(20, "SUM-8");
+    EXPECT_GT(sum, 0);
+    EXPECT_NE(Send(sum, "01 02", 0).out.find("\"hex\":\"01 02 03\""), std::string::npos);
+    quobrix_link_close(sum);
+}

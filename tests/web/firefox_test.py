@@ -107,7 +107,11 @@ class FirefoxPageTest(unittest.TestCase):
                                 ("datareporting.policy.dataSubmissionEnabled", False),
                                 ("toolkit.telemetry.reportingpolicy.firstRun", False),
                                 ("browser.aboutwelcome.enabled", False), ("intl.accept_languages", "en-US"),
-                                ("network.proxy.type", 0)):
+                                ("network.proxy.type", 0),
+                                # Firefox 153 ESR offers Web Serial (behind a site-permission
+                                # add-on); without it, as earlier versions and other builds
+                                # are, the Serial tab must say so.
+                                ("dom.webserial.enabled", False)):
                 prefs.write("user_pref(%s, %s);\n" % (json.dumps(name), json.dumps(value)))
         env = dict(os.environ, MOZ_HEADLESS="1", HOME=cls.profile)
         cls.firefox = subprocess.Popen(
@@ -235,6 +239,23 @@ class FirefoxPageTest(unittest.TestCase):
             shown = self.shown("file", ["crc", "CRC-32/ISO-HDLC", "capture.bin"])
             self.assertEqual(shown, cli(["crc", "CRC-32/ISO-HDLC", "capture.bin"], cwd=folder))
             self.assertEqual(shown[1], "%08X  capture.bin\n" % zlib.crc32(data))
+
+    def test_serial_says_the_browser_offers_none(self):
+        # A Firefox without Web Serial: the tab says so in either language,
+        # and shows no control that could do nothing.
+        self.assertFalse(self.browser.script("return Boolean(navigator.serial)"))
+        self.tab("serial")
+        shown = ("const p = document.getElementById('panel-serial');"
+                 "return [document.getElementById('serial-none').textContent,"
+                 " Array.from(p.querySelectorAll('button, input, select, textarea, table'))"
+                 ".filter((e) => e.getClientRects().length > 0).length];")
+        text, controls = self.browser.script(shown)
+        self.assertTrue(text.startswith("This browser offers no serial port"), text)
+        self.assertEqual(controls, 0)
+        self.click("language")
+        text, controls = self.browser.script(shown)
+        self.assertTrue(text.startswith("此浏览器不提供串口"), text)
+        self.assertEqual(controls, 0)
 
 
 if __name__ == "__main__":

@@ -34,6 +34,45 @@ WAIT_SECONDS = 20  # a bound on each wait, never a pause
 
 MODBUS_FRAMES = ["01 03 00 00 00 0A C5 CD", "01 06 00 01 00 03 98 0B", "11 03 00 6B 00 03 76 87"]
 
+# A serial port of the test's own, put in place before the page's script
+# runs: its readable stream delivers what the test hands deliver(), its
+# writable keeps every chunk written, and open() keeps the options.
+FAKE_SERIAL = r"""
+(() => {
+  const written = [];
+  let controller = null;
+  const port = {
+    readable: null, writable: null, options: null,
+    async open(options) {
+      this.options = options;
+      this.readable = new ReadableStream({ start(c) { controller = c; } });
+      this.writable = new WritableStream({ write(chunk) { written.push(Array.from(chunk)); } });
+    },
+    async close() { this.readable = null; this.writable = null; },
+    getInfo() { return {}; },
+  };
+  const serial = { requestPort: async () => port, getPorts: async () => [port],
+                   addEventListener() {}, removeEventListener() {} };
+  Object.defineProperty(Navigator.prototype, 'serial', { get: () => serial, configurable: true });
+  window.fakeSerial = { written, port, deliver: (...chunks) => chunks.forEach((c) => controller.enqueue(new Uint8Array(c))) };
+})();
+"""
+# A browser without Web Serial, as Firefox is.
+NO_SERIAL = "delete Navigator.prototype.serial;"
+# The rows of the serial tab, each its cells' texts.
+SERIAL_ROWS = ("return Array.from(document.querySelectorAll('#serial-rows tbody tr'),"
+               " (r) => Array.from(r.cells, (c) => c.textContent));")
+
+
+def crc16_modbus(data):
+    """CRC-16/MODBUS bit by bit, as its definition reads; low byte first."""
+    crc = 0xFFFF
+    for byte in data:
+        crc ^= byte
+        for _ in range(8):
+            crc = (crc >> 1) ^ 0xA001 if crc & 1 else crc >> 1
+    return bytes([crc & 0xFF, crc >> 8])
+
 
 def cli(args, cwd=None):
     return page_results.cli(QUOBRIX, args, cwd)
@@ -486,12 +525,104 @@ class PageTest(unittest.TestCase):
         self.assertTrue(self.driver.find_element(By.ID, "panel-find").is_displayed())
         self.assertFalse(self.driver.find_element(By.ID, "panel-crc").is_displayed())
         self.driver.switch_to.active_element.send_keys(Keys.END)
-        self.assertEqual(self.driver.switch_to.active_element.get_attribute("id"), "tab-file")
+        self.assertEqual(self.driver.switch_to.active_element.get_attribute("id"), "tab-serial")
+
+    # ---- Serial -------------------------------------------------------------
+
+    def open_with_script(self, source):
+        """The page opened again with `source` run before its own script."""
+        added = self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": source})
+        self.addCleanup(self.driver.execute_cdp_cmd, "Page.removeScriptToEvaluateOnNewDocument",
+                        {"identifier": added["identifier"]})
+        self.open(self.url)
+
+    def serial_rows(self, count):
+        self.wait(lambda: len(self.driver.execute_script(SERIAL_ROWS)) >= count, "%d rows" % count)
+        return self.driver.execute_script(SERIAL_ROWS)
+
+    def test_serial_frames_sent_and_received_through_a_port(self):
+        self.open_with_script(FAKE_SERIAL)
+        self.tab("serial")
+        self.assertFalse(self.driver.find_element(By.ID, "serial-none").is_displayed())
+        Select(self.driver.find_element(By.ID, "serial-parity")).select_by_value("even")
+        self.driver.find_element(By.ID, "serial-open").click()
+        send = self.driver.find_element(By.ID, "serial-send")
+        self.wait(send.is_enabled, "the port is open")
+        self.assertEqual(self.driver.execute_script("return fakeSerial.port.options"),
+                         {"baudRate": 9600, "dataBits": 8, "parity": "even", "stopBits": 1, "flowControl": "none"})
+        # MODBUS: read ten registers from address 0 of slave 1. The check
+        # goes low byte first; the published frame ends C5 CD.
+        request = bytes([0x01, 0x03, 0x00, 0x00, 0x00, 0x0A])
+        self.assertEqual(crc16_modbus(request), bytes([0xC5, 0xCD]))
+        self.type_into("serial-data", "01 03 00 00 00 0A")
+        send.click()
+        self.wait(lambda: len(self.driver.execute_script("return fakeSerial.written")) == 1, "a frame written")
+        self.assertEqual(bytes(self.driver.execute_script("return fakeSerial.written[0]")),
+                         request + crc16_modbus(request))
+        rows = self.serial_rows(1)
+        self.assertEqual(rows[0][1:], ["TX", "01 03 00 00 00 0A C5 CD", "\\x01\\x03\\x00\\x00\\x00\\n\\xC5\\xCD", ""])
+        # The answer in two reads, one after the other: one frame, checked.
+        answer = bytes([0x11, 0x03, 0x06, 0xAE, 0x41, 0x56, 0x52, 0x43, 0x40])
+        answer += crc16_modbus(answer)
+        self.driver.execute_script("fakeSerial.deliver(arguments[0], arguments[1])", list(answer[:5]), list(answer[5:]))
+        rows = self.serial_rows(2)
+        self.assertEqual(rows[1][1:3], ["RX", " ".join("%02X" % b for b in answer)])
+        self.assertEqual(rows[1][4], "✔ CRC-16/MODBUS le")
+        # A wrong check: the bytes the data gives, as Python computes them.
+        bad = answer[:-1] + bytes([answer[-1] ^ 0xFF])
+        self.driver.execute_script("fakeSerial.deliver(arguments[0])", list(bad))
+        rows = self.serial_rows(3)
+        self.assertEqual(rows[2][2], " ".join("%02X" % b for b in bad))
+        self.assertEqual(rows[2][4], "✘ expected " + " ".join("%02X" % b for b in crc16_modbus(answer[:-2])))
+        self.assertEqual(len(rows), 3)
+        # Closed, the settings are free again and nothing more is sent.
+        self.driver.find_element(By.ID, "serial-close").click()
+        self.wait(lambda: self.driver.find_element(By.ID, "serial-open").is_enabled(), "the port is closed")
+        self.assertFalse(send.is_enabled())
+        self.assertTrue(self.driver.find_element(By.ID, "serial-baud").is_enabled())
+
+    def test_serial_text_in_gbk_and_a_check_turned_off(self):
+        self.open_with_script(FAKE_SERIAL)
+        self.tab("serial")
+        Select(self.driver.find_element(By.ID, "serial-encoding")).select_by_value("gbk")
+        self.driver.find_element(By.ID, "serial-open").click()
+        send = self.driver.find_element(By.ID, "serial-send")
+        self.wait(send.is_enabled, "the port is open")
+        self.driver.find_element(By.ID, "serial-append").click()  # no check now
+        self.driver.find_element(By.CSS_SELECTOR, "#serial-form input[name=sendKind][value=text]").click()
+        self.type_into("serial-data", "中文")
+        send.click()
+        self.wait(lambda: len(self.driver.execute_script("return fakeSerial.written")) == 1, "a frame written")
+        self.assertEqual(bytes(self.driver.execute_script("return fakeSerial.written[0]")), "中文".encode("gbk"))
+        self.driver.execute_script("fakeSerial.deliver(arguments[0])", list("好".encode("gbk")))
+        rows = self.serial_rows(2)
+        self.assertEqual(rows[1][1:], ["RX", " ".join("%02X" % b for b in "好".encode("gbk")), "好", ""])
+        # A character GBK lacks is refused, and said.
+        self.type_into("serial-data", "한")
+        send.click()
+        self.wait(lambda: "U+D55C" in self.driver.find_element(By.ID, "serial-err").text, "the refusal")
+        self.assertEqual(len(self.driver.execute_script("return fakeSerial.written")), 1)
+        self.driver.find_element(By.ID, "serial-close").click()
+        self.wait(lambda: self.driver.find_element(By.ID, "serial-open").is_enabled(), "the port is closed")
+
+    def test_serial_where_the_browser_offers_none(self):
+        self.open_with_script(NO_SERIAL)
+        self.tab("serial")
+        notice = self.driver.find_element(By.ID, "serial-none")
+        self.assertTrue(notice.is_displayed())
+        self.assertTrue(notice.text.startswith("This browser offers no serial port"), notice.text)
+        # No control that could do nothing.
+        panel = self.driver.find_element(By.ID, "panel-serial")
+        controls = [e for e in panel.find_elements(By.CSS_SELECTOR, "button, input, select, textarea, table")
+                    if e.is_displayed()]
+        self.assertEqual(controls, [])
+        self.driver.find_element(By.ID, "language").click()
+        self.assertTrue(notice.text.startswith("此浏览器不提供串口"), notice.text)
 
     def test_narrow_window_needs_no_sideways_scrolling(self):
         self.driver.set_window_size(320, 800)
         try:
-            for tool in ("crc", "find", "frame", "num", "tools", "file"):
+            for tool in ("crc", "find", "frame", "num", "tools", "file", "serial"):
                 self.tab(tool)
                 width = self.driver.execute_script("return document.documentElement.clientWidth")
                 self.assertLessEqual(
