@@ -104,8 +104,11 @@ void CListCtrl::SetRows(const std::vector<std::vector<std::string>>& rows) {
         InsertItem(row, rows[r][0].c_str());
         for (size_t c = 1; c < rows[r].size(); ++c) SetItemText(row, static_cast<int>(c), rows[r][c].c_str());
     }
-    FitColumns();
     SendMessage(WM_SETREDRAW, TRUE);
+    // Measured once redrawing is back on: only then does the list show the
+    // vertical scroll bar its rows call for, and the last column must end
+    // at that bar, not under it (a horizontal bar would hide a row).
+    FitColumns();
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
