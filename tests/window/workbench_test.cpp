@@ -1924,6 +1924,20 @@ TEST_F(WorkbenchLists, EveryCellShowsWholeAtTheLeastSize) {
     ExpectEveryCellWhole(found, "校验识别");
 }
 
+// At the window's first size 全部模型's three columns are narrower than the
+// list: the last one ends at the vertical scroll bar its 113 rows bring,
+// and no horizontal bar takes a row's place.
+TEST_F(WorkbenchLists, ANarrowTableEndsAtTheScrollBarWithoutAHorizontalOne) {
+    HWND list = AllModelsOfTheCheckInput();
+    ASSERT_TRUE(WaitUntil([&] { return (GetWindowLongA(list, GWL_STYLE) & WS_VSCROLL) != 0; }));
+    RECT client = {};
+    GetClientRect(list, &client);
+    int total = 0;
+    for (int c = 0; c < 3; ++c) total += static_cast<int>(SendBounded(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c)));
+    EXPECT_LE(total, client.right) << "the columns pass the list's client area";
+    EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & WS_HSCROLL, 0) << "a horizontal scroll bar on a table that fits";
+}
+
 // CRC-82's parameters, 21 hex digits after 0x, show whole in their fields
 // at the least size.
 TEST_F(WorkbenchLists, WideModelsFieldsShowWhole) {
