@@ -104,30 +104,29 @@ void CListCtrl::SetRows(const std::vector<std::vector<std::string>>& rows) {
         InsertItem(row, rows[r][0].c_str());
         for (size_t c = 1; c < rows[r].size(); ++c) SetItemText(row, static_cast<int>(c), rows[r][c].c_str());
     }
-    SendMessage(WM_SETREDRAW, TRUE);
-    // Measured once redrawing is back on: only then does the list show the
-    // vertical scroll bar its rows call for, and the last column must end
-    // at that bar, not under it (a horizontal bar would hide a row).
     FitColumns();
+    SendMessage(WM_SETREDRAW, TRUE);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
-// LVSCW_AUTOSIZE measures the cells alone, LVSCW_AUTOSIZE_USEHEADER the
-// heading too, except for the last column, which it stretches to the list's
-// right edge whatever its texts; and Wine's leaves a heading a pixel short
-// of its margins. So the larger of the two is kept, no less than the
-// heading measured here, and the last column takes what is left.
+// LVSCW_AUTOSIZE measures the cells; the heading is measured here with the
+// header's margins (LVSCW_AUTOSIZE_USEHEADER would measure every cell a
+// second time, and Wine's leaves a heading a pixel short of its margins).
+// The last column takes what is left up to the vertical scroll bar that
+// the rows call for: while redrawing is off the list has not shown it yet,
+// and a last column under it would bring a horizontal bar, hiding a row.
 void CListCtrl::FitColumns() {
     const int columns = GetColumnCount();
     RECT client = {};
     ::GetClientRect(m_hWnd, &client);
+    const bool bar_to_come = (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VSCROLL) == 0 &&
+                             GetItemCount() > static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE));
+    const int room = static_cast<int>(client.right) - (bar_to_come ? ::GetSystemMetrics(SM_CXVSCROLL) : 0);
     int used = 0;
     for (int c = 0; c < columns; ++c) {
         const WPARAM column = static_cast<WPARAM>(c);
         SendMessage(LVM_SETCOLUMNWIDTH, column, MAKELPARAM(LVSCW_AUTOSIZE, 0));
         int width = static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, column));
-        SendMessage(LVM_SETCOLUMNWIDTH, column, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
-        width = std::max(width, static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, column)));
         wchar_t heading[256] = {};
         LVCOLUMNW item = {};
         item.mask = LVCF_TEXT;
@@ -136,7 +135,7 @@ void CListCtrl::FitColumns() {
         SendMessage(LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&item));
         const int heading_width = static_cast<int>(SendMessage(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(heading)));
         width = std::max(width, heading_width + 2 * kCellMargin);
-        if (c == columns - 1) width = std::max(width, static_cast<int>(client.right) - used);
+        if (c == columns - 1) width = std::max(width, room - used);
         SendMessage(LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0));
         used += width;
     }
