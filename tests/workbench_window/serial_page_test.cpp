@@ -249,6 +249,26 @@ TEST(SerialPageRows, PauseHoldsRowsAndTheBoundDropsTheOldest) {
     EXPECT_TRUE(session.TakeNew().empty());
 }
 
+TEST(SerialPageRows, TheBoundOfBytesKeepsTheNewestRows) {
+    Session session(100, 10);
+    LinkFrame frame;
+    for (unsigned char size : {4, 4, 4, 3, 12}) {
+        frame.bytes.assign(size, size);
+        session.AddReceived(frame, 0);
+    }
+    // 4 + 4 + 4 > 10: the first row goes with the third, the second with
+    // the fourth (4 + 3 kept); the 12-byte row, longer than the bound
+    // alone, stays by itself.
+    ASSERT_EQ(session.rows().size(), 1u);
+    EXPECT_EQ(session.rows().front().bytes.size(), 12u);
+    EXPECT_EQ(session.dropped(), 4u);
+    frame.bytes.assign(2, 2);
+    session.AddReceived(frame, 0);
+    ASSERT_EQ(session.rows().size(), 1u);
+    EXPECT_EQ(session.rows().front().bytes.size(), 2u);
+    EXPECT_EQ(session.counters().rx_bytes, 4u + 4 + 4 + 3 + 12 + 2);
+}
+
 TEST(SerialPageRows, HistoryNewestFirstWithoutRepeats) {
     std::deque<LinkBytes> history;
     serial_page::Remember(history, {1}, 3);

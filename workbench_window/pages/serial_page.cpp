@@ -223,9 +223,12 @@ void Session::AddReceived(const LinkFrame& frame, long long ms_of_day) {
 }
 
 void Session::Add(Row row) {
+    kept_bytes_ += row.bytes.size();
     rows_.push_back(std::move(row));
     ++untaken_;
-    while (rows_.size() > max_rows_) {
+    // The newest row stays, however long.
+    while (rows_.size() > 1 && (rows_.size() > max_rows_ || kept_bytes_ > max_bytes_)) {
+        kept_bytes_ -= rows_.front().bytes.size();
         rows_.pop_front();
         ++dropped_;
     }
@@ -242,6 +245,7 @@ std::vector<Row> Session::TakeNew() {
 
 void Session::Clear() {
     rows_.clear();
+    kept_bytes_ = 0;
     untaken_ = 0;
     dropped_ = 0;
     counters_ = Counters();

@@ -92,10 +92,12 @@ std::string LogLine(const Row& row);
 
 // The session as the page shows it: rows as they come, counted; held back
 // while paused and shown when the pause ends; the oldest dropped beyond a
-// bound, so that a stream left running for hours stays within memory.
+// number of rows or of their bytes, so that a stream left running for hours
+// stays within memory (a row's texts take about five times its bytes).
 class Session {
 public:
-    explicit Session(std::size_t max_rows = 100000) : max_rows_(max_rows) {}
+    explicit Session(std::size_t max_rows = 50000, std::size_t max_bytes = 8u << 20)
+        : max_rows_(max_rows), max_bytes_(max_bytes) {}
 
     // The check applied to what comes and goes from now on (none: nullopt).
     void SetCheck(std::optional<LinkCheck> check, std::string model) {
@@ -128,7 +130,8 @@ public:
 private:
     void Add(Row row);
 
-    std::size_t max_rows_;
+    std::size_t max_rows_, max_bytes_;
+    std::size_t kept_bytes_ = 0;  // of the rows kept
     std::deque<Row> rows_;
     std::size_t untaken_ = 0;  // the last rows of rows_ not yet taken
     std::uint64_t dropped_ = 0;

@@ -22,7 +22,7 @@ constexpr UINT_PTR kSendTimer = 1;
 constexpr int kListRows = 20000;
 constexpr int kListDropBlock = 2000;
 // A stream that never falls silent is cut into rows of this many bytes.
-constexpr std::size_t kLongestRow = 4096;
+constexpr std::size_t kLongestRow = 1024;
 // How long one read waits: the worker looks at the send queue and at a
 // close between reads.
 constexpr LinkTime kReadSliceUs = 10000;
