@@ -2228,5 +2228,60 @@ TEST_F(WorkbenchSerial, TcpClientFramesAreSentWithTheirCheckAndAnswersChecked) {
     EXPECT_EQ(TextOf(Control(IDC_FIND_FRAMES)), SpacedHex(PeerAnswer(true)) + "\r\n" + SpacedHex(PeerAnswer(false)));
 }
 
+// 暂停 holds the list still while the link goes on (the counters count),
+// and the rows held come when it ends; 保存日志… writes every row, ✔ and 收
+// as UTF-8; 清除 empties the list and the counters.
+TEST_F(WorkbenchSerial, PauseHoldsRowsTheLogKeepsThemClearEmpties) {
+    const char* peer = std::getenv("QUOBRIX_PEER_TCP");
+    if (!peer) GTEST_SKIP() << "no peer: the suite runs under scripts/with-link-peers";
+    ShowPage(kSerialPage);
+    Click(IDC_SER_MODE_CLIENT);
+    SetText(Control(IDC_SER_HOST), peer);
+    SetText(Control(IDC_SER_SEND_TEXT), "01 03 00 00 00 0A");
+    Click(IDC_SER_APPEND_CHECK);
+    Click(IDC_SER_OPEN);
+    ASSERT_TRUE(WaitUntil([&] { return StatusBegins(u8"已打开"); }, kLinkWaitMs))
+        << Show(TextOf(Control(IDC_SER_STATUS)));
+    Click(IDC_SER_PAUSE);
+    Click(IDC_SER_SEND);
+    const std::string one_each = Gbk(u8"收 1 帧 / 25 字节   发 1 帧 / 8 字节");
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_SER_COUNTERS)) == one_each; }, kLinkWaitMs))
+        << Show(TextOf(Control(IDC_SER_COUNTERS)));
+    HWND list = Control(IDC_SER_LIST);
+    EXPECT_EQ(RowCount(list), 0);
+    Click(IDC_SER_PAUSE);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(list) == 2; }));
+    EXPECT_EQ(Cell(1, 4), u8"✔ CRC-16/MODBUS");
+
+    const std::string path = TempFolder() + "serial-test.log";
+    wchar_t wide[MAX_PATH] = {};
+    MultiByteToWideChar(936, 0, path.c_str(), -1, wide, MAX_PATH);
+    DeleteFileW(wide);
+    NameThroughFileDialog(IDC_SER_SAVE, path);
+    ASSERT_TRUE(WaitUntil([&] { return StatusBegins(u8"已保存 2 行"); })) << Show(TextOf(Control(IDC_SER_STATUS)));
+    std::string log;
+    if (FILE* file = _wfopen(wide, L"rb")) {
+        char block[4096];
+        size_t n;
+        while ((n = std::fread(block, 1, sizeof block, file)) > 0) log.append(block, n);
+        std::fclose(file);
+    }
+    DeleteFileW(wide);
+    // The mark of UTF-8, then a line per row: time, direction, hex, text, verdict.
+    ASSERT_EQ(log.compare(0, 3, "\xEF\xBB\xBF"), 0);
+    EXPECT_NE(log.find(u8" 发 01 03 00 00 00 0A C5 CD | "), std::string::npos) << log;
+    const std::string received = u8" 收 " + SpacedHex(PeerAnswer(true)) + " | ";
+    const size_t at = log.find(received);
+    ASSERT_NE(at, std::string::npos) << log;
+    EXPECT_NE(log.find(u8" | ✔ CRC-16/MODBUS\r\n", at), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+
+    Click(IDC_SER_CLEAR);
+    EXPECT_EQ(RowCount(list), 0);
+    EXPECT_EQ(TextOf(Control(IDC_SER_COUNTERS)), Gbk(u8"收 0 帧 / 0 字节   发 0 帧 / 0 字节"));
+    Click(IDC_SER_CLOSE);
+    EXPECT_TRUE(WaitUntil([&] { return StatusBegins(u8"已关闭"); }, kLinkWaitMs));
+}
+
 }  // namespace
 }  // namespace window_test
