@@ -47,9 +47,10 @@ std::string SystemMessage(DWORD code) {
     return message;
 }
 
-// How long one read of the port collects bytes, in milliseconds: short
-// beside the silences frames are cut by (20 ms by default).
-constexpr DWORD kReadSliceMs = 5;
+// How often an idle port is asked for bytes, in milliseconds: short beside
+// the silences frames are cut by (20 ms by default); at 921600 baud the
+// bytes of one wait fill a twentieth of the buffer.
+constexpr DWORD kPollMs = 2;
 
 const char kGone[] = "the port went away (cable pulled or device removed)";
 
@@ -81,12 +82,13 @@ public:
         CloseHandle(write_event_);
     }
 
-    // Reads of a short total time (SetCommTimeouts below), issued again
-    // until bytes come or `timeout_us` has passed: each read ends with what
-    // arrived within its slice. A read that waits for the first byte alone
-    // (MAXDWORD, MAXDWORD, a constant) is Win32's documented way, but Wine
-    // on a pty waits for the whole buffer instead, and there WaitCommEvent
-    // fails: the slice works on both.
+    // Each read returns at once with what the port holds (MAXDWORD, 0, 0:
+    // SetCommTimeouts below), and the port is asked again every
+    // kPollMs until bytes come or `timeout_us` has passed. A read that waits
+    // for the first byte (MAXDWORD, MAXDWORD, a constant) is Win32's way,
+    // but Wine on a pty waits for the whole buffer instead, a read with a
+    // total time-out there may lose what came as it timed out, and
+    // WaitCommEvent fails: asking again works on both.
     LinkRead Read(LinkTime timeout_us) override {
         LinkRead result;
         const DWORD budget = WaitMs(timeout_us);
@@ -102,24 +104,23 @@ public:
                     if (got > 0) return Finished(got, result);
                 } else {
                     const DWORD code = GetLastError();
-                    if (code != ERROR_IO_PENDING && !SliceEnded(code)) return Failed(code, result);
-                    reading_ = code == ERROR_IO_PENDING;
+                    if (code != ERROR_IO_PENDING) return Failed(code, result);
+                    reading_ = true;
                 }
             }
             const ULONGLONG spent = GetTickCount64() - start;
             const DWORD left = budget == INFINITE ? INFINITE : spent >= budget ? 0 : static_cast<DWORD>(budget - spent);
             if (reading_) {
+                // Pending all the same (the system may queue even a read
+                // that has nothing to wait for): its end is waited for.
                 if (WaitForSingleObject(read_event_, left) != WAIT_OBJECT_0) return result;
                 reading_ = false;
                 DWORD got = 0;
-                if (!GetOverlappedResult(handle_, &read_, &got, FALSE)) {
-                    const DWORD code = GetLastError();
-                    if (!SliceEnded(code)) return Failed(code, result);
-                    got = 0;
-                }
+                if (!GetOverlappedResult(handle_, &read_, &got, FALSE)) return Failed(GetLastError(), result);
                 if (got > 0) return Finished(got, result);
             }
             if (left == 0) return result;
+            Sleep(std::min<DWORD>(left, kPollMs));
         }
     }
 
@@ -158,11 +159,6 @@ private:
             result.bytes.assign(buffer_, buffer_ + got);
         }
         return result;
-    }
-    // A slice that ended with nothing read: Windows says so with 0 bytes,
-    // Wine with a time-out.
-    static bool SliceEnded(DWORD code) {
-        return code == ERROR_SEM_TIMEOUT || code == WAIT_TIMEOUT || code == ERROR_TIMEOUT;
     }
     LinkRead& Failed(DWORD code, LinkRead& result) {
         reading_ = false;
@@ -231,12 +227,12 @@ std::unique_ptr<Link> OpenSerialLink(const std::string& port, const SerialSettin
         CloseHandle(handle);
         return nullptr;
     }
-    // A read ends with what came within a short slice (SerialLink::Read):
-    // at 921600 baud a slice's bytes fill a quarter of the buffer.
+    // A read returns at once with what is there (SerialLink::Read asks
+    // again): Win32's documented combination for that.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = 0;
+    timeouts.ReadIntervalTimeout = MAXDWORD;
     timeouts.ReadTotalTimeoutMultiplier = 0;
-    timeouts.ReadTotalTimeoutConstant = kReadSliceMs;
+    timeouts.ReadTotalTimeoutConstant = 0;
     SetCommTimeouts(handle, &timeouts);
     PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
     return std::make_unique<SerialLink>(handle, port);
