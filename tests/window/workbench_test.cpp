@@ -974,14 +974,14 @@ TEST_F(Workbench, CtrlTabSwitchesPages) {
         for (WORD vk : held) add(vk, KEYEVENTF_KEYUP);
         SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     };
-    const int pages[] = {1, 2, 3, 4, 5, 6, 7, 8, 0};
+    const int pages[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0};
     for (const int page : pages) {
         type({VK_CONTROL}, VK_TAB);
         EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == page; })) << "Ctrl+Tab to " << page;
         EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(PageControl(page)); }));
     }
     type({VK_CONTROL, VK_SHIFT}, VK_TAB);
-    EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == 8; })) << "Ctrl+Shift+Tab";
+    EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == 9; })) << "Ctrl+Shift+Tab";
     EXPECT_FALSE(IsWindowVisible(PageControl(0)));
 }
 
@@ -2153,7 +2153,7 @@ protected:
         for (int round = 0; round < 2; ++round) {
             Click(IDC_SER_SEND);
             ASSERT_TRUE(WaitUntil([&] { return RowCount(list) >= 2 * round + 2; }, kLinkWaitMs))
-                << "round " << round << ": " << RowCount(list) << " rows";
+                << "round " << round << ": " << RowCount(list) << " rows, " << Show(TextOf(Control(IDC_SER_STATUS)));
         }
         ASSERT_EQ(RowCount(list), 4);
         for (int round = 0; round < 2; ++round) {

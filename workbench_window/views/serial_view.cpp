@@ -132,7 +132,7 @@ BOOL CSerialView::OnInitDialog() {
     list.SetTableStyle();
     list.SetColumns({AfxUtf8ToGbk("时间"), AfxUtf8ToGbk("方向"), AfxUtf8ToGbk("十六进制"), AfxUtf8ToGbk("文本"),
                      AfxUtf8ToGbk("校验")},
-                    {56, 22, 130, 60, 70});
+                    {50, 18, 140, 50, 68});
     CListCtrl history(Item(IDC_SER_HISTORY));
     history.SetTableStyle();
     history.SetColumns({AfxUtf8ToGbk("已发送（双击重发）")}, {90});
