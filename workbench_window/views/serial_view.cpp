@@ -23,6 +23,10 @@ constexpr int kListRows = 20000;
 constexpr int kListDropBlock = 2000;
 // A stream that never falls silent is cut into rows of this many bytes.
 constexpr std::size_t kLongestRow = 1024;
+// The list's columns (time, direction, verdict, hex, text), and the room a
+// list view leaves about a cell's text, in pixels.
+constexpr int kColumns = 5;
+constexpr int kCellMargins = 16;
 // How long one read waits: the worker looks at the send queue and at a
 // close between reads.
 constexpr LinkTime kReadSliceUs = 10000;
@@ -130,9 +134,11 @@ BOOL CSerialView::OnInitDialog() {
 
     CListCtrl list(Item(IDC_SER_LIST));
     list.SetTableStyle();
-    list.SetColumns({AfxUtf8ToGbk("时间"), AfxUtf8ToGbk("方向"), AfxUtf8ToGbk("十六进制"), AfxUtf8ToGbk("文本"),
-                     AfxUtf8ToGbk("校验")},
-                    {50, 18, 140, 50, 68});
+    // The verdict before the bytes: it is short, and what a glance looks
+    // for; a long frame's hex and text run on to the right.
+    list.SetColumns({AfxUtf8ToGbk("时间"), AfxUtf8ToGbk("方向"), AfxUtf8ToGbk("校验"), AfxUtf8ToGbk("十六进制"),
+                     AfxUtf8ToGbk("文本")},
+                    {56, 24, 70, 140, 50});
     CListCtrl history(Item(IDC_SER_HISTORY));
     history.SetTableStyle();
     history.SetColumns({AfxUtf8ToGbk("已发送（双击重发）")}, {90});
@@ -450,14 +456,27 @@ void CSerialView::TakeEvents() {
     HWND list = Item(IDC_SER_LIST);
     ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    // A column widens to its widest text as rows come, never narrows: the
+    // new rows alone are measured, not the whole list again.
+    int widths[kColumns];
+    for (int c = 0; c < kColumns; ++c) widths[c] = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0));
+    const int before[kColumns] = {widths[0], widths[1], widths[2], widths[3], widths[4]};
     for (const serial_page::Row& row : rows) {
-        SetCell(list, count, 0, row.time);
-        SetCell(list, count, 1, serial_page::DirectionWord(row.direction));
-        SetCell(list, count, 2, row.hex);
-        SetCell(list, count, 3, row.text);
-        SetCell(list, count, 4, row.verdict);
+        const std::string* cells[kColumns] = {&row.time, nullptr, &row.verdict, &row.hex, &row.text};
+        const std::string direction = serial_page::DirectionWord(row.direction);
+        cells[1] = &direction;
+        for (int c = 0; c < kColumns; ++c) {
+            SetCell(list, count, c, *cells[c]);
+            const std::wstring text = AfxUtf8ToWide(*cells[c]);
+            const int width = static_cast<int>(
+                ::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
+            widths[c] = std::max(widths[c], width + kCellMargins);
+        }
         shown_.push_back(row.bytes);
         ++count;
+    }
+    for (int c = 0; c < kColumns; ++c) {
+        if (widths[c] != before[c]) ::SendMessageW(list, LVM_SETCOLUMNWIDTH, c, widths[c]);
     }
     if (count > kListRows + kListDropBlock) {
         for (int i = 0; i < count - kListRows; ++i) {
