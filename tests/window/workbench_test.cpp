@@ -2,6 +2,8 @@
 // drives it (text typed, a choice made, a button clicked, a key pressed) and
 // read back from its controls. The expected values come from the published
 // check values, a bit-at-a-time CRC written here, and README's examples.
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
 #include <commctrl.h>
 #include <dlgs.h>
@@ -2281,6 +2283,64 @@ TEST_F(WorkbenchSerial, PauseHoldsRowsTheLogKeepsThemClearEmpties) {
     EXPECT_EQ(TextOf(Control(IDC_SER_COUNTERS)), Gbk(u8"收 0 帧 / 0 字节   发 0 帧 / 0 字节"));
     Click(IDC_SER_CLOSE);
     EXPECT_TRUE(WaitUntil([&] { return StatusBegins(u8"已关闭"); }, kLinkWaitMs));
+}
+
+// As a TCP server the page waits for a peer: this test, through Winsock.
+// A frame the test sends is checked on arrival; the page's frame reaches the
+// test with its check appended.
+TEST_F(WorkbenchSerial, TcpServerTakesAPeerBothWays) {
+    WSADATA wsa;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
+    // A port free a moment ago, chosen by the system.
+    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    closesocket(probe);
+    const unsigned port = ntohs(address.sin_port);
+
+    ShowPage(kSerialPage);
+    Click(IDC_SER_MODE_SERVER);
+    SetText(Control(IDC_SER_LISTEN), std::to_string(port));
+    SetText(Control(IDC_SER_SEND_TEXT), "01 03 00 00 00 0A");
+    Click(IDC_SER_APPEND_CHECK);
+    Click(IDC_SER_OPEN);
+    ASSERT_TRUE(WaitUntil([&] { return StatusBegins(u8"正在端口"); }, kLinkWaitMs))
+        << Show(TextOf(Control(IDC_SER_STATUS)));
+    SOCKET peer = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    ASSERT_EQ(connect(peer, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << WSAGetLastError();
+    ASSERT_TRUE(WaitUntil([&] { return StatusBegins(u8"已打开"); }, kLinkWaitMs))
+        << Show(TextOf(Control(IDC_SER_STATUS)));
+
+    const std::vector<unsigned char> answer = PeerAnswer(true);
+    ASSERT_EQ(send(peer, reinterpret_cast<const char*>(answer.data()), static_cast<int>(answer.size()), 0),
+              static_cast<int>(answer.size()));
+    HWND list = Control(IDC_SER_LIST);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(list) >= 1; }, kLinkWaitMs));
+    EXPECT_EQ(Cell(0, 1), u8"收");
+    EXPECT_EQ(Cell(0, 2), u8"✔ CRC-16/MODBUS");
+    EXPECT_EQ(Cell(0, 3), SpacedHex(answer));
+
+    Click(IDC_SER_SEND);
+    std::vector<unsigned char> got;
+    const DWORD timeout = 20000;
+    setsockopt(peer, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+    while (got.size() < 8) {
+        char block[64];
+        const int n = recv(peer, block, sizeof block, 0);
+        if (n <= 0) break;
+        got.insert(got.end(), block, block + n);
+    }
+    EXPECT_EQ(SpacedHex(got), "01 03 00 00 00 0A C5 CD");
+    // The peer goes: the page says the link ended and can open again.
+    closesocket(peer);
+    EXPECT_TRUE(WaitUntil([&] { return StatusBegins(u8"已断开"); }, kLinkWaitMs))
+        << Show(TextOf(Control(IDC_SER_STATUS)));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(IDC_SER_OPEN)) != FALSE; }));
+    WSACleanup();
 }
 
 }  // namespace

@@ -304,7 +304,10 @@ void CSerialView::OnOpen() {
         target.port = Text(IDC_SER_PORT);
         const size_t blank = target.port.find(' ');
         if (blank != std::string::npos) target.port.erase(blank);
-        sound = !target.port.empty() || (error = "请选择或输入串口", false);
+        if (target.port.empty()) {
+            error = "请选择或输入串口";
+            sound = false;
+        }
         sound = sound && serial_page::ReadSettings(
                              Text(IDC_SER_BAUD), Selection(Item(IDC_SER_DATA_BITS)), Selection(Item(IDC_SER_PARITY)),
                              Selection(Item(IDC_SER_STOP_BITS)), Selection(Item(IDC_SER_FLOW)), target.settings, error);
