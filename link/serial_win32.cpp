@@ -47,6 +47,11 @@ std::string SystemMessage(DWORD code) {
     return message;
 }
 
+// How often an idle port is asked for bytes, in milliseconds: short beside
+// the silences frames are cut by (20 ms by default); at 921600 baud the
+// bytes of one wait fill a twentieth of the buffer.
+constexpr DWORD kPollMs = 2;
+
 const char kGone[] = "the port went away (cable pulled or device removed)";
 
 bool Gone(DWORD code) {
@@ -77,28 +82,46 @@ public:
         CloseHandle(write_event_);
     }
 
+    // Each read returns at once with what the port holds (MAXDWORD, 0, 0:
+    // SetCommTimeouts below), and the port is asked again every
+    // kPollMs until bytes come or `timeout_us` has passed. A read that waits
+    // for the first byte (MAXDWORD, MAXDWORD, a constant) is Win32's way,
+    // but Wine on a pty waits for the whole buffer instead, a read with a
+    // total time-out there may lose what came as it timed out, and
+    // WaitCommEvent fails: asking again works on both.
     LinkRead Read(LinkTime timeout_us) override {
         LinkRead result;
-        if (!reading_) {
-            // With these timeouts (SetCommTimeouts below) a read completes
-            // as soon as any byte is there.
-            OVERLAPPED blank{};
-            read_ = blank;
-            read_.hEvent = read_event_;
-            ResetEvent(read_event_);
-            DWORD got = 0;
-            if (ReadFile(handle_, buffer_, sizeof buffer_, &got, &read_)) {
-                return Finished(got, result);
+        const DWORD budget = WaitMs(timeout_us);
+        const ULONGLONG start = GetTickCount64();
+        for (;;) {
+            if (!reading_) {
+                OVERLAPPED blank{};
+                read_ = blank;
+                read_.hEvent = read_event_;
+                ResetEvent(read_event_);
+                DWORD got = 0;
+                if (ReadFile(handle_, buffer_, sizeof buffer_, &got, &read_)) {
+                    if (got > 0) return Finished(got, result);
+                } else {
+                    const DWORD code = GetLastError();
+                    if (code != ERROR_IO_PENDING) return Failed(code, result);
+                    reading_ = true;
+                }
             }
-            const DWORD code = GetLastError();
-            if (code != ERROR_IO_PENDING) return Failed(code, result);
-            reading_ = true;
+            const ULONGLONG spent = GetTickCount64() - start;
+            const DWORD left = budget == INFINITE ? INFINITE : spent >= budget ? 0 : static_cast<DWORD>(budget - spent);
+            if (reading_) {
+                // Pending all the same (the system may queue even a read
+                // that has nothing to wait for): its end is waited for.
+                if (WaitForSingleObject(read_event_, left) != WAIT_OBJECT_0) return result;
+                reading_ = false;
+                DWORD got = 0;
+                if (!GetOverlappedResult(handle_, &read_, &got, FALSE)) return Failed(GetLastError(), result);
+                if (got > 0) return Finished(got, result);
+            }
+            if (left == 0) return result;
+            Sleep(std::min<DWORD>(left, kPollMs));
         }
-        if (WaitForSingleObject(read_event_, WaitMs(timeout_us)) != WAIT_OBJECT_0) return result;
-        reading_ = false;
-        DWORD got = 0;
-        if (!GetOverlappedResult(handle_, &read_, &got, FALSE)) return Failed(GetLastError(), result);
-        return Finished(got, result);
     }
 
     long long WriteSome(const unsigned char* bytes, std::size_t size, LinkTime timeout_us,
@@ -204,13 +227,12 @@ std::unique_ptr<Link> OpenSerialLink(const std::string& port, const SerialSettin
         CloseHandle(handle);
         return nullptr;
     }
-    // A read returns at once with what is there, or with the first byte to
-    // come (MAXDWORD, MAXDWORD, a constant: Win32's documented combination);
-    // the wait is the event's, so the constant only bounds a read forgotten.
+    // A read returns at once with what is there (SerialLink::Read asks
+    // again): Win32's documented combination for that.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = 0x7FFFFFFE;
+    timeouts.ReadTotalTimeoutMultiplier = 0;
+    timeouts.ReadTotalTimeoutConstant = 0;
     SetCommTimeouts(handle, &timeouts);
     PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
     return std::make_unique<SerialLink>(handle, port);

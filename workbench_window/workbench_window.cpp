@@ -16,6 +16,7 @@
 #include "workbench_window/views/parts_view.h"
 #include "workbench_window/views/printf_view.h"
 #include "workbench_window/views/random_view.h"
+#include "workbench_window/views/serial_view.h"
 #include "workbench_window/window_text.h"
 
 namespace {
@@ -42,6 +43,7 @@ const PageRow kPageTable[] = {
     {"滤波器选型", &Make<CFilterView>},   // command_pages: FilterDesignWords
     {"Printf函数", &Make<CPrintfView>},   // command_pages: Format
     {"随机数集合", &Make<CRandomView>},   // command_pages: RandomWords
+    {"串口助手", &Make<CSerialView>},     // serial_page
 };
 constexpr int kPageCount = static_cast<int>(sizeof kPageTable / sizeof kPageTable[0]);
 static_assert(kPageCount == settings::kPages, "the settings file keeps a page of the table");
@@ -200,13 +202,41 @@ bool CWorkbenchWindow::SwitchPageKey(bool backwards) {
 
 bool CWorkbenchWindow::CancelKey() { return views_[static_cast<size_t>(page_)]->CancelWork(); }
 
-void CWorkbenchWindow::OpenInFramePage(const frame_page::Form& form) {
-    for (int p = 0; p < kPageCount; ++p) {
-        if (CFrameView* frame = dynamic_cast<CFrameView*>(views_[static_cast<size_t>(p)].get())) {
+// The page of the view of type View, and the view; -1 and null when none.
+template <class View>
+static View* FindView(const std::vector<std::unique_ptr<CPageView>>& views, int& page) {
+    for (page = 0; page < static_cast<int>(views.size()); ++page) {
+        if (View* view = dynamic_cast<View*>(views[static_cast<size_t>(page)].get())) return view;
+    }
+    page = -1;
+    return nullptr;
+}
+
+void CWorkbenchWindow::OpenInFramePage(const frame_page::Form& form, bool verify) {
+    int page = -1;
+    if (CFrameView* frame = FindView<CFrameView>(views_, page)) {
+        if (verify) {
+            frame->VerifyForm(form);
+        } else {
             frame->ShowForm(form);
-            ShowPage(p);
-            return;
         }
+        ShowPage(page);
+    }
+}
+
+void CWorkbenchWindow::OpenInFindPage(const std::string& frames) {
+    int page = -1;
+    if (CFindView* find = FindView<CFindView>(views_, page)) {
+        find->ShowFrames(frames);
+        ShowPage(page);
+    }
+}
+
+void CWorkbenchWindow::OpenInNumberPage(const std::string& hex) {
+    int page = -1;
+    if (CNumberView* number = FindView<CNumberView>(views_, page)) {
+        number->ShowBytes(hex);
+        ShowPage(page);
     }
 }
 

@@ -31,8 +31,13 @@ public:
     // Esc, seen before the dialog manager: it cancels the shown page's run,
     // if there is one (then true), before it closes the window.
     bool CancelKey();
-    // Shows `form` on the 帧 page, and that page.
-    void OpenInFramePage(const frame_page::Form& form);
+    // Shows `form` on the 帧 page, and that page; with `verify`, its frame
+    // verified.
+    void OpenInFramePage(const frame_page::Form& form, bool verify = false);
+    // Frames (hex, one a line) identified on the 校验识别 page; bytes read as
+    // numbers on the 数值 page; and that page.
+    void OpenInFindPage(const std::string& frames);
+    void OpenInNumberPage(const std::string& hex);
 
 protected:
     BOOL OnInitDialog() override;

@@ -50,9 +50,9 @@ MAY_INCLUDE = {
     "web": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/printf", "link",
             "cli"},
     "workbench_window/pages": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers",
-                               "workbench/printf", "workbench/parts", "cli"},
+                               "workbench/printf", "workbench/parts", "cli", "link"},
     "workbench_window": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "cli", "fw",
-                         "res", "workbench_window/pages"},
+                         "res", "workbench_window/pages", "link"},
 }
 SOURCE_SUFFIXES = (".h", ".cpp", ".inc", ".rc")
 INCLUDE = re.compile(r'^\s*#\s*include\s*["<]([^">]+)[">]')

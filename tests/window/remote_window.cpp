@@ -126,4 +126,33 @@ std::string CellOf(HWND list, int row, int column) {
     return text;
 }
 
+std::string WideCellOf(HWND list, int row, int column) {
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(list, &process_id);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
+    if (!process) return "(no access to the program's memory)";
+    constexpr size_t kChars = 1024;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+    std::string text;
+    if (remote) {
+        LVITEMW item = {};
+        item.iSubItem = column;
+        item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof item);
+        item.cchTextMax = kChars;
+        WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+        const LRESULT length = SendBounded(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                           reinterpret_cast<LPARAM>(remote));
+        std::vector<wchar_t> local(kChars, L'\0');
+        ReadProcessMemory(process, remote + sizeof item, local.data(), kChars * sizeof(wchar_t), nullptr);
+        const int chars = static_cast<int>(length > 0 ? length : 0);
+        const int size = WideCharToMultiByte(CP_UTF8, 0, local.data(), chars, nullptr, 0, nullptr, nullptr);
+        text.assign(static_cast<size_t>(size), '\0');
+        if (size > 0) WideCharToMultiByte(CP_UTF8, 0, local.data(), chars, &text[0], size, nullptr, nullptr);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return text;
+}
+
 }  // namespace window_test

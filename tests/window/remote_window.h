@@ -69,5 +69,8 @@ LRESULT SendWithData(HWND window, UINT message, WPARAM wparam, T& data) {
 // pointers the window system does not copy.
 int RowCount(HWND list);
 std::string CellOf(HWND list, int row, int column);
+// The same as UTF-8, read as UTF-16: for texts the ANSI code page has no
+// form for (✔, ✘).
+std::string WideCellOf(HWND list, int row, int column);
 
 }  // namespace window_test

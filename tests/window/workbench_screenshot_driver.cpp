@@ -4,12 +4,13 @@
 // Then it prints "ready" and keeps the program open until it is killed;
 // scripts/screenshot --workbench PAGE captures the screen meanwhile.
 //
-// Usage: workbench_screenshot_driver --app=PATH\QuobrixWorkbench.exe --page=0..8
+// Usage: workbench_screenshot_driver --app=PATH\QuobrixWorkbench.exe --page=0..9
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
         if (std::strncmp(argv[i], "--page=", 7) == 0) page = std::atoi(argv[i] + 7);
     }
     if (path.empty() || page < 0 || page >= kWorkbenchPages) {
-        std::fprintf(stderr, "usage: workbench_screenshot_driver --app=PATH_OF_QuobrixWorkbench.exe --page=0..8\n");
+        std::fprintf(stderr, "usage: workbench_screenshot_driver --app=PATH_OF_QuobrixWorkbench.exe --page=0..9\n");
         return 2;
     }
     ForgetSettings();
@@ -119,6 +120,25 @@ int main(int argc, char** argv) {
             Click(app, IDC_PF_RUN);
             ready = Filled(app, IDC_PF_RESULT) && Filled(app, IDC_PF_TABLE);
             break;
+        case 9: {
+            // The peer behind COM9 (scripts/with-link-peers) answers twice:
+            // its check right, then wrong.
+            const char* port = std::getenv("QUOBRIX_PEER_COM");
+            if (!port) return Fail("no peer: run under scripts/with-link-peers");
+            SetText(app.Control(IDC_SER_PORT), port);
+            SetText(app.Control(IDC_SER_SEND_TEXT), "01 03 00 00 00 0A");
+            Click(app, IDC_SER_APPEND_CHECK);
+            Click(app, IDC_SER_OPEN);
+            HWND list = app.Control(IDC_SER_LIST);
+            for (int round = 1; round <= 2 && ready == false; ++round) {
+                if (!WaitUntil([&] { return IsWindowEnabled(app.Control(IDC_SER_CLOSE)) != FALSE; }, 30000)) break;
+                Click(app, IDC_SER_SEND);
+                if (!WaitUntil([&] { return RowCount(list) >= 2 * round; }, 30000)) break;
+                ready = round == 2;
+            }
+            if (!ready) return Fail("the link gave no answers: " + TextOf(app.Control(IDC_SER_STATUS)));
+            break;
+        }
         case 8:
             SetText(app.Control(IDC_RND_SEED), "1");
             Click(app, IDC_RND_RUN);

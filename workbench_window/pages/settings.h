@@ -20,7 +20,7 @@ struct Settings {
     Placement placement;
 };
 
-constexpr int kPages = 9;
+constexpr int kPages = 10;
 constexpr int kInputModes = 4;
 // Sizes beyond any screen are no window's: such a line is taken as damage.
 constexpr int kLargestCoordinate = 100000;

@@ -71,6 +71,12 @@ LRESULT CFindView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     return CPageView::WindowProc(message, wparam, lparam);
 }
 
+void CFindView::ShowFrames(const std::string& frames) {
+    if (worker_.Running()) return;
+    SetText(IDC_FIND_FRAMES, frames);
+    OnFind();
+}
+
 void CFindView::OnFind() {
     if (worker_.Running()) return;
     const std::string text = Text(IDC_FIND_FRAMES), max_skip = Text(IDC_FIND_SKIP);

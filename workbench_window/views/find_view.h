@@ -20,6 +20,9 @@ public:
     void StopWork() override { worker_.Stop(); }
     bool CancelWork() override;
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+    // Takes `frames` (hex, one a line) and identifies them, unless a
+    // search is under way, which keeps its frames.
+    void ShowFrames(const std::string& frames);
 
 protected:
     BOOL OnInitDialog() override;

@@ -14,6 +14,11 @@ public:
     void RunEnter() override { OnBuild(); }
     // Fills the page with `form`, no answer yet.
     void ShowForm(const frame_page::Form& form);
+    // Fills the page with `form` and verifies its frame at once.
+    void VerifyForm(const frame_page::Form& form) {
+        ShowForm(form);
+        OnVerify();
+    }
 
 protected:
     BOOL OnInitDialog() override;

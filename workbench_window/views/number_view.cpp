@@ -54,6 +54,11 @@ void CNumberView::RunEnter() {
     }
 }
 
+void CNumberView::ShowBytes(const std::string& hex) {
+    SetText(IDC_NUM_HEX, hex);
+    OnNumbers();
+}
+
 void CNumberView::OnNumbers() {
     const number_page::Table table = number_page::NumbersOf(Text(IDC_NUM_HEX));
     CListCtrl list(Item(IDC_NUM_LIST));

@@ -13,6 +13,8 @@ public:
     // Enter in the value or its type writes the value as bytes; elsewhere
     // it reads the bytes.
     void RunEnter() override;
+    // Reads `hex` as numbers, as if typed and 转换 pressed.
+    void ShowBytes(const std::string& hex);
 
 protected:
     BOOL OnInitDialog() override;
