@@ -954,6 +954,24 @@ TEST_F(Workbench, TabOrderIsReadingOrder) {
     }
 }
 
+// Keys as a user types them, `held` down around `key`: the program reads
+// the state of Ctrl and Alt, which only typed keys set.
+void TypeKeys(std::initializer_list<WORD> held, WORD key) {
+    std::vector<INPUT> inputs;
+    const auto add = [&](WORD vk, DWORD flags) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    };
+    for (WORD vk : held) add(vk, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    for (WORD vk : held) add(vk, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 // Ctrl+Tab shows the next page and Ctrl+Shift+Tab the one before, round
 // the ends, as keys the user types (the window's key filter reads the state
 // of Ctrl and Shift, which only typed keys set).
@@ -961,28 +979,13 @@ TEST_F(Workbench, CtrlTabSwitchesPages) {
     SetForegroundWindow(dialog());
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog(); }));
     HWND tabs = Control(IDC_WB_TABS);
-    const auto type = [](std::initializer_list<WORD> held, WORD key) {
-        std::vector<INPUT> inputs;
-        const auto add = [&](WORD vk, DWORD flags) {
-            INPUT input = {};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wVk = vk;
-            input.ki.dwFlags = flags;
-            inputs.push_back(input);
-        };
-        for (WORD vk : held) add(vk, 0);
-        add(key, 0);
-        add(key, KEYEVENTF_KEYUP);
-        for (WORD vk : held) add(vk, KEYEVENTF_KEYUP);
-        SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    };
     const int pages[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0};
     for (const int page : pages) {
-        type({VK_CONTROL}, VK_TAB);
+        TypeKeys({VK_CONTROL}, VK_TAB);
         EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == page; })) << "Ctrl+Tab to " << page;
         EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(PageControl(page)); }));
     }
-    type({VK_CONTROL, VK_SHIFT}, VK_TAB);
+    TypeKeys({VK_CONTROL, VK_SHIFT}, VK_TAB);
     EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == 9; })) << "Ctrl+Shift+Tab";
     EXPECT_FALSE(IsWindowVisible(PageControl(0)));
 }
@@ -1771,24 +1774,6 @@ std::wstring Wide(const std::string& utf8) {
     std::wstring wide(static_cast<size_t>(length), L'\0');
     if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
     return wide;
-}
-
-// Keys as a user types them, `held` down around `key`: the program reads
-// the state of Ctrl and Alt, which only typed keys set.
-void TypeKeys(std::initializer_list<WORD> held, WORD key) {
-    std::vector<INPUT> inputs;
-    const auto add = [&](WORD vk, DWORD flags) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = flags;
-        inputs.push_back(input);
-    };
-    for (WORD vk : held) add(vk, 0);
-    add(key, 0);
-    add(key, KEYEVENTF_KEYUP);
-    for (WORD vk : held) add(vk, KEYEVENTF_KEYUP);
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 // What the command line prints for `arguments`: quobrix-cli.exe, beside the
