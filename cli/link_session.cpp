@@ -1,6 +1,7 @@
 #include "cli/link_session.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -373,7 +374,7 @@ private:
     }
 
     bool OpenLog();
-    void Print(const std::string& line);
+    void Print(const std::string& line, LinkTime at = -1);
     void Message(const std::string& line);
     // Reads and frames until `deadline`, or, with `until_frame`, until more
     // than `frames_before` frames have come; false once the link ended
@@ -421,8 +422,11 @@ bool Session::OpenLog() {
 
 // One line to standard output and the log, each written out at once: an
 // interrupt or a pulled cable loses nothing that was shown.
-void Session::Print(const std::string& line) {
-    const LinkTime since = LinkNow() - start_;
+// A frame received is stamped with the time its first byte arrived, not
+// the time the silence after it ended the frame: a round trip read off the
+// lines is the device's, without the --gap waited for.
+void Session::Print(const std::string& line, LinkTime at) {
+    const LinkTime since = std::max<LinkTime>((at < 0 ? LinkNow() : at) - start_, 0);
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%lld.%06lld ", static_cast<long long>(since / 1000000),
                   static_cast<long long>(since % 1000000));
@@ -473,7 +477,7 @@ void Session::Show(const LinkFrame& frame) {
             if (!ok) failed_ = true;
         }
     }
-    Print(line);
+    Print(line, frame.first_time);
     if (frame.kind == LinkFrame::kFrame && !options_.check && !named_ && unchecked_.size() < 64) {
         unchecked_.push_back(frame.bytes);
         // From three frames on the evidence may suffice.

@@ -231,6 +231,36 @@ TEST_F(QuobrixSerial, AnAnswerThatChecksExitsZero) {
     EXPECT_EQ(Joined(LinesOf(r.out, "RX")), "RX 11 03 06 AE 41 56 52 43 40 49 AD | \\x11\\x03\\x06\\xAEAVRC@I\\xAD | ok\n");
 }
 
+// A frame's time is when its first byte came, not when the silence after
+// it ended the frame: with a gap of three seconds the answer, written as
+// soon as the request is read, is stamped before those seconds have passed
+// (a stamp taken at the frame's end is three seconds after the TX line at
+// the least).
+TEST_F(QuobrixSerial, AFramesTimeIsItsFirstBytesNotTheSilencesEnd) {
+    PtyCable cable;
+    std::string request;
+    ProcessResult r;
+    {
+        Peer peer([&] {
+            if (cable.ReadAtLeast(kRequest.size(), request)) cable.Write(kAnswer);
+        });
+        r = Quobrix({"serial", cable.name(), "--gap", "3000", "--check", "CRC-16/MODBUS le", "--send", kRequestData,
+                     "--wait", "20000"});
+    }
+    EXPECT_EQ(request, kRequest);
+    ASSERT_EQ(r.exit_code, 0) << r.err << r.out;
+    double tx = -1, rx = -1;
+    std::istringstream stream(r.out);
+    for (std::string line; std::getline(stream, line);) {
+        const double at = std::strtod(line.c_str(), nullptr);
+        if (line.find(" TX ") != std::string::npos) tx = at;
+        if (line.find(" RX ") != std::string::npos) rx = at;
+    }
+    ASSERT_GE(tx, 0) << r.out;
+    ASSERT_GE(rx, tx) << r.out;
+    EXPECT_LT(rx - tx, 3.0) << r.out;
+}
+
 TEST_F(QuobrixSerial, AWrongCheckOrNoAnswerExitsOne) {
     {
         PtyCable cable;

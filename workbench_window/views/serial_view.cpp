@@ -385,8 +385,18 @@ void CSerialView::Pump(Link& link, Shared& shared, int gap_ms) {
     const auto hand_over = [&](serial_page::Direction direction) {
         if (frames.empty()) return;
         const long long now = MsOfDay();
+        const LinkTime clock = LinkNow();
         std::lock_guard<std::mutex> lock(shared.mutex);
-        for (LinkFrame& frame : frames) shared.events.push_back({direction, std::move(frame), now});
+        for (LinkFrame& frame : frames) {
+            // A frame received shows when its first byte came, not when the
+            // silence after it ended it.
+            long long at = now;
+            if (direction == serial_page::Direction::kReceived && frame.first_time > 0 && frame.first_time <= clock) {
+                at -= static_cast<long long>((clock - frame.first_time) / 1000);
+                if (at < 0) at += 24LL * 60 * 60 * 1000;
+            }
+            shared.events.push_back({direction, std::move(frame), at});
+        }
         frames.clear();
         if (!shared.rows_posted) {
             shared.rows_posted = true;
