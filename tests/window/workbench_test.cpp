@@ -2161,7 +2161,7 @@ protected:
             SCOPED_TRACE(round);
             const int sent = 2 * round, received = sent + 1;
             EXPECT_EQ(Cell(sent, 1), u8"发");
-            // The MODBUS specification's example request, check and all.
+            // The read request every MODBUS text opens with, check and all.
             EXPECT_EQ(Cell(sent, 3), "01 03 00 00 00 0A C5 CD");
             EXPECT_EQ(Cell(sent, 2), "");
             EXPECT_EQ(Cell(received, 1), u8"收");

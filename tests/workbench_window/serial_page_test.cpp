@@ -1,5 +1,5 @@
-// The serial assistant's logic without a window. Oracles: the MODBUS
-// specification's own example request (01 03 00 00 00 0A C5 CD), a CRC-16
+// The serial assistant's logic without a window. Oracles: the read request
+// every MODBUS text opens with (01 03 00 00 00 0A C5 CD), a CRC-16
 // worked bit by bit here, GBK and UTF-8 bytes of characters from their
 // tables, and character times worked out by hand.
 #include <gtest/gtest.h>
