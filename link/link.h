@@ -12,6 +12,9 @@
 
 // The monotonic clock the reader stamps chunks with.
 LinkTime LinkNow();
+// A timeout in microseconds as the whole milliseconds poll() and WSAPoll()
+// take, rounded up so that a short wait is no busy loop; -1 (none) stays -1.
+int LinkPollMs(LinkTime timeout_us);
 
 // What one wait for bytes gave.
 struct LinkRead {

@@ -17,15 +17,11 @@
 
 #include "link/link.h"
 #include "link/serial_baud_linux.h"
+#include "link/wait_posix.h"
 
 namespace {
 
 const char kGone[] = "the port went away (cable pulled or device removed)";
-
-int PollMs(LinkTime timeout_us) {
-    if (timeout_us < 0) return -1;
-    return static_cast<int>(std::min<LinkTime>((timeout_us + 999) / 1000, INT_MAX));
-}
 
 struct StandardBaud {
     unsigned long baud;
@@ -68,15 +64,13 @@ public:
 
     LinkRead Read(LinkTime timeout_us) override {
         LinkRead result;
-        pollfd p{fd_, POLLIN, 0};
-        const int ready = poll(&p, 1, PollMs(timeout_us));
+        const int ready = LinkWaitReady(fd_, POLLIN, timeout_us);
         if (ready < 0) {
-            if (errno == EINTR) return result;  // a signal: the caller looks at its flags
             result.status = LinkRead::kError;
             result.error = std::strerror(errno);
             return result;
         }
-        if (ready == 0) return result;
+        if (ready == 0) return result;  // or a signal: the caller looks at its flags
         unsigned char buffer[4096];
         const ssize_t n = read(fd_, buffer, sizeof buffer);
         result.time = LinkNow();
@@ -95,13 +89,12 @@ public:
 
     long long WriteSome(const unsigned char* bytes, std::size_t size, LinkTime timeout_us,
                         std::string& error) override {
-        pollfd p{fd_, POLLOUT, 0};
-        const int ready = poll(&p, 1, PollMs(timeout_us));
-        if (ready < 0 && errno != EINTR) {
+        const int ready = LinkWaitReady(fd_, POLLOUT, timeout_us);
+        if (ready < 0) {
             error = std::strerror(errno);
             return -1;
         }
-        if (ready <= 0) return 0;
+        if (ready == 0) return 0;
         const ssize_t n = write(fd_, bytes, size);
         if (n >= 0) return n;
         if (errno == EINTR || errno == EAGAIN) return 0;

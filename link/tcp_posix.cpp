@@ -13,13 +13,9 @@
 #include <cstring>
 
 #include "link/link.h"
+#include "link/wait_posix.h"
 
 namespace {
-
-int PollMs(LinkTime timeout_us) {
-    if (timeout_us < 0) return -1;
-    return static_cast<int>(std::min<LinkTime>((timeout_us + 999) / 1000, INT_MAX));
-}
 
 class TcpLink : public Link {
 public:
@@ -32,15 +28,13 @@ public:
 
     LinkRead Read(LinkTime timeout_us) override {
         LinkRead result;
-        pollfd p{fd_, POLLIN, 0};
-        const int ready = poll(&p, 1, PollMs(timeout_us));
+        const int ready = LinkWaitReady(fd_, POLLIN, timeout_us);
         if (ready < 0) {
-            if (errno == EINTR) return result;
             result.status = LinkRead::kError;
             result.error = std::strerror(errno);
             return result;
         }
-        if (ready == 0) return result;
+        if (ready == 0) return result;  // or a signal: the caller looks at its flags
         unsigned char buffer[65536];
         const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
         result.time = LinkNow();
@@ -59,13 +53,12 @@ public:
 
     long long WriteSome(const unsigned char* bytes, std::size_t size, LinkTime timeout_us,
                         std::string& error) override {
-        pollfd p{fd_, POLLOUT, 0};
-        const int ready = poll(&p, 1, PollMs(timeout_us));
-        if (ready < 0 && errno != EINTR) {
+        const int ready = LinkWaitReady(fd_, POLLOUT, timeout_us);
+        if (ready < 0) {
             error = std::strerror(errno);
             return -1;
         }
-        if (ready <= 0) return 0;
+        if (ready == 0) return 0;
         // MSG_NOSIGNAL: a peer gone is an error to report, not SIGPIPE;
         // MSG_DONTWAIT: room for some bytes need not be room for all.
         const ssize_t n = send(fd_, bytes, size, MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -90,10 +83,9 @@ public:
 
     std::unique_ptr<Link> Accept(LinkTime timeout_us, std::string& error) override {
         error.clear();
-        pollfd p{fd_, POLLIN, 0};
-        const int ready = poll(&p, 1, PollMs(timeout_us));
+        const int ready = LinkWaitReady(fd_, POLLIN, timeout_us);
         if (ready <= 0) {
-            if (ready < 0 && errno != EINTR) error = std::strerror(errno);
+            if (ready < 0) error = std::strerror(errno);
             return nullptr;
         }
         sockaddr_storage peer{};

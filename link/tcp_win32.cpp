@@ -41,11 +41,6 @@ std::string SocketError(int code) {
     }
 }
 
-int PollMs(LinkTime timeout_us) {
-    if (timeout_us < 0) return -1;
-    return static_cast<int>(std::min<LinkTime>((timeout_us + 999) / 1000, 0x7FFFFFFF));
-}
-
 class TcpLink : public Link {
 public:
     TcpLink(SOCKET socket, std::string name) : socket_(socket), name_(std::move(name)) {
@@ -61,7 +56,7 @@ public:
         WSAPOLLFD p{};
         p.fd = socket_;
         p.events = POLLRDNORM;
-        const int ready = WSAPoll(&p, 1, PollMs(timeout_us));
+        const int ready = WSAPoll(&p, 1, LinkPollMs(timeout_us));
         if (ready < 0) {
             result.status = LinkRead::kError;
             result.error = SocketError(WSAGetLastError());
@@ -89,7 +84,7 @@ public:
         WSAPOLLFD p{};
         p.fd = socket_;
         p.events = POLLWRNORM;
-        const int ready = WSAPoll(&p, 1, PollMs(timeout_us));
+        const int ready = WSAPoll(&p, 1, LinkPollMs(timeout_us));
         if (ready < 0) {
             error = SocketError(WSAGetLastError());
             return -1;
@@ -122,7 +117,7 @@ public:
         WSAPOLLFD p{};
         p.fd = socket_;
         p.events = POLLRDNORM;
-        const int ready = WSAPoll(&p, 1, PollMs(timeout_us));
+        const int ready = WSAPoll(&p, 1, LinkPollMs(timeout_us));
         if (ready <= 0) {
             if (ready < 0) error = SocketError(WSAGetLastError());
             return nullptr;
