@@ -178,7 +178,10 @@ void CWorkbenchWindow::ShowPage(int page) {
         HWND view = views_[static_cast<size_t>(p)]->m_hWnd;
         const bool show = p == page;
         const bool shown = (::GetWindowLongW(view, GWL_STYLE) & WS_VISIBLE) != 0;
-        if (shown != show) ::ShowWindow(view, show ? SW_SHOWNA : SW_HIDE);
+        if (shown != show) {
+            ::ShowWindow(view, show ? SW_SHOWNA : SW_HIDE);
+            if (show) views_[static_cast<size_t>(p)]->PageShown();
+        }
     }
     CTabCtrl tabs(::GetDlgItem(m_hWnd, IDC_WB_TABS));
     if (repaint_once) {

@@ -2180,6 +2180,19 @@ protected:
         EXPECT_TRUE(IsWindowEnabled(Control(IDC_SER_OPEN)));
     }
 
+    // A loopback port free a moment ago, chosen by the system (Winsock is
+    // started).
+    static void FreeLoopbackPort(sockaddr_in& address) {
+        SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int length = sizeof address;
+        ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), length), 0);
+        ASSERT_EQ(getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length), 0);
+        closesocket(probe);
+    }
+
     // Exactly `rows` selected, as clicks with Ctrl held select them.
     void SelectRows(std::initializer_list<int> rows) {
         LVITEMA item = {};
@@ -2290,15 +2303,8 @@ TEST_F(WorkbenchSerial, PauseHoldsRowsTheLogKeepsThemClearEmpties) {
 TEST_F(WorkbenchSerial, TcpServerTakesAPeerBothWays) {
     WSADATA wsa;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
-    // A port free a moment ago, chosen by the system.
-    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int length = sizeof address;
-    ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), length), 0);
-    ASSERT_EQ(getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    closesocket(probe);
+    ASSERT_NO_FATAL_FAILURE(FreeLoopbackPort(address));
     const unsigned port = ntohs(address.sin_port);
 
     ShowPage(kSerialPage);
@@ -2340,6 +2346,85 @@ TEST_F(WorkbenchSerial, TcpServerTakesAPeerBothWays) {
         << Show(TextOf(Control(IDC_SER_STATUS)));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(IDC_SER_OPEN)) != FALSE; }));
     WSACleanup();
+}
+
+// The page's fields as the user left them come back at the next start; the
+// ports are listed when the page is first shown, and a port typed before
+// stays typed.
+TEST_F(WorkbenchSerial, FieldsComeBackAtTheNextStart) {
+    ShowPage(kSerialPage);
+    EXPECT_TRUE(StatusBegins(u8"找到 ") || StatusBegins(u8"没有找到串口")) << Show(TextOf(Control(IDC_SER_STATUS)));
+    SetText(Control(IDC_SER_PORT), "COM7");
+    SetText(Control(IDC_SER_BAUD), "115200");
+    SendBounded(Control(IDC_SER_PARITY), CB_SETCURSEL, 1);
+    SendBounded(Control(IDC_SER_STOP_BITS), CB_SETCURSEL, 2);
+    SendBounded(Control(IDC_SER_FLOW), CB_SETCURSEL, 1);
+    SetText(Control(IDC_SER_GAP), "35");
+    SetText(Control(IDC_SER_PERIOD), "250");
+    Click(IDC_SER_MODE_CLIENT);
+    SetText(Control(IDC_SER_HOST), "192.0.2.7:1502");
+    SetText(Control(IDC_SER_LISTEN), "1503");
+    Click(IDC_SER_APPEND_CHECK);
+    Choose(IDC_SER_MODEL, "CRC-32/ISO-HDLC");
+    Click(IDC_SER_BE);
+    Click(IDC_SER_TEXT);
+    Click(IDC_SER_UTF8);
+    ASSERT_TRUE(app_.Close());
+    const std::string kept = ReadSettings();
+    EXPECT_NE(kept.find("serial.host=192.0.2.7:1502\r\n"), std::string::npos) << kept;
+
+    std::string error;
+    ASSERT_TRUE(app_.Start(AppPath(), &error)) << error;
+    EXPECT_TRUE(IsChecked(Control(IDC_SER_MODE_CLIENT)));
+    EXPECT_FALSE(IsChecked(Control(IDC_SER_MODE_SERIAL)));
+    ShowPage(kSerialPage);
+    EXPECT_EQ(TextOf(Control(IDC_SER_PORT)), "COM7");
+    EXPECT_EQ(TextOf(Control(IDC_SER_BAUD)), "115200");
+    EXPECT_EQ(SendBounded(Control(IDC_SER_DATA_BITS), CB_GETCURSEL), 0);
+    EXPECT_EQ(SendBounded(Control(IDC_SER_PARITY), CB_GETCURSEL), 1);
+    EXPECT_EQ(SendBounded(Control(IDC_SER_STOP_BITS), CB_GETCURSEL), 2);
+    EXPECT_EQ(SendBounded(Control(IDC_SER_FLOW), CB_GETCURSEL), 1);
+    EXPECT_EQ(TextOf(Control(IDC_SER_GAP)), "35");
+    EXPECT_EQ(TextOf(Control(IDC_SER_PERIOD)), "250");
+    EXPECT_EQ(TextOf(Control(IDC_SER_HOST)), "192.0.2.7:1502");
+    EXPECT_EQ(TextOf(Control(IDC_SER_LISTEN)), "1503");
+    EXPECT_TRUE(IsChecked(Control(IDC_SER_APPEND_CHECK)));
+    EXPECT_EQ(TextOf(Control(IDC_SER_MODEL)), "CRC-32/ISO-HDLC");
+    EXPECT_TRUE(IsChecked(Control(IDC_SER_BE)));
+    EXPECT_FALSE(IsChecked(Control(IDC_SER_LE)));
+    EXPECT_TRUE(IsChecked(Control(IDC_SER_TEXT)));
+    EXPECT_FALSE(IsChecked(Control(IDC_SER_HEX)));
+    EXPECT_TRUE(IsChecked(Control(IDC_SER_UTF8)));
+    EXPECT_FALSE(IsChecked(Control(IDC_SER_GBK)));
+}
+
+// Esc with a link open closes the link, as 关闭 does; the window stays.
+TEST_F(WorkbenchSerial, EscWithALinkOpenClosesTheLinkNotTheWindow) {
+    WSADATA wsa;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
+    sockaddr_in address = {};
+    ASSERT_NO_FATAL_FAILURE(FreeLoopbackPort(address));
+    WSACleanup();
+    ShowPage(kSerialPage);
+    Click(IDC_SER_MODE_SERVER);
+    SetText(Control(IDC_SER_LISTEN), std::to_string(ntohs(address.sin_port)));
+    Click(IDC_SER_OPEN);
+    ASSERT_TRUE(WaitUntil([&] { return StatusBegins(u8"正在端口"); }, kLinkWaitMs))
+        << Show(TextOf(Control(IDC_SER_STATUS)));
+    SetForegroundWindow(dialog());
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog(); }));
+    HWND send_text = Control(IDC_SER_SEND_TEXT);
+    SendBounded(dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(send_text), TRUE);
+    ASSERT_TRUE(WaitUntil([&] { return Focus() == send_text; }));
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    EXPECT_TRUE(WaitUntil([&] { return StatusBegins(u8"已关闭"); }, kLinkWaitMs))
+        << Show(TextOf(Control(IDC_SER_STATUS)));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(IDC_SER_OPEN)) != FALSE; }));
+    EXPECT_FALSE(app_.HasExited()) << "Esc closed the window with a link open";
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "workbench_window/pages/find_page.h"
 #include "workbench_window/pages/frame_page.h"
 #include "workbench_window/pages/number_page.h"
+#include "workbench_window/pages/serial_page.h"
 #include "workbench_window/pages/settings.h"
 
 namespace {
@@ -838,4 +839,77 @@ TEST(WorkbenchSettings, DamageGivesTheDefaultsOfWhatItTouches) {
     const settings::Settings partly = settings::Parse("; note\r\n[workbench]\r\npage=1\r\ninput=7\r\n");
     EXPECT_EQ(partly.page, 1);
     EXPECT_EQ(partly.input_mode, defaults.input_mode);
+}
+
+// The 串口助手 page's fields: what was written is read back; a value out of
+// its list or not of its kind gives that field's default and leaves the rest.
+TEST(WorkbenchSettings, SerialFieldsReadBackAndDamageTouchesOnlyItself) {
+    settings::Settings written;
+    settings::SerialSettings& s = written.serial;
+    s.mode = 2;
+    s.port = "/dev/ttyUSB0";
+    s.baud = "921600";
+    s.data_bits = 3;
+    s.parity = 4;
+    s.stop_bits = 2;
+    s.flow = 2;
+    s.host = "plc.example:1502";
+    s.listen = "65535";
+    s.gap = "";
+    s.period = "5";
+    s.append_check = true;
+    s.model = "CRC-8/MAXIM-DOW";
+    s.little_endian = false;
+    s.hex = false;
+    s.utf8 = true;
+    const settings::SerialSettings read = settings::Parse(settings::Format(written)).serial;
+    EXPECT_EQ(read.mode, 2);
+    EXPECT_EQ(read.port, "/dev/ttyUSB0");
+    EXPECT_EQ(read.baud, "921600");
+    EXPECT_EQ(read.data_bits, 3);
+    EXPECT_EQ(read.parity, 4);
+    EXPECT_EQ(read.stop_bits, 2);
+    EXPECT_EQ(read.flow, 2);
+    EXPECT_EQ(read.host, "plc.example:1502");
+    EXPECT_EQ(read.listen, "65535");
+    EXPECT_EQ(read.gap, "");
+    EXPECT_EQ(read.period, "5");
+    EXPECT_TRUE(read.append_check);
+    EXPECT_EQ(read.model, "CRC-8/MAXIM-DOW");
+    EXPECT_FALSE(read.little_endian);
+    EXPECT_FALSE(read.hex);
+    EXPECT_TRUE(read.utf8);
+
+    // The page's lists are as long as the settings say.
+    EXPECT_EQ(serial_page::DataBitsChoices().size(), static_cast<size_t>(settings::kDataBitsChoices));
+    EXPECT_EQ(serial_page::ParityChoices().size(), static_cast<size_t>(settings::kParityChoices));
+    EXPECT_EQ(serial_page::StopBitsChoices().size(), static_cast<size_t>(settings::kStopBitsChoices));
+    EXPECT_EQ(serial_page::FlowChoices().size(), static_cast<size_t>(settings::kFlowChoices));
+
+    const settings::SerialSettings defaults;
+    const settings::SerialSettings damaged = settings::Parse(
+        "[workbench]\r\nserial.mode=3\r\nserial.parity=-1\r\nserial.flow=1\r\nserial.baud=96OO\r\n"
+        "serial.host=\xE4\xB8\xBB\xE6\x9C\xBA:502\r\nserial.listen=\r\nserial.append_check=2\r\n"
+        "serial.period=1234567890\r\nserial.port=COM3\r\n[other]\r\nserial.gap=99\r\n").serial;
+    EXPECT_EQ(damaged.mode, defaults.mode);
+    EXPECT_EQ(damaged.parity, defaults.parity);
+    EXPECT_EQ(damaged.flow, 1);
+    EXPECT_EQ(damaged.baud, defaults.baud);
+    EXPECT_EQ(damaged.host, defaults.host);
+    EXPECT_EQ(damaged.listen, defaults.listen);
+    EXPECT_EQ(damaged.append_check, defaults.append_check);
+    EXPECT_EQ(damaged.period, defaults.period);
+    EXPECT_EQ(damaged.port, "COM3");
+    EXPECT_EQ(damaged.gap, defaults.gap) << "a key of another section";
+
+    // A typed value with a line break in it is not written: it would start a
+    // line of its own, and the file would say what nobody chose.
+    settings::Settings pasted;
+    pasted.serial.host = "a\r\npage=7";
+    pasted.serial.port = "COM1\n[x]";
+    const std::string text = settings::Format(pasted);
+    EXPECT_EQ(text.find("page=7"), std::string::npos) << text;
+    EXPECT_EQ(text.find("[x]"), std::string::npos) << text;
+    EXPECT_EQ(settings::Parse(text).page, 0);
+    EXPECT_EQ(settings::Parse(text).serial.host, defaults.host);
 }

@@ -54,6 +54,98 @@ std::map<std::string, std::string> Values(const std::string& text) {
     return values;
 }
 
+const char kPrintableAscii[] =
+    " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
+
+// A name or an address: printable ASCII, as the catalogue writes models and
+// as ports and hosts are named.
+bool IsName(const std::string& text, bool may_be_empty) {
+    if (text.empty()) return may_be_empty;
+    return text.size() < 200 && text.find_first_not_of(kPrintableAscii) == std::string::npos;
+}
+
+bool IsDigits(const std::string& text, std::size_t longest, bool may_be_empty) {
+    if (text.empty()) return may_be_empty;
+    return text.size() <= longest && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The typed fields, each with the test of a sound value: what fails it is
+// neither written nor read (a pasted line break would start a line of its own).
+struct SerialText {
+    const char* key;
+    bool digits;
+    bool may_be_empty;
+    std::string SerialSettings::*field;
+};
+const SerialText kSerialTexts[] = {
+    {"port", false, true, &SerialSettings::port},   {"baud", true, false, &SerialSettings::baud},
+    {"host", false, false, &SerialSettings::host},  {"listen", true, false, &SerialSettings::listen},
+    {"gap", true, true, &SerialSettings::gap},      {"period", true, false, &SerialSettings::period},
+    {"model", false, false, &SerialSettings::model}};
+
+bool IsSound(const SerialText& text, const std::string& value) {
+    return text.digits ? IsDigits(value, 9, text.may_be_empty) : IsName(value, text.may_be_empty);
+}
+
+struct SerialList {
+    const char* key;
+    int count;
+    int SerialSettings::*field;
+};
+const SerialList kSerialLists[] = {{"mode", kSerialModes, &SerialSettings::mode},
+                                   {"data_bits", kDataBitsChoices, &SerialSettings::data_bits},
+                                   {"parity", kParityChoices, &SerialSettings::parity},
+                                   {"stop_bits", kStopBitsChoices, &SerialSettings::stop_bits},
+                                   {"flow", kFlowChoices, &SerialSettings::flow}};
+
+struct SerialFlag {
+    const char* key;
+    bool SerialSettings::*field;
+};
+const SerialFlag kSerialFlags[] = {{"append_check", &SerialSettings::append_check},
+                                   {"little_endian", &SerialSettings::little_endian},
+                                   {"hex", &SerialSettings::hex},
+                                   {"utf8", &SerialSettings::utf8}};
+
+SerialSettings ParseSerial(const std::map<std::string, std::string>& values) {
+    SerialSettings serial;
+    const auto find = [&](const char* key) -> const std::string* {
+        const auto it = values.find(std::string("serial.") + key);
+        return it == values.end() ? nullptr : &it->second;
+    };
+    int number = 0;
+    for (const SerialList& list : kSerialLists) {
+        if (const std::string* value = find(list.key); value && ReadInt(*value, 0, list.count - 1, number)) {
+            serial.*list.field = number;
+        }
+    }
+    for (const SerialText& text : kSerialTexts) {
+        if (const std::string* value = find(text.key); value && IsSound(text, *value)) serial.*text.field = *value;
+    }
+    for (const SerialFlag& flag : kSerialFlags) {
+        if (const std::string* value = find(flag.key); value && ReadInt(*value, 0, 1, number)) {
+            serial.*flag.field = number != 0;
+        }
+    }
+    return serial;
+}
+
+std::string FormatSerial(const SerialSettings& serial) {
+    std::string text;
+    for (const SerialList& list : kSerialLists) {
+        const int value = serial.*list.field;
+        if (value >= 0 && value < list.count) text += std::string("serial.") + list.key + "=" + std::to_string(value) + "\r\n";
+    }
+    for (const SerialText& field : kSerialTexts) {
+        const std::string& value = serial.*field.field;
+        if (IsSound(field, value)) text += std::string("serial.") + field.key + "=" + value + "\r\n";
+    }
+    for (const SerialFlag& flag : kSerialFlags) {
+        text += std::string("serial.") + flag.key + "=" + (serial.*flag.field ? "1" : "0") + "\r\n";
+    }
+    return text;
+}
+
 }  // namespace
 
 Settings Parse(const std::string& text) {
@@ -68,13 +160,7 @@ Settings Parse(const std::string& text) {
     if (const std::string* mode = find("input"); mode && ReadInt(*mode, 0, kInputModes - 1, number)) {
         settings.input_mode = number;
     }
-    // A name is printable ASCII, as the catalogue writes them.
-    if (const std::string* model = find("model"); model && !model->empty() && model->size() < 200 &&
-                                                 model->find_first_not_of(
-                                                     " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                                                     "[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~") == std::string::npos) {
-        settings.model = *model;
-    }
+    if (const std::string* model = find("model"); model && IsName(*model, false)) settings.model = *model;
     // The place is taken whole or not at all: half of it is no place.
     Placement placement;
     const char* keys[] = {"x", "y", "width", "height"};
@@ -86,6 +172,7 @@ Settings Parse(const std::string& text) {
         if (!value || !ReadInt(*value, low, kLargestCoordinate, *fields[i])) placement.known = false;
     }
     if (placement.known) settings.placement = placement;
+    settings.serial = ParseSerial(values);
     return settings;
 }
 
@@ -99,7 +186,7 @@ std::string Format(const Settings& settings) {
         text += "x=" + std::to_string(p.x) + "\r\ny=" + std::to_string(p.y) + "\r\nwidth=" + std::to_string(p.width) +
                 "\r\nheight=" + std::to_string(p.height) + "\r\n";
     }
-    return text;
+    return text + FormatSerial(settings.serial);
 }
 
 }  // namespace settings

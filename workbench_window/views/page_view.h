@@ -23,6 +23,9 @@ public:
     // A file dropped on the window while this page is shown; false when the
     // page takes no files (the window gives it to the CRC page).
     virtual bool OpenDroppedFile(const std::string& /*utf8_path*/) { return false; }
+    // The page comes into view (at start, too, when it is the page shown):
+    // the place for work a page puts off until it is first seen.
+    virtual void PageShown() {}
     // The page's part of the settings file.
     virtual void LoadSettings(const settings::Settings& /*settings*/) {}
     virtual void SaveSettings(settings::Settings& /*settings*/) {}

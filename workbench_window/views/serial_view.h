@@ -26,6 +26,10 @@ public:
 
     void RunEnter() override;
     void StopWork() override;
+    bool CancelWork() override;
+    void PageShown() override;
+    void LoadSettings(const settings::Settings& settings) override;
+    void SaveSettings(settings::Settings& settings) override;
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 
 protected:
@@ -91,4 +95,5 @@ private:
     std::optional<LinkCheck> check_;
     std::string model_;
     bool timer_ = false;
+    bool ports_listed_ = false;
 };
