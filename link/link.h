@@ -3,6 +3,7 @@
 // (serial_posix.cpp, serial_win32.cpp, tcp_posix.cpp, tcp_win32.cpp).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,9 @@
 
 // The monotonic clock the reader stamps chunks with.
 LinkTime LinkNow();
+// A duration as a message says it: "10 s", or "300 ms" short of a whole
+// second.
+std::string DurationText(LinkTime us);
 // A timeout in microseconds as the whole milliseconds poll() and WSAPoll()
 // take, rounded up so that a short wait is no busy loop; -1 (none) stays -1.
 int LinkPollMs(LinkTime timeout_us);
@@ -56,8 +60,19 @@ struct PortInfo {
 };
 std::vector<PortInfo> ListSerialPorts();
 
-// A TCP connection to `host`:`port`.
-std::unique_ptr<Link> ConnectTcpLink(const std::string& host, const std::string& port, std::string& error);
+// How long a connection is tried before it is given up: a device on a
+// network answers within a second or is not there, and the systems' own
+// limits (21 s on Windows, two minutes on Linux) leave a user waiting.
+constexpr LinkTime kTcpConnectTimeoutUs = 10 * 1000 * 1000;
+
+// A TCP connection to `host`:`port`, tried for `timeout_us` at most (the
+// host's addresses in turn share it). `cancelled`, asked every few
+// milliseconds while the peer is silent, gives up at once: null, with
+// `error` empty. The name lookup before it is the system's and waits its own
+// time.
+std::unique_ptr<Link> ConnectTcpLink(const std::string& host, const std::string& port, std::string& error,
+                                     LinkTime timeout_us = kTcpConnectTimeoutUs,
+                                     const std::function<bool()>& cancelled = nullptr);
 
 // A TCP port listened on, which hands over the first peer to connect.
 class LinkListener {

@@ -109,6 +109,9 @@ private:
     unsigned port_;
 };
 
+// How often a connection under way looks at its caller's cancel.
+constexpr LinkTime kConnectSliceUs = 20000;
+
 std::string ConnectError(int error) {
     switch (error) {
         case ECONNREFUSED:
@@ -125,7 +128,9 @@ std::string ConnectError(int error) {
 
 }  // namespace
 
-std::unique_ptr<Link> ConnectTcpLink(const std::string& host, const std::string& port, std::string& error) {
+std::unique_ptr<Link> ConnectTcpLink(const std::string& host, const std::string& port, std::string& error,
+                                     LinkTime timeout_us, const std::function<bool()>& cancelled) {
+    error.clear();
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -135,22 +140,42 @@ std::unique_ptr<Link> ConnectTcpLink(const std::string& host, const std::string&
         error = looked == EAI_NONAME ? "no such host" : gai_strerror(looked);
         return nullptr;
     }
+    const LinkTime deadline = LinkNow() + timeout_us;
     int last_error = ECONNREFUSED;
-    for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
-        const int fd = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
+    bool stopped = false, timed_out = false;
+    for (addrinfo* a = found; a != nullptr && !stopped && !timed_out; a = a->ai_next) {
+        // Not blocking while it connects: the wait is ours, in slices that
+        // look at `cancelled` and the deadline.
+        const int fd = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
         if (fd < 0) {
             last_error = errno;
             continue;
         }
-        if (connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
+        int result = connect(fd, a->ai_addr, a->ai_addrlen) == 0 ? 0 : errno;
+        while (result == EINPROGRESS || result == EINTR) {
+            const LinkTime now = LinkNow();
+            stopped = cancelled && cancelled();
+            timed_out = now >= deadline;
+            if (stopped || timed_out) break;
+            const int ready = LinkWaitReady(fd, POLLOUT, std::min<LinkTime>(deadline - now, kConnectSliceUs));
+            if (ready < 0 && errno != EINTR) {
+                result = errno;
+            } else if (ready > 0) {
+                socklen_t length = sizeof result;
+                if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &result, &length) != 0) result = errno;
+            }
+        }
+        if (result == 0) {
             freeaddrinfo(found);
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
             return std::make_unique<TcpLink>(fd, host + ":" + port);
         }
-        last_error = errno;
+        if (!stopped && !timed_out) last_error = result;
         close(fd);
     }
     freeaddrinfo(found);
-    error = ConnectError(last_error);
+    if (stopped) return nullptr;  // the caller's own doing: nothing to tell
+    error = timed_out ? "no answer from the host within " + DurationText(timeout_us) : ConnectError(last_error);
     return nullptr;
 }
 

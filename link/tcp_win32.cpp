@@ -22,6 +22,9 @@ bool StartWinsock(std::string& error) {
     return started == 0;
 }
 
+// How often a connection under way looks at its caller's cancel.
+constexpr LinkTime kConnectSliceUs = 20000;
+
 std::string SocketError(int code) {
     switch (code) {
         case WSAECONNREFUSED:
@@ -145,7 +148,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Link> ConnectTcpLink(const std::string& host, const std::string& port, std::string& error) {
+std::unique_ptr<Link> ConnectTcpLink(const std::string& host, const std::string& port, std::string& error,
+                                     LinkTime timeout_us, const std::function<bool()>& cancelled) {
+    error.clear();
     if (!StartWinsock(error)) return nullptr;
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
@@ -155,22 +160,55 @@ std::unique_ptr<Link> ConnectTcpLink(const std::string& host, const std::string&
         error = "no such host";
         return nullptr;
     }
+    const LinkTime deadline = LinkNow() + timeout_us;
     int last_error = WSAECONNREFUSED;
-    for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
+    bool stopped = false, timed_out = false;
+    for (addrinfo* a = found; a != nullptr && !stopped && !timed_out; a = a->ai_next) {
         const SOCKET s = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
         if (s == INVALID_SOCKET) {
             last_error = WSAGetLastError();
             continue;
         }
-        if (connect(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0) {
+        // Not blocking while it connects: the wait is ours, in slices that
+        // look at `cancelled` and the deadline. (TcpLink keeps the socket so.)
+        u_long nonblocking = 1;
+        ioctlsocket(s, FIONBIO, &nonblocking);
+        int result = connect(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0 ? 0 : WSAGetLastError();
+        while (result == WSAEWOULDBLOCK) {
+            const LinkTime now = LinkNow();
+            stopped = cancelled && cancelled();
+            timed_out = now >= deadline;
+            if (stopped || timed_out) break;
+            // A refused connection shows as an exception, not as writable.
+            fd_set writable, failed;
+            FD_ZERO(&writable);
+            FD_ZERO(&failed);
+            FD_SET(s, &writable);
+            FD_SET(s, &failed);
+            const LinkTime slice = std::min<LinkTime>(deadline - now, kConnectSliceUs);
+            timeval wait = {0, static_cast<long>(slice)};
+            const int ready = select(0, nullptr, &writable, &failed, &wait);
+            if (ready == SOCKET_ERROR) {
+                result = WSAGetLastError();
+            } else if (ready > 0) {
+                int code = 0;
+                int length = sizeof code;
+                if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&code), &length) != 0) {
+                    code = WSAGetLastError();
+                }
+                result = FD_ISSET(s, &failed) && code == 0 ? WSAECONNREFUSED : code;
+            }
+        }
+        if (result == 0) {
             freeaddrinfo(found);
             return std::make_unique<TcpLink>(s, host + ":" + port);
         }
-        last_error = WSAGetLastError();
+        if (!stopped && !timed_out) last_error = result;
         closesocket(s);
     }
     freeaddrinfo(found);
-    error = SocketError(last_error);
+    if (stopped) return nullptr;  // the caller's own doing: nothing to tell
+    error = timed_out ? "no answer from the host within " + DurationText(timeout_us) : SocketError(last_error);
     return nullptr;
 }
 

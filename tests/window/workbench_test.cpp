@@ -2427,5 +2427,43 @@ TEST_F(WorkbenchSerial, EscWithALinkOpenClosesTheLinkNotTheWindow) {
     EXPECT_FALSE(app_.HasExited()) << "Esc closed the window with a link open";
 }
 
+// A peer that never answers (its queue is full, so the handshake is
+// dropped): 关闭 ends the connection under way at once, and the status says
+// it was closed, not that the connection failed after its time.
+TEST_F(WorkbenchSerial, CloseDuringAConnectionNobodyAnswersEndsIt) {
+    WSADATA wsa;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(listen(listener, 0), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    std::vector<SOCKET> fillers;
+    for (int i = 0; i < 4; ++i) {
+        SOCKET filler = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        u_long nonblocking = 1;
+        ioctlsocket(filler, FIONBIO, &nonblocking);
+        connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        fillers.push_back(filler);
+    }
+
+    ShowPage(kSerialPage);
+    Click(IDC_SER_MODE_CLIENT);
+    SetText(Control(IDC_SER_HOST), "127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
+    Click(IDC_SER_OPEN);
+    ASSERT_TRUE(WaitUntil([&] { return StatusBegins(u8"正在连接"); }, kLinkWaitMs))
+        << Show(TextOf(Control(IDC_SER_STATUS)));
+    Click(IDC_SER_CLOSE);
+    EXPECT_TRUE(WaitUntil([&] { return !StatusBegins(u8"正在连接"); }, kLinkWaitMs));
+    EXPECT_TRUE(StatusBegins(u8"已关闭")) << Show(TextOf(Control(IDC_SER_STATUS)));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(IDC_SER_OPEN)) != FALSE; }));
+    for (SOCKET filler : fillers) closesocket(filler);
+    closesocket(listener);
+    WSACleanup();
+}
+
 }  // namespace
 }  // namespace window_test

@@ -424,7 +424,9 @@ void CSerialView::Work(const Target& target) {
         if (!link) error = target.port + ": " + error;
     } else if (target.mode == 1) {
         PostStatus("正在连接 " + target.host + ":" + target.tcp_port + "…");
-        link = ConnectTcpLink(target.host, target.tcp_port, error);
+        // 关闭 and the window's close do not wait out a peer that never answers.
+        link = ConnectTcpLink(target.host, target.tcp_port, error, kTcpConnectTimeoutUs,
+                              [this] { return worker_.Cancelled(); });
     } else {
         std::unique_ptr<LinkListener> listener = ListenTcp(target.tcp_port, error);
         if (listener) {
