@@ -97,6 +97,12 @@ check "the manual page renders and describes every command" \
 check "the completion completes commands, options, models and files" \
     "$ROOT/tests/install/check_completion.sh" "$bin/quobrix" \
     "$root/usr/share/bash-completion/completions/quobrix"
+# The programs carry no debugging sections: the builds the tests ran keep
+# theirs, and the packages strip them.
+undebugged() { [ -s "$1" ] && ! objdump -h "$1" | grep -q '\.debug_'; }
+for program in "$bin/quobrix" "$root/usr/lib/quobrix/Quobrix.exe" "$root/usr/lib/quobrix/QuobrixWorkbench.exe"; do
+    check "${program#"$root"} is stripped" undebugged "$program"
+done
 check "/usr/share/quobrix/quobrix.html is the page" cmp -s "$page" "$root/usr/share/quobrix/quobrix.html"
 for doc in README.md LICENSE copyright changelog.gz; do
     check "/usr/share/doc/quobrix/$doc" test -s "$root/usr/share/doc/quobrix/$doc"
@@ -166,6 +172,7 @@ for kind in win32:14c win64:8664; do
     for program in Quobrix.exe QuobrixWorkbench.exe quobrix-cli.exe; do
         check "$name: $program is built for machine $machine" \
             test "$(pe_machine "$folder/$program")" = "$machine"
+        check "$name: $program is stripped" undebugged "$folder/$program"
     done
     check "$name: quobrix.html is the page" cmp -s "$page" "$folder/quobrix.html"
 done

@@ -353,7 +353,7 @@ Codes Eia96Codes() {
     Codes codes;
     for (int i = 0; i < 96; ++i) {
         for (int m = 0; m < 9; ++m) {
-            char code[8];
+            char code[16];  // room for any int, which the compiler cannot rule out
             std::snprintf(code, sizeof code, "%02d%c", i + 1, kEia96Multipliers[m]);
             Enumerate(codes, Figures(std::to_string(kEia96Figures[i]), m - 3), code);
         }
