@@ -52,6 +52,7 @@ void FindFraming(const unsigned char* bytes, std::size_t size, const ModbusDecod
                  ModbusDecoded& decoded) {
     if (options.framing) {
         decoded.framed = true;
+        decoded.framing_given = true;
         decoded.framing = *options.framing;
         decoded.framing_reason = "as given";
     } else if (size > 0 && bytes[0] == ':') {
@@ -68,8 +69,7 @@ void FindFraming(const unsigned char* bytes, std::size_t size, const ModbusDecod
         if (rtu.ok()) {
             decoded.framed = true;
             decoded.framing = ModbusFraming::kRtu;
-            decoded.framing_reason = "CRC-16/MODBUS of the first " + std::to_string(size - 2) +
-                                     " bytes matches the last two (RTU, or RTU over TCP)";
+            decoded.framing_reason = "CRC-16/MODBUS of the first " + std::to_string(size - 2) + " bytes matches the last two";
         } else {
             // Nothing explains the bytes: name the likelier framing and why
             // each fails. Protocol id 0 is sixteen bits of evidence for TCP.
@@ -111,6 +111,12 @@ void ReadPdu(ModbusDecoded& decoded, ModbusDirectionHint hint) {
 }
 
 // --- Text -----------------------------------------------------------------
+
+// The functions whose response repeats the request.
+bool IsEcho(unsigned char function) {
+    return function == kWriteSingleCoil || function == kWriteSingleRegister || function == kMaskWriteRegister ||
+           function == kDiagnostics;
+}
 
 // The table a function's addresses lie in, for references; false for none.
 bool TableOf(unsigned char function, ModbusTable& table) {
@@ -294,8 +300,12 @@ void PduLines(const ModbusDecoded& decoded, const ModbusDecoded* request, std::v
 void WriteLines(ModbusDecoded& decoded, const ModbusDecoded* request) {
     std::vector<std::string>& lines = decoded.lines;
     lines.clear();
-    lines.push_back(std::string("framing: ") + (decoded.framed ? ModbusFramingName(decoded.framing) : "unknown") +
-                    " (" + decoded.framing_reason + ")");
+    // Bytes alone cannot tell RTU from RTU over TCP: the same bytes on another wire.
+    const std::string framing = !decoded.framed ? "unknown"
+                                : decoded.framing == ModbusFraming::kRtu && !decoded.framing_given
+                                    ? "RTU, or RTU over TCP"
+                                    : ModbusFramingName(decoded.framing);
+    lines.push_back("framing: " + framing + " (" + decoded.framing_reason + ")");
     lines.push_back(std::string("check: ") + (decoded.check_ok ? "" : "FAILED: ") + decoded.check);
     if (!decoded.check_ok) return;
     lines.push_back("unit: " + std::to_string(decoded.adu.unit) + " (" + Hex2(decoded.adu.unit) + ")");
@@ -321,7 +331,11 @@ void WriteLines(ModbusDecoded& decoded, const ModbusDecoded* request) {
         }
         return;
     }
-    if (decoded.ambiguous) lines.push_back("note: reads both as a request and as a response; taken as a request");
+    if (decoded.ambiguous) {
+        lines.push_back(IsEcho(decoded.pdu.function)
+                            ? "note: the response to this request is the same bytes; taken as the request"
+                            : "note: reads both as a request and as a response; taken as a request");
+    }
     PduLines(decoded, request, lines);
     for (const std::string& problem : decoded.pair_problems) lines.push_back("mismatch: " + problem);
 }

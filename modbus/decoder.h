@@ -26,8 +26,10 @@ struct ModbusDecoded {
     // The framing that explains the bytes, and what told it: "starts with
     // ':'", "MBAP length 6 matches the 6 bytes after it", "CRC matches". When
     // no framing does, `framed` is false, `framing` the likeliest and
-    // `framing_reason` why each one fails.
+    // `framing_reason` why each one fails. RTU told from the bytes may as
+    // well be RTU over TCP: the bytes are the same.
     bool framed = false;
+    bool framing_given = false;  // by the caller, not told from the bytes
     ModbusFraming framing = ModbusFraming::kRtu;
     std::string framing_reason;
 

@@ -33,13 +33,13 @@ TEST(ModbusDecoder, TellsEachFramingAndHow) {
     ModbusDecoded rtu = DecodeModbusFrame(FromHex("11 03 00 6B 00 03 76 87"));
     EXPECT_TRUE(rtu.framed);
     EXPECT_EQ(rtu.framing, ModbusFraming::kRtu);
-    EXPECT_EQ(rtu.framing_reason, "CRC-16/MODBUS of the first 6 bytes matches the last two (RTU, or RTU over TCP)");
+    EXPECT_EQ(rtu.framing_reason, "CRC-16/MODBUS of the first 6 bytes matches the last two");
     EXPECT_EQ(rtu.check, "CRC 0x8776 ok");
     EXPECT_EQ(rtu.adu.unit, 0x11);
     ASSERT_TRUE(rtu.pdu_ok);
     EXPECT_EQ(rtu.pdu.direction, ModbusDirection::kRequest);
     EXPECT_EQ(AllLines(rtu),
-              "framing: RTU (CRC-16/MODBUS of the first 6 bytes matches the last two (RTU, or RTU over TCP))\n"
+              "framing: RTU, or RTU over TCP (CRC-16/MODBUS of the first 6 bytes matches the last two)\n"
               "check: CRC 0x8776 ok\n"
               "unit: 17 (0x11)\n"
               "function: 0x03 Read Holding Registers, request\n"
@@ -111,6 +111,11 @@ TEST(ModbusDecoder, NamesTheFunctionTheExceptionAndTheFault) {
     decoded = DecodeModbusFrame(WithCrc(FromHex("01 01 03 AB 00 BC")));
     EXPECT_TRUE(decoded.ambiguous);
     EXPECT_EQ(decoded.pdu.direction, ModbusDirection::kRequest);
+    // A write of one register and its response are the same bytes.
+    decoded = DecodeModbusFrame(WithCrc(FromHex("01 06 00 01 00 03")));
+    EXPECT_TRUE(decoded.ambiguous);
+    EXPECT_TRUE(HasLine(decoded, "note: the response to this request is the same bytes; taken as the request"))
+        << AllLines(decoded);
     // The framing given decides too: RTU over TCP is RTU's bytes.
     ModbusDecodeOptions over_tcp;
     over_tcp.framing = ModbusFraming::kRtuOverTcp;
@@ -130,7 +135,7 @@ TEST(ModbusDecoder, PairsARequestWithItsResponse) {
     EXPECT_EQ(decoded[1].request_index, 0);
     EXPECT_TRUE(decoded[1].pair_problems.empty());
     EXPECT_EQ(AllLines(decoded[1]),
-              "framing: RTU (CRC-16/MODBUS of the first 9 bytes matches the last two (RTU, or RTU over TCP))\n"
+              "framing: RTU, or RTU over TCP (CRC-16/MODBUS of the first 9 bytes matches the last two)\n"
               "check: CRC " + Hex4(Crc(FromHex("11 03 06 02 2B 00 00 00 64"))) +
                   " ok\n"
                   "unit: 17 (0x11)\n"
