@@ -33,8 +33,9 @@ struct ModbusDecoded {
     ModbusFraming framing = ModbusFraming::kRtu;
     std::string framing_reason;
 
-    // The check's verdict: "CRC 0x8776 ok", "LRC 0x..", "none (TCP)" or what
-    // is wrong with the frame.
+    // The check's verdict: "CRC 0x8776 ok", "LRC 0x7E ok", for TCP "none: TCP
+    // carries no check, its MBAP length agrees", or what is wrong with the
+    // frame.
     bool check_ok = false;
     std::string check;
 

@@ -67,8 +67,9 @@ struct ModbusPdu {
     unsigned char exception_code = 0;
 
     // 01-06, 0F, 10, 16, and 17's read: the first address; 01-04 and 0F, 10
-    // the count asked for, written, or (17) to read. A read response does
-    // not carry them: pairing it with its request gives them.
+    // the count asked for, written, or (17) to read. A read response carries
+    // no address, and of registers only as many as its byte count holds:
+    // pairing it with its request gives the address (decoder.h).
     std::uint16_t address = 0;
     std::uint16_t count = 0;
     // Register values: read responses (03, 04, 17), 06's value, 10's and 17's
