@@ -4,6 +4,7 @@
 // counts that disagree; and every exception code's standard name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "modbus/pdu.h"
