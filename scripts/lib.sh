@@ -31,6 +31,8 @@ TEST_PACKAGES+=(xxd gcc)
 # quobrix serial and tcp: socat makes pty pairs for a cable, python3-serial the
 # independent peer at their other end.
 TEST_PACKAGES+=(socat python3-serial)
+# MODBUS: pymodbus 3.0's framers build the frames the library is held to.
+TEST_PACKAGES+=(python3-pymodbus)
 # scripts/package: the 32-bit Windows compiler of the release build.
 PACKAGE_PACKAGES=(g++-mingw-w64-i686-posix)
 WINE_PACKAGES=(wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei)

@@ -6,7 +6,9 @@ dialog's tools (core) and the framework each build on the code page library
 alone, so the core knows no window and the framework knows nothing of the
 tools; the workbench's library builds on the core, its CRCs below its frames,
 its numbers beside them; the link (ports, sockets, frames of a stream)
-builds on the workbench's checks and knows no face; the dialog uses the core and the framework, never the
+builds on the workbench's checks and knows no face; MODBUS's frames and
+functions (modbus) build on the link, the CRCs and the numbers, know no face,
+and nothing uses them yet; the dialog uses the core and the framework, never the
 workbench; the command line uses everything; the page's interface (web)
 uses the library, the link's frames and checks and the command line but no
 window, and nothing uses it;
@@ -42,6 +44,9 @@ MAY_INCLUDE = {
     # The link: ports, sockets, frames cut from a stream and checked. Below
     # the faces, beside the workbench, whose checks it uses.
     "link": {"codepage", "core", "workbench/crc", "workbench/frames"},
+    # MODBUS: frames, functions and their decoding, pure functions of bytes
+    # beside the link, whose streams will carry them.
+    "modbus": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "link"},
     "fw": {"codepage"},
     "res": set(),
     "ui": {"codepage", "core", "fw", "res"},

@@ -130,6 +130,29 @@ class IncludeCheck(unittest.TestCase):
             with self.subTest(source=source, target=target):
                 self.assert_fails_at({source: '#include "%s"\n' % target}, source.replace("/", os.sep) + ":1")
 
+    def test_modbus_sits_on_the_link_and_nothing_uses_it(self):
+        self.assert_passes({
+            "modbus/adu.cpp": '#include "modbus/adu.h"\n#include "workbench/crc/byte_table.h"\n'
+                              '#include "workbench/numbers/byte_orders.h"\n#include "link/framer.h"\n'
+                              '#include "core/hexdump.h"\n#include "codepage/gbk_table.h"\n',
+        })
+        cases = [
+            ("modbus/adu.cpp", "cli/messages.h"),
+            ("modbus/adu.cpp", "fw/cstring.h"),
+            ("modbus/adu.cpp", "ui/tool_dlg.h"),
+            ("modbus/adu.cpp", "web/api.h"),
+            ("modbus/adu.cpp", "workbench_window/pages/page.h"),
+            ("modbus/adu.cpp", "workbench/printf/printf_format.h"),
+            ("link/framer.cpp", "modbus/adu.h"),
+            ("workbench/crc/engine.cpp", "modbus/adu.h"),
+            ("core/crc.cpp", "modbus/pdu.h"),
+            ("fw/cstring.cpp", "modbus/adu.h"),
+            ("ui/dlg.cpp", "modbus/adu.h"),
+        ]
+        for source, target in cases:
+            with self.subTest(source=source, target=target):
+                self.assert_fails_at({source: '#include "%s"\n' % target}, source.replace("/", os.sep) + ":1")
+
     def test_the_page_interface_knows_no_window_and_nothing_knows_it(self):
         cases = [
             ("web/api.cpp", "fw/cstring.h"),

@@ -1,0 +1,54 @@
+#include "modbus/register_numbers.h"
+
+#include "workbench/numbers/byte_orders.h"
+#include "workbench/numbers/number_types.h"
+
+namespace {
+
+// The short names a MODBUS tool's user types, beside the byte-order tool's own.
+const NumberType* FindType(const std::string& name) {
+    static const struct {
+        const char* short_name;
+        const char* name;
+    } kShortNames[] = {{"u16", "uint16"}, {"i16", "int16"}, {"u32", "uint32"}, {"i32", "int32"},
+                       {"f32", "float32"}, {"u64", "uint64"}, {"i64", "int64"}, {"f64", "float64"}};
+    for (const auto& pair : kShortNames) {
+        if (name == pair.short_name) return FindNumberType(pair.name);
+    }
+    return FindNumberType(name);
+}
+
+}  // namespace
+
+std::vector<unsigned char> RegisterBytes(const std::vector<std::uint16_t>& registers) {
+    std::vector<unsigned char> bytes;
+    bytes.reserve(2 * registers.size());
+    for (const std::uint16_t value : registers) {
+        bytes.push_back(static_cast<unsigned char>(value >> 8));
+        bytes.push_back(static_cast<unsigned char>(value & 0xFF));
+    }
+    return bytes;
+}
+
+bool RegistersAsNumbers(const std::vector<std::uint16_t>& registers, const std::string& type,
+                        const std::string& order, std::vector<std::string>& numbers, std::string& error) {
+    numbers.clear();
+    const NumberType* number_type = FindType(type);
+    if (number_type == nullptr) {
+        error = "unknown number type '" + type + "': u16 i16 u32 i32 f32 u64 i64 f64 (or uint16 ... float64)";
+        return false;
+    }
+    const std::string letters = ByteOrderLetters(order, number_type->size);
+    if (letters.empty()) {
+        error = "'" + order + "' is not an order of " + std::to_string(number_type->size) +
+                " bytes: each of the letters A to " + std::string(1, static_cast<char>('A' + number_type->size - 1)) +
+                " once";
+        return false;
+    }
+    const std::vector<unsigned char> bytes = RegisterBytes(registers);
+    const std::size_t size = static_cast<std::size_t>(number_type->size);
+    for (std::size_t at = 0; at + size <= bytes.size(); at += size) {
+        numbers.push_back(NumberText(*number_type, NumberFromBytes(bytes.data() + at, letters)));
+    }
+    return true;
+}

@@ -1,0 +1,23 @@
+// A run of registers seen as wider numbers. MODBUS sends each register high
+// byte first but says nothing of how a device spreads a 32- or 64-bit number
+// over several: the orders are named by letters as the byte-order tool names
+// them (workbench/numbers/byte_orders.h), over the registers' bytes as they
+// came: ABCD is the first register's high byte first, CDAB the registers
+// swapped, BADC the bytes swapped within each, DCBA both.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The registers' bytes as they travel: each high byte first.
+std::vector<unsigned char> RegisterBytes(const std::vector<std::uint16_t>& registers);
+
+// The numbers of type `type` ("uint32", "float32", or short "u32", "f32",
+// "i64"...; int16/uint16 and the 2-byte orders too) from the registers, in
+// `order` (letters, as many as the type has bytes), one from each run of
+// whole registers in turn; registers left over that make no whole number
+// are not read. False with why in `error` for an unknown type or order.
+bool RegistersAsNumbers(const std::vector<std::uint16_t>& registers, const std::string& type,
+                        const std::string& order, std::vector<std::string>& numbers, std::string& error);
