@@ -25,12 +25,21 @@ namespace {
 
 // snprintf into a string; NUL bytes (from %c) kept.
 std::string CFormat(const char* format, ...) {
-    std::va_list args;
+    // Measured first, then written into a buffer of that size: a megabyte
+    // for every call cost the sanitizers' and the emulated builds minutes.
+    std::va_list args, again;
     va_start(args, format);
-    std::vector<char> buffer(1 << 20);
-    const int size = std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    va_copy(again, args);
+    const int size = std::vsnprintf(nullptr, 0, format, args);
     va_end(args);
-    return size < 0 ? "<snprintf failed>" : std::string(buffer.data(), static_cast<std::size_t>(size));
+    std::string text;
+    if (size >= 0) {
+        text.resize(static_cast<std::size_t>(size) + 1);
+        std::vsnprintf(&text[0], text.size(), format, again);
+        text.resize(static_cast<std::size_t>(size));
+    }
+    va_end(again);
+    return size < 0 ? "<snprintf failed>" : text;
 }
 
 // The C library's call with zero, one or two int arguments for '*' before the value.
