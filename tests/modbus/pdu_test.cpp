@@ -1,5 +1,5 @@
-// MODBUS's functions: the request and response of each as the examples of
-// "MODBUS Application Protocol Specification V1.1b3" write them, built and
+// MODBUS's functions: the request and response of each as the worked
+// examples of the MODBUS Application Protocol (V1.1b3) give them, built and
 // parsed both ways; the limits at 0, the largest count and one past; byte
 // counts that disagree; and every exception code's standard name.
 #include <gtest/gtest.h>
