@@ -287,11 +287,8 @@ void CSerialView::LoadSettings(const settings::Settings& all) {
 
 void CSerialView::SaveSettings(settings::Settings& all) {
     settings::SerialSettings& s = all.serial;
-    s.mode = IsChecked(IDC_SER_MODE_CLIENT) ? 1 : IsChecked(IDC_SER_MODE_SERVER) ? 2 : 0;
-    // A listed port's text runs on with its friendly name: the name is the port.
-    s.port = Text(IDC_SER_PORT);
-    const size_t blank = s.port.find(' ');
-    if (blank != std::string::npos) s.port.erase(blank);
+    s.mode = Mode();
+    s.port = PortName();
     s.baud = Text(IDC_SER_BAUD);
     s.data_bits = std::max(0, Selection(Item(IDC_SER_DATA_BITS)));
     s.parity = std::max(0, Selection(Item(IDC_SER_PARITY)));
@@ -326,6 +323,18 @@ void CSerialView::EnableForState() {
     }
     ::EnableWindow(Item(IDC_SER_CLOSE), running);
     OnMode();
+}
+
+int CSerialView::Mode() const {
+    return IsChecked(IDC_SER_MODE_CLIENT) ? 1 : IsChecked(IDC_SER_MODE_SERVER) ? 2 : 0;
+}
+
+// A listed port's text runs on with its friendly name: the name is the port.
+std::string CSerialView::PortName() const {
+    std::string port = Text(IDC_SER_PORT);
+    const size_t blank = port.find(' ');
+    if (blank != std::string::npos) port.erase(blank);
+    return port;
 }
 
 void CSerialView::OnRefresh() {
@@ -371,12 +380,10 @@ void CSerialView::OnOpen() {
     if (worker_.Running()) return;
     Target target;
     std::string error;
-    target.mode = IsChecked(IDC_SER_MODE_CLIENT) ? 1 : IsChecked(IDC_SER_MODE_SERVER) ? 2 : 0;
+    target.mode = Mode();
     bool sound = serial_page::ReadGapMs(Text(IDC_SER_GAP), target.gap_ms, error) && ReadCheckChoice(error);
     if (sound && target.mode == 0) {
-        target.port = Text(IDC_SER_PORT);
-        const size_t blank = target.port.find(' ');
-        if (blank != std::string::npos) target.port.erase(blank);
+        target.port = PortName();
         if (target.port.empty()) {
             error = "请选择或输入串口";
             sound = false;

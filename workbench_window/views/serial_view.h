@@ -86,6 +86,9 @@ private:
     void AddHistory(const LinkBytes& frame);
     std::vector<LinkBytes> SelectedFrames() const;
     void DefaultGap();
+    // The mode chosen (Target::mode's numbers) and the port named.
+    int Mode() const;
+    std::string PortName() const;
 
     PageWorker worker_;
     std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
