@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -15,6 +14,7 @@
 
 #include "cli/crc_text.h"
 #include "cli/hex_bytes.h"
+#include "cli/interrupt.h"
 #include "cli/messages.h"
 
 #ifdef _WIN32
@@ -291,10 +291,6 @@ namespace {
 
 // ---- The session -------------------------------------------------------
 
-// Ctrl+C ends a session between two reads, so the log's last line is whole.
-volatile std::sig_atomic_t g_interrupted = 0;
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
-
 // Standard input's lines, read on a thread of their own: the session waits
 // on the link, and no single wait covers a console and a port on every system.
 class StdinLines {
@@ -494,7 +490,7 @@ void Session::Show(const LinkFrame& frame) {
 bool Session::Pump(LinkTime deadline, bool until_frame, std::size_t frames_before) {
     std::vector<LinkFrame> frames;
     bool looked = false;  // at least one read, even with the deadline past
-    while (!g_interrupted && !closed_) {
+    while (!Interrupted() && !closed_) {
         const LinkTime now = LinkNow();
         framer_.Idle(now, idle_us_, frames);
         for (const LinkFrame& f : frames) Show(f);
@@ -525,7 +521,7 @@ bool Session::Send(const LinkBytes& data) {
     const std::string shown = text.Decode(frame.data(), frame.size());
     Print("TX " + HexLine(frame.data(), frame.size()) + " | " + shown + text.Finish());
     std::size_t done = 0;
-    while (done < frame.size() && !g_interrupted) {
+    while (done < frame.size() && !Interrupted()) {
         if (closed_) {
             ReportGone();
             return false;
@@ -547,7 +543,7 @@ bool Session::Send(const LinkBytes& data) {
 
 bool Session::Interactive() {
     StdinLines lines;
-    while (!g_interrupted) {
+    while (!Interrupted()) {
         std::string line;
         bool ended = false;
         while (lines.Take(line, ended)) {
@@ -587,15 +583,15 @@ bool Session::Interactive() {
 // Each round sends every frame and waits for its answer; false when the
 // link failed while still needed.
 bool Session::Rounds() {
-    for (unsigned long long round = 0; !g_interrupted && (options_.count == 0 || round < options_.count); ++round) {
+    for (unsigned long long round = 0; !Interrupted() && (options_.count == 0 || round < options_.count); ++round) {
         const LinkTime round_start = LinkNow();
         const bool last_round = options_.count != 0 && round + 1 >= options_.count;
-        for (std::size_t i = 0; i < options_.sends.size() && !g_interrupted; ++i) {
+        for (std::size_t i = 0; i < options_.sends.size() && !Interrupted(); ++i) {
             const std::size_t before = frames_seen_;
             if (!Send(options_.sends[i])) return false;
             if (options_.wait_ms > 0) Pump(LinkNow() + options_.wait_ms * 1000, true, before);
             const bool answered = frames_seen_ > before;
-            if (options_.wait_ms > 0 && !answered && !g_interrupted) {
+            if (options_.wait_ms > 0 && !answered && !Interrupted()) {
                 if (!closed_) Message(link_.Name() + ": no answer within " + std::to_string(options_.wait_ms) + " ms");
                 failed_ = true;
             }
@@ -616,11 +612,10 @@ bool Session::Rounds() {
 
 int Session::Run() {
     if (!OpenLog()) return kExitUsage;
-    g_interrupted = 0;
-    void (*previous)(int) = std::signal(SIGINT, OnInterrupt);
+    const InterruptScope interrupt;
     if (!options_.check_note.empty()) Message(options_.check_note);
     const bool ok = options_.sends.empty() ? Interactive() : Rounds();
-    if (ok && !closed_ && !g_interrupted) {
+    if (ok && !closed_ && !Interrupted()) {
         // What is still arriving completes the last frame; the link may
         // end meanwhile, which is no longer an error.
         if (framer_.pending()) Pump(LinkNow() + std::max(gap_us_, idle_us_), false, 0);
@@ -628,9 +623,8 @@ int Session::Run() {
         framer_.Finish(frames);
         for (const LinkFrame& f : frames) Show(f);
     }
-    if (g_interrupted) Message(link_.Name() + ": interrupted; the log is complete");
+    if (Interrupted()) Message(link_.Name() + ": interrupted; the log is complete");
     if (log_ != nullptr) std::fclose(log_);
-    std::signal(SIGINT, previous == SIG_ERR ? SIG_DFL : previous);
     if (link_lost_) return kExitUsage;
     return failed_ ? kExitMessageBox : kExitReport;
 }

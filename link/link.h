@@ -84,4 +84,8 @@ public:
     // `error` empty on a timeout.
     virtual std::unique_ptr<Link> Accept(LinkTime timeout_us, std::string& error) = 0;
 };
-std::unique_ptr<LinkListener> ListenTcp(const std::string& port, std::string& error);
+// `host` limits it to one of this machine's addresses ("127.0.0.1" keeps
+// other machines out); "" listens on all. `backlog` peers may wait to be
+// accepted.
+std::unique_ptr<LinkListener> ListenTcp(const std::string& port, std::string& error, const std::string& host = "",
+                                        int backlog = 1);

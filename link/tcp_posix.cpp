@@ -179,7 +179,8 @@ std::unique_ptr<Link> ConnectTcpLink(const std::string& host, const std::string&
     return nullptr;
 }
 
-std::unique_ptr<LinkListener> ListenTcp(const std::string& port, std::string& error) {
+std::unique_ptr<LinkListener> ListenTcp(const std::string& port, std::string& error, const std::string& host,
+                                        int backlog) {
     // IPv6 with IPv4 mapped where the system has it, else IPv4 alone.
     int fd = -1;
     int last_error = EADDRNOTAVAIL;
@@ -189,7 +190,7 @@ std::unique_ptr<LinkListener> ListenTcp(const std::string& port, std::string& er
         hints.ai_socktype = SOCK_STREAM;
         hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
         addrinfo* found = nullptr;
-        const int looked = getaddrinfo(nullptr, port.c_str(), &hints, &found);
+        const int looked = getaddrinfo(host.empty() ? nullptr : host.c_str(), port.c_str(), &hints, &found);
         if (looked != 0) {
             error = gai_strerror(looked);
             continue;
@@ -203,7 +204,7 @@ std::unique_ptr<LinkListener> ListenTcp(const std::string& port, std::string& er
             const int one = 1, zero = 0;
             setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
             if (a->ai_family == AF_INET6) setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &zero, sizeof zero);
-            if (bind(fd, a->ai_addr, a->ai_addrlen) != 0 || listen(fd, 1) != 0) {
+            if (bind(fd, a->ai_addr, a->ai_addrlen) != 0 || listen(fd, backlog) != 0) {
                 last_error = errno;
                 close(fd);
                 fd = -1;

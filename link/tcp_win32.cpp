@@ -212,7 +212,8 @@ std::unique_ptr<Link> ConnectTcpLink(const std::string& host, const std::string&
     return nullptr;
 }
 
-std::unique_ptr<LinkListener> ListenTcp(const std::string& port, std::string& error) {
+std::unique_ptr<LinkListener> ListenTcp(const std::string& port, std::string& error, const std::string& host,
+                                        int backlog) {
     if (!StartWinsock(error)) return nullptr;
     SOCKET listening = INVALID_SOCKET;
     int last_error = WSAEADDRNOTAVAIL;
@@ -222,7 +223,7 @@ std::unique_ptr<LinkListener> ListenTcp(const std::string& port, std::string& er
         hints.ai_socktype = SOCK_STREAM;
         hints.ai_flags = AI_PASSIVE;
         addrinfo* found = nullptr;
-        if (getaddrinfo(nullptr, port.c_str(), &hints, &found) != 0) continue;
+        if (getaddrinfo(host.empty() ? nullptr : host.c_str(), port.c_str(), &hints, &found) != 0) continue;
         for (addrinfo* a = found; a != nullptr && listening == INVALID_SOCKET; a = a->ai_next) {
             listening = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
             if (listening == INVALID_SOCKET) {
@@ -233,7 +234,7 @@ std::unique_ptr<LinkListener> ListenTcp(const std::string& port, std::string& er
             if (a->ai_family == AF_INET6) {
                 setsockopt(listening, IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&zero), sizeof zero);
             }
-            if (bind(listening, a->ai_addr, static_cast<int>(a->ai_addrlen)) != 0 || listen(listening, 1) != 0) {
+            if (bind(listening, a->ai_addr, static_cast<int>(a->ai_addrlen)) != 0 || listen(listening, backlog) != 0) {
                 last_error = WSAGetLastError();
                 closesocket(listening);
                 listening = INVALID_SOCKET;
