@@ -74,7 +74,8 @@ void FindFraming(const unsigned char* bytes, std::size_t size, const ModbusDecod
             // Nothing explains the bytes: name the likelier framing and why
             // each fails. Protocol id 0 is sixteen bits of evidence for TCP.
             const AduParse tcp = ParseTcp(bytes, size);
-            const bool looks_tcp = size >= 6 && bytes[2] == 0 && bytes[3] == 0;
+            // A frame shorter than the least TCP frame (MBAP, unit, function) is none.
+            const bool looks_tcp = size >= 8 && bytes[2] == 0 && bytes[3] == 0;
             decoded.framing = looks_tcp ? ModbusFraming::kTcp : ModbusFraming::kRtu;
             decoded.framing_reason = "no framing fits: as TCP, " + tcp.message + "; as RTU, " + rtu.message;
             decoded.check = looks_tcp ? tcp.message : rtu.message;

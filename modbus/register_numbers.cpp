@@ -30,25 +30,71 @@ std::vector<unsigned char> RegisterBytes(const std::vector<std::uint16_t>& regis
     return bytes;
 }
 
-bool RegistersAsNumbers(const std::vector<std::uint16_t>& registers, const std::string& type,
-                        const std::string& order, std::vector<std::string>& numbers, std::string& error) {
-    numbers.clear();
-    const NumberType* number_type = FindType(type);
+namespace {
+
+// The type and its order's letters, or false with why.
+bool TypeAndOrder(const std::string& type, const std::string& order, const NumberType*& number_type,
+                  std::string& letters, std::string& error) {
+    number_type = FindType(type);
     if (number_type == nullptr) {
         error = "unknown number type '" + type + "': u16 i16 u32 i32 f32 u64 i64 f64 (or uint16 ... float64)";
         return false;
     }
-    const std::string letters = ByteOrderLetters(order, number_type->size);
+    letters = ByteOrderLetters(order, number_type->size);
     if (letters.empty()) {
         error = "'" + order + "' is not an order of " + std::to_string(number_type->size) +
                 " bytes: each of the letters A to " + std::string(1, static_cast<char>('A' + number_type->size - 1)) +
                 " once";
         return false;
     }
+    return true;
+}
+
+}  // namespace
+
+bool RegistersAsNumbers(const std::vector<std::uint16_t>& registers, const std::string& type,
+                        const std::string& order, std::vector<std::string>& numbers, std::string& error) {
+    numbers.clear();
+    const NumberType* number_type = nullptr;
+    std::string letters;
+    if (!TypeAndOrder(type, order, number_type, letters, error)) return false;
     const std::vector<unsigned char> bytes = RegisterBytes(registers);
     const std::size_t size = static_cast<std::size_t>(number_type->size);
     for (std::size_t at = 0; at + size <= bytes.size(); at += size) {
         numbers.push_back(NumberText(*number_type, NumberFromBytes(bytes.data() + at, letters)));
+    }
+    return true;
+}
+
+int ModbusNumberSize(const std::string& type) {
+    const NumberType* number_type = FindType(type);
+    return number_type == nullptr ? 0 : number_type->size;
+}
+
+bool NumbersToRegisters(const std::vector<std::string>& values, const std::string& type, const std::string& order,
+                        std::vector<std::uint16_t>& registers, std::string& error) {
+    const NumberType* number_type = nullptr;
+    std::string letters;
+    if (!TypeAndOrder(type, order, number_type, letters, error)) return false;
+    for (const std::string& value : values) {
+        const NumberRead read = ReadNumberText(*number_type, value);
+        switch (read.error) {
+            case NumberTextError::None:
+                break;
+            case NumberTextError::OutOfRange:
+                error = "'" + value + "' is out of range for " + number_type->name + ": " +
+                        NumberRangeText(*number_type);
+                return false;
+            case NumberTextError::NoNumber:
+            case NumberTextError::TrailingText:
+                error = "'" + value + "' is not a number of type " + number_type->name;
+                return false;
+        }
+        unsigned char bytes[8] = {};
+        BytesFromNumber(read.value, letters, bytes);
+        for (int at = 0; at + 1 < number_type->size; at += 2) {
+            registers.push_back(static_cast<std::uint16_t>(bytes[at] << 8 | bytes[at + 1]));
+        }
     }
     return true;
 }

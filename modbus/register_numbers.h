@@ -21,3 +21,14 @@ std::vector<unsigned char> RegisterBytes(const std::vector<std::uint16_t>& regis
 // are not read. False with why in `error` for an unknown type or order.
 bool RegistersAsNumbers(const std::vector<std::uint16_t>& registers, const std::string& type,
                         const std::string& order, std::vector<std::string>& numbers, std::string& error);
+
+// The bytes a number of `type` takes ("f32" 4, "u16" 2), or 0 for a type
+// that does not exist.
+int ModbusNumberSize(const std::string& type);
+
+// The inverse: each of `values` (text as ReadNumberText of
+// workbench/numbers/number_types.h reads it: "3.14", "-2", "0x1F") as a
+// number of `type` laid over registers in `order`, appended in turn to
+// `registers`. False with the first bad value and why in `error`.
+bool NumbersToRegisters(const std::vector<std::string>& values, const std::string& type, const std::string& order,
+                        std::vector<std::uint16_t>& registers, std::string& error);
