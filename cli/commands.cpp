@@ -9,6 +9,7 @@ const CliCommand kCliCommands[] = {
     // The page has no ports: the browser's own interfaces would reach them.
     kSerialCommand,      kTcpCommand,
 #endif
+    kModbusCommand,
 };
 
 const std::size_t kCliCommandCount = sizeof kCliCommands / sizeof kCliCommands[0];

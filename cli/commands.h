@@ -72,7 +72,7 @@ struct CliCommand {
 // Each command's row, defined beside its run (TOOL's beside the dialog's
 // tools), so that a table names a row without linking the others.
 extern const CliCommand kDialogToolsCommand, kCrcCommand, kFindCommand, kFrameCommand, kNumCommand, kArrayCommand,
-    kRandomCommand, kPartsCommand, kFilterCommand, kPrintfCommand, kSerialCommand, kTcpCommand;
+    kRandomCommand, kPartsCommand, kFilterCommand, kPrintfCommand, kSerialCommand, kTcpCommand, kModbusCommand;
 
 // Every row, in the order of `quobrix --help`.
 extern const CliCommand kCliCommands[];

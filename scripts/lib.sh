@@ -31,8 +31,10 @@ TEST_PACKAGES+=(xxd gcc)
 # quobrix serial and tcp: socat makes pty pairs for a cable, python3-serial the
 # independent peer at their other end.
 TEST_PACKAGES+=(socat python3-serial)
-# MODBUS: pymodbus 3.0's framers build the frames the library is held to.
-TEST_PACKAGES+=(python3-pymodbus)
+# MODBUS: pymodbus 3.0's framers build the frames the library is held to, and
+# its server and client (serial-asyncio for its serial side) are peers of the
+# master and the simulated device; mbpoll, a master written apart from ours.
+TEST_PACKAGES+=(python3-pymodbus python3-serial-asyncio mbpoll)
 # scripts/package: the 32-bit Windows compiler of the release build.
 PACKAGE_PACKAGES=(g++-mingw-w64-i686-posix)
 WINE_PACKAGES=(wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei)

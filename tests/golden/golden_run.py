@@ -2,7 +2,7 @@
 """Runs quobrix over a fixed corpus and writes one transcript of everything it
 printed: every help text, every example of the help texts, the fifteen
 dialog tools over a set of inputs, and crc, find, frame, num, array, random,
-parts, filter and printf, their errors included. Each case records its exit
+parts, filter, printf and modbus, their errors included. Each case records its exit
 status and the exact bytes of standard output and standard error, so two
 transcripts compare byte for byte.
 
@@ -187,6 +187,37 @@ NUM_CASES = [
     ["printf"],
 ]
 
+MODBUS_CASES = [
+    ["modbus", "decode", "01 03 00 00 00 0A C5 CD"],
+    ["modbus", "decode", ":1103006B00037E\r\n"],
+    ["modbus", "decode", "--mode", "ascii", ":1103006B00037F"],
+    ["modbus", "decode", "--as", "u32:cdab", "--as", "f32", "00 01 00 00 00 0B 01 10 00 64 00 02 04 F5 C3 40 48"],
+    ["modbus", "decode", "01 83 02 C0 F1", "01 2B 0E 01 00 70 77", "01 63 00 00 F1 C6", "01 03 02 00"],
+    ["modbus", "decode"],
+    ["modbus", "decode", "zz"],
+    ["modbus", "decode", "--mode", "udp", "01 03"],
+    ["modbus", "decode", "--as", "f33", "01 03"],
+    ["modbus", "decode", "--as", "f32:abca", "01 03"],
+    ["modbus", "decode", "--unit", "1", "01 03"],
+    ["modbus", "reed"],
+    ["modbus"],
+    ["modbus", "read", "--holding", "0"],
+    ["modbus", "read", "--tcp", "127.0.0.1", "--rtu", "/dev/null", "--holding", "0"],
+    ["modbus", "read", "--tcp", "127.0.0.1:99999", "--holding", "0"],
+    ["modbus", "read", "--tcp", "127.0.0.1", "--baud", "9600", "--holding", "0"],
+    ["modbus", "read", "--tcp", "127.0.0.1"],
+    ["modbus", "read", "--tcp", "127.0.0.1", "--holding", "0", "126"],
+    ["modbus", "read", "--tcp", "127.0.0.1", "--coils", "65535", "2"],
+    ["modbus", "read", "--tcp", "127.0.0.1", "--ref", "20001"],
+    ["modbus", "read", "--tcp", "127.0.0.1", "--holding", "0", "--unit", "0"],
+    ["modbus", "read", "--tcp", "127.0.0.1", "--holding", "0", "--times", "2"],
+    ["modbus", "write", "--tcp", "127.0.0.1", "--input-regs", "0", "1"],
+    ["modbus", "write", "--tcp", "127.0.0.1", "--holding", "0"],
+    ["modbus", "write", "--tcp", "127.0.0.1", "--coils", "0", "--as", "f32:abcd", "1"],
+    ["modbus", "serve", "--tcp", "1502"],
+    ["modbus", "serve", "--tcp", "1502", "--map", "missing.map"],
+]
+
 ARRAY_CASES = [
     ["array", "firmware.bin"],
     ["array", "firmware.bin", "--type", "u32be", "--pad", "--crc", "--header", "--per-line", "2"],
@@ -348,7 +379,7 @@ def transcript(quobrix):
                     label = label[:200] + "..."
                 record(lines, "%s stdin %d bytes %r" % (label, len(stdin), stdin[:16]), code, out, err)
         for args in (CRC_CASES + FIND_CASES + FRAME_CASES + NUM_CASES + ARRAY_CASES + RANDOM_CASES +
-                     PARTS_CASES + WORD_CASES + OTHER_CASES):
+                     MODBUS_CASES + PARTS_CASES + WORD_CASES + OTHER_CASES):
             code, out, err = run(quobrix, args, b"", folder)
             record(lines, json.dumps(args, ensure_ascii=False), code, out, err)
         # Frames and a CRC on standard input.
@@ -356,6 +387,8 @@ def transcript(quobrix):
             (["find"], b"01 03 00 00 00 0A C5 CD\n11 03 00 6B 00 03 76 87\n"),
             (["find"], b"01 03 00 00 00 0A C5 CD\r\n\r\n11 03 00 6B 00 03 76 87\r\n"),
             (["crc", "CRC-32/ISO-HDLC"], b"123456789"),
+            (["modbus", "decode"], b"# a capture\n11 03 00 6B 00 03 76 87\r\n\n11 03 06 AE 41 56 52 43 40 49 AD\n"),
+            (["modbus", "decode"], b"11 03 00 6B 00 03 76 87\n11 03 06 AE\n"),
             (["crc", "CRC-32/ISO-HDLC", "-"], b"123456789"),
         ]
         for args, stdin in stdin_cases:

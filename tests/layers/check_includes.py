@@ -7,8 +7,8 @@ alone, so the core knows no window and the framework knows nothing of the
 tools; the workbench's library builds on the core, its CRCs below its frames,
 its numbers beside them; the link (ports, sockets, frames of a stream)
 builds on the workbench's checks and knows no face; MODBUS's frames and
-functions (modbus) build on the link, the CRCs and the numbers, know no face,
-and nothing uses them yet; the dialog uses the core and the framework, never the
+functions, master and simulated slave (modbus) build on the link, the CRCs
+and the numbers, know no face, and only the command line uses them; the dialog uses the core and the framework, never the
 workbench; the command line uses everything; the page's interface (web)
 uses the library, the link's frames and checks and the command line but no
 window, and nothing uses it;
@@ -44,14 +44,14 @@ MAY_INCLUDE = {
     # The link: ports, sockets, frames cut from a stream and checked. Below
     # the faces, beside the workbench, whose checks it uses.
     "link": {"codepage", "core", "workbench/crc", "workbench/frames"},
-    # MODBUS: frames, functions and their decoding, pure functions of bytes
-    # beside the link, whose streams will carry them.
+    # MODBUS: frames, functions and their decoding, and the master and slave
+    # that the link's streams carry them between.
     "modbus": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "link"},
     "fw": {"codepage"},
     "res": set(),
     "ui": {"codepage", "core", "fw", "res"},
     "cli": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/c_array",
-            "workbench/random", "workbench/parts", "workbench/printf", "link", "fw", "res", "ui"},
+            "workbench/random", "workbench/parts", "workbench/printf", "link", "modbus", "fw", "res", "ui"},
     "web": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/printf", "link",
             "cli"},
     "workbench_window/pages": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers",
