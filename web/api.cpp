@@ -27,8 +27,9 @@
 
 namespace {
 
+// modbus for decode: its read, write and serve say the page has no wire.
 const CliCommand kPageCommandRows[] = {kDialogToolsCommand, kCrcCommand, kFindCommand, kFrameCommand,
-                                       kNumCommand};
+                                       kNumCommand, kModbusCommand};
 
 std::string g_out, g_err;
 

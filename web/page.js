@@ -18,6 +18,8 @@
       frameData: 'Data, or a whole frame to verify (hex)', verify: 'verify',
       numBytes: 'Bytes (hex)', numType: 'Type', numEvery: 'every type and order',
       numOrder: 'Order (with a type)', numFrom: 'Or a value to turn into bytes (with a type and order)',
+      tabModbus: 'MODBUS', modbusFrames: "Frames, one a line (hex, or ':' ASCII lines)", modbusMode: 'Framing',
+      modbusModeAny: 'as the bytes tell', modbusAs: 'Registers as (f32:cdab …; empty: none)', modbusDecode: 'Decode',
       tool: 'Tool', lowFirst: 'low byte first', chooseFiles: 'Choose or drop files', cancel: 'Cancel',
       hashing: 'Hashing', cancelled: 'Cancelled.', exit: 'exit status',
       everyModel: 'every model of the catalogue',
@@ -46,6 +48,8 @@
       frameData: '数据，或待验证的整帧（十六进制）', verify: '验证',
       numBytes: '字节（十六进制）', numType: '类型', numEvery: '所有类型和字节序',
       numOrder: '字节序（需选类型）', numFrom: '或把数值转成字节（需选类型和字节序）',
+      tabModbus: 'Modbus 解析', modbusFrames: '帧，每行一帧（十六进制，或以 : 开头的 ASCII 行）', modbusMode: '帧格式',
+      modbusModeAny: '按字节自动判断', modbusAs: '寄存器解读为（f32:cdab …；留空则不解读）', modbusDecode: '解析',
       tool: '工具', lowFirst: '低字节在前', chooseFiles: '选择或拖入文件', cancel: '取消',
       hashing: '正在计算', cancelled: '已取消。', exit: '退出码',
       everyModel: '目录中的所有模型',
@@ -300,14 +304,23 @@
       if (f.from.value.trim()) return ['num', ...typed, ...option('--from', f.from.value.trim())];
       return ['num', ...typed, '--', ...f.input.value.trim().split(/\s+/).filter((w) => w)];
     },
+    // The frames as words, so that the command shown decodes them again;
+    // a capture's '#' lines are notes, as standard input's are to the
+    // command.
+    modbus(f) {
+      const formats = f.as.value.split(/[\s,]+/).filter((w) => w);
+      return ['modbus', 'decode', ...(f.mode.value ? ['--mode', f.mode.value] : []),
+        ...formats.flatMap((format) => option('--as', format)),
+        '--', ...lines(f.frames.value).filter((l) => !l.startsWith('#'))];
+    },
     tools(f) {
       return [f.dialogTool.value, ...(f.kind.value === 'hex' ? ['--hex'] : []),
         ...(f.lowFirst.checked ? ['--low-first'] : []), '--', f.input.value];
     },
   };
-  // Recovery in find may take a second: it runs when asked, the others as
-  // their inputs change.
-  const ON_SUBMIT = new Set(['find']);
+  // Recovery in find may take a second, and a capture half typed is no
+  // capture yet: these run when asked, the others as their inputs change.
+  const ON_SUBMIT = new Set(['find', 'modbus']);
 
   let quobrix = null;
   let models = [];

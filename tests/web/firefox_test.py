@@ -218,6 +218,21 @@ class FirefoxPageTest(unittest.TestCase):
             self.assert_as_cli("num", ["num", "--type", "float32", "--order", "ABCD", "--", "41", "20", "00", "00"])[1],
             "10\n")
 
+    def test_modbus_frames_decoded(self):
+        # The request and response of function 03 in the MODBUS Application
+        # Protocol V1.1b3, the answer read as a float32 and a 16-bit number
+        # too, and a request whose CRC is off by one, which fails the run.
+        frames = ["11 03 00 6B 00 03 76 87", "11 03 06 AE 41 56 52 43 40 49 AD", "11 03 00 6B 00 03 76 88"]
+        self.tab("modbus")
+        self.set_field("modbus-frames", "\n".join(frames))
+        self.set_field("modbus-mode", "rtu")
+        self.set_field("modbus-as", "f32:abcd u16")
+        self.click("modbus-run")
+        shown = self.assert_as_cli(
+            "modbus", ["modbus", "decode", "--mode", "rtu", "--as", "f32:abcd", "--as", "u16", "--"] + frames)
+        self.assertEqual(shown[0], 1)
+        self.assertIn("0xAE41 = 44609\n", shown[1])
+
     def test_a_dialog_tool_as_gbk(self):
         self.tab("tools")
         self.set_field("tools-tool", "crc16")

@@ -14,6 +14,8 @@ import json
 import os
 import pathlib
 import random
+import re
+import struct
 import sys
 import tempfile
 import unittest
@@ -255,6 +257,83 @@ class PageTest(unittest.TestCase):
         shown = self.assert_as_cli("num", ["num", "--type", "float32", "--order", "ABCD", "--", "41", "20", "00",
                                            "00"])
         self.assertEqual(shown[1], "10\n")
+
+    def decode_in_page(self, frames, mode="", formats=""):
+        """The MODBUS tab's controls set and its Decode button pressed."""
+        self.tab("modbus")
+        self.type_into("modbus-frames", "\n".join(frames))
+        Select(self.driver.find_element(By.ID, "modbus-mode")).select_by_value(mode)
+        self.type_into("modbus-as", formats)
+        self.driver.find_element(By.ID, "modbus-run").click()
+
+    def test_modbus_frames_decoded_as_the_program_decodes_them(self):
+        """The request and response of the MODBUS Application Protocol
+        V1.1b3's example of function 03, an exception response and a request
+        whose CRC is off by one: the page prints what the program prints for
+        the words it shows, a failed check makes the exit status 1, and the
+        values read agree with the bytes as Python reads them."""
+        request, response = bytes.fromhex("11 03 00 6B 00 03"), bytes.fromhex("11 03 06 AE 41 56 52 43 40")
+        exception = bytes.fromhex("11 83 02")  # function 03 refused: illegal data address
+        self.assertEqual(crc16_modbus(request), bytes.fromhex("76 87"))
+        self.assertEqual(crc16_modbus(response), bytes.fromhex("49 AD"))
+        corrupt = request + bytes.fromhex("76 88")
+        frames = [" ".join("%02X" % b for b in frame) for frame in
+                  (request + crc16_modbus(request), response + crc16_modbus(response),
+                   exception + crc16_modbus(exception), corrupt)]
+        # A capture's note is no frame.
+        self.decode_in_page(frames[:2] + ["# the device refuses, then a byte goes wrong"] + frames[2:])
+        code, out, err = self.assert_as_cli("modbus", ["modbus", "decode", "--"] + frames)
+        self.assertEqual((code, err), (1, ""))
+        blocks = re.split(r"(?<=\n)(?=frame \d+: )", out)
+        self.assertEqual([block.splitlines()[0] for block in blocks],
+                         ["frame %d: %s" % (n, frame) for n, frame in enumerate(frames, 1)])
+        for value in struct.unpack(">3H", response[3:]):
+            self.assertIn("0x%04X = %d\n" % (value, value), blocks[1])
+        self.assertIn("ILLEGAL DATA ADDRESS", blocks[2].upper())
+        self.assertIn("FAILED", blocks[3])
+        # The framing chosen goes into the command, and the frames alone
+        # all check.
+        Select(self.driver.find_element(By.ID, "modbus-mode")).select_by_value("rtu")
+        self.type_into("modbus-frames", "\n".join(frames[:3]))
+        self.driver.find_element(By.ID, "modbus-run").click()
+        self.assertEqual(self.assert_as_cli("modbus", ["modbus", "decode", "--mode", "rtu", "--"] + frames[:3])[0], 0)
+        # A line that is no frame is a usage error, named by its place.
+        self.type_into("modbus-frames", frames[0] + "\n11 0Z")
+        self.driver.find_element(By.ID, "modbus-run").click()
+        code, out, err = self.assert_as_cli("modbus", ["modbus", "decode", "--mode", "rtu", "--", frames[0], "11 0Z"])
+        self.assertEqual((code, out), (2, ""))
+        self.assertIn("FRAME 2", err)
+
+    def test_modbus_registers_as_f32_and_the_link(self):
+        """Two float32 read high word first: each number the page prints
+        turns back, as Python's struct packs it, into the registers' bytes.
+        An ASCII line decodes beside them; the link decodes it all again."""
+        request = bytes.fromhex("01 03 00 00 00 04")
+        registers = struct.pack(">ff", 10.0, 3.14159265)
+        response = bytes([0x01, 0x03, len(registers)]) + registers
+        # LRC of 11 03 00 6B 00 03: the two's complement of their sum.
+        ascii_line = ":1103006B0003%02X" % (-sum(bytes.fromhex("1103006B0003")) & 0xFF)
+        self.assertEqual(ascii_line, ":1103006B00037E")
+        frames = [(frame + crc16_modbus(frame)).hex(" ").upper() for frame in (request, response)] + [ascii_line]
+        self.decode_in_page(frames, formats="f32:abcd")
+        words = ["modbus", "decode", "--as", "f32:abcd", "--"] + frames
+        shown = self.assert_as_cli("modbus", words)
+        self.assertEqual(shown[0], 0)
+        numbers = [line.split() for line in shown[1].splitlines() if line.lstrip().startswith("f32 abcd")]
+        self.assertEqual([(n[2], n[3]) for n in numbers], [("at", "0:"), ("at", "2:")])
+        for number, offset in zip(numbers, (0, 4)):
+            self.assertEqual(struct.pack(">f", float(number[4])), registers[offset:offset + 4], number)
+        self.assertIn("LRC 0x7E ok", shown[1])
+        self.open(self.driver.current_url)
+        self.assertEqual(self.shown("modbus", words), shown)
+        self.assertTrue(self.driver.find_element(By.ID, "panel-modbus").is_displayed())
+        self.assertEqual(self.driver.find_element(By.ID, "modbus-as").get_attribute("value"), "f32:abcd")
+        # Several formats, and each in Chinese as in English.
+        self.type_into("modbus-as", "u32:cdab, f32:abcd")
+        self.driver.find_element(By.ID, "language").click()
+        self.assertEqual(self.driver.find_element(By.ID, "modbus-run").text, "解析")
+        self.driver.find_element(By.ID, "modbus-as").send_keys(Keys.ENTER)
+        self.assert_as_cli("modbus", ["modbus", "decode", "--as", "u32:cdab", "--as", "f32:abcd", "--"] + frames)
 
     def test_dialog_tools_print_the_program_reports(self):
         self.tab("tools")
@@ -526,6 +605,10 @@ class PageTest(unittest.TestCase):
         self.assertFalse(self.driver.find_element(By.ID, "panel-crc").is_displayed())
         self.driver.switch_to.active_element.send_keys(Keys.END)
         self.assertEqual(self.driver.switch_to.active_element.get_attribute("id"), "tab-serial")
+        self.driver.find_element(By.ID, "tab-num").click()
+        self.driver.switch_to.active_element.send_keys(Keys.ARROW_RIGHT)
+        self.assertEqual(self.driver.switch_to.active_element.get_attribute("id"), "tab-modbus")
+        self.assertTrue(self.driver.find_element(By.ID, "panel-modbus").is_displayed())
 
     # ---- Serial -------------------------------------------------------------
 
@@ -622,7 +705,7 @@ class PageTest(unittest.TestCase):
     def test_narrow_window_needs_no_sideways_scrolling(self):
         self.driver.set_window_size(320, 800)
         try:
-            for tool in ("crc", "find", "frame", "num", "tools", "file", "serial"):
+            for tool in ("crc", "find", "frame", "num", "modbus", "tools", "file", "serial"):
                 self.tab(tool)
                 width = self.driver.execute_script("return document.documentElement.clientWidth")
                 self.assertLessEqual(
