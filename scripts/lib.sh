@@ -33,8 +33,9 @@ TEST_PACKAGES+=(xxd gcc)
 TEST_PACKAGES+=(socat python3-serial)
 # MODBUS: pymodbus 3.0's framers build the frames the library is held to, and
 # its server and client (serial-asyncio for its serial side) are peers of the
-# master and the simulated device; mbpoll, a master written apart from ours.
-TEST_PACKAGES+=(python3-pymodbus python3-serial-asyncio mbpoll)
+# master and the simulated device; mbpoll, a master written apart from ours;
+# libmodbus-dev, whose example test server the tests build as a peer.
+TEST_PACKAGES+=(python3-pymodbus python3-serial-asyncio mbpoll libmodbus-dev)
 # scripts/package: the 32-bit Windows compiler of the release build.
 PACKAGE_PACKAGES=(g++-mingw-w64-i686-posix)
 WINE_PACKAGES=(wine wine64 xvfb xdotool imagemagick fonts-wqy-microhei)
