@@ -134,6 +134,29 @@ TEST_F(QuobrixModbus, APeerThatNeverAnswersTimesOutNamingUnitAndWait) {
     EXPECT_TRUE(Has(r.err, "200 ms")) << r.err;
 }
 
+// --poll prints every value once, then only what changed, each line with
+// its time; Ctrl+C ends it with the lines whole.
+TEST_F(QuobrixModbus, APollPrintsWhatChanged) {
+    const std::string port = Serve();
+    const std::string wire = "127.0.0.1:" + port;
+    Background poll({"modbus", "read", "--tcp", wire, "--holding", "2", "2", "--poll", "20"}, folder_.Path("poll.out"),
+                    folder_.Path("poll.err"));
+    ASSERT_TRUE(WaitFor([&] { return Has(folder_.Read("poll.out"), "(40004)"); })) << folder_.Read("poll.err");
+    EXPECT_EQ(Quobrix({"modbus", "write", "--tcp", wire, "--holding", "3", "77"}).exit_code, 0);
+    ASSERT_TRUE(WaitFor([&] { return Has(folder_.Read("poll.out"), "0x004D = 77"); })) << folder_.Read("poll.out");
+    poll.Signal(SIGINT);
+    EXPECT_EQ(poll.Wait(), 0) << folder_.Read("poll.err");
+    // "0.000 holding register 2 ...": the time, then the line.
+    const std::regex line("\\d+\\.\\d{3} holding register (\\d) \\(4000\\d\\): (0x[0-9A-F]{4} = \\d+)\n");
+    std::vector<std::string> seen;
+    const std::string out = folder_.Read("poll.out");
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), line); it != std::sregex_iterator(); ++it) {
+        seen.push_back((*it)[1].str() + ": " + (*it)[2].str());
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"2: 0x0007 = 7", "3: 0x0008 = 8", "3: 0x004D = 77"})) << out;
+    EXPECT_EQ(StopServer(), 0);
+}
+
 // mbpoll reads the simulator: its 4:int and 4:float agree with the map, and
 // its float without -B is our CDAB (mbpoll puts the second register first).
 TEST_F(QuobrixModbus, MbpollReadsWhatTheMapHolds) {
@@ -189,5 +212,105 @@ TEST_F(QuobrixModbus, RtuOverAPtyPair) {
     kill(socat, SIGTERM);
     waitpid(socat, nullptr, 0);
 }
+
+// pymodbus's serial server on one end of a pty pair, RTU and ASCII, our
+// master on the other: what we read is what it holds, and what we write is
+// what its own datastore then holds.
+class PymodbusSerialServer {
+public:
+    PymodbusSerialServer(TempFolder& folder, const std::string& framing, const std::string& device) : folder_(folder) {
+        int in[2];
+        if (pipe(in) != 0) return;
+        CloseOnExec(in[1]);
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_adddup2(&files, in[0], 0);
+        const std::string out = folder.Path("pymodbus.out");
+        posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+        std::string python = "/usr/bin/python3", script = QUOBRIX_PYMODBUS_PEER, server = "server";
+        std::string framing_word = framing, device_path = device;
+        std::vector<char*> argv = {python.data(), script.data(), server.data(), framing_word.data(),
+                                   device_path.data(), nullptr};
+        if (posix_spawn(&pid_, argv[0], &files, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&files);
+        close(in[0]);
+        stdin_ = in[1];
+    }
+    ~PymodbusSerialServer() {
+        if (stdin_ >= 0) close(stdin_);
+        if (pid_ > 0 && !WaitFor([&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; })) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool Serving() {
+        return WaitFor([&] { return Has(folder_.Read("pymodbus.out"), "serving\n"); });
+    }
+    // The JSON line of what its datastore holds now.
+    std::string Dump() {
+        const std::size_t before = folder_.Read("pymodbus.out").size();
+        if (write(stdin_, "dump\n", 5) != 5) return "";
+        std::string out;
+        WaitFor([&] {
+            out = folder_.Read("pymodbus.out");
+            return out.size() > before && out.back() == '\n';
+        });
+        return out.substr(before);
+    }
+
+private:
+    TempFolder& folder_;
+    pid_t pid_ = -1;
+    int stdin_ = -1;
+};
+
+class QuobrixModbusPymodbus : public QuobrixModbus,
+                              public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(QuobrixModbusPymodbus, ReadsAndWritesPymodbusOverAPtyPair) {
+    if (access("/usr/bin/socat", X_OK) != 0 ||
+        std::system("/usr/bin/python3 " QUOBRIX_PYMODBUS_PEER " check >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "socat, python3-pymodbus or python3-serial-asyncio missing (scripts/lib.sh installs them)";
+    }
+    const std::string framing = GetParam();
+    const std::string a = folder_.Path("A"), b = folder_.Path("B");
+    pid_t socat = -1;
+    std::string link_a = "pty,rawer,link=" + a, link_b = "pty,rawer,link=" + b;
+    std::vector<char*> socat_args = {const_cast<char*>("socat"), link_a.data(), link_b.data(), nullptr};
+    ASSERT_EQ(posix_spawn(&socat, "/usr/bin/socat", nullptr, nullptr, socat_args.data(), environ), 0);
+    ASSERT_TRUE(WaitFor([&] { return access(a.c_str(), F_OK) == 0 && access(b.c_str(), F_OK) == 0; }));
+    {
+        PymodbusSerialServer server(folder_, framing, a);
+        ASSERT_TRUE(server.Serving());
+        const std::vector<std::string> wire{"modbus", "", "--" + framing, b, "--baud", "115200", "--timeout", "5000"};
+        const auto Run = [&](const std::string& action, std::vector<std::string> what) {
+            std::vector<std::string> args = wire;
+            args[1] = action;
+            args.insert(args.end(), what.begin(), what.end());
+            return Quobrix(args);
+        };
+        // Holding registers start as 100 + address, input registers 200 +
+        // address, coils address % 3 == 0 (pymodbus_peer.py).
+        EXPECT_EQ(Run("read", {"--holding", "2", "2"}).out,
+                  "holding register 2 (40003): 0x0066 = 102\nholding register 3 (40004): 0x0067 = 103\n");
+        EXPECT_EQ(Run("read", {"--input-regs", "9"}).out, "input register 9 (30010): 0x00D1 = 209\n");
+        EXPECT_EQ(Run("read", {"--coils", "2", "2"}).out, "coil 2 (00003): 0\ncoil 3 (00004): 1\n");
+        const ProcessResult write = Run("write", {"--holding", "5", "--as", "f32:cdab", "3.14"});
+        EXPECT_EQ(write.exit_code, 0) << write.err;
+        EXPECT_EQ(Run("write", {"--coils", "1", "1", "0"}).exit_code, 0);
+        // 3.14 as CDAB: F5C3 4048, 62915 and 16456.
+        const std::string held = server.Dump();
+        EXPECT_TRUE(Has(held, "\"holding\": [100, 101, 102, 103, 104, 62915, 16456, 107")) << held;
+        EXPECT_TRUE(Has(held, "\"coils\": [true, true, false, true")) << held;
+        const ProcessResult missing = Run("read", {"--holding", "30"});
+        EXPECT_EQ(missing.exit_code, 1);
+        EXPECT_TRUE(Has(missing.err, "exception 02 ILLEGAL DATA ADDRESS")) << missing.err;
+    }
+    kill(socat, SIGTERM);
+    waitpid(socat, nullptr, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Framings, QuobrixModbusPymodbus, ::testing::Values("rtu", "ascii"));
 
 }  // namespace

@@ -8,7 +8,7 @@ tools; the workbench's library builds on the core, its CRCs below its frames,
 its numbers beside them; the link (ports, sockets, frames of a stream)
 builds on the workbench's checks and knows no face; MODBUS's frames and
 functions, master and simulated slave (modbus) build on the link, the CRCs
-and the numbers, know no face, and only the command line uses them; the dialog uses the core and the framework, never the
+and the numbers, know no face, and the command line and the workbench window use them; the dialog uses the core and the framework, never the
 workbench; the command line uses everything; the page's interface (web)
 uses the library, the link's frames and checks and the command line but no
 window, and nothing uses it;
@@ -55,9 +55,9 @@ MAY_INCLUDE = {
     "web": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/printf", "link",
             "cli"},
     "workbench_window/pages": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers",
-                               "workbench/printf", "workbench/parts", "cli", "link"},
+                               "workbench/printf", "workbench/parts", "cli", "link", "modbus"},
     "workbench_window": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "cli", "fw",
-                         "res", "workbench_window/pages", "link"},
+                         "res", "workbench_window/pages", "link", "modbus"},
 }
 SOURCE_SUFFIXES = (".h", ".cpp", ".inc", ".rc")
 INCLUDE = re.compile(r'^\s*#\s*include\s*["<]([^">]+)[">]')

@@ -130,12 +130,14 @@ class IncludeCheck(unittest.TestCase):
             with self.subTest(source=source, target=target):
                 self.assert_fails_at({source: '#include "%s"\n' % target}, source.replace("/", os.sep) + ":1")
 
-    def test_modbus_sits_on_the_link_and_only_the_command_line_uses_it(self):
+    def test_modbus_sits_on_the_link_and_the_command_line_and_workbench_window_use_it(self):
         self.assert_passes({
             "modbus/adu.cpp": '#include "modbus/adu.h"\n#include "workbench/crc/byte_table.h"\n'
                               '#include "workbench/numbers/byte_orders.h"\n#include "link/framer.h"\n'
                               '#include "core/hexdump.h"\n#include "codepage/gbk_table.h"\n',
             "cli/modbus.cpp": '#include "modbus/decoder.h"\n#include "modbus/master.h"\n',
+            "workbench_window/pages/modbus_page.cpp": '#include "modbus/master.h"\n',
+            "workbench_window/views/modbus_view.cpp": '#include "modbus/master.h"\n',
         })
         cases = [
             ("modbus/adu.cpp", "cli/messages.h"),
@@ -150,7 +152,6 @@ class IncludeCheck(unittest.TestCase):
             ("fw/cstring.cpp", "modbus/adu.h"),
             ("ui/dlg.cpp", "modbus/adu.h"),
             ("web/api.cpp", "modbus/adu.h"),
-            ("workbench_window/pages/crc_page.cpp", "modbus/adu.h"),
         ]
         for source, target in cases:
             with self.subTest(source=source, target=target):

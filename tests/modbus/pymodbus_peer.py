@@ -2,9 +2,10 @@
 """pymodbus 3.0 (Debian's python3-pymodbus) as the other end of a MODBUS TCP
 link, for the master's and the slave's tests.
 
-  pymodbus_peer.py server
+  pymodbus_peer.py server [rtu|ascii DEVICE]
       Serves unit 1 on 127.0.0.1 on a port the system chooses and prints
-      "port N". Then each line "dump" on standard input prints the values it
+      "port N"; or, given a framing and a serial device (one end of a pty
+      pair, 115200 8N1), serves it there and prints "serving". Then each line "dump" on standard input prints the values it
       holds as one JSON object; "quit" (or the end of input) ends it.
       Holding registers 0-19 start as 100 + address, input registers 0-9 as
       200 + address, coils 0-15 as address % 3 == 0, discrete inputs 0-15 as
@@ -28,7 +29,9 @@ try:
     from pymodbus.datastore import ModbusServerContext, ModbusSlaveContext, ModbusSequentialDataBlock
     from pymodbus.register_read_message import ReadWriteMultipleRegistersRequest
     from pymodbus.register_write_message import MaskWriteRegisterRequest
-    from pymodbus.server.async_io import ModbusTcpServer
+    from pymodbus.server.async_io import ModbusSerialServer, ModbusTcpServer
+    from pymodbus.transaction import ModbusAsciiFramer, ModbusRtuFramer
+    import serial_asyncio  # noqa: F401  the serial server's transport
 except ImportError:
     sys.exit(77)
 
@@ -42,7 +45,7 @@ def dump(store):
     }, sort_keys=True)
 
 
-async def serve():
+async def serve(framing=None, device=None):
     store = ModbusSlaveContext(
         hr=ModbusSequentialDataBlock(0, [100 + a for a in range(20)]),
         ir=ModbusSequentialDataBlock(0, [200 + a for a in range(10)]),
@@ -50,10 +53,17 @@ async def serve():
         di=ModbusSequentialDataBlock(0, [a % 2 == 1 for a in range(16)]),
         zero_mode=True)
     context = ModbusServerContext(slaves={1: store}, single=False)
-    server = ModbusTcpServer(context, address=("127.0.0.1", 0))
-    task = asyncio.ensure_future(server.serve_forever())
-    await server.serving
-    print("port", server.server.sockets[0].getsockname()[1], flush=True)
+    if framing is None:
+        server = ModbusTcpServer(context, address=("127.0.0.1", 0))
+        task = asyncio.ensure_future(server.serve_forever())
+        await server.serving
+        print("port", server.server.sockets[0].getsockname()[1], flush=True)
+    else:
+        framer = ModbusRtuFramer if framing == "rtu" else ModbusAsciiFramer
+        server = ModbusSerialServer(context, framer=framer, port=device, baudrate=115200)
+        await server.start()
+        task = asyncio.ensure_future(server.serve_forever())
+        print("serving", flush=True)
     loop = asyncio.get_event_loop()
     while True:
         line = await loop.run_in_executor(None, sys.stdin.readline)
@@ -62,7 +72,8 @@ async def serve():
         else:
             break
     task.cancel()
-    await server.server_close()
+    if framing is None:
+        await server.server_close()
 
 
 def answer(name, response):
@@ -109,8 +120,10 @@ def client(port):
 if __name__ == "__main__":
     if len(sys.argv) >= 2 and sys.argv[1] == "check":
         sys.exit(0)
-    elif len(sys.argv) >= 2 and sys.argv[1] == "server":
+    elif len(sys.argv) == 2 and sys.argv[1] == "server":
         asyncio.run(serve())
+    elif len(sys.argv) == 4 and sys.argv[1] == "server" and sys.argv[2] in ("rtu", "ascii"):
+        asyncio.run(serve(sys.argv[2], sys.argv[3]))
     elif len(sys.argv) >= 3 and sys.argv[1] == "client":
         sys.exit(client(int(sys.argv[2])))
     else:

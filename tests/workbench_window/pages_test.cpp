@@ -823,7 +823,7 @@ TEST(WorkbenchSettings, DamageGivesTheDefaultsOfWhatItTouches) {
     const char* damaged[] = {
         "",
         "\xFF\xFE\x00garbage\x01\x02",
-        "[workbench]\npage=10\ninput=-1\nmodel=\nx=1\ny=2\nwidth=0\nheight=10\n",
+        "[workbench]\npage=11\ninput=-1\nmodel=\nx=1\ny=2\nwidth=0\nheight=10\n",
         "[other]\npage=2\n",
         "[workbench]\npage=2x\nx=99999999999999\ny=1\nwidth=1\nheight=1\n",
         "[workbench]\nmodel=\xE5\x9B\xBA\n",

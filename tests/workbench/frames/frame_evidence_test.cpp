@@ -13,6 +13,7 @@
 #include "support/check_oracle.h"
 #include "support/random_bytes.h"
 #include "workbench/crc/bitwise.h"
+#include "workbench/frames/check_evidence.h"
 #include "workbench/frames/frame_search.h"
 
 namespace {
@@ -219,3 +220,160 @@ TEST(FrameEvidence, RecoveredLinesHoldOnFreshFrames) {
 }
 
 }  // namespace
+
+// Frames of little variety: runs of one byte, counters, repeated blocks,
+// zero padding, frames that are XORs of others. Each check that holds on
+// them holds for their structure, and none carries a check of its own.
+namespace {
+
+using StructuredFrames = std::vector<Frame>;
+
+Frame OneByteRun(unsigned char value, std::size_t length) { return Frame(length, value); }
+
+Frame Counter(unsigned char first, std::size_t length) {
+    Frame frame(length);
+    for (std::size_t i = 0; i < length; ++i) frame[i] = static_cast<unsigned char>(first + i);
+    return frame;
+}
+
+Frame Repeated(const Frame& block, std::size_t times) {
+    Frame frame;
+    for (std::size_t i = 0; i < times; ++i) frame.insert(frame.end(), block.begin(), block.end());
+    return frame;
+}
+
+Frame Xor(const Frame& a, const Frame& b) {
+    Frame frame(a.size());
+    for (std::size_t i = 0; i < a.size(); ++i) frame[i] = static_cast<unsigned char>(a[i] ^ b[i]);
+    return frame;
+}
+
+Frame Padded(Frame frame, std::size_t zeros) {
+    frame.insert(frame.end(), zeros, 0x00);
+    return frame;
+}
+
+void ExpectNothingNamed(const StructuredFrames& frames, const std::string& what) {
+    SCOPED_TRACE(what);
+    const FrameSearchResult result = SearchFrames(frames, FrameSearchOptions{});
+    for (const FrameMatch& match : result.matches) {
+        ADD_FAILURE() << match.method.Label() << " head=" << match.head << " tail=" << match.tail << " chance "
+                      << match.chance;
+    }
+}
+
+}  // namespace
+
+TEST(FrameEvidence, FramesOfLittleVarietyNameNothing) {
+    const FrameSearchResult zeros = SearchFrames({OneByteRun(0x00, 8)}, FrameSearchOptions{});
+    EXPECT_TRUE(zeros.matches.empty());
+    EXPECT_EQ(zeros.one_byte_value, 0x00);
+    EXPECT_EQ(SearchFrames({OneByteRun(0xFF, 8)}, FrameSearchOptions{}).one_byte_value, 0xFF);
+    EXPECT_EQ(SearchFrames({OneByteRun(0x00, 8), Counter(0, 8)}, FrameSearchOptions{}).one_byte_value, -1);
+    ExpectNothingNamed({OneByteRun(0x00, 8)}, "00 x8");
+    ExpectNothingNamed({OneByteRun(0xFF, 8)}, "FF x8");
+    ExpectNothingNamed({OneByteRun(0x00, 4), OneByteRun(0x00, 5), OneByteRun(0x00, 7)}, "zeros of three lengths");
+    ExpectNothingNamed({OneByteRun(0x55, 7), OneByteRun(0x55, 5), OneByteRun(0x55, 9), OneByteRun(0x55, 30)}, "55 of four lengths");
+    ExpectNothingNamed({OneByteRun(0xFF, 16), OneByteRun(0xFF, 24), OneByteRun(0xFF, 32), OneByteRun(0xFF, 64)}, "erased flash");
+    // A start byte, six zeros, the start byte again and an end byte: SUM-32
+    // of 68 00 00 00 is 00 00 00 68.
+    ExpectNothingNamed({{0x68, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x68, 0x16}}, "68 00 .. 68 16");
+    ExpectNothingNamed({Counter(0x00, 9), Counter(0x01, 10), Counter(0x02, 11), Counter(0x03, 12)}, "counters");
+    ExpectNothingNamed({Repeated({0xAB, 0xCD, 0xEF}, 3), Repeated({0x12, 0x34, 0x56}, 3),
+                        Repeated({0x77, 0x88, 0x99}, 3), Repeated({0x01, 0x02, 0x04}, 3)},
+                       "blocks of three repeated: XOR-8 of the rest is the last byte");
+    std::mt19937 random(5);
+    const Frame a = RandomBytes(random, 10), b = RandomBytes(random, 10), c = RandomBytes(random, 10);
+    ExpectNothingNamed({a, b, Xor(a, b), Xor(b, c), Xor(a, c), Xor(Xor(a, b), c)}, "XORs of three frames");
+    ExpectNothingNamed({Padded(RandomBytes(random, 6), 20), Padded(RandomBytes(random, 9), 20),
+                        Padded(RandomBytes(random, 4), 24)},
+                       "random data, then zero padding");
+}
+
+TEST(FrameEvidence, TrueChecksAmongPaddingAndOfRealFramesAreStillNamed) {
+    // Modbus RTU frames of the MODBUS over Serial Line guide (V1.02) and the
+    // application protocol's examples, CRC-16/MODBUS low byte first.
+    const std::vector<Frame> modbus = {{0x01, 0x03, 0x00, 0x00, 0x00, 0x0A, 0xC5, 0xCD},
+                                       {0x01, 0x06, 0x00, 0x01, 0x00, 0x03, 0x98, 0x0B},
+                                       {0x11, 0x03, 0x00, 0x6B, 0x00, 0x03, 0x76, 0x87}};
+    FrameSearchResult result = SearchFrames(modbus, FrameSearchOptions{});
+    ASSERT_FALSE(result.matches.empty());
+    EXPECT_EQ(result.matches[0].method.name(), "CRC-16/MODBUS");
+    EXPECT_EQ(result.matches[0].order, CheckOrder::kLittleEndian);
+
+    // The same frames padded with three zeros: the true placement is named,
+    // and whatever else is named is the same CRC (over the check and the
+    // zeros after it, which a CRC of residue 0 keeps at 0).
+    std::vector<Frame> padded;
+    for (const Frame& frame : modbus) padded.push_back(Padded(frame, 3));
+    result = SearchFrames(padded, FrameSearchOptions{});
+    bool true_placement = false;
+    for (const FrameMatch& match : result.matches) {
+        EXPECT_EQ(match.method.name(), "CRC-16/MODBUS") << match.head << " " << match.tail;
+        true_placement = true_placement || (match.order == CheckOrder::kLittleEndian && match.head == 0 &&
+                                            match.tail == 3);
+    }
+    EXPECT_TRUE(true_placement);
+
+    // Data mostly zeros, a true CRC-16/XMODEM high byte first, then zeros.
+    const CrcParams xmodem = {16, 0x1021, 0x0000, false, false, 0x0000};
+    std::mt19937 random(17);
+    std::vector<Frame> sparse;
+    for (int i = 0; i < 4; ++i) {
+        Frame data(12, 0x00);
+        data[random() % data.size()] = static_cast<unsigned char>(1 + random() % 255);
+        data[random() % data.size()] = static_cast<unsigned char>(1 + random() % 255);
+        sparse.push_back(Padded(CrcFrame(xmodem, data), 2));
+    }
+    result = SearchFrames(sparse, FrameSearchOptions{});
+    ASSERT_FALSE(result.matches.empty());
+    for (const FrameMatch& match : result.matches) EXPECT_TRUE(match.method.is_crc()) << match.method.Label();
+    EXPECT_EQ(result.matches[0].method.crc_params(), xmodem);
+}
+
+// A CRC is linear over GF(2): a frame that is the XOR of two others of its
+// length holds a CRC of zero init and xorout because they do, and adds no
+// evidence. A run of one byte adds none either.
+TEST(FrameEvidence, XorsOfOtherFramesAndRunsCountNothing) {
+    const CrcParams xmodem = {16, 0x1021, 0x0000, false, false, 0x0000};
+    const CheckMethod method = CheckMethod::OfCrc(xmodem, "CRC-16/XMODEM");
+    std::mt19937 random(23);
+    const Frame a = CrcFrame(xmodem, RandomBytes(random, 12)), b = CrcFrame(xmodem, RandomBytes(random, 12));
+    const Frame c = CrcFrame(xmodem, RandomBytes(random, 20));
+    EXPECT_DOUBLE_EQ(CheckEvidenceBits(method, CheckOrder::kBigEndian, 0, 0, {a, b}), 32);
+    EXPECT_DOUBLE_EQ(CheckEvidenceBits(method, CheckOrder::kBigEndian, 0, 0, {a, b, Xor(a, b)}), 32);
+    EXPECT_DOUBLE_EQ(CheckEvidenceBits(method, CheckOrder::kBigEndian, 0, 0, {a, b, c, Xor(a, b)}), 48);
+    EXPECT_DOUBLE_EQ(CheckEvidenceBits(method, CheckOrder::kBigEndian, 0, 0, {OneByteRun(0x00, 9), OneByteRun(0x00, 14)}), 0);
+    EXPECT_DOUBLE_EQ(CheckEvidenceBits(method, CheckOrder::kBigEndian, 0, 0, {a, OneByteRun(0x00, 14)}), 16);
+}
+
+// Many structured sets from fixed seeds, none with a check: nothing is
+// named, whatever the mix of runs, counters, repeats, padding and XORs.
+TEST(FrameEvidence, StructuredSetsFromManySeedsNameNothing) {
+    for (unsigned seed = 1; seed <= 150; ++seed) {
+        std::mt19937 random(seed);
+        StructuredFrames frames;
+        const std::size_t count = 3 + random() % 3;
+        while (frames.size() < count) {
+            const std::size_t length = 5 + random() % 20;
+            const unsigned char value = static_cast<unsigned char>(random());
+            switch (random() % 5) {
+                case 0: frames.push_back(OneByteRun(random() % 2 ? value : 0x00, length)); break;
+                case 1: frames.push_back(Counter(value, length)); break;
+                case 2: {
+                    const Frame block = RandomBytes(random, 1 + random() % 3);
+                    frames.push_back(Repeated(block, 2 + length / block.size()));
+                    break;
+                }
+                case 3: frames.push_back(Padded(RandomBytes(random, 1 + random() % 4), length)); break;
+                default:
+                    if (frames.size() >= 2 && frames[0].size() == frames[1].size()) {
+                        frames.push_back(Xor(frames[0], frames[1]));
+                    } else {
+                        frames.push_back(OneByteRun(0xFF, length));
+                    }
+            }
+        }
+        ExpectNothingNamed(frames, "seed " + std::to_string(seed));
+    }
+}
