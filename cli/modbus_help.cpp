@@ -84,6 +84,8 @@ const char kExitStatus[] =
 // lines below it.
 const char kExamples[] =
     "Examples:\n"
+    "  $ echo 'f32 cdab 40001 3.14' >device.map; quobrix modbus serve --tcp 127.0.0.1:5502 --map device.map >/dev/null 2>&1 & for i in $(seq 1000); do quobrix modbus read --tcp 127.0.0.1:5502 --holding 0 2 --as f32:cdab 2>/dev/null && break; done; kill -INT $!\n"
+    "  f32 cdab at 0 (40001): 3.14 (F5 C3 40 48)\n"
     "  $ quobrix modbus decode '11 03 00 6B 00 03 76 87' '11 03 06 AE 41 56 52 43 40 49 AD'\n"
     "  frame 1: 11 03 00 6B 00 03 76 87\n"
     "    framing: RTU, or RTU over TCP (CRC-16/MODBUS of the first 6 bytes matches the last two)\n"
