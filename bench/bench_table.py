@@ -338,6 +338,15 @@ def framer_rows(bench):
                   ">= %g MB/s: %s" % (FRAMER_GOAL_MB_S, "met" if ours >= FRAMER_GOAL_MB_S else "MISSED"))
 
 
+def modbus_rows(path):
+    """bench/modbus_bench.py's rows, as it printed them."""
+    if not os.path.exists(path):
+        yield row("MODBUS servers under load", "-", "-", "-", "not measured")
+        return
+    with open(path) as f:
+        yield from (line.rstrip("\n") for line in f if line.startswith("| "))
+
+
 def click_rows(path):
     if not os.path.exists(path):
         yield row("Click-to-report in the real window (Wine)", "-", "-", "-",
@@ -418,6 +427,7 @@ def main():
     parser.add_argument("--page")
     parser.add_argument("--array", help="process_timer's JSON of quobrix array beside xxd -i")
     parser.add_argument("--random", help="process_timer's JSON of quobrix random beside shuf")
+    parser.add_argument("--modbus", help="bench/modbus_bench.py's rows")
     args = parser.parse_args()
     bench = medians(args.benchmarks)
     print(row("Measure", "Quobrix", "Reference", "Time ratio", "Goal"))
@@ -456,6 +466,9 @@ def main():
         print(line)
     if args.page:
         for line in page_rows(args.page, bench, args.find):
+            print(line)
+    if args.modbus:
+        for line in modbus_rows(args.modbus):
             print(line)
     for line in click_rows(args.click):
         print(line)
