@@ -213,6 +213,48 @@ TEST_F(QuobrixModbus, RtuOverAPtyPair) {
     waitpid(socat, nullptr, 0);
 }
 
+// ASCII both ways on a pty pair, and RTU's frames over TCP: the simulator
+// answers in the framing it serves.
+TEST_F(QuobrixModbus, AsciiOnAPtyAndRtuOverTcp) {
+    if (access("/usr/bin/socat", X_OK) != 0) GTEST_SKIP() << "socat missing (scripts/lib.sh installs it)";
+    const std::string a = folder_.Path("A"), b = folder_.Path("B");
+    pid_t socat = -1;
+    std::string link_a = "pty,rawer,link=" + a, link_b = "pty,rawer,link=" + b;
+    std::vector<char*> socat_args = {const_cast<char*>("socat"), link_a.data(), link_b.data(), nullptr};
+    ASSERT_EQ(posix_spawn(&socat, "/usr/bin/socat", nullptr, nullptr, socat_args.data(), environ), 0);
+    ASSERT_TRUE(WaitFor([&] { return access(a.c_str(), F_OK) == 0 && access(b.c_str(), F_OK) == 0; }));
+    server_ = std::make_unique<Background>(
+        std::vector<std::string>{"modbus", "serve", "--ascii", a, "--map", folder_.Path("device.map")},
+        folder_.Path("serve.out"), folder_.Path("serve.err"));
+    ASSERT_TRUE(WaitFor([&] { return Has(folder_.Read("serve.err"), "serving"); })) << folder_.Read("serve.err");
+    const ProcessResult r = Quobrix({"modbus", "read", "--ascii", b, "--input-regs", "0", "--trace"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    // ":" 01 04 00 00 00 01, its LRC (0x100 - 0x06 = 0xFA), CR LF.
+    EXPECT_TRUE(Has(r.out, "TX 3A 30 31 30 34 30 30 30 30 30 30 30 31 46 41 0D 0A | LRC 0xFA\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "input register 0 (30001): 0x002A = 42\n")) << r.out;
+    EXPECT_EQ(StopServer(), 0);
+    kill(socat, SIGTERM);
+    waitpid(socat, nullptr, 0);
+
+    server_ = std::make_unique<Background>(
+        std::vector<std::string>{"modbus", "serve", "--rtu-over-tcp", "127.0.0.1:0", "--map",
+                                 folder_.Path("device.map")},
+        folder_.Path("serve2.out"), folder_.Path("serve2.err"));
+    std::smatch port;
+    const std::regex listening("listening on port (\\d+)");
+    std::string err;
+    ASSERT_TRUE(WaitFor([&] {
+        err = folder_.Read("serve2.err");
+        return std::regex_search(err, port, listening);
+    })) << err;
+    const ProcessResult rtu = Quobrix({"modbus", "read", "--rtu-over-tcp", "127.0.0.1:" + port[1].str(), "--holding",
+                                       "0", "2", "--as", "f32:cdab", "--trace"});
+    EXPECT_EQ(rtu.exit_code, 0) << rtu.err;
+    EXPECT_TRUE(Has(rtu.out, "TX 01 03 00 00 00 02 C4 0B | CRC 0x0BC4\n")) << rtu.out;
+    EXPECT_TRUE(Has(rtu.out, "f32 cdab at 0 (40001): 3.14 (F5 C3 40 48)\n")) << rtu.out;
+    EXPECT_EQ(StopServer(), 0);
+}
+
 // pymodbus's serial server on one end of a pty pair, RTU and ASCII, our
 // master on the other: what we read is what it holds, and what we write is
 // what its own datastore then holds.
