@@ -23,6 +23,9 @@ void Framer::Push(const unsigned char* bytes, std::size_t size, LinkTime time, s
         return;
     }
     last_time_ = time;
+    // A start spans at most as many chunks as it has bytes.
+    chunk_starts_.emplace_back(position_, time);
+    if (chunk_starts_.size() > std::max<std::size_t>(rule_.start.size(), 1)) chunk_starts_.erase(chunk_starts_.begin());
     // The bytes that can end or start nothing go in whole; each one that
     // may is looked at alone. A byte at a time throughout was too slow for
     // a LAN's stream.
@@ -35,9 +38,20 @@ void Framer::Push(const unsigned char* bytes, std::size_t size, LinkTime time, s
             if (into.empty()) since = time;
             into.insert(into.end(), bytes + i, bytes + i + plain);
             i += plain;
+            position_ += plain;
         }
-        if (i < size) Take(bytes[i++], time, out);
+        if (i < size) {
+            taking_ = position_++;
+            Take(bytes[i++], time, out);
+        }
     }
+}
+
+LinkTime Framer::TimeAt(std::uint64_t position) const {
+    for (auto chunk = chunk_starts_.rbegin(); chunk != chunk_starts_.rend(); ++chunk) {
+        if (chunk->first <= position) return chunk->second;
+    }
+    return chunk_starts_.empty() ? last_time_ : chunk_starts_.front().second;
 }
 
 std::size_t Framer::PlainRun(const unsigned char* bytes, std::size_t size) const {
@@ -95,7 +109,7 @@ void Framer::Take(unsigned char byte, LinkTime time, std::vector<LinkFrame>& out
                     noise_.resize(noise_.size() - rule_.start.size());
                     FlushNoise(out);
                     pending_.assign(rule_.start.begin(), rule_.start.end());
-                    pending_time_ = time;
+                    pending_time_ = TimeAt(taking_ + 1 - rule_.start.size());
                     in_frame_ = true;
                 }
                 return;
@@ -112,7 +126,7 @@ void Framer::Take(unsigned char byte, LinkTime time, std::vector<LinkFrame>& out
                                 LinkBytes(pending_.begin(), pending_.end() - rule_.start.size()), pending_time_};
                 out.push_back(std::move(frame));
                 pending_.assign(rule_.start.begin(), rule_.start.end());
-                pending_time_ = time;
+                pending_time_ = TimeAt(taking_ + 1 - rule_.start.size());
             }
             return;
         case FramingRule::kLength: {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/serial_settings.h"
@@ -89,6 +90,13 @@ private:
     LinkTime noise_time_ = 0;
     LinkTime last_time_ = 0;
     bool in_frame_ = false;    // marks rule: a start was seen
+    // Where each of the last few chunks began in the stream, and when it
+    // came, so that a frame whose start came in two reads is stamped with
+    // its start's first byte; and the position of the byte Take has.
+    std::vector<std::pair<std::uint64_t, LinkTime>> chunk_starts_;
+    std::uint64_t position_ = 0, taking_ = 0;
+    // The time of the byte at stream position `position`, among the chunks kept.
+    LinkTime TimeAt(std::uint64_t position) const;
     bool cr_waiting_ = false;  // any line end: a CR came, an LF may follow it
 };
 

@@ -255,6 +255,30 @@ void ExpectSameAtEveryCut(const FramingRule& rule, const std::string& stream) {
     }
 }
 
+// A frame is stamped with its first byte's time, also when its start came in
+// two reads: AA at 100, 55 and the data at 200.
+TEST(FramerMarks, AStartInTwoReadsStampsTheFrameWithItsFirstByte) {
+    const std::vector<LinkFrame> with_end =
+        Frames(Marks("\xAA\x55", "\x0D"), {{"\x01\xAA", 100}, {"\x55\x02\x0D", 200}});
+    ASSERT_EQ(with_end.size(), 2u);
+    EXPECT_EQ(with_end[0].kind, LinkFrame::kNoise);
+    EXPECT_EQ(with_end[0].first_time, 100);
+    EXPECT_EQ(with_end[1].kind, LinkFrame::kFrame);
+    EXPECT_EQ(with_end[1].first_time, 100);
+    // Without an end, the next start ends a frame: the next frame's time is
+    // its own start's first byte, again split between reads.
+    const std::vector<LinkFrame> by_starts = Frames(
+        Marks("\xAA\x55", ""), {{"\xAA", 100}, {"\x55\x01", 200}, {"\xAA", 300}, {"\x55", 400}, {"\x02", 500}});
+    ASSERT_EQ(by_starts.size(), 2u);
+    EXPECT_EQ(by_starts[0].first_time, 100);
+    EXPECT_EQ(by_starts[1].first_time, 300);
+    // A three-byte start over three reads.
+    const std::vector<LinkFrame> three =
+        Frames(Marks("\x10\x20\x30", "\x0D"), {{"\x10", 10}, {"\x20", 20}, {"\x30\x0D", 30}});
+    ASSERT_EQ(three.size(), 1u);
+    EXPECT_EQ(three[0].first_time, 10);
+}
+
 TEST(FramerMarks, FramesSplitAcrossChunksAtEveryPlace) {
     ExpectSameAtEveryCut(Marks("\x02", "\x03"), "\xFF\x02" "AB\x03\xEE\x02" "C\x03\x02");
     ExpectSameAtEveryCut(Marks("\xAA\x55", "\x0D\x0A"), "\xAA\xAA\x55\x01\x0D\x0D\x0A\x00\xAA\x55\x0D\x0A"s);
