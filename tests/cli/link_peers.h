@@ -126,10 +126,14 @@ private:
     std::thread thread_;
 };
 
-// A program started in the background, its output in files.
+// A program started in the background, its output in files: quobrix with
+// `args` (through the launcher, if any), or with kProgram, `args` as they
+// are, the program first.
 class Background {
 public:
-    Background(const std::vector<std::string>& args, const std::string& out, const std::string& err) {
+    enum Kind { kQuobrix, kProgram };
+    Background(const std::vector<std::string>& args, const std::string& out, const std::string& err,
+               Kind kind = kQuobrix) {
         int in[2];
         if (pipe(in) != 0) return;
         CloseOnExec(in[1]);
@@ -138,8 +142,11 @@ public:
         posix_spawn_file_actions_adddup2(&files, in[0], 0);
         posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        std::vector<std::string> all = LauncherArgs(args);
-        all.insert(all.begin(), kCommand.front());
+        std::vector<std::string> all = args;
+        if (kind == kQuobrix) {
+            all = LauncherArgs(args);
+            all.insert(all.begin(), kCommand.front());
+        }
         std::vector<char*> argv;
         for (std::string& a : all) argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -177,6 +184,32 @@ private:
     pid_t pid_ = -1;
     int stdin_ = -1;
     bool exited_ = false;
+};
+
+// A pty pair from socat: the cable between two programs, each opening one
+// end by name. Ended with the test.
+class SocatPair {
+public:
+    SocatPair(const std::string& a, const std::string& b) {
+        std::string link_a = "pty,rawer,link=" + a, link_b = "pty,rawer,link=" + b;
+        std::vector<char*> argv = {const_cast<char*>("socat"), link_a.data(), link_b.data(), nullptr};
+        if (posix_spawn(&pid_, "/usr/bin/socat", nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        ready_ = pid_ > 0 && WaitFor([&] { return access(a.c_str(), F_OK) == 0 && access(b.c_str(), F_OK) == 0; });
+    }
+    ~SocatPair() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    SocatPair(const SocatPair&) = delete;
+    SocatPair& operator=(const SocatPair&) = delete;
+    // Both ends are there.
+    bool ready() const { return ready_; }
+    static bool Installed() { return access("/usr/bin/socat", X_OK) == 0; }
+
+private:
+    pid_t pid_ = -1;
+    bool ready_ = false;
 };
 
 // A listening socket of the test's own on the loopback, at a port the

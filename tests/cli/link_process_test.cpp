@@ -534,18 +534,13 @@ print("answered", flush=True)
 )";
 
 TEST_F(QuobrixSerial, APythonSerialSlaveAnswersAndTheAnswerChecks) {
-    if (access("/usr/bin/socat", X_OK) != 0 ||
-        std::system("/usr/bin/python3 -c 'import serial' 2>/dev/null") != 0) {
+    if (!SocatPair::Installed() || std::system("/usr/bin/python3 -c 'import serial' 2>/dev/null") != 0) {
         GTEST_SKIP() << "socat or python3-serial missing (scripts/lib.sh installs them)";
     }
     TempFolder folder;
     std::string a = folder.Path("A"), b = folder.Path("B");
-    // socat is started by the test and ended by its process id.
-    pid_t socat = -1;
-    std::string link_a = "pty,rawer,link=" + a, link_b = "pty,rawer,link=" + b;
-    std::vector<char*> socat_args = {const_cast<char*>("socat"), link_a.data(), link_b.data(), nullptr};
-    ASSERT_EQ(posix_spawn(&socat, "/usr/bin/socat", nullptr, nullptr, socat_args.data(), environ), 0);
-    ASSERT_TRUE(WaitFor([&] { return access(a.c_str(), F_OK) == 0 && access(b.c_str(), F_OK) == 0; }));
+    const SocatPair cable(a, b);
+    ASSERT_TRUE(cable.ready());
     folder.Write("responder.py", kResponder);
     pid_t python = -1;
     std::string script = folder.Path("responder.py"), out = folder.Path("python.out");
@@ -565,8 +560,6 @@ TEST_F(QuobrixSerial, APythonSerialSlaveAnswersAndTheAnswerChecks) {
         kill(python, SIGKILL);
         waitpid(python, nullptr, 0);
     }
-    kill(socat, SIGTERM);
-    waitpid(socat, nullptr, 0);
     ASSERT_TRUE(ready);
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(folder.Read("python.out"), "ready\nanswered\n");

@@ -177,13 +177,10 @@ TEST_F(QuobrixModbus, MbpollReadsWhatTheMapHolds) {
 // RTU on a pty pair: the simulator on one end, our master and mbpoll on
 // the other, one after the other.
 TEST_F(QuobrixModbus, RtuOverAPtyPair) {
-    if (access("/usr/bin/socat", X_OK) != 0) GTEST_SKIP() << "socat missing (scripts/lib.sh installs it)";
+    if (!SocatPair::Installed()) GTEST_SKIP() << "socat missing (scripts/lib.sh installs it)";
     const std::string a = folder_.Path("A"), b = folder_.Path("B");
-    pid_t socat = -1;
-    std::string link_a = "pty,rawer,link=" + a, link_b = "pty,rawer,link=" + b;
-    std::vector<char*> socat_args = {const_cast<char*>("socat"), link_a.data(), link_b.data(), nullptr};
-    ASSERT_EQ(posix_spawn(&socat, "/usr/bin/socat", nullptr, nullptr, socat_args.data(), environ), 0);
-    ASSERT_TRUE(WaitFor([&] { return access(a.c_str(), F_OK) == 0 && access(b.c_str(), F_OK) == 0; }));
+    const SocatPair cable(a, b);
+    ASSERT_TRUE(cable.ready());
     server_ = std::make_unique<Background>(
         std::vector<std::string>{"modbus", "serve", "--rtu", a, "--baud", "115200", "--unit", "1", "--map",
                                  folder_.Path("device.map")},
@@ -209,20 +206,15 @@ TEST_F(QuobrixModbus, RtuOverAPtyPair) {
         EXPECT_TRUE(Has(mbpoll.out, "[4]: \t8")) << mbpoll.out;
     }
     EXPECT_EQ(StopServer(), 0);
-    kill(socat, SIGTERM);
-    waitpid(socat, nullptr, 0);
 }
 
 // ASCII both ways on a pty pair, and RTU's frames over TCP: the simulator
 // answers in the framing it serves.
 TEST_F(QuobrixModbus, AsciiOnAPtyAndRtuOverTcp) {
-    if (access("/usr/bin/socat", X_OK) != 0) GTEST_SKIP() << "socat missing (scripts/lib.sh installs it)";
+    if (!SocatPair::Installed()) GTEST_SKIP() << "socat missing (scripts/lib.sh installs it)";
     const std::string a = folder_.Path("A"), b = folder_.Path("B");
-    pid_t socat = -1;
-    std::string link_a = "pty,rawer,link=" + a, link_b = "pty,rawer,link=" + b;
-    std::vector<char*> socat_args = {const_cast<char*>("socat"), link_a.data(), link_b.data(), nullptr};
-    ASSERT_EQ(posix_spawn(&socat, "/usr/bin/socat", nullptr, nullptr, socat_args.data(), environ), 0);
-    ASSERT_TRUE(WaitFor([&] { return access(a.c_str(), F_OK) == 0 && access(b.c_str(), F_OK) == 0; }));
+    const SocatPair cable(a, b);
+    ASSERT_TRUE(cable.ready());
     server_ = std::make_unique<Background>(
         std::vector<std::string>{"modbus", "serve", "--ascii", a, "--map", folder_.Path("device.map")},
         folder_.Path("serve.out"), folder_.Path("serve.err"));
@@ -233,8 +225,6 @@ TEST_F(QuobrixModbus, AsciiOnAPtyAndRtuOverTcp) {
     EXPECT_TRUE(Has(r.out, "TX 3A 30 31 30 34 30 30 30 30 30 30 30 31 46 41 0D 0A | LRC 0xFA\n")) << r.out;
     EXPECT_TRUE(Has(r.out, "input register 0 (30001): 0x002A = 42\n")) << r.out;
     EXPECT_EQ(StopServer(), 0);
-    kill(socat, SIGTERM);
-    waitpid(socat, nullptr, 0);
 
     server_ = std::make_unique<Background>(
         std::vector<std::string>{"modbus", "serve", "--rtu-over-tcp", "127.0.0.1:0", "--map",
@@ -260,31 +250,13 @@ TEST_F(QuobrixModbus, AsciiOnAPtyAndRtuOverTcp) {
 // what its own datastore then holds.
 class PymodbusSerialServer {
 public:
-    PymodbusSerialServer(TempFolder& folder, const std::string& framing, const std::string& device) : folder_(folder) {
-        int in[2];
-        if (pipe(in) != 0) return;
-        CloseOnExec(in[1]);
-        posix_spawn_file_actions_t files;
-        posix_spawn_file_actions_init(&files);
-        posix_spawn_file_actions_adddup2(&files, in[0], 0);
-        const std::string out = folder.Path("pymodbus.out");
-        posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
-        std::string python = "/usr/bin/python3", script = QUOBRIX_PYMODBUS_PEER, server = "server";
-        std::string framing_word = framing, device_path = device;
-        std::vector<char*> argv = {python.data(), script.data(), server.data(), framing_word.data(),
-                                   device_path.data(), nullptr};
-        if (posix_spawn(&pid_, argv[0], &files, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&files);
-        close(in[0]);
-        stdin_ = in[1];
-    }
+    PymodbusSerialServer(TempFolder& folder, const std::string& framing, const std::string& device)
+        : folder_(folder),
+          server_({"/usr/bin/python3", QUOBRIX_PYMODBUS_PEER, "server", framing, device}, folder.Path("pymodbus.out"),
+                  "/dev/null", Background::kProgram) {}
     ~PymodbusSerialServer() {
-        if (stdin_ >= 0) close(stdin_);
-        if (pid_ > 0 && !WaitFor([&] { return waitpid(pid_, nullptr, WNOHANG) == pid_; })) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
+        server_.EndInput();
+        server_.Wait();
     }
     bool Serving() {
         return WaitFor([&] { return Has(folder_.Read("pymodbus.out"), "serving\n"); });
@@ -292,7 +264,7 @@ public:
     // The JSON line of what its datastore holds now.
     std::string Dump() {
         const std::size_t before = folder_.Read("pymodbus.out").size();
-        if (write(stdin_, "dump\n", 5) != 5) return "";
+        server_.Type("dump\n");
         std::string out;
         WaitFor([&] {
             out = folder_.Read("pymodbus.out");
@@ -303,25 +275,21 @@ public:
 
 private:
     TempFolder& folder_;
-    pid_t pid_ = -1;
-    int stdin_ = -1;
+    Background server_;
 };
 
 class QuobrixModbusPymodbus : public QuobrixModbus,
                               public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(QuobrixModbusPymodbus, ReadsAndWritesPymodbusOverAPtyPair) {
-    if (access("/usr/bin/socat", X_OK) != 0 ||
+    if (!SocatPair::Installed() ||
         std::system("/usr/bin/python3 " QUOBRIX_PYMODBUS_PEER " check >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "socat, python3-pymodbus or python3-serial-asyncio missing (scripts/lib.sh installs them)";
     }
     const std::string framing = GetParam();
     const std::string a = folder_.Path("A"), b = folder_.Path("B");
-    pid_t socat = -1;
-    std::string link_a = "pty,rawer,link=" + a, link_b = "pty,rawer,link=" + b;
-    std::vector<char*> socat_args = {const_cast<char*>("socat"), link_a.data(), link_b.data(), nullptr};
-    ASSERT_EQ(posix_spawn(&socat, "/usr/bin/socat", nullptr, nullptr, socat_args.data(), environ), 0);
-    ASSERT_TRUE(WaitFor([&] { return access(a.c_str(), F_OK) == 0 && access(b.c_str(), F_OK) == 0; }));
+    const SocatPair cable(a, b);
+    ASSERT_TRUE(cable.ready());
     {
         PymodbusSerialServer server(folder_, framing, a);
         ASSERT_TRUE(server.Serving());
@@ -349,8 +317,6 @@ TEST_P(QuobrixModbusPymodbus, ReadsAndWritesPymodbusOverAPtyPair) {
         EXPECT_EQ(missing.exit_code, 1);
         EXPECT_TRUE(Has(missing.err, "exception 02 ILLEGAL DATA ADDRESS")) << missing.err;
     }
-    kill(socat, SIGTERM);
-    waitpid(socat, nullptr, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Framings, QuobrixModbusPymodbus, ::testing::Values("rtu", "ascii"));
