@@ -5,7 +5,8 @@ Usage: bench/find_evidence.py QUOBRIX [--trials N] [--seed S]
 
 Random frames (no check at all) of several shapes should not be explained
 (exit 0); frames of a random catalogue check, with 3 and with 4 different
-frames, should be named first; frames of a random CRC the catalogue lacks
+frames, should be named first; frames of little variety (runs of 00 or FF,
+random bytes then zero padding, counters) should not be explained; frames of a random CRC the catalogue lacks
 should be recovered with parameters that also hold on fresh frames, and no
 line that fails on fresh frames should be printed. The CRCs of the frames
 are computed here bit by bit from the parameters, independently of the
@@ -86,6 +87,34 @@ def random_shapes(quobrix, rng, trials):
     return rows
 
 
+def structured_shapes(quobrix, rng, trials):
+    """Frames of little variety and no check of their own: nothing should be
+    named. Zero padding follows random data of 1 to 8 bytes."""
+    def zeros():
+        return [bytes(rng.randint(4, 40)) for _ in range(rng.randint(1, 4))]
+
+    def erased():
+        return [b"\xff" * rng.randint(4, 64) for _ in range(rng.randint(1, 4))]
+
+    def padded():
+        return [rand_bytes(rng, rng.randint(1, 8)) + bytes(rng.randint(8, 32)) for _ in range(rng.randint(3, 5))]
+
+    def counters():
+        return [bytes((start + i) & 0xFF for i in range(rng.randint(6, 40)))
+                for start in (rng.getrandbits(8) for _ in range(rng.randint(3, 5)))]
+
+    rows = []
+    for name, make in (("all 00, 1 to 4 frames of 4-40 bytes", zeros), ("all FF, 1 to 4 frames of 4-64 bytes", erased),
+                       ("1-8 random bytes then 8-32 zeros, 3 to 5 frames", padded),
+                       ("counters, 3 to 5 frames of 6-40 bytes", counters)):
+        named = 0
+        for _ in range(trials):
+            code, _ = run(quobrix, make())
+            named += code == 0
+        rows.append((name, named, trials))
+    return rows
+
+
 def named_recall(quobrix, rng, models, trials, count):
     first = 0
     for _ in range(trials):
@@ -151,8 +180,15 @@ def main():
     ap.add_argument("quobrix")
     ap.add_argument("--trials", type=int, default=150)
     ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--structured-only", action="store_true", help="only the rows of frames of little variety")
     args = ap.parse_args()
     rng = random.Random(args.seed)
+    if args.structured_only:
+        print("| frames | explained | trials |")
+        print("|---|---|---|")
+        for name, named, count in structured_shapes(args.quobrix, rng, args.trials):
+            print(f"| structured, {name} | {named} | {count} |")
+        return
     models = catalogue(args.quobrix)
     known = {p for _, p in models}
     print("| frames | explained | trials |")
@@ -166,6 +202,8 @@ def main():
         ok, wrong, weak = recovered(args.quobrix, rng, known, args.trials // 3, count, widths)
         print(f"| uncatalogued CRC of {'/'.join(map(str, widths))} bits, {count} frames: first line verifies on fresh"
               f" frames / wrong lines printed / exit 1 | {ok} / {wrong} / {weak} | {args.trials // 3} |")
+    for name, named, count in structured_shapes(args.quobrix, rng, args.trials):
+        print(f"| structured, {name} | {named} | {count} |")
     sys.stdout.flush()
 
 

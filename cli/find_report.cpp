@@ -1,5 +1,6 @@
 #include "cli/find_report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "cli/messages.h"
@@ -70,6 +71,31 @@ std::string WeakNote(const FrameSearchResult& result) {
     return note + " of at least " + std::to_string(shortest) + " bytes would decide";
 }
 
+// Checks that hold only for the frames' structure: more of the same frames
+// would not decide, so the note asks for other ones.
+std::string StructureNote(const FrameSearchResult& result) {
+    std::size_t count = 0;
+    const FrameMatch* best = nullptr;
+    for (const FrameMatch& match : result.weak) {
+        if (!match.structural) continue;
+        if (best == nullptr) best = &match;
+        ++count;
+    }
+    return "these frames have too little variety to tell anything: " + std::to_string(count) +
+           (count == 1 ? " check holds" : " checks hold") + " on them (the first " + best->method.Label() + " " +
+           OrderWord(*best) + " head=" + std::to_string(best->head) + " tail=" + std::to_string(best->tail) +
+           ") only for their structure (runs of one byte, padding, repeats): their check bytes are their data's "
+           "own, not luck; frames of varied data would decide";
+}
+
+std::string OneValueNote(int value) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    const std::string text = {kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
+    return "these frames are all " + text +
+           ": they carry no evidence (any check of a run of one byte holds on it for the run's sake); frames of "
+           "varied data would decide";
+}
+
 std::string NothingFound(std::size_t max_skip, const FrameSearchResult& result) {
     std::string note = "nothing explains these frames; try a larger --max-skip (it is " +
                        std::to_string(max_skip) + ")";
@@ -96,6 +122,18 @@ bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vecto
     if (believed) {
         notes.push_back(EvidenceNote(result.matches.front()));
         return true;
+    }
+    if (result.one_byte_value >= 0) {
+        notes.push_back(OneValueNote(result.one_byte_value));
+        return false;
+    }
+    const bool structural = std::any_of(result.weak.begin(), result.weak.end(),
+                                        [](const FrameMatch& match) { return match.structural; });
+    // More frames like these would not decide what holds for their
+    // structure: the note on it stands alone.
+    if (structural) {
+        notes.push_back(StructureNote(result));
+        return false;
     }
     if (!result.weak.empty()) {
         notes.push_back(WeakNote(result));

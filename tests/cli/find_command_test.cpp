@@ -72,6 +72,44 @@ TEST(FindCommand, NamesTheCheckAsLineAndAsJson) {
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "SUM-8/TWOS - head=1 tail=2");
 }
 
+// Idle lines, erased flash and zero padding hold many checks for their
+// structure: none is named, and the note says why.
+TEST(FindCommand, FramesOfLittleVarietyNameNothing) {
+    const std::string no_evidence = ": they carry no evidence";
+    Outcome r = InProcess({"find", "00 00 00 00 00 00 00 00"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("quobrix: these frames are all 00" + no_evidence, 0), 0u) << r.err;
+    r = InProcess({"find", "FF FF FF FF FF FF FF FF"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("quobrix: these frames are all FF" + no_evidence, 0), 0u) << r.err;
+    r = InProcess({"find", "00 00 00 00", "00 00 00 00 00", "00 00 00 00 00 00 00"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("quobrix: these frames are all 00" + no_evidence, 0), 0u) << r.err;
+    // A start byte, zeros, the start byte again, an end byte: SUM-32 of
+    // 68 00 00 00 is 00 00 00 68, and zeros hold many CRCs.
+    r = InProcess({"find", "68 00 00 00 00 00 00 68 16"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("these frames have too little variety to tell anything"), std::string::npos) << r.err;
+    r = InProcess({"find", "--all", "--json", "68 00 00 00 00 00 00 68 16"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("{\"name\": \"SUM-32\", \"width\": 32, \"order\": \"be\", \"head\": 0, \"tail\": 1, "),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("\"weak\": false"), std::string::npos) << r.out;
+    // The Modbus frames padded with zeros: only CRC-16/MODBUS is named.
+    r = InProcess({"find", "01 03 00 00 00 0A C5 CD 00 00 00", "01 06 00 01 00 03 98 0B 00 00 00",
+                   "11 03 00 6B 00 03 76 87 00 00 00"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("CRC-16/MODBUS le head=0 tail=3\n"), std::string::npos) << r.out;
+    for (std::size_t line = 0; line < r.out.size(); line = r.out.find('\n', line) + 1) {
+        EXPECT_EQ(r.out.compare(line, 14, "CRC-16/MODBUS "), 0) << r.out;
+    }
+}
+
 TEST(FindCommand, NothingExplainsTheFrames) {
     const std::vector<std::string> noise = {"00 11 22 33 44 55 66 77 88", "99 AA BB CC DD EE FF 01 02"};
     Outcome r = InProcess(With({"find", "--no-search", "--max-skip", "1"}, noise));

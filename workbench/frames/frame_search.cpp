@@ -9,6 +9,7 @@
 
 #include "workbench/crc/catalogue.h"
 #include "workbench/crc/cpu_features.h"
+#include "workbench/frames/check_evidence.h"
 #include "workbench/frames/gf2_poly.h"
 
 namespace {
@@ -185,16 +186,45 @@ double RecoveryTried(int width, std::size_t max_skip) {
     return static_cast<double>((width > kBitsPerByte ? 2 : 1) * Placements(max_skip));
 }
 
-// Sets the match's chance from the hypotheses of its kind tried and the
-// bits they took from the frames; returns how many more different frames
-// would bring it below the limit.
-std::size_t Judge(FrameMatch& match, double tried, int fitted_bits) {
+// Sets the match's chance from the hypotheses of its kind tried, the bits
+// they took from the frames and the bits of evidence the frames give;
+// returns how many more different frames of full evidence would bring it
+// below the limit.
+std::size_t Judge(FrameMatch& match, double tried, int fitted_bits, double evidence_bits) {
     const int bits = kBitsPerByte * match.method.byte_count();
-    const double log_chance = std::log2(tried) + fitted_bits - static_cast<double>(match.frames) * bits;
+    const double log_chance = std::log2(tried) + fitted_bits - evidence_bits;
     match.chance = std::min(1.0, std::exp2(log_chance));
     match.weak = !(match.chance < kChanceLimit);
     if (!match.weak) return 0;
     return static_cast<std::size_t>(std::floor((log_chance - std::log2(kChanceLimit)) / bits)) + 1;
+}
+
+// Judges the match by the bits the frames' shuffles bear out. They can only
+// take bits away from the count of different frames, each taken for its
+// check's bits, so a match the count gives no chance at all is not
+// shuffled: random frames, on which little holds, cost nothing more.
+std::size_t JudgeAgainstNull(FrameMatch& match, double tried, int fitted_bits, const std::vector<Bytes>& frames) {
+    const double counted = static_cast<double>(match.frames) * kBitsPerByte * match.method.byte_count();
+    const std::size_t more = Judge(match, tried, fitted_bits, counted);
+    if (match.chance >= 1) return more;
+    const bool believed_by_count = !match.weak;
+    const double evidence = CheckEvidenceBits(match.method, match.order, match.head, match.tail, frames);
+    if (evidence >= counted) return more;
+    const std::size_t more_after = Judge(match, tried, fitted_bits, evidence);
+    match.structural = believed_by_count && match.weak;
+    return more_after;
+}
+
+// The byte every frame is made of, or -1.
+int OneByteValue(const std::vector<Bytes>& frames) {
+    int value = -1;
+    for (const Bytes& frame : frames) {
+        for (const unsigned char byte : frame) {
+            if (value >= 0 && byte != value) return -1;
+            value = byte;
+        }
+    }
+    return value;
 }
 
 // ---- Recovery --------------------------------------------------------------
@@ -377,6 +407,7 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
         if (std::find(frames.begin(), frames.end(), frame) == frames.end()) frames.push_back(frame);
     }
     FrameSearchResult result;
+    result.one_byte_value = OneByteValue(frames);
     std::vector<RankedMatch> found;
     SearchNamed(frames, options.max_skip, found);
     bool named_believed = false;
@@ -389,7 +420,8 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
             known = different.emplace(place, DifferentFrames(frames, match.head, match.tail)).first;
         }
         match.frames = known->second;
-        ranked.more_frames = Judge(match, NamedTried(match.method.byte_count(), options.max_skip), 0);
+        ranked.more_frames =
+            JudgeAgainstNull(match, NamedTried(match.method.byte_count(), options.max_skip), 0, frames);
         named_believed = named_believed || !match.weak;
     }
     if (RecoveryWanted(frames, options, named_believed)) {
@@ -423,8 +455,8 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
         }
         for (std::size_t i = first; i < found.size(); ++i) {
             FrameMatch& match = found[i].match;
-            found[i].more_frames =
-                Judge(match, RecoveryTried(match.method.width(), options.max_skip), FittedBits(match.method.width()));
+            found[i].more_frames = JudgeAgainstNull(match, RecoveryTried(match.method.width(), options.max_skip),
+                                                    FittedBits(match.method.width()), frames);
             if (match.rivals) {
                 match.weak = true;
                 result.recovery_ambiguous = true;

@@ -38,11 +38,17 @@ struct FrameMatch {
     // Whether `chance` is too high to believe it, or it has rivals: listed
     // only when asked.
     bool weak = false;
+    // Whether the count of frames alone would believe it but the frames'
+    // own shuffles show it holds for their structure (runs of one byte,
+    // padding, repeats), not by luck: weak, then.
+    bool structural = false;
 };
 
 // An explanation is believed when less than this many of its kind would
 // hold by luck: several kinds are tried, and together they explain random
-// frames less than once in a thousand.
+// frames less than once in a thousand. A frame's bits count only as far as
+// its own shuffles bear them out (check_evidence.h): frames of little
+// variety hold many checks for their structure, not by luck.
 constexpr double kChanceLimit = 1e-4;
 
 enum class RecoveryMode {
@@ -106,6 +112,9 @@ struct FrameSearchResult {
     bool recovery_equivalent = false;
     // Whether `cancelled` stopped the search: then nothing else is set.
     bool cancelled = false;
+    // The byte every frame is made of, when they are all one byte value
+    // (an idle line, erased flash): -1 otherwise.
+    int one_byte_value = -1;
 };
 
 // About how long recovery takes on these frames, in seconds on this
