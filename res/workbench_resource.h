@@ -17,6 +17,7 @@
 #define IDD_PAGE_PRINTF 208
 #define IDD_PAGE_RANDOM 209
 #define IDD_PAGE_SERIAL 210
+#define IDD_PAGE_MODBUS 211
 #define IDR_WORKBENCH_ICON 128
 
 #ifndef IDC_STATIC
@@ -247,6 +248,34 @@
 #define IDC_SER_FIRST IDC_SER_MODE_SERIAL
 #define IDC_SER_LAST IDC_SER_STATUS
 
+// Modbus
+#define IDC_MB_FRAMING 3100
+#define IDC_MB_PORT 3101
+#define IDC_MB_REFRESH 3102
+#define IDC_MB_BAUD 3103
+#define IDC_MB_WORD 3104
+#define IDC_MB_HOST 3105
+#define IDC_MB_TIMEOUT 3106
+#define IDC_MB_UNIT 3107
+#define IDC_MB_TABLE 3108
+#define IDC_MB_ADDRESS 3109
+#define IDC_MB_REFERENCE 3110
+#define IDC_MB_COUNT 3111
+#define IDC_MB_INTERVAL 3112
+#define IDC_MB_FORMAT 3113
+#define IDC_MB_START 3114
+#define IDC_MB_STOP 3115
+#define IDC_MB_CLEAR 3116
+#define IDC_MB_VALUES 3117
+#define IDC_MB_TRAFFIC 3118
+#define IDC_MB_WRITE_REF 3119
+#define IDC_MB_WRITE_VALUE 3120
+#define IDC_MB_WRITE 3121
+#define IDC_MB_COUNTERS 3122
+#define IDC_MB_STATUS 3123
+#define IDC_MB_FIRST IDC_MB_FRAMING
+#define IDC_MB_LAST IDC_MB_STATUS
+
 // Labels: static texts of each page, with ids of their own so that a test
 // finds each by its page.
 #define IDC_CRC_LABEL_FIRST 2150
@@ -259,4 +288,5 @@
 #define IDC_PF_LABEL_FIRST 2850
 #define IDC_RND_LABEL_FIRST 2950
 #define IDC_SER_LABEL_FIRST 3050
+#define IDC_MB_LABEL_FIRST 3150
 #define IDC_LABELS_PER_PAGE 30

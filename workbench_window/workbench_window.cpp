@@ -12,6 +12,7 @@
 #include "workbench_window/views/filter_view.h"
 #include "workbench_window/views/find_view.h"
 #include "workbench_window/views/frame_view.h"
+#include "workbench_window/views/modbus_view.h"
 #include "workbench_window/views/number_view.h"
 #include "workbench_window/views/parts_view.h"
 #include "workbench_window/views/printf_view.h"
@@ -44,6 +45,7 @@ const PageRow kPageTable[] = {
     {"Printf函数", &Make<CPrintfView>},   // command_pages: Format
     {"随机数集合", &Make<CRandomView>},   // command_pages: RandomWords
     {"串口助手", &Make<CSerialView>},     // serial_page
+    {"Modbus", &Make<CModbusView>},       // modbus_page
 };
 constexpr int kPageCount = static_cast<int>(sizeof kPageTable / sizeof kPageTable[0]);
 static_assert(kPageCount == settings::kPages, "the settings file keeps a page of the table");

@@ -10,16 +10,16 @@
 
 namespace window_test {
 
-constexpr int kWorkbenchPages = 10;
+constexpr int kWorkbenchPages = 11;
 constexpr int kWorkbenchPageFirsts[kWorkbenchPages] = {IDC_CRC_FIRST,   IDC_FIND_FIRST, IDC_FRAME_FIRST,
                                                        IDC_NUM_FIRST,   IDC_ARR_FIRST,  IDC_PARTS_FIRST,
                                                        IDC_FLT_FIRST,   IDC_PF_FIRST,   IDC_RND_FIRST,
-                                                       IDC_SER_FIRST};
+                                                       IDC_SER_FIRST,   IDC_MB_FIRST};
 // The pages' own windows, children of the window, by their templates' ids.
 constexpr int kWorkbenchPageIds[kWorkbenchPages] = {IDD_PAGE_CRC,   IDD_PAGE_FIND,   IDD_PAGE_FRAME,
                                                     IDD_PAGE_NUMBERS, IDD_PAGE_ARRAY, IDD_PAGE_PARTS,
                                                     IDD_PAGE_FILTER, IDD_PAGE_PRINTF, IDD_PAGE_RANDOM,
-                                                    IDD_PAGE_SERIAL};
+                                                    IDD_PAGE_SERIAL, IDD_PAGE_MODBUS};
 
 // A click on page `page`'s tab as the mouse gives it: button down and up at
 // the tab's middle. Sent, so the tab control has handled both (and told the

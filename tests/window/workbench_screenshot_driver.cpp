@@ -4,7 +4,7 @@
 // Then it prints "ready" and keeps the program open until it is killed;
 // scripts/screenshot --workbench PAGE captures the screen meanwhile.
 //
-// Usage: workbench_screenshot_driver --app=PATH\QuobrixWorkbench.exe --page=0..9
+// Usage: workbench_screenshot_driver --app=PATH\QuobrixWorkbench.exe --page=0..10
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
         if (std::strncmp(argv[i], "--page=", 7) == 0) page = std::atoi(argv[i] + 7);
     }
     if (path.empty() || page < 0 || page >= kWorkbenchPages) {
-        std::fprintf(stderr, "usage: workbench_screenshot_driver --app=PATH_OF_QuobrixWorkbench.exe --page=0..9\n");
+        std::fprintf(stderr, "usage: workbench_screenshot_driver --app=PATH_OF_QuobrixWorkbench.exe --page=0..10\n");
         return 2;
     }
     ForgetSettings();
@@ -137,6 +137,21 @@ int main(int argc, char** argv) {
                 ready = round == 2;
             }
             if (!ready) return Fail("the link gave no answers: " + TextOf(app.Control(IDC_SER_STATUS)));
+            break;
+        }
+        case 10: {
+            // The device of scripts/with-modbus-device: 3.14 as f32 CDAB at 40001.
+            const char* device = std::getenv("QUOBRIX_MODBUS_TCP");
+            if (!device) return Fail("no device: run under scripts/with-modbus-device");
+            SetText(app.Control(IDC_MB_HOST), device);
+            SetText(app.Control(IDC_MB_COUNT), "4");
+            SetText(app.Control(IDC_MB_FORMAT), "f32 cdab");
+            Click(app, IDC_MB_START);
+            HWND traffic = app.Control(IDC_MB_TRAFFIC);
+            ready = WaitUntil([&] { return RowCount(traffic) >= 6; }, 30000);
+            Click(app, IDC_MB_STOP);
+            ready = ready && WaitUntil([&] { return IsWindowEnabled(app.Control(IDC_MB_START)) != FALSE; }, 30000);
+            if (!ready) return Fail("the device gave no answers: " + TextOf(app.Control(IDC_MB_STATUS)));
             break;
         }
         case 8:

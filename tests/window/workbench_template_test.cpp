@@ -200,7 +200,7 @@ TEST_F(WorkbenchTemplate, EveryControlOfTheScriptInItsOrderAndPlace) {
     const std::string res = WindowsPathOf(QUOBRIX_SOURCE_DIR "/res/");
     const std::map<std::string, int> ids = Ids(res + "workbench_resource.h");
     const std::vector<ScriptDialog> script = ScriptDialogs(res + "workbench.rc", ids);
-    ASSERT_EQ(script.size(), 11u);
+    ASSERT_EQ(script.size(), 12u);
     ASSERT_EQ(script[0].name, "IDD_WORKBENCH");
     size_t controls = 0;
     for (const ScriptDialog& dialog : script) controls += dialog.controls.size();

@@ -979,14 +979,14 @@ TEST_F(Workbench, CtrlTabSwitchesPages) {
     SetForegroundWindow(dialog());
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog(); }));
     HWND tabs = Control(IDC_WB_TABS);
-    const int pages[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0};
+    const int pages[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0};
     for (const int page : pages) {
         TypeKeys({VK_CONTROL}, VK_TAB);
         EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == page; })) << "Ctrl+Tab to " << page;
         EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(PageControl(page)); }));
     }
     TypeKeys({VK_CONTROL, VK_SHIFT}, VK_TAB);
-    EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == 9; })) << "Ctrl+Shift+Tab";
+    EXPECT_TRUE(WaitUntil([&] { return SendBounded(tabs, TCM_GETCURSEL) == 10; })) << "Ctrl+Shift+Tab";
     EXPECT_FALSE(IsWindowVisible(PageControl(0)));
 }
 
@@ -2463,6 +2463,214 @@ TEST_F(WorkbenchSerial, CloseDuringAConnectionNobodyAnswersEndsIt) {
     for (SOCKET filler : fillers) closesocket(filler);
     closesocket(listener);
     WSACleanup();
+}
+
+
+// ---- Modbus against a simulated device -----------------------------------
+
+// The device of scripts/with-modbus-device holds 3.14 as a float in CDAB
+// order at 40001 (struct.pack('>f', 3.14) is 40 48 F5 C3: registers F5C3
+// 4048), 7 at 40003 and 0 at 40004, and nothing past it.
+class WorkbenchModbus : public Workbench {
+protected:
+    static constexpr DWORD kLinkWaitMs = 30000;
+    static constexpr int kModbusPage = 10;
+
+    std::string Value(int row, int column) { return WideCellOf(Control(IDC_MB_VALUES), row, column); }
+
+    bool StatusBegins(const char* utf8) {
+        const std::string want = Gbk(utf8);
+        return TextOf(Control(IDC_MB_STATUS)).compare(0, want.size(), want) == 0;
+    }
+
+    // The number after `word` in the counters' line ("请求 3   应答 2 ...").
+    long Counter(const char* word) {
+        const std::string text = TextOf(Control(IDC_MB_COUNTERS));
+        const std::string key = Gbk(word) + " ";
+        const size_t at = text.find(key);
+        return at == std::string::npos ? -1 : std::strtol(text.c_str() + at + key.size(), nullptr, 10);
+    }
+
+    // The poll's fields: holding registers of unit 1 over TCP at `host`.
+    void DefinePoll(const std::string& host, const char* address, const char* count, const char* format) {
+        SendBounded(Control(IDC_MB_FRAMING), CB_SETCURSEL, 2);
+        SetText(Control(IDC_MB_HOST), host);
+        SetText(Control(IDC_MB_UNIT), "1");
+        SendBounded(Control(IDC_MB_TABLE), CB_SETCURSEL, 2);
+        SetText(Control(IDC_MB_ADDRESS), address);
+        SetText(Control(IDC_MB_COUNT), count);
+        SetText(Control(IDC_MB_INTERVAL), "100");
+        SetText(Control(IDC_MB_FORMAT), format);
+    }
+
+    // A double click on a row of the values, as the mouse gives it.
+    void DoubleClickValue(int row) {
+        HWND list = Control(IDC_MB_VALUES);
+        RECT item = {};
+        item.left = LVIR_LABEL;
+        SendWithData(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), item);
+        const LPARAM middle = MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2);
+        SendBounded(list, WM_LBUTTONDBLCLK, MK_LBUTTON, middle);
+        SendBounded(list, WM_LBUTTONUP, 0, middle);
+    }
+
+    void Stop() {
+        Click(IDC_MB_STOP);
+        EXPECT_TRUE(WaitUntil([&] { return StatusBegins(u8"已停止"); }, kLinkWaitMs))
+            << Show(TextOf(Control(IDC_MB_STATUS)));
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(IDC_MB_START)) != FALSE; }));
+    }
+};
+
+// The page polls the device: 3.14 in the table with its reference and
+// registers; a double-clicked row and a typed 2.5 write the float over both
+// registers (function 10), and the next poll shows it; the traffic shows
+// each frame with its verdict.
+TEST_F(WorkbenchModbus, PollsTheDevicesFloatAndAWriteChangesIt) {
+    const char* device = std::getenv("QUOBRIX_MODBUS_TCP");
+    if (!device) GTEST_SKIP() << "no device: the suite runs under scripts/with-modbus-device";
+    ShowPage(kModbusPage);
+    DefinePoll(device, "0", "4", "f32 cdab");
+    EXPECT_EQ(TextOf(Control(IDC_MB_REFERENCE)), "40001");
+    Click(IDC_MB_START);
+    HWND values = Control(IDC_MB_VALUES);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(values) == 2; }, kLinkWaitMs))
+        << Show(TextOf(Control(IDC_MB_STATUS)));
+    EXPECT_EQ(Value(0, 0), "0");
+    EXPECT_EQ(Value(0, 1), "40001");
+    EXPECT_EQ(Value(0, 2), "F5C3 4048");
+    EXPECT_EQ(Value(0, 3), "3.14");
+    // 7 is 0x0007 in the register after the float's: 0007 0000 read in CDAB
+    // is 0x00000007's bytes as a float, 7 * 2^-149.
+    EXPECT_EQ(Value(1, 1), "40003");
+    EXPECT_EQ(Value(1, 2), "0007 0000");
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_MB_START)));
+
+    HWND traffic = Control(IDC_MB_TRAFFIC);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(traffic) >= 2; }, kLinkWaitMs));
+    EXPECT_EQ(WideCellOf(traffic, 0, 1), "TX");
+    EXPECT_EQ(WideCellOf(traffic, 0, 3), "00 01 00 00 00 06 01 03 00 00 00 04");
+    EXPECT_EQ(WideCellOf(traffic, 1, 1), "RX");
+    EXPECT_EQ(WideCellOf(traffic, 1, 2), u8"✔ MBAP length agrees");
+    EXPECT_EQ(WideCellOf(traffic, 1, 3), "00 01 00 00 00 0B 01 03 08 F5 C3 40 48 00 07 00 00");
+    ASSERT_TRUE(WaitUntil([&] { return Counter(u8"应答") >= 2; }, kLinkWaitMs)) << TextOf(Control(IDC_MB_COUNTERS));
+    EXPECT_EQ(Counter(u8"超时"), 0);
+    EXPECT_EQ(Counter(u8"错误"), 0);
+
+    DoubleClickValue(0);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_MB_WRITE_REF)) == "40001"; }));
+    EXPECT_EQ(TextOf(Control(IDC_MB_WRITE_VALUE)), "3.14");
+    SetText(Control(IDC_MB_WRITE_VALUE), "2.5");
+    Click(IDC_MB_WRITE);
+    EXPECT_TRUE(WaitUntil([&] { return Value(0, 3) == "2.5"; }, kLinkWaitMs)) << Show(TextOf(Control(IDC_MB_STATUS)));
+    // 2.5 is 40 20 00 00: in CDAB, 0000 4020; the register beside it keeps 7.
+    EXPECT_EQ(Value(0, 2), "0000 4020");
+    EXPECT_EQ(Value(1, 2), "0007 0000");
+    EXPECT_TRUE(StatusBegins(u8"写入 40001 = 2.5（功能 10，2 个寄存器）")) << Show(TextOf(Control(IDC_MB_STATUS)));
+    // Written back, for the next test's device.
+    SetText(Control(IDC_MB_WRITE_VALUE), "3.14");
+    Click(IDC_MB_WRITE);
+    EXPECT_TRUE(WaitUntil([&] { return Value(0, 3) == "3.14"; }, kLinkWaitMs));
+    Stop();
+}
+
+// A read-only table refuses the write; a poll beyond the device's map is
+// answered with exception 02, counted as an error.
+TEST_F(WorkbenchModbus, ExceptionsAndRefusedWritesAreSaid) {
+    const char* device = std::getenv("QUOBRIX_MODBUS_TCP");
+    if (!device) GTEST_SKIP() << "no device: the suite runs under scripts/with-modbus-device";
+    ShowPage(kModbusPage);
+    DefinePoll(device, "3", "2", "u16");
+    EXPECT_EQ(TextOf(Control(IDC_MB_REFERENCE)), "40004");
+    Click(IDC_MB_START);
+    EXPECT_TRUE(WaitUntil([&] { return StatusBegins(u8"异常 02 ILLEGAL DATA ADDRESS"); }, kLinkWaitMs))
+        << Show(TextOf(Control(IDC_MB_STATUS)));
+    EXPECT_TRUE(WaitUntil([&] { return Counter(u8"错误") >= 1; })) << TextOf(Control(IDC_MB_COUNTERS));
+    EXPECT_EQ(RowCount(Control(IDC_MB_VALUES)), 0);
+    Click(IDC_MB_WRITE);
+    EXPECT_TRUE(StatusBegins(u8"请先双击")) << Show(TextOf(Control(IDC_MB_STATUS)));
+    Stop();
+    // A count the format cannot divide is judged before anything is sent.
+    DefinePoll(device, "0", "3", "f32");
+    Click(IDC_MB_START);
+    EXPECT_TRUE(StatusBegins(u8"数量应为 2 的倍数")) << Show(TextOf(Control(IDC_MB_STATUS)));
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_MB_START)));
+}
+
+// A peer that takes the connection and never answers: each poll times out
+// and is counted; Esc stops the poll, not the window.
+TEST_F(WorkbenchModbus, ASilentPeerCountsTimeoutsAndEscStops) {
+    WSADATA wsa;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(listen(listener, 1), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+
+    ShowPage(kModbusPage);
+    DefinePoll("127.0.0.1:" + std::to_string(ntohs(address.sin_port)), "0", "1", "u16");
+    SetText(Control(IDC_MB_TIMEOUT), "200");
+    Click(IDC_MB_START);
+    ASSERT_TRUE(WaitUntil([&] { return Counter(u8"超时") >= 1; }, kLinkWaitMs)) << TextOf(Control(IDC_MB_COUNTERS));
+    EXPECT_TRUE(StatusBegins(u8"超时：")) << Show(TextOf(Control(IDC_MB_STATUS)));
+    EXPECT_EQ(Counter(u8"应答"), 0);
+    EXPECT_GE(Counter(u8"请求"), Counter(u8"超时"));
+    EXPECT_EQ(RowCount(Control(IDC_MB_VALUES)), 0);
+
+    SetForegroundWindow(dialog());
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog(); }));
+    HWND field = Control(IDC_MB_WRITE_VALUE);
+    SendBounded(dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+    ASSERT_TRUE(WaitUntil([&] { return Focus() == field; }));
+    TypeKeys({}, VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return StatusBegins(u8"已停止"); }, kLinkWaitMs))
+        << Show(TextOf(Control(IDC_MB_STATUS)));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(Control(IDC_MB_START)) != FALSE; }));
+    EXPECT_FALSE(app_.HasExited()) << "Esc closed the window with a poll running";
+    closesocket(listener);
+    WSACleanup();
+}
+
+// The page's fields as the user left them come back at the next start.
+TEST_F(WorkbenchModbus, FieldsComeBackAtTheNextStart) {
+    ShowPage(kModbusPage);
+    SendBounded(Control(IDC_MB_FRAMING), CB_SETCURSEL, 0);
+    SetText(Control(IDC_MB_PORT), "COM7");
+    SetText(Control(IDC_MB_BAUD), "19200");
+    SetText(Control(IDC_MB_WORD), "8N2");
+    SetText(Control(IDC_MB_HOST), "192.0.2.7:1502");
+    SetText(Control(IDC_MB_TIMEOUT), "300");
+    SetText(Control(IDC_MB_UNIT), "17");
+    SendBounded(Control(IDC_MB_TABLE), CB_SETCURSEL, 3);
+    SetText(Control(IDC_MB_ADDRESS), "9999");
+    SetText(Control(IDC_MB_COUNT), "8");
+    SetText(Control(IDC_MB_INTERVAL), "250");
+    SetText(Control(IDC_MB_FORMAT), "f32 cdab");
+    ASSERT_TRUE(app_.Close());
+    const std::string kept = ReadSettings();
+    EXPECT_NE(kept.find("modbus.format=f32 cdab\r\n"), std::string::npos) << kept;
+
+    std::string error;
+    ASSERT_TRUE(app_.Start(AppPath(), &error)) << error;
+    ShowPage(kModbusPage);
+    EXPECT_EQ(SendBounded(Control(IDC_MB_FRAMING), CB_GETCURSEL), 0);
+    EXPECT_EQ(TextOf(Control(IDC_MB_PORT)), "COM7");
+    EXPECT_EQ(TextOf(Control(IDC_MB_BAUD)), "19200");
+    EXPECT_EQ(TextOf(Control(IDC_MB_WORD)), "8N2");
+    EXPECT_EQ(TextOf(Control(IDC_MB_HOST)), "192.0.2.7:1502");
+    EXPECT_EQ(TextOf(Control(IDC_MB_TIMEOUT)), "300");
+    EXPECT_EQ(TextOf(Control(IDC_MB_UNIT)), "17");
+    EXPECT_EQ(SendBounded(Control(IDC_MB_TABLE), CB_GETCURSEL), 3);
+    EXPECT_EQ(TextOf(Control(IDC_MB_ADDRESS)), "9999");
+    // Input register 9999 is past five digits' reach: 300001 + 9999.
+    EXPECT_EQ(TextOf(Control(IDC_MB_REFERENCE)), "310000");
+    EXPECT_EQ(TextOf(Control(IDC_MB_COUNT)), "8");
+    EXPECT_EQ(TextOf(Control(IDC_MB_INTERVAL)), "250");
+    EXPECT_EQ(TextOf(Control(IDC_MB_FORMAT)), "f32 cdab");
 }
 
 }  // namespace

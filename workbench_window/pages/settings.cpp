@@ -146,6 +146,63 @@ std::string FormatSerial(const SerialSettings& serial) {
     return text;
 }
 
+// The Modbus page's fields, by the same rules.
+struct ModbusText {
+    const char* key;
+    bool digits;
+    bool may_be_empty;
+    std::string ModbusSettings::*field;
+};
+const ModbusText kModbusTexts[] = {
+    {"port", false, true, &ModbusSettings::port},         {"baud", true, false, &ModbusSettings::baud},
+    {"word", false, false, &ModbusSettings::word},        {"host", false, false, &ModbusSettings::host},
+    {"timeout", true, false, &ModbusSettings::timeout},   {"unit", true, false, &ModbusSettings::unit},
+    {"address", true, false, &ModbusSettings::address},   {"count", true, false, &ModbusSettings::count},
+    {"interval", true, false, &ModbusSettings::interval}, {"format", false, false, &ModbusSettings::format}};
+
+bool IsSound(const ModbusText& text, const std::string& value) {
+    return text.digits ? IsDigits(value, 9, text.may_be_empty) : IsName(value, text.may_be_empty);
+}
+
+struct ModbusList {
+    const char* key;
+    int count;
+    int ModbusSettings::*field;
+};
+const ModbusList kModbusLists[] = {{"framing", kModbusFramings, &ModbusSettings::framing},
+                                   {"table", kModbusTables, &ModbusSettings::table}};
+
+ModbusSettings ParseModbus(const std::map<std::string, std::string>& values) {
+    ModbusSettings modbus;
+    const auto find = [&](const char* key) -> const std::string* {
+        const auto it = values.find(std::string("modbus.") + key);
+        return it == values.end() ? nullptr : &it->second;
+    };
+    int number = 0;
+    for (const ModbusList& list : kModbusLists) {
+        if (const std::string* value = find(list.key); value && ReadInt(*value, 0, list.count - 1, number)) {
+            modbus.*list.field = number;
+        }
+    }
+    for (const ModbusText& text : kModbusTexts) {
+        if (const std::string* value = find(text.key); value && IsSound(text, *value)) modbus.*text.field = *value;
+    }
+    return modbus;
+}
+
+std::string FormatModbus(const ModbusSettings& modbus) {
+    std::string text;
+    for (const ModbusList& list : kModbusLists) {
+        const int value = modbus.*list.field;
+        if (value >= 0 && value < list.count) text += std::string("modbus.") + list.key + "=" + std::to_string(value) + "\r\n";
+    }
+    for (const ModbusText& field : kModbusTexts) {
+        const std::string& value = modbus.*field.field;
+        if (IsSound(field, value)) text += std::string("modbus.") + field.key + "=" + value + "\r\n";
+    }
+    return text;
+}
+
 }  // namespace
 
 Settings Parse(const std::string& text) {
@@ -173,6 +230,7 @@ Settings Parse(const std::string& text) {
     }
     if (placement.known) settings.placement = placement;
     settings.serial = ParseSerial(values);
+    settings.modbus = ParseModbus(values);
     return settings;
 }
 
@@ -186,7 +244,7 @@ std::string Format(const Settings& settings) {
         text += "x=" + std::to_string(p.x) + "\r\ny=" + std::to_string(p.y) + "\r\nwidth=" + std::to_string(p.width) +
                 "\r\nheight=" + std::to_string(p.height) + "\r\n";
     }
-    return text + FormatSerial(settings.serial);
+    return text + FormatSerial(settings.serial) + FormatModbus(settings.modbus);
 }
 
 }  // namespace settings

@@ -1,0 +1,348 @@
+#include "workbench_window/pages/modbus_page.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "cli/hex_bytes.h"
+#include "link/framer.h"
+#include "modbus/register_numbers.h"
+#include "workbench_window/pages/serial_page.h"
+
+namespace modbus_page {
+
+namespace {
+
+// A whole number of at most 9 digits within [low, high], blanks about it
+// allowed; false otherwise.
+bool ReadNumber(const std::string& text, long long low, long long high, long long& value) {
+    const std::size_t first = text.find_first_not_of(' ');
+    const std::size_t last = text.find_last_not_of(' ');
+    if (first == std::string::npos || last - first + 1 > 9) return false;
+    value = 0;
+    for (std::size_t i = first; i <= last; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value >= low && value <= high;
+}
+
+std::string Lowered(std::string text) {
+    for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return text;
+}
+
+std::string Hex4(std::uint16_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(value));
+    return text;
+}
+
+constexpr ModbusTable kTablesByChoice[] = {ModbusTable::kCoils, ModbusTable::kDiscreteInputs,
+                                           ModbusTable::kHoldingRegisters, ModbusTable::kInputRegisters};
+
+// The number formats' widths in bytes: the registers' own orders are ab,
+// abcd, abcdefgh.
+std::string NaturalOrder(int bytes) { return std::string("abcdefgh").substr(0, static_cast<std::size_t>(bytes)); }
+
+}  // namespace
+
+std::vector<std::string> FramingChoices() { return {"RTU", "ASCII", "TCP", "RTU over TCP"}; }
+
+std::vector<std::string> TableChoices() {
+    return {"01 线圈", "02 离散输入", "03 保持寄存器", "04 输入寄存器"};
+}
+
+std::vector<std::string> FormatChoices() {
+    return {"u16",      "i16",      "u16 ba",   "u32",      "u32 cdab", "i32",      "i32 cdab",
+            "f32",      "f32 cdab", "f32 badc", "f32 dcba", "u64",      "i64",      "f64",
+            "f64 ghefcdab"};
+}
+
+ModbusTable TableOfChoice(int index) {
+    if (index < 0 || index >= 4) return ModbusTable::kHoldingRegisters;
+    return kTablesByChoice[index];
+}
+
+bool ReadConnection(int framing_index, const std::string& port, const std::string& baud, const std::string& word,
+                    const std::string& host_port, const std::string& timeout_ms, Connection& connection,
+                    std::string& error) {
+    if (framing_index < 0 || framing_index > 3) {
+        error = "请选择连接方式：RTU、ASCII、TCP 或 RTU over TCP";
+        return false;
+    }
+    connection.framing = static_cast<ModbusFraming>(framing_index);
+    long long timeout = 0;
+    if (!ReadNumber(timeout_ms, 10, 60000, timeout)) {
+        error = "超时应为 10 到 60000 毫秒";
+        return false;
+    }
+    connection.timeout_ms = static_cast<int>(timeout);
+    if (!connection.serial()) return serial_page::ReadHostPort(host_port, connection.host, connection.tcp_port, error);
+
+    const std::size_t first = port.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        error = "请选择或输入串口";
+        return false;
+    }
+    // A listed port's text runs on with its friendly name: the name is the port.
+    connection.port = port.substr(first, port.find(' ', first) - first);
+    long long rate = 0;
+    if (!ReadNumber(baud, kMinBaud, kMaxBaud, rate)) {
+        error = "波特率应为 " + std::to_string(kMinBaud) + " 到 " + std::to_string(kMaxBaud) + " 的整数";
+        return false;
+    }
+    SerialSettings settings;
+    std::string why;
+    if (!ParseFraming(word, settings, why)) {
+        error = "字符格式应如 8N1、8E1、7E1、8N2（数据位、校验 N/E/O/M/S、停止位）";
+        return false;
+    }
+    settings.baud = static_cast<unsigned long>(rate);
+    connection.settings = settings;
+    return true;
+}
+
+ModbusMasterSettings MasterSettings(const Connection& connection, unsigned char unit) {
+    ModbusMasterSettings settings;
+    settings.framing = connection.framing;
+    settings.unit = unit;
+    settings.timeout_us = static_cast<LinkTime>(connection.timeout_ms) * 1000;
+    settings.gap_us = connection.serial() ? ModbusGapUs(connection.settings) : 0;
+    return settings;
+}
+
+int Poll::width() const { return bits() ? 1 : std::max(1, ModbusNumberSize(type) / 2); }
+
+bool ReadFormat(const std::string& text, std::string& type, std::string& order, std::string& error) {
+    const std::string lowered = Lowered(text);
+    const std::size_t first = lowered.find_first_not_of(' ');
+    const std::size_t type_end = first == std::string::npos ? first : lowered.find(' ', first);
+    std::string read_type = first == std::string::npos ? "" : lowered.substr(first, type_end - first);
+    std::string read_order;
+    if (type_end != std::string::npos) {
+        const std::size_t order_start = lowered.find_first_not_of(' ', type_end);
+        if (order_start != std::string::npos) {
+            const std::size_t order_end = lowered.find(' ', order_start);
+            read_order = lowered.substr(order_start, order_end - order_start);
+            if (order_end != std::string::npos && lowered.find_first_not_of(' ', order_end) != std::string::npos) {
+                error = "格式应为 类型 [字节序]，如 u16、f32 cdab";
+                return false;
+            }
+        }
+    }
+    const int size = ModbusNumberSize(read_type);
+    if (size < 2) {
+        error = "格式的类型应为 u16 i16 u32 i32 f32 u64 i64 f64 之一";
+        return false;
+    }
+    if (read_order.empty()) read_order = NaturalOrder(size);
+    std::vector<std::string> none;
+    std::string why;
+    if (!RegistersAsNumbers({}, read_type, read_order, none, why)) {
+        error = "字节序 " + read_order + " 不是 " + std::to_string(size) + " 字节的顺序：字母 a 到 " +
+                std::string(1, static_cast<char>('a' + size - 1)) + " 各一次，如 " +
+                (size == 2 ? "ab、ba" : size == 4 ? "abcd、cdab" : "abcdefgh、ghefcdab");
+        return false;
+    }
+    type = read_type;
+    order = read_order;
+    return true;
+}
+
+bool ReadPoll(const std::string& unit, int table_index, const std::string& address, const std::string& count,
+              const std::string& interval_ms, const std::string& format, Poll& poll, std::string& error) {
+    Poll read;
+    long long number = 0;
+    if (!ReadNumber(unit, 0, 247, number)) {
+        error = "从站应为 1 到 247";
+        return false;
+    }
+    if (number == 0) {
+        error = "从站 0 是广播，没有应答可读：轮询请用 1 到 247";
+        return false;
+    }
+    read.unit = static_cast<unsigned char>(number);
+    if (table_index < 0 || table_index > 3) {
+        error = "请选择功能/表";
+        return false;
+    }
+    read.table = kTablesByChoice[table_index];
+    if (!ReadNumber(address, 0, 65535, number)) {
+        error = "地址应为 0 到 65535（从 0 起算，40001 即地址 0）";
+        return false;
+    }
+    read.address = static_cast<std::uint16_t>(number);
+    if (!read.bits() && !ReadFormat(format, read.type, read.order, error)) return false;
+    const long long limit = read.bits() ? kMaxReadBits : kMaxReadRegisters;
+    if (!ReadNumber(count, 1, limit, number)) {
+        error = "数量应为 1 到 " + std::to_string(limit);
+        return false;
+    }
+    read.count = static_cast<std::uint16_t>(number);
+    if (read.count % read.width() != 0) {
+        error = "数量应为 " + std::to_string(read.width()) + " 的倍数：" + read.type + " 每个数占 " +
+                std::to_string(read.width()) + " 个寄存器";
+        return false;
+    }
+    if (read.address + number - 1 > 65535) {
+        error = "地址 " + std::to_string(read.address) + " 起的 " + std::to_string(number) + " 个超出 65535";
+        return false;
+    }
+    if (!ReadNumber(interval_ms, 10, 3600000, number)) {
+        error = "间隔应为 10 到 3600000 毫秒";
+        return false;
+    }
+    read.interval_ms = static_cast<int>(number);
+    poll = read;
+    return true;
+}
+
+std::string ReferenceText(ModbusTable table, std::uint16_t address) {
+    std::string reference, error;
+    if (!AddressToReference(table, address, ReferenceForm::kFiveDigits, reference, error)) {
+        AddressToReference(table, address, ReferenceForm::kSixDigits, reference, error);
+    }
+    return reference;
+}
+
+ModbusBytes PollRequest(const Poll& poll) {
+    return ReadRequest(ModbusReadFunction(poll.table), poll.address, poll.count);
+}
+
+std::vector<ValueRow> ValueRows(const Poll& poll, const ModbusPdu& response) {
+    std::vector<ValueRow> rows;
+    const auto row_at = [&](std::uint32_t offset) {
+        ValueRow row;
+        row.address = static_cast<std::uint16_t>(poll.address + offset);
+        row.address_text = std::to_string(row.address);
+        row.reference = ReferenceText(poll.table, row.address);
+        return row;
+    };
+    if (poll.bits()) {
+        // The answer's bytes hold whole bytes of bits: past the count they
+        // are padding.
+        for (std::uint32_t i = 0; i < poll.count && i < response.bits.size(); ++i) {
+            ValueRow row = row_at(i);
+            row.raw = response.bits[i] ? "1" : "0";
+            row.value = response.bits[i] ? "ON" : "OFF";
+            rows.push_back(std::move(row));
+        }
+        return rows;
+    }
+    std::vector<std::string> numbers;
+    std::string error;
+    if (!RegistersAsNumbers(response.registers, poll.type, poll.order, numbers, error)) return rows;
+    const std::size_t width = static_cast<std::size_t>(poll.width());
+    for (std::size_t n = 0; n < numbers.size(); ++n) {
+        ValueRow row = row_at(static_cast<std::uint32_t>(n * width));
+        for (std::size_t r = 0; r < width; ++r) {
+            if (r) row.raw += ' ';
+            row.raw += Hex4(response.registers[n * width + r]);
+        }
+        row.value = numbers[n];
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void Count(const ModbusTransaction& transaction, Counters& counters) {
+    ++counters.requests;
+    counters.errors += transaction.refused.size();
+    switch (transaction.status) {
+        case ModbusTransaction::kAnswered:
+            ++counters.answers;
+            if (transaction.response.exception) ++counters.errors;
+            break;
+        case ModbusTransaction::kTimeout:
+            ++counters.timeouts;
+            break;
+        case ModbusTransaction::kLinkFailed:
+            ++counters.errors;
+            break;
+        case ModbusTransaction::kBroadcast:
+            break;
+    }
+}
+
+std::string CountersText(const Counters& c) {
+    return "请求 " + std::to_string(c.requests) + "   应答 " + std::to_string(c.answers) + "   超时 " +
+           std::to_string(c.timeouts) + "   错误 " + std::to_string(c.errors);
+}
+
+std::string OutcomeText(const ModbusTransaction& transaction) {
+    switch (transaction.status) {
+        case ModbusTransaction::kAnswered:
+            if (transaction.response.exception) {
+                char code[4];
+                std::snprintf(code, sizeof code, "%02X", static_cast<unsigned>(transaction.response.exception_code));
+                const std::string name = ModbusExceptionName(transaction.response.exception_code);
+                return std::string("异常 ") + code + (name.empty() ? "" : " " + name);
+            }
+            return "已应答";
+        case ModbusTransaction::kTimeout:
+            return "超时：" + transaction.error;
+        case ModbusTransaction::kLinkFailed:
+            return "链路失败：" + transaction.error;
+        case ModbusTransaction::kBroadcast:
+            break;
+    }
+    return "已广播";
+}
+
+TrafficRow TraceRow(const ModbusTraceEvent& event, long long ms_of_day) {
+    TrafficRow row;
+    row.time = serial_page::TimeOfDay(ms_of_day);
+    row.direction = event.sent ? "TX" : "RX";
+    row.hex = HexLine(event.bytes.data(), event.bytes.size());
+    row.ok = event.ok;
+    row.verdict = (event.ok ? "✔ " : "✘ ") + event.check;
+    return row;
+}
+
+bool WriteRequest(const Poll& poll, std::uint16_t address, const std::string& typed, ModbusBytes& pdu,
+                  std::string& what, std::string& error) {
+    const std::string reference = ReferenceText(poll.table, address);
+    if (poll.table == ModbusTable::kDiscreteInputs || poll.table == ModbusTable::kInputRegisters) {
+        error = std::string(poll.table == ModbusTable::kDiscreteInputs ? "离散输入" : "输入寄存器") +
+                "只读，不能写入；可写的是线圈和保持寄存器";
+        return false;
+    }
+    std::string value = Lowered(typed);
+    const std::size_t first = value.find_first_not_of(' ');
+    value = first == std::string::npos ? "" : value.substr(first, value.find_last_not_of(' ') + 1 - first);
+    if (value.empty()) {
+        error = "请输入要写入的值";
+        return false;
+    }
+    if (poll.table == ModbusTable::kCoils) {
+        const bool on = value == "1" || value == "on";
+        if (!on && value != "0" && value != "off") {
+            error = "线圈的值应为 1 或 0（ON 或 OFF）";
+            return false;
+        }
+        pdu = WriteSingleCoilRequest(address, on);
+        what = "写入 " + reference + " = " + (on ? "ON" : "OFF") + "（功能 05）";
+        return true;
+    }
+    std::vector<std::uint16_t> registers;
+    std::string why;
+    if (!NumbersToRegisters({value}, poll.type, poll.order, registers, why)) {
+        error = "“" + typed + "”不是 " + poll.type + " 的值";
+        return false;
+    }
+    if (registers.size() == 1) {
+        pdu = WriteSingleRegisterRequest(address, registers.front());
+        what = "写入 " + reference + " = " + value + "（功能 06）";
+        return true;
+    }
+    if (address + registers.size() - 1 > 65535) {
+        error = "地址 " + std::to_string(address) + " 起放不下 " + std::to_string(registers.size()) + " 个寄存器";
+        return false;
+    }
+    pdu = WriteMultipleRegistersRequest(address, registers);
+    what = "写入 " + reference + " = " + value + "（功能 10，" + std::to_string(registers.size()) + " 个寄存器）";
+    return true;
+}
+
+}  // namespace modbus_page

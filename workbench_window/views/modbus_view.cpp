@@ -1,0 +1,526 @@
+#include "workbench_window/views/modbus_view.h"
+
+#include <commctrl.h>  // after <windows.h>, which fw/win_types.h brings
+
+#include <algorithm>
+
+#include "fw/win32/controls.h"
+#include "link/link.h"
+#include "workbench_window/pages/serial_page.h"
+#include "workbench_window/window_text.h"
+#include "workbench_window/workbench_window.h"
+
+namespace {
+
+// Posted by the worker: frames and outcomes wait in the shared queue (at
+// most one such message is in the window's queue), or the link's state
+// changed.
+constexpr UINT kEventsMessage = WM_APP + 30;
+constexpr UINT kStatusMessage = WM_APP + 31;
+
+// The traffic list keeps this many rows; the oldest go, a block at a time,
+// beyond it.
+constexpr int kTrafficRows = 10000;
+constexpr int kTrafficDropBlock = 1000;
+constexpr int kTrafficColumns = 4;  // time, direction, verdict, hex
+constexpr int kValueColumns = 4;    // address, reference, raw, value
+// The room a list view leaves about a cell's text, in pixels.
+constexpr int kCellMargins = 16;
+// How long the worker rests between looks at its queue while it waits for
+// the next poll: a write waits no longer than this to go out.
+constexpr DWORD kIdleSliceMs = 10;
+
+long long MsOfDay() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return ((now.wHour * 60LL + now.wMinute) * 60 + now.wSecond) * 1000 + now.wMilliseconds;
+}
+
+void AddWideString(HWND combo, const std::string& utf8) {
+    ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AfxUtf8ToWide(utf8).c_str()));
+}
+
+int Selection(HWND combo) { return static_cast<int>(::SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
+
+// A row's cell in UTF-16: the list speaks Unicode, so ✔ and ✘ show.
+void SetCell(HWND list, int row, int column, const std::string& utf8, bool insert) {
+    std::wstring text = AfxUtf8ToWide(utf8);
+    LVITEMW item = {};
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = &text[0];
+    item.mask = LVIF_TEXT;
+    if (column == 0 && insert) {
+        ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    } else {
+        ::SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+int TextWidth(HWND list, const std::string& utf8) {
+    const std::wstring text = AfxUtf8ToWide(utf8);
+    return static_cast<int>(::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CModbusView, CPageView)
+    ON_COMMAND(IDC_MB_REFRESH, OnRefresh)
+    ON_COMMAND(IDC_MB_START, OnStart)
+    ON_COMMAND(IDC_MB_STOP, OnStop)
+    ON_COMMAND(IDC_MB_CLEAR, OnClear)
+    ON_COMMAND(IDC_MB_WRITE, OnWrite)
+END_MESSAGE_MAP()
+
+CModbusView::CModbusView(CWorkbenchWindow& host) : CPageView(IDD, host) {}
+
+// The worker reads the page's members until its end.
+CModbusView::~CModbusView() { worker_.Stop(); }
+
+BOOL CModbusView::OnInitDialog() {
+    CPageView::OnInitDialog();
+    FollowSize({
+        {IDC_MB_VALUES, kStretchY},
+        {IDC_MB_TRAFFIC, kStretchX | kStretchY},
+        {IDC_MB_WRITE_REF, kMoveY},
+        {IDC_MB_LABEL_FIRST + 16, kMoveY},  // 写入值：
+        {IDC_MB_WRITE_VALUE, kMoveY},
+        {IDC_MB_WRITE, kMoveY},
+        {IDC_MB_COUNTERS, kStretchX | kMoveY},
+        {IDC_MB_STATUS, kStretchX | kMoveY},
+    });
+    for (const std::string& framing : modbus_page::FramingChoices()) AddWideString(Item(IDC_MB_FRAMING), framing);
+    for (const std::string& baud : serial_page::BaudChoices()) AddWideString(Item(IDC_MB_BAUD), baud);
+    for (const std::string& table : modbus_page::TableChoices()) AddWideString(Item(IDC_MB_TABLE), table);
+    for (const std::string& format : modbus_page::FormatChoices()) AddWideString(Item(IDC_MB_FORMAT), format);
+    // The defaults are the settings' own.
+    LoadSettings(settings::Settings());
+
+    CListCtrl values(Item(IDC_MB_VALUES));
+    values.SetTableStyle();
+    values.SetColumns({AfxUtf8ToGbk("地址"), AfxUtf8ToGbk("引用"), AfxUtf8ToGbk("原始值"), AfxUtf8ToGbk("数值")},
+                      {28, 30, 50, 60});
+    CListCtrl traffic(Item(IDC_MB_TRAFFIC));
+    traffic.SetTableStyle();
+    traffic.SetColumns({AfxUtf8ToGbk("时间"), AfxUtf8ToGbk("方向"), AfxUtf8ToGbk("校验"), AfxUtf8ToGbk("十六进制")},
+                       {56, 24, 70, 140});
+    SetText(IDC_MB_COUNTERS, modbus_page::CountersText(counters_));
+    return FALSE;
+}
+
+BOOL CModbusView::OnCommand(WPARAM wparam, LPARAM lparam) {
+    const int id = LOWORD(wparam), code = HIWORD(wparam);
+    if ((id == IDC_MB_ADDRESS && code == EN_CHANGE) || (id == IDC_MB_TABLE && code == CBN_SELCHANGE)) ShowReference();
+    if (id == IDC_MB_BAUD && code == CBN_SELCHANGE) {
+        const int at = Selection(Item(IDC_MB_BAUD));
+        if (at >= 0) SetText(IDC_MB_BAUD, serial_page::BaudChoices()[static_cast<size_t>(at)]);
+    }
+    if (id == IDC_MB_FORMAT && code == CBN_SELCHANGE) {
+        const int at = Selection(Item(IDC_MB_FORMAT));
+        if (at >= 0) SetText(IDC_MB_FORMAT, modbus_page::FormatChoices()[static_cast<size_t>(at)]);
+    }
+    return CPageView::OnCommand(wparam, lparam);
+}
+
+LRESULT CModbusView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case kEventsMessage:
+            TakeEvents();
+            return 0;
+        case kStatusMessage: {
+            std::string status;
+            {
+                std::lock_guard<std::mutex> lock(shared_->mutex);
+                status = shared_->status;
+            }
+            if (worker_.Running()) SetText(IDC_MB_STATUS, status);
+            return 0;
+        }
+        case PageWorker::kDoneMessage: {
+            if (!worker_.Finish()) return 0;
+            TakeEvents();
+            std::string status;
+            {
+                std::lock_guard<std::mutex> lock(shared_->mutex);
+                status = shared_->status;
+            }
+            SetText(IDC_MB_STATUS, status);
+            EnableForState();
+            return 0;
+        }
+        case WM_NOTIFY: {
+            const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
+            if (header->idFrom == IDC_MB_VALUES && header->code == NM_DBLCLK) {
+                ChooseWriteRow(reinterpret_cast<const NMITEMACTIVATE*>(lparam)->iItem);
+                return 0;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    return CPageView::WindowProc(message, wparam, lparam);
+}
+
+// Enter starts the poll; while it runs, it writes the value typed.
+void CModbusView::RunEnter() {
+    if (worker_.Running()) {
+        OnWrite();
+    } else {
+        OnStart();
+    }
+}
+
+void CModbusView::StopWork() { worker_.Stop(); }
+
+// Esc while polling stops the poll and closes the link, as 停止 does, and
+// not the window.
+bool CModbusView::CancelWork() {
+    if (!worker_.Running()) return false;
+    OnStop();
+    return true;
+}
+
+// The ports are listed when the page is first shown: asking Windows for them
+// costs the window's start.
+void CModbusView::PageShown() {
+    if (ports_listed_) return;
+    ports_listed_ = true;
+    OnRefresh();
+}
+
+void CModbusView::LoadSettings(const settings::Settings& all) {
+    const settings::ModbusSettings& s = all.modbus;
+    ::SendMessageW(Item(IDC_MB_FRAMING), CB_SETCURSEL, static_cast<WPARAM>(s.framing), 0);
+    SetText(IDC_MB_PORT, s.port);
+    SetText(IDC_MB_BAUD, s.baud);
+    SetText(IDC_MB_WORD, s.word);
+    SetText(IDC_MB_HOST, s.host);
+    SetText(IDC_MB_TIMEOUT, s.timeout);
+    SetText(IDC_MB_UNIT, s.unit);
+    ::SendMessageW(Item(IDC_MB_TABLE), CB_SETCURSEL, static_cast<WPARAM>(s.table), 0);
+    SetText(IDC_MB_ADDRESS, s.address);
+    SetText(IDC_MB_COUNT, s.count);
+    SetText(IDC_MB_INTERVAL, s.interval);
+    SetText(IDC_MB_FORMAT, s.format);
+    ShowReference();
+}
+
+void CModbusView::SaveSettings(settings::Settings& all) {
+    settings::ModbusSettings& s = all.modbus;
+    s.framing = std::max(0, Selection(Item(IDC_MB_FRAMING)));
+    s.port = Text(IDC_MB_PORT);
+    s.baud = Text(IDC_MB_BAUD);
+    s.word = Text(IDC_MB_WORD);
+    s.host = Text(IDC_MB_HOST);
+    s.timeout = Text(IDC_MB_TIMEOUT);
+    s.unit = Text(IDC_MB_UNIT);
+    s.table = std::max(0, Selection(Item(IDC_MB_TABLE)));
+    s.address = Text(IDC_MB_ADDRESS);
+    s.count = Text(IDC_MB_COUNT);
+    s.interval = Text(IDC_MB_INTERVAL);
+    s.format = Text(IDC_MB_FORMAT);
+}
+
+// The address's reference beside it, as the table names it: 40001.
+void CModbusView::ShowReference() {
+    std::string reference;
+    const std::string typed = Text(IDC_MB_ADDRESS);
+    const bool digits = !typed.empty() && typed.size() <= 5 && typed.find_first_not_of("0123456789") == std::string::npos;
+    if (digits && std::stol(typed) <= 65535) {
+        reference = modbus_page::ReferenceText(modbus_page::TableOfChoice(Selection(Item(IDC_MB_TABLE))),
+                                               static_cast<std::uint16_t>(std::stol(typed)));
+    }
+    SetText(IDC_MB_REFERENCE, reference);
+}
+
+// While a poll runs, what it was started with stays as it is.
+void CModbusView::EnableForState() {
+    const bool running = worker_.Running();
+    for (int id : {IDC_MB_FRAMING, IDC_MB_PORT, IDC_MB_REFRESH, IDC_MB_BAUD, IDC_MB_WORD, IDC_MB_HOST, IDC_MB_TIMEOUT,
+                   IDC_MB_UNIT, IDC_MB_TABLE, IDC_MB_ADDRESS, IDC_MB_COUNT, IDC_MB_INTERVAL, IDC_MB_FORMAT,
+                   IDC_MB_START}) {
+        ::EnableWindow(Item(id), !running);
+    }
+    ::EnableWindow(Item(IDC_MB_STOP), running);
+}
+
+void CModbusView::OnRefresh() {
+    const std::string typed = Text(IDC_MB_PORT);
+    ::SendMessageW(Item(IDC_MB_PORT), CB_RESETCONTENT, 0, 0);
+    const std::vector<PortInfo> ports = ListSerialPorts();
+    for (const PortInfo& port : ports) AddWideString(Item(IDC_MB_PORT), port.name);
+    if (!typed.empty()) {
+        SetText(IDC_MB_PORT, typed);
+    } else if (!ports.empty()) {
+        ::SendMessageW(Item(IDC_MB_PORT), CB_SETCURSEL, 0, 0);
+    }
+}
+
+void CModbusView::OnStart() {
+    if (worker_.Running()) return;
+    modbus_page::Connection connection;
+    modbus_page::Poll poll;
+    std::string error;
+    const bool sound =
+        modbus_page::ReadConnection(Selection(Item(IDC_MB_FRAMING)), Text(IDC_MB_PORT), Text(IDC_MB_BAUD),
+                                    Text(IDC_MB_WORD), Text(IDC_MB_HOST), Text(IDC_MB_TIMEOUT), connection, error) &&
+        modbus_page::ReadPoll(Text(IDC_MB_UNIT), Selection(Item(IDC_MB_TABLE)), Text(IDC_MB_ADDRESS),
+                              Text(IDC_MB_COUNT), Text(IDC_MB_INTERVAL), Text(IDC_MB_FORMAT), poll, error);
+    if (!sound) {
+        SetText(IDC_MB_STATUS, error);
+        return;
+    }
+    // Another table or format: the rows shown and the row chosen for a
+    // write are no longer this poll's.
+    poll_ = poll;
+    values_.clear();
+    CListCtrl(Item(IDC_MB_VALUES)).DeleteAllItems();
+    write_chosen_ = false;
+    SetText(IDC_MB_WRITE_REF, "");
+    // A fresh share: a worker of an earlier run may still hold the old one.
+    shared_ = std::make_shared<Shared>();
+    if (!worker_.Start(m_hWnd, [this, connection, poll] { Work(connection, poll); })) {
+        SetText(IDC_MB_STATUS, "无法启动轮询的线程");
+        return;
+    }
+    poll_failing_ = false;
+    SetText(IDC_MB_STATUS, "正在打开…");
+    EnableForState();
+}
+
+void CModbusView::OnStop() { worker_.Cancel(); }
+
+void CModbusView::OnClear() {
+    counters_ = modbus_page::Counters();
+    SetText(IDC_MB_COUNTERS, modbus_page::CountersText(counters_));
+    CListCtrl(Item(IDC_MB_TRAFFIC)).DeleteAllItems();
+}
+
+void CModbusView::ChooseWriteRow(int row) {
+    if (row < 0 || static_cast<size_t>(row) >= values_.size()) return;
+    const modbus_page::ValueRow& chosen = values_[static_cast<size_t>(row)];
+    write_chosen_ = true;
+    write_address_ = chosen.address;
+    SetText(IDC_MB_WRITE_REF, chosen.reference);
+    SetText(IDC_MB_WRITE_VALUE, chosen.raw.size() == 1 ? chosen.raw : chosen.value);
+    HWND field = Item(IDC_MB_WRITE_VALUE);
+    ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+    ::SendMessageW(field, EM_SETSEL, 0, -1);
+}
+
+void CModbusView::OnWrite() {
+    if (!worker_.Running()) {
+        SetText(IDC_MB_STATUS, "请先开始轮询");
+        return;
+    }
+    if (!write_chosen_) {
+        SetText(IDC_MB_STATUS, "请先双击数值列表中要写入的一行");
+        return;
+    }
+    ModbusBytes pdu;
+    std::string what, error;
+    if (!modbus_page::WriteRequest(poll_, write_address_, Text(IDC_MB_WRITE_VALUE), pdu, what, error)) {
+        SetText(IDC_MB_STATUS, error);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        shared_->writes.emplace_back(pdu, what);
+    }
+    SetText(IDC_MB_STATUS, "正在" + what + "…");
+}
+
+void CModbusView::PostStatus(const std::string& status) {
+    {
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        shared_->status = status;
+    }
+    ::PostMessageW(m_hWnd, kStatusMessage, 0, 0);
+}
+
+void CModbusView::Hand(Frame frame) {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->frames.push_back(std::move(frame));
+    if (!shared_->posted) {
+        shared_->posted = true;
+        ::PostMessageW(m_hWnd, kEventsMessage, 0, 0);
+    }
+}
+
+void CModbusView::Hand(Outcome outcome) {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->outcomes.push_back(std::move(outcome));
+    if (!shared_->posted) {
+        shared_->posted = true;
+        ::PostMessageW(m_hWnd, kEventsMessage, 0, 0);
+    }
+}
+
+// The worker: opens the link, then polls at the interval, the writes queued
+// going out between polls, until told to stop or the link fails. Its last
+// status stays on the page.
+void CModbusView::Work(const modbus_page::Connection& connection, const modbus_page::Poll& poll) {
+    std::string error;
+    std::unique_ptr<Link> link;
+    std::string opened;
+    if (connection.serial()) {
+        link = OpenSerialLink(connection.port, connection.settings, error);
+        if (!link) error = connection.port + ": " + error;
+        opened = connection.port + " " + std::to_string(connection.settings.baud) + " " +
+                 FramingWord(connection.settings);
+    } else {
+        PostStatus("正在连接 " + connection.host + ":" + connection.tcp_port + "…");
+        // 停止 and the window's close do not wait out a peer that never answers.
+        link = ConnectTcpLink(connection.host, connection.tcp_port, error, kTcpConnectTimeoutUs,
+                              [this] { return worker_.Cancelled(); });
+        if (link) opened = link->Name();
+    }
+    if (!link) {
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        shared_->status = worker_.Cancelled() ? "已停止" : "打开失败：" + error;
+        return;
+    }
+    PostStatus("正在轮询 " + opened + "（" + ModbusFramingName(connection.framing) + "）");
+
+    ModbusMaster master(*link, modbus_page::MasterSettings(connection, poll.unit));
+    master.SetTrace([this](const ModbusTraceEvent& event) { Hand(Frame{event, MsOfDay()}); });
+    const ModbusBytes request = modbus_page::PollRequest(poll);
+    const LinkTime interval_us = static_cast<LinkTime>(poll.interval_ms) * 1000;
+    LinkTime next_poll = LinkNow();
+    std::string ended;
+    while (!worker_.Cancelled() && ended.empty()) {
+        Outcome outcome;
+        bool due = false;
+        {
+            std::lock_guard<std::mutex> lock(shared_->mutex);
+            if (!shared_->writes.empty()) {
+                outcome.write = true;
+                outcome.what = shared_->writes.front().second;
+                due = true;
+            }
+        }
+        if (outcome.write) {
+            ModbusBytes pdu;
+            {
+                std::lock_guard<std::mutex> lock(shared_->mutex);
+                pdu = shared_->writes.front().first;
+                shared_->writes.pop_front();
+            }
+            outcome.transaction = master.Transact(pdu);
+        } else if (LinkNow() >= next_poll) {
+            due = true;
+            outcome.transaction = master.Transact(request);
+            // A poll that took longer than the interval is followed at once,
+            // never by a burst that catches up.
+            next_poll = std::max(next_poll + interval_us, LinkNow());
+        }
+        if (!due) {
+            const LinkTime wait_us = next_poll - LinkNow();
+            ::Sleep(static_cast<DWORD>(std::clamp<LinkTime>(wait_us / 1000, 1, kIdleSliceMs)));
+            continue;
+        }
+        if (outcome.transaction.status == ModbusTransaction::kLinkFailed) ended = outcome.transaction.error;
+        Hand(std::move(outcome));
+    }
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->status = ended.empty() ? "已停止" : "已断开：" + ended;
+}
+
+void CModbusView::TakeEvents() {
+    std::vector<Frame> frames;
+    std::vector<Outcome> outcomes;
+    {
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        frames.swap(shared_->frames);
+        outcomes.swap(shared_->outcomes);
+        shared_->posted = false;
+    }
+    std::vector<modbus_page::TrafficRow> rows;
+    rows.reserve(frames.size());
+    for (const Frame& frame : frames) rows.push_back(modbus_page::TraceRow(frame.event, frame.ms_of_day));
+    AddTraffic(rows);
+    for (const Outcome& outcome : outcomes) {
+        modbus_page::Count(outcome.transaction, counters_);
+        const std::string said = modbus_page::OutcomeText(outcome.transaction);
+        if (outcome.write) {
+            SetText(IDC_MB_STATUS, outcome.what + "：" + said);
+            continue;
+        }
+        const bool answered =
+            outcome.transaction.status == ModbusTransaction::kAnswered && !outcome.transaction.response.exception;
+        if (answered) ShowValues(modbus_page::ValueRows(poll_, outcome.transaction.response));
+        // A write's word stays until a poll fails, and a failure's until a
+        // poll is answered again.
+        if (answered != poll_failing_) continue;
+        poll_failing_ = !answered;
+        SetText(IDC_MB_STATUS, said);
+    }
+    SetText(IDC_MB_COUNTERS, modbus_page::CountersText(counters_));
+}
+
+void CModbusView::ShowValues(const std::vector<modbus_page::ValueRow>& rows) {
+    HWND list = Item(IDC_MB_VALUES);
+    const bool rebuild = rows.size() != values_.size();
+    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    if (rebuild) CListCtrl(list).DeleteAllItems();
+    int widths[kValueColumns];
+    for (int c = 0; c < kValueColumns; ++c) widths[c] = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0));
+    bool wider = false;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const std::string* cells[kValueColumns] = {&rows[r].address_text, &rows[r].reference, &rows[r].raw,
+                                                   &rows[r].value};
+        for (int c = 0; c < kValueColumns; ++c) {
+            // Only what changed is set: a list repainted every poll flickers.
+            if (!rebuild) {
+                const modbus_page::ValueRow& old = values_[r];
+                const std::string* before[kValueColumns] = {&old.address_text, &old.reference, &old.raw, &old.value};
+                if (*before[c] == *cells[c]) continue;
+            }
+            SetCell(list, static_cast<int>(r), c, *cells[c], rebuild);
+            const int width = TextWidth(list, *cells[c]) + kCellMargins;
+            if (width > widths[c]) {
+                widths[c] = width;
+                wider = true;
+            }
+        }
+    }
+    if (wider) {
+        for (int c = 0; c < kValueColumns; ++c) ::SendMessageW(list, LVM_SETCOLUMNWIDTH, c, widths[c]);
+    }
+    values_ = rows;
+    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list, nullptr, TRUE);
+}
+
+void CModbusView::AddTraffic(const std::vector<modbus_page::TrafficRow>& rows) {
+    if (rows.empty()) return;
+    HWND list = Item(IDC_MB_TRAFFIC);
+    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    // A column widens to its widest text as rows come, never narrows: the
+    // new rows alone are measured.
+    int widths[kTrafficColumns];
+    for (int c = 0; c < kTrafficColumns; ++c) {
+        widths[c] = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0));
+    }
+    const int before[kTrafficColumns] = {widths[0], widths[1], widths[2], widths[3]};
+    for (const modbus_page::TrafficRow& row : rows) {
+        const std::string* cells[kTrafficColumns] = {&row.time, &row.direction, &row.verdict, &row.hex};
+        for (int c = 0; c < kTrafficColumns; ++c) {
+            SetCell(list, count, c, *cells[c], true);
+            widths[c] = std::max(widths[c], TextWidth(list, *cells[c]) + kCellMargins);
+        }
+        ++count;
+    }
+    for (int c = 0; c < kTrafficColumns; ++c) {
+        if (widths[c] != before[c]) ::SendMessageW(list, LVM_SETCOLUMNWIDTH, c, widths[c]);
+    }
+    if (count > kTrafficRows + kTrafficDropBlock) {
+        for (int i = 0; i < count - kTrafficRows; ++i) ::SendMessageW(list, LVM_DELETEITEM, 0, 0);
+        count = kTrafficRows;
+    }
+    ::SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(count - 1), FALSE);
+    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list, nullptr, TRUE);
+}
