@@ -7,25 +7,12 @@
 #include "cli/hex_bytes.h"
 #include "link/framer.h"
 #include "modbus/register_numbers.h"
+#include "workbench_window/pages/field_number.h"
 #include "workbench_window/pages/serial_page.h"
 
 namespace modbus_page {
 
 namespace {
-
-// A whole number of at most 9 digits within [low, high], blanks about it
-// allowed; false otherwise.
-bool ReadNumber(const std::string& text, long long low, long long high, long long& value) {
-    const std::size_t first = text.find_first_not_of(' ');
-    const std::size_t last = text.find_last_not_of(' ');
-    if (first == std::string::npos || last - first + 1 > 9) return false;
-    value = 0;
-    for (std::size_t i = first; i <= last; ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        value = value * 10 + (text[i] - '0');
-    }
-    return value >= low && value <= high;
-}
 
 std::string Lowered(std::string text) {
     for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
@@ -73,7 +60,7 @@ bool ReadConnection(int framing_index, const std::string& port, const std::strin
     }
     connection.framing = static_cast<ModbusFraming>(framing_index);
     long long timeout = 0;
-    if (!ReadNumber(timeout_ms, 10, 60000, timeout)) {
+    if (!ReadFieldNumber(timeout_ms, 10, 60000, timeout)) {
         error = "超时应为 10 到 60000 毫秒";
         return false;
     }
@@ -88,7 +75,7 @@ bool ReadConnection(int framing_index, const std::string& port, const std::strin
     // A listed port's text runs on with its friendly name: the name is the port.
     connection.port = port.substr(first, port.find(' ', first) - first);
     long long rate = 0;
-    if (!ReadNumber(baud, kMinBaud, kMaxBaud, rate)) {
+    if (!ReadFieldNumber(baud, kMinBaud, kMaxBaud, rate)) {
         error = "波特率应为 " + std::to_string(kMinBaud) + " 到 " + std::to_string(kMaxBaud) + " 的整数";
         return false;
     }
@@ -154,7 +141,7 @@ bool ReadPoll(const std::string& unit, int table_index, const std::string& addre
               const std::string& interval_ms, const std::string& format, Poll& poll, std::string& error) {
     Poll read;
     long long number = 0;
-    if (!ReadNumber(unit, 0, 247, number)) {
+    if (!ReadFieldNumber(unit, 0, 247, number)) {
         error = "从站应为 1 到 247";
         return false;
     }
@@ -168,14 +155,14 @@ bool ReadPoll(const std::string& unit, int table_index, const std::string& addre
         return false;
     }
     read.table = kTablesByChoice[table_index];
-    if (!ReadNumber(address, 0, 65535, number)) {
+    if (!ReadFieldNumber(address, 0, 65535, number)) {
         error = "地址应为 0 到 65535（从 0 起算，40001 即地址 0）";
         return false;
     }
     read.address = static_cast<std::uint16_t>(number);
     if (!read.bits() && !ReadFormat(format, read.type, read.order, error)) return false;
     const long long limit = read.bits() ? kMaxReadBits : kMaxReadRegisters;
-    if (!ReadNumber(count, 1, limit, number)) {
+    if (!ReadFieldNumber(count, 1, limit, number)) {
         error = "数量应为 1 到 " + std::to_string(limit);
         return false;
     }
@@ -189,7 +176,7 @@ bool ReadPoll(const std::string& unit, int table_index, const std::string& addre
         error = "地址 " + std::to_string(read.address) + " 起的 " + std::to_string(number) + " 个超出 65535";
         return false;
     }
-    if (!ReadNumber(interval_ms, 10, 3600000, number)) {
+    if (!ReadFieldNumber(interval_ms, 10, 3600000, number)) {
         error = "间隔应为 10 到 3600000 毫秒";
         return false;
     }

@@ -6,23 +6,11 @@
 #include "cli/hex_bytes.h"
 #include "codepage/gbk_codec.h"
 #include "workbench/frames/frame_build.h"
+#include "workbench_window/pages/field_number.h"
 
 namespace serial_page {
 
 namespace {
-
-// A whole number of at most 9 digits, or false.
-bool ReadNumber(const std::string& text, long long low, long long high, long long& value) {
-    const std::size_t first = text.find_first_not_of(' ');
-    const std::size_t last = text.find_last_not_of(' ');
-    if (first == std::string::npos || last - first + 1 > 9) return false;
-    value = 0;
-    for (std::size_t i = first; i <= last; ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        value = value * 10 + (text[i] - '0');
-    }
-    return value >= low && value <= high;
-}
 
 std::string Spaced(const Bytes& bytes) { return HexLine(bytes.data(), bytes.size()); }
 
@@ -39,7 +27,7 @@ std::vector<std::string> FlowChoices() { return {"无", "RTS/CTS", "XON/XOFF"}; 
 bool ReadSettings(const std::string& baud, int data_bits_index, int parity_index, int stop_bits_index,
                   int flow_index, SerialSettings& settings, std::string& error) {
     long long rate = 0;
-    if (!ReadNumber(baud, kMinBaud, kMaxBaud, rate)) {
+    if (!ReadFieldNumber(baud, kMinBaud, kMaxBaud, rate)) {
         error = "波特率应为 " + std::to_string(kMinBaud) + " 到 " + std::to_string(kMaxBaud) + " 的整数";
         return false;
     }
@@ -64,7 +52,7 @@ int DefaultGapMs(const SerialSettings& settings) {
 
 bool ReadGapMs(const std::string& text, int& gap_ms, std::string& error) {
     long long value = 0;
-    if (!ReadNumber(text, 1, 60000, value)) {
+    if (!ReadFieldNumber(text, 1, 60000, value)) {
         error = "帧间隔应为 1 到 60000 毫秒";
         return false;
     }
@@ -75,7 +63,7 @@ bool ReadGapMs(const std::string& text, int& gap_ms, std::string& error) {
 bool ReadHostPort(const std::string& text, std::string& host, std::string& port, std::string& error) {
     const std::size_t colon = text.rfind(':');
     long long number = 0;
-    if (colon == std::string::npos || colon == 0 || !ReadNumber(text.substr(colon + 1), 1, 65535, number)) {
+    if (colon == std::string::npos || colon == 0 || !ReadFieldNumber(text.substr(colon + 1), 1, 65535, number)) {
         error = "地址应为 主机:端口，如 192.168.1.10:502";
         return false;
     }
@@ -88,7 +76,7 @@ bool ReadHostPort(const std::string& text, std::string& host, std::string& port,
 
 bool ReadListenPort(const std::string& text, std::string& port, std::string& error) {
     long long number = 0;
-    if (!ReadNumber(text, 1, 65535, number)) {
+    if (!ReadFieldNumber(text, 1, 65535, number)) {
         error = "监听端口应为 1 到 65535";
         return false;
     }
