@@ -475,10 +475,27 @@ int RunModbusServe(const ModbusOptions& options, const CliEnvironment& env, std:
     }
     note("listening on port " + std::to_string(listener->port()) + " as " +
          (options.unit == 0 ? "any unit" : "unit " + std::to_string(options.unit)) + "; Ctrl+C ends");
-    std::vector<std::thread> clients;
-    std::atomic<int> next_client{1};
+    // Each client its thread, joined once it has ended: a master that
+    // connects for every poll must not leave a thread's stack behind each time.
+    struct Client {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> ended;
+    };
+    std::vector<Client> clients;
+    const auto join_ended = [&clients](bool all) {
+        for (auto it = clients.begin(); it != clients.end();) {
+            if (all || *it->ended) {
+                it->thread.join();
+                it = clients.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    };
+    int next_client = 1;
     while (!Interrupted()) {
         std::unique_ptr<Link> link = listener->Accept(200 * 1000, error);
+        join_ended(false);
         if (!link) {
             if (!error.empty()) {
                 note("port " + options.tcp_port + ": " + error);
@@ -488,12 +505,17 @@ int RunModbusServe(const ModbusOptions& options, const CliEnvironment& env, std:
         }
         const std::string peer = "client " + std::to_string(next_client++) + ": ";
         printer.Line(Seconds(LinkNow() - start) + " " + peer + "connected");
-        clients.emplace_back([&, peer, client = std::shared_ptr<Link>(std::move(link))] {
-            const std::string failed = ServeModbusLink(
-                *client, options.framing, 0, slave, [&](const ModbusSlaveEvent& event) { log(peer, event); }, stop);
-            printer.Line(Seconds(LinkNow() - start) + " " + peer + (failed.empty() ? "closed" : failed));
-        });
+        const auto ended = std::make_shared<std::atomic<bool>>(false);
+        clients.push_back({std::thread([&, peer, ended, client = std::shared_ptr<Link>(std::move(link))] {
+                               const std::string failed = ServeModbusLink(
+                                   *client, options.framing, 0, slave,
+                                   [&](const ModbusSlaveEvent& event) { log(peer, event); }, stop);
+                               printer.Line(Seconds(LinkNow() - start) + " " + peer +
+                                            (failed.empty() ? "closed" : failed));
+                               *ended = true;
+                           }),
+                           ended});
     }
-    for (std::thread& client : clients) client.join();
+    join_ended(true);
     return kExitReport;
 }
