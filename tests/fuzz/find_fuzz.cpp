@@ -16,8 +16,13 @@
 // divides (the model divides the generators bit by bit; the seed
 // implied_crc16 has CRC-16/ARC held by CRC-32/CD-ROM-EDC). Whether each line
 // is weak follows from the model's own count of different frames and of the
-// checks of its size tried; weak lines come last, `weak` lists exactly
-// them, and every line verifies with VerifyFrame on every frame.
+// checks of its size tried, or, for a line the count believes, from the
+// search's own judgement that the frames' structure (runs, padding, repeats)
+// and not luck explains it: such a line is marked structural, and the model
+// then takes it as weak too, also when it leaves out the narrower CRCs it
+// implies. A structural line the count does not believe is a fault. Weak
+// lines come last, `weak` lists exactly them, and every line verifies with
+// VerifyFrame on every frame.
 #include <algorithm>
 #include <array>
 #include <bitset>
@@ -165,7 +170,7 @@ const std::vector<fuzz::ReferenceCrc>& References() {
     return references;
 }
 
-std::vector<Found> Model(const std::vector<Bytes>& frames, std::size_t max_skip) {
+std::vector<Found> Model(const std::vector<Bytes>& frames, std::size_t max_skip, const std::set<Line>& structural) {
     std::vector<Found> found;
     const std::vector<CheckMethod>& methods = NamedCheckMethods();
     for (std::size_t m = 0; m < methods.size(); ++m) {
@@ -183,7 +188,8 @@ std::vector<Found> Model(const std::vector<Bytes>& frames, std::size_t max_skip)
                 for (int o = 0; o < 2; ++o) {
                     if (!holds[tail][o]) continue;
                     const bool weak = Weak(method.byte_count(), max_skip, DifferentSlices(frames, head, tail));
-                    found.push_back({{method.name(), o == 1, head, tail, weak}, m});
+                    const Line believed{method.name(), o == 1, head, tail, false};
+                    found.push_back({{method.name(), o == 1, head, tail, weak || structural.count(believed) != 0}, m});
                 }
             }
         }
@@ -245,6 +251,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const FrameSearchResult result = SearchFrames(frames, options);
     FUZZ_CHECK(!result.recovery_ran && result.equivalent.empty(), "recovery ran though told never to");
 
+    // The lines the search judged explained by the frames' structure: each
+    // one the count believes (weak false in the model's terms).
+    std::set<Line> structural;
+    for (const FrameMatch& match : result.matches) {
+        if (!match.structural) continue;
+        const Line line{match.method.name(), match.order == CheckOrder::kLittleEndian, match.head, match.tail, false};
+        FUZZ_CHECK(match.weak, "%s: structural but believed", Describe(line).c_str());
+        FUZZ_CHECK(!Weak(match.method.byte_count(), max_skip, DifferentSlices(frames, match.head, match.tail)),
+                   "%s: structural, though the count alone does not believe it", Describe(line).c_str());
+        structural.insert(line);
+    }
+
     std::vector<Line> lines, weak;
     bool weak_seen = false;
     for (const FrameMatch& match : result.matches) {
@@ -267,7 +285,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     std::vector<Line> expected, expected_weak;
-    for (const Found& f : Model(frames, max_skip)) {
+    for (const Found& f : Model(frames, max_skip, structural)) {
         expected.push_back(f.line);
         if (f.line.weak) expected_weak.push_back(f.line);
     }
