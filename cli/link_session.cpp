@@ -16,6 +16,7 @@
 #include "cli/hex_bytes.h"
 #include "cli/interrupt.h"
 #include "cli/messages.h"
+#include "cli/subcommand_words.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -103,16 +104,6 @@ bool LinkTextBytes(const std::string& text, TextEncoding encoding, const std::st
     return GbkTextBytes(text, what, bytes, error);
 }
 
-bool ReadCount(const std::string& text, unsigned long long limit, unsigned long long& value) {
-    if (text.empty() || text.size() > 19) return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    return value <= limit;
-}
-
 bool ReadGap(const std::string& text, bool has_baud, LinkOptions& options, std::string& error) {
     std::string number = text;
     options.gap_in_characters = !number.empty() && number.back() == 'c';
@@ -159,8 +150,8 @@ bool ReadRule(const std::string& text, FramingRule& rule, std::string& error) {
             parts.push_back(rest.substr(0, at));
         }
         unsigned long long offset = 0, size = 0;
-        bool sound = parts.size() >= 2 && parts.size() <= 4 && ReadCount(parts[0], 1 << 16, offset) &&
-                     ReadCount(parts[1], 4, size) && (size == 1 || size == 2 || size == 4);
+        bool sound = parts.size() >= 2 && parts.size() <= 4 && ReadDecimalWord(parts[0], 1 << 16, offset) &&
+                     ReadDecimalWord(parts[1], 4, size) && (size == 1 || size == 2 || size == 4);
         if (sound && parts.size() >= 3) sound = parts[2] == "be" || parts[2] == "le";
         long long adjust = 0;
         if (sound && parts.size() == 4) {
@@ -168,7 +159,7 @@ bool ReadRule(const std::string& text, FramingRule& rule, std::string& error) {
             unsigned long long magnitude = 0;
             const bool negative = !a.empty() && a[0] == '-';
             const std::size_t digits = !a.empty() && (a[0] == '-' || a[0] == '+') ? 1 : 0;
-            sound = ReadCount(a.substr(digits), 1 << 16, magnitude);
+            sound = ReadDecimalWord(a.substr(digits), 1 << 16, magnitude);
             adjust = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
         }
         if (!sound) {
@@ -242,19 +233,19 @@ bool CompleteLinkOptions(const LinkWords& words, bool has_baud, LinkOptions& opt
     }
     unsigned long long value = 0;
     if (words.repeat_option->count() > 0) {
-        if (!ReadCount(words.repeat, 86400000ULL, value)) {
+        if (!ReadDecimalWord(words.repeat, 86400000ULL, value)) {
             error = "--repeat takes milliseconds, not '" + EscapeBytes(words.repeat) + "'";
             return false;
         }
         options.repeat_ms = static_cast<long long>(value);
         options.count = 0;  // repeated until --count or Ctrl+C says stop
     }
-    if (words.count_option->count() > 0 && !ReadCount(words.count, ~0ULL >> 1, options.count)) {
+    if (words.count_option->count() > 0 && !ReadDecimalWord(words.count, ~0ULL >> 1, options.count)) {
         error = "--count takes a number of rounds, not '" + EscapeBytes(words.count) + "'";
         return false;
     }
     if (words.wait_option->count() > 0) {
-        if (!ReadCount(words.wait, 86400000ULL, value)) {
+        if (!ReadDecimalWord(words.wait, 86400000ULL, value)) {
             error = "--wait takes milliseconds, not '" + EscapeBytes(words.wait) + "'";
             return false;
         }

@@ -130,17 +130,6 @@ namespace {
 
 // ---- Judging the command line ------------------------------------------
 
-bool ReadNumber(const std::string& text, unsigned long long limit, unsigned long long& value) {
-    if (text.empty() || text.size() > 20) return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<unsigned long long>(c - '0');
-        if (value > limit) return false;
-    }
-    return true;
-}
-
 bool ReadFormat(const std::string& text, ModbusValueFormat& format, std::string& error) {
     const std::size_t colon = text.find(':');
     format.first = text.substr(0, colon);
@@ -241,11 +230,11 @@ bool CompleteWire(const ModbusWords& words, ModbusOptions& options, std::string&
             port = target.substr(target.find(':') + 1);
         }
         unsigned long long port_number = 0;
-        if (options.action == ModbusOptions::kServe && ReadNumber(target, 65535, port_number)) {
+        if (options.action == ModbusOptions::kServe && ReadDecimalWord(target, 65535, port_number)) {
             host.clear();
             port = target;
         }
-        if (!well_formed || !ReadNumber(port, 65535, port_number)) {
+        if (!well_formed || !ReadDecimalWord(port, 65535, port_number)) {
             error = std::string(chosen) + ": '" + EscapeBytes(target) +
                     "' is no HOST[:PORT] (192.168.1.10, 127.0.0.1:1502, [::1]:502)";
             return false;
@@ -264,7 +253,7 @@ bool CompleteWire(const ModbusWords& words, ModbusOptions& options, std::string&
     }
     if (words.baud_option->count() > 0) {
         unsigned long long baud = 0;
-        if (!ReadNumber(words.baud, kMaxBaud, baud) || baud < kMinBaud) {
+        if (!ReadDecimalWord(words.baud, kMaxBaud, baud) || baud < kMinBaud) {
             error = "--baud takes a rate from " + std::to_string(kMinBaud) + " to " + std::to_string(kMaxBaud) +
                     ", not '" + EscapeBytes(words.baud) + "'";
             return false;
@@ -277,7 +266,7 @@ bool CompleteWire(const ModbusWords& words, ModbusOptions& options, std::string&
     }
     if (words.unit_option->count() > 0) {
         unsigned long long unit = 0;
-        if (!ReadNumber(words.unit, 255, unit)) {
+        if (!ReadDecimalWord(words.unit, 255, unit)) {
             error = "--unit takes 0 to 255 (0: broadcast), not '" + EscapeBytes(words.unit) + "'";
             return false;
         }
@@ -286,7 +275,7 @@ bool CompleteWire(const ModbusWords& words, ModbusOptions& options, std::string&
     }
     if (words.timeout_option->count() > 0) {
         unsigned long long ms = 0;
-        if (!ReadNumber(words.timeout, 3600000, ms) || ms == 0) {
+        if (!ReadDecimalWord(words.timeout, 3600000, ms) || ms == 0) {
             error = "--timeout takes milliseconds from 1 to 3600000, not '" + EscapeBytes(words.timeout) + "'";
             return false;
         }
@@ -294,7 +283,7 @@ bool CompleteWire(const ModbusWords& words, ModbusOptions& options, std::string&
     }
     if (words.retries_option->count() > 0) {
         unsigned long long retries = 0;
-        if (!ReadNumber(words.retries, 100, retries)) {
+        if (!ReadDecimalWord(words.retries, 100, retries)) {
             error = "--retries takes 0 to 100, not '" + EscapeBytes(words.retries) + "'";
             return false;
         }
@@ -345,7 +334,7 @@ bool CompleteWhat(const ModbusWords& words, ModbusOptions& options, std::vector<
         options.address = address;
     } else {
         unsigned long long address = 0;
-        if (!ReadNumber(values.front(), 65535, address)) {
+        if (!ReadDecimalWord(values.front(), 65535, address)) {
             error = std::string(chosen) + " takes a 0-based address 0-65535 (--ref takes 40001), not '" +
                     EscapeBytes(values.front()) + "'";
             return false;
@@ -359,7 +348,7 @@ bool CompleteWhat(const ModbusWords& words, ModbusOptions& options, std::vector<
     }
     if (values.size() == 2) {
         unsigned long long count = 0;
-        if (!ReadNumber(values[1], 65535, count) || count == 0) {
+        if (!ReadDecimalWord(values[1], 65535, count) || count == 0) {
             error = std::string(chosen) + ": COUNT is 1 or more, not '" + EscapeBytes(values[1]) + "'";
             return false;
         }
@@ -459,7 +448,7 @@ bool Complete(const ModbusWords& words, const CLI::App&, ModbusOptions& options,
         }
         if (words.poll_option->count() > 0) {
             unsigned long long ms = 0;
-            if (!ReadNumber(words.poll, 86400000, ms) || ms == 0) {
+            if (!ReadDecimalWord(words.poll, 86400000, ms) || ms == 0) {
                 error = "--poll takes milliseconds from 1 on, not '" + EscapeBytes(words.poll) + "'";
                 return false;
             }
@@ -470,7 +459,7 @@ bool Complete(const ModbusWords& words, const CLI::App&, ModbusOptions& options,
                 error = "--times counts the reads of --poll";
                 return false;
             }
-            if (!ReadNumber(words.times, 1000000000ULL, options.times) || options.times == 0) {
+            if (!ReadDecimalWord(words.times, 1000000000ULL, options.times) || options.times == 0) {
                 error = "--times takes 1 or more, not '" + EscapeBytes(words.times) + "'";
                 return false;
             }

@@ -154,15 +154,6 @@ struct ReadLine {
     std::string key, line;
 };
 
-std::string JsonString(const std::string& text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') quoted += '\\';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
 // A number as JSON takes it, else the text in quotes (nan, inf).
 std::string JsonNumber(const std::string& text) {
     char* end = nullptr;

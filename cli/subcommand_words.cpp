@@ -174,3 +174,15 @@ bool NoStrayWords(const CLI::App& chosen, const std::vector<std::string>& leftov
     }
     return true;
 }
+
+bool ReadDecimalWord(const std::string& text, unsigned long long limit, unsigned long long& value) {
+    if (text.empty()) return false;
+    value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        const auto digit = static_cast<unsigned long long>(c - '0');
+        if (digit > limit || value > (limit - digit) / 10) return false;
+        value = value * 10 + digit;
+    }
+    return true;
+}

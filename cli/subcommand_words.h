@@ -22,6 +22,10 @@ inline bool LooksLikeOption(const std::string& word) {
     return word.size() > 1 && word[0] == '-' && !ReadsAsNegativeNumber(word);
 }
 
+// A count or a rate as typed: decimal digits only, at most `limit`. False
+// for anything else (a sign, blanks, an empty word, a value past `limit`).
+bool ReadDecimalWord(const std::string& text, unsigned long long limit, unsigned long long& value);
+
 // Every word reaches its command as typed. CLI11 would read some of them as
 // its own, where here they are values: "-.5" and "-inf" as short options,
 // "++" as the end of a subcommand, a second "--" as the first. The parser is

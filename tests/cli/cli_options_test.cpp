@@ -5,6 +5,7 @@
 
 #include "cli/dialog_tools.h"
 #include "cli/messages.h"
+#include "cli/subcommand_words.h"
 #include "cli/utf16.h"
 #include "res/resource.h"
 
@@ -165,4 +166,22 @@ TEST(MessageText, EscapesWhatIsNoUtf8Text) {
         {"\xD6\xD0", "\\xD6\\xD0"},              // GBK is no UTF-8
     };
     for (const auto& c : cases) EXPECT_EQ(EscapeBytes(c.bytes), c.shown) << c.shown;
+}
+
+// Counts and rates: digits only, up to the limit and not one past, and a
+// word as long as the largest 64-bit number without wrapping round.
+TEST(DecimalWords, ReachTheLimitAndNoFurther) {
+    unsigned long long value = 0;
+    EXPECT_TRUE(ReadDecimalWord("65535", 65535, value));
+    EXPECT_EQ(value, 65535u);
+    EXPECT_FALSE(ReadDecimalWord("65536", 65535, value));
+    EXPECT_TRUE(ReadDecimalWord("0", 0, value));
+    EXPECT_FALSE(ReadDecimalWord("1", 0, value));
+    EXPECT_TRUE(ReadDecimalWord("18446744073709551615", ~0ULL, value));
+    EXPECT_EQ(value, ~0ULL);
+    EXPECT_FALSE(ReadDecimalWord("18446744073709551616", ~0ULL, value));
+    EXPECT_FALSE(ReadDecimalWord("99999999999999999999", ~0ULL, value));
+    for (const char* word : {"", "-1", "+1", " 1", "1 ", "0x10", "1e3"}) {
+        EXPECT_FALSE(ReadDecimalWord(word, ~0ULL, value)) << word;
+    }
 }
