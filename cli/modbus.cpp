@@ -6,6 +6,7 @@
 #include "cli/messages.h"
 #include "cli/subcommand_words.h"
 #include "core/hexdump.h"
+#include "modbus/pdu.h"
 #include "modbus/register_numbers.h"
 #include "workbench/numbers/byte_orders.h"
 
@@ -356,7 +357,7 @@ bool CompleteWhat(const ModbusWords& words, ModbusOptions& options, std::vector<
         options.count_given = true;
     }
     const bool bits = options.table == ModbusTable::kCoils || options.table == ModbusTable::kDiscreteInputs;
-    const unsigned limit = bits ? 2000 : 125;
+    const unsigned limit = bits ? kMaxReadBits : kMaxReadRegisters;
     if (options.count > limit) {
         error = std::string(chosen) + ": a request reads at most " + std::to_string(limit) +
                 (bits ? " bits" : " registers") + ", not " + std::to_string(options.count);
