@@ -1,7 +1,6 @@
 // quobrix modbus read, write and serve: the master and the simulated device
 // over a serial port or TCP.
 
-#include <atomic>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -466,47 +465,24 @@ int RunModbusServe(const ModbusOptions& options, const CliEnvironment& env, std:
     }
     note("listening on port " + std::to_string(listener->port()) + " as " +
          (options.unit == 0 ? "any unit" : "unit " + std::to_string(options.unit)) + "; Ctrl+C ends");
-    // Each client its thread, joined once it has ended: a master that
-    // connects for every poll must not leave a thread's stack behind each time.
-    struct Client {
-        std::thread thread;
-        std::shared_ptr<std::atomic<bool>> ended;
-    };
-    std::vector<Client> clients;
-    const auto join_ended = [&clients](bool all) {
-        for (auto it = clients.begin(); it != clients.end();) {
-            if (all || *it->ended) {
-                it->thread.join();
-                it = clients.erase(it);
-            } else {
-                ++it;
+    const std::string failed = ServeModbusTcp(
+        *listener, options.framing, slave,
+        [&](const ModbusClientEvent& event) {
+            const std::string peer = "client " + std::to_string(event.client) + ": ";
+            switch (event.kind) {
+                case ModbusClientEvent::kConnected:
+                    printer.Line(Seconds(LinkNow() - start) + " " + peer + "connected");
+                    break;
+                case ModbusClientEvent::kRequest:
+                    log(peer, *event.request);
+                    break;
+                case ModbusClientEvent::kEnded:
+                    printer.Line(Seconds(LinkNow() - start) + " " + peer +
+                                 (event.failure.empty() ? "closed" : event.failure));
+                    break;
             }
-        }
-    };
-    int next_client = 1;
-    while (!Interrupted()) {
-        std::unique_ptr<Link> link = listener->Accept(200 * 1000, error);
-        join_ended(false);
-        if (!link) {
-            if (!error.empty()) {
-                note("port " + options.tcp_port + ": " + error);
-                break;
-            }
-            continue;
-        }
-        const std::string peer = "client " + std::to_string(next_client++) + ": ";
-        printer.Line(Seconds(LinkNow() - start) + " " + peer + "connected");
-        const auto ended = std::make_shared<std::atomic<bool>>(false);
-        clients.push_back({std::thread([&, peer, ended, client = std::shared_ptr<Link>(std::move(link))] {
-                               const std::string failed = ServeModbusLink(
-                                   *client, options.framing, 0, slave,
-                                   [&](const ModbusSlaveEvent& event) { log(peer, event); }, stop);
-                               printer.Line(Seconds(LinkNow() - start) + " " + peer +
-                                            (failed.empty() ? "closed" : failed));
-                               *ended = true;
-                           }),
-                           ended});
-    }
-    join_ended(true);
+        },
+        stop);
+    if (!failed.empty()) note("port " + options.tcp_port + ": " + failed);
     return kExitReport;
 }

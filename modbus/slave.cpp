@@ -1,6 +1,9 @@
 #include "modbus/slave.h"
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
+#include <thread>
 
 #include "modbus/frame_cutter.h"
 
@@ -297,6 +300,7 @@ std::string ServeModbusLink(Link& link, ModbusFraming framing, LinkTime gap_us, 
         ModbusStreamPiece piece;
         while (cutter.Next(LinkNow(), piece)) {
             ModbusSlaveEvent event;
+            event.received = piece.bytes;
             if (!piece.frame) {
                 event.summary = std::to_string(piece.bytes.size()) + " bytes skipped: " + piece.why;
                 tell(event);
@@ -311,8 +315,8 @@ std::string ServeModbusLink(Link& link, ModbusFraming framing, LinkTime gap_us, 
             }
             const ModbusBytes response = slave.Answer(parse.adu, event, framing);
             if (!response.empty()) {
-                const std::string failed =
-                    WriteAll(link, EncodeAdu(framing, ModbusAdu{parse.adu.unit, response, parse.adu.transaction}));
+                event.sent = EncodeAdu(framing, ModbusAdu{parse.adu.unit, response, parse.adu.transaction});
+                const std::string failed = WriteAll(link, event.sent);
                 if (!failed.empty()) {
                     event.summary += "; the answer was not sent: " + failed;
                     tell(event);
@@ -338,4 +342,70 @@ std::string ServeModbusLink(Link& link, ModbusFraming framing, LinkTime gap_us, 
                 return read.error;
         }
     }
+}
+
+std::string ServeModbusTcp(LinkListener& listener, ModbusFraming framing, ModbusSlave& slave,
+                           const std::function<void(const ModbusClientEvent&)>& log,
+                           const std::function<bool()>& stop) {
+    constexpr LinkTime kAcceptSliceUs = 200 * 1000;
+    const auto tell = [&log](const ModbusClientEvent& event) {
+        if (log) log(event);
+    };
+    struct Client {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> ended;
+    };
+    std::vector<Client> clients;
+    const auto join_ended = [&clients](bool all) {
+        for (auto it = clients.begin(); it != clients.end();) {
+            if (all || *it->ended) {
+                it->thread.join();
+                it = clients.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    };
+    std::string failed;
+    int next_client = 1;
+    while (!(stop && stop())) {
+        std::string error;
+        std::unique_ptr<Link> accepted = listener.Accept(kAcceptSliceUs, error);
+        join_ended(false);
+        if (!accepted) {
+            if (!error.empty()) {
+                failed = error;
+                break;
+            }
+            continue;
+        }
+        const int client = next_client++;
+        ModbusClientEvent came;
+        came.client = client;
+        tell(came);
+        const auto ended = std::make_shared<std::atomic<bool>>(false);
+        // The thread owns its link; the slave and the callbacks outlive it,
+        // as every thread is joined before this returns.
+        std::shared_ptr<Link> link(std::move(accepted));
+        clients.push_back({std::thread([&, client, ended, link] {
+                               ModbusClientEvent served;
+                               served.kind = ModbusClientEvent::kRequest;
+                               served.client = client;
+                               ModbusClientEvent gone;
+                               gone.kind = ModbusClientEvent::kEnded;
+                               gone.client = client;
+                               gone.failure = ServeModbusLink(
+                                   *link, framing, 0, slave,
+                                   [&](const ModbusSlaveEvent& event) {
+                                       served.request = &event;
+                                       tell(served);
+                                   },
+                                   stop);
+                               tell(gone);
+                               *ended = true;
+                           }),
+                           ended});
+    }
+    join_ended(true);
+    return failed;
 }

@@ -53,6 +53,9 @@ struct ModbusSlaveEvent {
     // "... -> exception 02 ILLEGAL DATA ADDRESS", "broadcast: no answer",
     // "unit 5 is not ours: no answer", or what was wrong with the frame.
     std::string summary;
+    // The bytes as the link carried them, for a traffic view: the request
+    // (or the bytes skipped), and the answer's frame, empty when none went.
+    ModbusBytes received, sent;
 };
 
 class ModbusSlave {
@@ -83,3 +86,23 @@ private:
 std::string ServeModbusLink(Link& link, ModbusFraming framing, LinkTime gap_us, ModbusSlave& slave,
                             const std::function<void(const ModbusSlaveEvent&)>& log,
                             const std::function<bool()>& stop);
+
+// One thing a TCP server did, for its log: a client came, a client's
+// request was served, a client went.
+struct ModbusClientEvent {
+    enum Kind { kConnected, kRequest, kEnded };
+    Kind kind = kConnected;
+    int client = 0;                             // 1, 2, ... in the order they came
+    const ModbusSlaveEvent* request = nullptr;  // kRequest's
+    std::string failure;                        // kEnded's: "" when the client closed
+};
+
+// Serves every client `listener` accepts, each on its own thread through
+// ServeModbusLink and the one `slave`, until `stop` says so (asked at
+// least every 200 ms); then waits for the clients' threads. `log` is called
+// from those threads, perhaps at once. A client's thread is joined once it
+// ends, so a master that connects for every poll leaves nothing behind.
+// Returns "" when `stop` said so, else what failed with the listener.
+std::string ServeModbusTcp(LinkListener& listener, ModbusFraming framing, ModbusSlave& slave,
+                           const std::function<void(const ModbusClientEvent&)>& log,
+                           const std::function<bool()>& stop);

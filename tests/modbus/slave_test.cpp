@@ -2,9 +2,11 @@
 // published examples, each computed from a model holding the example's
 // values; its exceptions at the protocol's limits and at holes in the map;
 // the mask write against the document's formula worked by hand; and one
-// model shared by threads.
+// model shared by threads; a TCP server's clients served at once.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <mutex>
 #include <thread>
 
 #include "modbus/slave.h"
@@ -238,6 +240,88 @@ TEST(ModbusSlave, ThreadsShareOneModel) {
     }
     for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(device.model.holding_registers.at(0), 0xFF);
+}
+
+// The bytes a peer sends back, read until `size` of them came or two
+// seconds went by.
+std::string ReadAnswer(Link& link, std::size_t size) {
+    Bytes got;
+    for (int wait = 0; wait < 200 && got.size() < size; ++wait) {
+        const LinkRead read = link.Read(10 * 1000);
+        if (read.status == LinkRead::kData) got.insert(got.end(), read.bytes.begin(), read.bytes.end());
+        if (read.status == LinkRead::kClosed || read.status == LinkRead::kError) break;
+    }
+    return ToHex(got);
+}
+
+void Send(Link& link, const std::string& hex) {
+    const Bytes bytes = FromHex(hex);
+    std::string error;
+    ASSERT_EQ(link.WriteSome(bytes.data(), bytes.size(), 1000 * 1000, error), static_cast<long long>(bytes.size()))
+        << error;
+}
+
+TEST(ModbusSlave, ATcpServerServesItsClientsAtOnceUntilStopped) {
+    // The Application Protocol's read example in MBAP frames, as the
+    // Messaging on TCP/IP guide wraps them.
+    Device device;
+    device.model.holding_registers[0x6B] = 0x022B;
+    device.model.holding_registers[0x6C] = 0x0000;
+    device.model.holding_registers[0x6D] = 0x0064;
+    std::string error;
+    const std::unique_ptr<LinkListener> listener = ListenTcp("0", error, "127.0.0.1", 4);
+    ASSERT_TRUE(listener) << error;
+    const std::string port = std::to_string(listener->port());
+
+    std::mutex mutex;
+    std::vector<std::string> log;
+    std::atomic<bool> stop{false};
+    std::string failed = "not ended";
+    std::thread server([&] {
+        failed = ServeModbusTcp(
+            *listener, ModbusFraming::kTcp, device.slave,
+            [&](const ModbusClientEvent& event) {
+                std::lock_guard<std::mutex> lock(mutex);
+                const std::string who = std::to_string(event.client) + " ";
+                if (event.kind == ModbusClientEvent::kConnected) log.push_back(who + "came");
+                if (event.kind == ModbusClientEvent::kRequest) {
+                    log.push_back(who + ToHex(event.request->received) + " -> " + ToHex(event.request->sent));
+                }
+                if (event.kind == ModbusClientEvent::kEnded) log.push_back(who + "went " + event.failure);
+            },
+            [&] { return stop.load(); });
+    });
+
+    // Both connected at once: the second is served while the first stays.
+    const std::unique_ptr<Link> first = ConnectTcpLink("127.0.0.1", port, error);
+    ASSERT_TRUE(first) << error;
+    const std::unique_ptr<Link> second = ConnectTcpLink("127.0.0.1", port, error);
+    ASSERT_TRUE(second) << error;
+    Send(*first, "0001 0000 0006 11 03 006B 0003");
+    EXPECT_EQ(ReadAnswer(*first, 15), ToHex(FromHex("0001 0000 0009 11 03 06 022B 0000 0064")));
+    Send(*second, "0007 0000 0006 11 06 006C 1234");
+    EXPECT_EQ(ReadAnswer(*second, 12), ToHex(FromHex("0007 0000 0006 11 06 006C 1234")));
+    // One model under both: the first client reads the second's write.
+    Send(*first, "0002 0000 0006 11 03 006C 0001");
+    EXPECT_EQ(ReadAnswer(*first, 11), ToHex(FromHex("0002 0000 0005 11 03 02 1234")));
+
+    stop = true;
+    server.join();
+    EXPECT_EQ(failed, "");
+    std::vector<std::string> client1, client2;
+    for (const std::string& line : log) (line[0] == '1' ? client1 : client2).push_back(line.substr(2));
+    const auto served = [](const std::string& request, const std::string& answer) {
+        return ToHex(FromHex(request)) + " -> " + ToHex(FromHex(answer));
+    };
+    EXPECT_EQ(client1, (std::vector<std::string>{"came",
+                                                 served("0001 0000 0006 11 03 006B 0003",
+                                                        "0001 0000 0009 11 03 06 022B 0000 0064"),
+                                                 served("0002 0000 0006 11 03 006C 0001",
+                                                        "0002 0000 0005 11 03 02 1234"),
+                                                 "went "}));
+    EXPECT_EQ(client2, (std::vector<std::string>{
+                           "came", served("0007 0000 0006 11 06 006C 1234", "0007 0000 0006 11 06 006C 1234"),
+                           "went "}));
 }
 
 }  // namespace
