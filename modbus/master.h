@@ -75,6 +75,11 @@ public:
 
     const ModbusMasterSettings& settings() const { return settings_; }
 
+    // The unit the next requests go to: one master polling several devices
+    // on a line keeps one count of transactions and one silence between
+    // frames for all of them.
+    void SetUnit(unsigned char unit) { settings_.unit = unit; }
+
 private:
     enum class TryEnd { kAnswered, kNoAnswer, kLinkFailed };
     TryEnd Try(const ModbusBytes& request_pdu, std::uint16_t transaction, ModbusTransaction& result);

@@ -288,6 +288,11 @@ ModbusBytes ModbusSlave::Answer(const ModbusAdu& request, ModbusSlaveEvent& even
     return response;
 }
 
+void ModbusSlave::Change(const std::function<void(ModbusDataModel&)>& change) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    change(model_);
+}
+
 std::string ServeModbusLink(Link& link, ModbusFraming framing, LinkTime gap_us, ModbusSlave& slave,
                             const std::function<void(const ModbusSlaveEvent&)>& log,
                             const std::function<bool()>& stop) {

@@ -71,6 +71,11 @@ public:
     ModbusBytes Answer(const ModbusAdu& request, ModbusSlaveEvent& event,
                        ModbusFraming framing = ModbusFraming::kRtu);
 
+    // Runs `change` on the model under the slave's lock: the device's own
+    // side (a simulator's user setting an input) changes what the masters
+    // read, never halfway through an answer.
+    void Change(const std::function<void(ModbusDataModel&)>& change);
+
 private:
     ModbusDataModel& model_;
     ModbusSlaveSettings settings_;

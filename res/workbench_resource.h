@@ -273,8 +273,14 @@
 #define IDC_MB_WRITE 3121
 #define IDC_MB_COUNTERS 3122
 #define IDC_MB_STATUS 3123
+#define IDC_MB_MODE 3124
+#define IDC_MB_MAP 3125
+#define IDC_MB_BROWSE 3126
+#define IDC_MB_POLLS 3127
+#define IDC_MB_ADD 3128
+#define IDC_MB_REMOVE 3129
 #define IDC_MB_FIRST IDC_MB_FRAMING
-#define IDC_MB_LAST IDC_MB_STATUS
+#define IDC_MB_LAST IDC_MB_REMOVE
 
 // Labels: static texts of each page, with ids of their own so that a test
 // finds each by its page.

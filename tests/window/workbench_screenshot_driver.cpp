@@ -143,9 +143,15 @@ int main(int argc, char** argv) {
             // The device of scripts/with-modbus-device: 3.14 as f32 CDAB at 40001.
             const char* device = std::getenv("QUOBRIX_MODBUS_TCP");
             if (!device) return Fail("no device: run under scripts/with-modbus-device");
+            // Two polls in the list: the float, and the u16 beside it.
             SetText(app.Control(IDC_MB_HOST), device);
-            SetText(app.Control(IDC_MB_COUNT), "4");
+            SetText(app.Control(IDC_MB_COUNT), "2");
             SetText(app.Control(IDC_MB_FORMAT), "f32 cdab");
+            Click(app, IDC_MB_ADD);
+            SetText(app.Control(IDC_MB_ADDRESS), "2");
+            SetText(app.Control(IDC_MB_COUNT), "2");
+            SetText(app.Control(IDC_MB_FORMAT), "u16");
+            Click(app, IDC_MB_ADD);
             Click(app, IDC_MB_START);
             HWND traffic = app.Control(IDC_MB_TRAFFIC);
             ready = WaitUntil([&] { return RowCount(traffic) >= 6; }, 30000);

@@ -2681,6 +2681,180 @@ TEST_F(WorkbenchModbus, ASilentPeerCountsTimeoutsAndEscStops) {
     WSACleanup();
 }
 
+// Two polls in the list, each at its own run and format: both show, each
+// row with its poll's number, and a row's write goes out in its poll's
+// format. The list is kept for the next start.
+TEST_F(WorkbenchModbus, SeveralPollsShowSideBySideInOneTable) {
+    const char* device = std::getenv("QUOBRIX_MODBUS_TCP");
+    if (!device) GTEST_SKIP() << "no device: the suite runs under scripts/with-modbus-device";
+    ShowPage(kModbusPage);
+    DefinePoll(device, "0", "2", "f32 cdab");
+    Click(IDC_MB_ADD);
+    DefinePoll(device, "2", "1", "u16");
+    Click(IDC_MB_ADD);
+    HWND polls = Control(IDC_MB_POLLS);
+    ASSERT_EQ(RowCount(polls), 2);
+    EXPECT_EQ(WideCellOf(polls, 1, 1), u8"从站 1  03 保持寄存器  40003 起 1 个  u16 ab  每 100 毫秒");
+    Click(IDC_MB_START);
+    HWND values = Control(IDC_MB_VALUES);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(values) == 2; }, kLinkWaitMs))
+        << Show(TextOf(Control(IDC_MB_STATUS)));
+    EXPECT_EQ(Value(0, 1), "40001");
+    EXPECT_EQ(Value(0, 3), "3.14");
+    EXPECT_EQ(Value(0, 4), "1");
+    EXPECT_EQ(Value(1, 1), "40003");
+    EXPECT_EQ(Value(1, 3), "7");
+    EXPECT_EQ(Value(1, 4), "2");
+    // The u16 row written as a u16 (function 06), and put back.
+    DoubleClickValue(1);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_MB_WRITE_REF)) == "40003"; }));
+    SetText(Control(IDC_MB_WRITE_VALUE), "9");
+    Click(IDC_MB_WRITE);
+    EXPECT_TRUE(WaitUntil([&] { return Value(1, 3) == "9"; }, kLinkWaitMs)) << Show(TextOf(Control(IDC_MB_STATUS)));
+    EXPECT_TRUE(StatusBegins(u8"写入 40003 = 9（功能 06）")) << Show(TextOf(Control(IDC_MB_STATUS)));
+    EXPECT_EQ(Value(0, 3), "3.14");
+    SetText(Control(IDC_MB_WRITE_VALUE), "7");
+    Click(IDC_MB_WRITE);
+    EXPECT_TRUE(WaitUntil([&] { return Value(1, 3) == "7"; }, kLinkWaitMs));
+    Stop();
+
+    ASSERT_TRUE(app_.Close());
+    const std::string kept = ReadSettings();
+    EXPECT_NE(kept.find("modbus.poll.2=1 2 2 1 100 u16 ab\r\n"), std::string::npos) << kept;
+    std::string error;
+    ASSERT_TRUE(app_.Start(AppPath(), &error)) << error;
+    ShowPage(kModbusPage);
+    EXPECT_EQ(RowCount(Control(IDC_MB_POLLS)), 2);
+    // Selected and removed, the list is one again.
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendWithData(Control(IDC_MB_POLLS), LVM_SETITEMSTATE, 0, item);
+    Click(IDC_MB_REMOVE);
+    EXPECT_EQ(RowCount(Control(IDC_MB_POLLS)), 1);
+    EXPECT_EQ(WideCellOf(Control(IDC_MB_POLLS), 0, 1), u8"从站 1  03 保持寄存器  40003 起 1 个  u16 ab  每 100 毫秒");
+    Click(IDC_MB_REMOVE);
+    EXPECT_EQ(RowCount(Control(IDC_MB_POLLS)), 1) << "nothing selected: nothing removed";
+    EXPECT_TRUE(StatusBegins(u8"请先在轮询列表中选中")) << Show(TextOf(Control(IDC_MB_STATUS)));
+}
+
+// The page as the device: it serves a map file to a master of the test's
+// own (raw MBAP frames over Winsock), shows each request and answer in the
+// traffic, shows the map's run as the masters read it, and a value set
+// there is what the master reads next.
+TEST_F(WorkbenchModbus, SimulatesADeviceFromAMapFile) {
+    const std::string map = TempFolder() + "quobrix-window-map.txt";
+    {
+        FILE* file = std::fopen(map.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        const char text[] = "# a pump\r\nf32 cdab 40001 3.14\r\nu16 40003 7\r\n";
+        std::fwrite(text, 1, sizeof text - 1, file);
+        std::fclose(file);
+    }
+    // A port free a moment ago: the field takes a port of 1 to 65535.
+    WSADATA wsa;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    {
+        SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        int length = sizeof address;
+        ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), length), 0);
+        ASSERT_EQ(getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length), 0);
+        closesocket(probe);
+    }
+    const std::string port = std::to_string(ntohs(address.sin_port));
+    ShowPage(kModbusPage);
+    HWND page = GetParent(Control(IDC_MB_MODE));
+    SendBounded(Control(IDC_MB_MODE), CB_SETCURSEL, 1);
+    SendBounded(page, WM_COMMAND, MAKEWPARAM(IDC_MB_MODE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(Control(IDC_MB_MODE)));
+    DefinePoll("127.0.0.1:" + port, "0", "2", "f32 cdab");
+    SetText(Control(IDC_MB_MAP), map);
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_MB_ADD)));
+    EXPECT_EQ(TextOf(Control(IDC_MB_START)), Gbk(u8"开始模拟(&O)"));
+    Click(IDC_MB_START);
+    const std::string listening = Gbk(u8"端口 ") + port;
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_MB_STATUS)).find(listening) != std::string::npos; },
+                          kLinkWaitMs))
+        << Show(TextOf(Control(IDC_MB_STATUS)));
+    HWND values = Control(IDC_MB_VALUES);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(values) == 1; }, kLinkWaitMs));
+    EXPECT_EQ(Value(0, 3), "3.14");
+    EXPECT_EQ(Value(0, 2), "F5C3 4048");
+
+    SOCKET master = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    ASSERT_EQ(connect(master, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    DWORD timeout_ms = 10000;
+    setsockopt(master, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout_ms), sizeof timeout_ms);
+    const auto ask = [&](const std::vector<unsigned char>& request, size_t answer_size) {
+        send(master, reinterpret_cast<const char*>(request.data()), static_cast<int>(request.size()), 0);
+        std::vector<unsigned char> answer(answer_size);
+        size_t got = 0;
+        while (got < answer_size) {
+            const int n = recv(master, reinterpret_cast<char*>(answer.data() + got), static_cast<int>(answer_size - got), 0);
+            if (n <= 0) break;
+            got += static_cast<size_t>(n);
+        }
+        answer.resize(got);
+        return answer;
+    };
+    // Read 40001-40003: the MBAP header, then F5C3 4048 0007.
+    const std::vector<unsigned char> read = {0x00, 0x05, 0x00, 0x00, 0x00, 0x06, 0x01, 0x03, 0x00, 0x00, 0x00, 0x03};
+    EXPECT_EQ(ask(read, 15), (std::vector<unsigned char>{0x00, 0x05, 0x00, 0x00, 0x00, 0x09, 0x01, 0x03, 0x06, 0xF5,
+                                                         0xC3, 0x40, 0x48, 0x00, 0x07}));
+    HWND traffic = Control(IDC_MB_TRAFFIC);
+    ASSERT_TRUE(WaitUntil([&] { return RowCount(traffic) >= 2; }, kLinkWaitMs));
+    EXPECT_EQ(WideCellOf(traffic, 0, 1), "RX");
+    EXPECT_EQ(WideCellOf(traffic, 0, 3), "00 05 00 00 00 06 01 03 00 00 00 03");
+    EXPECT_EQ(WideCellOf(traffic, 0, 2).rfind(u8"✔ 客户端 1 ", 0), 0u) << WideCellOf(traffic, 0, 2);
+    EXPECT_EQ(WideCellOf(traffic, 1, 1), "TX");
+    EXPECT_EQ(WideCellOf(traffic, 1, 3), "00 05 00 00 00 09 01 03 06 F5 C3 40 48 00 07");
+    ASSERT_TRUE(WaitUntil([&] { return Counter(u8"应答") == 1; })) << TextOf(Control(IDC_MB_COUNTERS));
+
+    // The master writes 2.5 over the float (function 10): the page shows it.
+    const std::vector<unsigned char> write = {0x00, 0x06, 0x00, 0x00, 0x00, 0x0B, 0x01, 0x10, 0x00,
+                                              0x00, 0x00, 0x02, 0x04, 0x00, 0x00, 0x40, 0x20};
+    EXPECT_EQ(ask(write, 12),
+              (std::vector<unsigned char>{0x00, 0x06, 0x00, 0x00, 0x00, 0x06, 0x01, 0x10, 0x00, 0x00, 0x00, 0x02}));
+    EXPECT_TRUE(WaitUntil([&] { return Value(0, 3) == "2.5"; }, kLinkWaitMs));
+    // The page sets 1.5 (3F C0 00 00): the master reads it.
+    DoubleClickValue(0);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_MB_WRITE_REF)) == "40001"; }));
+    SetText(Control(IDC_MB_WRITE_VALUE), "1.5");
+    Click(IDC_MB_WRITE);
+    EXPECT_TRUE(StatusBegins(u8"已设 40001 = 1.5")) << Show(TextOf(Control(IDC_MB_STATUS)));
+    EXPECT_EQ(ask(read, 15), (std::vector<unsigned char>{0x00, 0x05, 0x00, 0x00, 0x00, 0x09, 0x01, 0x03, 0x06, 0x00,
+                                                         0x00, 0x3F, 0xC0, 0x00, 0x07}));
+    closesocket(master);
+    WSACleanup();
+    Stop();
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_MB_MAP)));
+    std::remove(map.c_str());
+}
+
+// A map that does not hold is said, with its line, before anything listens.
+TEST_F(WorkbenchModbus, ABrokenMapIsSaidWithItsLine) {
+    const std::string map = TempFolder() + "quobrix-window-bad-map.txt";
+    {
+        FILE* file = std::fopen(map.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        const char text[] = "u16 40001 1\r\nu16 40001 2\r\n";
+        std::fwrite(text, 1, sizeof text - 1, file);
+        std::fclose(file);
+    }
+    ShowPage(kModbusPage);
+    SendBounded(Control(IDC_MB_MODE), CB_SETCURSEL, 1);
+    DefinePoll("127.0.0.1:1502", "0", "1", "u16");
+    SetText(Control(IDC_MB_MAP), map);
+    Click(IDC_MB_START);
+    EXPECT_TRUE(StatusBegins(u8"映射文件有误：")) << Show(TextOf(Control(IDC_MB_STATUS)));
+    EXPECT_NE(TextOf(Control(IDC_MB_STATUS)).find("2"), std::string::npos);
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_MB_START)));
+    SendBounded(Control(IDC_MB_MODE), CB_SETCURSEL, 0);
+    std::remove(map.c_str());
+}
+
 // The page's fields as the user left them come back at the next start.
 TEST_F(WorkbenchModbus, FieldsComeBackAtTheNextStart) {
     ShowPage(kModbusPage);

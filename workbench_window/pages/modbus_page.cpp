@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <sstream>
 
 #include "cli/hex_bytes.h"
 #include "link/framer.h"
@@ -330,6 +331,154 @@ bool WriteRequest(const Poll& poll, std::uint16_t address, const std::string& ty
     pdu = WriteMultipleRegistersRequest(address, registers);
     what = "写入 " + reference + " = " + value + "（功能 10，" + std::to_string(registers.size()) + " 个寄存器）";
     return true;
+}
+
+// ---- several polls ------------------------------------------------------
+
+int TableIndex(ModbusTable table) {
+    for (int i = 0; i < 4; ++i) {
+        if (kTablesByChoice[i] == table) return i;
+    }
+    return 2;
+}
+
+std::string PollLine(const Poll& poll, int table_index) {
+    std::string line = std::to_string(poll.unit) + " " + std::to_string(table_index) + " " +
+                       std::to_string(poll.address) + " " + std::to_string(poll.count) + " " +
+                       std::to_string(poll.interval_ms) + " " + poll.type;
+    if (!poll.bits()) line += " " + poll.order;
+    return line;
+}
+
+bool ReadPollLine(const std::string& line, Poll& poll, std::string& error) {
+    std::istringstream words(line);
+    std::string unit, table, address, count, interval, format;
+    words >> unit >> table >> address >> count >> interval;
+    std::getline(words, format);
+    long long table_index = 0;
+    if (!ReadFieldNumber(table, 0, 3, table_index)) {
+        error = "轮询“" + line + "”的功能/表应为 0 到 3";
+        return false;
+    }
+    if (!ReadPoll(unit, static_cast<int>(table_index), address, count, interval, format, poll, error)) {
+        error = "轮询“" + line + "”：" + error;
+        return false;
+    }
+    return true;
+}
+
+std::string PollTitle(const Poll& poll) {
+    std::string title = "从站 " + std::to_string(poll.unit) + "  " + TableChoices()[TableIndex(poll.table)] + "  " +
+                        ReferenceText(poll.table, poll.address) + " 起 " + std::to_string(poll.count) + " 个";
+    if (!poll.bits()) title += "  " + poll.type + " " + poll.order;
+    return title + "  每 " + std::to_string(poll.interval_ms) + " 毫秒";
+}
+
+// ---- the simulator -------------------------------------------------------
+
+bool LoadMap(const std::string& text, ModbusDataModel& model, std::string& error) {
+    ModbusDataModel read;
+    std::string why;
+    if (!ReadModbusMap(text, read, why)) {
+        error = "映射文件有误：" + why;
+        return false;
+    }
+    if (read.coils.empty() && read.discrete_inputs.empty() && read.input_registers.empty() &&
+        read.holding_registers.empty()) {
+        error = "映射文件里没有任何地址：每行如 f32 cdab 40001 3.14";
+        return false;
+    }
+    model = std::move(read);
+    return true;
+}
+
+bool ReadServedUnit(const std::string& text, unsigned char& unit, std::string& error) {
+    long long number = 0;
+    if (!ReadFieldNumber(text, 0, 247, number)) {
+        error = "模拟的从站应为 1 到 247（0：应答任何从站地址）";
+        return false;
+    }
+    unit = static_cast<unsigned char>(number);
+    return true;
+}
+
+bool DeviceRows(ModbusSlave& slave, const Poll& poll, std::vector<ValueRow>& rows, std::string& error) {
+    // Unit 0 over TCP reaches the device whatever unit it answers as.
+    ModbusSlaveEvent event;
+    const ModbusBytes answer = slave.Answer(ModbusAdu{0, PollRequest(poll), 0}, event, ModbusFraming::kTcp);
+    const PduParse parse = ParseModbusPdu(answer, ModbusDirection::kResponse);
+    if (!parse.ok() || parse.pdu.exception) {
+        error = "映射中没有 " + ReferenceText(poll.table, poll.address) + " 起的 " + std::to_string(poll.count) +
+                " 个地址";
+        return false;
+    }
+    rows = ValueRows(poll, parse.pdu);
+    return true;
+}
+
+bool WriteDevice(ModbusSlave& slave, const Poll& poll, std::uint16_t address, const std::string& typed,
+                 std::string& what, std::string& error) {
+    // The value reads as a master's write would, whatever the table.
+    Poll as_holding = poll;
+    if (poll.table == ModbusTable::kDiscreteInputs) as_holding.table = ModbusTable::kCoils;
+    if (poll.table == ModbusTable::kInputRegisters) as_holding.table = ModbusTable::kHoldingRegisters;
+    ModbusBytes pdu;
+    std::string written;
+    if (!WriteRequest(as_holding, address, typed, pdu, written, error)) return false;
+    const PduParse request = ParseModbusPdu(pdu, ModbusDirection::kRequest);
+    bool held = true;
+    slave.Change([&](ModbusDataModel& model) {
+        if (poll.bits()) {
+            auto& bits = poll.table == ModbusTable::kCoils ? model.coils : model.discrete_inputs;
+            held = bits.count(address) != 0;
+            if (held) bits[address] = request.pdu.bits.empty() ? false : request.pdu.bits.front();
+            return;
+        }
+        auto& registers = poll.table == ModbusTable::kHoldingRegisters ? model.holding_registers : model.input_registers;
+        for (std::size_t i = 0; i < request.pdu.registers.size(); ++i) {
+            held = held && registers.count(static_cast<std::uint16_t>(address + i)) != 0;
+        }
+        if (!held) return;
+        for (std::size_t i = 0; i < request.pdu.registers.size(); ++i) {
+            registers[static_cast<std::uint16_t>(address + i)] = request.pdu.registers[i];
+        }
+    });
+    const std::string reference = ReferenceText(poll.table, address);
+    if (!held) {
+        error = "映射中没有 " + reference + " 起放得下这个值的地址";
+        return false;
+    }
+    what = "已设 " + reference + " = " + typed;
+    return true;
+}
+
+std::vector<TrafficRow> ServedRows(const ModbusSlaveEvent& event, long long ms_of_day, int client) {
+    std::vector<TrafficRow> rows;
+    const std::string who = client > 0 ? "客户端 " + std::to_string(client) + " " : "";
+    TrafficRow came;
+    came.time = serial_page::TimeOfDay(ms_of_day);
+    came.direction = "RX";
+    came.hex = HexLine(event.received.data(), event.received.size());
+    came.ok = !event.request.pdu.empty();
+    came.verdict = (came.ok ? "✔ " : "✘ ") + who + event.summary;
+    rows.push_back(std::move(came));
+    if (!event.sent.empty()) {
+        TrafficRow went;
+        went.time = rows.front().time;
+        went.direction = "TX";
+        went.hex = HexLine(event.sent.data(), event.sent.size());
+        went.verdict = who.empty() ? "应答" : who + "应答";
+        rows.push_back(std::move(went));
+    }
+    return rows;
+}
+
+void CountServed(const ModbusSlaveEvent& event, Counters& counters) {
+    ++counters.requests;
+    if (event.request.pdu.empty()) ++counters.errors;
+    if (event.response_pdu.empty()) return;
+    ++counters.answers;
+    if (event.response_pdu.front() & 0x80) ++counters.errors;
 }
 
 }  // namespace modbus_page

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "link/serial_settings.h"
+#include "modbus/slave.h"
 #include "modbus/addressing.h"
 #include "modbus/adu.h"
 #include "modbus/master.h"
@@ -93,6 +94,7 @@ struct ValueRow {
     std::string reference;     // "40001"
     std::string raw;           // the registers in hex, "F5C3 4048"; a bit's "1" or "0"
     std::string value;         // "3.14"; a bit's "ON" or "OFF"
+    int poll = 1;              // the poll's number in the list, from 1
 };
 
 // The rows of an answer to `poll`'s request: the first `count` bits, or the
@@ -131,5 +133,50 @@ TrafficRow TraceRow(const ModbusTraceEvent& event, long long ms_of_day);
 // False with why in `error`.
 bool WriteRequest(const Poll& poll, std::uint16_t address, const std::string& typed, ModbusBytes& pdu,
                   std::string& what, std::string& error);
+
+// ---- several polls ------------------------------------------------------
+
+// The most polls the list holds: a line shares its time among them.
+constexpr int kMostPolls = 16;
+
+// A poll as the settings keep it and the list shows it, one line:
+// "1 2 0 10 1000 f32 cdab" (unit, table's index, address, count, interval,
+// format); read back through ReadPoll, so a line edited by hand is judged
+// as the fields are. False with why.
+std::string PollLine(const Poll& poll, int table_index);
+bool ReadPollLine(const std::string& line, Poll& poll, std::string& error);
+int TableIndex(ModbusTable table);
+// The list's row: "从站 1  03 保持寄存器  40001 起 10 个  f32 cdab  每 1000 毫秒".
+std::string PollTitle(const Poll& poll);
+
+// ---- the simulator -------------------------------------------------------
+
+// The map file's text read into a device (one line of Chinese with the
+// line's number and what is wrong when it does not hold).
+bool LoadMap(const std::string& text, ModbusDataModel& model, std::string& error);
+
+// The simulator's unit field: 0 answers every unit, else 1 to 247.
+bool ReadServedUnit(const std::string& text, unsigned char& unit, std::string& error);
+
+// What the simulated device holds in the run `poll` names, read as a master
+// on the line would read it (the device's lock keeps a client's write
+// whole): the rows, or why none (an address the map lacks).
+bool DeviceRows(ModbusSlave& slave, const Poll& poll, std::vector<ValueRow>& rows, std::string& error);
+
+// A value typed for a double-clicked row of the simulated device, written
+// as a master would write it, so the clients read it at once. Every table
+// takes it: the simulator plays the device's own side too, whose inputs
+// change without a master. False with why.
+bool WriteDevice(ModbusSlave& slave, const Poll& poll, std::uint16_t address, const std::string& typed,
+                 std::string& what, std::string& error);
+
+// The traffic's rows for one request served: the request as it came (its
+// verdict the device's word on it) and the answer as it went, if one did.
+// `client` names a TCP client ("客户端 2"), 0 for the serial line.
+std::vector<TrafficRow> ServedRows(const ModbusSlaveEvent& event, long long ms_of_day, int client);
+
+// The tally of a simulator: a request per frame that came, an answer per
+// answer sent, errors for frames refused and exceptions answered.
+void CountServed(const ModbusSlaveEvent& event, Counters& counters);
 
 }  // namespace modbus_page

@@ -170,7 +170,18 @@ struct ModbusList {
     int ModbusSettings::*field;
 };
 const ModbusList kModbusLists[] = {{"framing", kModbusFramings, &ModbusSettings::framing},
-                                   {"table", kModbusTables, &ModbusSettings::table}};
+                                   {"table", kModbusTables, &ModbusSettings::table},
+                                   {"mode", kModbusModes, &ModbusSettings::mode}};
+
+// A path may hold any character but a control one (a line break would
+// start a line of its own).
+bool IsPath(const std::string& text) {
+    if (text.size() > 1000) return false;
+    for (const char ch : text) {
+        if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F) return false;
+    }
+    return true;
+}
 
 ModbusSettings ParseModbus(const std::map<std::string, std::string>& values) {
     ModbusSettings modbus;
@@ -187,6 +198,13 @@ ModbusSettings ParseModbus(const std::map<std::string, std::string>& values) {
     for (const ModbusText& text : kModbusTexts) {
         if (const std::string* value = find(text.key); value && IsSound(text, *value)) modbus.*text.field = *value;
     }
+    if (const std::string* value = find("map"); value && IsPath(*value)) modbus.map = *value;
+    // poll.1, poll.2, ...: the list ends at the first number missing.
+    for (int n = 1; n <= kModbusPolls; ++n) {
+        const std::string* value = find(("poll." + std::to_string(n)).c_str());
+        if (!value) break;
+        if (IsName(*value, false)) modbus.polls.push_back(*value);
+    }
     return modbus;
 }
 
@@ -199,6 +217,12 @@ std::string FormatModbus(const ModbusSettings& modbus) {
     for (const ModbusText& field : kModbusTexts) {
         const std::string& value = modbus.*field.field;
         if (IsSound(field, value)) text += std::string("modbus.") + field.key + "=" + value + "\r\n";
+    }
+    if (IsPath(modbus.map)) text += "modbus.map=" + modbus.map + "\r\n";
+    int kept = 0;
+    for (const std::string& poll : modbus.polls) {
+        if (kept == kModbusPolls || !IsName(poll, false)) continue;
+        text += "modbus.poll." + std::to_string(++kept) + "=" + poll + "\r\n";
     }
     return text;
 }

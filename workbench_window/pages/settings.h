@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace settings {
 
@@ -46,6 +47,9 @@ struct ModbusSettings {
     std::string count = "10";        // digits
     std::string interval = "1000";   // digits, milliseconds
     std::string format = "u16";      // "f32 cdab"
+    int mode = 0;                    // 0 polls a device, 1 simulates one
+    std::string map;                 // the simulator's map file, UTF-8
+    std::vector<std::string> polls;  // the poll list, a modbus_page::PollLine each
 };
 
 struct Settings {
@@ -68,6 +72,8 @@ constexpr int kFlowChoices = 3;
 // The Modbus page's lists: framings and tables.
 constexpr int kModbusFramings = 4;
 constexpr int kModbusTables = 4;
+constexpr int kModbusModes = 2;
+constexpr int kModbusPolls = 16;  // the list's most
 // Sizes beyond any screen are no window's: such a line is taken as damage.
 constexpr int kLargestCoordinate = 100000;
 

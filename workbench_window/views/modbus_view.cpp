@@ -3,10 +3,13 @@
 #include <commctrl.h>  // after <windows.h>, which fw/win_types.h brings
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 
 #include "fw/win32/controls.h"
 #include "link/link.h"
 #include "workbench_window/pages/serial_page.h"
+#include "workbench_window/pages/settings.h"
 #include "workbench_window/window_text.h"
 #include "workbench_window/workbench_window.h"
 
@@ -23,7 +26,7 @@ constexpr UINT kStatusMessage = WM_APP + 31;
 constexpr int kTrafficRows = 10000;
 constexpr int kTrafficDropBlock = 1000;
 constexpr int kTrafficColumns = 4;  // time, direction, verdict, hex
-constexpr int kValueColumns = 4;    // address, reference, raw, value
+constexpr int kValueColumns = 5;    // address, reference, raw, value, poll
 // The room a list view leaves about a cell's text, in pixels.
 constexpr int kCellMargins = 16;
 // How long the worker rests between looks at its queue while it waits for
@@ -70,6 +73,9 @@ BEGIN_MESSAGE_MAP(CModbusView, CPageView)
     ON_COMMAND(IDC_MB_STOP, OnStop)
     ON_COMMAND(IDC_MB_CLEAR, OnClear)
     ON_COMMAND(IDC_MB_WRITE, OnWrite)
+    ON_COMMAND(IDC_MB_BROWSE, OnBrowse)
+    ON_COMMAND(IDC_MB_ADD, OnAddPoll)
+    ON_COMMAND(IDC_MB_REMOVE, OnRemovePoll)
 END_MESSAGE_MAP()
 
 CModbusView::CModbusView(CWorkbenchWindow& host) : CPageView(IDD, host) {}
@@ -80,6 +86,7 @@ CModbusView::~CModbusView() { worker_.Stop(); }
 BOOL CModbusView::OnInitDialog() {
     CPageView::OnInitDialog();
     FollowSize({
+        {IDC_MB_POLLS, kStretchX},
         {IDC_MB_VALUES, kStretchY},
         {IDC_MB_TRAFFIC, kStretchX | kStretchY},
         {IDC_MB_WRITE_REF, kMoveY},
@@ -93,13 +100,18 @@ BOOL CModbusView::OnInitDialog() {
     for (const std::string& baud : serial_page::BaudChoices()) AddWideString(Item(IDC_MB_BAUD), baud);
     for (const std::string& table : modbus_page::TableChoices()) AddWideString(Item(IDC_MB_TABLE), table);
     for (const std::string& format : modbus_page::FormatChoices()) AddWideString(Item(IDC_MB_FORMAT), format);
+    for (const char* mode : {"主站轮询", "从站模拟"}) AddWideString(Item(IDC_MB_MODE), mode);
+    CListCtrl polls(Item(IDC_MB_POLLS));
+    polls.SetTableStyle();
+    polls.SetColumns({AfxUtf8ToGbk("序号"), AfxUtf8ToGbk("轮询")}, {24, 380});
     // The defaults are the settings' own.
     LoadSettings(settings::Settings());
 
     CListCtrl values(Item(IDC_MB_VALUES));
     values.SetTableStyle();
-    values.SetColumns({AfxUtf8ToGbk("地址"), AfxUtf8ToGbk("引用"), AfxUtf8ToGbk("原始值"), AfxUtf8ToGbk("数值")},
-                      {28, 30, 50, 60});
+    values.SetColumns({AfxUtf8ToGbk("地址"), AfxUtf8ToGbk("引用"), AfxUtf8ToGbk("原始值"), AfxUtf8ToGbk("数值"),
+                       AfxUtf8ToGbk("轮询")},
+                      {28, 30, 50, 60, 24});
     CListCtrl traffic(Item(IDC_MB_TRAFFIC));
     traffic.SetTableStyle();
     traffic.SetColumns({AfxUtf8ToGbk("时间"), AfxUtf8ToGbk("方向"), AfxUtf8ToGbk("校验"), AfxUtf8ToGbk("十六进制")},
@@ -115,6 +127,7 @@ BOOL CModbusView::OnCommand(WPARAM wparam, LPARAM lparam) {
         const int at = Selection(Item(IDC_MB_BAUD));
         if (at >= 0) SetText(IDC_MB_BAUD, serial_page::BaudChoices()[static_cast<size_t>(at)]);
     }
+    if (id == IDC_MB_MODE && code == CBN_SELCHANGE) ShowMode();
     if (id == IDC_MB_FORMAT && code == CBN_SELCHANGE) {
         const int at = Selection(Item(IDC_MB_FORMAT));
         if (at >= 0) SetText(IDC_MB_FORMAT, modbus_page::FormatChoices()[static_cast<size_t>(at)]);
@@ -152,6 +165,22 @@ LRESULT CModbusView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
             const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
             if (header->idFrom == IDC_MB_VALUES && header->code == NM_DBLCLK) {
                 ChooseWriteRow(reinterpret_cast<const NMITEMACTIVATE*>(lparam)->iItem);
+                return 0;
+            }
+            // A poll clicked in the list comes back into the fields, to be
+            // changed and added again.
+            if (header->idFrom == IDC_MB_POLLS && header->code == NM_CLICK && !worker_.Running()) {
+                const int row = reinterpret_cast<const NMITEMACTIVATE*>(lparam)->iItem;
+                if (row >= 0 && static_cast<size_t>(row) < polls_.size()) {
+                    const modbus_page::Poll& poll = polls_[static_cast<size_t>(row)];
+                    SetText(IDC_MB_UNIT, std::to_string(poll.unit));
+                    ::SendMessageW(Item(IDC_MB_TABLE), CB_SETCURSEL, modbus_page::TableIndex(poll.table), 0);
+                    SetText(IDC_MB_ADDRESS, std::to_string(poll.address));
+                    SetText(IDC_MB_COUNT, std::to_string(poll.count));
+                    SetText(IDC_MB_INTERVAL, std::to_string(poll.interval_ms));
+                    if (!poll.bits()) SetText(IDC_MB_FORMAT, poll.type + " " + poll.order);
+                    ShowReference();
+                }
                 return 0;
             }
             break;
@@ -203,7 +232,17 @@ void CModbusView::LoadSettings(const settings::Settings& all) {
     SetText(IDC_MB_COUNT, s.count);
     SetText(IDC_MB_INTERVAL, s.interval);
     SetText(IDC_MB_FORMAT, s.format);
+    ::SendMessageW(Item(IDC_MB_MODE), CB_SETCURSEL, static_cast<WPARAM>(s.mode), 0);
+    SetText(IDC_MB_MAP, s.map);
+    polls_.clear();
+    for (const std::string& line : s.polls) {
+        modbus_page::Poll poll;
+        std::string error;
+        if (modbus_page::ReadPollLine(line, poll, error)) polls_.push_back(poll);
+    }
+    ShowPolls();
     ShowReference();
+    ShowMode();
 }
 
 void CModbusView::SaveSettings(settings::Settings& all) {
@@ -220,6 +259,66 @@ void CModbusView::SaveSettings(settings::Settings& all) {
     s.count = Text(IDC_MB_COUNT);
     s.interval = Text(IDC_MB_INTERVAL);
     s.format = Text(IDC_MB_FORMAT);
+    s.mode = std::max(0, Selection(Item(IDC_MB_MODE)));
+    s.map = Text(IDC_MB_MAP);
+    s.polls.clear();
+    for (const modbus_page::Poll& poll : polls_) {
+        s.polls.push_back(modbus_page::PollLine(poll, modbus_page::TableIndex(poll.table)));
+    }
+}
+
+bool CModbusView::Simulating() const { return Selection(Item(IDC_MB_MODE)) == 1; }
+
+// The simulator serves the map; the poll list is the master's.
+void CModbusView::ShowMode() {
+    const bool simulating = Simulating();
+    SetText(IDC_MB_START, simulating ? "开始模拟(&O)" : "开始轮询(&O)");
+    EnableForState();
+}
+
+void CModbusView::ShowPolls() {
+    HWND list = Item(IDC_MB_POLLS);
+    CListCtrl(list).DeleteAllItems();
+    for (size_t i = 0; i < polls_.size(); ++i) {
+        SetCell(list, static_cast<int>(i), 0, std::to_string(i + 1), true);
+        SetCell(list, static_cast<int>(i), 1, modbus_page::PollTitle(polls_[i]), false);
+    }
+}
+
+void CModbusView::OnAddPoll() {
+    modbus_page::Poll poll;
+    std::string error;
+    if (!modbus_page::ReadPoll(Text(IDC_MB_UNIT), Selection(Item(IDC_MB_TABLE)), Text(IDC_MB_ADDRESS),
+                               Text(IDC_MB_COUNT), Text(IDC_MB_INTERVAL), Text(IDC_MB_FORMAT), poll, error)) {
+        SetText(IDC_MB_STATUS, error);
+        return;
+    }
+    if (polls_.size() >= static_cast<size_t>(modbus_page::kMostPolls)) {
+        SetText(IDC_MB_STATUS, "轮询列表最多 " + std::to_string(modbus_page::kMostPolls) + " 项");
+        return;
+    }
+    polls_.push_back(poll);
+    ShowPolls();
+    SetText(IDC_MB_STATUS, "已加入第 " + std::to_string(polls_.size()) + " 项：" + modbus_page::PollTitle(poll));
+}
+
+void CModbusView::OnRemovePoll() {
+    const int row = static_cast<int>(::SendMessageW(Item(IDC_MB_POLLS), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                                    LVNI_SELECTED));
+    if (row < 0 || static_cast<size_t>(row) >= polls_.size()) {
+        SetText(IDC_MB_STATUS, "请先在轮询列表中选中要删除的一项");
+        return;
+    }
+    polls_.erase(polls_.begin() + row);
+    ShowPolls();
+    SetText(IDC_MB_STATUS, "已删除第 " + std::to_string(row + 1) + " 项");
+}
+
+void CModbusView::OnBrowse() {
+    CFileDialog dialog(true, nullptr, AfxUtf8ToGbk("映射文件 (*.txt;*.map)|*.txt;*.map|所有文件 (*.*)|*.*|").c_str(),
+                       m_hWnd);
+    if (dialog.DoModal() != IDOK) return;
+    SetText(IDC_MB_MAP, dialog.GetPathName());
 }
 
 // The address's reference beside it, as the table names it: 40001.
@@ -237,11 +336,15 @@ void CModbusView::ShowReference() {
 // While a poll runs, what it was started with stays as it is.
 void CModbusView::EnableForState() {
     const bool running = worker_.Running();
+    const bool simulating = Simulating();
     for (int id : {IDC_MB_FRAMING, IDC_MB_PORT, IDC_MB_REFRESH, IDC_MB_BAUD, IDC_MB_WORD, IDC_MB_HOST, IDC_MB_TIMEOUT,
                    IDC_MB_UNIT, IDC_MB_TABLE, IDC_MB_ADDRESS, IDC_MB_COUNT, IDC_MB_INTERVAL, IDC_MB_FORMAT,
-                   IDC_MB_START}) {
+                   IDC_MB_START, IDC_MB_MODE}) {
         ::EnableWindow(Item(id), !running);
     }
+    for (int id : {IDC_MB_MAP, IDC_MB_BROWSE}) ::EnableWindow(Item(id), !running && simulating);
+    for (int id : {IDC_MB_POLLS, IDC_MB_ADD, IDC_MB_REMOVE}) ::EnableWindow(Item(id), !running && !simulating);
+    ::EnableWindow(Item(IDC_MB_TIMEOUT), !running && !simulating);
     ::EnableWindow(Item(IDC_MB_STOP), running);
 }
 
@@ -264,28 +367,89 @@ void CModbusView::OnStart() {
     std::string error;
     const bool sound =
         modbus_page::ReadConnection(Selection(Item(IDC_MB_FRAMING)), Text(IDC_MB_PORT), Text(IDC_MB_BAUD),
-                                    Text(IDC_MB_WORD), Text(IDC_MB_HOST), Text(IDC_MB_TIMEOUT), connection, error) &&
-        modbus_page::ReadPoll(Text(IDC_MB_UNIT), Selection(Item(IDC_MB_TABLE)), Text(IDC_MB_ADDRESS),
-                              Text(IDC_MB_COUNT), Text(IDC_MB_INTERVAL), Text(IDC_MB_FORMAT), poll, error);
+                                    Text(IDC_MB_WORD), Text(IDC_MB_HOST), Simulating() ? "1000" : Text(IDC_MB_TIMEOUT),
+                                    connection, error) &&
+        (Simulating() || modbus_page::ReadPoll(Text(IDC_MB_UNIT), Selection(Item(IDC_MB_TABLE)), Text(IDC_MB_ADDRESS),
+                                               Text(IDC_MB_COUNT), Text(IDC_MB_INTERVAL), Text(IDC_MB_FORMAT), poll,
+                                               error));
     if (!sound) {
         SetText(IDC_MB_STATUS, error);
         return;
     }
     // Another table or format: the rows shown and the row chosen for a
     // write are no longer this poll's.
-    poll_ = poll;
     values_.clear();
+    poll_rows_.clear();
     CListCtrl(Item(IDC_MB_VALUES)).DeleteAllItems();
     write_chosen_ = false;
     SetText(IDC_MB_WRITE_REF, "");
     // A fresh share: a worker of an earlier run may still hold the old one.
     shared_ = std::make_shared<Shared>();
-    if (!worker_.Start(m_hWnd, [this, connection, poll] { Work(connection, poll); })) {
+    if (Simulating()) {
+        StartSimulator(connection);
+        return;
+    }
+    poll_ = poll;
+    device_.reset();
+    // The list's polls, or the fields' one when the list is empty.
+    polling_ = polls_.empty() ? std::vector<modbus_page::Poll>{poll} : polls_;
+    poll_rows_.resize(polling_.size());
+    if (!worker_.Start(m_hWnd, [this, connection, polls = polling_] { Work(connection, polls); })) {
         SetText(IDC_MB_STATUS, "无法启动轮询的线程");
         return;
     }
     poll_failing_ = false;
     SetText(IDC_MB_STATUS, "正在打开…");
+    EnableForState();
+}
+
+// The simulator: the map read here, so that what is wrong with it is said
+// before anything listens; the run the fields name is what the values show.
+void CModbusView::StartSimulator(const modbus_page::Connection& connection) {
+    std::string error;
+    unsigned char unit = 0;
+    if (!modbus_page::ReadServedUnit(Text(IDC_MB_UNIT), unit, error)) {
+        SetText(IDC_MB_STATUS, error);
+        return;
+    }
+    // The values shown: the fields' run, whatever unit the device answers as.
+    modbus_page::Poll shown;
+    if (!modbus_page::ReadPoll("1", Selection(Item(IDC_MB_TABLE)), Text(IDC_MB_ADDRESS), Text(IDC_MB_COUNT), "1000",
+                               Text(IDC_MB_FORMAT), shown, error)) {
+        SetText(IDC_MB_STATUS, error);
+        return;
+    }
+    const std::string path = Text(IDC_MB_MAP);
+    if (path.empty()) {
+        SetText(IDC_MB_STATUS, "请选择映射文件：每行如 f32 cdab 40001 3.14");
+        return;
+    }
+    std::string text;
+    FILE* file = _wfopen(AfxUtf8ToWide(path).c_str(), L"rb");
+    if (!file) {
+        SetText(IDC_MB_STATUS, "无法打开映射文件 " + path);
+        return;
+    }
+    char block[4096];
+    size_t n;
+    // A map of every address of every table is some megabytes; more is no map.
+    while ((n = std::fread(block, 1, sizeof block, file)) > 0 && text.size() < (16u << 20)) text.append(block, n);
+    std::fclose(file);
+    auto device = std::make_shared<Device>();
+    if (!modbus_page::LoadMap(text, device->model, error)) {
+        SetText(IDC_MB_STATUS, error);
+        return;
+    }
+    device->slave = std::make_unique<ModbusSlave>(device->model, ModbusSlaveSettings{unit});
+    poll_ = shown;
+    polling_.clear();
+    device_ = device;
+    if (!worker_.Start(m_hWnd, [this, connection, device] { Serve(connection, device); })) {
+        SetText(IDC_MB_STATUS, "无法启动模拟的线程");
+        return;
+    }
+    SetText(IDC_MB_STATUS, "正在打开…");
+    ShowDeviceValues();
     EnableForState();
 }
 
@@ -302,6 +466,7 @@ void CModbusView::ChooseWriteRow(int row) {
     const modbus_page::ValueRow& chosen = values_[static_cast<size_t>(row)];
     write_chosen_ = true;
     write_address_ = chosen.address;
+    write_poll_ = chosen.poll;
     SetText(IDC_MB_WRITE_REF, chosen.reference);
     SetText(IDC_MB_WRITE_VALUE, chosen.raw.size() == 1 ? chosen.raw : chosen.value);
     HWND field = Item(IDC_MB_WRITE_VALUE);
@@ -318,15 +483,27 @@ void CModbusView::OnWrite() {
         SetText(IDC_MB_STATUS, "请先双击数值列表中要写入的一行");
         return;
     }
-    ModbusBytes pdu;
     std::string what, error;
-    if (!modbus_page::WriteRequest(poll_, write_address_, Text(IDC_MB_WRITE_VALUE), pdu, what, error)) {
+    if (device_) {
+        // The device's own side: set at once, read by the masters' next polls.
+        if (!modbus_page::WriteDevice(*device_->slave, poll_, write_address_, Text(IDC_MB_WRITE_VALUE), what, error)) {
+            SetText(IDC_MB_STATUS, error);
+            return;
+        }
+        SetText(IDC_MB_STATUS, what);
+        ShowDeviceValues();
+        return;
+    }
+    if (write_poll_ < 1 || static_cast<size_t>(write_poll_) > polling_.size()) return;
+    const modbus_page::Poll& poll = polling_[static_cast<size_t>(write_poll_ - 1)];
+    ModbusBytes pdu;
+    if (!modbus_page::WriteRequest(poll, write_address_, Text(IDC_MB_WRITE_VALUE), pdu, what, error)) {
         SetText(IDC_MB_STATUS, error);
         return;
     }
     {
         std::lock_guard<std::mutex> lock(shared_->mutex);
-        shared_->writes.emplace_back(pdu, what);
+        shared_->writes.push_back(Write{pdu, what, poll.unit});
     }
     SetText(IDC_MB_STATUS, "正在" + what + "…");
 }
@@ -348,6 +525,15 @@ void CModbusView::Hand(Frame frame) {
     }
 }
 
+void CModbusView::Hand(Served served) {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->served.push_back(std::move(served));
+    if (!shared_->posted) {
+        shared_->posted = true;
+        ::PostMessageW(m_hWnd, kEventsMessage, 0, 0);
+    }
+}
+
 void CModbusView::Hand(Outcome outcome) {
     std::lock_guard<std::mutex> lock(shared_->mutex);
     shared_->outcomes.push_back(std::move(outcome));
@@ -357,10 +543,10 @@ void CModbusView::Hand(Outcome outcome) {
     }
 }
 
-// The worker: opens the link, then polls at the interval, the writes queued
-// going out between polls, until told to stop or the link fails. Its last
-// status stays on the page.
-void CModbusView::Work(const modbus_page::Connection& connection, const modbus_page::Poll& poll) {
+// The worker: opens the link, then polls each poll at its interval, the
+// writes queued going out between polls, until told to stop or the link
+// fails. Its last status stays on the page.
+void CModbusView::Work(const modbus_page::Connection& connection, const std::vector<modbus_page::Poll>& polls) {
     std::string error;
     std::unique_ptr<Link> link;
     std::string opened;
@@ -383,42 +569,49 @@ void CModbusView::Work(const modbus_page::Connection& connection, const modbus_p
     }
     PostStatus("正在轮询 " + opened + "（" + ModbusFramingName(connection.framing) + "）");
 
-    ModbusMaster master(*link, modbus_page::MasterSettings(connection, poll.unit));
+    // One master for every poll: one count of transactions, one silence.
+    ModbusMaster master(*link, modbus_page::MasterSettings(connection, polls.front().unit));
     master.SetTrace([this](const ModbusTraceEvent& event) { Hand(Frame{event, MsOfDay()}); });
-    const ModbusBytes request = modbus_page::PollRequest(poll);
-    const LinkTime interval_us = static_cast<LinkTime>(poll.interval_ms) * 1000;
-    LinkTime next_poll = LinkNow();
+    std::vector<LinkTime> next_poll(polls.size(), LinkNow());
     std::string ended;
     while (!worker_.Cancelled() && ended.empty()) {
         Outcome outcome;
         bool due = false;
+        Write write;
         {
             std::lock_guard<std::mutex> lock(shared_->mutex);
             if (!shared_->writes.empty()) {
-                outcome.write = true;
-                outcome.what = shared_->writes.front().second;
+                write = shared_->writes.front();
+                shared_->writes.pop_front();
                 due = true;
             }
         }
-        if (outcome.write) {
-            ModbusBytes pdu;
-            {
-                std::lock_guard<std::mutex> lock(shared_->mutex);
-                pdu = shared_->writes.front().first;
-                shared_->writes.pop_front();
+        if (due) {
+            outcome.write = true;
+            outcome.what = write.what;
+            master.SetUnit(write.unit);
+            outcome.transaction = master.Transact(write.pdu);
+        } else {
+            // The poll most overdue goes first, so that a slow one delays
+            // the others, never starves them.
+            size_t first = 0;
+            for (size_t i = 1; i < polls.size(); ++i) {
+                if (next_poll[i] < next_poll[first]) first = i;
             }
-            outcome.transaction = master.Transact(pdu);
-        } else if (LinkNow() >= next_poll) {
-            due = true;
-            outcome.transaction = master.Transact(request);
-            // A poll that took longer than the interval is followed at once,
-            // never by a burst that catches up.
-            next_poll = std::max(next_poll + interval_us, LinkNow());
-        }
-        if (!due) {
-            const LinkTime wait_us = next_poll - LinkNow();
-            ::Sleep(static_cast<DWORD>(std::clamp<LinkTime>(wait_us / 1000, 1, kIdleSliceMs)));
-            continue;
+            if (LinkNow() >= next_poll[first]) {
+                due = true;
+                outcome.poll = static_cast<int>(first);
+                master.SetUnit(polls[first].unit);
+                outcome.transaction = master.Transact(modbus_page::PollRequest(polls[first]));
+                // A poll that took longer than its interval is followed at
+                // once, never by a burst that catches up.
+                next_poll[first] =
+                    std::max(next_poll[first] + static_cast<LinkTime>(polls[first].interval_ms) * 1000, LinkNow());
+            } else {
+                const LinkTime wait_us = next_poll[first] - LinkNow();
+                ::Sleep(static_cast<DWORD>(std::clamp<LinkTime>(wait_us / 1000, 1, kIdleSliceMs)));
+                continue;
+            }
         }
         if (outcome.transaction.status == ModbusTransaction::kLinkFailed) ended = outcome.transaction.error;
         Hand(std::move(outcome));
@@ -427,19 +620,67 @@ void CModbusView::Work(const modbus_page::Connection& connection, const modbus_p
     shared_->status = ended.empty() ? "已停止" : "已断开：" + ended;
 }
 
+// The simulator's worker: serves the serial line, or every TCP client that
+// comes, until told to stop.
+void CModbusView::Serve(const modbus_page::Connection& connection, std::shared_ptr<Device> device) {
+    std::string error;
+    const std::function<bool()> stop = [this] { return worker_.Cancelled(); };
+    if (connection.serial()) {
+        const std::unique_ptr<Link> link = OpenSerialLink(connection.port, connection.settings, error);
+        if (!link) {
+            std::lock_guard<std::mutex> lock(shared_->mutex);
+            shared_->status = "打开失败：" + connection.port + ": " + error;
+            return;
+        }
+        PostStatus("正在模拟：" + connection.port + " " + std::to_string(connection.settings.baud) + " " +
+                   FramingWord(connection.settings) + "（" + ModbusFramingName(connection.framing) + "）");
+        const LinkTime gap = connection.framing == ModbusFraming::kRtu ? ModbusGapUs(connection.settings) : 0;
+        error = ServeModbusLink(*link, connection.framing, gap, *device->slave,
+                                [this](const ModbusSlaveEvent& event) { Hand(Served{event, MsOfDay(), 0}); }, stop);
+    } else {
+        const std::unique_ptr<LinkListener> listener =
+            ListenTcp(connection.tcp_port, error, connection.host, 16);
+        if (!listener) {
+            std::lock_guard<std::mutex> lock(shared_->mutex);
+            shared_->status = "无法监听端口 " + connection.tcp_port + "：" + error;
+            return;
+        }
+        PostStatus("正在模拟：监听 " + (connection.host.empty() ? std::string("所有地址") : connection.host) + " 端口 " +
+                   std::to_string(listener->port()) + "（" + ModbusFramingName(connection.framing) + "）");
+        error = ServeModbusTcp(
+            *listener, connection.framing, *device->slave,
+            [this](const ModbusClientEvent& event) {
+                if (event.kind == ModbusClientEvent::kRequest) Hand(Served{*event.request, MsOfDay(), event.client});
+            },
+            stop);
+    }
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->status = error.empty() ? "已停止" : "已断开：" + error;
+}
+
 void CModbusView::TakeEvents() {
     std::vector<Frame> frames;
     std::vector<Outcome> outcomes;
+    std::vector<Served> served;
     {
         std::lock_guard<std::mutex> lock(shared_->mutex);
         frames.swap(shared_->frames);
         outcomes.swap(shared_->outcomes);
+        served.swap(shared_->served);
         shared_->posted = false;
     }
     std::vector<modbus_page::TrafficRow> rows;
-    rows.reserve(frames.size());
+    rows.reserve(frames.size() + 2 * served.size());
     for (const Frame& frame : frames) rows.push_back(modbus_page::TraceRow(frame.event, frame.ms_of_day));
+    for (const Served& one : served) {
+        for (modbus_page::TrafficRow& row : modbus_page::ServedRows(one.event, one.ms_of_day, one.client)) {
+            rows.push_back(std::move(row));
+        }
+        modbus_page::CountServed(one.event, counters_);
+    }
     AddTraffic(rows);
+    // A master's write shows at once.
+    if (!served.empty() && device_) ShowDeviceValues();
     for (const Outcome& outcome : outcomes) {
         modbus_page::Count(outcome.transaction, counters_);
         const std::string said = modbus_page::OutcomeText(outcome.transaction);
@@ -449,7 +690,15 @@ void CModbusView::TakeEvents() {
         }
         const bool answered =
             outcome.transaction.status == ModbusTransaction::kAnswered && !outcome.transaction.response.exception;
-        if (answered) ShowValues(modbus_page::ValueRows(poll_, outcome.transaction.response));
+        if (answered && static_cast<size_t>(outcome.poll) < polling_.size()) {
+            std::vector<modbus_page::ValueRow> answer =
+                modbus_page::ValueRows(polling_[static_cast<size_t>(outcome.poll)], outcome.transaction.response);
+            for (modbus_page::ValueRow& row : answer) row.poll = outcome.poll + 1;
+            poll_rows_[static_cast<size_t>(outcome.poll)] = std::move(answer);
+            std::vector<modbus_page::ValueRow> shown;
+            for (const auto& rows_of_poll : poll_rows_) shown.insert(shown.end(), rows_of_poll.begin(), rows_of_poll.end());
+            ShowValues(shown);
+        }
         // A write's word stays until a poll fails, and a failure's until a
         // poll is answered again.
         if (answered != poll_failing_) continue;
@@ -468,13 +717,16 @@ void CModbusView::ShowValues(const std::vector<modbus_page::ValueRow>& rows) {
     for (int c = 0; c < kValueColumns; ++c) widths[c] = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0));
     bool wider = false;
     for (size_t r = 0; r < rows.size(); ++r) {
+        const std::string poll = std::to_string(rows[r].poll);
         const std::string* cells[kValueColumns] = {&rows[r].address_text, &rows[r].reference, &rows[r].raw,
-                                                   &rows[r].value};
+                                                   &rows[r].value, &poll};
         for (int c = 0; c < kValueColumns; ++c) {
             // Only what changed is set: a list repainted every poll flickers.
             if (!rebuild) {
                 const modbus_page::ValueRow& old = values_[r];
-                const std::string* before[kValueColumns] = {&old.address_text, &old.reference, &old.raw, &old.value};
+                const std::string old_poll = std::to_string(old.poll);
+                const std::string* before[kValueColumns] = {&old.address_text, &old.reference, &old.raw, &old.value,
+                                                            &old_poll};
                 if (*before[c] == *cells[c]) continue;
             }
             SetCell(list, static_cast<int>(r), c, *cells[c], rebuild);
@@ -523,4 +775,16 @@ void CModbusView::AddTraffic(const std::vector<modbus_page::TrafficRow>& rows) {
     ::SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(count - 1), FALSE);
     ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(list, nullptr, TRUE);
+}
+
+// The simulated device's run the fields name, as a master would read it.
+void CModbusView::ShowDeviceValues() {
+    if (!device_) return;
+    std::vector<modbus_page::ValueRow> rows;
+    std::string error;
+    if (!modbus_page::DeviceRows(*device_->slave, poll_, rows, error)) {
+        SetText(IDC_MB_STATUS, error);
+        return;
+    }
+    ShowValues(rows);
 }
