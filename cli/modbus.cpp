@@ -85,8 +85,51 @@ CommandParse SetupModbus(const char* name, CLI::App& app, const std::vector<std:
     return OneSubcommandParse<ModbusWords, ModbusOptions>(sub, given, name, Complete, RunModbus);
 }
 
+std::string ModbusValue::Shown() const {
+    if (!is_text) return text;
+    // A quote or a backslash of the text itself is escaped too, so that
+    // the quotes end it and every \x is an escape.
+    std::string plain;
+    for (const char c : text) {
+        if (c == '"') {
+            plain += "\\x22";
+        } else if (c == '\\') {
+            plain += "\\x5C";
+        } else {
+            plain += c;
+        }
+    }
+    return "\"" + EscapeBytes(plain) + "\"";
+}
+
+namespace {
+
+// The registers as one text in each order asked: a name or a serial number
+// fills its field and is padded with NULs, so the run is one value.
+void TextValues(const std::vector<std::uint16_t>& registers, long long first_address, const std::string& order,
+                std::vector<ModbusValue>& values) {
+    const std::vector<std::string> orders = order.empty() ? std::vector<std::string>{"ab", "ba"}
+                                                          : std::vector<std::string>{order};
+    for (const std::string& letters : orders) {
+        ModbusValue value;
+        value.type = "string";
+        value.order = letters;
+        value.address = first_address;
+        value.text = RegistersAsText(registers, letters == "ba");
+        value.bytes = SpacedHex(RegisterBytes(registers));
+        value.is_text = true;
+        values.push_back(value);
+    }
+}
+
+}  // namespace
+
 bool ModbusValues(const std::vector<std::uint16_t>& registers, long long first_address,
                   const ModbusValueFormat& format, std::vector<ModbusValue>& values, std::string& error) {
+    if (format.first == "string") {
+        TextValues(registers, first_address, format.second, values);
+        return true;
+    }
     const int size = ModbusNumberSize(format.first);
     if (size == 0 || size % 2 != 0) {
         error = "unknown number type '" + format.first + "': u16 i16 u32 i32 f32 u64 i64 f64";
@@ -122,7 +165,7 @@ bool ModbusValueLines(const std::vector<std::uint16_t>& registers, long long fir
     for (const ModbusValue& value : values) {
         const std::string where =
             value.address < 0 ? "#" + std::to_string(value.index + 1) : "at " + std::to_string(value.address);
-        lines.push_back(value.type + " " + value.order + " " + where + ": " + value.text + " (" + value.bytes + ")");
+        lines.push_back(value.type + " " + value.order + " " + where + ": " + value.Shown() + " (" + value.bytes + ")");
     }
     return true;
 }
@@ -135,10 +178,17 @@ bool ReadFormat(const std::string& text, ModbusValueFormat& format, std::string&
     const std::size_t colon = text.find(':');
     format.first = text.substr(0, colon);
     format.second = colon == std::string::npos ? "" : text.substr(colon + 1);
+    if (format.first == "string") {
+        for (char& c : format.second) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (format.second.empty() || format.second == "ab" || format.second == "ba") return true;
+        error = "--as string:" + EscapeBytes(format.second) +
+                ": ab (the first character in a register's high byte) or ba (in its low byte)";
+        return false;
+    }
     const int size = ModbusNumberSize(format.first);
     if (size == 0 || size % 2 != 0) {
         error = "--as: unknown number type '" + EscapeBytes(format.first) +
-                "': u16 i16 u32 i32 f32 u64 i64 f64, then :ORDER (f32:cdab)";
+                "': u16 i16 u32 i32 f32 u64 i64 f64, then :ORDER (f32:cdab); or string";
         return false;
     }
     if (!format.second.empty() && ByteOrderLetters(format.second, size).empty()) {

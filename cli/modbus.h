@@ -70,8 +70,12 @@ struct ModbusValue {
     std::string type, order;  // "f32", "cdab"
     long long address = -1;   // of its first register; -1 unknown
     std::size_t index = 0;    // among the numbers, from 0
-    std::string text;         // as quobrix num writes it
+    std::string text;         // as quobrix num writes it; a string's bytes
     std::string bytes;        // its registers' bytes as they came, "40 48 F5 C3"
+    bool is_text = false;     // a string, not a number
+    // As a line shows it: the number, or the string quoted with every byte
+    // that is not printable UTF-8 as \xHH.
+    std::string Shown() const;
 };
 bool ModbusValues(const std::vector<std::uint16_t>& registers, long long first_address,
                   const ModbusValueFormat& format, std::vector<ModbusValue>& values, std::string& error);

@@ -205,11 +205,13 @@ bool ReadLines(const ModbusOptions& options, const ModbusPdu& answer, std::vecto
         for (const ModbusValue& value : values) {
             const std::string where = std::to_string(value.address) + " (" + Reference(options.table, value.address) + ")";
             lines.push_back({value.type + value.order + std::to_string(value.address),
-                             value.type + " " + value.order + " at " + where + ": " + value.text + " (" +
+                             value.type + " " + value.order + " at " + where + ": " + value.Shown() + " (" +
                                  value.bytes + ")"});
+            // A string's bytes that are not UTF-8 go as \xHH: JSON holds text.
+            const std::string json_value = value.is_text ? JsonString(EscapeBytes(value.text)) : JsonNumber(value.text);
             json += std::string(first ? "" : ", ") + "{\"address\": " + std::to_string(value.address) +
                     ", \"type\": " + JsonString(value.type) + ", \"order\": " + JsonString(value.order) +
-                    ", \"value\": " + JsonNumber(value.text) + ", \"bytes\": " + JsonString(value.bytes) + "}";
+                    ", \"value\": " + json_value + ", \"bytes\": " + JsonString(value.bytes) + "}";
             first = false;
         }
     }
@@ -344,13 +346,27 @@ int RunModbusWrite(const ModbusOptions& options, const CliEnvironment& env, std:
         std::vector<std::uint16_t> registers;
         if (!options.formats.empty()) {
             const ModbusValueFormat& format = options.formats.front();
-            if (format.second.empty()) {
+            if (format.first == "string") {
+                // One text, the map file's order (high byte first) unless
+                // :ba is asked.
+                if (options.values.size() != 1) {
+                    err += kPrefix + "--as string writes one text, not " + std::to_string(options.values.size()) +
+                           " words: quote it\n";
+                    return kExitUsage;
+                }
+                if (options.values.front().empty()) {
+                    err += kPrefix + "--as string: an empty text writes nothing\n";
+                    return kExitUsage;
+                }
+                registers = TextToRegisters(options.values.front(), format.second == "ba");
+            } else if (format.second.empty()) {
                 err += kPrefix + "--as " + format.first + " needs an ORDER to write: " + format.first + ":abcd, " +
                        format.first + ":cdab, ...\n";
                 return kExitUsage;
             }
             std::string error;
-            if (!NumbersToRegisters(options.values, format.first, format.second, registers, error)) {
+            if (format.first != "string" &&
+                !NumbersToRegisters(options.values, format.first, format.second, registers, error)) {
                 err += kPrefix + EscapeBytes(error) + "\n";
                 return kExitUsage;
             }

@@ -146,13 +146,8 @@ private:
             std::getline(words, rest);
             const std::string value = Unquoted(rest);
             if (value.empty()) return Fail("no text", error);
-            // Two characters a register, the first in the high byte; an odd
-            // one out is padded with 0.
-            for (std::size_t i = 0; i < value.size(); i += 2) {
-                const unsigned high = static_cast<unsigned char>(value[i]);
-                const unsigned low = i + 1 < value.size() ? static_cast<unsigned char>(value[i + 1]) : 0u;
-                registers.push_back(static_cast<std::uint16_t>(high << 8 | low));
-            }
+            // Two characters a register, the first in the high byte.
+            registers = TextToRegisters(value, false);
         } else {
             const int size = ModbusNumberSize(type);
             if (size == 0) {

@@ -98,3 +98,26 @@ bool NumbersToRegisters(const std::vector<std::string>& values, const std::strin
     }
     return true;
 }
+
+std::string RegistersAsText(const std::vector<std::uint16_t>& registers, bool low_byte_first) {
+    std::string text;
+    for (const std::uint16_t value : registers) {
+        const char first = static_cast<char>(low_byte_first ? value & 0xFF : value >> 8);
+        const char second = static_cast<char>(low_byte_first ? value >> 8 : value & 0xFF);
+        if (first == '\0') break;
+        text += first;
+        if (second == '\0') break;
+        text += second;
+    }
+    return text;
+}
+
+std::vector<std::uint16_t> TextToRegisters(const std::string& text, bool low_byte_first) {
+    std::vector<std::uint16_t> registers;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const unsigned first = static_cast<unsigned char>(text[i]);
+        const unsigned second = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
+        registers.push_back(static_cast<std::uint16_t>(low_byte_first ? second << 8 | first : first << 8 | second));
+    }
+    return registers;
+}

@@ -32,3 +32,12 @@ int ModbusNumberSize(const std::string& type);
 // `registers`. False with the first bad value and why in `error`.
 bool NumbersToRegisters(const std::vector<std::string>& values, const std::string& type, const std::string& order,
                         std::vector<std::uint16_t>& registers, std::string& error);
+
+// Registers as text, as devices keep names, models and serial numbers: two
+// characters a register, the first in its high byte ("ab", as the registers
+// travel) or, as some devices swap them, in its low byte ("ba"). The text
+// ends at the first NUL, the padding of a field longer than its text.
+std::string RegistersAsText(const std::vector<std::uint16_t>& registers, bool low_byte_first);
+// The inverse: `text` two characters a register, an odd one out padded with
+// a NUL.
+std::vector<std::uint16_t> TextToRegisters(const std::string& text, bool low_byte_first);

@@ -104,6 +104,44 @@ TEST_F(QuobrixModbus, WritesAreKeptAndReadBack) {
     EXPECT_EQ(StopServer(), 0);
 }
 
+// Names and serial numbers: a run of registers as one text, in each order
+// when none is named, its bytes shown; what is not printable UTF-8 escaped,
+// and in JSON a string. The bytes are the characters' codes in ASCII and
+// UTF-8 ("é" is C3 A9).
+TEST_F(QuobrixModbus, RegistersAsOneText) {
+    const std::string port = Serve();
+    const std::string wire = "127.0.0.1:" + port;
+    const ProcessResult write = Quobrix({"modbus", "write", "--tcp", wire, "--holding", "20", "--as", "string", "Zé"});
+    EXPECT_EQ(write.exit_code, 0) << write.err;
+    EXPECT_EQ(write.out, "unit 1 wrote 2 holding registers from 20 (40021): 0x5AC3 0xA900\n");
+    const ProcessResult both = Quobrix({"modbus", "read", "--tcp", wire, "--holding", "20", "2", "--as", "string"});
+    EXPECT_EQ(both.exit_code, 0) << both.err;
+    EXPECT_EQ(both.out,
+              "string ab at 20 (40021): \"Zé\" (5A C3 A9 00)\n"
+              "string ba at 20 (40021): \"\\xC3Z\" (5A C3 A9 00)\n");
+    const ProcessResult json =
+        Quobrix({"modbus", "read", "--tcp", wire, "--holding", "20", "2", "--as", "string:ba", "--json"});
+    EXPECT_TRUE(Has(json.out, "\"values\": [{\"address\": 20, \"type\": \"string\", \"order\": \"ba\", "
+                              "\"value\": \"\\\\xC3Z\", \"bytes\": \"5A C3 A9 00\"}]}"))
+        << json.out;
+    // Swapped on the way in, read straight: "AB" goes as 0x4241.
+    EXPECT_EQ(Quobrix({"modbus", "write", "--tcp", wire, "--holding", "20", "--as", "string:BA", "AB"}).out,
+              "unit 1 wrote 1 holding register from 20 (40021): 0x4241\n");
+    // A quote in the text cannot end it early.
+    EXPECT_EQ(Quobrix({"modbus", "write", "--tcp", wire, "--holding", "20", "--as", "string", "a\""}).exit_code, 0);
+    EXPECT_EQ(Quobrix({"modbus", "read", "--tcp", wire, "--holding", "20", "1", "--as", "string:ab"}).out,
+              "string ab at 20 (40021): \"a\\x22\" (61 22)\n");
+
+    const ProcessResult two = Quobrix({"modbus", "write", "--tcp", wire, "--holding", "20", "--as", "string", "a", "b"});
+    EXPECT_EQ(two.exit_code, 2);
+    EXPECT_TRUE(Has(two.err, "quote it")) << two.err;
+    EXPECT_EQ(Quobrix({"modbus", "write", "--tcp", wire, "--holding", "20", "--as", "string", ""}).exit_code, 2);
+    const ProcessResult order = Quobrix({"modbus", "read", "--tcp", wire, "--holding", "20", "--as", "string:abcd"});
+    EXPECT_EQ(order.exit_code, 2);
+    EXPECT_TRUE(Has(order.err, "--as string:abcd: ab")) << order.err;
+    EXPECT_EQ(StopServer(), 0);
+}
+
 TEST_F(QuobrixModbus, AnAddressTheDeviceLacksIsAnExceptionExitingOne) {
     const std::string port = Serve();
     const ProcessResult r = Quobrix({"modbus", "read", "--tcp", "127.0.0.1:" + port, "--holding", "500", "2"});
@@ -310,8 +348,16 @@ TEST_P(QuobrixModbusPymodbus, ReadsAndWritesPymodbusOverAPtyPair) {
         EXPECT_EQ(write.exit_code, 0) << write.err;
         EXPECT_EQ(Run("write", {"--coils", "1", "1", "0"}).exit_code, 0);
         // 3.14 as CDAB: F5C3 4048, 62915 and 16456.
+        // A name by 10, two ASCII characters a register, the first in the
+        // high byte: 'P' 'U' is 0x5055 = 20565, 'M' 'P' 19792, '-' '7' 11575.
+        EXPECT_EQ(Run("write", {"--holding", "10", "--as", "string", "PUMP-7"}).exit_code, 0);
         const std::string held = server.Dump();
         EXPECT_TRUE(Has(held, "\"holding\": [100, 101, 102, 103, 104, 62915, 16456, 107")) << held;
+        EXPECT_TRUE(Has(held, "109, 20565, 19792, 11575, 113")) << held;
+        // Read back up to the register past it, whose high byte (0x00 of
+        // 113) ends the text.
+        EXPECT_EQ(Run("read", {"--holding", "10", "4", "--as", "string:ab"}).out,
+                  "string ab at 10 (40011): \"PUMP-7\" (50 55 4D 50 2D 37 00 71)\n");
         EXPECT_TRUE(Has(held, "\"coils\": [true, true, false, true")) << held;
         const ProcessResult missing = Run("read", {"--holding", "30"});
         EXPECT_EQ(missing.exit_code, 1);

@@ -195,6 +195,8 @@ MODBUS_CASES = [
     ["modbus", "decode", ":1103006B00037E\r\n"],
     ["modbus", "decode", "--mode", "ascii", ":1103006B00037F"],
     ["modbus", "decode", "--as", "u32:cdab", "--as", "f32", "00 01 00 00 00 0B 01 10 00 64 00 02 04 F5 C3 40 48"],
+    # A name in a read's answer (the CRC worked out bit by bit apart from the program).
+    ["modbus", "decode", "--as", "string", "01 03 06 50 55 4D 50 2D 37 6A D2"],
     ["modbus", "decode", "01 83 02 C0 F1", "01 2B 0E 01 00 70 77", "01 63 00 00 F1 C6", "01 03 02 00"],
     ["modbus", "decode"],
     ["modbus", "decode", "zz"],

@@ -125,3 +125,29 @@ TEST(ModbusAddressing, AddressesToReferences) {
 }
 
 }  // namespace
+
+namespace {
+
+// Text two characters a register: the MODBUS registers travel high byte
+// first, so "ab" reads the characters in the order they came; the codes
+// are ASCII's ('P' 0x50, 'U' 0x55) and UTF-8's ("é" C3 A9).
+TEST(ModbusRegisters, TextTwoCharactersARegister) {
+    EXPECT_EQ(RegistersAsText({0x5055, 0x4D50, 0x2D37}, false), "PUMP-7");
+    EXPECT_EQ(RegistersAsText({0x5550, 0x504D, 0x372D}, true), "PUMP-7");
+    // A NUL ends the text, in either byte of a register; what follows is
+    // the field's padding, whatever it holds.
+    EXPECT_EQ(RegistersAsText({0x4142, 0x4300, 0x4445}, false), "ABC");
+    EXPECT_EQ(RegistersAsText({0x0041, 0x4243}, false), "");
+    EXPECT_EQ(RegistersAsText({}, false), "");
+    EXPECT_EQ(RegistersAsText({0x5AC3, 0xA900}, false), "Z\xC3\xA9");
+    // An odd length is padded with a NUL, which reads back as the end.
+    EXPECT_EQ(TextToRegisters("Z\xC3\xA9", false), (std::vector<std::uint16_t>{0x5AC3, 0xA900}));
+    EXPECT_EQ(TextToRegisters("Z\xC3\xA9", true), (std::vector<std::uint16_t>{0xC35A, 0x00A9}));
+    for (const std::string text : {"", "a", "ab", "abc", "PUMP-7 \"A\"", "\xFF\x01\x7F"}) {
+        for (const bool swapped : {false, true}) {
+            EXPECT_EQ(RegistersAsText(TextToRegisters(text, swapped), swapped), text) << text << swapped;
+        }
+    }
+}
+
+}  // namespace
