@@ -679,3 +679,44 @@ TEST(ModbusPageSimulator, TrafficAndCountersOfRequestsServed) {
 }
 
 }  // namespace
+
+namespace {
+
+// A run of registers as one text, as devices keep names: two characters a
+// register, ASCII's codes ('P' 0x50, 'U' 0x55), the first in the high byte
+// unless the order is ba; a write pads the run with NULs and refuses a text
+// longer than the run.
+TEST(ModbusPageText, ARunReadAndWrittenAsOneText) {
+    Poll poll;
+    std::string error;
+    ASSERT_TRUE(modbus_page::ReadPoll("1", 2, "10", "4", "1000", "string", poll, error)) << error;
+    EXPECT_TRUE(poll.text());
+    EXPECT_EQ(poll.order, "ab");
+    EXPECT_EQ(poll.width(), 4);
+    const std::vector<ValueRow> rows =
+        modbus_page::ValueRows(poll, Response({0x03, 0x08, 0x50, 0x55, 0x4D, 0x50, 0x2D, 0x37, 0x00, 0x00}));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].reference, "40011");
+    EXPECT_EQ(rows[0].raw, "5055 4D50 2D37 0000");
+    EXPECT_EQ(rows[0].value, "\"PUMP-7\"");
+
+    ModbusBytes pdu;
+    std::string what;
+    ASSERT_TRUE(modbus_page::WriteRequest(poll, 10, "Ab", pdu, what, error)) << error;
+    EXPECT_EQ(pdu, (ModbusBytes{0x10, 0x00, 0x0A, 0x00, 0x04, 0x08, 0x41, 0x62, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(what, "写入 40011 = Ab（功能 10，4 个寄存器）");
+    EXPECT_FALSE(modbus_page::WriteRequest(poll, 10, "123456789", pdu, what, error));
+    EXPECT_NE(error.find("4 个寄存器"), std::string::npos) << error;
+
+    ASSERT_TRUE(modbus_page::ReadPoll("1", 2, "10", "1", "1000", "STRING BA", poll, error)) << error;
+    EXPECT_EQ(modbus_page::ValueRows(poll, Response({0x03, 0x02, 0x4B, 0x4F}))[0].value, "\"OK\"");
+    EXPECT_FALSE(modbus_page::ReadPoll("1", 2, "10", "1", "1000", "string abcd", poll, error));
+    // Kept as a list line and read back.
+    ASSERT_TRUE(modbus_page::ReadPoll("1", 2, "10", "4", "1000", "string ba", poll, error)) << error;
+    Poll back;
+    ASSERT_TRUE(modbus_page::ReadPollLine(modbus_page::PollLine(poll, 2), back, error)) << error;
+    EXPECT_TRUE(back.text());
+    EXPECT_EQ(back.order, "ba");
+}
+
+}  // namespace

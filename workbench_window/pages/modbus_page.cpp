@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/hex_bytes.h"
+#include "cli/messages.h"
 #include "link/framer.h"
 #include "modbus/register_numbers.h"
 #include "workbench_window/pages/field_number.h"
@@ -44,7 +45,7 @@ std::vector<std::string> TableChoices() {
 std::vector<std::string> FormatChoices() {
     return {"u16",      "i16",      "u16 ba",   "u32",      "u32 cdab", "i32",      "i32 cdab",
             "f32",      "f32 cdab", "f32 badc", "f32 dcba", "u64",      "i64",      "f64",
-            "f64 ghefcdab"};
+            "f64 ghefcdab", "string"};
 }
 
 ModbusTable TableOfChoice(int index) {
@@ -100,13 +101,19 @@ ModbusMasterSettings MasterSettings(const Connection& connection, unsigned char 
     return settings;
 }
 
-int Poll::width() const { return bits() ? 1 : std::max(1, ModbusNumberSize(type) / 2); }
+int Poll::width() const {
+    if (bits()) return 1;
+    // A text fills the whole run: one value of every register.
+    if (text()) return std::max<int>(1, count);
+    return std::max(1, ModbusNumberSize(type) / 2);
+}
 
 bool ReadFormat(const std::string& text, std::string& type, std::string& order, std::string& error) {
     const std::string lowered = Lowered(text);
     const std::size_t first = lowered.find_first_not_of(' ');
     const std::size_t type_end = first == std::string::npos ? first : lowered.find(' ', first);
     std::string read_type = first == std::string::npos ? "" : lowered.substr(first, type_end - first);
+    if (read_type == "string" || read_type == "str") read_type = "string";
     std::string read_order;
     if (type_end != std::string::npos) {
         const std::size_t order_start = lowered.find_first_not_of(' ', type_end);
@@ -119,9 +126,21 @@ bool ReadFormat(const std::string& text, std::string& type, std::string& order, 
             }
         }
     }
+    if (read_type == "string") {
+        // Two characters a register: the first in the high byte (ab), or
+        // in the low (ba), as some devices keep them.
+        if (read_order.empty()) read_order = "ab";
+        if (read_order != "ab" && read_order != "ba") {
+            error = "字符串的字节序应为 ab（首字符在高字节）或 ba（在低字节）";
+            return false;
+        }
+        type = read_type;
+        order = read_order;
+        return true;
+    }
     const int size = ModbusNumberSize(read_type);
     if (size < 2) {
-        error = "格式的类型应为 u16 i16 u32 i32 f32 u64 i64 f64 之一";
+        error = "格式的类型应为 u16 i16 u32 i32 f32 u64 i64 f64 或 string 之一";
         return false;
     }
     if (read_order.empty()) read_order = NaturalOrder(size);
@@ -220,7 +239,12 @@ std::vector<ValueRow> ValueRows(const Poll& poll, const ModbusPdu& response) {
     }
     std::vector<std::string> numbers;
     std::string error;
-    if (!RegistersAsNumbers(response.registers, poll.type, poll.order, numbers, error)) return rows;
+    if (poll.text()) {
+        // The text as a user reads it: quoted, what is not UTF-8 as \xHH.
+        numbers.push_back("\"" + EscapeBytes(RegistersAsText(response.registers, poll.order == "ba")) + "\"");
+    } else if (!RegistersAsNumbers(response.registers, poll.type, poll.order, numbers, error)) {
+        return rows;
+    }
     const std::size_t width = static_cast<std::size_t>(poll.width());
     for (std::size_t n = 0; n < numbers.size(); ++n) {
         ValueRow row = row_at(static_cast<std::uint32_t>(n * width));
@@ -315,8 +339,17 @@ bool WriteRequest(const Poll& poll, std::uint16_t address, const std::string& ty
     }
     std::vector<std::uint16_t> registers;
     std::string why;
-    if (!NumbersToRegisters({value}, poll.type, poll.order, registers, why)) {
+    if (poll.text()) {
+        // The text as typed, not lowered; padded with NULs to the run.
+        registers = TextToRegisters(typed, poll.order == "ba");
+        registers.resize(std::max<std::size_t>(registers.size(), poll.count), 0);
+        value = typed;
+    } else if (!NumbersToRegisters({value}, poll.type, poll.order, registers, why)) {
         error = "“" + typed + "”不是 " + poll.type + " 的值";
+        return false;
+    }
+    if (poll.text() && address + registers.size() > poll.address + static_cast<std::size_t>(poll.count)) {
+        error = "“" + typed + "”长于这 " + std::to_string(poll.count) + " 个寄存器（每个两个字符）";
         return false;
     }
     if (registers.size() == 1) {

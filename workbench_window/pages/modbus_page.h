@@ -64,7 +64,10 @@ struct Poll {
     std::string type = "u16";
     std::string order = "ab";
     bool bits() const { return table == ModbusTable::kCoils || table == ModbusTable::kDiscreteInputs; }
-    // The registers one number takes (1 for bits and 16-bit numbers).
+    // The run read as one text ("string ab", "string ba").
+    bool text() const { return !bits() && type == "string"; }
+    // The registers one number takes (1 for bits and 16-bit numbers; the
+    // whole run for a text).
     int width() const;
 };
 

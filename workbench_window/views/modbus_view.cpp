@@ -468,7 +468,10 @@ void CModbusView::ChooseWriteRow(int row) {
     write_address_ = chosen.address;
     write_poll_ = chosen.poll;
     SetText(IDC_MB_WRITE_REF, chosen.reference);
-    SetText(IDC_MB_WRITE_VALUE, chosen.raw.size() == 1 ? chosen.raw : chosen.value);
+    std::string value = chosen.raw.size() == 1 ? chosen.raw : chosen.value;
+    // A text's row shows it quoted; the field takes it bare.
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    SetText(IDC_MB_WRITE_VALUE, value);
     HWND field = Item(IDC_MB_WRITE_VALUE);
     ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
     ::SendMessageW(field, EM_SETSEL, 0, -1);
@@ -516,31 +519,30 @@ void CModbusView::PostStatus(const std::string& status) {
     ::PostMessageW(m_hWnd, kStatusMessage, 0, 0);
 }
 
+// With the share's lock held: one kEventsMessage at most waits in the
+// window's queue, however fast the worker hands events over.
+void CModbusView::PostEventsLocked() {
+    if (shared_->posted) return;
+    shared_->posted = true;
+    ::PostMessageW(m_hWnd, kEventsMessage, 0, 0);
+}
+
 void CModbusView::Hand(Frame frame) {
     std::lock_guard<std::mutex> lock(shared_->mutex);
     shared_->frames.push_back(std::move(frame));
-    if (!shared_->posted) {
-        shared_->posted = true;
-        ::PostMessageW(m_hWnd, kEventsMessage, 0, 0);
-    }
+    PostEventsLocked();
 }
 
 void CModbusView::Hand(Served served) {
     std::lock_guard<std::mutex> lock(shared_->mutex);
     shared_->served.push_back(std::move(served));
-    if (!shared_->posted) {
-        shared_->posted = true;
-        ::PostMessageW(m_hWnd, kEventsMessage, 0, 0);
-    }
+    PostEventsLocked();
 }
 
 void CModbusView::Hand(Outcome outcome) {
     std::lock_guard<std::mutex> lock(shared_->mutex);
     shared_->outcomes.push_back(std::move(outcome));
-    if (!shared_->posted) {
-        shared_->posted = true;
-        ::PostMessageW(m_hWnd, kEventsMessage, 0, 0);
-    }
+    PostEventsLocked();
 }
 
 // The worker: opens the link, then polls each poll at its interval, the

@@ -101,6 +101,7 @@ private:
     void ShowPolls();
     void ShowDeviceValues();
     void PostStatus(const std::string& status);
+    void PostEventsLocked();
     void Hand(Frame frame);
     void Hand(Outcome outcome);
     void Hand(Served served);
