@@ -16,10 +16,8 @@
 namespace {
 
 // Posted by the worker: frames and outcomes wait in the shared queue (at
-// most one such message is in the window's queue), or the link's state
-// changed.
+// most one such message is in the window's queue).
 constexpr UINT kEventsMessage = WM_APP + 30;
-constexpr UINT kStatusMessage = WM_APP + 31;
 
 // The traffic list keeps this many rows; the oldest go, a block at a time,
 // beyond it.
@@ -33,41 +31,9 @@ constexpr int kCellMargins = 16;
 // the next poll: a write waits no longer than this to go out.
 constexpr DWORD kIdleSliceMs = 10;
 
-long long MsOfDay() {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    return ((now.wHour * 60LL + now.wMinute) * 60 + now.wSecond) * 1000 + now.wMilliseconds;
-}
-
-void AddWideString(HWND combo, const std::string& utf8) {
-    ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AfxUtf8ToWide(utf8).c_str()));
-}
-
-int Selection(HWND combo) { return static_cast<int>(::SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
-
-// A row's cell in UTF-16: the list speaks Unicode, so ✔ and ✘ show.
-void SetCell(HWND list, int row, int column, const std::string& utf8, bool insert) {
-    std::wstring text = AfxUtf8ToWide(utf8);
-    LVITEMW item = {};
-    item.iItem = row;
-    item.iSubItem = column;
-    item.pszText = &text[0];
-    item.mask = LVIF_TEXT;
-    if (column == 0 && insert) {
-        ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    } else {
-        ::SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    }
-}
-
-int TextWidth(HWND list, const std::string& utf8) {
-    const std::wstring text = AfxUtf8ToWide(utf8);
-    return static_cast<int>(::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
-}
-
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CModbusView, CPageView)
+BEGIN_MESSAGE_MAP(CModbusView, CLinkPageView)
     ON_COMMAND(IDC_MB_REFRESH, OnRefresh)
     ON_COMMAND(IDC_MB_START, OnStart)
     ON_COMMAND(IDC_MB_STOP, OnStop)
@@ -78,13 +44,13 @@ BEGIN_MESSAGE_MAP(CModbusView, CPageView)
     ON_COMMAND(IDC_MB_REMOVE, OnRemovePoll)
 END_MESSAGE_MAP()
 
-CModbusView::CModbusView(CWorkbenchWindow& host) : CPageView(IDD, host) {}
+CModbusView::CModbusView(CWorkbenchWindow& host) : CLinkPageView(IDD, host) {}
 
 // The worker reads the page's members until its end.
 CModbusView::~CModbusView() { worker_.Stop(); }
 
 BOOL CModbusView::OnInitDialog() {
-    CPageView::OnInitDialog();
+    CLinkPageView::OnInitDialog();
     FollowSize({
         {IDC_MB_POLLS, kStretchX},
         {IDC_MB_VALUES, kStretchY},
@@ -132,7 +98,7 @@ BOOL CModbusView::OnCommand(WPARAM wparam, LPARAM lparam) {
         const int at = Selection(Item(IDC_MB_FORMAT));
         if (at >= 0) SetText(IDC_MB_FORMAT, modbus_page::FormatChoices()[static_cast<size_t>(at)]);
     }
-    return CPageView::OnCommand(wparam, lparam);
+    return CLinkPageView::OnCommand(wparam, lparam);
 }
 
 LRESULT CModbusView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -140,27 +106,6 @@ LRESULT CModbusView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
         case kEventsMessage:
             TakeEvents();
             return 0;
-        case kStatusMessage: {
-            std::string status;
-            {
-                std::lock_guard<std::mutex> lock(shared_->mutex);
-                status = shared_->status;
-            }
-            if (worker_.Running()) SetText(IDC_MB_STATUS, status);
-            return 0;
-        }
-        case PageWorker::kDoneMessage: {
-            if (!worker_.Finish()) return 0;
-            TakeEvents();
-            std::string status;
-            {
-                std::lock_guard<std::mutex> lock(shared_->mutex);
-                status = shared_->status;
-            }
-            SetText(IDC_MB_STATUS, status);
-            EnableForState();
-            return 0;
-        }
         case WM_NOTIFY: {
             const NMHDR* header = reinterpret_cast<const NMHDR*>(lparam);
             if (header->idFrom == IDC_MB_VALUES && header->code == NM_DBLCLK) {
@@ -188,34 +133,7 @@ LRESULT CModbusView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
         default:
             break;
     }
-    return CPageView::WindowProc(message, wparam, lparam);
-}
-
-// Enter starts the poll; while it runs, it writes the value typed.
-void CModbusView::RunEnter() {
-    if (worker_.Running()) {
-        OnWrite();
-    } else {
-        OnStart();
-    }
-}
-
-void CModbusView::StopWork() { worker_.Stop(); }
-
-// Esc while polling stops the poll and closes the link, as 停止 does, and
-// not the window.
-bool CModbusView::CancelWork() {
-    if (!worker_.Running()) return false;
-    OnStop();
-    return true;
-}
-
-// The ports are listed when the page is first shown: asking Windows for them
-// costs the window's start.
-void CModbusView::PageShown() {
-    if (ports_listed_) return;
-    ports_listed_ = true;
-    OnRefresh();
+    return CLinkPageView::WindowProc(message, wparam, lparam);
 }
 
 void CModbusView::LoadSettings(const settings::Settings& all) {
@@ -511,14 +429,6 @@ void CModbusView::OnWrite() {
     SetText(IDC_MB_STATUS, "正在" + what + "…");
 }
 
-void CModbusView::PostStatus(const std::string& status) {
-    {
-        std::lock_guard<std::mutex> lock(shared_->mutex);
-        shared_->status = status;
-    }
-    ::PostMessageW(m_hWnd, kStatusMessage, 0, 0);
-}
-
 // With the share's lock held: one kEventsMessage at most waits in the
 // window's queue, however fast the worker hands events over.
 void CModbusView::PostEventsLocked() {
@@ -565,8 +475,7 @@ void CModbusView::Work(const modbus_page::Connection& connection, const std::vec
         if (link) opened = link->Name();
     }
     if (!link) {
-        std::lock_guard<std::mutex> lock(shared_->mutex);
-        shared_->status = worker_.Cancelled() ? "已停止" : "打开失败：" + error;
+        SetLastWord(worker_.Cancelled() ? "已停止" : "打开失败：" + error);
         return;
     }
     PostStatus("正在轮询 " + opened + "（" + ModbusFramingName(connection.framing) + "）");
@@ -618,8 +527,7 @@ void CModbusView::Work(const modbus_page::Connection& connection, const std::vec
         if (outcome.transaction.status == ModbusTransaction::kLinkFailed) ended = outcome.transaction.error;
         Hand(std::move(outcome));
     }
-    std::lock_guard<std::mutex> lock(shared_->mutex);
-    shared_->status = ended.empty() ? "已停止" : "已断开：" + ended;
+    SetLastWord(ended.empty() ? "已停止" : "已断开：" + ended);
 }
 
 // The simulator's worker: serves the serial line, or every TCP client that
@@ -630,8 +538,7 @@ void CModbusView::Serve(const modbus_page::Connection& connection, std::shared_p
     if (connection.serial()) {
         const std::unique_ptr<Link> link = OpenSerialLink(connection.port, connection.settings, error);
         if (!link) {
-            std::lock_guard<std::mutex> lock(shared_->mutex);
-            shared_->status = "打开失败：" + connection.port + ": " + error;
+            SetLastWord("打开失败：" + connection.port + ": " + error);
             return;
         }
         PostStatus("正在模拟：" + connection.port + " " + std::to_string(connection.settings.baud) + " " +
@@ -643,8 +550,7 @@ void CModbusView::Serve(const modbus_page::Connection& connection, std::shared_p
         const std::unique_ptr<LinkListener> listener =
             ListenTcp(connection.tcp_port, error, connection.host, 16);
         if (!listener) {
-            std::lock_guard<std::mutex> lock(shared_->mutex);
-            shared_->status = "无法监听端口 " + connection.tcp_port + "：" + error;
+            SetLastWord("无法监听端口 " + connection.tcp_port + "：" + error);
             return;
         }
         PostStatus("正在模拟：监听 " + (connection.host.empty() ? std::string("所有地址") : connection.host) + " 端口 " +
@@ -656,8 +562,7 @@ void CModbusView::Serve(const modbus_page::Connection& connection, std::shared_p
             },
             stop);
     }
-    std::lock_guard<std::mutex> lock(shared_->mutex);
-    shared_->status = error.empty() ? "已停止" : "已断开：" + error;
+    SetLastWord(error.empty() ? "已停止" : "已断开：" + error);
 }
 
 void CModbusView::TakeEvents() {

@@ -21,19 +21,14 @@
 #include "modbus/slave.h"
 #include "res/workbench_resource.h"
 #include "workbench_window/pages/modbus_page.h"
-#include "workbench_window/views/page_view.h"
-#include "workbench_window/views/page_worker.h"
+#include "workbench_window/views/link_page_view.h"
 
-class CModbusView : public CPageView {
+class CModbusView : public CLinkPageView {
 public:
     enum { IDD = IDD_PAGE_MODBUS };
     explicit CModbusView(CWorkbenchWindow& host);
     ~CModbusView() override;
 
-    void RunEnter() override;
-    void StopWork() override;
-    bool CancelWork() override;
-    void PageShown() override;
     void LoadSettings(const settings::Settings& settings) override;
     void SaveSettings(settings::Settings& settings) override;
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -42,6 +37,11 @@ protected:
     BOOL OnInitDialog() override;
     BOOL OnCommand(WPARAM wparam, LPARAM lparam) override;
     int StatusId() const override { return IDC_MB_STATUS; }
+    void OpenLink() override { OnStart(); }
+    void ActOnLink() override { OnWrite(); }
+    void ListPorts() override { OnRefresh(); }
+    void TakeEvents() override;
+    void EnableForState() override;
     afx_msg void OnRefresh();
     afx_msg void OnStart();
     afx_msg void OnStop();
@@ -90,7 +90,6 @@ private:
         std::vector<Outcome> outcomes;
         std::vector<Served> served;
         bool posted = false;  // a kEventsMessage waits in the queue
-        std::string status;   // the latest word on the link
     };
 
     void Work(const modbus_page::Connection& connection, const std::vector<modbus_page::Poll>& polls);
@@ -100,19 +99,15 @@ private:
     void ShowMode();
     void ShowPolls();
     void ShowDeviceValues();
-    void PostStatus(const std::string& status);
     void PostEventsLocked();
     void Hand(Frame frame);
     void Hand(Outcome outcome);
     void Hand(Served served);
-    void TakeEvents();
     void ShowValues(const std::vector<modbus_page::ValueRow>& rows);
     void AddTraffic(const std::vector<modbus_page::TrafficRow>& rows);
     void ShowReference();
-    void EnableForState();
     void ChooseWriteRow(int row);
 
-    PageWorker worker_;
     std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
     std::vector<modbus_page::Poll> polls_;   // the list
     std::vector<modbus_page::Poll> polling_;  // the polls under way, or the last ones
@@ -125,5 +120,4 @@ private:
     bool write_chosen_ = false;
     std::uint16_t write_address_ = 0;
     int write_poll_ = 1;
-    bool ports_listed_ = false;
 };

@@ -12,9 +12,8 @@
 namespace {
 
 // Posted by the worker: rows wait in the shared queue (at most one such
-// message is in the window's queue), or the link's state changed.
+// message is in the window's queue).
 constexpr UINT kRowsMessage = WM_APP + 20;
-constexpr UINT kStatusMessage = WM_APP + 21;
 constexpr UINT_PTR kSendTimer = 1;
 
 // The list keeps this many rows; the oldest go, a block at a time, beyond
@@ -31,16 +30,6 @@ constexpr int kCellMargins = 16;
 // close between reads.
 constexpr LinkTime kReadSliceUs = 10000;
 
-long long MsOfDay() {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    return ((now.wHour * 60LL + now.wMinute) * 60 + now.wSecond) * 1000 + now.wMilliseconds;
-}
-
-void AddWideString(HWND combo, const std::string& utf8) {
-    ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AfxUtf8ToWide(utf8).c_str()));
-}
-
 int SelectExact(HWND combo, const std::string& utf8) {
     const LRESULT at = ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                       reinterpret_cast<LPARAM>(AfxUtf8ToWide(utf8).c_str()));
@@ -48,26 +37,9 @@ int SelectExact(HWND combo, const std::string& utf8) {
     return static_cast<int>(at);
 }
 
-int Selection(HWND combo) { return static_cast<int>(::SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
-
-// A row's cell in UTF-16: the list speaks Unicode, so ✔ and ✘ show.
-void SetCell(HWND list, int row, int column, const std::string& utf8) {
-    std::wstring text = AfxUtf8ToWide(utf8);
-    LVITEMW item = {};
-    item.iItem = row;
-    item.iSubItem = column;
-    item.pszText = &text[0];
-    if (column == 0) {
-        item.mask = LVIF_TEXT;
-        ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    } else {
-        ::SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    }
-}
-
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CSerialView, CPageView)
+BEGIN_MESSAGE_MAP(CSerialView, CLinkPageView)
     ON_COMMAND(IDC_SER_MODE_SERIAL, OnMode)
     ON_COMMAND(IDC_SER_MODE_CLIENT, OnMode)
     ON_COMMAND(IDC_SER_MODE_SERVER, OnMode)
@@ -87,13 +59,13 @@ BEGIN_MESSAGE_MAP(CSerialView, CPageView)
     ON_COMMAND(IDC_SER_TO_NUMBERS, OnToNumbers)
 END_MESSAGE_MAP()
 
-CSerialView::CSerialView(CWorkbenchWindow& host) : CPageView(IDD, host) {}
+CSerialView::CSerialView(CWorkbenchWindow& host) : CLinkPageView(IDD, host) {}
 
 // The worker reads the page's members until its end.
 CSerialView::~CSerialView() { worker_.Stop(); }
 
 BOOL CSerialView::OnInitDialog() {
-    CPageView::OnInitDialog();
+    CLinkPageView::OnInitDialog();
     FollowSize({
         {IDC_SER_SEND_TEXT, kStretchX},
         {IDC_SER_SEND, kMoveX},
@@ -159,7 +131,7 @@ BOOL CSerialView::OnCommand(WPARAM wparam, LPARAM lparam) {
         DefaultGap();
     }
     if (LOWORD(wparam) == IDC_SER_MODEL && HIWORD(wparam) == CBN_SELCHANGE) OnCheckChanged();
-    return CPageView::OnCommand(wparam, lparam);
+    return CLinkPageView::OnCommand(wparam, lparam);
 }
 
 void CSerialView::DefaultGap() {
@@ -177,32 +149,6 @@ LRESULT CSerialView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
         case kRowsMessage:
             TakeEvents();
             return 0;
-        case kStatusMessage: {
-            std::string status;
-            {
-                std::lock_guard<std::mutex> lock(shared_->mutex);
-                status = shared_->status;
-            }
-            if (worker_.Running()) SetText(IDC_SER_STATUS, status);
-            return 0;
-        }
-        case PageWorker::kDoneMessage: {
-            if (!worker_.Finish()) return 0;
-            TakeEvents();
-            std::string status;
-            {
-                std::lock_guard<std::mutex> lock(shared_->mutex);
-                status = shared_->status;
-            }
-            SetText(IDC_SER_STATUS, status);
-            if (timer_) {
-                ::KillTimer(m_hWnd, kSendTimer);
-                timer_ = false;
-                Check(IDC_SER_TIMED, false);
-            }
-            EnableForState();
-            return 0;
-        }
         case WM_TIMER:
             if (wparam == kSendTimer) {
                 OnSend();
@@ -225,30 +171,15 @@ LRESULT CSerialView::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
         default:
             break;
     }
-    return CPageView::WindowProc(message, wparam, lparam);
+    return CLinkPageView::WindowProc(message, wparam, lparam);
 }
 
-void CSerialView::RunEnter() {
-    if (worker_.Running()) {
-        OnSend();
-    } else {
-        OnOpen();
-    }
-}
-
-void CSerialView::StopWork() { worker_.Stop(); }
-
-// Esc with a link open closes the link, as 关闭 does, and not the window.
-bool CSerialView::CancelWork() {
-    if (!worker_.Running()) return false;
-    OnClose();
-    return true;
-}
-
-void CSerialView::PageShown() {
-    if (ports_listed_) return;
-    ports_listed_ = true;
-    OnRefresh();
+// A link that ended sends nothing more at its interval.
+void CSerialView::LinkEnded() {
+    if (!timer_) return;
+    ::KillTimer(m_hWnd, kSendTimer);
+    timer_ = false;
+    Check(IDC_SER_TIMED, false);
 }
 
 void CSerialView::LoadSettings(const settings::Settings& all) {
@@ -413,14 +344,6 @@ void CSerialView::OnOpen() {
 
 void CSerialView::OnClose() { worker_.Cancel(); }
 
-void CSerialView::PostStatus(const std::string& status) {
-    {
-        std::lock_guard<std::mutex> lock(shared_->mutex);
-        shared_->status = status;
-    }
-    ::PostMessageW(m_hWnd, kStatusMessage, 0, 0);
-}
-
 // The worker: opens the link, then reads, frames and sends until told to
 // stop or the link ends. Its last status stays on the page.
 void CSerialView::Work(const Target& target) {
@@ -442,8 +365,7 @@ void CSerialView::Work(const Target& target) {
         }
     }
     if (!link) {
-        std::lock_guard<std::mutex> lock(shared_->mutex);
-        shared_->status = worker_.Cancelled() ? "已关闭" : "打开失败：" + error;
+        SetLastWord(worker_.Cancelled() ? "已关闭" : "打开失败：" + error);
         return;
     }
     {
@@ -527,8 +449,7 @@ void CSerialView::Pump(Link& link, Shared& shared, int gap_ms) {
     }
     framer.Finish(frames);
     hand_over(serial_page::Direction::kReceived);
-    std::lock_guard<std::mutex> lock(shared.mutex);
-    shared.status = ended.empty() ? "已关闭" : "已断开：" + ended;
+    SetLastWord(ended.empty() ? "已关闭" : "已断开：" + ended);
 }
 
 void CSerialView::TakeEvents() {
@@ -561,11 +482,8 @@ void CSerialView::TakeEvents() {
         const std::string direction = serial_page::DirectionWord(row.direction);
         cells[1] = &direction;
         for (int c = 0; c < kColumns; ++c) {
-            SetCell(list, count, c, *cells[c]);
-            const std::wstring text = AfxUtf8ToWide(*cells[c]);
-            const int width = static_cast<int>(
-                ::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
-            widths[c] = std::max(widths[c], width + kCellMargins);
+            SetCell(list, count, c, *cells[c], true);
+            widths[c] = std::max(widths[c], TextWidth(list, *cells[c]) + kCellMargins);
         }
         shown_.push_back(row.bytes);
         ++count;

@@ -15,19 +15,14 @@
 #include "link/link.h"
 #include "res/workbench_resource.h"
 #include "workbench_window/pages/serial_page.h"
-#include "workbench_window/views/page_view.h"
-#include "workbench_window/views/page_worker.h"
+#include "workbench_window/views/link_page_view.h"
 
-class CSerialView : public CPageView {
+class CSerialView : public CLinkPageView {
 public:
     enum { IDD = IDD_PAGE_SERIAL };
     explicit CSerialView(CWorkbenchWindow& host);
     ~CSerialView() override;
 
-    void RunEnter() override;
-    void StopWork() override;
-    bool CancelWork() override;
-    void PageShown() override;
     void LoadSettings(const settings::Settings& settings) override;
     void SaveSettings(settings::Settings& settings) override;
     LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -36,6 +31,12 @@ protected:
     BOOL OnInitDialog() override;
     BOOL OnCommand(WPARAM wparam, LPARAM lparam) override;
     int StatusId() const override { return IDC_SER_STATUS; }
+    void OpenLink() override { OnOpen(); }
+    void ActOnLink() override { OnSend(); }
+    void ListPorts() override { OnRefresh(); }
+    void TakeEvents() override;
+    void EnableForState() override;
+    void LinkEnded() override;
     afx_msg void OnMode();
     afx_msg void OnRefresh();
     afx_msg void OnOpen();
@@ -63,7 +64,6 @@ private:
         std::deque<LinkBytes> to_send;
         std::vector<Event> events;
         bool rows_posted = false;  // a kRows message waits in the queue
-        std::string status;        // the latest word on the link
         bool connected = false;
     };
     // What the worker opens: a port, a peer or a listening port.
@@ -77,10 +77,7 @@ private:
 
     void Work(const Target& target);
     void Pump(Link& link, Shared& shared, int gap_ms);
-    void PostStatus(const std::string& status);
-    void TakeEvents();
     void ShowCounters();
-    void EnableForState();
     bool ReadCheckChoice(std::string& error);
     void SendFrame(const LinkBytes& frame);
     void AddHistory(const LinkBytes& frame);
@@ -90,7 +87,6 @@ private:
     int Mode() const;
     std::string PortName() const;
 
-    PageWorker worker_;
     std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
     serial_page::Session session_;
     std::deque<LinkBytes> shown_;  // the bytes of the list's rows, in its order
@@ -98,5 +94,4 @@ private:
     std::optional<LinkCheck> check_;
     std::string model_;
     bool timer_ = false;
-    bool ports_listed_ = false;
 };
