@@ -8,10 +8,13 @@
 // - 全部模型 of 20 KiB of text, from the click until the list is painted;
 // - the window's start, from CreateProcess until it is shown, painted, with
 //   the focus in it, beside another build of the window (--before), started
-//   in turn with it, to tell whether a change made the start slower.
+//   in turn with it, to tell whether a change made the start slower;
+// - under scripts/with-stream-peer, 串口助手 receiving a 921600-baud stream
+//   on COM9: every byte counted, the stream's time beside the line's, and
+//   clicks on the tabs while it streams.
 //
 // Usage: workbench_latency --app=PATH\QuobrixWorkbench.exe --cli=PATH\quobrix-cli.exe [--runs=N]
-//                          [--before=PATH\QuobrixWorkbench.exe]
+//                          [--before=PATH\QuobrixWorkbench.exe] [--only=stream]
 // Prints markdown rows in the columns of scripts/bench's table on stdout
 // (Measure | Quobrix | Reference | Time ratio | Goal); each run goes to stderr.
 #include <fcntl.h>
@@ -28,6 +31,7 @@
 
 #include "res/workbench_resource.h"
 #include "tests/window/app_session.h"
+#include "tests/window/gbk.h"
 #include "tests/window/remote_window.h"
 #include "tests/window/wait_until.h"
 #include "tests/window/workbench_pages.h"
@@ -316,6 +320,78 @@ bool MeasureClicksDuringRead(Workbench& bench, const std::string& long_file) {
     return true;
 }
 
+// The bytes received as 串口助手's counters say them: "收 3 帧 / 50 字节 ...".
+long long ReceivedBytes(Workbench& bench) {
+    const std::string text = TextOf(bench.Control(IDC_SER_COUNTERS));
+    const std::string slash = Gbk(u8"帧 / ");
+    const size_t at = text.find(slash);
+    return at == std::string::npos ? -1 : std::atoll(text.c_str() + at + slash.size());
+}
+
+// 串口助手 on COM9 at 921600 baud while the peer of scripts/with-stream-peer
+// streams at the line's rate: the tabs clicked while it streams, and at its
+// end every byte counted, in about the line's time.
+bool MeasureSerialStream(Workbench& bench) {
+    const char* port = std::getenv("QUOBRIX_STREAM_COM");
+    const char* bytes_text = std::getenv("QUOBRIX_STREAM_BYTES");
+    const std::string measure = "Workbench window (Wine): 串口助手 receiving 921600 baud without a pause";
+    if (!port || !bytes_text) {
+        Row(measure, "-", "-", "-", "not measured: run under scripts/with-stream-peer");
+        return true;
+    }
+    const long long total = std::atoll(bytes_text);
+    const double line_seconds = static_cast<double>(total) / (921600 / 10);
+    bench.ClickTab(kWorkbenchPages - 2);
+    Settle(bench.window());
+    bench.Click(IDC_SER_MODE_SERIAL);
+    SetText(bench.Control(IDC_SER_PORT), port);
+    SetText(bench.Control(IDC_SER_BAUD), "921600");
+    bench.Click(IDC_SER_OPEN);
+    if (!WaitUntil([&] { return IsWindowEnabled(bench.Control(IDC_SER_CLOSE)) != FALSE; }, kFileWaitMs)) {
+        std::fprintf(stderr, "workbench_latency: %s did not open: %s\n", port, TextOf(bench.Control(IDC_SER_STATUS)).c_str());
+        return false;
+    }
+    // The same clicks with the port open and silent, beside which those
+    // while it streams are measured.
+    std::vector<double> idle_handled;
+    const std::vector<double> idle = TimeTabClicks(bench, "with the port silent", &idle_handled);
+    if (idle.empty()) return false;
+    bench.ClickTab(kWorkbenchPages - 2);
+    // Any byte is the peer's word to begin.
+    SetText(bench.Control(IDC_SER_SEND_TEXT), "47 4F");
+    bench.Click(IDC_SER_SEND);
+    if (!WaitUntil([&] { return ReceivedBytes(bench) > 0; }, kFileWaitMs, 1)) {
+        std::fprintf(stderr, "workbench_latency: nothing came from the peer\n");
+        return false;
+    }
+    const double start = NowMs();
+    std::vector<double> handled;
+    const std::vector<double> clicks = TimeTabClicks(bench, "while the port streams", &handled);
+    if (clicks.empty()) return false;
+    const long long by_clicks_end = ReceivedBytes(bench);
+    if (!WaitUntil([&] { return ReceivedBytes(bench) >= total; }, kFileWaitMs, 1)) {
+        std::fprintf(stderr, "workbench_latency: %lld of %lld bytes counted\n", ReceivedBytes(bench), total);
+        return false;
+    }
+    const double seconds = (NowMs() - start) / 1000;
+    const long long counted = ReceivedBytes(bench);
+    bench.ClickTab(kWorkbenchPages - 2);
+    bench.Click(IDC_SER_CLOSE);
+    WaitUntil([&] { return IsWindowEnabled(bench.Control(IDC_SER_OPEN)) != FALSE; }, kFileWaitMs);
+    const double worst = *std::max_element(clicks.begin(), clicks.end());
+    std::fprintf(stderr, "stream: %lld bytes counted in %.2f s (the line's %.2f s); %lld by the clicks' end\n", counted,
+                 seconds, line_seconds, by_clicks_end);
+    Row(measure + ": bytes counted, seconds (the line's), a tab click while it streams, ms",
+        std::to_string(counted) + " of " + std::to_string(total) + ", " + Format("%.2f s", seconds) + "; clicks " +
+            Spread(clicks, "%.1f"),
+        "the line: " + Format("%.2f s", line_seconds) + "; clicks with the port silent " + Spread(idle, "%.1f"),
+        Format("%.2f", seconds / line_seconds) + " (clicks: " + Format("%.2f", Median(clicks) / Median(idle)) + ")",
+        std::string(counted == total ? "every byte" : "bytes LOST") + ", clicks under 50 ms: " +
+            (worst < kClickGoalMs ? "met" : "missed") + " (slowest of " + std::to_string(clicks.size()) + ": " +
+            Format("%.1f", worst) + (by_clicks_end < total ? ")" : "; the stream ended before the clicks did)"));
+    return counted == total;
+}
+
 // 全部模型 of 20 KiB of typed text, lines of prose.
 bool MeasureAllModels(Workbench& bench, int runs) {
     const std::string kProse = "The quick brown fox jumps over the lazy dog.\r\n";
@@ -383,13 +459,14 @@ bool MeasureStart(const std::string& app, const std::string& before, int runs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string app_path, cli_path, before_path;
+    std::string app_path, cli_path, before_path, only;
     int runs = 5;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--app=", 6) == 0) app_path = argv[i] + 6;
         if (std::strncmp(argv[i], "--cli=", 6) == 0) cli_path = argv[i] + 6;
         if (std::strncmp(argv[i], "--runs=", 7) == 0) runs = std::atoi(argv[i] + 7);
         if (std::strncmp(argv[i], "--before=", 9) == 0) before_path = argv[i] + 9;
+        if (std::strncmp(argv[i], "--only=", 7) == 0) only = argv[i] + 7;
     }
     if (app_path.empty() || cli_path.empty() || runs < 1) {
         std::fprintf(stderr, "usage: workbench_latency --app=PATH_OF_QuobrixWorkbench.exe --cli=PATH_OF_quobrix-cli.exe "
@@ -398,6 +475,12 @@ int main(int argc, char** argv) {
     }
     // Rows end in a bare line feed, as the table they go into does.
     _setmode(_fileno(stdout), _O_BINARY);
+    if (only == "stream") {
+        Workbench bench;
+        if (!bench.Start(app_path)) return 1;
+        const bool measured = MeasureSerialStream(bench);
+        return bench.Close() && measured ? 0 : 1;
+    }
 
     if (!MeasureStart(app_path, before_path, runs)) return 1;
     const std::string file = TempFolder() + "workbench_latency_1gib.bin";
@@ -413,7 +496,7 @@ int main(int argc, char** argv) {
     if (ok) {
         bench.ClickTab(0);  // the page kept from the last session may be another
         ok = MeasureAllModels(bench, runs) && MeasureFileCrc(bench, WindowsPathOf(cli_path), file, check_file, runs) &&
-             MeasureClicksDuringRead(bench, long_file);
+             MeasureClicksDuringRead(bench, long_file) && MeasureSerialStream(bench);
         if (!bench.Close()) {
             std::fprintf(stderr, "workbench_latency: the window did not end after WM_CLOSE\n");
             ok = false;

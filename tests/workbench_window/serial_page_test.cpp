@@ -282,3 +282,27 @@ TEST(SerialPageRows, HistoryNewestFirstWithoutRepeats) {
 }
 
 }  // namespace
+
+namespace {
+
+// A long row's cells are cut where the list would hide the rest anyway, at
+// a character's start, and say how long the frame is; short ones stay.
+TEST(SerialPageList, LongCellsAreCutAtACharacter) {
+    const std::string short_hex = "01 03 00 00 00 0A C5 CD";
+    EXPECT_EQ(serial_page::ListCell(short_hex, 8), short_hex);
+    std::string hex;
+    for (int i = 0; i < 1024; ++i) hex += i ? " 5A" : "5A";
+    const std::string cut = serial_page::ListCell(hex, 1024);
+    EXPECT_EQ(cut, hex.substr(0, serial_page::kListCellChars) + "…（共 1024 字节）");
+    // Exactly the limit: nothing to cut.
+    EXPECT_EQ(serial_page::ListCell(hex.substr(0, serial_page::kListCellChars), 64),
+              hex.substr(0, serial_page::kListCellChars));
+    // Text of three-byte characters (中 is E4 B8 AD): cut after whole ones.
+    std::string text;
+    for (std::size_t i = 0; i < serial_page::kListCellChars + 5; ++i) text += "中";
+    const std::string cut_text = serial_page::ListCell(text, 600);
+    EXPECT_EQ(cut_text.substr(0, 3 * serial_page::kListCellChars), text.substr(0, 3 * serial_page::kListCellChars));
+    EXPECT_EQ(cut_text.substr(3 * serial_page::kListCellChars), "…（共 600 字节）");
+}
+
+}  // namespace

@@ -142,6 +142,18 @@ std::string Verdict(const LinkCheck& check, const std::string& model, const Link
 
 std::string DirectionWord(Direction direction) { return direction == Direction::kSent ? "发" : "收"; }
 
+std::string ListCell(const std::string& utf8, std::size_t frame_bytes) {
+    std::size_t chars = 0, at = 0;
+    for (; at < utf8.size(); ++at) {
+        // A character starts at every byte but a UTF-8 continuation byte.
+        if ((static_cast<unsigned char>(utf8[at]) & 0xC0) == 0x80) continue;
+        if (chars == kListCellChars) break;
+        ++chars;
+    }
+    if (at == utf8.size()) return utf8;
+    return utf8.substr(0, at) + "…（共 " + std::to_string(frame_bytes) + " 字节）";
+}
+
 std::string TimeOfDay(long long ms_of_day) {
     ms_of_day %= 24LL * 3600 * 1000;
     if (ms_of_day < 0) ms_of_day += 24LL * 3600 * 1000;

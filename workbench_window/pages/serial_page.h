@@ -74,6 +74,14 @@ struct Row {
 // "收" or "发".
 std::string DirectionWord(Direction direction);
 
+// A row's hex or text as the list shows it: past kListCellChars characters
+// cut, at a character's start, with "…" and the frame's length in bytes. A
+// list row shows no more, and the window lays a cell's text out in time
+// that grows with its length: a stream of long frames at 921600 baud would
+// keep it from answering clicks. The row's bytes stay whole.
+constexpr std::size_t kListCellChars = 192;
+std::string ListCell(const std::string& utf8, std::size_t frame_bytes);
+
 // Milliseconds since midnight as "HH:MM:SS.mmm".
 std::string TimeOfDay(long long ms_of_day);
 

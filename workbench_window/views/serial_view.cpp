@@ -478,9 +478,10 @@ void CSerialView::TakeEvents() {
     for (int c = 0; c < kColumns; ++c) widths[c] = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0));
     const int before[kColumns] = {widths[0], widths[1], widths[2], widths[3], widths[4]};
     for (const serial_page::Row& row : rows) {
-        const std::string* cells[kColumns] = {&row.time, nullptr, &row.verdict, &row.hex, &row.text};
         const std::string direction = serial_page::DirectionWord(row.direction);
-        cells[1] = &direction;
+        const std::string hex = serial_page::ListCell(row.hex, row.bytes.size());
+        const std::string text = serial_page::ListCell(row.text, row.bytes.size());
+        const std::string* cells[kColumns] = {&row.time, &direction, &row.verdict, &hex, &text};
         for (int c = 0; c < kColumns; ++c) {
             SetCell(list, count, c, *cells[c], true);
             widths[c] = std::max(widths[c], TextWidth(list, *cells[c]) + kCellMargins);
