@@ -8,6 +8,11 @@ file_crc     CRC-32/ISO-HDLC of a 256 MiB file chosen in the Files tab, from
              against zlib's CRC first
 memory_crc   the module's quobrix_crc_update alone over 64 MiB in its own
              memory, in the page: the limit the file's reading is held to
+array_file   the C array of a 64 MiB file chosen in the C array tab (quobrix
+             array FILE), from the input's change to the result shown (the
+             text's first 256 KiB)
+array_blob   the same to the Download ready: the whole text in its Blob,
+             whose length and last line are checked
 find_hit     Find over three 256-byte frames (frames-hit.txt), from the
              click to the result shown
 find_crc32   the same over four frames of a 32-bit CRC the catalogue does not
@@ -37,6 +42,8 @@ from selenium.webdriver.support.ui import Select, WebDriverWait
 
 FILE_BYTES = 256 << 20
 FILE_RUNS = int(os.environ.get("PAGE_FILE_RUNS", "5"))
+ARRAY_BYTES = 64 << 20
+ARRAY_RUNS = int(os.environ.get("PAGE_ARRAY_RUNS", "5"))
 MEMORY_RUNS = 5
 FIND_RUNS = int(os.environ.get("PAGE_FIND_RUNS", "20"))
 READY_RUNS = 10
@@ -89,8 +96,9 @@ MEMORY_CRC = """
 const [size, runs, done] = arguments;
 (async () => {
   const base64 = document.getElementById('quobrix-wasm').textContent.trim();
-  const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
-  const module = await WebAssembly.compile(bytes);
+  const deflated = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+  const inflated = new Blob([deflated]).stream().pipeThrough(new DecompressionStream('deflate-raw'));
+  const module = await WebAssembly.compile(await new Response(inflated).arrayBuffer());
   const factory = new Function(document.getElementById('quobrix-glue').textContent + '\\nreturn QuobrixModule;')();
   const m = await factory({instantiateWasm(imports, ready) {
     WebAssembly.instantiate(module, imports).then((instance) => ready(instance, module));
@@ -175,6 +183,58 @@ def file_times(page, folder):
     return times
 
 
+# When the Download is ready, from the start WATCH_RESULT noted; the Blob's
+# size and its last line.
+DOWNLOAD_END = """
+const [tool, done] = arguments;
+const button = document.getElementById(tool + '-download');
+const report = (at) => {
+  const blob = document.querySelector(`.result[data-for="${tool}"]`).download.blob;
+  blob.slice(-64).text().then((tail) => done([at - window.quobrixBench.start, blob.size, tail]),
+                              (e) => done([0, -1, String(e)]));
+};
+if (!button.disabled) {
+  report(window.quobrixBench.end);
+} else {
+  new MutationObserver((_, observer) => {
+    if (button.disabled) return;
+    observer.disconnect();
+    report(performance.now());
+  }).observe(button, {attributes: true, attributeFilter: ['disabled']});
+}
+"""
+
+
+def c_array_size(size, per_line=12):
+    """The length of the elements' lines of `quobrix array` for `size`
+    bytes, as xxd -i lays them out: "0xNN", ", " between two on a line, ","
+    and a line feed between lines, each line indented by two."""
+    lines = -(-size // per_line)
+    return size * 4 + (size - lines) * 2 + (lines - 1) * 2 + lines * 2
+
+
+def array_times(page, folder):
+    path = os.path.abspath(os.path.join(folder, "page-array-64m.bin"))
+    with open(path, "wb") as f:
+        f.write(random.Random(29).randbytes(ARRAY_BYTES))
+    times, blob_times = [], []
+    try:
+        for _ in range(ARRAY_RUNS):
+            page.open()
+            page.driver.find_element(By.ID, "tab-array").click()
+            element = page.driver.find_element(By.ID, "array-file")
+            times.append(page.timed("array-file", "change", "array", lambda: element.send_keys(path)))
+            blob_time, size, tail = page.driver.execute_async_script(DOWNLOAD_END, "array")
+            blob_times.append(blob_time)
+            head = len("const unsigned char page_array_64m_bin[] = {\n")
+            end = len("\n};\nconst unsigned int page_array_64m_bin_len = %d;\n" % ARRAY_BYTES)
+            if size != head + c_array_size(ARRAY_BYTES) + end or not tail.endswith("_len = %d;\n" % ARRAY_BYTES):
+                sys.exit("page_bench: the page's array of the file is %d bytes ending %r" % (size, tail))
+    finally:
+        os.remove(path)
+    return times, blob_times
+
+
 def find_times(page, frames_path, runs):
     with open(frames_path) as f:
         frames = f.read().strip()
@@ -211,11 +271,14 @@ def main():
         results["memory_crc"], results["memory_bytes"] = memory, 64 << 20
         print("page_bench: a 256 MiB file", file=sys.stderr)
         results["file_crc"] = file_times(page, folder)
+        print("page_bench: the C array of a 64 MiB file", file=sys.stderr)
+        results["array_file"], results["array_blob"] = array_times(page, folder)
+        results["array_bytes"] = ARRAY_BYTES
     finally:
         page.driver.quit()
     with open(out, "w") as f:
         json.dump(results, f, indent=1)
-    for key in ("ready", "find_hit", "find_crc32", "memory_crc", "file_crc"):
+    for key in ("ready", "find_hit", "find_crc32", "memory_crc", "file_crc", "array_file", "array_blob"):
         print("page_bench: %s median %.1f ms" % (key, statistics.median(results[key])), file=sys.stderr)
     return 0
 

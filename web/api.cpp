@@ -1,5 +1,6 @@
 #include "web/api.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -25,11 +26,39 @@
 #include "workbench/crc/model_text.h"
 #include "workbench/crc/resolve.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+// The page's side of a streamed run (worker.js): its one file read at
+// `offset` into `into`, at most `size` bytes; how many, 0 at its end, or -1
+// when the browser could not read it (then quobrix_page_read_why gives its
+// words). Standard output's blocks handed to the page as they come: 0 when
+// the page wants no more.
+EM_JS(double, quobrix_page_read, (double offset, char* into, double size), {
+    return Module.pageRead(offset, into, size);
+});
+EM_JS(void, quobrix_page_read_why, (char* into, int size), {
+    stringToUTF8(Module.pageReadWhy || "", into, size);
+});
+EM_JS(int, quobrix_page_write, (const char* bytes, double size), {
+    return Module.pageWrite(bytes, size) ? 1 : 0;
+});
+#else
+// Natively there is no page to read from or write to: a streamed run finds
+// no file, and its output is given up.
+static double quobrix_page_read(double, char*, double) { return -1; }
+static void quobrix_page_read_why(char* into, int size) {
+    if (size > 0) into[0] = '\0';
+}
+static int quobrix_page_write(const char*, double) { return 0; }
+#endif
+
 namespace {
 
 // modbus for decode: its read, write and serve say the page has no wire.
-const CliCommand kPageCommandRows[] = {kDialogToolsCommand, kCrcCommand, kFindCommand, kFrameCommand,
-                                       kNumCommand, kModbusCommand};
+const CliCommand kPageCommandRows[] = {kDialogToolsCommand, kCrcCommand,   kFindCommand,   kFrameCommand,
+                                       kNumCommand,         kArrayCommand, kRandomCommand, kPartsCommand,
+                                       kFilterCommand,      kPrintfCommand, kModbusCommand};
 
 std::string g_out, g_err;
 
@@ -133,6 +162,46 @@ int NoLink() {
     return 0;
 }
 
+// Standard input as the page gives it to a run.
+CliEnvironment StdinEnvironment(const std::string& stdin_bytes) {
+    CliEnvironment env;
+    env.read_stdin = [&stdin_bytes](std::size_t max_bytes, std::string& bytes, std::string&) {
+        bytes = stdin_bytes.substr(0, max_bytes);
+        return true;
+    };
+    env.stream_stdin = [&stdin_bytes](const ConsumeBlock& consume, std::string&) {
+        consume(stdin_bytes.data(), stdin_bytes.size());
+        return true;
+    };
+    return env;
+}
+
+// The page's file for a streamed run, read a block at a time: the browser
+// read blocks of 32 MiB at twice the speed of 8. They are handed on in
+// pieces of 64 KiB, so that the text a piece makes (six times its size for
+// an array) stays in the cache until it goes out: pieces of 1 MiB made it
+// four times as slowly (docs/performance.md).
+bool StreamPageFile(const ConsumeBlock& consume, std::string& error) {
+    constexpr std::size_t kReadBytes = std::size_t{32} << 20;
+    constexpr std::size_t kPieceBytes = std::size_t{64} << 10;
+    std::vector<char> block(kReadBytes);
+    for (double offset = 0;;) {
+        const double read = quobrix_page_read(offset, block.data(), static_cast<double>(block.size()));
+        if (!(read >= 0 && read <= static_cast<double>(block.size()))) {
+            char why[256];
+            quobrix_page_read_why(why, sizeof why);
+            error = why[0] != '\0' ? why : "the browser could not read it";
+            return false;
+        }
+        const auto size = static_cast<std::size_t>(read);
+        if (size == 0) return true;
+        for (std::size_t at = 0; at < size; at += kPieceBytes) {
+            consume(block.data() + at, std::min(kPieceBytes, size - at));
+        }
+        offset += read;
+    }
+}
+
 }  // namespace
 
 const CliCommandTable kPageCommands = {kPageCommandRows, sizeof kPageCommandRows / sizeof kPageCommandRows[0]};
@@ -143,21 +212,37 @@ int quobrix_run(const char* args, size_t args_size, const char* input, size_t in
     g_out.clear();
     g_err.clear();
     const std::string stdin_bytes(input, input_size);
-    CliEnvironment env;
-    env.read_stdin = [&](std::size_t max_bytes, std::string& bytes, std::string&) {
-        bytes = stdin_bytes.substr(0, max_bytes);
-        return true;
-    };
-    env.stream_stdin = [&](const ConsumeBlock& consume, std::string&) {
-        consume(stdin_bytes.data(), stdin_bytes.size());
-        return true;
-    };
+    CliEnvironment env = StdinEnvironment(stdin_bytes);
     // A page has no file system: its files come through quobrix_crc_begin.
     env.stream_file = [](const std::string&, const ConsumeBlock&, std::string& error) {
         error = std::strerror(ENOENT);
         return false;
     };
     return RunCli(SplitArguments(args, args_size), env, g_out, g_err, kPageCommands);
+}
+
+int quobrix_run_streamed(const char* args, size_t args_size, const char* input, size_t input_size) {
+    g_out.clear();
+    g_err.clear();
+    const std::string stdin_bytes(input, input_size);
+    CliEnvironment env = StdinEnvironment(stdin_bytes);
+    // The page offers one file, the one the words name: there is no other
+    // to find by its name.
+    env.stream_file = [](const std::string&, const ConsumeBlock& consume, std::string& error) {
+        return StreamPageFile(consume, error);
+    };
+    env.write_stdout = [](const std::string& bytes) {
+        return bytes.empty() || quobrix_page_write(bytes.data(), static_cast<double>(bytes.size())) != 0;
+    };
+    const int code = RunCli(SplitArguments(args, args_size), env, g_out, g_err, kPageCommands);
+    // What a command kept rather than wrote goes out last, as a process's
+    // standard output would be flushed at its end.
+    if (!g_out.empty() && !env.write_stdout(g_out)) {
+        g_out.clear();
+        return code == kExitReport ? kExitUsage : code;
+    }
+    g_out.clear();
+    return code;
 }
 
 int quobrix_crc_begin(const char* model, size_t model_size, int notation) {

@@ -21,6 +21,14 @@ extern "C" {
 // standard error are the results.
 int quobrix_run(const char* args, size_t args_size, const char* input, size_t input_size);
 
+// Runs one command as quobrix_run does, for output of any size and the
+// page's file: standard output goes to the page a block at a time as the
+// command writes it (the module's import quobrix_page_write, which the
+// page's worker provides), and the one FILE the words name is read from the
+// page (quobrix_page_read), whatever its name. Standard error is kept as
+// quobrix_run keeps it.
+int quobrix_run_streamed(const char* args, size_t args_size, const char* input, size_t input_size);
+
 // A file's CRC, block by block, for a file larger than the memory one would
 // give it: begin with the model's name (or parameter line) and notation (0
 // hex, 1 the bytes high first, 2 low first), update with each block, finish
@@ -106,7 +114,8 @@ size_t quobrix_err_size(void);
 #include "cli/commands.h"
 
 // The commands quobrix_run runs: those the page offers (the dialog's tools,
-// crc, find, frame and num), so that the module carries no other command's
-// code. Its --help lists them alone.
+// crc, find, frame, num, array, random, parts, filter, printf and modbus),
+// so that the module carries no other command's code. Its --help lists them
+// alone.
 extern const CliCommandTable kPageCommands;
 #endif

@@ -33,6 +33,35 @@
       checkModel: 'Model', orderLe: 'low byte first (le)', orderBe: 'high byte first (be)', sendData: 'To send',
       send: 'Send', clear: 'Clear', time: 'Time (s)', direction: 'Dir.', hexColumn: 'Hex', textColumn: 'Text',
       verdictColumn: 'Check', tx: 'TX', rx: 'RX', expected: 'expected', portOpen: 'Open: ', portClosed: 'Closed.',
+      tabArray: 'C array', tabParts: 'Parts', tabFilter: 'Filter', tabPrintf: 'printf', tabRandom: 'Random',
+      download: 'Download', arrayDirection: 'Direction', arrayForward: 'bytes to a C array',
+      arrayReverse: 'a C array back to bytes (--reverse)', sourceFile: 'a file', chooseFile: 'Choose or drop a file',
+      arrayName: 'Name (--name)', arrayType: 'Element type (--type)', perLine: 'Elements a line (--per-line)',
+      charSign: 'Plain char (--char)', charSigned: 'signed, as gcc on x86', charUnsigned: 'unsigned, as on ARM',
+      arrayOptions: 'Options', decimal: 'decimal (--decimal)', static: 'static (--static)',
+      mutable: 'without const (--mutable)', header: 'a header (--header)', crcComment: 'CRC-32 comment (--crc)',
+      pad: 'pad the last element (--pad)', convert: 'Convert', noFile: 'Choose a file first.',
+      working: 'Working', shownPart: (shown, all) => `Shown: the first ${shown} of ${all} bytes; Download gives all of them.`,
+      bytesAsHex: (all) => `The ${all} bytes, shown as hex; Download gives the bytes themselves.`,
+      partsMode: 'Mode', partsNearest: 'nearest values of a series', partsDivider: 'voltage divider',
+      partsCode: 'read a marking (code)', partsMark: 'markings of a value (mark)', partsKind: 'Component',
+      resistor: 'resistor', capacitor: 'capacitor', inductor: 'inductor', series: 'Series (--series)',
+      seriesDefault: 'as the command chooses', partsValue: 'Value (4k7, 100n, 2.2u)',
+      partsCodeField: 'Marking (472, 4K7, 01C, or colour bands)', tolerance: 'Tolerance, % (--tolerance)',
+      tempco: 'Temperature coefficient, ppm/K (--tempco)', vin: 'Vin', vout: 'Vout',
+      ratio: 'Or the ratio Vout / Vin (--ratio)', total: 'R1 + R2 from..to (--total)', count: 'How many (--count)',
+      filterKind: 'Filter', rcLow: 'RC low-pass', rcHigh: 'RC high-pass', lcTank: 'LC resonance',
+      sallenKey: 'Sallen-Key low-pass (unity gain)', filterJob: 'Find', filterDesign: 'parts for a frequency',
+      filterOfParts: 'the frequency of parts', frequency: 'Frequency (1k, 50Hz)', q: 'Q (--q)',
+      rSeries: "Resistors' series", cSeries: "Capacitors' series", lSeries: "Inductors' series",
+      r1: 'R (sallen-key: R1)', c1: 'C (sallen-key: C1)',
+      format: 'Format', printfArgs: 'Arguments, one a line', explain: 'the table of conversions (--explain)',
+      raw: 'no escapes in the format (--raw)',
+      randomKind: 'Draw', integers: 'integers', floats: 'floats', bytes: 'bytes', low: 'From', high: 'To',
+      unique: 'no number twice (--unique)', sort: 'in ascending order (--sort)', asCArray: 'as a C array (--format c)',
+      seed: 'Seed (--seed; empty: drawn by the browser)', drawSeed: "Seed from the browser's secure generator",
+      seedDrawn: "The seed was drawn from the browser's secure generator (crypto.getRandomValues): "
+        + 'the command above makes the same numbers again.',
     },
     zh: {
       loading: '正在加载…', ready: '就绪。', failed: '模块未能启动：',
@@ -63,6 +92,34 @@
       checkModel: '模型', orderLe: '低字节在前 (le)', orderBe: '高字节在前 (be)', sendData: '发送内容',
       send: '发送', clear: '清空', time: '时间（秒）', direction: '方向', hexColumn: '十六进制', textColumn: '文本',
       verdictColumn: '校验', tx: '发送', rx: '接收', expected: '应为', portOpen: '已打开：', portClosed: '已关闭。',
+      tabArray: 'C 数组', tabParts: '元件值', tabFilter: '滤波器', tabPrintf: 'printf 格式化', tabRandom: '随机数',
+      download: '下载', arrayDirection: '方向', arrayForward: '字节转成 C 数组',
+      arrayReverse: 'C 数组还原为字节 (--reverse)', sourceFile: '文件', chooseFile: '选择或拖入一个文件',
+      arrayName: '数组名 (--name)', arrayType: '元素类型 (--type)', perLine: '每行元素个数 (--per-line)',
+      charSign: 'char 是否有符号 (--char)', charSigned: '有符号（x86 上的 gcc）', charUnsigned: '无符号（ARM 等）',
+      arrayOptions: '选项', decimal: '十进制 (--decimal)', static: 'static (--static)',
+      mutable: '不加 const (--mutable)', header: '生成头文件 (--header)', crcComment: '附 CRC-32 注释 (--crc)',
+      pad: '末尾不足一个元素时补零 (--pad)', convert: '生成', noFile: '请先选择文件。',
+      working: '正在处理', shownPart: (shown, all) => `只显示了前 ${shown} 字节（共 ${all} 字节），下载可得到全部内容。`,
+      bytesAsHex: (all) => `共 ${all} 字节，以十六进制显示；下载得到的是原始字节。`,
+      partsMode: '功能', partsNearest: '查标称值（最接近的系列值）', partsDivider: '分压电阻',
+      partsCode: '标记识别 (code)', partsMark: '由数值求标记 (mark)', partsKind: '元件',
+      resistor: '电阻', capacitor: '电容', inductor: '电感', series: '系列 (--series)',
+      seriesDefault: '按命令默认', partsValue: '数值（4k7、100n、2.2u）',
+      partsCodeField: '标记（472、4K7、01C 或色环颜色）', tolerance: '误差，% (--tolerance)',
+      tempco: '温度系数，ppm/K (--tempco)', vin: '输入电压 Vin', vout: '输出电压 Vout',
+      ratio: '或分压比 Vout / Vin (--ratio)', total: 'R1 + R2 的范围 (--total)', count: '个数 (--count)',
+      filterKind: '滤波器', rcLow: 'RC 低通', rcHigh: 'RC 高通', lcTank: 'LC 谐振',
+      sallenKey: 'Sallen-Key 低通（单位增益）', filterJob: '求', filterDesign: '由频率选元件',
+      filterOfParts: '由元件算频率', frequency: '频率（1k、50Hz）', q: 'Q 值 (--q)',
+      rSeries: '电阻系列', cSeries: '电容系列', lSeries: '电感系列',
+      r1: 'R（Sallen-Key：R1）', c1: 'C（Sallen-Key：C1）',
+      format: '格式串', printfArgs: '参数，每行一个', explain: '列出各转换说明 (--explain)',
+      raw: '格式串不做转义 (--raw)',
+      randomKind: '生成', integers: '整数', floats: '浮点数', bytes: '字节', low: '最小值', high: '最大值',
+      unique: '不重复 (--unique)', sort: '升序排列 (--sort)', asCArray: '输出为 C 数组 (--format c)',
+      seed: '种子（--seed；留空则由浏览器生成）', drawSeed: '用浏览器的安全随机源生成种子',
+      seedDrawn: '种子取自浏览器的安全随机源（crypto.getRandomValues）：用上面的命令可以生成同样的随机数。',
     },
   };
   const $ = (id) => document.getElementById(id);
@@ -86,17 +143,23 @@
 
   const glue = $('quobrix-glue').textContent;
   const workerSource = $('quobrix-worker').textContent;
-  function wasmBytes() {
+  // The module as the page holds it: deflated, then base64 (build_page.py).
+  async function wasmBytes() {
     const base64 = $('quobrix-wasm').textContent.trim();
     // Decoded natively where the browser offers it: a character at a time
     // takes a tenth of the start.
-    if (Uint8Array.fromBase64) return Uint8Array.fromBase64(base64);
-    const text = atob(base64);
-    const bytes = new Uint8Array(text.length);
-    for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
-    return bytes;
+    let deflated;
+    if (Uint8Array.fromBase64) {
+      deflated = Uint8Array.fromBase64(base64);
+    } else {
+      const text = atob(base64);
+      deflated = new Uint8Array(text.length);
+      for (let i = 0; i < text.length; ++i) deflated[i] = text.charCodeAt(i);
+    }
+    const inflated = new Blob([deflated]).stream().pipeThrough(new DecompressionStream('deflate-raw'));
+    return new Response(inflated).arrayBuffer();
   }
-  const compiled = WebAssembly.compile(wasmBytes());
+  const compiled = wasmBytes().then((bytes) => WebAssembly.compile(bytes));
   const encoder = new TextEncoder();
   const utf8 = new TextDecoder('utf-8');
 
@@ -120,7 +183,7 @@
       const m = this.m;
       const out = m.HEAPU8.slice(m._quobrix_out(), m._quobrix_out() + m._quobrix_out_size());
       const err = m.HEAPU8.slice(m._quobrix_err(), m._quobrix_err() + m._quobrix_err_size());
-      return { code, out: utf8.decode(out), err: utf8.decode(err) };
+      return { code, out: utf8.decode(out), err: utf8.decode(err), outBytes: out };
     }
     run(words, input = new Uint8Array(0)) {
       const args = argumentBytes(words);
@@ -247,16 +310,25 @@
     return /^[A-Za-z0-9_@%+=:,./-]+$/.test(word) ? word : "'" + word.replace(/'/g, `'"'"'`) + "'";
   }
 
-  function show(tool, words, result) {
+  // `extra`: a note under the result, and the download its button gives
+  // ({blob, name}) for the tools that offer one.
+  function show(tool, words, result, extra = {}) {
     const box = document.querySelector(`.result[data-for="${tool}"]`);
     if (!box.firstElementChild) {
       box.append($('result-template').content.cloneNode(true));
       box.querySelector('.out').id = tool + '-out';
       box.querySelector('.err').id = tool + '-err';
+      box.querySelector('.note').id = tool + '-note';
       box.querySelector('.copy').id = tool + '-copy';
-      box.querySelector('.copy').textContent = t('copy');
+      box.querySelector('.download').id = tool + '-download';
+      for (const button of box.querySelectorAll('[data-t]')) button.textContent = t(button.dataset.t);
       box.querySelector('.copy').addEventListener('click', () => copyText(box.querySelector('.out').textContent));
+      box.querySelector('.download').addEventListener('click', () => download(box.download));
     }
+    box.querySelector('.note').textContent = extra.note || '';
+    box.download = extra.download;
+    box.querySelector('.download').hidden = !extra.download;
+    box.querySelector('.download').disabled = false;
     box.querySelector('.command code').textContent =
         words ? 'quobrix ' + words.map(shellWord).join(' ') : '';
     const out = box.querySelector('.out');
@@ -264,6 +336,20 @@
     out.dataset.code = String(result.code);
     box.querySelector('.err').textContent = result.err;
     box.dataset.state = result.code === 0 ? 'ok' : 'error';
+  }
+
+  // The whole result, as the command wrote it, saved under `name`.
+  function download({ blob, name }) {
+    const url = URL.createObjectURL(blob);
+    const link = document.createElement('a');
+    link.href = url;
+    link.download = name;
+    document.body.append(link);
+    link.click();
+    link.remove();
+    // The browser has taken the file once the click is handled; the URL
+    // is let go after a while rather than kept for the page's life.
+    setTimeout(() => URL.revokeObjectURL(url), 60000);
   }
 
   async function copyText(text) {
@@ -313,6 +399,52 @@
         ...formats.flatMap((format) => option('--as', format)),
         '--', ...lines(f.frames.value).filter((l) => !l.startsWith('#'))];
     },
+    parts(f) {
+      const series = f.series.value ? ['--series', f.series.value] : [];
+      switch (f.mode.value) {
+        case 'divider':
+          return ['parts', 'divider', ...series, ...(f.total.value.trim() ? ['--total', f.total.value.trim()] : []),
+            ...(f.count.value ? ['--count', f.count.value] : []),
+            ...(f.ratio.value.trim() ? ['--ratio', f.ratio.value.trim()] : [f.vin.value.trim(), f.vout.value.trim()])];
+        case 'code': {
+          // Colour bands are words apart; a code is one word.
+          const bands = f.code.value.trim().split(/\s+/).filter((w) => w);
+          return ['parts', 'code', f.kind.value, ...(bands.length ? bands : [''])];
+        }
+        case 'mark':
+          return ['parts', 'mark', f.kind.value,
+            ...(f.tolerance.value.trim() ? ['--tolerance', f.tolerance.value.trim()] : []),
+            ...(f.tempco.value.trim() ? ['--tempco', f.tempco.value.trim()] : []), f.value.value.trim()];
+        default:
+          return ['parts', ...series, f.value.value.trim()];
+      }
+    },
+    filter(f) {
+      const kind = f.kind.value || 'rc';
+      const words = ['filter', kind === 'rc-high' ? 'rc' : kind];
+      const given = (name, value) => (value.trim() ? [name, value.trim()] : []);
+      if (f.job.value === 'parts') {
+        // Every part is given, empty or not, so that a missing one is named.
+        const parts = { lc: [['--l', f.l], ['--c', f.c1]],
+          'sallen-key': [['--r1', f.r1], ['--r2', f.r2], ['--c1', f.c1], ['--c2', f.c2]] }[kind] ||
+          [['--r', f.r1], ['--c', f.c1]];
+        return [...words, ...parts.flatMap(([name, field]) => [name, field.value.trim()])];
+      }
+      if (kind === 'rc') words.push('--lowpass');
+      if (kind === 'rc-high') words.push('--highpass');
+      if (kind === 'sallen-key') words.push(...given('--q', f.q.value));
+      if (kind !== 'lc') words.push(...given('--r-series', f.rSeries.value));
+      words.push(...given('--c-series', f.cSeries.value));
+      if (kind === 'lc') words.push(...given('--l-series', f.lSeries.value));
+      return [...words, ...given('--count', f.count.value), f.freq.value.trim()];
+    },
+    // Each line an argument as typed, blanks kept: %s of ' a ' is three
+    // characters.
+    printf(f) {
+      const args = f.args.value === '' ? [] : f.args.value.replace(/\r?\n$/, '').split(/\r?\n/);
+      return ['printf', ...(f.raw.checked ? ['--raw'] : []), ...(f.explain.checked ? ['--explain'] : []),
+        '--', f.format.value, ...args];
+    },
     tools(f) {
       return [f.dialogTool.value, ...(f.kind.value === 'hex' ? ['--hex'] : []),
         ...(f.lowFirst.checked ? ['--low-first'] : []), '--', f.input.value];
@@ -320,7 +452,177 @@
   };
   // Recovery in find may take a second, and a capture half typed is no
   // capture yet: these run when asked, the others as their inputs change.
-  const ON_SUBMIT = new Set(['find', 'modbus']);
+  const ON_SUBMIT = new Set(['find', 'modbus', 'array']);
+  // Results that are files as much as text: their Download button saves
+  // the whole of them under these names.
+  const DOWNLOAD_NAMES = { parts: () => 'parts.txt', filter: () => 'filter.txt', printf: () => 'printf.txt' };
+
+  // ---- Runs in a worker: output of any size, and a file of any size --------
+
+  // One worker for the runs whose output goes to a file (worker.js's
+  // streamed run): a run still going when the next starts is given up with
+  // its worker, as the file tab's cancel does.
+  let runWorker = null;
+  let runJob = null;
+  function startRunWorker() {
+    if (runWorker || !compiledModule) return;
+    const url = URL.createObjectURL(new Blob([glue, '\n', workerSource], { type: 'text/javascript' }));
+    runWorker = new Worker(url);
+    URL.revokeObjectURL(url);
+    runWorker.postMessage({ module: compiledModule });
+  }
+  // The run's result, and then, for a run that succeeded, its output as a
+  // Blob (onBlob): the worker makes the Blob after the result, and the run
+  // counts as going until it is there. Messages carry the run's number,
+  // since a worker given up may still have posted some.
+  let runNumber = 0;
+  function runInWorker(words, file, onProgress, onBlob) {
+    if (runJob) {
+      runWorker.terminate();
+      runWorker = null;
+    }
+    startRunWorker();
+    const id = ++runNumber;
+    runJob = id;
+    const worker = runWorker;
+    return new Promise((resolve) => {
+      worker.onmessage = ({ data }) => {
+        if (runJob !== id || data.id !== id) return;
+        if (data.progress !== undefined) {
+          onProgress(data.progress);
+        } else if (data.blob !== undefined) {
+          runJob = null;
+          onBlob(data.blob);
+        } else {
+          if (data.code !== 0) runJob = null;
+          resolve(data);
+        }
+      };
+      worker.onerror = (e) => {
+        if (runJob !== id) return;
+        runJob = null;
+        resolve({ code: 2, err: String(e.message) + '\n', size: 0, head: new Uint8Array(0) });
+      };
+      worker.postMessage({ module: compiledModule, id, run: words, file });
+    });
+  }
+
+  const hexLine = (bytes) => Array.from(bytes, (b) => b.toString(16).toUpperCase().padStart(2, '0')).join(' ');
+
+  // The run's output as the tab shows it: text, or bytes as hex; the whole
+  // of it to download once the command has succeeded.
+  async function showStreamed(tool, words, file, { binary, name, note = '' }) {
+    const progress = $(tool + '-progress');
+    const onProgress = (done) => {
+      if (!progress || !file) return;
+      progress.hidden = false;
+      progress.value = file.size ? done / file.size : 1;
+      $('status').textContent = `${t('working')} ${Math.floor(progress.value * 100)} %`;
+    };
+    const download = { blob: null, name };
+    const onBlob = (blob) => {
+      download.blob = blob;
+      const button = $(tool + '-download');
+      if (button) button.disabled = false;
+    };
+    const result = await runInWorker(words, file, onProgress, onBlob);
+    if (progress) progress.hidden = true;
+    $('status').textContent = t('ready');
+    const notes = [note];
+    if (result.size > result.head.length) notes.push(t('shownPart')(result.head.length, result.size));
+    else if (binary && result.size) notes.push(t('bytesAsHex')(result.size));
+    const out = binary ? hexLine(result.head) : utf8.decode(result.head);
+    show(tool, words, { code: result.code, out, err: result.err }, {
+      note: notes.filter((n) => n).join(' '),
+      download: result.code === 0 ? download : undefined,
+    });
+    // The Blob of a large output comes a while after the result.
+    $(tool + '-download').disabled = result.code === 0 && !download.blob;
+  }
+
+  // The file the C array tab was given: a browser's file, not kept in the link.
+  let arrayFile = null;
+
+  function arrayWords(f, source) {
+    const reverse = f.direction.value === 'reverse';
+    const words = ['array'];
+    const flag = (name, on) => (on ? [name] : []);
+    if (reverse) {
+      words.push('--reverse', ...(f.type.value ? ['--type', f.type.value] : []),
+        ...(f.char.value ? ['--char', f.char.value] : []));
+    } else {
+      words.push(...(f.name.value.trim() ? option('--name', f.name.value.trim()) : []),
+        ...(f.type.value ? ['--type', f.type.value] : []), ...flag('--pad', f.pad.checked),
+        ...(f.perLine.value ? ['--per-line', f.perLine.value] : []), ...flag('--decimal', f.decimal.checked),
+        ...flag('--static', f.static.checked), ...flag('--mutable', f.mutable.checked),
+        ...flag('--header', f.header.checked), ...flag('--crc', f.crc.checked));
+    }
+    if (source === 'file') return [...words, '--', arrayFile.name];
+    return [...words, ...option(source === 'hex' ? '--hex' : '--text', f.input.value)];
+  }
+
+  // The array's name, else the file's, as the window names what it saves;
+  // bytes back from fw.bin.c are fw.bin again.
+  function arrayDownloadName(f, source) {
+    const fileName = source === 'file' && arrayFile ? arrayFile.name : '';
+    if (f.direction.value === 'reverse') {
+      const base = fileName.replace(/\.(c|h|cc|cpp|txt)$/i, '') || 'data';
+      return base.includes('.') ? base : base + '.bin';
+    }
+    return (f.name.value.trim() || fileName || 'data') + (f.header.checked ? '.h' : '.c');
+  }
+
+  const STREAMED = {
+    array(f) {
+      const source = f.source.value;
+      if (source === 'file' && !arrayFile) {
+        show('array', null, { code: 0, out: '', err: '' }, { note: t('noFile') });
+        return;
+      }
+      showStreamed('array', arrayWords(f, source), source === 'file' ? arrayFile : undefined,
+        { binary: f.direction.value === 'reverse', name: arrayDownloadName(f, source) });
+    },
+    // Without a seed of the user's, the browser's secure generator draws
+    // one: the command shown, seed and all, makes the same numbers again.
+    random(f) {
+      let seed = f.seed.value.trim();
+      let note = '';
+      if (!seed) {
+        seed = crypto.getRandomValues(new BigUint64Array(1))[0].toString();
+        note = t('seedDrawn');
+      }
+      const kind = f.kind.value;
+      const range = f.low.value.trim() + '..' + f.high.value.trim();
+      const words = ['random', ...(f.count.value.trim() ? ['--count', f.count.value.trim()] : []),
+        ...(kind === 'bytes' ? ['--bytes'] : option(kind === 'float' ? '--float' : '--range', range)),
+        ...(kind === 'range' && f.unique.checked ? ['--unique'] : []),
+        ...(kind !== 'bytes' && f.sort.checked ? ['--sort'] : []),
+        ...(f.c.checked ? ['--format', 'c', ...(f.name.value.trim() ? option('--name', f.name.value.trim()) : [])] : []),
+        '--seed', seed];
+      showStreamed('random', words, undefined,
+        { binary: false, name: (f.name.value.trim() || 'random') + (f.c.checked ? '.c' : '.txt'), note });
+    },
+  };
+
+  // The controls a choice makes meaningless are hidden: each .field says
+  // which choices it belongs to.
+  function refreshFields(tool) {
+    const f = $(tool + '-form');
+    if (!f) return;
+    const value = (name) => (f.elements[name] ? f.elements[name].value : '');
+    const among = (list, v) => list.split(' ').includes(v);
+    for (const el of f.querySelectorAll('.field')) {
+      const d = el.dataset;
+      const shown = (d.source === undefined || among(d.source, value('source'))) &&
+        (d.forward === undefined || value('direction') !== 'reverse') &&
+        (d.reverse === undefined || value('direction') === 'reverse') &&
+        (d.modes === undefined || among(d.modes, value('mode'))) &&
+        (d.job === undefined || d.job === value('job')) &&
+        (d.kinds === undefined || among(d.kinds, value('kind'))) &&
+        (d.c === undefined || f.elements.c.checked);
+      el.hidden = !shown;
+    }
+  }
 
   let quobrix = null;
   let models = [];
@@ -345,9 +647,14 @@
     const f = $(tool + '-form');
     if (tool === 'crc' && f.every.checked) {
       show(tool, crcWords(f, 'MODEL'), everyModel(f));
+    } else if (STREAMED[tool]) {
+      STREAMED[tool](f);
     } else {
       const words = TOOLS[tool](f);
-      show(tool, words, quobrix.run(words));
+      const result = quobrix.run(words);
+      const name = DOWNLOAD_NAMES[tool];
+      show(tool, words, result, name && result.code === 0 ? { download: { blob: new Blob([result.outBytes]),
+        name: name(f) } } : {});
     }
     saveState();
   }
@@ -398,6 +705,7 @@
       if (on && focus) tab.focus();
     }
     if (tool === 'file') startFileWorkers();
+    if (STREAMED[tool]) startRunWorker();
     saveState();
   }
 
@@ -719,7 +1027,7 @@
         selectTab(tabs[(at + step + tabs.length) % tabs.length].dataset.tool, true);
       });
     }
-    for (const tool of Object.keys(TOOLS)) {
+    for (const tool of [...Object.keys(TOOLS), ...Object.keys(STREAMED)]) {
       const f = $(tool + '-form');
       f.addEventListener('submit', (e) => { e.preventDefault(); runTool(tool); });
       if (!ON_SUBMIT.has(tool)) {
@@ -731,6 +1039,30 @@
         if (e.key === 'Enter' && (e.ctrlKey || e.metaKey)) { e.preventDefault(); runTool(tool); }
       });
     }
+    for (const tool of ['array', 'parts', 'filter', 'random']) {
+      for (const event of ['input', 'change']) $(tool + '-form').addEventListener(event, () => refreshFields(tool));
+    }
+    const useArrayFile = (files) => {
+      if (!files.length) return;
+      arrayFile = files[0];
+      $('array-file-name').textContent = ' ' + arrayFile.name;
+      $('array-form').querySelector('input[name=source][value=file]').checked = true;
+      refreshFields('array');
+      runTool('array');
+    };
+    $('array-file').addEventListener('change', (e) => useArrayFile(e.target.files));
+    const arrayDrop = $('array-drop');
+    arrayDrop.addEventListener('dragover', (e) => { e.preventDefault(); arrayDrop.classList.add('over'); });
+    arrayDrop.addEventListener('dragleave', () => arrayDrop.classList.remove('over'));
+    arrayDrop.addEventListener('drop', (e) => {
+      e.preventDefault();
+      arrayDrop.classList.remove('over');
+      useArrayFile(e.dataTransfer.files);
+    });
+    $('random-draw-seed').addEventListener('click', () => {
+      $('random-seed').value = crypto.getRandomValues(new BigUint64Array(1))[0].toString();
+      runTool('random');
+    });
     $('file-input').addEventListener('change', (e) => hashFiles(e.target.files));
     const drop = $('file-drop');
     drop.addEventListener('dragover', (e) => { e.preventDefault(); drop.classList.add('over'); });
@@ -779,9 +1111,10 @@
     }
     applyTexts();
     loadState();
+    for (const tool of ['array', 'parts', 'filter', 'random']) refreshFields(tool);
     if (serialOffered()) setSerialOpen(false);
     selectTab(current, false);
-    if (state.get('tool') && TOOLS[current]) runTool(current);
+    if (state.get('tool') && (TOOLS[current] || STREAMED[current])) runTool(current);
     document.body.dataset.ready = 'true';
     $('status').textContent = t('ready');
   }).catch((e) => {

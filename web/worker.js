@@ -7,6 +7,11 @@
 // spans of one file side by side: a file is read faster so, reading being
 // what its time goes on. The page starts its workers before a file comes,
 // keeps them for the next, and cancels by ending them.
+//
+// The page's run worker takes the other kind of job: a command run through
+// quobrix_run_streamed, its output collected into a Blob as it is written
+// and its one file, if it names one, read here, synchronously, as the
+// command asks for it.
 
 // The most the module takes at once: its buffer for bytes.
 const PIECE = 2 << 20;
@@ -95,6 +100,15 @@ function warm(m) {
 // a worker is no error event for the page, which would wait for the span
 // for ever.
 onmessage = async ({ data }) => {
+  if (data.run !== undefined) {
+    try {
+      await runStreamed(data);
+    } catch (e) {
+      postMessage({ id: data.id, code: 2, err: 'quobrix: ' + String(e && e.message || e) + '\n', size: 0,
+        head: new Uint8Array(0) });
+    }
+    return;
+  }
   // The first message, as the page starts the worker: the module's
   // instance is made then, ahead of any file.
   if (data.file === undefined) {
@@ -150,4 +164,102 @@ async function hashSpan(data) {
   m._quobrix_crc_register();
   const out = m._quobrix_out();
   return { register: utf8.decode(m.HEAPU8.slice(out, out + m._quobrix_out_size())) };
+}
+
+// ---- A streamed run ------------------------------------------------------
+
+// The output's first bytes come back to be shown; the rest only in the Blob.
+const SHOWN = 256 << 10;
+// The output is copied out of the module's memory into buffers of the
+// worker's own, each twice the last up to this size: a buffer a write cost
+// as much again in allocations, and a Blob a write (or a Blob every few
+// MiB) several times that in the browser's passing of each to its store.
+const CHUNK_MOST = 16 << 20;
+const CHUNK_FIRST = 64 << 10;
+
+// The command's exit status, standard error, the size of standard output
+// and its first bytes; then, once the command has succeeded, a message
+// with all of standard output as a Blob, which takes the browser a while
+// longer to make: the result is shown meanwhile. Progress of the file read
+// on the way.
+async function runStreamed(data) {
+  const m = await start(data.module);
+  const file = data.file;
+  const reader = file ? new FileReaderSync() : null;
+  let read = 0;
+  let unreported = 0;
+  m.pageReadWhy = '';
+  // A synchronous read, as the command's loop asks for the next block: a
+  // worker may block, and the module cannot wait for a promise.
+  m.pageRead = (offset, into, size) => {
+    if (!file) {
+      m.pageReadWhy = 'No such file or directory';
+      return -1;
+    }
+    try {
+      const bytes = new Uint8Array(reader.readAsArrayBuffer(file.slice(offset, offset + size)));
+      m.HEAPU8.set(bytes, into);
+      read += bytes.length;
+      unreported += bytes.length;
+      if (unreported >= PROGRESS_EVERY) {
+        postMessage({ id: data.id, progress: read });
+        unreported = 0;
+      }
+      return bytes.length;
+    } catch (e) {
+      m.pageReadWhy = String(e && e.message || e);
+      return -1;
+    }
+  };
+  const chunks = [];
+  let chunk = new Uint8Array(0);
+  let used = 0;
+  let size = 0;
+  m.pageWrite = (at, length) => {
+    for (let from = at, end = at + length; from < end;) {
+      if (used === chunk.length) {
+        chunk = new Uint8Array(Math.min(CHUNK_MOST, Math.max(CHUNK_FIRST, chunk.length * 2)));
+        chunks.push(chunk);
+        used = 0;
+      }
+      const count = Math.min(end - from, chunk.length - used);
+      chunk.set(m.HEAPU8.subarray(from, from + count), used);
+      used += count;
+      from += count;
+    }
+    size += length;
+    return true;
+  };
+  const args = argumentBytes(data.run);
+  const at = m._malloc(Math.max(args.length, 1));
+  m.HEAPU8.set(args, at);
+  let code;
+  try {
+    code = m._quobrix_run_streamed(at, args.length, 0, 0);
+  } finally {
+    m._free(at);
+    m.pageRead = m.pageWrite = null;
+  }
+  if (chunks.length) chunks[chunks.length - 1] = chunk.subarray(0, used);
+  const err = m._quobrix_err();
+  const head = new Uint8Array(Math.min(SHOWN, size));
+  for (let i = 0, filled = 0; filled < head.length; ++i) {
+    const part = chunks[i].subarray(0, head.length - filled);
+    head.set(part, filled);
+    filled += part.length;
+  }
+  postMessage({ id: data.id, code, err: utf8.decode(m.HEAPU8.slice(err, err + m._quobrix_err_size())), size, head });
+  if (code === 0) postMessage({ id: data.id, blob: new Blob(chunks) });
+}
+
+// The command's words as the module takes them: each ended by a NUL.
+function argumentBytes(words) {
+  const parts = words.map((w) => encoder.encode(w + '\0'));
+  const all = new Uint8Array(parts.reduce((n, p) => n + p.length, 0));
+  let at = 0;
+  for (const p of parts) {
+    all.set(p, at);
+    at += p.length;
+  }
+  return all;
 }

@@ -255,6 +255,38 @@ class FirefoxPageTest(unittest.TestCase):
             self.assertEqual(shown, cli(["crc", "CRC-32/ISO-HDLC", "capture.bin"], cwd=folder))
             self.assertEqual(shown[1], "%08X  capture.bin\n" % zlib.crc32(data))
 
+    def test_array_of_a_file_and_the_other_new_tabs(self):
+        """The C array of a chosen file, read in the run worker, as the
+        program writes it (Firefox's file reading and inflating of the
+        module are its own); parts, filter, printf and a seeded random as
+        the program prints them."""
+        self.tab("array")
+        with tempfile.TemporaryDirectory() as folder:
+            data = random.Random(3).randbytes(20000)
+            path = os.path.join(folder, "table.bin")
+            with open(path, "wb") as f:
+                f.write(data)
+            element = self.browser.command("WebDriver:FindElement",
+                                           {"using": "css selector", "value": "#array-file"})["value"][ELEMENT]
+            self.browser.command("WebDriver:ElementSendKeys", {"id": element, "text": path})
+            shown = self.assert_as_cli("array", ["array", "--", "table.bin"], cwd=folder)
+            self.assertIn("const unsigned int table_bin_len = 20000;\n", shown[1])
+        self.tab("parts")
+        self.set_field("parts-mode", "code")
+        self.set_field("parts-kind", "capacitor")
+        self.set_field("parts-code", "104")
+        self.assertEqual(self.assert_as_cli("parts", ["parts", "code", "capacitor", "104"])[1], "100nF  3-digit\n")
+        self.tab("filter")
+        self.set_field("filter-freq", "1k")
+        self.assert_as_cli("filter", ["filter", "rc", "--lowpass", "1k"])
+        self.tab("printf")
+        self.set_field("printf-format", "%#.3g|%hu\\n")
+        self.set_field("printf-args", "999.5\n-1")
+        self.assert_as_cli("printf", ["printf", "--explain", "--", "%#.3g|%hu\\n", "999.5", "-1"])
+        self.tab("random")
+        self.set_field("random-seed", "42")
+        self.assert_as_cli("random", ["random", "--count", "10", "--range", "1..6", "--seed", "42"])
+
     def test_serial_says_the_browser_offers_none(self):
         # A Firefox without Web Serial: the tab says so in either language,
         # and shows no control that could do nothing.

@@ -16,6 +16,7 @@ import pathlib
 import random
 import re
 import struct
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -78,6 +79,12 @@ def crc16_modbus(data):
 
 def cli(args, cwd=None):
     return page_results.cli(QUOBRIX, args, cwd)
+
+
+def cli_bytes(args, cwd=None):
+    """What the program prints, as bytes: output that need be no text."""
+    done = subprocess.run([QUOBRIX] + args, capture_output=True, cwd=cwd, timeout=60, check=False)
+    return done.returncode, done.stdout, done.stderr
 
 
 def luminance(css_colour):
@@ -366,6 +373,315 @@ class PageTest(unittest.TestCase):
         for (name, caption), (expected_name, _) in zip(shown(), expected):
             self.assertEqual(name, expected_name)
             self.assertIn('CONTROL "%s", IDC_BTN_%s,' % (caption, name.upper()), script)
+
+    # ---- C array, parts, filter, printf and random --------------------------
+
+    def downloaded(self, tool, folder):
+        """The file `tool`'s Download button saves, as the browser writes it
+        into `folder` (empty before): the page's own Blob and URL."""
+        self.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": folder})
+        self.addCleanup(self.driver.execute_cdp_cmd, "Browser.setDownloadBehavior", {"behavior": "default"})
+        name = self.driver.execute_script(
+            "return document.querySelector(`.result[data-for='${arguments[0]}']`).download.name", tool)
+        button = self.driver.find_element(By.ID, tool + "-download")
+        # A large output's Blob is made after its result is shown.
+        self.wait(button.is_enabled, "the download is ready")
+        button.click()
+        path = os.path.join(folder, name)
+        # The browser writes a .crdownload first and renames it once whole.
+        self.wait(lambda: os.path.exists(path), "the download of " + name)
+        with open(path, "rb") as f:
+            return name, f.read()
+
+    def note(self, tool):
+        return self.driver.find_element(By.ID, tool + "-note").text
+
+    def test_array_of_text_and_hex_and_back(self):
+        """The array the program writes, for text and for hex digits, each
+        element read back by Python the bytes given; C text back to bytes;
+        the command's own errors for an array of no whole elements and for
+        a name C reserves."""
+        self.tab("array")
+        self.driver.find_element(By.CSS_SELECTOR, "#array-form input[name=source][value=text]").click()
+        self.type_into("array-input", "Hello, world")
+        self.type_into("array-name", "greeting")
+        self.driver.find_element(By.ID, "array-run").click()
+        code, out, err = self.assert_as_cli("array", ["array", "--name", "greeting", "--text", "Hello, world"])
+        self.assertEqual((code, err), (0, ""))
+        self.assertEqual(bytes(int(x, 16) for x in re.findall(r"0x([0-9a-f]{2})", out)), b"Hello, world")
+        self.assertIn("const unsigned int greeting_len = 12;\n", out)
+        # Hex digits as 16-bit elements, high byte first, with the CRC comment.
+        self.driver.find_element(By.CSS_SELECTOR, "#array-form input[name=source][value=hex]").click()
+        Select(self.driver.find_element(By.ID, "array-type")).select_by_value("u16be")
+        self.driver.find_element(By.CSS_SELECTOR, "#array-form input[name=crc]").click()
+        self.type_into("array-input", "12 34 AB CD 00 01")
+        self.driver.find_element(By.ID, "array-run").click()
+        words = ["array", "--name", "greeting", "--type", "u16be", "--crc", "--hex", "12 34 AB CD 00 01"]
+        code, out, _ = self.assert_as_cli("array", words)
+        elements = [int(x, 16) for x in re.findall(r"0x([0-9a-f]{4})\b", out)]
+        self.assertEqual(struct.pack(">3H", *elements), bytes.fromhex("1234ABCD0001"))
+        self.assertIn("0x%08X" % zlib.crc32(bytes.fromhex("1234ABCD0001")), out)
+        # Three bytes are no whole number of 16-bit elements.
+        self.type_into("array-input", "12 34 AB")
+        self.driver.find_element(By.ID, "array-run").click()
+        code, out, err = self.assert_as_cli("array", words[:-1] + ["12 34 AB"])
+        self.assertEqual(code, 2)
+        self.assertEqual(err.count("\n"), 1, err)
+        self.assertEqual(self.driver.find_element(By.ID, "array-download").is_displayed(), False)
+        self.type_into("array-name", "int")
+        self.driver.find_element(By.ID, "array-run").click()
+        self.assertEqual(self.assert_as_cli("array", ["array", "--name", "int"] + words[3:-1] + ["12 34 AB"])[0], 2)
+        # Back to bytes: shown as hex, downloaded as the bytes themselves.
+        Select(self.driver.find_element(By.ID, "array-direction")).select_by_value("reverse")
+        Select(self.driver.find_element(By.ID, "array-type")).select_by_value("")
+        self.driver.find_element(By.CSS_SELECTOR, "#array-form input[name=source][value=text]").click()
+        self.type_into("array-input", "{ 0x48, 'i', 33, 012 }")
+        self.driver.find_element(By.ID, "array-run").click()
+        words = ["array", "--reverse", "--text", "{ 0x48, 'i', 33, 012 }"]
+        self.assertEqual(self.shown("array", words), (0, "48 69 21 0A", ""))
+        self.assertEqual(cli_bytes(words)[1], b"Hi!\n")
+        with tempfile.TemporaryDirectory() as folder:
+            self.assertEqual(self.downloaded("array", folder), ("data.bin", b"Hi!\n"))
+        # A number the type cannot hold names its place, after the bytes
+        # before it, as the program writes them.
+        self.type_into("array-input", "{ 0x48, 0x100 }")
+        self.driver.find_element(By.ID, "array-run").click()
+        words = ["array", "--reverse", "--text", "{ 0x48, 0x100 }"]
+        code, out, err = cli_bytes(words)
+        self.assertEqual((code, out), (2, b"H"))
+        self.assertEqual(self.shown("array", words), (2, "48", err.decode()))
+
+    def test_array_of_a_file_downloaded_whole_and_read_back(self):
+        """A file of a few hundred KiB: the page shows the text's first part
+        and says so; the download is every byte `quobrix array FILE` prints,
+        and its numbers are the file's bytes; the download, given back in
+        the other direction, downloads the file itself."""
+        self.tab("array")
+        data = random.Random(11).randbytes(300 << 10 | 7)
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "fw-image.bin")
+            with open(path, "wb") as f:
+                f.write(data)
+            self.driver.find_element(By.ID, "array-file").send_keys(path)
+            words = ["array", "--", "fw-image.bin"]
+            code, out, err = self.shown("array", words)
+            native = cli_bytes(words, cwd=folder)
+            self.assertEqual((native[0], native[2]), (0, b""))
+            self.assertEqual((code, err), (0, ""))
+            self.assertEqual(out, native[1][:256 << 10].decode("ascii"))
+            self.assertLess(len(out), len(native[1]))
+            self.assertIn("Download gives all of them", self.note("array"))
+            with tempfile.TemporaryDirectory() as downloads:
+                name, text = self.downloaded("array", downloads)
+            self.assertEqual(name, "fw-image.bin.c")
+            self.assertEqual(text, native[1])
+            self.assertEqual(bytes(int(x, 16) for x in re.findall(rb"0x([0-9a-f]{2})", text)), data)
+            self.assertIn(b"const unsigned int fw_image_bin_len = %d;\n" % len(data), text)
+            back = os.path.join(folder, name)
+            with open(back, "wb") as f:
+                f.write(text)
+            Select(self.driver.find_element(By.ID, "array-direction")).select_by_value("reverse")
+            self.driver.execute_script("document.getElementById('array-file').value = ''")
+            self.driver.find_element(By.ID, "array-file").send_keys(back)
+            code, out, err = self.shown("array", ["array", "--reverse", "--", name])
+            self.assertEqual((code, err), (0, ""))
+            self.assertEqual(out, data[:256 << 10].hex(" ").upper())
+            with tempfile.TemporaryDirectory() as downloads:
+                self.assertEqual(self.downloaded("array", downloads), ("fw-image.bin", data))
+
+    def test_parts_in_each_mode(self):
+        """Each of the command's modes as the program prints it; the
+        divider's ratios are R2 / (R1 + R2) of the parts it prints, as Python
+        works them out; a value that is none is the command's one-line error."""
+        self.tab("parts")
+        Select(self.driver.find_element(By.ID, "parts-series")).select_by_value("E24")
+        self.type_into("parts-value", "4.8k")
+        self.assertEqual(self.assert_as_cli("parts", ["parts", "--series", "E24", "4.8k"])[1].split()[:2],
+                         ["below", "4.7k"])
+        self.type_into("parts-value", "4x8")
+        code, out, err = self.assert_as_cli("parts", ["parts", "--series", "E24", "4x8"])
+        self.assertEqual((code, out, err.count("\n")), (2, "", 1))
+        Select(self.driver.find_element(By.ID, "parts-mode")).select_by_value("divider")
+        self.assertFalse(self.driver.find_element(By.ID, "parts-value").is_displayed())
+        Select(self.driver.find_element(By.ID, "parts-series")).select_by_value("")
+        self.type_into("parts-vin", "12")
+        self.type_into("parts-vout", "3.3")
+        self.type_into("parts-count", "3")
+        code, out, _ = self.assert_as_cli("parts", ["parts", "divider", "--count", "3", "12", "3.3"])
+        rows = [line.split() for line in out.splitlines()[1:]]
+        self.assertEqual(len(rows), 3)
+        value = lambda text: float(text[:-1]) * {"k": 1e3, "M": 1e6}[text[-1]] if text[-1] in "kM" else float(text)
+        for r1, r2, ratio, *_ in rows:
+            self.assertAlmostEqual(value(r2) / (value(r1) + value(r2)), float(ratio), places=5)
+        self.type_into("parts-ratio", "0.5")
+        self.assert_as_cli("parts", ["parts", "divider", "--count", "3", "--ratio", "0.5"])
+        Select(self.driver.find_element(By.ID, "parts-mode")).select_by_value("code")
+        Select(self.driver.find_element(By.ID, "parts-kind")).select_by_value("capacitor")
+        self.type_into("parts-code", "104")
+        self.assertEqual(self.assert_as_cli("parts", ["parts", "code", "capacitor", "104"])[1], "100nF  3-digit\n")
+        Select(self.driver.find_element(By.ID, "parts-kind")).select_by_value("resistor")
+        self.type_into("parts-code", "yellow violet red gold")
+        self.assert_as_cli("parts", ["parts", "code", "resistor", "yellow", "violet", "red", "gold"])
+        Select(self.driver.find_element(By.ID, "parts-mode")).select_by_value("mark")
+        self.type_into("parts-value", "4.99k")
+        self.type_into("parts-tolerance", "0.1")
+        self.type_into("parts-tempco", "25")
+        out = self.assert_as_cli("parts", ["parts", "mark", "resistor", "--tolerance", "0.1", "--tempco", "25",
+                                           "4.99k"])[1]
+        self.assertIn("4K99", out)
+        with tempfile.TemporaryDirectory() as folder:
+            self.assertEqual(self.downloaded("parts", folder), ("parts.txt", out.encode()))
+        # The link holds the mode and its fields.
+        self.open(self.driver.current_url)
+        self.assertEqual(self.shown("parts", ["parts", "mark", "resistor", "--tolerance", "0.1", "--tempco", "25",
+                                              "4.99k"])[1], out)
+
+    def test_filter_designed_and_its_frequency(self):
+        """The parts the program chooses, each line's frequency being
+        1 / (2 pi R C) of the parts on it; the frequency of parts given;
+        a part missing is the command's error, naming it."""
+        self.tab("filter")
+        self.type_into("filter-freq", "1k")
+        self.type_into("filter-count", "3")
+        code, out, _ = self.assert_as_cli("filter", ["filter", "rc", "--lowpass", "--count", "3", "1k"])
+        scale = {"p": 1e-12, "n": 1e-9, "u": 1e-6, "k": 1e3, "M": 1e6}
+        value = lambda text: float(text[:-1]) * scale[text[-1]] if text[-1] in scale else float(text)
+        for r, c, fc, *_ in (line.split() for line in out.splitlines()[1:]):
+            worked = 1 / (2 * 3.141592653589793 * value(r) * value(c))
+            self.assertAlmostEqual(worked / value(fc.removesuffix("Hz")), 1, places=3)
+        Select(self.driver.find_element(By.ID, "filter-kind")).select_by_value("sallen-key")
+        self.type_into("filter-q", "0.5")
+        self.assert_as_cli("filter", ["filter", "sallen-key", "--q", "0.5", "--count", "3", "1k"])
+        Select(self.driver.find_element(By.ID, "filter-kind")).select_by_value("")
+        self.driver.find_element(By.CSS_SELECTOR, "#filter-form input[name=job][value=parts]").click()
+        self.assertFalse(self.driver.find_element(By.ID, "filter-freq").is_displayed())
+        self.type_into("filter-r1", "16k")
+        code, out, err = self.assert_as_cli("filter", ["filter", "rc", "--r", "16k", "--c", ""])
+        self.assertEqual((code, out, err.count("\n")), (2, "", 1))
+        self.type_into("filter-c1", "10n")
+        self.assertEqual(self.assert_as_cli("filter", ["filter", "rc", "--r", "16k", "--c", "10n"])[1],
+                         "fc %.1fHz\n" % (1 / (2 * 3.141592653589793 * 16e3 * 10e-9)))
+        Select(self.driver.find_element(By.ID, "filter-kind")).select_by_value("lc")
+        self.type_into("filter-l", "10u")
+        self.assert_as_cli("filter", ["filter", "lc", "--l", "10u", "--c", "10n"])
+
+    def test_printf_with_its_table_and_bytes_downloaded(self):
+        """The text as C's printf writes it (Python's % formatting of the
+        values C converts to), then the table --explain prints; a byte that
+        is no UTF-8 downloads as itself; an argument that is no number is
+        the command's error, naming the conversion."""
+        self.tab("printf")
+        self.type_into("printf-format", "%08.3f|%-5hhd|%#x\\n")
+        self.type_into("printf-args", "3.14159\n300\n255")
+        words = ["printf", "--explain", "--", "%08.3f|%-5hhd|%#x\\n", "3.14159", "300", "255"]
+        code, out, err = self.assert_as_cli("printf", words)
+        self.assertEqual((code, err), (0, ""))
+        text = "%08.3f|%-5d|%#x\n" % (3.14159, 300 - 256, 255)
+        self.assertTrue(out.startswith(text + "conversion  at  argument  as"), out)
+        self.driver.find_element(By.ID, "printf-explain").click()
+        self.assertEqual(self.assert_as_cli("printf", [words[0]] + words[2:])[1], text)
+        # An argument that starts with '-' is an argument, after the "--".
+        self.type_into("printf-format", "%f %e")
+        self.type_into("printf-args", "-inf\n-0.5")
+        self.assertEqual(self.assert_as_cli("printf", ["printf", "--", "%f %e", "-inf", "-0.5"])[1],
+                         "-inf -5.000000e-01")
+        self.type_into("printf-format", "%d")
+        self.type_into("printf-args", "abc")
+        code, out, err = self.assert_as_cli("printf", ["printf", "--", "%d", "abc"])
+        self.assertEqual((code, out, err.count("\n")), (2, "", 1))
+        self.assertNotEqual(self.driver.find_element(By.ID, "printf-download").is_displayed(), True)
+        self.type_into("printf-format", "A\\xff%c")
+        self.type_into("printf-args", "66")
+        self.assertEqual(self.shown("printf", ["printf", "--", "A\\xff%c", "66"])[0], 0)
+        with tempfile.TemporaryDirectory() as folder:
+            self.assertEqual(self.downloaded("printf", folder), ("printf.txt", b"A\xffB"))
+        self.assertEqual(cli_bytes(["printf", "--", "A\\xff%c", "66"])[1], b"A\xffB")
+
+    def test_random_seeded_and_from_the_browser(self):
+        """A seed gives the program's numbers (and the help's example); the
+        browser's secure generator gives a seed that is shown, in the field
+        or in the command, and the command shown makes the same numbers."""
+        self.tab("random")
+        self.type_into("random-seed", "1")
+        words = ["random", "--count", "10", "--range", "1..6", "--seed", "1"]
+        self.assertEqual(self.assert_as_cli("random", words)[1].split(), "5 4 4 3 5 1 1 3 6 4".split())
+        self.assertEqual(self.note("random"), "")
+        # Signed ranges, unique and sorted, as a C array.
+        self.type_into("random-low", "-5")
+        self.type_into("random-high", "5")
+        self.driver.find_element(By.ID, "random-unique").click()
+        self.driver.find_element(By.ID, "random-sort").click()
+        self.driver.find_element(By.ID, "random-c").click()
+        self.type_into("random-name", "offsets")
+        words = ["random", "--count", "10", "--range=-5..5", "--unique", "--sort", "--format", "c", "--name",
+                 "offsets", "--seed", "1"]
+        out = self.assert_as_cli("random", words)[1]
+        numbers = [int(n) for n in re.search(r"\{\s*(.*?)\s*\}", out, re.S).group(1).split(",")]
+        self.assertEqual(numbers, sorted(set(numbers)))
+        self.assertTrue(all(-5 <= n <= 5 for n in numbers) and len(numbers) == 10, numbers)
+        with tempfile.TemporaryDirectory() as folder:
+            self.assertEqual(self.downloaded("random", folder), ("offsets.c", out.encode()))
+        # Twelve unique numbers from eleven: the command's error.
+        self.type_into("random-count", "12")
+        code, out, err = self.assert_as_cli("random", ["random", "--count", "12"] + words[3:])
+        self.assertEqual((code, out, err.count("\n")), (2, "", 1))
+        # Bytes without a seed: the browser draws one, and the command
+        # shown, run by the program, prints the same bytes.
+        self.driver.find_element(By.ID, "random-c").click()
+        self.driver.find_element(By.CSS_SELECTOR, "#random-form input[name=kind][value=bytes]").click()
+        self.type_into("random-count", "40")
+        self.driver.find_element(By.ID, "random-seed").clear()
+        drawn = r"^quobrix random --count 40 --bytes --seed \d+$"
+        for _ in range(2):
+            # The command and its result read at once: each run shows both
+            # together, and the runs of the keys typed may still come in.
+            snapshot = lambda: self.driver.execute_script(
+                "return [(%s)(), ...(%s)(), document.getElementById('random-note').textContent]" % (
+                    "() => {" + page_results.SHOWN_COMMAND + "}", "() => {" + page_results.SHOWN_RESULT + "}"),
+                "random")
+            self.wait(lambda: re.match(drawn, snapshot()[0] or "") and snapshot()[4], "a seed drawn")
+            command, code, out, err, note = snapshot()
+            self.assertRegex(command, drawn)
+            self.assertIn("crypto.getRandomValues", note)
+            self.assertEqual((code, out, err), cli(command.split()[1:]))
+            self.assertEqual(len(out.split()), 40)
+            # The button puts a seed of the browser's into the field.
+            self.driver.find_element(By.ID, "random-draw-seed").click()
+            self.wait(lambda: self.driver.find_element(By.ID, "random-seed").get_attribute("value"), "a seed")
+            seed = self.driver.find_element(By.ID, "random-seed").get_attribute("value")
+            code, out, err = self.assert_as_cli("random", ["random", "--count", "40", "--bytes", "--seed", seed])
+            self.assertEqual(self.note("random"), "")
+            self.assertLess(int(seed), 1 << 64)
+            self.driver.find_element(By.ID, "random-seed").clear()
+            self.type_into("random-count", "40")
+        # The link holds the seed: opened again, the same numbers.
+        self.driver.find_element(By.ID, "random-draw-seed").click()
+        seed = self.driver.find_element(By.ID, "random-seed").get_attribute("value")
+        words = ["random", "--count", "40", "--bytes", "--seed", seed]
+        first = self.shown("random", words)
+        self.open(self.driver.current_url)
+        self.assertEqual(self.shown("random", words), first)
+
+    def shown_command(self, tool):
+        return self.driver.execute_script(page_results.SHOWN_COMMAND, tool)
+
+    def test_new_tabs_in_chinese_and_english(self):
+        labels = {"tab-array": ("C array", "C 数组"), "tab-parts": ("Parts", "元件值"),
+                  "tab-filter": ("Filter", "滤波器"), "tab-random": ("Random", "随机数"),
+                  "random-draw-seed": ("Seed from the browser's secure generator", "用浏览器的安全随机源生成种子")}
+        self.tab("random")
+        self.type_into("random-seed", "1")
+        self.shown("random", ["random", "--count", "10", "--range", "1..6", "--seed", "1"])
+        for element, (english, _) in labels.items():
+            self.assertEqual(self.driver.find_element(By.ID, element).text, english)
+        self.driver.find_element(By.ID, "language").click()
+        for element, (_, chinese) in labels.items():
+            self.assertEqual(self.driver.find_element(By.ID, element).text, chinese)
+        self.assertEqual(self.driver.find_element(By.CSS_SELECTOR, "label[for=random-count]").text, "个数 (--count)")
+        self.assertEqual(self.driver.find_element(By.ID, "random-download").text, "下载")
+        self.tab("parts")
+        self.assertEqual(Select(self.driver.find_element(By.ID, "parts-mode")).first_selected_option.text,
+                         "查标称值（最接近的系列值）")
 
     # ---- Files, links and the language -----------------------------------------
 
@@ -705,7 +1021,8 @@ class PageTest(unittest.TestCase):
     def test_narrow_window_needs_no_sideways_scrolling(self):
         self.driver.set_window_size(320, 800)
         try:
-            for tool in ("crc", "find", "frame", "num", "modbus", "tools", "file", "serial"):
+            for tool in ("crc", "find", "frame", "num", "modbus", "array", "parts", "filter", "printf", "random",
+                         "tools", "file", "serial"):
                 self.tab(tool)
                 width = self.driver.execute_script("return document.documentElement.clientWidth")
                 self.assertLessEqual(
