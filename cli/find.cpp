@@ -4,16 +4,21 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "cli/find_report.h"
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
 #include "cli/subcommand_words.h"
+#include "core/hexdump.h"
 #include "workbench/crc/model_text.h"
+#include "workbench/crc/params.h"
 #include "workbench/frames/frame_search.h"
 
 const char kFindUsageHint[] =
-    "Usage: quobrix find [--max-skip N] [--json] [--all] [--search | --no-search] [FRAME...]; "
+    "Usage: quobrix find [--max-skip N] [--json] [--all] [--only NAME] [--width BITS] [--order be|le] "
+    "[--head N] [--tail N] [--frames-end HEX] [--search | --no-search] [FRAME...]; "
     "quobrix find --help tells more";
 
 namespace {
@@ -26,13 +31,24 @@ struct FindOptions {
     bool json = false;
     bool all = false;  // weak explanations too
     RecoveryMode recovery = RecoveryMode::kAuto;
+    // What the user knows of the check; the fixed end of every frame, its
+    // tail (none: not given).
+    FrameScope scope;
+    Bytes frames_end;
+    FindNarrowing narrowing;
 };
 
 // What the parser fills.
 struct FindWords {
     std::vector<std::string> frames;
-    std::string max_skip;
+    std::string max_skip, order, head, tail, frames_end;
+    // Each --width and --only as given, a list apart by commas or not.
+    std::vector<std::string> widths, only;
     CLI::Option* max_skip_option = nullptr;
+    CLI::Option* order_option = nullptr;
+    CLI::Option* head_option = nullptr;
+    CLI::Option* tail_option = nullptr;
+    CLI::Option* frames_end_option = nullptr;
     CLI::Option* json = nullptr;
     CLI::Option* all = nullptr;
     CLI::Option* search = nullptr;
@@ -51,6 +67,21 @@ CommandParse SetupFind(const char* name, CLI::App& app, const std::vector<std::s
     if (sub == nullptr) return {};
     const auto given = std::make_shared<FindWords>();
     given->max_skip_option = sub->add_option("--max-skip", given->max_skip);
+    // One word each, so that the frames after them stay frames; again for more.
+    sub->add_option_function<std::string>("--width", [w = given.get()](const std::string& word) {
+           w->widths.push_back(word);
+       })
+        ->trigger_on_parse()
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    sub->add_option_function<std::string>("--only", [w = given.get()](const std::string& word) {
+           w->only.push_back(word);
+       })
+        ->trigger_on_parse()
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    given->order_option = sub->add_option("--order", given->order);
+    given->head_option = sub->add_option("--head", given->head);
+    given->tail_option = sub->add_option("--tail", given->tail);
+    given->frames_end_option = sub->add_option("--frames-end", given->frames_end);
     given->json = sub->add_flag("--json")->disable_flag_override();
     given->all = sub->add_flag("--all")->disable_flag_override();
     given->search = sub->add_flag("--search")->disable_flag_override();
@@ -63,6 +94,153 @@ namespace {
 
 // ---- Judging the command line ------------------------------------------
 
+// The words of repeated options apart by commas too: "--width 16,32".
+std::vector<std::string> ListWords(const std::vector<std::string>& given) {
+    std::vector<std::string> words;
+    for (const std::string& text : given) {
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t comma = text.find(',', start);
+            words.push_back(text.substr(start, comma - start));
+            if (comma == std::string::npos) break;
+            start = comma + 1;
+        }
+    }
+    return words;
+}
+
+bool ReadWidths(const std::vector<std::string>& words, std::vector<int>& widths, std::string& error) {
+    for (const std::string& word : words) {
+        int width = 0;
+        bool digits = !word.empty() && word.size() <= 2;
+        for (const char c : word) {
+            digits = digits && c >= '0' && c <= '9';
+            if (digits) width = width * 10 + (c - '0');
+        }
+        if (!digits || width < kCrcMinWidth || width > kCrcMaxWidth) {
+            error = "--width takes a check's width in bits from " + std::to_string(kCrcMinWidth) + " to " +
+                    std::to_string(kCrcMaxWidth) + " (8, 16, 32; several as 16,32), not '" + EscapeBytes(word) + "'";
+            return false;
+        }
+        if (std::find(widths.begin(), widths.end(), width) == widths.end()) widths.push_back(width);
+    }
+    return true;
+}
+
+// The options that narrowed the search, as given, for messages.
+std::string NarrowingWords(const FindWords& words) {
+    std::string text;
+    const auto add = [&](const std::string& option, const std::string& value) {
+        text += (text.empty() ? "" : " ") + option + " " + value;
+    };
+    const auto joined = [](const std::vector<std::string>& list) {
+        std::string all;
+        for (const std::string& word : list) all += (all.empty() ? "" : ",") + word;
+        return all;
+    };
+    if (!words.only.empty()) add("--only", joined(ListWords(words.only)));
+    if (!words.widths.empty()) add("--width", joined(ListWords(words.widths)));
+    if (words.order_option->count() > 0) add("--order", words.order);
+    if (words.head_option->count() > 0) add("--head", words.head);
+    if (words.tail_option->count() > 0) add("--tail", words.tail);
+    if (words.frames_end_option->count() > 0) add("--frames-end", "'" + words.frames_end + "'");
+    return EscapeBytes(text);
+}
+
+// What each narrowing option says of the check, read into `options.scope`.
+bool ReadScope(const FindWords& words, FindOptions& options, std::string& error) {
+    FrameScope& scope = options.scope;
+    if (!ReadWidths(ListWords(words.widths), scope.widths, error)) return false;
+    if (words.order_option->count() > 0) {
+        if (words.order != "be" && words.order != "le") {
+            error = "--order takes be or le, not '" + EscapeBytes(words.order) + "'";
+            return false;
+        }
+        scope.order = words.order == "be" ? CheckOrder::kBigEndian : CheckOrder::kLittleEndian;
+    }
+    std::size_t count = 0;
+    if (words.head_option->count() > 0) {
+        if (!ReadSkipCount("--head", words.head, count, error)) return false;
+        scope.head = count;
+    }
+    if (words.tail_option->count() > 0) {
+        if (!ReadSkipCount("--tail", words.tail, count, error)) return false;
+        scope.tail = count;
+    }
+    if (words.frames_end_option->count() > 0) {
+        if (!ReadHexBytes(words.frames_end, "--frames-end", options.frames_end, error)) return false;
+        if (options.frames_end.size() > kMaxSkipLimit) {
+            error = "--frames-end holds " + std::to_string(options.frames_end.size()) + " bytes, more than the " +
+                    std::to_string(kMaxSkipLimit) + " a tail may";
+            return false;
+        }
+        // The end is the tail: the check comes just before it.
+        if (scope.tail && *scope.tail != options.frames_end.size()) {
+            error = "--frames-end is the tail, " + std::to_string(options.frames_end.size()) +
+                    (options.frames_end.size() == 1 ? " byte" : " bytes") + ", and --tail " +
+                    std::to_string(*scope.tail) + " contradicts it";
+            return false;
+        }
+        scope.tail = options.frames_end.size();
+    }
+    if (!words.only.empty()) {
+        std::string unknown;
+        if (!NarrowToChecksNamed(ListWords(words.only), scope, unknown)) {
+            error = "--only names no check with '" + EscapeBytes(unknown) +
+                    "': give a catalogue name (quobrix crc --list), a sum (SUM-8, SUM-16, SUM-32, SUM-8/TWOS, "
+                    "SUM-16/TWOS, SUM-8/ONES, SUM-16/ONES, XOR-8, INET-16, FLETCHER-16, ADLER-32) or a family "
+                    "(CRC, CRC-N for N bits, SUM, XOR)";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Options that contradict one another or leave nothing to try.
+bool ScopeIsSound(const FindWords& words, const FindOptions& options, std::string& error) {
+    const FrameScope& scope = options.scope;
+    // An exact head or tail beyond a --max-skip given: which was meant?
+    if (words.max_skip_option->count() > 0) {
+        const std::pair<std::optional<std::size_t>, const char*> fixed[] = {
+            {scope.head, "--head"}, {scope.tail, options.frames_end.empty() ? "--tail" : "--frames-end"}};
+        for (const auto& [count, option] : fixed) {
+            if (count && *count > options.max_skip) {
+                error = std::string(option) + " fixes " + std::to_string(*count) + (*count == 1 ? " byte" : " bytes") +
+                        ", beyond --max-skip " +
+                        std::to_string(options.max_skip) + ": give one of them";
+                return false;
+            }
+        }
+    }
+    const std::vector<std::size_t> named = NamedChecksInScope(scope);
+    const std::vector<int> recovered = RecoveryWidthsInScope(scope);
+    const std::string narrowing = NarrowingWords(words);
+    if (named.empty() && recovered.empty()) {
+        error = narrowing + ": no check is left to try (named checks are 3 to 82 bits wide, recovered CRCs "
+                            "whole bytes of 8 to 64 bits)";
+        return false;
+    }
+    if (named.empty() && options.recovery == RecoveryMode::kNever) {
+        error = narrowing + ": only unknown CRCs are left, and --no-search recovers none";
+        return false;
+    }
+    if (recovered.empty() && options.recovery == RecoveryMode::kAlways) {
+        error = narrowing + ": no unknown CRC is left to recover, and --search recovers only those";
+        return false;
+    }
+    if (scope.order) {
+        const std::vector<CheckMethod>& methods = NamedCheckMethods();
+        const bool wide_named = std::any_of(named.begin(), named.end(),
+                                            [&](std::size_t i) { return methods[i].byte_count() > 1; });
+        const bool wide_recovered = std::any_of(recovered.begin(), recovered.end(), [](int width) { return width > 8; });
+        if (!wide_named && !wide_recovered) {
+            error = narrowing + ": no check left is wider than a byte, so --order has nothing to order";
+            return false;
+        }
+    }
+    return true;
+}
+
 bool Complete(const FindWords& words, const CLI::App&, FindOptions& options, std::string& error) {
     if (words.max_skip_option->count() > 0 && !ReadMaxSkip(words.max_skip, options.max_skip, error)) return false;
     const bool search = words.search->count() > 0, no_search = words.no_search->count() > 0;
@@ -71,6 +249,9 @@ bool Complete(const FindWords& words, const CLI::App&, FindOptions& options, std
         return false;
     }
     options.recovery = search ? RecoveryMode::kAlways : no_search ? RecoveryMode::kNever : RecoveryMode::kAuto;
+    if (!ReadScope(words, options, error) || !ScopeIsSound(words, options, error)) return false;
+    options.narrowing.options = NarrowingWords(words);
+    options.narrowing.max_skip_bounds = !(options.scope.head && options.scope.tail);
     options.json = words.json->count() > 0;
     options.all = words.all->count() > 0;
     options.frames = words.frames;
@@ -108,7 +289,16 @@ bool ReadFrames(const FindOptions& options, const CliEnvironment& env, std::vect
     }
     for (const NumberedLine& text : texts) {
         Bytes bytes;
-        if (!ReadHexBytes(text.text, source + std::to_string(text.number), bytes, error)) return false;
+        const std::string where = source + std::to_string(text.number);
+        if (!ReadHexBytes(text.text, where, bytes, error)) return false;
+        const Bytes& end = options.frames_end;
+        if (!end.empty() && !(bytes.size() >= end.size() && std::equal(end.rbegin(), end.rend(), bytes.rbegin()))) {
+            error = where + " does not end with --frames-end " + SpacedHex(end) + " (it ends " +
+                    SpacedHex(Bytes(bytes.end() - static_cast<std::ptrdiff_t>(std::min(end.size(), bytes.size())),
+                                  bytes.end())) +
+                    ")";
+            return false;
+        }
         frames.push_back(std::move(bytes));
     }
     return true;
@@ -163,6 +353,7 @@ int RunFind(const FindOptions& options, const CliEnvironment& env, std::string& 
     }
     FrameSearchOptions search;
     search.max_skip = options.max_skip;
+    search.scope = options.scope;
     search.recovery = options.recovery;
     search.keep_weak = options.all;
     search.before_slow_recovery = [&](double seconds) {
@@ -188,7 +379,7 @@ int RunFind(const FindOptions& options, const CliEnvironment& env, std::string& 
         for (const FrameMatch& match : result.matches) out += FindLine(match) + "\n";
     }
     std::vector<std::string> notes;
-    const bool believed = FindNotes(result, options.max_skip, notes);
+    const bool believed = FindNotes(result, options.max_skip, notes, options.narrowing);
     for (const std::string& note : notes) err += kPrefix + note + "\n";
     return believed ? kExitReport : kExitMessageBox;
 }

@@ -1,5 +1,7 @@
 // quobrix find: which CRC or sum protects these frames, and over which bytes:
-// quobrix find [--max-skip N] [--json] [--search | --no-search] [FRAME...].
+// quobrix find [--max-skip N] [--json] [--all] [--only NAME] [--width BITS]
+// [--order be|le] [--head N] [--tail N] [--frames-end HEX]
+// [--search | --no-search] [FRAME...].
 #pragma once
 
 #include <cstddef>

@@ -9,6 +9,8 @@ namespace {
 
 const char kUsage[] =
     "Usage: quobrix find [--max-skip N] [--json] [--all]\n"
+    "                    [--only NAME] [--width BITS] [--order be|le]\n"
+    "                    [--head N] [--tail N] [--frames-end HEX]\n"
     "                    [--search | --no-search] [--] [FRAME...]\n";
 
 const char kDescription[] =
@@ -59,7 +61,16 @@ const char kDescription[] =
     "different frames in all at 24 to 64 bits, five at 16, six at 8 (with the\n"
     "default --max-skip). CRCs that give the same check for every message are\n"
     "listed together, and a note says so; when recovery cannot decide, a note\n"
-    "says which frames would.\n";
+    "says which frames would.\n"
+    "\n"
+    "What you know of the check narrows the search: --only, --width, --order,\n"
+    "--head, --tail and --frames-end leave fewer checks, orders and placements\n"
+    "to try, named and recovered alike, and the chance counts only those, so\n"
+    "fewer frames bear a line out: told --width 16 --order le --head 0 --tail 0,\n"
+    "a recovered CRC-16 needs four frames instead of five; told --only\n"
+    "CRC-16/MODBUS --head 0 --tail 0, one frame names it. A head or tail fixed\n"
+    "beyond a --max-skip given, and options that leave nothing to try, are\n"
+    "usage errors.\n";
 
 const char kOptions[] =
     "  FRAME...        one frame each, hex digits: pairs left to right, a lone\n"
@@ -74,18 +85,33 @@ const char kOptions[] =
     "                  took), chance (that it is luck), weak\n"
     "  --all           the lines not borne out too, after the others, marked\n"
     "                  (weak)\n"
+    "  --only NAME     only this check: a catalogue name or a former one, a\n"
+    "                  sum's name, or a family: CRC, CRC-N (the catalogue's\n"
+    "                  N-bit CRCs and N-bit ones recovered; CRC-32 is the\n"
+    "                  family, not CRC-32/ISO-HDLC), SUM (SUM-8 to SUM-16/ONES),\n"
+    "                  XOR; any case; again, or apart by commas, for more\n"
+    "  --width BITS    only checks this many bits wide (8, 16, 32); again, or\n"
+    "                  apart by commas, for more\n"
+    "  --order be|le   a check wider than a byte only in this byte order\n"
+    "  --head N        exactly N bytes before the data (not 0 to --max-skip)\n"
+    "  --tail N        exactly N bytes after the check\n"
+    "  --frames-end HEX  every frame ends with these bytes (16; '0D 0A'), and\n"
+    "                  they are the tail: the check comes just before them\n"
     "  --search        recover unknown CRCs even when a named check holds\n"
     "  --no-search     never recover\n";
 
 const char kExitStatus[] =
     "Exit status: 0 at least one explanation borne out by the frames was\n"
     "printed; 1 nothing explains the frames beyond chance (a note says what to\n"
-    "try); 2 a usage error or a frame that is not hex digits.\n";
+    "try); 2 a usage error, a frame that is not hex digits, or one that does\n"
+    "not end with --frames-end.\n";
 
 // Each command is run by a test, which compares what it prints with the lines below it.
 const char kExamples[] =
     "Examples:\n"
     "  $ quobrix find '01 03 00 00 00 0A C5 CD' '11 03 00 6B 00 03 76 87'\n"
+    "  CRC-16/MODBUS le head=0 tail=0\n"
+    "  $ quobrix find --only CRC-16/MODBUS --head 0 --tail 0 '01 03 00 00 00 0A C5 CD'\n"
     "  CRC-16/MODBUS le head=0 tail=0\n";
 
 std::string Replace(std::string text, const std::string& key, std::size_t value) {

@@ -56,8 +56,9 @@ std::string LineList(const std::vector<std::size_t>& lines) {
     return text;
 }
 
-// The frames fall short: what fits so far and what would decide.
-std::string WeakNote(const FrameSearchResult& result) {
+// The frames fall short: what fits so far and what would decide, in the
+// search as narrowed.
+std::string WeakNote(const FrameSearchResult& result, const FindNarrowing& narrowing) {
     const FrameMatch& best = result.weak.front();
     std::string note = "these frames do not bear out any explanation beyond chance; " +
                        std::to_string(result.weak.size()) + (result.weak.size() == 1 ? " fits" : " fit") +
@@ -68,7 +69,8 @@ std::string WeakNote(const FrameSearchResult& result) {
     // Any frame long enough to hold the head, a byte of data, the check and
     // the tail adds its check's bits.
     const std::size_t shortest = best.head + 1 + static_cast<std::size_t>(best.method.byte_count()) + best.tail;
-    return note + " of at least " + std::to_string(shortest) + " bytes would decide";
+    note += " of at least " + std::to_string(shortest) + " bytes would decide";
+    return narrowing.options.empty() ? note : note + " (within " + narrowing.options + ")";
 }
 
 // Checks that hold only for the frames' structure: more of the same frames
@@ -96,10 +98,19 @@ std::string OneValueNote(int value) {
            "varied data would decide";
 }
 
-std::string NothingFound(std::size_t max_skip, const FrameSearchResult& result) {
-    std::string note = "nothing explains these frames; try a larger --max-skip (it is " +
-                       std::to_string(max_skip) + ")";
-    return note + (result.recovery_ran ? " or more frames" : ", more frames, or --search to recover an unknown CRC");
+std::string NothingFound(std::size_t max_skip, const FrameSearchResult& result, const FindNarrowing& narrowing) {
+    std::vector<std::string> tries;
+    if (narrowing.max_skip_bounds) tries.push_back("a larger --max-skip (it is " + std::to_string(max_skip) + ")");
+    if (!narrowing.options.empty()) tries.push_back("fewer of these options");
+    tries.push_back("more frames");
+    if (!result.recovery_ran) tries.push_back("--search to recover an unknown CRC");
+    std::string note = narrowing.options.empty() ? "nothing explains these frames; try "
+                                                 : "nothing within " + narrowing.options + " explains these frames; try ";
+    for (std::size_t i = 0; i < tries.size(); ++i) {
+        if (i > 0) note += i + 1 < tries.size() ? ", " : tries.size() > 2 ? ", or " : " or ";
+        note += tries[i];
+    }
+    return note;
 }
 
 }  // namespace
@@ -111,7 +122,8 @@ std::string SlowRecoveryNote(double seconds) {
            " s (fewer or shorter frames, a smaller --max-skip or --no-search are quicker)";
 }
 
-bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vector<std::string>& notes) {
+bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vector<std::string>& notes,
+               const FindNarrowing& narrowing) {
     const bool believed = !result.matches.empty() && !result.matches.front().weak;
     if (result.recovery_ambiguous && !believed) {
         notes.push_back("these frames cannot tell the recovered CRCs apart; more frames, of other lengths too, would");
@@ -136,15 +148,19 @@ bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vecto
         return false;
     }
     if (!result.weak.empty()) {
-        notes.push_back(WeakNote(result));
+        notes.push_back(WeakNote(result, narrowing));
         return false;
     }
     if (!result.recovery_need.empty()) notes.push_back("recovery cannot decide: " + result.recovery_need);
-    notes.push_back(NothingFound(max_skip, result));
+    notes.push_back(NothingFound(max_skip, result, narrowing));
     return false;
 }
 
 bool ReadMaxSkip(const std::string& word, std::size_t& max_skip, std::string& error) {
+    return ReadSkipCount("--max-skip", word, max_skip, error);
+}
+
+bool ReadSkipCount(const std::string& option, const std::string& word, std::size_t& count_read, std::string& error) {
     bool digits = !word.empty() && word.size() <= 3;
     std::size_t count = 0;
     for (const char c : word) {
@@ -152,10 +168,10 @@ bool ReadMaxSkip(const std::string& word, std::size_t& max_skip, std::string& er
         if (digits) count = count * 10 + static_cast<std::size_t>(c - '0');
     }
     if (!digits || count > kMaxSkipLimit) {
-        error = "--max-skip takes a count of bytes from 0 to " + std::to_string(kMaxSkipLimit) + ", not '" +
+        error = option + " takes a count of bytes from 0 to " + std::to_string(kMaxSkipLimit) + ", not '" +
                 EscapeBytes(word) + "'";
         return false;
     }
-    max_skip = count;
+    count_read = count;
     return true;
 }

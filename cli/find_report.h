@@ -14,6 +14,16 @@ constexpr std::size_t kMaxSkipLimit = 64;
 // --max-skip's count in decimal, 0 to kMaxSkipLimit; else false and the
 // error in the option's words.
 bool ReadMaxSkip(const std::string& word, std::size_t& max_skip, std::string& error);
+// The same for `option`'s count of bytes (--head, --tail).
+bool ReadSkipCount(const std::string& option, const std::string& word, std::size_t& count, std::string& error);
+
+// What the user narrowed the search to, for the notes: the options as
+// given ("--width 16 --order le"), none when nothing was narrowed; and
+// whether --max-skip still bounds the head or the tail.
+struct FindNarrowing {
+    std::string options;
+    bool max_skip_bounds = true;
+};
 
 // A frame's text with its number (from 1) for messages.
 struct NumberedLine {
@@ -43,5 +53,7 @@ std::string SlowRecoveryNote(double seconds);
 // The notes after the lines, each one line without the command line's
 // prefix: what the frames cannot tell apart, and then how far they bear the
 // first line out, what would decide, or what to try when nothing fits
-// (`max_skip` as searched). True when the first line is believed.
-bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vector<std::string>& notes);
+// (`max_skip` as searched, within `narrowing`). True when the first line is
+// believed.
+bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vector<std::string>& notes,
+               const FindNarrowing& narrowing = {});

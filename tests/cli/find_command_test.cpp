@@ -161,7 +161,8 @@ TEST(FindCommand, BadInputSaysWhatAndWhere) {
                  "quobrix: no frames: give them as arguments, or one a line on standard input\n");
     expect_error(InProcess({"find", "--max-skip", "65", "01"}),
                  "quobrix: --max-skip takes a count of bytes from 0 to 64, not '65' (Usage: quobrix find "
-                 "[--max-skip N] [--json] [--all] [--search | --no-search] [FRAME...]; quobrix find --help tells more)\n");
+                 "[--max-skip N] [--json] [--all] [--only NAME] [--width BITS] [--order be|le] [--head N] [--tail N] "
+                 "[--frames-end HEX] [--search | --no-search] [FRAME...]; quobrix find --help tells more)\n");
     EXPECT_EQ(InProcess({"find", "--search", "--no-search", "01"}).code, 2);
     EXPECT_EQ(InProcess({"find", "--frobnicate", "01"}).code, 2);
     // 0x prefixes and punctuation are fine.
@@ -199,6 +200,157 @@ TEST(FindCommand, RepeatsAreOneFrameAndUnquotedBytesAreCaught) {
     r = InProcess({"find", kModbus[0], kModbus[0], kModbus[0]});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "");
+}
+
+// The check and placement told: one Modbus request (the MODBUS over Serial
+// Line guide's CRC-16, C5 CD) is one frame of 16 bits, weak against every
+// two-byte check, order and placement, believed against the two orders of
+// CRC-16/MODBUS left at head 0 and tail 0: 2 * 2^-16.
+TEST(FindCommand, WhatTheUserKnowsNeedsFewerFrames) {
+    Outcome r = InProcess({"find", kModbus[0]});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    r = InProcess({"find", "--only", "CRC-16/MODBUS", "--head", "0", "--tail", "0", kModbus[0]});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "CRC-16/MODBUS le head=0 tail=0\n");
+    EXPECT_EQ(r.err, "quobrix: the first line holds on 1 frame; chance it is luck 3e-05\n");
+    // Its family, any case, and all placements: 2 * 25 * 2^-16 is too much;
+    // the note says one more frame decides, within what was given.
+    r = InProcess({"find", "--only", "crc-16/modbus", "--json", kModbus[0]});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "[]\n");
+    EXPECT_NE(r.err.find("chance 0.0008; 1 more different frame of at least 3 bytes would decide (within --only "
+                         "crc-16/modbus)"),
+              std::string::npos)
+        << r.err;
+    // Modbus ASCII: ':' then the LRC (SUM-8/TWOS) and CR LF. Two frames
+    // name it told the check, the head and the end; the full search needs three.
+    const std::vector<std::string> ascii = {"3A 01 03 00 00 00 0A F2 0D 0A", "3A 11 03 00 6B 00 03 7E 0D 0A"};
+    r = InProcess(With({"find", "--only", "SUM-8/TWOS", "--head", "1", "--frames-end", "0D 0A"}, ascii));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "SUM-8/TWOS - head=1 tail=2\n");
+    EXPECT_EQ(r.err, "quobrix: the first line holds on 2 frames; chance it is luck 2e-05\n");
+    EXPECT_EQ(InProcess(With({"find"}, ascii)).code, 1);
+    // Nothing of the kinds left holds: the note names what was given and
+    // leaves --max-skip out when head and tail are both fixed.
+    r = InProcess(With({"find", "--no-search", "--only", "XOR", "--head", "1", "--tail", "2"}, ascii));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err,
+              "quobrix: nothing within --only XOR --head 1 --tail 2 explains these frames; try fewer of these options, "
+              "more frames, or --search to recover an unknown CRC\n");
+}
+
+// A reflected CRC-16 a bit at a time: the frames' oracle, apart from the
+// program's CRC code (CRC-16/MODBUS of "123456789" is 4B37).
+unsigned ReflectedCrc16(unsigned poly, unsigned init, unsigned xorout, const std::vector<unsigned char>& data) {
+    unsigned reflected_poly = 0, reg = 0;
+    for (int bit = 0; bit < 16; ++bit) {
+        reflected_poly |= ((poly >> bit) & 1u) << (15 - bit);
+        reg |= ((init >> bit) & 1u) << (15 - bit);
+    }
+    for (const unsigned char byte : data) {
+        reg ^= byte;
+        for (int bit = 0; bit < 8; ++bit) reg = (reg & 1u) != 0 ? (reg >> 1) ^ reflected_poly : reg >> 1;
+    }
+    return reg ^ xorout;
+}
+
+// Three 8-byte frames and one of 11 of a CRC the catalogue lacks: too few
+// for the full search, enough once width, order and placement are given.
+TEST(FindCommand, RecoversAnUncataloguedCrcFromFewerFramesWhenTold) {
+    const std::vector<unsigned char> digits = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+    ASSERT_EQ(ReflectedCrc16(0x8005, 0xFFFF, 0, digits), 0x4B37u);
+    std::mt19937 random(1);
+    std::vector<std::string> frames;
+    for (const std::size_t size : {6, 6, 6, 9}) {
+        std::vector<unsigned char> frame(size);
+        for (unsigned char& byte : frame) byte = static_cast<unsigned char>(random());
+        const unsigned check = ReflectedCrc16(0x1A2F, 0x3C4D, 0x5E6F, frame);
+        frame.push_back(static_cast<unsigned char>(check & 0xFF));
+        frame.push_back(static_cast<unsigned char>(check >> 8));
+        std::string text;
+        for (const unsigned char byte : frame) text += "0123456789ABCDEF"[byte >> 4], text += "0123456789ABCDEF"[byte & 15];
+        frames.push_back(text);
+    }
+    Outcome r = InProcess(With({"find"}, frames));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    r = InProcess(With({"find", "--width", "16", "--order", "le", "--head", "0", "--tail", "0"}, frames));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("width=16 poly=0x1a2f init=0x3c4d refin=true refout=true xorout=0x5e6f ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("  le head=0 tail=0\n"), std::string::npos) << r.out;
+    // 48 bits fitted, 64 carried: 2^-16.
+    EXPECT_EQ(r.err,
+              "quobrix: the first line holds on 4 frames, 1 beyond the 3 its parameters were fitted to; chance it "
+              "is luck 2e-05\n");
+    // The same told as a family and a list of widths.
+    r = InProcess(With({"find", "--only", "CRC-16", "--width", "8,16", "--order", "le", "--head=0", "--tail=0"},
+                       frames));
+    EXPECT_EQ(r.code, 0) << r.err;
+    // The wrong order told: nothing.
+    r = InProcess(With({"find", "--width", "16", "--order", "be", "--head", "0", "--tail", "0"}, frames));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(FindCommand, NarrowingOptionsThatCannotHoldAreUsageErrors) {
+    const std::string hint =
+        " (Usage: quobrix find [--max-skip N] [--json] [--all] [--only NAME] [--width BITS] [--order be|le] "
+        "[--head N] [--tail N] [--frames-end HEX] [--search | --no-search] [FRAME...]; quobrix find --help tells "
+        "more)\n";
+    const auto expect_error = [&](const std::vector<std::string>& words, const std::string& said) {
+        const Outcome r = InProcess(With(With({"find"}, words), {kModbus[0]}));
+        EXPECT_EQ(r.code, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "quobrix: " + said + hint);
+    };
+    for (const char* bad : {"0", "83", "x", "16.5", "-8", ""}) {
+        expect_error({"--width", "8,16," + std::string(bad)},
+                     "--width takes a check's width in bits from 1 to 82 (8, 16, 32; several as 16,32), not '" +
+                         std::string(bad) + "'");
+    }
+    expect_error({"--order", "LE"}, "--order takes be or le, not 'LE'");
+    expect_error({"--order", "-"}, "--order takes be or le, not '-'");
+    expect_error({"--head", "65"}, "--head takes a count of bytes from 0 to 64, not '65'");
+    expect_error({"--tail", "x"}, "--tail takes a count of bytes from 0 to 64, not 'x'");
+    expect_error({"--frames-end", "0G"}, "--frames-end: 'G' at character 2 is no hex digit");
+    expect_error({"--only", "CRC-16/BOGUS"},
+                 "--only names no check with 'CRC-16/BOGUS': give a catalogue name (quobrix crc --list), a sum "
+                 "(SUM-8, SUM-16, SUM-32, SUM-8/TWOS, SUM-16/TWOS, SUM-8/ONES, SUM-16/ONES, XOR-8, INET-16, "
+                 "FLETCHER-16, ADLER-32) or a family (CRC, CRC-N for N bits, SUM, XOR)");
+    const std::string nothing_left =
+        ": no check is left to try (named checks are 3 to 82 bits wide, recovered CRCs whole bytes of 8 to 64 bits)";
+    expect_error({"--only", "CRC-16", "--width", "32"}, "--only CRC-16 --width 32" + nothing_left);
+    expect_error({"--only", "SUM,XOR", "--width", "64"}, "--only SUM,XOR --width 64" + nothing_left);
+    expect_error({"--width", "9"}, "--width 9" + nothing_left);
+    expect_error({"--head", "5", "--max-skip", "4"}, "--head fixes 5 bytes, beyond --max-skip 4: give one of them");
+    expect_error({"--max-skip", "0", "--frames-end", "CD"},
+                 "--frames-end fixes 1 byte, beyond --max-skip 0: give one of them");
+    expect_error({"--frames-end", "C5 CD", "--tail", "1"},
+                 "--frames-end is the tail, 2 bytes, and --tail 1 contradicts it");
+    expect_error({"--only", "XOR", "--order", "le"},
+                 "--only XOR --order le: no check left is wider than a byte, so --order has nothing to order");
+    expect_error({"--only", "CRC-48", "--no-search"},
+                 "--only CRC-48: only unknown CRCs are left, and --no-search recovers none");
+    expect_error({"--only", "CRC-16/MODBUS", "--search"},
+                 "--only CRC-16/MODBUS: no unknown CRC is left to recover, and --search recovers only those");
+    // An exact head within a --max-skip given, and a tail as long as the end, are sound.
+    EXPECT_EQ(InProcess({"find", "--max-skip", "2", "--head", "1", "--frames-end", "0D 0A", "--tail", "2",
+                         "3A 01 03 00 00 00 0A F2 0D 0A"})
+                  .code,
+              1);
+}
+
+// A frame that does not end as --frames-end says is an error naming it,
+// as a frame that is no hex is.
+TEST(FindCommand, FramesMustEndAsFramesEndSays) {
+    Outcome r = InProcess({"find", "--frames-end", "0D 0A", "3A 01 03 00 00 00 0A F2 0D 0A", "3A 11 03 00 6B 00 03 7E 0A 0D"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "quobrix: frame 2 does not end with --frames-end 0D 0A (it ends 0A 0D)\n");
+    r = InProcess({"find", "--frames-end", "0D 0A"}, "3A 01 03 00 00 00 0A F2 0D 0A\n\n0A\n");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "quobrix: line 3 does not end with --frames-end 0D 0A (it ends 0A)\n");
 }
 
 TEST(FrameCommand, BuildsAndVerifies) {

@@ -12,7 +12,8 @@ namespace {
 const std::string kTopHint = "(Usage: quobrix TOOL [OPTIONS] [--] [TEXT]; quobrix --help lists the tools)";
 const std::string kCrcHint = "(Usage: quobrix crc MODEL [FILE...]; quobrix crc --help tells more)";
 const std::string kFindHint =
-    "(Usage: quobrix find [--max-skip N] [--json] [--all] [--search | --no-search] [FRAME...]; "
+    "(Usage: quobrix find [--max-skip N] [--json] [--all] [--only NAME] [--width BITS] [--order be|le] "
+    "[--head N] [--tail N] [--frames-end HEX] [--search | --no-search] [FRAME...]; "
     "quobrix find --help tells more)";
 const std::string kFrameHint =
     "(Usage: quobrix frame CHECK [--order be|le] [--head HEX] [--tail HEX] [--verify] DATA...; "
@@ -58,7 +59,11 @@ const CommandOptions kCommands[] = {
      {"CRC-16/MODBUS"},
      {"--text", "--hex", "--bytes", "--emit", "--width", "--poly", "--init", "--refin", "--refout", "--xorout"},
      {"--list", "--gbk"}},
-    {"find", kFindHint, {"01 02 03"}, {"--max-skip"}, {"--json", "--search", "--no-search"}},
+    {"find",
+     kFindHint,
+     {"01 02 03"},
+     {"--max-skip", "--order", "--head", "--tail", "--frames-end"},
+     {"--json", "--search", "--no-search"}},
     {"frame", kFrameHint, {"SUM-8"}, {"--order", "--head", "--tail"}, {"--verify"}},
     {"num", kNumHint, {}, {"--type", "--order", "--from"}, {}},
     {"parts", kPartsHint, {"divider", "12", "3.3"}, {"--series", "--ratio", "--total", "--count", "--tolerance", "--tempco"}, {}},

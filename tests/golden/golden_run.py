@@ -128,6 +128,16 @@ FIND_CASES = [
     ["find", "01", "03", "00"],
     ["find", "zz"],
     ["find", "--max-skip", "x", "01 02"],
+    ["find", "--only", "CRC-16/MODBUS", "--head", "0", "--tail", "0", "01 03 00 00 00 0A C5 CD"],
+    ["find", "--only", "crc-16/modbus", "01 03 00 00 00 0A C5 CD"],
+    ["find", "--only", "SUM-8/TWOS", "--head", "1", "--frames-end", "0D 0A", "3A 01 03 00 00 00 0A F2 0D 0A",
+     "3A 11 03 00 6B 00 03 7E 0D 0A"],
+    ["find", "--width", "16", "--order", "le", "--head", "0", "--tail", "0", "--no-search", "01 02 03 04 05",
+     "06 07 08 09 0A"],
+    ["find", "--frames-end", "0D 0A", "01 02 0D 0A", "01 02 0A 0D"],
+    ["find", "--only", "CRC-16", "--width", "32", "01 02"],
+    ["find", "--only", "bogus", "01 02"],
+    ["find", "--head", "5", "--max-skip", "4", "01 02"],
     ["find"],
 ]
 

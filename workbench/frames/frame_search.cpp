@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <set>
@@ -36,17 +37,45 @@ bool MorePlausible(const RankedMatch& a, const RankedMatch& b) {
 
 constexpr CheckOrder kOrders[] = {CheckOrder::kBigEndian, CheckOrder::kLittleEndian};
 
+// The heads, tails and byte orders a search tries: what --max-skip allows,
+// or what the scope fixes.
+struct Reach {
+    std::size_t first_head = 0, last_head = 0, first_tail = 0, last_tail = 0;
+    std::array<bool, 2> orders = {true, true};  // by kOrders
+
+    std::size_t Placements() const { return (last_head - first_head + 1) * (last_tail - first_tail + 1); }
+    // A one-byte check has no order: it is tried once, as kOrders[0].
+    std::size_t OrdersOf(int byte_count) const {
+        return byte_count > 1 ? static_cast<std::size_t>(orders[0]) + static_cast<std::size_t>(orders[1]) : 1;
+    }
+    bool Tries(int byte_count, std::size_t order) const { return byte_count > 1 ? orders[order] : order == 0; }
+};
+
+Reach ReachOf(const FrameSearchOptions& options) {
+    const FrameScope& scope = options.scope;
+    Reach reach;
+    reach.first_head = scope.head.value_or(0);
+    reach.last_head = scope.head.value_or(options.max_skip);
+    reach.first_tail = scope.tail.value_or(0);
+    reach.last_tail = scope.tail.value_or(options.max_skip);
+    if (scope.order) reach.orders = {*scope.order == kOrders[0], *scope.order == kOrders[1]};
+    return reach;
+}
+
 // For one head: whether the check holds with each tail and order on every
 // frame. The check over data[head..k) is computed for each end k a tail
 // allows, the register carried from one end to the next, so that each frame
 // is read once per head.
 class TailSearch {
 public:
-    TailSearch(const CheckMethod& method, std::size_t head, std::size_t max_skip)
-        : method_(method), head_(head), max_skip_(max_skip), holds_(max_skip + 1) {
-        const std::size_t orders = method.byte_count() > 1 ? 2 : 1;
+    TailSearch(const CheckMethod& method, std::size_t head, const Reach& reach)
+        : method_(method),
+          head_(head),
+          first_tail_(reach.first_tail),
+          tails_(reach.last_tail - reach.first_tail),
+          holds_(tails_ + 1) {
         for (auto& by_order : holds_) {
-            for (std::size_t o = 0; o < orders; ++o) by_order[o] = true;
+            for (std::size_t o = 0; o < 2; ++o) by_order[o] = reach.Tries(method.byte_count(), o);
         }
     }
 
@@ -56,11 +85,11 @@ public:
         const std::size_t check_size = static_cast<std::size_t>(method_.byte_count());
         // The data holds at least one byte: its end is after head + 1.
         const std::size_t first_end = head_ + 1;
-        if (frame.size() < first_end + check_size) return Clear();
-        const std::size_t last_end = frame.size() - check_size;  // tail 0
-        const std::size_t lowest_end = last_end - std::min(max_skip_, last_end - first_end);
+        if (frame.size() < first_end + check_size + first_tail_) return Clear();
+        const std::size_t last_end = frame.size() - check_size - first_tail_;  // the shortest tail
+        const std::size_t lowest_end = last_end - std::min(tails_, last_end - first_end);
         // Tails too long for this frame hold nowhere.
-        for (std::size_t tail = last_end - lowest_end + 1; tail <= max_skip_; ++tail) holds_[tail] = {false, false};
+        for (std::size_t more = last_end - lowest_end + 1; more <= tails_; ++more) holds_[more] = {false, false};
         CheckMethod::Register reg = method_.Update(method_.Start(), frame.data() + head_, lowest_end - head_);
         bool any = false;
         for (std::size_t end = lowest_end;; ++end) {
@@ -79,7 +108,7 @@ public:
         return any;
     }
 
-    bool Holds(std::size_t tail, std::size_t order) const { return holds_[tail][order]; }
+    bool Holds(std::size_t tail, std::size_t order) const { return holds_[tail - first_tail_][order]; }
 
 private:
     bool Clear() {
@@ -88,22 +117,24 @@ private:
     }
 
     const CheckMethod& method_;
-    std::size_t head_, max_skip_;
-    std::vector<std::array<bool, 2>> holds_;  // [tail][order]
+    std::size_t head_, first_tail_;
+    std::size_t tails_;  // beyond the first
+    std::vector<std::array<bool, 2>> holds_;  // [tail - first_tail][order]
 };
 
-void SearchNamed(const std::vector<Bytes>& frames, std::size_t max_skip, std::vector<RankedMatch>& found) {
+void SearchNamed(const std::vector<Bytes>& frames, const FrameSearchOptions& options, std::vector<RankedMatch>& found) {
     const std::vector<CheckMethod>& methods = NamedCheckMethods();
-    for (std::size_t rank = 0; rank < methods.size(); ++rank) {
+    const Reach reach = ReachOf(options);
+    for (const std::size_t rank : NamedChecksInScope(options.scope)) {
         const CheckMethod& method = methods[rank];
-        for (std::size_t head = 0; head <= max_skip; ++head) {
-            TailSearch search(method, head, max_skip);
+        for (std::size_t head = reach.first_head; head <= reach.last_head; ++head) {
+            TailSearch search(method, head, reach);
             bool any = true;
             for (const Bytes& frame : frames) {
                 if (!(any = search.Narrow(frame))) break;
             }
             if (!any) continue;
-            for (std::size_t tail = 0; tail <= max_skip; ++tail) {
+            for (std::size_t tail = reach.first_tail; tail <= reach.last_tail; ++tail) {
                 for (std::size_t o = 0; o < 2; ++o) {
                     if (search.Holds(tail, o)) found.push_back({{method, kOrders[o], head, tail, false}, rank});
                 }
@@ -149,7 +180,7 @@ bool RecoveryWanted(const std::vector<Bytes>& frames, const FrameSearchOptions& 
         case RecoveryMode::kNever: return false;
         case RecoveryMode::kAuto: break;
     }
-    return !named_found && EstimatedRecoverySeconds(frames, options.max_skip) <= kAutoRecoverySeconds;
+    return !named_found && EstimatedRecoverySeconds(frames, options) <= kAutoRecoverySeconds;
 }
 
 // ---- Evidence ------------------------------------------------------------
@@ -166,13 +197,14 @@ std::size_t DifferentFrames(const std::vector<Bytes>& frames, std::size_t head, 
     return seen.size();
 }
 
-std::size_t Placements(std::size_t max_skip) { return (max_skip + 1) * (max_skip + 1); }
-
-// The named checks and placements tried whose check has `byte_count` bytes.
-double NamedTried(int byte_count, std::size_t max_skip) {
-    std::size_t methods = 0;
-    for (const CheckMethod& method : NamedCheckMethods()) methods += method.byte_count() == byte_count ? 1 : 0;
-    return static_cast<double>(methods * (byte_count > 1 ? 2 : 1) * Placements(max_skip));
+// The named checks, orders and placements tried whose check has
+// `byte_count` bytes.
+double NamedTried(int byte_count, const FrameSearchOptions& options) {
+    const std::vector<CheckMethod>& methods = NamedCheckMethods();
+    std::size_t tried = 0;
+    for (const std::size_t i : NamedChecksInScope(options.scope)) tried += methods[i].byte_count() == byte_count ? 1 : 0;
+    const Reach reach = ReachOf(options);
+    return static_cast<double>(tried * reach.OrdersOf(byte_count) * reach.Placements());
 }
 
 // What recovery of `width` bits spends of the frames: the bits of poly
@@ -182,8 +214,9 @@ double NamedTried(int byte_count, std::size_t max_skip) {
 int FittedBits(int width) { return 3 * width; }
 constexpr std::size_t kFittedFrames = 3;
 
-double RecoveryTried(int width, std::size_t max_skip) {
-    return static_cast<double>((width > kBitsPerByte ? 2 : 1) * Placements(max_skip));
+double RecoveryTried(int width, const FrameSearchOptions& options) {
+    const Reach reach = ReachOf(options);
+    return static_cast<double>(reach.OrdersOf(width / kBitsPerByte) * reach.Placements());
 }
 
 // Sets the match's chance from the hypotheses of its kind tried, the bits
@@ -236,22 +269,26 @@ int OneByteValue(const std::vector<Bytes>& frames) {
 // trying them would double both the time and the fits by luck.
 void Recover(const std::vector<Bytes>& frames, const FrameSearchOptions& options, std::size_t first_rank,
              std::vector<RankedMatch>& found, FrameSearchResult& result) {
-    const std::size_t max_skip = options.max_skip;
+    const Reach reach = ReachOf(options);
+    const std::vector<int> widths = RecoveryWidthsInScope(options.scope);
     std::string first_need;
     std::vector<CrcSample> samples;
     std::size_t rank = first_rank;
     bool fits = false;
     RecoveryMemo memo;
-    for (std::size_t skipped = 0; skipped <= 2 * max_skip; ++skipped) {
-        for (std::size_t head = 0; head <= std::min(skipped, max_skip); ++head) {
+    for (std::size_t skipped = reach.first_head + reach.first_tail; skipped <= reach.last_head + reach.last_tail;
+         ++skipped) {
+        for (std::size_t head = reach.first_head; head <= std::min(skipped - reach.first_tail, reach.last_head);
+             ++head) {
             const std::size_t tail = skipped - head;
-            if (tail > max_skip) continue;
+            if (tail > reach.last_tail) continue;
             const std::size_t different = DifferentFrames(frames, head, tail);
             memo.Clear();
-            for (const int width : kRecoveryWidths) {
+            for (const int width : widths) {
                 const int check_size = width / kBitsPerByte;
-                for (const CheckOrder order : kOrders) {
-                    if (check_size == 1 && order == CheckOrder::kLittleEndian) continue;
+                for (std::size_t o = 0; o < 2; ++o) {
+                    if (!reach.Tries(check_size, o)) continue;
+                    const CheckOrder order = kOrders[o];
                     if (!Samples(frames, head, tail, check_size, order, samples)) continue;
                     if (options.cancelled && options.cancelled()) {
                         result.cancelled = true;
@@ -368,7 +405,129 @@ const std::vector<CheckMethod>& NamedCheckMethods() {
     return methods;
 }
 
+namespace {
+
+std::string Upper(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper;
+}
+
+// The N of "CRC-N": 1 to 3 digits and nothing after them.
+bool CrcFamilyWidth(const std::string& upper, int& width) {
+    const std::string prefix = "CRC-";
+    if (upper.compare(0, prefix.size(), prefix) != 0) return false;
+    const std::string digits = upper.substr(prefix.size());
+    if (digits.empty() || digits.size() > 3 || digits.find_first_not_of("0123456789") != std::string::npos) return false;
+    width = std::stoi(digits);
+    return true;
+}
+
+bool RecoverableWidth(int width) { return width % kBitsPerByte == 0 && width >= 8 && width <= 64; }
+
+// The named checks a word stands for, and the widths of recovered CRCs it
+// allows (`every_width` when all of them); false when it names nothing.
+bool ChecksNamed(const std::string& word, std::set<std::size_t>& named, std::set<int>& widths, bool& every_width) {
+    const std::vector<CheckMethod>& methods = NamedCheckMethods();
+    const std::string upper = Upper(word);
+    bool any = false;
+    const auto add_if = [&](auto&& wanted) {
+        for (std::size_t i = 0; i < methods.size(); ++i) {
+            if (!wanted(methods[i])) continue;
+            named.insert(i);
+            any = true;
+        }
+    };
+    int width = 0;
+    if (upper == "CRC") {
+        add_if([](const CheckMethod& method) { return method.is_crc(); });
+        every_width = true;
+        return true;
+    }
+    if (CrcFamilyWidth(upper, width)) {
+        add_if([&](const CheckMethod& method) { return method.is_crc() && method.width() == width; });
+        if (RecoverableWidth(width)) {
+            widths.insert(width);
+            any = true;
+        }
+        return any;
+    }
+    std::string current = upper;
+    for (const CrcFormerName& former : CrcFormerNames()) {
+        if (Upper(former.former) == upper) current = Upper(former.current);
+    }
+    add_if([&](const CheckMethod& method) { return Upper(method.name()) == current; });
+    if (any) return true;
+    add_if([&](const CheckMethod& method) { return Upper(method.name()).rfind(upper + "-", 0) == 0; });
+    return any;
+}
+
+}  // namespace
+
+bool NarrowToChecksNamed(const std::vector<std::string>& words, FrameScope& scope, std::string& unknown) {
+    std::set<std::size_t> named;
+    std::set<int> widths;
+    bool every_width = false;
+    for (const std::string& word : words) {
+        if (!ChecksNamed(word, named, widths, every_width)) {
+            unknown = word;
+            return false;
+        }
+    }
+    scope.named = std::vector<std::size_t>(named.begin(), named.end());
+    if (every_width) {
+        scope.recovery_widths.reset();
+    } else {
+        scope.recovery_widths = std::vector<int>(widths.begin(), widths.end());
+    }
+    return true;
+}
+
+std::vector<std::size_t> NamedChecksInScope(const FrameScope& scope) {
+    const std::vector<CheckMethod>& methods = NamedCheckMethods();
+    std::vector<std::size_t> left;
+    for (std::size_t i = 0; i < methods.size(); ++i) {
+        if (scope.named && !std::binary_search(scope.named->begin(), scope.named->end(), i)) continue;
+        if (!scope.widths.empty() &&
+            std::find(scope.widths.begin(), scope.widths.end(), methods[i].width()) == scope.widths.end()) {
+            continue;
+        }
+        left.push_back(i);
+    }
+    return left;
+}
+
+std::vector<int> RecoveryWidthsInScope(const FrameScope& scope) {
+    std::vector<int> left;
+    if (scope.recovery_widths) {
+        left = *scope.recovery_widths;
+    } else if (scope.widths.empty()) {
+        left.assign(std::begin(kRecoveryWidths), std::end(kRecoveryWidths));
+    } else {
+        for (const int width : scope.widths) {
+            if (RecoverableWidth(width)) left.push_back(width);
+        }
+    }
+    if (!scope.widths.empty()) {
+        left.erase(std::remove_if(left.begin(), left.end(),
+                                  [&](int width) {
+                                      return std::find(scope.widths.begin(), scope.widths.end(), width) ==
+                                             scope.widths.end();
+                                  }),
+                   left.end());
+    }
+    std::sort(left.begin(), left.end());
+    left.erase(std::unique(left.begin(), left.end()), left.end());
+    return left;
+}
+
 double EstimatedRecoverySeconds(const std::vector<Bytes>& frames, std::size_t max_skip) {
+    FrameSearchOptions options;
+    options.max_skip = max_skip;
+    return EstimatedRecoverySeconds(frames, options);
+}
+
+double EstimatedRecoverySeconds(const std::vector<Bytes>& frames, const FrameSearchOptions& options) {
     // A GCD of polynomials of a and b words takes a + b jumps of 64 steps,
     // each deciding its steps on one word and then applying them to words
     // that shrink from the longer length to none. Calibrated on three
@@ -395,9 +554,16 @@ double EstimatedRecoverySeconds(const std::vector<Bytes>& frames, std::size_t ma
     const double gcd_seconds = b > 16 * a ? 64 * b * a * kSecondsPerWordXored + jumps(a, a) : jumps(a, b);
     // At each placement, for each reflection, one GCD serves every width
     // whose check is stored in its register's order, and one more is taken
-    // for each of the four wider widths in the other order.
-    constexpr double kGcdsPerPlacement = 2 * (1 + 4);
-    return static_cast<double>(Placements(max_skip)) * kGcdsPerPlacement * gcd_seconds;
+    // for each wider width in the other order. With one order only, it is
+    // its register's order for one reflection; for the other, each width
+    // takes its own (a one-byte check has no other order).
+    const std::vector<int> widths = RecoveryWidthsInScope(options.scope);
+    if (widths.empty()) return 0;
+    const auto wide = static_cast<double>(
+        std::count_if(widths.begin(), widths.end(), [](int width) { return width > kBitsPerByte; }));
+    const double one_byte = wide < static_cast<double>(widths.size()) ? 1 : 0;
+    const double gcds_per_placement = options.scope.order ? 1 + wide + one_byte : 2 * (1 + wide);
+    return static_cast<double>(ReachOf(options).Placements()) * gcds_per_placement * gcd_seconds;
 }
 
 FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearchOptions& options) {
@@ -409,7 +575,7 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
     FrameSearchResult result;
     result.one_byte_value = OneByteValue(frames);
     std::vector<RankedMatch> found;
-    SearchNamed(frames, options.max_skip, found);
+    SearchNamed(frames, options, found);
     bool named_believed = false;
     std::map<std::pair<std::size_t, std::size_t>, std::size_t> different;  // by head and tail
     for (RankedMatch& ranked : found) {
@@ -421,12 +587,12 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
         }
         match.frames = known->second;
         ranked.more_frames =
-            JudgeAgainstNull(match, NamedTried(match.method.byte_count(), options.max_skip), 0, frames);
+            JudgeAgainstNull(match, NamedTried(match.method.byte_count(), options), 0, frames);
         named_believed = named_believed || !match.weak;
     }
     if (RecoveryWanted(frames, options, named_believed)) {
         result.recovery_ran = true;
-        const double seconds = EstimatedRecoverySeconds(frames, options.max_skip);
+        const double seconds = EstimatedRecoverySeconds(frames, options);
         if (seconds > 1 && options.before_slow_recovery) options.before_slow_recovery(seconds);
         const std::size_t first = found.size();
         Recover(frames, options, NamedCheckMethods().size(), found, result);
@@ -455,7 +621,7 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
         }
         for (std::size_t i = first; i < found.size(); ++i) {
             FrameMatch& match = found[i].match;
-            found[i].more_frames = JudgeAgainstNull(match, RecoveryTried(match.method.width(), options.max_skip),
+            found[i].more_frames = JudgeAgainstNull(match, RecoveryTried(match.method.width(), options),
                                                     FittedBits(match.method.width()), frames);
             if (match.rivals) {
                 match.weak = true;

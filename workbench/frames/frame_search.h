@@ -6,7 +6,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "workbench/frames/check_method.h"
@@ -69,8 +71,43 @@ constexpr int kRecoveryWidths[] = {8, 16, 24, 32, 64};
 
 using CrcRecoverer = std::function<CrcRecovery(const std::vector<CrcSample>&, int)>;
 
+// What the user knows of the check. Each part given narrows the checks,
+// orders and placements tried, named and recovered alike, and so the
+// evidence a line needs: the chance counts only what was tried. Parts left
+// unset allow everything.
+struct FrameScope {
+    // The check's width in bits (one of them).
+    std::vector<int> widths;
+    // The byte order of a check wider than a byte.
+    std::optional<CheckOrder> order;
+    // Exactly this many bytes before the data, after the check; unset: 0 to
+    // max_skip.
+    std::optional<std::size_t> head, tail;
+    // The named checks tried, as places in NamedCheckMethods() in its order;
+    // unset: all of them.
+    std::optional<std::vector<std::size_t>> named;
+    // The widths recovery tries; unset: kRecoveryWidths, or of `widths`
+    // those of whole bytes up to 64 bits. Empty: no recovery.
+    std::optional<std::vector<int>> recovery_widths;
+};
+
+// Narrows `scope` to the checks `words` name, any case: a named check, or a
+// former name of a catalogue CRC, alone; "CRC" every CRC, recovered ones
+// too; "CRC-N" the catalogue's CRCs of N bits and CRCs of N bits recovered
+// (a family first: CRC-32 is every 32-bit CRC, not the former name of
+// CRC-32/ISO-HDLC); any other word that begins names before a "-" ("SUM",
+// "XOR") every named check so named. False with the first word that names
+// nothing in `unknown`.
+bool NarrowToChecksNamed(const std::vector<std::string>& words, FrameScope& scope, std::string& unknown);
+
+// What a scope leaves to try: the named checks (places in
+// NamedCheckMethods()) and the widths recovery tries.
+std::vector<std::size_t> NamedChecksInScope(const FrameScope& scope);
+std::vector<int> RecoveryWidthsInScope(const FrameScope& scope);
+
 struct FrameSearchOptions {
     std::size_t max_skip = 4;  // head and tail each 0 to this
+    FrameScope scope;
     RecoveryMode recovery = RecoveryMode::kAuto;
     CrcRecoverer recover;  // none: RecoverCrc
     bool keep_weak = false;  // weak explanations too, after the others
@@ -123,6 +160,8 @@ struct FrameSearchResult {
 // length in words, once for every placement and for a few widths, byte
 // orders and bit orders.
 double EstimatedRecoverySeconds(const std::vector<Bytes>& frames, std::size_t max_skip);
+// The same for the placements, widths and orders `options` leave.
+double EstimatedRecoverySeconds(const std::vector<Bytes>& frames, const FrameSearchOptions& options);
 
 // `frames` must not be empty.
 FrameSearchResult SearchFrames(const std::vector<Bytes>& frames, const FrameSearchOptions& options);

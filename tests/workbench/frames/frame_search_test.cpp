@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <functional>
 #include <random>
 #include <string>
@@ -371,6 +373,314 @@ TEST(FrameSearch, RecoversRandomCustomCrcs) {
         EXPECT_TRUE(found) << "round " << round;
         ExpectEveryMatchHolds(result, custom.frames);
     }
+}
+
+// ---- What the user knows narrows the search -------------------------------
+
+// A reflected CRC-16 a bit at a time, the register kept reflected: the
+// frames' own oracle, apart from the program's CRC code. CRC-16/MODBUS of
+// "123456789" is 4B37 (the catalogue's check value), which it is tested on.
+std::uint16_t ReflectedCrc16(std::uint16_t poly, std::uint16_t init, std::uint16_t xorout, const Bytes& data) {
+    const auto reflect = [](std::uint16_t value) {
+        std::uint16_t reflected = 0;
+        for (int bit = 0; bit < 16; ++bit) reflected = static_cast<std::uint16_t>(reflected | (((value >> bit) & 1) << (15 - bit)));
+        return reflected;
+    };
+    const std::uint16_t reflected_poly = reflect(poly);
+    std::uint16_t reg = reflect(init);
+    for (const unsigned char byte : data) {
+        reg ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            reg = static_cast<std::uint16_t>((reg & 1) != 0 ? (reg >> 1) ^ reflected_poly : reg >> 1);
+        }
+    }
+    return static_cast<std::uint16_t>(reg ^ xorout);
+}
+
+// An uncatalogued reflected CRC-16 (x^16 + x^12 + x^11 + x^9 + x^5 + x^3 +
+// x^2 + x + 1: an odd count of terms, so without the factor x + 1 that
+// would give twins alike on every message).
+constexpr std::uint16_t kPoly = 0x1A2F, kInit = 0x3C4D, kXorout = 0x5E6F;
+
+// Three frames of 6 data bytes and one of 9, the check low byte first: the
+// GCD of two differences gives the polynomial, the other length init.
+std::vector<Bytes> UncataloguedCrc16Frames(std::mt19937& random) {
+    std::vector<Bytes> frames;
+    for (const std::size_t size : {6, 6, 6, 9}) {
+        Bytes frame = RandomBytes(random, size);
+        const std::uint16_t check = ReflectedCrc16(kPoly, kInit, kXorout, frame);
+        frame.push_back(static_cast<unsigned char>(check & 0xFF));
+        frame.push_back(static_cast<unsigned char>(check >> 8));
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
+// The chance is worked out through logarithms: equal but for rounding.
+void ExpectChance(double chance, double expected) { EXPECT_NEAR(chance, expected, expected * 1e-12); }
+
+FrameScope KnownCrc16Placement() {
+    FrameScope scope;
+    scope.widths = {16};
+    scope.order = CheckOrder::kLittleEndian;
+    scope.head = 0;
+    scope.tail = 0;
+    return scope;
+}
+
+std::size_t NamedIndex(const std::string& name) {
+    const std::vector<CheckMethod>& methods = NamedCheckMethods();
+    for (std::size_t i = 0; i < methods.size(); ++i) {
+        if (methods[i].name() == name) return i;
+    }
+    ADD_FAILURE() << "no named check " << name;
+    return 0;
+}
+
+// Four frames are too few for the full search (50 placements and orders a
+// width) and enough for one placement and order: a recovered CRC-16 spends
+// 48 bits, the fourth frame confirms it with 16, a chance of 2^-16.
+TEST(FrameScope, KnownWidthOrderAndPlacementRecoverFromFewerFrames) {
+    const Bytes digits = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+    ASSERT_EQ(ReflectedCrc16(0x8005, 0xFFFF, 0x0000, digits), 0x4B37);
+    for (const CrcModel& model : CrcCatalogue()) {
+        ASSERT_FALSE(model.params.width == 16 && model.params.poly == Uint128{kPoly}) << model.name;
+    }
+    const CrcParams truth{16, kPoly, kInit, true, true, kXorout};
+    int named = 0;
+    for (unsigned seed = 1; seed <= 10; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        const std::vector<Bytes> frames = UncataloguedCrc16Frames(random);
+        FrameSearchOptions options;
+        const FrameSearchResult full = SearchFrames(frames, options);
+        EXPECT_TRUE(full.matches.empty());
+        options.scope = KnownCrc16Placement();
+        const FrameSearchResult narrowed = SearchFrames(frames, options);
+        ASSERT_LE(narrowed.matches.size(), 1u);
+        if (narrowed.matches.empty()) continue;
+        const FrameMatch& match = narrowed.matches.front();
+        EXPECT_TRUE(match.recovered);
+        EXPECT_TRUE(match.method.crc_params() == truth);
+        EXPECT_EQ(match.order, CheckOrder::kLittleEndian);
+        EXPECT_EQ(match.head + match.tail, 0u);
+        EXPECT_EQ(match.frames, 4u);
+        ExpectChance(match.chance, std::exp2(48.0 - 64.0));
+        ++named;
+    }
+    // Two random differences share a factor beside the polynomial about
+    // half the time; the third length settles most of those.
+    EXPECT_GE(named, 8);
+}
+
+// Named checks: one Modbus RTU request is one frame of 16 bits. The full
+// search weighs it against every two-byte check, order and placement; told
+// the check and placement, only the two orders are left: 2 * 2^-16.
+TEST(FrameScope, ChanceCountsOnlyTheChecksOrdersAndPlacementsTried) {
+    const std::vector<Bytes> request = {{0x01, 0x03, 0x00, 0x00, 0x00, 0x0A, 0xC5, 0xCD}};
+    FrameSearchOptions options;
+    options.recovery = RecoveryMode::kNever;
+    options.keep_weak = true;
+    const auto chance_of_modbus = [&]() {
+        for (const FrameMatch& match : SearchFrames(request, options).matches) {
+            if (match.method.name() == "CRC-16/MODBUS" && match.head == 0 && match.tail == 0) return match.chance;
+        }
+        ADD_FAILURE() << "CRC-16/MODBUS le head=0 tail=0 not found";
+        return 1.0;
+    };
+    // --width 16: the catalogue's 16-bit CRCs and the 16-bit sums, two
+    // orders, 5 heads by 5 tails.
+    std::size_t sixteen_bits = 0;
+    for (const CrcModel& model : CrcCatalogue()) sixteen_bits += model.params.width == 16 ? 1 : 0;
+    for (const SumCheck& sum : kSumChecks) sixteen_bits += sum.width == 16 ? 1 : 0;
+    options.scope.widths = {16};
+    ExpectChance(chance_of_modbus(), std::min(1.0, static_cast<double>(sixteen_bits * 2 * 25) / 65536));
+    options.scope = {};
+    options.scope.named = std::vector<std::size_t>{NamedIndex("CRC-16/MODBUS")};
+    ExpectChance(chance_of_modbus(), 2.0 * 25 / 65536);
+    options.scope.head = 0;
+    options.scope.tail = 0;
+    ExpectChance(chance_of_modbus(), 2.0 / 65536);
+    options.keep_weak = false;
+    const FrameSearchResult believed = SearchFrames(request, options);
+    ASSERT_EQ(believed.matches.size(), 1u);
+    EXPECT_FALSE(believed.matches[0].weak);
+    EXPECT_EQ(believed.matches[0].order, CheckOrder::kLittleEndian);
+    options.scope.order = CheckOrder::kLittleEndian;
+    ExpectChance(SearchFrames(request, options).matches.at(0).chance, 1.0 / 65536);
+    // The wrong order left alone: nothing holds.
+    options.scope.order = CheckOrder::kBigEndian;
+    options.keep_weak = true;
+    EXPECT_TRUE(SearchFrames(request, options).matches.empty());
+}
+
+// "123456789" and its CRC-32/ISO-HDLC, CBF43926, low byte first as zlib
+// stores it; between a start byte and an end byte.
+TEST(FrameScope, ExactHeadTailAndWidthKeepToWhatTheyAllow) {
+    const Bytes framed = {0x02, '1', '2', '3', '4', '5', '6', '7', '8', '9', 0x26, 0x39, 0xF4, 0xCB, 0x03};
+    FrameSearchOptions options;
+    options.recovery = RecoveryMode::kNever;
+    options.keep_weak = true;
+    std::string unknown;
+    ASSERT_TRUE(NarrowToChecksNamed({"crc-32"}, options.scope, unknown));
+    options.scope.head = 1;
+    options.scope.tail = 1;
+    std::vector<FrameMatch> matches = SearchFrames({framed}, options).matches;
+    ASSERT_FALSE(matches.empty());
+    EXPECT_EQ(matches[0].method.name(), "CRC-32/ISO-HDLC");
+    EXPECT_FALSE(matches[0].weak);
+    for (const FrameMatch& match : matches) {
+        EXPECT_EQ(match.method.width(), 32) << match.method.Label();
+        EXPECT_EQ(match.head, 1u);
+        EXPECT_EQ(match.tail, 1u);
+    }
+    // Exact counts beyond --max-skip: the scope rules.
+    options.max_skip = 0;
+    EXPECT_EQ(SearchFrames({framed}, options).matches.at(0).method.name(), "CRC-32/ISO-HDLC");
+    // Another head, another width: it is not there.
+    options.scope.head = 2;
+    for (const FrameMatch& match : SearchFrames({framed}, options).matches) {
+        EXPECT_NE(match.method.name(), "CRC-32/ISO-HDLC");
+    }
+    options.scope = {};
+    options.scope.widths = {16};
+    options.max_skip = 4;
+    for (const FrameMatch& match : SearchFrames({framed}, options).matches) {
+        EXPECT_EQ(match.method.width(), 16) << match.method.Label();
+    }
+}
+
+TEST(FrameScope, NamesAndFamilies) {
+    const std::vector<CheckMethod>& methods = NamedCheckMethods();
+    const auto names_of = [&](const std::vector<std::string>& words) {
+        FrameScope scope;
+        std::string unknown;
+        EXPECT_TRUE(NarrowToChecksNamed(words, scope, unknown)) << unknown;
+        std::vector<std::string> names;
+        for (const std::size_t i : NamedChecksInScope(scope)) names.push_back(methods[i].name());
+        return std::make_pair(names, RecoveryWidthsInScope(scope));
+    };
+    using Names = std::vector<std::string>;
+    using Widths = std::vector<int>;
+    EXPECT_EQ(names_of({"crc-16/modbus"}), std::make_pair(Names{"CRC-16/MODBUS"}, Widths{}));
+    // A former name leads to its model; a sum's name to that sum alone.
+    EXPECT_EQ(names_of({"CRC-4/ITU"}).first, Names{"CRC-4/G-704"});
+    EXPECT_EQ(names_of({"SUM-8"}).first, Names{"SUM-8"});
+    EXPECT_EQ(names_of({"Xor"}).first, Names{"XOR-8"});
+    EXPECT_EQ(names_of({"SUM"}).first,
+              (Names{"SUM-8", "SUM-16", "SUM-32", "SUM-8/TWOS", "SUM-16/TWOS", "SUM-8/ONES", "SUM-16/ONES"}));
+    EXPECT_EQ(names_of({"SUM-8", "XOR"}).first, (Names{"SUM-8", "XOR-8"}));
+    // CRC-N: the family, though CRC-32 was once a model's name.
+    Names crc32s;
+    for (const CrcModel& model : CrcCatalogue()) {
+        if (model.params.width == 32) crc32s.emplace_back(model.name);
+    }
+    EXPECT_EQ(names_of({"CRC-32"}), std::make_pair(crc32s, Widths{32}));
+    EXPECT_EQ(names_of({"CRC-48"}), std::make_pair(Names{}, Widths{48}));
+    const auto every_crc = names_of({"CRC"});
+    EXPECT_EQ(every_crc.first.size(), CrcCatalogue().size());
+    EXPECT_EQ(every_crc.second, (Widths{8, 16, 24, 32, 64}));
+    for (const char* nothing : {"CRC-2", "CRC-16/NONE", "SUM-9", "", "CRC-", "CRC-0016X"}) {
+        FrameScope scope;
+        std::string unknown;
+        EXPECT_FALSE(NarrowToChecksNamed({"SUM-8", nothing}, scope, unknown)) << nothing;
+        EXPECT_EQ(unknown, nothing);
+    }
+    // With widths: what both allow.
+    FrameScope scope;
+    std::string unknown;
+    ASSERT_TRUE(NarrowToChecksNamed({"CRC"}, scope, unknown));
+    scope.widths = {16, 48};
+    EXPECT_EQ(RecoveryWidthsInScope(scope), (Widths{16, 48}));
+    ASSERT_TRUE(NarrowToChecksNamed({"CRC-16"}, scope, unknown));
+    scope.widths = {32};
+    EXPECT_TRUE(NamedChecksInScope(scope).empty());
+    EXPECT_TRUE(RecoveryWidthsInScope(scope).empty());
+}
+
+// Recovery is asked only at the widths and placements left, with the
+// check read in the order left; and takes time in proportion.
+TEST(FrameScope, RecoveryTriesOnlyWhatIsLeft) {
+    std::mt19937 random(4);
+    const std::vector<Bytes> frames = UncataloguedCrc16Frames(random);
+    FrameSearchOptions options;
+    options.scope = KnownCrc16Placement();
+    options.scope.widths = {16, 32};
+    std::vector<int> widths;
+    bool samples_as_stored = true;
+    options.recover = [&](const std::vector<CrcSample>& samples, int width) {
+        widths.push_back(width);
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            const Bytes& frame = frames[i];
+            const std::size_t check_size = static_cast<std::size_t>(width / 8);
+            std::uint64_t low_first = 0;
+            for (std::size_t k = 0; k < check_size; ++k) {
+                low_first |= std::uint64_t{frame[frame.size() - check_size + k]} << (8 * k);
+            }
+            samples_as_stored = samples_as_stored && samples[i].message.size() == frame.size() - check_size &&
+                                samples[i].check == low_first;
+        }
+        return CrcRecovery{};
+    };
+    SearchFrames(frames, options);
+    EXPECT_EQ(widths, (std::vector<int>{16, 32}));
+    EXPECT_TRUE(samples_as_stored);
+
+    const std::vector<Bytes> long_frames = {RandomBytes(random, 1024), RandomBytes(random, 1024),
+                                            RandomBytes(random, 1024)};
+    FrameSearchOptions placed;
+    placed.scope.head = 0;
+    placed.scope.tail = 0;
+    // Both orders, five widths: the same GCDs a placement, at 1 of 25.
+    EXPECT_DOUBLE_EQ(EstimatedRecoverySeconds(long_frames, 4), 25 * EstimatedRecoverySeconds(long_frames, placed));
+    placed.scope.widths = {8, 16};
+    placed.scope.order = CheckOrder::kBigEndian;
+    // One order: one GCD for the reflection whose order it is, one a width
+    // for the other; 3 against the 10 of the full search.
+    EXPECT_DOUBLE_EQ(3 * EstimatedRecoverySeconds(long_frames, 4),
+                     25 * 10 * EstimatedRecoverySeconds(long_frames, placed));
+    placed.scope.widths = {12};
+    EXPECT_EQ(EstimatedRecoverySeconds(long_frames, placed), 0);
+}
+
+// Random frames hold no check: narrowed searches, believing lines on less
+// evidence, still name nothing on them, in the shapes that recover a
+// CRC-16 and with one frame for the named checks.
+TEST(FrameScope, RandomFramesStayUnexplainedWhenNarrowed) {
+    std::vector<FrameScope> scopes;
+    scopes.push_back(KnownCrc16Placement());
+    FrameScope family = KnownCrc16Placement();
+    family.widths.clear();
+    std::string unknown;
+    ASSERT_TRUE(NarrowToChecksNamed({"CRC-16", "SUM"}, family, unknown));
+    scopes.push_back(family);
+    FrameScope eight;
+    eight.widths = {8};
+    eight.head = 1;
+    scopes.push_back(eight);
+    FrameScope modbus;
+    modbus.named = std::vector<std::size_t>{NamedIndex("CRC-16/MODBUS")};
+    modbus.head = 0;
+    modbus.tail = 0;
+    modbus.order = CheckOrder::kLittleEndian;
+    scopes.push_back(modbus);
+    int searched = 0;
+    for (unsigned seed = 0; seed < 250; ++seed) {
+        std::mt19937 random(seed + 1000);
+        std::vector<Bytes> frames;
+        for (const std::size_t size : {8, 8, 8, 11}) frames.push_back(RandomBytes(random, size));
+        for (std::size_t s = 0; s < scopes.size(); ++s) {
+            FrameSearchOptions options;
+            options.scope = scopes[s];
+            const std::vector<Bytes> given =
+                s + 1 == scopes.size() ? std::vector<Bytes>{frames[seed % 4]} : frames;
+            const FrameSearchResult result = SearchFrames(given, options);
+            EXPECT_TRUE(result.matches.empty()) << "seed " << seed << " scope " << s << ": "
+                                                << result.matches.front().method.Label();
+            ++searched;
+        }
+    }
+    EXPECT_EQ(searched, 1000);
 }
 
 }  // namespace
