@@ -30,6 +30,7 @@ struct FindOptions {
     std::size_t max_skip = 4;
     bool json = false;
     bool all = false;  // weak explanations too
+    bool text = false;  // the frames are text lines ending with their check in hex digits
     RecoveryMode recovery = RecoveryMode::kAuto;
     // What the user knows of the check; the fixed end of every frame, its
     // tail (none: not given).
@@ -53,6 +54,7 @@ struct FindWords {
     CLI::Option* all = nullptr;
     CLI::Option* search = nullptr;
     CLI::Option* no_search = nullptr;
+    CLI::Option* text = nullptr;
 };
 
 bool Complete(const FindWords& words, const CLI::App& chosen, FindOptions& options, std::string& error);
@@ -86,6 +88,7 @@ CommandParse SetupFind(const char* name, CLI::App& app, const std::vector<std::s
     given->all = sub->add_flag("--all")->disable_flag_override();
     given->search = sub->add_flag("--search")->disable_flag_override();
     given->no_search = sub->add_flag("--no-search")->disable_flag_override();
+    given->text = sub->add_flag("--text")->disable_flag_override();
     AddAllWords(*sub, "FRAME", given->frames);
     return OneSubcommandParse<FindWords, FindOptions>(sub, given, name, Complete, RunFind);
 }
@@ -241,7 +244,31 @@ bool ScopeIsSound(const FindWords& words, const FindOptions& options, std::strin
     return true;
 }
 
+// The options of binary frames: a text line's check has its own places.
+bool TextOptionsAreSound(const FindWords& words, std::string& error) {
+    const std::pair<bool, const char*> binary[] = {
+        {words.max_skip_option->count() > 0, "--max-skip"}, {!words.widths.empty(), "--width"},
+        {!words.only.empty(), "--only"}, {words.order_option->count() > 0, "--order"},
+        {words.head_option->count() > 0, "--head"}, {words.tail_option->count() > 0, "--tail"},
+        {words.frames_end_option->count() > 0, "--frames-end"}, {words.json->count() > 0, "--json"},
+        {words.search->count() > 0, "--search"}, {words.no_search->count() > 0, "--no-search"}};
+    for (const auto& [given, option] : binary) {
+        if (given) {
+            error = std::string("--text takes no ") + option + ": it tries every place a text line's check may have";
+            return false;
+        }
+    }
+    return true;
+}
+
 bool Complete(const FindWords& words, const CLI::App&, FindOptions& options, std::string& error) {
+    if (words.text->count() > 0) {
+        if (!TextOptionsAreSound(words, error)) return false;
+        options.text = true;
+        options.all = words.all->count() > 0;
+        options.frames = words.frames;
+        return true;
+    }
     if (words.max_skip_option->count() > 0 && !ReadMaxSkip(words.max_skip, options.max_skip, error)) return false;
     const bool search = words.search->count() > 0, no_search = words.no_search->count() > 0;
     if (search && no_search) {
@@ -304,6 +331,50 @@ bool ReadFrames(const FindOptions& options, const CliEnvironment& env, std::vect
     return true;
 }
 
+// The lines of the arguments, escapes read, or of standard input's lines as
+// they are, line ends kept.
+bool ReadTextLines(const FindOptions& options, const CliEnvironment& env, std::vector<std::string>& lines,
+                   std::string& error) {
+    if (!options.frames.empty()) {
+        for (std::size_t i = 0; i < options.frames.size(); ++i) {
+            std::string line;
+            if (!UnescapeTextLine(options.frames[i], "line " + std::to_string(i + 1), line, error)) return false;
+            lines.push_back(std::move(line));
+        }
+        return true;
+    }
+    std::string input;
+    if (!env.read_stdin(kMaxInputBytes + 1, input, error)) {
+        error = "cannot read standard input: " + error;
+        return false;
+    }
+    if (input.size() > kMaxInputBytes) {
+        error = "standard input holds more than " + std::to_string(kMaxInputBytes >> 20) + " MiB of lines";
+        return false;
+    }
+    for (NumberedLine& line : TextLines(input)) lines.push_back(std::move(line.text));
+    if (lines.empty()) {
+        error = "no lines: give them as arguments, or on standard input";
+        return false;
+    }
+    return true;
+}
+
+int RunFindText(const FindOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {
+    std::vector<std::string> lines;
+    std::string error;
+    if (!ReadTextLines(options, env, lines, error)) {
+        err += kPrefix + EscapeBytes(error) + "\n";
+        return kExitUsage;
+    }
+    const TextSearchResult result = SearchTextLines(lines, options.all);
+    for (const TextMatch& match : result.matches) out += TextFindLine(match) + "\n";
+    std::vector<std::string> notes;
+    const bool believed = TextFindNotes(result, notes);
+    for (const std::string& note : notes) err += kPrefix + note + "\n";
+    return believed ? kExitReport : kExitMessageBox;
+}
+
 // ---- The output --------------------------------------------------------
 
 const char* JsonBool(bool value) { return value ? "true" : "false"; }
@@ -345,6 +416,7 @@ std::string FindJson(const std::vector<FrameMatch>& matches) {
 // ---- The run -----------------------------------------------------------
 
 int RunFind(const FindOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {
+    if (options.text) return RunFindText(options, env, out, err);
     std::vector<Bytes> frames;
     std::string error;
     if (!ReadFrames(options, env, frames, error)) {

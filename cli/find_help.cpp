@@ -11,7 +11,8 @@ const char kUsage[] =
     "Usage: quobrix find [--max-skip N] [--json] [--all]\n"
     "                    [--only NAME] [--width BITS] [--order be|le]\n"
     "                    [--head N] [--tail N] [--frames-end HEX]\n"
-    "                    [--search | --no-search] [--] [FRAME...]\n";
+    "                    [--search | --no-search] [--] [FRAME...]\n"
+    "       quobrix find --text [--all] [--] [LINE...]\n";
 
 const char kDescription[] =
     "Tries every catalogued CRC and every sum on every FRAME at once: the\n"
@@ -70,7 +71,24 @@ const char kDescription[] =
     "a recovered CRC-16 needs four frames instead of five; told --only\n"
     "CRC-16/MODBUS --head 0 --tail 0, one frame names it. A head or tail fixed\n"
     "beyond a --max-skip given, and options that leave nothing to try, are\n"
-    "usage errors.\n";
+    "usage errors.\n"
+    "\n"
+    "With --text each frame is a line of text ending with its check written as\n"
+    "hex digits (before an optional line end): NMEA 0183's $GPGGA,...*47,\n"
+    "Modbus ASCII's :1103006B00037E, a vendor's ...,A5F3. Every named check of\n"
+    "8, 16 or 32 bits is tried as 2, 4 or 8 digits, upper or lower case, right\n"
+    "after a separator (*, \",\", ; or none), over the characters from the line's\n"
+    "first one or from after it (when every line begins with it: $, !, :), or\n"
+    "over the bytes those characters spell as hex pairs. Each check that holds\n"
+    "on every line and is borne out, as above, is one line of words that\n"
+    "quobrix frame --text takes:\n"
+    "  NAME text from=C to=S hexN [lower] [pairs] [crlf]\n"
+    "from=C: the span starts after the line's first character C (from=line:\n"
+    "with the line's first character); to=S: the separator before the digits\n"
+    "(to=none: none); hexN: N digits, upper case unless lower; pairs: over the\n"
+    "bytes the span spells as hex pairs (Modbus ASCII's LRC is SUM-8/TWOS text\n"
+    "from=: to=none hex2 pairs); crlf: every line ends with CR LF. --text takes\n"
+    "no option but --all.\n";
 
 const char kOptions[] =
     "  FRAME...        one frame each, hex digits: pairs left to right, a lone\n"
@@ -98,7 +116,10 @@ const char kOptions[] =
     "  --frames-end HEX  every frame ends with these bytes (16; '0D 0A'), and\n"
     "                  they are the tail: the check comes just before them\n"
     "  --search        recover unknown CRCs even when a named check holds\n"
-    "  --no-search     never recover\n";
+    "  --no-search     never recover\n"
+    "  --text          the frames are text lines with their check at the end;\n"
+    "                  LINE...: one each, \\r, \\n, \\xHH and \\\\ for their bytes;\n"
+    "                  none: the lines of standard input, line ends kept\n";
 
 const char kExitStatus[] =
     "Exit status: 0 at least one explanation borne out by the frames was\n"
@@ -112,7 +133,9 @@ const char kExamples[] =
     "  $ quobrix find '01 03 00 00 00 0A C5 CD' '11 03 00 6B 00 03 76 87'\n"
     "  CRC-16/MODBUS le head=0 tail=0\n"
     "  $ quobrix find --only CRC-16/MODBUS --head 0 --tail 0 '01 03 00 00 00 0A C5 CD'\n"
-    "  CRC-16/MODBUS le head=0 tail=0\n";
+    "  CRC-16/MODBUS le head=0 tail=0\n"
+    "  $ quobrix find --text ':1103006B00037E' ':01030000000AF2' ':010600010003F5'\n"
+    "  SUM-8/TWOS text from=: to=none hex2 pairs\n";
 
 std::string Replace(std::string text, const std::string& key, std::size_t value) {
     return text.replace(text.find(key), key.size(), std::to_string(value));

@@ -175,3 +175,93 @@ bool ReadSkipCount(const std::string& option, const std::string& word, std::size
     count_read = count;
     return true;
 }
+
+// ---- Lines of text -----------------------------------------------------
+
+bool UnescapeTextLine(const std::string& word, const std::string& where, std::string& line, std::string& error) {
+    line.clear();
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (word[i] != '\\') {
+            line += word[i];
+            continue;
+        }
+        const char escape = i + 1 < word.size() ? word[i + 1] : '\0';
+        if (escape == 'r' || escape == 'n' || escape == '\\') {
+            line += escape == 'r' ? '\r' : escape == 'n' ? '\n' : '\\';
+            ++i;
+            continue;
+        }
+        const auto hex = [](char c) {
+            return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        };
+        if (escape == 'x' && i + 3 < word.size() && hex(word[i + 2]) >= 0 && hex(word[i + 3]) >= 0) {
+            line += static_cast<char>(hex(word[i + 2]) << 4 | hex(word[i + 3]));
+            i += 3;
+            continue;
+        }
+        error = where + " has a backslash at character " + std::to_string(i + 1) +
+                " that is no escape (\\r, \\n, \\xHH with two hex digits, \\\\)";
+        return false;
+    }
+    return true;
+}
+
+std::string EscapeTextLine(const std::string& line) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (const char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            text += "\\\\";
+        } else if (c == '\r') {
+            text += "\\r";
+        } else if (c == '\n') {
+            text += "\\n";
+        } else if (byte < 0x20 || byte > 0x7E) {
+            text += {'\\', 'x', kDigits[byte >> 4], kDigits[byte & 0xF]};
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+std::vector<NumberedLine> TextLines(const std::string& input) {
+    static const std::string kBom = "\xEF\xBB\xBF";
+    std::vector<NumberedLine> lines;
+    std::size_t start = input.compare(0, kBom.size(), kBom) == 0 ? kBom.size() : 0;
+    for (std::size_t number = 1; start < input.size(); ++number) {
+        std::size_t end = input.find_first_of("\r\n", start);
+        end = end == std::string::npos ? input.size() : end + (input.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        const std::string line = input.substr(start, end - start);
+        if (line.find_first_not_of(" \t\r\n") != std::string::npos) lines.push_back({number, line});
+        start = end;
+    }
+    return lines;
+}
+
+std::string TextFindLine(const TextMatch& match) {
+    return TextCheckWords(match.method, match.form) + (match.weak ? "  (weak)" : "");
+}
+
+bool TextFindNotes(const TextSearchResult& result, std::vector<std::string>& notes) {
+    const auto holds_on = [](const TextMatch& match) {
+        return std::to_string(match.lines) + (match.lines == 1 ? " line" : " lines");
+    };
+    if (!result.matches.empty() && !result.matches.front().weak) {
+        const TextMatch& best = result.matches.front();
+        notes.push_back("the first line holds on " + holds_on(best) + "; chance it is luck " + ChanceText(best.chance));
+        return true;
+    }
+    if (!result.weak.empty()) {
+        const TextMatch& best = result.weak.front();
+        notes.push_back("these lines do not bear out any check beyond chance; " + std::to_string(result.weak.size()) +
+                        (result.weak.size() == 1 ? " fits" : " fit") + " so far (--all lists them), the best " +
+                        TextCheckWords(best.method, best.form) + " on " + holds_on(best) + ", chance " +
+                        ChanceText(best.chance) + "; more different lines would decide");
+        return false;
+    }
+    notes.push_back("no check written as hex digits at the end of the line holds on every line; more lines, or "
+                    "lines of one kind only, would tell more");
+    return false;
+}

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "workbench/frames/frame_search.h"
+#include "workbench/frames/text_check.h"
 
 // The most head or tail bytes --max-skip allows.
 constexpr std::size_t kMaxSkipLimit = 64;
@@ -57,3 +58,23 @@ std::string SlowRecoveryNote(double seconds);
 // believed.
 bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vector<std::string>& notes,
                const FindNarrowing& narrowing = {});
+
+// ---- Lines of text with their checks (find --text, frame --text) --------
+
+// A text line as an argument writes it: \r, \n, \xHH and \\ stand for
+// their bytes, any other character for itself. False with why in `error`,
+// which names the line by `where`.
+bool UnescapeTextLine(const std::string& word, const std::string& where, std::string& line, std::string& error);
+// A line shown on one line of the terminal: the escapes back, for the
+// bytes that are no printable ASCII and for the backslash.
+std::string EscapeTextLine(const std::string& line);
+
+// The lines of a text each with its line end (LF, CR LF or a bare CR) kept,
+// numbered by their lines, blank ones skipped; a UTF-8 byte order mark
+// before the first is dropped.
+std::vector<NumberedLine> TextLines(const std::string& input);
+
+// "XOR-8 text from=$ to=* hex2", with "  (weak)" when it is.
+std::string TextFindLine(const TextMatch& match);
+// As FindNotes, for lines of text: true when the first line is believed.
+bool TextFindNotes(const TextSearchResult& result, std::vector<std::string>& notes);

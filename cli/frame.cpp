@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "cli/find_report.h"
 #include "cli/frame_check.h"
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
@@ -26,11 +27,12 @@ using FrameOptions = FrameRequest;
 // What the parser fills.
 struct FrameWords {
     std::vector<std::string> arguments;  // CHECK and DATA
-    std::string order, head, tail;
+    std::string order, head, tail, text;
     CLI::Option* order_option = nullptr;
     CLI::Option* head_option = nullptr;
     CLI::Option* tail_option = nullptr;
     CLI::Option* verify = nullptr;
+    CLI::Option* text_option = nullptr;
 };
 
 bool Complete(const FrameWords& words, const CLI::App& chosen, FrameOptions& options, std::string& error);
@@ -48,6 +50,7 @@ CommandParse SetupFrame(const char* name, CLI::App& app, const std::vector<std::
     given->head_option = sub->add_option("--head", given->head);
     given->tail_option = sub->add_option("--tail", given->tail);
     given->verify = sub->add_flag("--verify")->disable_flag_override();
+    given->text_option = sub->add_option("--text", given->text);
     AddAllWords(*sub, "ARGS", given->arguments);
     return OneSubcommandParse<FrameWords, FrameOptions>(sub, given, name, Complete, RunFrame);
 }
@@ -56,7 +59,27 @@ namespace {
 
 // ---- Judging the command line ------------------------------------------
 
+// --text WORDS LINE: the line is one argument, as the shell quotes it.
+bool CompleteText(const FrameWords& words, FrameOptions& options, std::string& error) {
+    for (const CLI::Option* option : {words.order_option, words.head_option, words.tail_option}) {
+        if (option->count() > 0) {
+            error = "--text takes no " + option->get_name() + ": its words say where the check is";
+            return false;
+        }
+    }
+    options.text = words.text;
+    options.verify = words.verify->count() > 0;
+    if (words.arguments.size() != 1) {
+        error = words.arguments.empty() ? "no LINE given"
+                                        : "--text takes one LINE, not " + std::to_string(words.arguments.size()) +
+                                              " words: quote it";
+        return false;
+    }
+    return UnescapeTextLine(words.arguments.front(), "LINE", options.data, error);
+}
+
 bool Complete(const FrameWords& words, const CLI::App&, FrameOptions& options, std::string& error) {
+    if (words.text_option->count() > 0) return CompleteText(words, options, error);
     if (words.order_option->count() > 0) {
         if (words.order == "-") {
             options.one_byte_order = true;

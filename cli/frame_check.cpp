@@ -1,6 +1,7 @@
 #include "cli/frame_check.h"
 
 #include "cli/environment.h"
+#include "cli/find_report.h"
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
 #include "core/hexdump.h"
@@ -104,7 +105,40 @@ std::string Mismatch(const FrameSetup& setup, const FrameVerdict& verdict, std::
 
 }  // namespace
 
+namespace {
+
+int RunTextFrameRequest(const FrameRequest& options, std::string& out, std::string& err) {
+    CheckMethod method = CheckMethod::OfSum(kSumChecks[0]);
+    TextCheckForm form;
+    std::string note, error;
+    const bool ready = ReadTextCheck(*options.text, method, form, note, error);
+    if (!note.empty()) err += kPrefix + note + "\n";
+    if (!ready) {
+        err += kPrefix + "--text: " + EscapeBytes(error) + "\n";
+        return kExitUsage;
+    }
+    if (!options.verify) {
+        std::string built;
+        if (!BuildTextLine(method, form, options.data, built, error)) {
+            err += kPrefix + "LINE: " + error + "\n";
+            return kExitUsage;
+        }
+        out += EscapeTextLine(built) + "\n";
+        return kExitReport;
+    }
+    const TextVerdict verdict = VerifyTextLine(method, form, options.data);
+    if (!verdict.problem.empty()) {
+        out += verdict.problem + "\n";
+        return kExitMessageBox;
+    }
+    out += verdict.ok ? "ok\n" : "expected " + verdict.expected + ", got " + verdict.got + "\n";
+    return verdict.ok ? kExitReport : kExitMessageBox;
+}
+
+}  // namespace
+
 int RunFrameRequest(const FrameRequest& options, std::string& out, std::string& err) {
+    if (options.text) return RunTextFrameRequest(options, out, err);
     FrameSetup setup;
     std::string note, error;
     const bool ready = Setup(options, setup, note, error);

@@ -461,4 +461,93 @@ TEST(FrameCommand, RandomFramesRoundTrip) {
     }
 }
 
+// ---- Checks written as text ---------------------------------------------
+
+// NMEA 0183's widely quoted sentences with their published checksums, and
+// one whose checksum Python worked out: functools.reduce(operator.xor,
+// map(ord, "GPVTG,054.7,T,034.4,M,005.5,N,010.2,K")) is 0x48.
+const std::vector<std::string> kNmea = {
+    "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47",
+    "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A",
+    "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48"};
+// Modbus ASCII: the MODBUS over Serial Line document's request, LRC 7E, then
+// two whose LRC is 0x100 minus the sum of their bytes.
+const std::vector<std::string> kModbusAscii = {":1103006B00037E", ":01030000000AF2", ":010600010003F5"};
+
+TEST(FindText, NamesTheCheckOfNmeaAndModbusAscii) {
+    Outcome r = InProcess(With({"find", "--text"}, kNmea));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "XOR-8 text from=$ to=* hex2\n");
+    EXPECT_EQ(r.err.rfind("quobrix: the first line holds on 3 lines; chance it is luck ", 0), 0u) << r.err;
+    // Arguments spell the line end as \r\n; standard input keeps its own.
+    r = InProcess(With({"find", "--text"}, {kModbusAscii[0] + "\\r\\n", kModbusAscii[1] + "\\r\\n",
+                                            kModbusAscii[2] + "\\x0D\\x0A"}));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "SUM-8/TWOS text from=: to=none hex2 pairs crlf\n");
+    r = InProcess({"find", "--text"}, "\xEF\xBB\xBF" + kModbusAscii[0] + "\n\n" + kModbusAscii[1] + "\n" +
+                                          kModbusAscii[2]);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "SUM-8/TWOS text from=: to=none hex2 pairs\n");
+    // Two sentences carry 16 bits, too few: weak, listed with --all.
+    r = InProcess({"find", "--text", kNmea[0], kNmea[1]});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("the best XOR-8 text from=$ to=* hex2 on 2 lines"), std::string::npos) << r.err;
+    r = InProcess({"find", "--text", "--all", kNmea[0], kNmea[1]});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("XOR-8 text from=$ to=* hex2  (weak)\n"), std::string::npos) << r.out;
+}
+
+// Each line find --text prints is WORDS frame --text verifies the lines with.
+TEST(FindText, FrameTextBuildsAndVerifiesWhatFindNames) {
+    const std::string nmea_words = InProcess(With({"find", "--text"}, kNmea)).out;
+    ASSERT_EQ(nmea_words, "XOR-8 text from=$ to=* hex2\n");
+    const std::string words = nmea_words.substr(0, nmea_words.size() - 1);
+    for (const std::string& line : kNmea) {
+        SCOPED_TRACE(line);
+        const std::string star = line.substr(0, line.size() - 2);
+        Outcome r = InProcess({"frame", "--text", words, star});
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.out, line + "\n");
+        r = InProcess({"frame", "--text", words + " crlf", star.substr(0, star.size() - 1)});
+        EXPECT_EQ(r.out, line + "\\r\\n\n");
+        r = InProcess({"frame", "--text", words, "--verify", line});
+        EXPECT_EQ(r.code, 0);
+        EXPECT_EQ(r.out, "ok\n");
+    }
+    // A wrong checksum: what the text gives and what the line holds.
+    Outcome r = InProcess({"frame", "--text", words, "--verify", kNmea[1].substr(0, kNmea[1].size() - 1) + "B"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "expected 6A, got 6B\n");
+    r = InProcess({"frame", "--text", "SUM-8/TWOS text from=: to=none hex2 pairs", ":1103006B0003"});
+    EXPECT_EQ(r.out, kModbusAscii[0] + "\n");
+    r = InProcess({"frame", "--text", "SUM-8/TWOS text from=: to=none hex2 pairs crlf", "--verify", kModbusAscii[0]});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "the line does not end with CR LF\n");
+}
+
+TEST(FindText, UsageErrorsExit2InOneLine) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"find", "--text", "--json", kNmea[0]},
+        {"find", "--text", "--head", "1", kNmea[0]},
+        {"find", "--text", "ab\\q"},
+        {"find", "--text", "ab\\x4"},
+        {"find", "--text"},
+        {"frame", "--text", "XOR-8 hex4", "abc"},
+        {"frame", "--text", "NOPE-8", "abc"},
+        {"frame", "--text", "XOR-8 from=$", "abc"},
+        {"frame", "--text", "XOR-8", "a", "b"},
+        {"frame", "--text", "XOR-8", "--order", "le", "abc"},
+        {"frame", "--text", "XOR-8"},
+        {"frame", "--text", "SUM-8 pairs", "123"},
+    };
+    for (const auto& args : cases) {
+        const Outcome r = InProcess(args);
+        EXPECT_EQ(r.code, 2) << args.back();
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err.rfind("quobrix: ", 0), 0u) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    }
+}
+
 }  // namespace

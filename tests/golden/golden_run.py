@@ -139,6 +139,13 @@ FIND_CASES = [
     ["find", "--only", "bogus", "01 02"],
     ["find", "--head", "5", "--max-skip", "4", "01 02"],
     ["find"],
+    ["find", "--text", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47",
+     "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A",
+     "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48"],
+    ["find", "--text", ":1103006B00037E\\r\\n", ":01030000000AF2\\r\\n", ":010600010003F5\\r\\n"],
+    ["find", "--text", "--all", ":1103006B00037E", ":01030000000AF2"],
+    ["find", "--text", "--json", "abc*12"],
+    ["find", "--text", "ab\\q"],
 ]
 
 FRAME_CASES = [
@@ -162,6 +169,12 @@ FRAME_CASES = [
     ["frame", "XOR-8", "--order", "-", "01 02"],
     ["frame", "SUM-8", "--head", "AA", "--head", "BB", "01"],
     ["frame", "SUM-8", "--verify=1", "01"],
+    ["frame", "--text", "XOR-8 text from=$ to=* hex2", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*"],
+    ["frame", "--text", "XOR-8 text from=$ to=* hex2 crlf", "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K"],
+    ["frame", "--text", "XOR-8 text from=$ to=* hex2", "--verify",
+     "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6B"],
+    ["frame", "--text", "SUM-8/TWOS text from=: to=none hex2 pairs", "--verify", ":1103006B00037E"],
+    ["frame", "--text", "XOR-8 hex4", "abc"],
 ]
 
 NUM_CASES = [
