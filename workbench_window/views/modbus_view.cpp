@@ -260,7 +260,10 @@ void CModbusView::EnableForState() {
                    IDC_MB_START, IDC_MB_MODE}) {
         ::EnableWindow(Item(id), !running);
     }
-    for (int id : {IDC_MB_MAP, IDC_MB_BROWSE}) ::EnableWindow(Item(id), !running && simulating);
+    // The map's field stays open in either mode, so that its mnemonic always
+    // reaches it; the browse button is the simulator's.
+    ::EnableWindow(Item(IDC_MB_MAP), !running);
+    ::EnableWindow(Item(IDC_MB_BROWSE), !running && simulating);
     for (int id : {IDC_MB_POLLS, IDC_MB_ADD, IDC_MB_REMOVE}) ::EnableWindow(Item(id), !running && !simulating);
     ::EnableWindow(Item(IDC_MB_TIMEOUT), !running && !simulating);
     ::EnableWindow(Item(IDC_MB_STOP), running);
