@@ -290,6 +290,20 @@ bool Complete(const FindWords& words, const CLI::App&, FindOptions& options, std
 // More frames than anyone pastes; standard input beyond it is an error.
 constexpr std::size_t kMaxInputBytes = std::size_t{1} << 20;
 
+// Standard input whole, at most kMaxInputBytes of it; `what` it holds
+// names it in the message when there is more.
+bool ReadBoundedStdin(const CliEnvironment& env, const char* what, std::string& input, std::string& error) {
+    if (!env.read_stdin(kMaxInputBytes + 1, input, error)) {
+        error = "cannot read standard input: " + error;
+        return false;
+    }
+    if (input.size() > kMaxInputBytes) {
+        error = "standard input holds more than " + std::to_string(kMaxInputBytes >> 20) + " MiB of " + what;
+        return false;
+    }
+    return true;
+}
+
 // The frames of the arguments, or of standard input's lines.
 bool ReadFrames(const FindOptions& options, const CliEnvironment& env, std::vector<Bytes>& frames,
                 std::string& error) {
@@ -299,14 +313,7 @@ bool ReadFrames(const FindOptions& options, const CliEnvironment& env, std::vect
         for (std::size_t i = 0; i < options.frames.size(); ++i) texts.push_back({i + 1, options.frames[i]});
     } else {
         std::string input;
-        if (!env.read_stdin(kMaxInputBytes + 1, input, error)) {
-            error = "cannot read standard input: " + error;
-            return false;
-        }
-        if (input.size() > kMaxInputBytes) {
-            error = "standard input holds more than " + std::to_string(kMaxInputBytes >> 20) + " MiB of frames";
-            return false;
-        }
+        if (!ReadBoundedStdin(env, "frames", input, error)) return false;
         texts = FrameLines(input);
         source = "line ";
         if (texts.empty()) {
@@ -344,14 +351,7 @@ bool ReadTextLines(const FindOptions& options, const CliEnvironment& env, std::v
         return true;
     }
     std::string input;
-    if (!env.read_stdin(kMaxInputBytes + 1, input, error)) {
-        error = "cannot read standard input: " + error;
-        return false;
-    }
-    if (input.size() > kMaxInputBytes) {
-        error = "standard input holds more than " + std::to_string(kMaxInputBytes >> 20) + " MiB of lines";
-        return false;
-    }
+    if (!ReadBoundedStdin(env, "lines", input, error)) return false;
     for (NumberedLine& line : TextLines(input)) lines.push_back(std::move(line.text));
     if (lines.empty()) {
         error = "no lines: give them as arguments, or on standard input";
