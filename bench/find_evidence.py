@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Precision and recall of `quobrix find`, measured on seeded random frames.
 
-Usage: bench/find_evidence.py QUOBRIX [--trials N] [--seed S]
+Usage: bench/find_evidence.py QUOBRIX [--trials N] [--seed S] [--structured-only [--reveng PATH]]
 
 Random frames (no check at all) of several shapes should not be explained
 (exit 0); frames of a random catalogue check, with 3 and with 4 different
@@ -87,7 +87,15 @@ def random_shapes(quobrix, rng, trials):
     return rows
 
 
-def structured_shapes(quobrix, rng, trials):
+def reveng_claims(reveng, width, frames):
+    """Whether CRC RevEng, searching every CRC of one width over the whole of
+    each frame (`-w WIDTH -s`), prints a model for these frames."""
+    r = subprocess.run([reveng, "-w", str(width), "-s"] + [f.hex() for f in frames],
+                       capture_output=True, text=True, timeout=600)
+    return "width=" in r.stdout
+
+
+def structured_shapes(quobrix, rng, trials, reveng=None):
     """Frames of little variety and no check of their own: nothing should be
     named. Zero padding follows random data of 1 to 8 bytes."""
     def zeros():
@@ -108,10 +116,14 @@ def structured_shapes(quobrix, rng, trials):
                        ("1-8 random bytes then 8-32 zeros, 3 to 5 frames", padded),
                        ("counters, 3 to 5 frames of 6-40 bytes", counters)):
         named = 0
+        claimed = {8: 0, 16: 0}
         for _ in range(trials):
-            code, _ = run(quobrix, make())
+            frames = make()
+            code, _ = run(quobrix, frames)
             named += code == 0
-        rows.append((name, named, trials))
+            for width in claimed if reveng else ():
+                claimed[width] += reveng_claims(reveng, width, frames)
+        rows.append((name, named, trials, claimed))
     return rows
 
 
@@ -181,13 +193,20 @@ def main():
     ap.add_argument("--trials", type=int, default=150)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--structured-only", action="store_true", help="only the rows of frames of little variety")
+    ap.add_argument("--reveng", help="CRC RevEng, to run on the same frames of little variety (a reference)")
     args = ap.parse_args()
     rng = random.Random(args.seed)
     if args.structured_only:
-        print("| frames | explained | trials |")
-        print("|---|---|---|")
-        for name, named, count in structured_shapes(args.quobrix, rng, args.trials):
-            print(f"| structured, {name} | {named} | {count} |")
+        if args.reveng:
+            print("| frames | explained | RevEng `-w 8 -s` claims a model | RevEng `-w 16 -s` claims a model "
+                  "| trials |")
+            print("|---|---|---|---|---|")
+        else:
+            print("| frames | explained | trials |")
+            print("|---|---|---|")
+        for name, named, count, claimed in structured_shapes(args.quobrix, rng, args.trials, args.reveng):
+            beside = f" {claimed[8]} | {claimed[16]} |" if args.reveng else ""
+            print(f"| structured, {name} | {named} |{beside} {count} |")
         return
     models = catalogue(args.quobrix)
     known = {p for _, p in models}
@@ -202,7 +221,7 @@ def main():
         ok, wrong, weak = recovered(args.quobrix, rng, known, args.trials // 3, count, widths)
         print(f"| uncatalogued CRC of {'/'.join(map(str, widths))} bits, {count} frames: first line verifies on fresh"
               f" frames / wrong lines printed / exit 1 | {ok} / {wrong} / {weak} | {args.trials // 3} |")
-    for name, named, count in structured_shapes(args.quobrix, rng, args.trials):
+    for name, named, count, _ in structured_shapes(args.quobrix, rng, args.trials):
         print(f"| structured, {name} | {named} | {count} |")
     sys.stdout.flush()
 

@@ -139,6 +139,13 @@ bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vecto
         notes.push_back(OneValueNote(result.one_byte_value));
         return false;
     }
+    if (result.patterned) {
+        notes.push_back(
+            "these frames each follow a pattern to their last byte (a counter, or a block repeated): they carry "
+            "no evidence (a check that holds on them may hold for the pattern's sake); frames of varied data "
+            "would decide");
+        return false;
+    }
     const bool structural = std::any_of(result.weak.begin(), result.weak.end(),
                                         [](const FrameMatch& match) { return match.structural; });
     // More frames like these would not decide what holds for their

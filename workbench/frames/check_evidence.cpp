@@ -17,6 +17,9 @@ constexpr int kBitsPerByte = 8;
 // frames: a true check on varied frames keeps its bits but that seldom.
 constexpr double kStructureLimit = 1e-6;
 
+// The longest block whose repeats count as a pattern.
+constexpr std::size_t kLongestBlock = 16;
+
 // log P(X >= k) for X binomial(n, p), summed from the top term down so that
 // tails far below 1 keep their digits.
 double LogBinomialTail(std::size_t n, double p, std::size_t k) {
@@ -153,6 +156,22 @@ bool LinearOverGf2(const CheckMethod& method) { return method.is_crc() || method
 
 }  // namespace
 
+bool PatternPredicts(const Bytes& bytes, std::size_t known) {
+    if (known < 2 || known > bytes.size()) return false;
+    const unsigned char step = static_cast<unsigned char>(bytes[1] - bytes[0]);
+    bool counter = true;
+    for (std::size_t i = 2; i < bytes.size() && counter; ++i) {
+        counter = static_cast<unsigned char>(bytes[i] - bytes[i - 1]) == step;
+    }
+    if (counter) return true;
+    for (std::size_t block = 1; block <= kLongestBlock && 2 * block <= known; ++block) {
+        bool repeats = true;
+        for (std::size_t i = block; i < bytes.size() && repeats; ++i) repeats = bytes[i] == bytes[i - block];
+        if (repeats) return true;
+    }
+    return false;
+}
+
 double CheckEvidenceBits(const CheckMethod& method, CheckOrder order, std::size_t head, std::size_t tail,
                          const std::vector<Bytes>& frames) {
     const std::size_t check_size = static_cast<std::size_t>(method.byte_count());
@@ -185,6 +204,8 @@ double CheckEvidenceBits(const CheckMethod& method, CheckOrder order, std::size_
     for (std::size_t i = 0; i < weighed.size(); ++i) {
         double& bits = weighed[i].first;
         bits = std::min(in_data ? bits : full_bits, follows_moves ? moved_bits[i] : full_bits);
+        const Bytes& region = *weighed[i].second;
+        if (PatternPredicts(region, region.size() - check_size)) bits = 0;
     }
     // The frames that say the most first, so that a basis over GF(2) keeps
     // them.

@@ -22,6 +22,9 @@
 //   it holds for on any data). Judged the same way. Sums and XOR-8 follow
 //   moved bytes through their carries frame by frame, so that on varied
 //   frames too they hold on many: they have no such null.
+// - A frame whose own pattern (a counter, a run, a short block repeated)
+//   continues into its check bytes counts nothing: the pattern explains
+//   them as well as any check.
 // - For checks linear over GF(2) (CRCs and XOR-8), frames of one length that
 //   are XORs of others add nothing: only a basis of them counts.
 #pragma once
@@ -37,3 +40,11 @@
 // the check's bits.
 double CheckEvidenceBits(const CheckMethod& method, CheckOrder order, std::size_t head, std::size_t tail,
                          const std::vector<Bytes>& frames);
+
+// Whether `bytes` from `known` on are what its first `known` bytes' own
+// pattern says they are: all of it a counter (bytes a fixed step apart, a
+// run the step 0) with at least two bytes known, or a block of up to 16
+// bytes repeated, held twice in the bytes known. Check bytes a pattern
+// says are as likely from the pattern as from any check: XOR-8 over
+// 18 1A 1C is 1E, the counter's next step, and neither null shows it.
+bool PatternPredicts(const Bytes& bytes, std::size_t known);

@@ -87,6 +87,13 @@ bool ResolveCheckMethod(std::string_view text, CheckMethod& method, std::string&
             return true;
         }
     }
+    // Two checks go by this name; which one a device means is the user's
+    // to say, not ours to guess.
+    if (SameName("LRC", text)) {
+        error = "\"LRC\" names two checks: Modbus ASCII's is SUM-8/TWOS (the sum's two's complement), ISO 1155's "
+                "is XOR-8; give the one the device uses";
+        return false;
+    }
     ResolvedCrc resolved;
     if (!ResolveCrc(text, resolved, error)) {
         if (text.find('=') == std::string_view::npos) {

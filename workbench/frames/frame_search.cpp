@@ -574,6 +574,8 @@ FrameSearchResult SearchFrames(const std::vector<Bytes>& given, const FrameSearc
     }
     FrameSearchResult result;
     result.one_byte_value = OneByteValue(frames);
+    result.patterned = std::all_of(frames.begin(), frames.end(),
+                                   [](const Bytes& frame) { return PatternPredicts(frame, frame.size() - 1); });
     std::vector<RankedMatch> found;
     SearchNamed(frames, options, found);
     bool named_believed = false;

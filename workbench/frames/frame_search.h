@@ -152,6 +152,10 @@ struct FrameSearchResult {
     // The byte every frame is made of, when they are all one byte value
     // (an idle line, erased flash): -1 otherwise.
     int one_byte_value = -1;
+    // Whether every frame follows a pattern to its last byte (a counter, or
+    // a short block repeated; see PatternPredicts): such frames carry no
+    // evidence for any check.
+    bool patterned = false;
 };
 
 // About how long recovery takes on these frames, in seconds on this

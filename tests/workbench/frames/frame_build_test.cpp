@@ -25,6 +25,20 @@ TEST(FrameBuild, TheDialogsCrc16Frame) {
     EXPECT_EQ(BuildFrame(Named("crc-16/modbus"), CheckOrder::kLittleEndian, {}, kDigits, {}).back(), 0x4B);
 }
 
+// "LRC" is two checks: Modbus ASCII's LRC of 11 03 00 6B 00 03 is 7E (the
+// guide's own example), the XOR of those bytes 7A. The name alone picks
+// neither; the error names both.
+TEST(FrameBuild, TheLrcIsOneOfTwoChecksAndTheUserSaysWhich) {
+    const Bytes data = {0x11, 0x03, 0x00, 0x6B, 0x00, 0x03};
+    EXPECT_EQ(BuildFrame(Named("SUM-8/TWOS"), CheckOrder::kBigEndian, {}, data, {}).back(), 0x7E);
+    EXPECT_EQ(BuildFrame(Named("XOR-8"), CheckOrder::kBigEndian, {}, data, {}).back(), 0x7A);
+    CheckMethod method = CheckMethod::OfSum(kSumChecks[0]);
+    std::string note, error;
+    EXPECT_FALSE(ResolveCheckMethod("lrc", method, note, error));
+    EXPECT_NE(error.find("SUM-8/TWOS"), std::string::npos) << error;
+    EXPECT_NE(error.find("XOR-8"), std::string::npos) << error;
+}
+
 TEST(FrameBuild, CheckBytesInBothOrders) {
     EXPECT_EQ(CheckBytes(0xABC, 2, CheckOrder::kBigEndian), (Bytes{0x0A, 0xBC}));
     EXPECT_EQ(CheckBytes(0xABC, 2, CheckOrder::kLittleEndian), (Bytes{0xBC, 0x0A}));
