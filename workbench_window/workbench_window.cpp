@@ -114,14 +114,13 @@ BOOL CWorkbenchWindow::OnInitDialog() {
     ::MapDialogRect(m_hWnd, &top);
     page_top_ = top.top;
 
+    // A page's window is made when its tab is first shown, as property
+    // sheets make theirs: the window starts with one page's controls, not
+    // every page's lists and choices that the user may never open.
     CTabCtrl tabs(tabs_window);
     for (int i = 0; i < kPageCount; ++i) {
         tabs.InsertItem(i, AfxUtf8ToGbk(kPageTable[i].title).c_str());
         views_.push_back(kPageTable[i].make(*this));
-        CPageView& view = *views_.back();
-        view.Create(this);
-        // Found by its template's id among the window's children.
-        ::SetWindowLongPtrW(view.m_hWnd, GWLP_ID, static_cast<LONG_PTR>(view.TemplateId()));
     }
 
     LoadSettings();
@@ -147,14 +146,17 @@ void CWorkbenchWindow::LoadSettings() {
     }
     std::string text;
     if (!ini_path_.empty() && ReadSmallFile(ini_path_, text)) settings_ = settings::Parse(text);
-    for (const std::unique_ptr<CPageView>& view : views_) view->LoadSettings(settings_);
+    // Each page takes its section when its window is made.
 }
 
 // A settings file that cannot be written is no reason to keep the window.
 void CWorkbenchWindow::SaveSettings() {
     if (ini_path_.empty()) return;
     settings_.page = page_;
-    for (const std::unique_ptr<CPageView>& view : views_) view->SaveSettings(settings_);
+    // A page never shown keeps the section it was given.
+    for (const std::unique_ptr<CPageView>& view : views_) {
+        if (view->m_hWnd) view->SaveSettings(settings_);
+    }
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     if (::GetWindowPlacement(m_hWnd, &placement)) {
@@ -164,6 +166,22 @@ void CWorkbenchWindow::SaveSettings() {
     const std::string folder = ini_path_.substr(0, ini_path_.rfind('\\'));
     ::CreateDirectoryW(AfxUtf8ToWide(folder).c_str(), nullptr);
     WriteSmallFile(ini_path_, settings::Format(settings_));
+}
+
+CPageView& CWorkbenchWindow::MadePage(int page) {
+    CPageView& view = *views_[static_cast<size_t>(page)];
+    if (view.m_hWnd) return view;
+    view.Create(this);
+    // Found by its template's id among the window's children.
+    ::SetWindowLongPtrW(view.m_hWnd, GWLP_ID, static_cast<LONG_PTR>(view.TemplateId()));
+    view.LoadSettings(settings_);
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    if (client.right > 0 && client.bottom > page_top_) {
+        ::SetWindowPos(view.m_hWnd, nullptr, 0, page_top_, client.right, client.bottom - page_top_,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return view;
 }
 
 void CWorkbenchWindow::ShowPage(int page) {
@@ -176,8 +194,10 @@ void CWorkbenchWindow::ShowPage(int page) {
     // window.)
     const bool repaint_once = ::IsWindowVisible(m_hWnd) != FALSE;
     if (repaint_once) ::SendMessageW(m_hWnd, WM_SETREDRAW, FALSE, 0);
+    MadePage(page);
     for (int p = 0; p < kPageCount; ++p) {
         HWND view = views_[static_cast<size_t>(p)]->m_hWnd;
+        if (!view) continue;
         const bool show = p == page;
         const bool shown = (::GetWindowLongW(view, GWL_STYLE) & WS_VISIBLE) != 0;
         if (shown != show) {
@@ -220,6 +240,7 @@ static View* FindView(const std::vector<std::unique_ptr<CPageView>>& views, int&
 void CWorkbenchWindow::OpenInFramePage(const frame_page::Form& form, bool verify) {
     int page = -1;
     if (CFrameView* frame = FindView<CFrameView>(views_, page)) {
+        MadePage(page);
         if (verify) {
             frame->VerifyForm(form);
         } else {
@@ -232,6 +253,7 @@ void CWorkbenchWindow::OpenInFramePage(const frame_page::Form& form, bool verify
 void CWorkbenchWindow::OpenInFindPage(const std::string& frames) {
     int page = -1;
     if (CFindView* find = FindView<CFindView>(views_, page)) {
+        MadePage(page);
         find->ShowFrames(frames);
         ShowPage(page);
     }
@@ -240,6 +262,7 @@ void CWorkbenchWindow::OpenInFindPage(const std::string& frames) {
 void CWorkbenchWindow::OpenInNumberPage(const std::string& hex) {
     int page = -1;
     if (CNumberView* number = FindView<CNumberView>(views_, page)) {
+        MadePage(page);
         number->ShowBytes(hex);
         ShowPage(page);
     }
@@ -258,7 +281,7 @@ void CWorkbenchWindow::Layout() {
                                      tabs.right - tabs.left, tabs.bottom - tabs.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     for (const std::unique_ptr<CPageView>& view : views_) {
-        if (positions) {
+        if (positions && view->m_hWnd) {
             positions = ::DeferWindowPos(positions, view->m_hWnd, nullptr, 0, page_top_, client.right,
                                          client.bottom - page_top_, SWP_NOZORDER | SWP_NOACTIVATE);
         }
@@ -307,7 +330,9 @@ void CWorkbenchWindow::OnOK() {
 // Esc and the close button: work still running is cancelled and waited for,
 // then the settings are kept and the window ends.
 void CWorkbenchWindow::OnCancel() {
-    for (const std::unique_ptr<CPageView>& view : views_) view->StopWork();
+    for (const std::unique_ptr<CPageView>& view : views_) {
+        if (view->m_hWnd) view->StopWork();
+    }
     SaveSettings();
     if (g_key_hook) {
         ::UnhookWindowsHookEx(g_key_hook);

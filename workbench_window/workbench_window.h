@@ -46,6 +46,8 @@ protected:
 
 private:
     void ShowPage(int page);
+    // The page's view, its window made first if the page was never shown.
+    CPageView& MadePage(int page);
     void Layout();
     void LoadSettings();
     void SaveSettings();

@@ -25,6 +25,7 @@
 #include "tests/window/dialog_units.h"
 #include "tests/window/gbk.h"
 #include "tests/window/remote_window.h"
+#include "tests/window/workbench_pages.h"
 
 namespace window_test {
 namespace {
@@ -209,6 +210,13 @@ TEST_F(WorkbenchTemplate, EveryControlOfTheScriptInItsOrderAndPlace) {
     const DWORD frame = WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_SYSMENU | WS_CAPTION;
     EXPECT_EQ(StyleOf(dialog()) & frame, frame);
     EXPECT_TRUE(ExStyleOf(dialog()) & WS_EX_ACCEPTFILES);
+
+    // A page's window is made when its tab is first shown: each shown in
+    // turn, they are made in the script's order, then the first again.
+    HWND tabs = GetDlgItem(dialog(), IDC_WB_TABS);
+    ASSERT_NE(tabs, nullptr);
+    for (size_t p = 1; p < script.size(); ++p) ClickWorkbenchTab(tabs, static_cast<int>(p - 1));
+    ClickWorkbenchTab(tabs, 0);
 
     // The window's own controls, then its pages in the script's order.
     const std::vector<HWND> children = ChildrenOf(dialog());

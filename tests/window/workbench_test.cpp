@@ -882,16 +882,25 @@ TEST_F(Workbench, ControlsFollowTheSizeWhichIsKept) {
     EXPECT_EQ(RectInParent(Control(IDC_CRC_LIST)).right, list.right + kWider);
 }
 
-// Every page of the window's table is its own window under the tabs: a
-// click on its tab shows it and hides the others.
+// Every page of the window's table is its own window under the tabs, made
+// when its tab is first shown: a click on its tab shows it and hides the
+// others, and a page never shown has no window yet.
 TEST_F(Workbench, EveryPageIsReachedByItsTabAndShownAlone) {
     HWND tabs = Control(IDC_WB_TABS);
     ASSERT_EQ(SendBounded(tabs, TCM_GETITEMCOUNT), kWorkbenchPages);
-    for (const int page : {3, 8, 1, 9, 0, 5, 2, 7, 4, 6}) {
+    std::vector<bool> clicked(kWorkbenchPages, false);
+    clicked[0] = true;  // the page a window without settings starts on
+    EXPECT_EQ(GetDlgItem(dialog(), kWorkbenchPageIds[kWorkbenchPages - 1]), nullptr) << "the last page made at the start";
+    for (const int page : {3, 8, 1, 9, 0, 10, 5, 2, 7, 4, 6}) {
         ClickWorkbenchTab(tabs, page);
+        clicked[static_cast<size_t>(page)] = true;
         EXPECT_EQ(SendBounded(tabs, TCM_GETCURSEL), page);
         for (int other = 0; other < kWorkbenchPages; ++other) {
             HWND window = GetDlgItem(dialog(), kWorkbenchPageIds[other]);
+            if (!clicked[static_cast<size_t>(other)]) {
+                EXPECT_EQ(window, nullptr) << "page " << other << " made before it was shown";
+                continue;
+            }
             ASSERT_NE(window, nullptr) << "no window of page " << other;
             EXPECT_EQ(IsWindowVisible(window) != FALSE, other == page) << "page " << other << " after a click on " << page;
         }
@@ -901,6 +910,7 @@ TEST_F(Workbench, EveryPageIsReachedByItsTabAndShownAlone) {
 // Each page fills the window below the tabs, and its controls stay inside
 // it, at the least size and at a large one.
 TEST_F(Workbench, EachPagesControlsStayInsideItAtTheLeastAndALargeSize) {
+    for (int page = 0; page < kWorkbenchPages; ++page) ShowPage(page);  // each page's window made
     const RECT start = WindowRect(dialog());
     const LONG width = start.right - start.left, height = start.bottom - start.top;
     const SIZE sizes[] = {{100, 100}, {width + 500, height + 400}};
@@ -1091,9 +1101,20 @@ TEST_F(Workbench, SettingsKeptAndDamageIgnored) {
     std::string error;
     ASSERT_TRUE(again.Start(AppPath(), &error)) << error;
     EXPECT_EQ(SendBounded(again.Control(IDC_WB_TABS), TCM_GETCURSEL), 3);
+    // The CRC page's window is made when it is shown, with what was kept.
+    ClickWorkbenchTab(again.Control(IDC_WB_TABS), 0);
     EXPECT_EQ(TextOf(again.Control(IDC_CRC_POLY)), "0x04c11db7");
     EXPECT_TRUE(IsChecked(again.Control(IDC_CRC_MODE_HEX)));
     ASSERT_TRUE(again.Close());
+
+    // A page never shown in a session keeps what was kept for it.
+    WriteSettings(kept);
+    AppSession unshown;
+    ASSERT_TRUE(unshown.Start(AppPath(), &error)) << error;
+    EXPECT_EQ(SendBounded(unshown.Control(IDC_WB_TABS), TCM_GETCURSEL), 3);
+    ASSERT_TRUE(unshown.Close());
+    const std::string kept_again = ReadSettings();
+    EXPECT_NE(kept_again.find("model=CRC-32/ISO-HDLC"), std::string::npos) << kept_again;
 
     WriteSettings(std::string("\xFF\xFE[workbench]\r\npage=77\r\nmodel=\x01\x02\r\nx=1\r\n\0\0garbage", 48));
     AppSession damaged;
