@@ -1,5 +1,6 @@
 // CPageView: one page of the workbench window, a child dialog of its own
-// template under the window's tabs (views/*_view.cpp). A page holds its
+// template under the window's tabs (views/*_view.cpp), made when its tab is
+// first shown (until then only the object exists). A page holds its
 // controls, follows the window's size, runs its own work and answers the few
 // questions the window (CWorkbenchWindow, the host) asks of every page.
 #pragma once
@@ -26,7 +27,8 @@ public:
     // The page comes into view (at start, too, when it is the page shown):
     // the place for work a page puts off until it is first seen.
     virtual void PageShown() {}
-    // The page's part of the settings file.
+    // The page's part of the settings file: given when the page's window is
+    // made, asked for at the close only of a page that was made.
     virtual void LoadSettings(const settings::Settings& /*settings*/) {}
     virtual void SaveSettings(settings::Settings& /*settings*/) {}
     // The window closes: a worker still running is stopped and waited for.
