@@ -211,12 +211,6 @@ std::vector<Found> Model(const std::vector<Bytes>& frames, std::size_t max_skip,
     return kept;
 }
 
-std::string ShowFrames(const std::vector<Bytes>& frames) {
-    std::string text;
-    for (const Bytes& frame : frames) text += "\n  " + fuzz::Hex(std::string(frame.begin(), frame.end()));
-    return text;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -302,7 +296,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!std::binary_search(lines.begin(), lines.end(), l)) only_expected += "\n  " + Describe(l);
         }
         FUZZ_CHECK(false, "max_skip %zu, frames:%s\nfound, not expected:%s\nexpected, not found:%s", max_skip,
-                   ShowFrames(frames).c_str(), only_found.c_str(), only_expected.c_str());
+                   fuzz::HexLines(frames).c_str(), only_found.c_str(), only_expected.c_str());
     }
     FUZZ_CHECK(weak == expected_weak, "the weak lines differ (%zu found, %zu expected)", weak.size(),
                expected_weak.size());

@@ -28,11 +28,6 @@ constexpr std::size_t kMaxFrames = 6;
 
 enum class Shape { kRun, kCounter, kRepeated, kPadded, kXor, kCount };
 
-struct Frames {
-    std::vector<Bytes> frames;
-    bool counters_and_runs_only = true;
-};
-
 Bytes Counter(unsigned char first, int step, std::size_t length) {
     Bytes frame(length);
     for (std::size_t i = 0; i < length; ++i) frame[i] = static_cast<unsigned char>(first + step * static_cast<int>(i));
@@ -40,16 +35,13 @@ Bytes Counter(unsigned char first, int step, std::size_t length) {
 }
 
 Bytes Body(Shape shape, std::size_t length, unsigned char parameter, const std::vector<Bytes>& before,
-           std::mt19937& random, bool& counter_or_run) {
-    counter_or_run = false;
+           std::mt19937& random) {
     switch (shape) {
         case Shape::kRun:
-            counter_or_run = true;
             return Bytes(length, parameter);
         case Shape::kCounter: {
             // Steps of 1 and -1 count up and down; others are counters too.
             const int step = parameter & 1u ? 1 : (parameter & 2u ? -1 : 1 + (parameter >> 2) % 7);
-            counter_or_run = step == 1 || step == -1;
             return Counter(static_cast<unsigned char>(random()), step, length);
         }
         case Shape::kRepeated: {
@@ -72,10 +64,7 @@ Bytes Body(Shape shape, std::size_t length, unsigned char parameter, const std::
             for (const Bytes& frame : before) {
                 if (frame.size() == length) alike.push_back(&frame);
             }
-            if (alike.size() < 2) {
-                counter_or_run = true;
-                return Bytes(length, 0xFF);
-            }
+            if (alike.size() < 2) return Bytes(length, 0xFF);
             const Bytes& a = *alike[parameter % alike.size()];
             const Bytes& b = *alike[(parameter / alike.size() + 1 + parameter % alike.size()) % alike.size()];
             Bytes frame(length);
@@ -85,7 +74,7 @@ Bytes Body(Shape shape, std::size_t length, unsigned char parameter, const std::
     }
 }
 
-Frames Generate(fuzz::Input& input) {
+std::vector<Bytes> Generate(fuzz::Input& input) {
     const unsigned char shape = input.Byte();
     std::uint32_t seed = 0;
     for (int i = 0; i < 4; ++i) seed = seed << 8 | input.Byte();
@@ -95,39 +84,30 @@ Frames Generate(fuzz::Input& input) {
     const Bytes start = (shape >> 3) % 3 == 0 ? Bytes{} : (shape >> 3) % 3 == 1 ? Bytes{0x68} : Bytes{0x3A};
     const Bytes end = (shape >> 5) % 3 == 0 ? Bytes{} : (shape >> 5) % 3 == 1 ? Bytes{0x16} : Bytes{0x0D, 0x0A};
 
-    Frames result;
-    std::vector<Bytes> bodies;
+    std::vector<Bytes> frames, bodies;
     for (std::size_t f = 0; f < count; ++f) {
         const Shape kind = static_cast<Shape>(input.Byte() % static_cast<int>(Shape::kCount));
-        // Lengths repeat often, so that XORs have frames to work with.
+        // Frames of one length give the XORs something to work with.
         const std::size_t length = 3 + input.Byte() % 30;
-        bool counter_or_run = false;
-        bodies.push_back(Body(kind, length, input.Byte(), bodies, random, counter_or_run));
-        result.counters_and_runs_only = result.counters_and_runs_only && counter_or_run;
+        bodies.push_back(Body(kind, length, input.Byte(), bodies, random));
         Bytes frame = start;
         frame.insert(frame.end(), bodies.back().begin(), bodies.back().end());
         frame.insert(frame.end(), end.begin(), end.end());
-        result.frames.push_back(frame);
+        frames.push_back(frame);
     }
-    return result;
-}
-
-std::string Show(const std::vector<Bytes>& frames) {
-    std::string text;
-    for (const Bytes& frame : frames) text += "\n  " + fuzz::Hex(std::string(frame.begin(), frame.end()));
-    return text;
+    return frames;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Input input(data, size);
-    const Frames frames = Generate(input);
-    const FrameSearchResult result = SearchFrames(frames.frames, FrameSearchOptions{});
+    const std::vector<Bytes> frames = Generate(input);
+    const FrameSearchResult result = SearchFrames(frames, FrameSearchOptions{});
     FUZZ_CHECK(!result.cancelled, "cancelled, though nothing asked");
     for (const FrameMatch& match : result.matches) {
         FUZZ_CHECK(false, "%s head=%zu tail=%zu believed (chance %g) on frames without a check:%s",
-                   match.method.Label().c_str(), match.head, match.tail, match.chance, Show(frames.frames).c_str());
+                   match.method.Label().c_str(), match.head, match.tail, match.chance, fuzz::HexLines(frames).c_str());
     }
     return 0;
 }

@@ -32,6 +32,14 @@ inline std::string Hex(const std::string& bytes, std::size_t limit = 64) {
     return text;
 }
 
+// Frames as hex, one an indented line, for the failure messages.
+template <class Frames>
+std::string HexLines(const Frames& frames) {
+    std::string text;
+    for (const auto& frame : frames) text += "\n  " + Hex(std::string(frame.begin(), frame.end()));
+    return text;
+}
+
 // Takes the fuzzer's bytes apart: a few choices first, then the text.
 class Input {
 public:
