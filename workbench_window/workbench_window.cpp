@@ -175,12 +175,7 @@ CPageView& CWorkbenchWindow::MadePage(int page) {
     // Found by its template's id among the window's children.
     ::SetWindowLongPtrW(view.m_hWnd, GWLP_ID, static_cast<LONG_PTR>(view.TemplateId()));
     view.LoadSettings(settings_);
-    RECT client;
-    ::GetClientRect(m_hWnd, &client);
-    if (client.right > 0 && client.bottom > page_top_) {
-        ::SetWindowPos(view.m_hWnd, nullptr, 0, page_top_, client.right, client.bottom - page_top_,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    Layout();  // the new page below the tabs, as the others
     return view;
 }
 
