@@ -10,6 +10,7 @@
 #include "cli/find_report.h"
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
+#include "i18n/translate.h"
 #include "cli/subcommand_words.h"
 #include "core/hexdump.h"
 #include "workbench/crc/model_text.h"
@@ -439,9 +440,11 @@ int RunFind(const FindOptions& options, const CliEnvironment& env, std::string& 
     if (options.frames.size() > 1 && AllTooShort(frames)) {
         std::string quoted;
         for (const std::string& word : options.frames) quoted += (quoted.empty() ? "" : " ") + word;
-        err += kPrefix + "each argument is one frame, and these are " + std::to_string(frames.size()) +
-               " frames of one byte, too short for any check; quote a frame's bytes as one argument: quobrix "
-               "find '" + quoted + "'\n";
+        err += kPrefix +
+               i18n::Format(i18n::Tr("each argument is one frame, and these are %1$s frames of one byte, too short "
+                                     "for any check; quote a frame's bytes as one argument: quobrix find '%2$s'"),
+                            {std::to_string(frames.size()), quoted}) +
+               "\n";
         return kExitMessageBox;
     }
     const FrameSearchResult result = SearchFrames(frames, search);

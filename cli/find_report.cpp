@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli/messages.h"
+#include "i18n/translate.h"
 
 std::vector<NumberedLine> FrameLines(const std::string& input) {
     static const std::string kBom = "\xEF\xBB\xBF";
@@ -36,41 +37,67 @@ std::string FindLine(const FrameMatch& match) {
 
 namespace {
 
-std::string Frames(std::size_t count) { return std::to_string(count) + (count == 1 ? " frame" : " frames"); }
+using i18n::Format;
+using i18n::Tr;
+using i18n::TrN;
+
+std::string Number(std::size_t n) { return std::to_string(n); }
+
+// The words of a line as find prints it, in a note.
+std::string LineWords(const FrameMatch& match) {
+    return match.method.Label() + " " + OrderWord(match) + " head=" + Number(match.head) +
+           " tail=" + Number(match.tail);
+}
+
+// "a, b and c": each language joins its own way.
+std::string Joined(const std::vector<std::string>& items, const char* last_pair, const char* last_of_more) {
+    std::string text = items.empty() ? std::string() : items.front();
+    for (std::size_t i = 1; i < items.size(); ++i) {
+        const char* pattern = i + 1 < items.size() ? Tr("%1$s, %2$s") : items.size() > 2 ? last_of_more : last_pair;
+        text = Format(pattern, {text, items[i]});
+    }
+    return text;
+}
 
 // How far the frames bear the first line out.
 std::string EvidenceNote(const FrameMatch& match) {
-    std::string note = "the first line holds on " + Frames(match.frames);
-    if (match.recovered) note += ", " + std::to_string(match.frames - match.fitted) + " beyond the " +
-                                 std::to_string(match.fitted) + " its parameters were fitted to";
-    return note + "; chance it is luck " + ChanceText(match.chance);
+    if (match.recovered) {
+        return Format(TrN("the first line holds on %1$s frame, %2$s beyond the %3$s its parameters were fitted "
+                          "to; chance it is luck %4$s",
+                          "the first line holds on %1$s frames, %2$s beyond the %3$s its parameters were fitted "
+                          "to; chance it is luck %4$s",
+                          match.frames),
+                      {Number(match.frames), Number(match.frames - match.fitted), Number(match.fitted),
+                       ChanceText(match.chance)});
+    }
+    return Format(TrN("the first line holds on %1$s frame; chance it is luck %2$s",
+                      "the first line holds on %1$s frames; chance it is luck %2$s", match.frames),
+                  {Number(match.frames), ChanceText(match.chance)});
 }
 
 // Line numbers (from 1), "lines 2 and 3", "lines 1, 2 and 4".
 std::string LineList(const std::vector<std::size_t>& lines) {
-    std::string text = "lines ";
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) text += i + 1 == lines.size() ? " and " : ", ";
-        text += std::to_string(lines[i] + 1);
-    }
-    return text;
+    std::vector<std::string> numbers;
+    for (const std::size_t line : lines) numbers.push_back(Number(line + 1));
+    return Format(Tr("lines %1$s"), {Joined(numbers, Tr("%1$s and %2$s"), Tr("%1$s and %2$s"))});
 }
 
 // The frames fall short: what fits so far and what would decide, in the
 // search as narrowed.
 std::string WeakNote(const FrameSearchResult& result, const FindNarrowing& narrowing) {
     const FrameMatch& best = result.weak.front();
-    std::string note = "these frames do not bear out any explanation beyond chance; " +
-                       std::to_string(result.weak.size()) + (result.weak.size() == 1 ? " fits" : " fit") +
-                       " so far (--all lists them), the best " + best.method.Label() + " " + OrderWord(best) +
-                       " head=" + std::to_string(best.head) + " tail=" + std::to_string(best.tail) + ", chance " +
-                       ChanceText(best.chance) + "; " + std::to_string(result.more_frames) + " more different " +
-                       (result.more_frames == 1 ? "frame" : "frames");
     // Any frame long enough to hold the head, a byte of data, the check and
     // the tail adds its check's bits.
     const std::size_t shortest = best.head + 1 + static_cast<std::size_t>(best.method.byte_count()) + best.tail;
-    note += " of at least " + std::to_string(shortest) + " bytes would decide";
-    return narrowing.options.empty() ? note : note + " (within " + narrowing.options + ")";
+    const std::string note = Format(
+        Tr("these frames do not bear out any explanation beyond chance; %1$s so far (--all lists them), the best "
+           "%2$s, chance %3$s; %4$s"),
+        {Format(TrN("%1$s fits", "%1$s fit", result.weak.size()), {Number(result.weak.size())}), LineWords(best),
+         ChanceText(best.chance),
+         Format(TrN("%1$s more different frame of at least %2$s bytes would decide",
+                    "%1$s more different frames of at least %2$s bytes would decide", result.more_frames),
+                {Number(result.more_frames), Number(shortest)})});
+    return narrowing.options.empty() ? note : Format(Tr("%1$s (within %2$s)"), {note, narrowing.options});
 }
 
 // Checks that hold only for the frames' structure: more of the same frames
@@ -83,34 +110,34 @@ std::string StructureNote(const FrameSearchResult& result) {
         if (best == nullptr) best = &match;
         ++count;
     }
-    return "these frames have too little variety to tell anything: " + std::to_string(count) +
-           (count == 1 ? " check holds" : " checks hold") + " on them (the first " + best->method.Label() + " " +
-           OrderWord(*best) + " head=" + std::to_string(best->head) + " tail=" + std::to_string(best->tail) +
-           ") only for their structure (runs of one byte, padding, repeats): their check bytes are their data's "
-           "own, not luck; frames of varied data would decide";
+    return Format(TrN("these frames have too little variety to tell anything: %1$s check holds on them (the first "
+                      "%2$s) only for their structure (runs of one byte, padding, repeats): their check bytes are "
+                      "their data's own, not luck; frames of varied data would decide",
+                      "these frames have too little variety to tell anything: %1$s checks hold on them (the first "
+                      "%2$s) only for their structure (runs of one byte, padding, repeats): their check bytes are "
+                      "their data's own, not luck; frames of varied data would decide",
+                      count),
+                  {Number(count), LineWords(*best)});
 }
 
 std::string OneValueNote(int value) {
     static const char kDigits[] = "0123456789ABCDEF";
     const std::string text = {kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
-    return "these frames are all " + text +
-           ": they carry no evidence (any check of a run of one byte holds on it for the run's sake); frames of "
-           "varied data would decide";
+    return Format(Tr("these frames are all %1$s: they carry no evidence (any check of a run of one byte holds on it "
+                     "for the run's sake); frames of varied data would decide"),
+                  {text});
 }
 
 std::string NothingFound(std::size_t max_skip, const FrameSearchResult& result, const FindNarrowing& narrowing) {
     std::vector<std::string> tries;
-    if (narrowing.max_skip_bounds) tries.push_back("a larger --max-skip (it is " + std::to_string(max_skip) + ")");
-    if (!narrowing.options.empty()) tries.push_back("fewer of these options");
-    tries.push_back("more frames");
-    if (!result.recovery_ran) tries.push_back("--search to recover an unknown CRC");
-    std::string note = narrowing.options.empty() ? "nothing explains these frames; try "
-                                                 : "nothing within " + narrowing.options + " explains these frames; try ";
-    for (std::size_t i = 0; i < tries.size(); ++i) {
-        if (i > 0) note += i + 1 < tries.size() ? ", " : tries.size() > 2 ? ", or " : " or ";
-        note += tries[i];
-    }
-    return note;
+    if (narrowing.max_skip_bounds) tries.push_back(Format(Tr("a larger --max-skip (it is %1$s)"), {Number(max_skip)}));
+    if (!narrowing.options.empty()) tries.push_back(Tr("fewer of these options"));
+    tries.push_back(Tr("more frames"));
+    if (!result.recovery_ran) tries.push_back(Tr("--search to recover an unknown CRC"));
+    const std::string alternatives = Joined(tries, Tr("%1$s or %2$s"), Tr("%1$s, or %2$s"));
+    return narrowing.options.empty()
+               ? Format(Tr("nothing explains these frames; try %1$s"), {alternatives})
+               : Format(Tr("nothing within %1$s explains these frames; try %2$s"), {narrowing.options, alternatives});
 }
 
 }  // namespace
@@ -118,18 +145,19 @@ std::string NothingFound(std::size_t max_skip, const FrameSearchResult& result, 
 std::string SlowRecoveryNote(double seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%.0f", seconds);
-    return std::string("recovering an unknown CRC from frames this long takes about ") + text +
-           " s (fewer or shorter frames, a smaller --max-skip or --no-search are quicker)";
+    return Format(Tr("recovering an unknown CRC from frames this long takes about %1$s s (fewer or shorter frames, "
+                     "a smaller --max-skip or --no-search are quicker)"),
+                  {text});
 }
 
 bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vector<std::string>& notes,
                const FindNarrowing& narrowing) {
     const bool believed = !result.matches.empty() && !result.matches.front().weak;
     if (result.recovery_ambiguous && !believed) {
-        notes.push_back("these frames cannot tell the recovered CRCs apart; more frames, of other lengths too, would");
+        notes.push_back(Tr("these frames cannot tell the recovered CRCs apart; more frames, of other lengths too, would"));
     }
     for (const std::vector<std::size_t>& group : result.equivalent) {
-        notes.push_back(LineList(group) + " give the same check for every message: any of them will do");
+        notes.push_back(Format(Tr("%1$s give the same check for every message: any of them will do"), {LineList(group)}));
     }
     if (believed) {
         notes.push_back(EvidenceNote(result.matches.front()));
@@ -141,9 +169,9 @@ bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vecto
     }
     if (result.patterned) {
         notes.push_back(
-            "these frames each follow a pattern to their last byte (a counter, or a block repeated): they carry "
-            "no evidence (a check that holds on them may hold for the pattern's sake); frames of varied data "
-            "would decide");
+            Tr("these frames each follow a pattern to their last byte (a counter, or a block repeated): they carry "
+               "no evidence (a check that holds on them may hold for the pattern's sake); frames of varied data "
+               "would decide"));
         return false;
     }
     const bool structural = std::any_of(result.weak.begin(), result.weak.end(),
@@ -158,7 +186,9 @@ bool FindNotes(const FrameSearchResult& result, std::size_t max_skip, std::vecto
         notes.push_back(WeakNote(result, narrowing));
         return false;
     }
-    if (!result.recovery_need.empty()) notes.push_back("recovery cannot decide: " + result.recovery_need);
+    if (!result.recovery_need.empty()) {
+        notes.push_back(Format(Tr("recovery cannot decide: %1$s"), {result.recovery_need}));
+    }
     notes.push_back(NothingFound(max_skip, result, narrowing));
     return false;
 }

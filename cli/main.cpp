@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "cli/file_stream.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
+#include "i18n/translate.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -82,6 +84,9 @@ int Finish(int code, const std::string& out, std::string& err, bool wrote_before
 }
 
 int Run(const std::vector<std::string>& args, bool arguments_are_unicode) {
+    // Messages in the language the locale's variables ask for, as GNU tools
+    // choose it: English by default and under LC_ALL=C, for scripts.
+    i18n::SetLanguage(i18n::LanguageFromVariables([](const char* name) { return std::getenv(name); }));
     CliEnvironment env;
     env.read_stdin = ReadStandardInput;
     env.stream_stdin = StreamStandardInput;

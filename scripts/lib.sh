@@ -28,6 +28,8 @@ TEST_PACKAGES+=(time)  # GNU time: the peak memory of a command-line run, as REA
 TEST_PACKAGES+=(lintian man-db bash-completion desktop-file-utils)
 # quobrix array's oracles: xxd -i writes the same text; gcc compiles it.
 TEST_PACKAGES+=(xxd gcc)
+# The message catalogues' checkers: msgfmt, xgettext, msgcmp; gettext(1), glibc's lookup.
+TEST_PACKAGES+=(gettext gettext-base)
 # quobrix serial and tcp: socat makes pty pairs for a cable, python3-serial the
 # independent peer at their other end.
 TEST_PACKAGES+=(socat python3-serial)

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Checks that the layers of the source tree include each other one way only.
 
-Layers point down: the code page library includes nothing of ours; the
+Layers point down: the code page library and the message catalogues (i18n)
+include nothing of ours, and the dialog's layers (core, fw, res, ui) never
+the catalogues: its texts are its own; the
 dialog's tools (core) and the framework each build on the code page library
 alone, so the core knows no window and the framework knows nothing of the
 tools; the workbench's library builds on the core, its CRCs below its frames,
@@ -32,32 +34,34 @@ import sys
 
 # Folder -> the folders below it that it may include.
 MAY_INCLUDE = {
+    # Messages in the user's language: below every face, beside the code page.
+    "i18n": set(),
     "codepage": set(),
     "core": {"codepage"},
-    "workbench/crc": {"codepage", "core"},
-    "workbench/frames": {"codepage", "core", "workbench/crc"},
-    "workbench/numbers": {"codepage", "core"},
-    "workbench/c_array": {"codepage", "core", "workbench/crc"},
-    "workbench/random": {"codepage", "core"},
-    "workbench/parts": {"codepage", "core"},
-    "workbench/printf": {"codepage", "core", "workbench/numbers"},
+    "workbench/crc": {"i18n", "codepage", "core"},
+    "workbench/frames": {"i18n", "codepage", "core", "workbench/crc"},
+    "workbench/numbers": {"i18n", "codepage", "core"},
+    "workbench/c_array": {"i18n", "codepage", "core", "workbench/crc"},
+    "workbench/random": {"i18n", "codepage", "core"},
+    "workbench/parts": {"i18n", "codepage", "core"},
+    "workbench/printf": {"i18n", "codepage", "core", "workbench/numbers"},
     # The link: ports, sockets, frames cut from a stream and checked. Below
     # the faces, beside the workbench, whose checks it uses.
-    "link": {"codepage", "core", "workbench/crc", "workbench/frames"},
+    "link": {"i18n", "codepage", "core", "workbench/crc", "workbench/frames"},
     # MODBUS: frames, functions and their decoding, and the master and slave
     # that the link's streams carry them between.
-    "modbus": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "link"},
+    "modbus": {"i18n", "codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "link"},
     "fw": {"codepage"},
     "res": set(),
     "ui": {"codepage", "core", "fw", "res"},
-    "cli": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/c_array",
+    "cli": {"i18n", "codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/c_array",
             "workbench/random", "workbench/parts", "workbench/printf", "link", "modbus", "fw", "res", "ui"},
-    "web": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/printf", "link",
-            "cli"},
-    "workbench_window/pages": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers",
+    "web": {"i18n", "codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "workbench/printf",
+            "link", "cli"},
+    "workbench_window/pages": {"i18n", "codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers",
                                "workbench/printf", "workbench/parts", "cli", "link", "modbus"},
-    "workbench_window": {"codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "cli", "fw",
-                         "res", "workbench_window/pages", "link", "modbus"},
+    "workbench_window": {"i18n", "codepage", "core", "workbench/crc", "workbench/frames", "workbench/numbers", "cli",
+                         "fw", "res", "workbench_window/pages", "link", "modbus"},
 }
 SOURCE_SUFFIXES = (".h", ".cpp", ".inc", ".rc")
 INCLUDE = re.compile(r'^\s*#\s*include\s*["<]([^">]+)[">]')

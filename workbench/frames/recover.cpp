@@ -10,6 +10,7 @@
 #include "workbench/crc/engine.h"
 #include "workbench/frames/gf2_linear.h"
 #include "workbench/frames/gf2_poly.h"
+#include "i18n/translate.h"
 
 // The algebra, in the register's normal form (no reflection): a CRC register
 // starts at init and takes the message's bits top bit first (each byte
@@ -291,10 +292,11 @@ auto PlausibilityKey(const CrcParams& p, std::uint64_t mask) {
                            p.init.low, p.xorout.low, p.refin, p.refout);
 }
 
-std::string Bytes(std::size_t length) { return std::to_string(length) + (length == 1 ? " byte" : " bytes"); }
-
 std::string NeedLine(Open open, const ByLength& by_length, std::size_t models, std::size_t frame_extra,
                      int pairs) {
+    using i18n::Format;
+    using i18n::Tr;
+    using i18n::TrN;
     std::size_t common = 0;  // the length with the most different frames
     std::size_t most = 0;
     for (const auto& [length, frames] : by_length) {
@@ -302,35 +304,62 @@ std::string NeedLine(Open open, const ByLength& by_length, std::size_t models, s
         for (const CrcSample* frame : frames) messages.insert(frame->message);
         if (messages.size() > most) std::tie(common, most) = std::make_pair(length + frame_extra, messages.size());
     }
+    const std::string bytes = std::to_string(common);
     // With two lengths, a frame of a third gives a multiple of P as a pair
-    // does; with one, a frame of another length gives none.
+    // does; with one, a frame of another length gives none, and init and
+    // xorout want one too.
     const bool lengths = by_length.size() >= 2;
-    const std::string other_length = lengths ? "" : ", and a frame of another length to tell init from xorout";
     switch (open) {
     case Open::kNothing:
         return "";
     case Open::kTooManyModels:
-        return "needs more frames to tell apart the " + std::to_string(models) + " models that fit";
+        return Format(Tr("needs more frames to tell apart the %1$s models that fit"), {std::to_string(models)});
     case Open::kTooManyInits:
-        return "needs frames of more lengths to tell init from xorout";
+        return Tr("needs frames of more lengths to tell init from xorout");
     case Open::kInitOrXorout:
-        return "needs a frame of another length than " + Bytes(common) + " to tell init from xorout";
+        return Format(TrN("needs a frame of another length than %1$s byte to tell init from xorout",
+                          "needs a frame of another length than %1$s bytes to tell init from xorout", common),
+                      {bytes});
     case Open::kPolyMore:
-        return "needs more different frames of " + Bytes(common) + (lengths ? " or of new lengths" : "") +
-               " to find the polynomial" + other_length;
+        if (lengths) {
+            return Format(TrN("needs more different frames of %1$s byte or of new lengths to find the polynomial",
+                              "needs more different frames of %1$s bytes or of new lengths to find the polynomial",
+                              common),
+                          {bytes});
+        }
+        return Format(TrN("needs more different frames of %1$s byte to find the polynomial, and a frame of another "
+                          "length to tell init from xorout",
+                          "needs more different frames of %1$s bytes to find the polynomial, and a frame of another "
+                          "length to tell init from xorout",
+                          common),
+                      {bytes});
     case Open::kPolyOneMore:
-        if (pairs == 0) return "needs one more different frame, of any length, to find the polynomial";
-        return "needs a third frame of " + Bytes(common) +
-               (lengths ? " (or one of a new length)" : " (or two of another length)") + " to find the polynomial" +
-               other_length;
+        if (pairs == 0) return Tr("needs one more different frame, of any length, to find the polynomial");
+        if (lengths) {
+            return Format(TrN("needs a third frame of %1$s byte (or one of a new length) to find the polynomial",
+                              "needs a third frame of %1$s bytes (or one of a new length) to find the polynomial",
+                              common),
+                          {bytes});
+        }
+        return Format(TrN("needs a third frame of %1$s byte (or two of another length) to find the polynomial, and "
+                          "a frame of another length to tell init from xorout",
+                          "needs a third frame of %1$s bytes (or two of another length) to find the polynomial, and "
+                          "a frame of another length to tell init from xorout",
+                          common),
+                      {bytes});
     case Open::kPolyTwoMore:
         break;
     }
     if (by_length.empty()) {
-        return "needs three different frames of one length, or four of different lengths, to find the polynomial";
+        return Tr("needs three different frames of one length, or four of different lengths, to find the polynomial");
     }
-    if (lengths) return "needs two more different frames, of any length, to find the polynomial";
-    return "needs two more different frames of " + Bytes(common) + " to find the polynomial" + other_length;
+    if (lengths) return Tr("needs two more different frames, of any length, to find the polynomial");
+    return Format(TrN("needs two more different frames of %1$s byte to find the polynomial, and a frame of another "
+                      "length to tell init from xorout",
+                      "needs two more different frames of %1$s bytes to find the polynomial, and a frame of another "
+                      "length to tell init from xorout",
+                      common),
+                  {bytes});
 }
 
 }  // namespace
