@@ -183,7 +183,7 @@
       const m = this.m;
       const out = m.HEAPU8.slice(m._quobrix_out(), m._quobrix_out() + m._quobrix_out_size());
       const err = m.HEAPU8.slice(m._quobrix_err(), m._quobrix_err() + m._quobrix_err_size());
-      return { code, out: utf8.decode(out), err: utf8.decode(err), outBytes: out };
+      return { code, out: utf8.decode(out), err: utf8.decode(err), outBytes: out, errBytes: err };
     }
     run(words, input = new Uint8Array(0)) {
       const args = argumentBytes(words);
@@ -1011,6 +1011,30 @@
     setSerialOpen(false);
   }
 
+  // ---- The faces' corpus ------------------------------------------------------
+
+  // The entry the tabs run commands through, for tests/corpus/page_face.py
+  // to put the corpus's cases through the page: results as the exact bytes
+  // the command wrote, where the tabs show text. A case's file goes to the
+  // run worker as the C array tab's chosen file does, and its output is the
+  // Blob the tab would download.
+  function corpusEntry() {
+    return {
+      run: (words, input) => quobrix.run(words, input),
+      runFile: (words, name, bytes) => new Promise((resolve) => {
+        let result = null;
+        let blob = null;
+        const settle = async () => {
+          if (!result || (result.code === 0 && !blob)) return;
+          resolve({ code: result.code, outBytes: blob ? new Uint8Array(await blob.arrayBuffer()) : result.head,
+            errBytes: result.errBytes ?? encoder.encode(result.err), cut: !blob && result.size > result.head.length });
+        };
+        runInWorker(words, new File([bytes], name), () => {}, (made) => { blob = made; settle(); })
+          .then((given) => { result = given; settle(); });
+      }),
+    };
+  }
+
   // ---- Start ---------------------------------------------------------------
 
   let compiledModule = null;
@@ -1115,6 +1139,7 @@
     if (serialOffered()) setSerialOpen(false);
     selectTab(current, false);
     if (state.get('tool') && (TOOLS[current] || STREAMED[current])) runTool(current);
+    window.quobrixCorpus = corpusEntry();
     document.body.dataset.ready = 'true';
     $('status').textContent = t('ready');
   }).catch((e) => {

@@ -241,14 +241,15 @@ async function runStreamed(data) {
     m.pageRead = m.pageWrite = null;
   }
   if (chunks.length) chunks[chunks.length - 1] = chunk.subarray(0, used);
-  const err = m._quobrix_err();
+  const err = m.HEAPU8.slice(m._quobrix_err(), m._quobrix_err() + m._quobrix_err_size());
   const head = new Uint8Array(Math.min(SHOWN, size));
   for (let i = 0, filled = 0; filled < head.length; ++i) {
     const part = chunks[i].subarray(0, head.length - filled);
     head.set(part, filled);
     filled += part.length;
   }
-  postMessage({ id: data.id, code, err: utf8.decode(m.HEAPU8.slice(err, err + m._quobrix_err_size())), size, head });
+  // The bytes too, for whoever needs them exactly (the faces' corpus).
+  postMessage({ id: data.id, code, err: utf8.decode(err), errBytes: err, size, head });
   if (code === 0) postMessage({ id: data.id, blob: new Blob(chunks) });
 }
 
