@@ -18,6 +18,7 @@
 #include "cli/dialog_tools.h"
 #include "cli/hex_bytes.h"
 #include "cli/messages.h"
+#include "i18n/translate.h"
 #include "link/framer.h"
 #include "link/link_check.h"
 #include "link/text_view.h"
@@ -334,6 +335,10 @@ void quobrix_catalogue(void) {
     }
     g_out += "]";
     g_err.clear();
+}
+
+void quobrix_set_language(int chinese) {
+    i18n::SetLanguage(chinese != 0 ? i18n::Language::kChinese : i18n::Language::kEnglish);
 }
 
 void quobrix_dialog_tools(void) {

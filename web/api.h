@@ -101,6 +101,10 @@ void quobrix_link_close(int link);
 // standard error.
 int quobrix_link_send(int link, const char* data, size_t size, int kind);
 
+// The language of the commands' notes and messages from now on: 0 English
+// (as the module starts), 1 Chinese.
+void quobrix_set_language(int chinese);
+
 const char* quobrix_out(void);
 size_t quobrix_out_size(void);
 const char* quobrix_err(void);

@@ -238,6 +238,8 @@
       this.m._quobrix_catalogue();
       return JSON.parse(this.results(0).out);
     }
+    // The commands' notes and messages in the page's language.
+    speak(language) { this.m._quobrix_set_language(language === 'zh' ? 1 : 0); }
     dialogTools() {
       this.m._quobrix_dialog_tools();
       return JSON.parse(this.results(0).out);
@@ -503,7 +505,7 @@
         runJob = null;
         resolve({ code: 2, err: String(e.message) + '\n', size: 0, head: new Uint8Array(0) });
       };
-      worker.postMessage({ module: compiledModule, id, run: words, file });
+      worker.postMessage({ module: compiledModule, id, run: words, file, language: lang });
     });
   }
 
@@ -1100,6 +1102,7 @@
     $('language').addEventListener('click', () => {
       lang = lang === 'zh' ? 'en' : 'zh';
       applyTexts();
+      if (quobrix) quobrix.speak(lang);
       saveState();
     });
     $('copy-link').addEventListener('click', async () => {
@@ -1125,6 +1128,7 @@
   compiled.then(async (module) => {
     compiledModule = module;
     quobrix = new Quobrix(await startModule(module));
+    quobrix.speak(lang);
     models = quobrix.catalogue();
     fillModels(models);
     for (const tool of quobrix.dialogTools()) {

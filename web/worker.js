@@ -230,6 +230,7 @@ async function runStreamed(data) {
     size += length;
     return true;
   };
+  m._quobrix_set_language(data.language === 'zh' ? 1 : 0);
   const args = argumentBytes(data.run);
   const at = m._malloc(Math.max(args.length, 1));
   m.HEAPU8.set(args, at);

@@ -2,6 +2,7 @@
 result shows, and the result itself as the command line would give it
 (exit status, standard output, standard error); and the command line's own
 answer to compare it with."""
+import os
 import shlex
 import subprocess
 
@@ -28,7 +29,10 @@ def shown(run_script, wait, tool, words):
     return tuple(run_script(SHOWN_RESULT, tool))
 
 
-def cli(quobrix, args, cwd=None):
-    """What the program prints: exit status, standard output and error as text."""
-    done = subprocess.run([quobrix] + args, capture_output=True, cwd=cwd, timeout=60, check=False)
+def cli(quobrix, args, cwd=None, env=None):
+    """What the program prints: exit status, standard output and error as
+    text; in English (LC_ALL=C), or in the locale `env`'s variables set."""
+    base = {k: v for k, v in os.environ.items() if k not in ("LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG")}
+    done = subprocess.run([quobrix] + args, capture_output=True, cwd=cwd, timeout=60, check=False,
+                          env={**base, **(env or {"LC_ALL": "C"})})
     return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")

@@ -77,8 +77,8 @@ def crc16_modbus(data):
     return bytes([crc & 0xFF, crc >> 8])
 
 
-def cli(args, cwd=None):
-    return page_results.cli(QUOBRIX, args, cwd)
+def cli(args, cwd=None, env=None):
+    return page_results.cli(QUOBRIX, args, cwd, env)
 
 
 def cli_bytes(args, cwd=None):
@@ -240,6 +240,21 @@ class PageTest(unittest.TestCase):
         self.driver.find_element(By.ID, "find-run").click()
         shown = self.assert_as_cli("find", ["find", "--"] + MODBUS_FRAMES)
         self.assertEqual(shown[1], "CRC-16/MODBUS le head=0 tail=0\n")
+
+    def test_find_notes_in_the_pages_language(self):
+        # The page's 中文 speaks as the program does under a Chinese locale,
+        # and English again as under LC_ALL=C; the answer is the same.
+        self.tab("find")
+        self.type_into("find-frames", "\n".join(MODBUS_FRAMES))
+        words = ["find", "--"] + MODBUS_FRAMES
+        self.driver.find_element(By.ID, "language").click()
+        self.driver.find_element(By.ID, "find-run").click()
+        self.assertEqual(self.shown("find", words), cli(words, env={"LANG": "zh_CN.UTF-8"}))
+        self.assertIn("第一行在 3 帧上成立", self.shown("find", words)[2])
+        self.driver.find_element(By.ID, "language").click()
+        self.driver.find_element(By.ID, "find-run").click()
+        self.wait(lambda: "the first line" in self.shown("find", words)[2], "the note in English")
+        self.assertEqual(self.shown("find", words), cli(words))
 
     def test_frame_built_and_verified(self):
         self.tab("frame")
