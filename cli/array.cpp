@@ -7,11 +7,15 @@
 #include "cli/messages.h"
 #include "cli/output_file.h"
 #include "cli/subcommand_words.h"
+#include "i18n/translate.h"
 #include "workbench/c_array/c_array_reader.h"
 
 const char kArrayUsageHint[] = "Usage: quobrix array [OPTIONS] [FILE]; quobrix array --help tells more";
 
 namespace {
+
+using i18n::Format;
+using i18n::Tr;
 
 // ---- The options -------------------------------------------------------
 
@@ -107,7 +111,7 @@ bool CompleteType(const ArrayWords& words, ArrayOptions& options, std::string& e
             return true;
         }
     }
-    error = "--type '" + EscapeBytes(words.type) + "' is none of u8 u16le u16be u32le u32be";
+    error = Format(Tr("--type '%1$s' is none of u8 u16le u16be u32le u32be"), {EscapeBytes(words.type)});
     return false;
 }
 
@@ -121,8 +125,8 @@ bool CompletePerLine(const ArrayWords& words, ArrayOptions& options, std::string
         if (number) value = value * 10 + (c - '0');
     }
     if (!number || value < 1 || value > kMaxPerLine) {
-        error = "--per-line '" + EscapeBytes(words.per_line) + "' is no number from 1 to " +
-                std::to_string(kMaxPerLine);
+        error = Format(Tr("--per-line '%1$s' is no number from 1 to %2$s"),
+                       {EscapeBytes(words.per_line), std::to_string(kMaxPerLine)});
         return false;
     }
     options.format.per_line = value;
@@ -132,19 +136,19 @@ bool CompletePerLine(const ArrayWords& words, ArrayOptions& options, std::string
 bool CompleteInput(const ArrayWords& words, ArrayOptions& options, std::string& error) {
     const bool text = words.text_option->count() > 0, hex = words.hex_option->count() > 0;
     if (text && hex) {
-        error = "--text and --hex exclude each other";
+        error = Tr("--text and --hex exclude each other");
         return false;
     }
     if ((text || hex) && !words.files.empty()) {
-        error = "--text and --hex take no FILE";
+        error = Tr("--text and --hex take no FILE");
         return false;
     }
     if (words.files.size() > 1) {
-        error = "one FILE at most: an array each is a command each";
+        error = Tr("one FILE at most: an array each is a command each");
         return false;
     }
     if (hex && options.reverse) {
-        error = "--reverse reads C text: FILE, standard input or --text";
+        error = Tr("--reverse reads C text: FILE, standard input or --text");
         return false;
     }
     if (text) {
@@ -171,17 +175,18 @@ bool Complete(const ArrayWords& words, const CLI::App& chosen, ArrayOptions& opt
                 option->get_name().empty() || option->get_name() == "FILE") {
                 continue;
             }
-            error = option->get_name() + " shapes the C text; --reverse reads it and takes only --type and --char";
+            error = Format(Tr("%1$s shapes the C text; --reverse reads it and takes only --type and --char"),
+                           {option->get_name()});
             return false;
         }
     }
     if (words.char_option->count() > 0) {
         if (!options.reverse) {
-            error = "--char goes with --reverse: it says how character literals are read";
+            error = Tr("--char goes with --reverse: it says how character literals are read");
             return false;
         }
         if (words.char_sign != "signed" && words.char_sign != "unsigned") {
-            error = "--char '" + EscapeBytes(words.char_sign) + "' is neither signed nor unsigned";
+            error = Format(Tr("--char '%1$s' is neither signed nor unsigned"), {EscapeBytes(words.char_sign)});
             return false;
         }
         options.char_is_signed = words.char_sign == "signed";
@@ -205,17 +210,17 @@ bool Complete(const ArrayWords& words, const CLI::App& chosen, ArrayOptions& opt
     // Known once the type is: <stdint.h>'s names are kept only where it is included.
     const std::string problem = options.reverse ? "" : CArrayNameProblem(format.name, format);
     if (!problem.empty() && words.name_option->count() > 0) {
-        error = "--name '" + EscapeBytes(format.name) + "' " + problem;
+        error = Format(Tr("--name '%1$s' %2$s"), {EscapeBytes(format.name), problem});
         return false;
     }
     if (!problem.empty()) {
-        error = "the array's name '" + format.name + "', made from FILE '" + EscapeBytes(options.file) + "', " +
-                problem + ": give one with --name";
+        error = Format(Tr("the array's name '%1$s', made from FILE '%2$s', %3$s: give one with --name"),
+                       {format.name, EscapeBytes(options.file), problem});
         return false;
     }
     if (words.output_option->count() > 0 && words.output != "-") {
         if (words.output.empty()) {
-            error = "-o takes a FILE name, or - for standard output";
+            error = Tr("-o takes a FILE name, or - for standard output");
             return false;
         }
         options.output = words.output;
@@ -228,7 +233,7 @@ bool Complete(const ArrayWords& words, const CLI::App& chosen, ArrayOptions& opt
 std::string InputName(const ArrayOptions& options) {
     switch (options.input) {
         case ArrayInput::StandardInput:
-            return "standard input";
+            return Tr("standard input");
         case ArrayInput::File:
             return EscapeBytes(options.file);
         case ArrayInput::Text:
@@ -268,7 +273,7 @@ bool ReadInput(const ArrayOptions& options, const CliEnvironment& env, const Con
 
 int RunReverse(const ArrayOptions& options, const CliEnvironment& env, std::string& out, std::string& err) {
     if (env.stdout_is_terminal) {
-        err += kPrefix + "--reverse writes bytes, not text: send standard output to a file (> data.bin)\n";
+        err += kPrefix + Tr("--reverse writes bytes, not text: send standard output to a file (> data.bin)") + "\n";
         return kExitUsage;
     }
     CArrayReader reader(options.format.element_size, options.format.big_endian, options.char_is_signed);
@@ -317,7 +322,8 @@ int RunForward(const ArrayOptions& options, const CliEnvironment& env, std::stri
     if (!written) return kExitUsage;
     begin();
     if (!writer.End(out, error)) {
-        err += kPrefix + InputName(options) + ": " + error + " (--pad fills the last element with zeros)\n";
+        err += kPrefix + InputName(options) + ": " +
+               Format(Tr("%1$s (--pad fills the last element with zeros)"), {error}) + "\n";
         return kExitUsage;
     }
     return FlushArrayText(env, out, true) ? kExitReport : kExitUsage;

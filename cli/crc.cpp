@@ -12,6 +12,7 @@
 #include "cli/subcommand_words.h"
 #include "codepage/gbk_codec.h"
 #include "core/hexdump.h"
+#include "i18n/translate.h"
 #include "workbench/crc/emit_c.h"
 #include "workbench/crc/engine.h"
 #include "workbench/crc/model_text.h"
@@ -97,6 +98,9 @@ CommandParse SetupCrc(const char* name, CLI::App& app, const std::vector<std::st
 
 namespace {
 
+using i18n::Format;
+using i18n::Tr;
+
 // ---- Judging the command line ------------------------------------------
 
 std::optional<std::string> Given(const CLI::Option& option, const std::string& word) {
@@ -120,19 +124,19 @@ bool CompleteParameters(const CrcWords& words, CrcOptions& options, std::string&
 bool CompleteInput(const CrcWords& words, CrcOptions& options, std::string& error) {
     const bool text = words.text_option->count() > 0, hex = words.hex_option->count() > 0;
     if (text && hex) {
-        error = "--text and --hex exclude each other";
+        error = Tr("--text and --hex exclude each other");
         return false;
     }
     if (words.gbk->count() > 0 && !text) {
-        error = "--gbk goes with --text";
+        error = Tr("--gbk goes with --text");
         return false;
     }
     if ((text || hex) && !options.files.empty()) {
-        error = "--text and --hex take no FILE";
+        error = Tr("--text and --hex take no FILE");
         return false;
     }
     if (options.emit_c && (text || hex || !options.files.empty() || words.bytes_option->count() > 0)) {
-        error = "--emit c takes no input and no --bytes";
+        error = Tr("--emit c takes no input and no --bytes");
         return false;
     }
     options.text_to_gbk = words.gbk->count() > 0;
@@ -154,26 +158,26 @@ bool Complete(const CrcWords& words, const CLI::App& chosen, CrcOptions& options
         const std::vector<const CLI::Option*> given =
             chosen.get_options([](const CLI::Option* option) { return option->count() > 0; });
         const bool alone = given.size() == 1;
-        if (!alone) error = "--list stands alone";
+        if (!alone) error = Tr("--list stands alone");
         return alone;
     }
     if (words.bytes_option->count() > 0) {
         if (words.bytes != "be" && words.bytes != "le") {
-            error = "--bytes takes be or le, not '" + EscapeBytes(words.bytes) + "'";
+            error = Format(Tr("--bytes takes be or le, not '%1$s'"), {EscapeBytes(words.bytes)});
             return false;
         }
         options.notation = words.bytes == "be" ? CrcNotation::BytesHighFirst : CrcNotation::BytesLowFirst;
     }
     if (words.emit_option->count() > 0) {
         if (words.emit != "c") {
-            error = "--emit takes c, not '" + EscapeBytes(words.emit) + "'";
+            error = Format(Tr("--emit takes c, not '%1$s'"), {EscapeBytes(words.emit)});
             return false;
         }
         options.emit_c = true;
     }
     if (words.output_option->count() > 0 && words.output != "-") {
         if (words.output.empty()) {
-            error = "-o takes a FILE name, or - for standard output";
+            error = Tr("-o takes a FILE name, or - for standard output");
             return false;
         }
         options.output = words.output;
@@ -187,14 +191,14 @@ bool Complete(const CrcWords& words, const CLI::App& chosen, CrcOptions& options
         ResolvedCrc resolved;
         std::string unused;
         if (!words.arguments.empty() && ResolveCrc(words.arguments.front(), resolved, unused)) {
-            error = "MODEL '" + EscapeBytes(words.arguments.front()) +
-                    "' and parameters of your own (--width, --poly, ...) exclude each other";
+            error = Format(Tr("MODEL '%1$s' and parameters of your own (--width, --poly, ...) exclude each other"),
+                           {EscapeBytes(words.arguments.front())});
             return false;
         }
         if (!CompleteParameters(words, options, error)) return false;
         options.files = words.arguments;
     } else if (words.arguments.empty()) {
-        error = "no MODEL given (quobrix crc --list shows the catalogue)";
+        error = Tr("no MODEL given (quobrix crc --list shows the catalogue)");
         return false;
     } else {
         options.model = words.arguments.front();
@@ -220,7 +224,7 @@ bool StreamCrc(const CliEnvironment& env, const CrcEngine& engine, const std::st
 
 std::string ReadErrorLine(const std::string& file, const std::string& error) {
     if (file != kStandardInputName) return CrcFileErrorLine(file, error);
-    return kPrefix + "cannot read standard input: " + error + "\n";
+    return kPrefix + Format(Tr("cannot read standard input: %1$s"), {error}) + "\n";
 }
 
 // The parameters the command line names, the catalogue's name for them, and

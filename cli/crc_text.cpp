@@ -6,10 +6,14 @@
 #include "cli/messages.h"
 #include "codepage/gbk_codec.h"
 #include "core/hexdump.h"
+#include "i18n/translate.h"
 #include "workbench/crc/model_text.h"
 #include "workbench/frames/frame_build.h"
 
 namespace {
+
+using i18n::Format;
+using i18n::Tr;
 
 constexpr int kByteBits = 8;
 
@@ -26,8 +30,8 @@ std::string NamedCharacter(const std::string& text, std::size_t offset) {
 // here, one outside the widths CheckCrcParams judges.
 bool ReadWidth(const std::string& word, int& width, std::string& error) {
     if (ParseCrcWidth(word, width)) return true;
-    error = "--width '" + EscapeBytes(word) + "' is no number of bits (decimal, " + std::to_string(kCrcMinWidth) +
-            " to " + std::to_string(kCrcMaxWidth) + ")";
+    error = Format(Tr("--width '%1$s' is no number of bits (decimal, %2$s to %3$s)"),
+                   {EscapeBytes(word), std::to_string(kCrcMinWidth), std::to_string(kCrcMaxWidth)});
     return false;
 }
 
@@ -38,7 +42,7 @@ bool ReadTruth(const char* option, const std::optional<std::string>& word, bool&
         value = *word == "true";
         return true;
     }
-    error = std::string(option) + " takes true or false, not '" + EscapeBytes(*word) + "'";
+    error = Format(Tr("%1$s takes true or false, not '%2$s'"), {option, EscapeBytes(*word)});
     return false;
 }
 
@@ -48,10 +52,17 @@ bool ReadHex(const char* option, const std::optional<std::string>& word, int wid
              std::string& error) {
     if (!word) return true;
     if (ParseCrcHexNumber(*word, value)) return true;
-    error = std::string(option) + " '" + EscapeBytes(*word) + "' " +
-            (IsCrcHexText(*word) ? "is too large for the width of " + std::to_string(width) + " bits"
-                                 : "is no hex number");
+    error = IsCrcHexText(*word) ? Format(Tr("%1$s '%2$s' is too large for the width of %3$s bits"),
+                                         {option, EscapeBytes(*word), std::to_string(width)})
+                                : Format(Tr("%1$s '%2$s' is no hex number"), {option, EscapeBytes(*word)});
     return false;
+}
+
+// Why `text` (`what` names it) has no GBK form, `offset` where Utf8ToGbk
+// stopped.
+std::string NoGbkForm(const std::string& text, const std::string& what, std::size_t offset) {
+    return Format(Tr("the character %1$s at byte offset %2$s of %3$s has no GBK (code page 936) form"),
+                  {NamedCharacter(text, offset), std::to_string(offset), what});
 }
 
 }  // namespace
@@ -59,7 +70,7 @@ bool ReadHex(const char* option, const std::optional<std::string>& word, int wid
 bool ReadCrcParamWords(const CrcParamWords& words, CrcParams& params, std::string& error) {
     params = CrcParams();
     if (!words.width || !words.poly) {
-        error = "parameters of your own need --width and --poly";
+        error = Tr("parameters of your own need --width and --poly");
         return false;
     }
     if (!ReadWidth(*words.width, params.width, error) ||
@@ -73,7 +84,7 @@ bool ReadCrcParamWords(const CrcParamWords& words, CrcParams& params, std::strin
     if (!ReadTruth("--refout", words.refout, params.refout, error)) return false;
     std::string why;
     if (CheckCrcParams(params, why)) return true;
-    error = "invalid parameters: " + why;
+    error = Format(Tr("invalid parameters: %1$s"), {why});
     return false;
 }
 
@@ -83,12 +94,11 @@ bool GbkTextBytes(const std::string& text, const std::string& what, std::string&
         case Utf8ToGbkResult::Ok:
             return true;
         case Utf8ToGbkResult::InvalidUtf8:
-            error = what + " is not valid UTF-8 at byte offset " + std::to_string(offset) +
-                    ", so it has no GBK form";
+            error = Format(Tr("%1$s is not valid UTF-8 at byte offset %2$s, so it has no GBK form"),
+                           {what, std::to_string(offset)});
             return false;
         case Utf8ToGbkResult::NotRepresentable:
-            error = "the character " + NamedCharacter(text, offset) + " at byte offset " + std::to_string(offset) +
-                    " of " + what + " has no GBK (code page 936) form";
+            error = NoGbkForm(text, what, offset);
             return false;
     }
     return false;
@@ -99,23 +109,34 @@ bool CrcTextBytes(const std::string& text, bool to_gbk, std::string& bytes, std:
         bytes = text;
         return true;
     }
-    if (GbkTextBytes(text, "--text", bytes, error)) return true;
-    // Here a way out exists: without --gbk any bytes count as they are.
-    if (error.rfind("--text is not valid UTF-8", 0) == 0) error += " (without --gbk its bytes count as they are)";
+    std::size_t offset = 0;
+    switch (Utf8ToGbk(text, bytes, offset)) {
+        case Utf8ToGbkResult::Ok:
+            return true;
+        case Utf8ToGbkResult::InvalidUtf8:
+            // Here a way out exists: without --gbk any bytes count as they are.
+            error = Format(Tr("--text is not valid UTF-8 at byte offset %1$s, so it has no GBK form (without --gbk "
+                              "its bytes count as they are)"),
+                           {std::to_string(offset)});
+            return false;
+        case Utf8ToGbkResult::NotRepresentable:
+            error = NoGbkForm(text, "--text", offset);
+            return false;
+    }
     return false;
 }
 
 bool CrcHexBytes(const std::string& hex_text, std::string& bytes, std::string& error) {
     std::vector<unsigned char> decoded;
     if (!DecodeHexText(hex_text, decoded)) {
-        error = "--hex is too long";
+        error = Format(Tr("%1$s is too long"), {"--hex"});
         return false;
     }
     bytes.assign(decoded.begin(), decoded.end());
     if (bytes.empty() && hex_text.find_first_not_of(" \t\r\n") != std::string::npos) {
-        error = "--hex '" + EscapeBytes(hex_text) +
-                "' gives no bytes: hex digits pair up, other characters separate "
-                "(--hex \"\" is the CRC of no bytes)";
+        error = Format(Tr("--hex '%1$s' gives no bytes: hex digits pair up, other characters separate "
+                          "(--hex \"\" is the CRC of no bytes)"),
+                       {EscapeBytes(hex_text)});
         return false;
     }
     return true;

@@ -7,6 +7,7 @@
 #include "cli/messages.h"
 #include "cli/part_words.h"
 #include "cli/subcommand_words.h"
+#include "i18n/translate.h"
 #include "workbench/parts/e_series.h"
 #include "workbench/parts/filters.h"
 #include "workbench/parts/part_value.h"
@@ -92,16 +93,16 @@ bool CompleteParts(const FilterWords& words, const std::vector<const char*>& nam
     if (given > 0 && given < names.size()) {
         std::string all;
         for (const char* name : names) all += (all.empty() ? "" : " ") + std::string(name);
-        error = "the parts' frequency needs all of " + all;
+        error = i18n::Format(i18n::Tr("the parts' frequency needs all of %1$s"), {all});
         return false;
     }
     for (const char* name : {"--r", "--c", "--l", "--r1", "--r2", "--c1", "--c2"}) {
         bool mine = false;
         for (const char* own : names) mine = mine || std::string(own) == name;
         if (!mine && Given(words, name)) {
-            error = std::string(name) + " is no part of this filter (it takes";
-            for (const char* own : names) error += std::string(" ") + own;
-            error += ")";
+            std::string takes;
+            for (const char* own : names) takes += std::string(" ") + own;
+            error = i18n::Format(i18n::Tr("%1$s is no part of this filter (it takes%2$s)"), {name, takes});
             return false;
         }
     }
@@ -119,7 +120,7 @@ bool CompleteParts(const FilterWords& words, const std::vector<const char*>& nam
 bool Complete(const FilterWords& words, const CLI::App&, FilterOptions& options, std::string& error) {
     const std::vector<std::string>& arguments = words.arguments;
     if (arguments.empty()) {
-        error = "no filter given: rc, lc or sallen-key";
+        error = i18n::Tr("no filter given: rc, lc or sallen-key");
         return false;
     }
     const std::string& kind = arguments[0];
@@ -130,30 +131,30 @@ bool Complete(const FilterWords& words, const CLI::App&, FilterOptions& options,
     } else if (kind == "sallen-key" || kind == "sk") {
         options.kind = FilterKind::SallenKey;
     } else {
-        error = "'" + EscapeBytes(kind) + "' is no filter: rc, lc or sallen-key";
+        error = i18n::Format(i18n::Tr("'%1$s' is no filter: rc, lc or sallen-key"), {EscapeBytes(kind)});
         return false;
     }
     const bool rc = options.kind == FilterKind::Rc;
     if (words.lowpass->count() > 0 && words.highpass->count() > 0) {
-        error = "--lowpass or --highpass, not both";
+        error = i18n::Tr("--lowpass or --highpass, not both");
         return false;
     }
     if (!rc && (words.lowpass->count() > 0 || words.highpass->count() > 0)) {
-        error = std::string(words.lowpass->count() > 0 ? "--lowpass" : "--highpass") +
-                " goes with rc (sallen-key is a low-pass, lc a resonance)";
+        error = i18n::Format(i18n::Tr("%1$s goes with rc (sallen-key is a low-pass, lc a resonance)"),
+                             {words.lowpass->count() > 0 ? "--lowpass" : "--highpass"});
         return false;
     }
     options.lowpass = words.highpass->count() == 0;
     if (Given(words, "--q") && options.kind != FilterKind::SallenKey) {
-        error = "--q goes with sallen-key";
+        error = i18n::Tr("--q goes with sallen-key");
         return false;
     }
     if (Given(words, "--l-series") && options.kind != FilterKind::Lc) {
-        error = "--l-series goes with lc";
+        error = i18n::Tr("--l-series goes with lc");
         return false;
     }
     if (Given(words, "--r-series") && options.kind == FilterKind::Lc) {
-        error = "--r-series goes with rc and sallen-key";
+        error = i18n::Tr("--r-series goes with rc and sallen-key");
         return false;
     }
     const std::vector<const char*> parts = rc                                 ? std::vector<const char*>{"--r", "--c"}
@@ -175,26 +176,28 @@ bool Complete(const FilterWords& words, const CLI::App&, FilterOptions& options,
     if (Given(words, "--q")) {
         if (!ReadValueWord("--q", Find(words, "--q").text, options.q, error)) return false;
         if (options.q < 0.1 || options.q > 10) {
-            error = "--q '" + EscapeBytes(Find(words, "--q").text) + "' is outside 0.1 to 10";
+            error = i18n::Format(i18n::Tr("--q '%1$s' is outside 0.1 to 10"), {EscapeBytes(Find(words, "--q").text)});
             return false;
         }
     }
     if (options.from_parts) {
         if (arguments.size() > 1) {
-            error = "FREQ or the parts, not both: '" + EscapeBytes(arguments[1]) + "' follows the parts";
+            error = i18n::Format(i18n::Tr("FREQ or the parts, not both: '%1$s' follows the parts"),
+                                 {EscapeBytes(arguments[1])});
             return false;
         }
         for (const char* name : {"--r-series", "--c-series", "--l-series", "--count", "--q"}) {
             if (Given(words, name)) {
-                error = std::string(name) + " chooses parts for FREQ; the parts are given";
+                error = i18n::Format(i18n::Tr("%1$s chooses parts for FREQ; the parts are given"), {name});
                 return false;
             }
         }
         return true;
     }
     if (arguments.size() != 2) {
-        error = arguments.size() < 2 ? "no FREQ given (as 1k), nor the parts"
-                                     : "one FREQ; '" + EscapeBytes(arguments[2]) + "' is a second";
+        error = arguments.size() < 2
+                    ? i18n::Tr("no FREQ given (as 1k), nor the parts")
+                    : i18n::Format(i18n::Tr("one FREQ; '%1$s' is a second"), {EscapeBytes(arguments[2])});
         return false;
     }
     return ReadValueWord("FREQ", arguments[1], options.frequency, error);
@@ -266,8 +269,11 @@ int RunFilter(const FilterOptions& options, const CliEnvironment&, std::string& 
     }
     const std::string table = ChosenParts(options);
     if (table.empty()) {
-        err += kPrefix + "no standard parts within their ranges (R 1k to 1M, C 100p to 10u, L 100n to 10m) give " +
-               Hertz(options.frequency) + "\n";
+        err += kPrefix +
+               i18n::Format(i18n::Tr("no standard parts within their ranges (R 1k to 1M, C 100p to 10u, L 100n to "
+                                     "10m) give %1$s"),
+                            {Hertz(options.frequency)}) +
+               "\n";
         return kExitUsage;
     }
     out += table;

@@ -11,6 +11,7 @@
 #include "cli/subcommand_words.h"
 #include "core/hexdump.h"
 #include "core/string_format.h"
+#include "i18n/translate.h"
 #include "workbench/frames/frame_build.h"
 
 const char kFrameUsageHint[] =
@@ -57,22 +58,25 @@ CommandParse SetupFrame(const char* name, CLI::App& app, const std::vector<std::
 
 namespace {
 
+using i18n::Format;
+using i18n::Tr;
+
 // ---- Judging the command line ------------------------------------------
 
 // --text WORDS LINE: the line is one argument, as the shell quotes it.
 bool CompleteText(const FrameWords& words, FrameOptions& options, std::string& error) {
     for (const CLI::Option* option : {words.order_option, words.head_option, words.tail_option}) {
         if (option->count() > 0) {
-            error = "--text takes no " + option->get_name() + ": its words say where the check is";
+            error = Format(Tr("--text takes no %1$s: its words say where the check is"), {option->get_name()});
             return false;
         }
     }
     options.text = words.text;
     options.verify = words.verify->count() > 0;
     if (words.arguments.size() != 1) {
-        error = words.arguments.empty() ? "no LINE given"
-                                        : "--text takes one LINE, not " + std::to_string(words.arguments.size()) +
-                                              " words: quote it";
+        error = words.arguments.empty() ? std::string(Tr("no LINE given"))
+                                        : Format(Tr("--text takes one LINE, not %1$s words: quote it"),
+                                                 {std::to_string(words.arguments.size())});
         return false;
     }
     return UnescapeTextLine(words.arguments.front(), "LINE", options.data, error);
@@ -86,7 +90,7 @@ bool Complete(const FrameWords& words, const CLI::App&, FrameOptions& options, s
         } else if (words.order == "be" || words.order == "le") {
             options.order = words.order == "be" ? CheckOrder::kBigEndian : CheckOrder::kLittleEndian;
         } else {
-            error = "--order takes be or le (- for a one-byte check), not '" + EscapeBytes(words.order) + "'";
+            error = Format(Tr("--order takes be or le (- for a one-byte check), not '%1$s'"), {EscapeBytes(words.order)});
             return false;
         }
     }
@@ -95,11 +99,11 @@ bool Complete(const FrameWords& words, const CLI::App&, FrameOptions& options, s
     options.verify = words.verify->count() > 0;
     const std::vector<std::string>& arguments = words.arguments;
     if (arguments.empty()) {
-        error = "no CHECK given (a name as quobrix find prints it, or a CRC parameter line)";
+        error = Tr("no CHECK given (a name as quobrix find prints it, or a CRC parameter line)");
         return false;
     }
     if (arguments.size() == 1) {
-        error = options.verify ? "no FRAME given to verify" : "no DATA given";
+        error = options.verify ? Tr("no FRAME given to verify") : Tr("no DATA given");
         return false;
     }
     options.check = arguments.front();

@@ -6,8 +6,12 @@
 #include "cli/messages.h"
 #include "core/hexdump.h"
 #include "core/string_format.h"
+#include "i18n/translate.h"
 
 namespace {
+
+using i18n::Format;
+using i18n::Tr;
 
 // ---- The check and the bytes around the data ----------------------------
 
@@ -27,14 +31,14 @@ bool ChooseEnd(const std::optional<std::string>& hex, const std::optional<std::s
     if (hex && !ReadHexBytes(*hex, option, end.bytes, error)) return false;
     if (!count) return true;
     if (hex && end.bytes.size() != *count) {
-        error = option + " holds " + std::to_string(end.bytes.size()) + " bytes, but CHECK says " + name + "=" +
-                std::to_string(*count);
+        error = Format(Tr("%1$s holds %2$s bytes, but CHECK says %3$s=%4$s"),
+                       {option, std::to_string(end.bytes.size()), name, std::to_string(*count)});
         return false;
     }
     if (!hex && *count > 0) {
         if (!verify) {
-            error = std::string("CHECK says ") + name + "=" + std::to_string(*count) + ": give those bytes with " +
-                    option;
+            error = Format(Tr("CHECK says %1$s=%2$s: give those bytes with %3$s"),
+                           {name, std::to_string(*count), option});
             return false;
         }
         end.any = true;
@@ -50,11 +54,11 @@ bool Setup(const FrameRequest& options, FrameSetup& setup, std::string& note, st
     std::string_view check;
     FramePlacement placement;
     if (!SplitPlacement(options.check, check, placement, error)) {
-        error = "CHECK: " + EscapeBytes(error);  // one line, whatever the words hold
+        error = Format(Tr("CHECK: %1$s"), {EscapeBytes(error)});  // one line, whatever the words hold
         return false;
     }
     if (check.empty()) {
-        error = "CHECK '" + EscapeBytes(options.check) + "' names no check";
+        error = Format(Tr("CHECK '%1$s' names no check"), {EscapeBytes(options.check)});
         return false;
     }
     if (!ResolveCheckMethod(check, setup.method, note, error)) return false;
@@ -62,14 +66,15 @@ bool Setup(const FrameRequest& options, FrameSetup& setup, std::string& note, st
     // in some order anyway would hide that CHECK is not what was meant.
     const int check_size = setup.method.byte_count();
     if (check_size > 1 && (placement.any_order || options.one_byte_order)) {
-        error = std::string(options.one_byte_order ? "--order -" : "the order - of CHECK") +
-                " is a one-byte check's; " + EscapeBytes(std::string(check)) + " takes " +
-                std::to_string(check_size) + " bytes, so be or le";
+        error = Format(options.one_byte_order
+                           ? Tr("--order - is a one-byte check's; %1$s takes %2$s bytes, so be or le")
+                           : Tr("the order - of CHECK is a one-byte check's; %1$s takes %2$s bytes, so be or le"),
+                       {EscapeBytes(std::string(check)), std::to_string(check_size)});
         return false;
     }
     if (placement.order && options.order && *placement.order != *options.order) {
-        error = "--order " + CheckOrderWord(*options.order, 2) + " and the order " +
-                CheckOrderWord(*placement.order, 2) + " of CHECK differ";
+        error = Format(Tr("--order %1$s and the order %2$s of CHECK differ"),
+                       {CheckOrderWord(*options.order, 2), CheckOrderWord(*placement.order, 2)});
         return false;
     }
     setup.order = options.order ? *options.order : placement.order.value_or(CheckOrder::kBigEndian);
@@ -114,13 +119,13 @@ int RunTextFrameRequest(const FrameRequest& options, std::string& out, std::stri
     const bool ready = ReadTextCheck(*options.text, method, form, note, error);
     if (!note.empty()) err += kPrefix + note + "\n";
     if (!ready) {
-        err += kPrefix + "--text: " + EscapeBytes(error) + "\n";
+        err += kPrefix + Format(Tr("--text: %1$s"), {EscapeBytes(error)}) + "\n";
         return kExitUsage;
     }
     if (!options.verify) {
         std::string built;
         if (!BuildTextLine(method, form, options.data, built, error)) {
-            err += kPrefix + "LINE: " + error + "\n";
+            err += kPrefix + Format(Tr("LINE: %1$s"), {error}) + "\n";
             return kExitUsage;
         }
         out += EscapeTextLine(built) + "\n";

@@ -5,6 +5,7 @@
 
 #include "cli/messages.h"
 #include "core/decode.h"
+#include "i18n/translate.h"
 
 bool DecodeHexText(const std::string& text, std::vector<unsigned char>& bytes) {
     if (text.size() > static_cast<std::size_t>(INT_MAX)) return false;
@@ -41,16 +42,16 @@ bool ReadHexBytes(const std::string& text, const std::string& what, std::vector<
         while (c >= 0x80 && end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
         std::size_t column = 1;  // counting characters, not their bytes
         for (std::size_t i = 0; i < at; ++i) column += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-        error = what + ": '" + EscapeBytes(text.substr(at, end - at)) + "' at character " + std::to_string(column) +
-                " is no hex digit";
+        error = i18n::Format(i18n::Tr("%1$s: '%2$s' at character %3$s is no hex digit"),
+                             {what, EscapeBytes(text.substr(at, end - at)), std::to_string(column)});
         return false;
     }
     if (!DecodeHexText(text, bytes)) {
-        error = what + " is too long";
+        error = i18n::Format(i18n::Tr("%1$s is too long"), {what});
         return false;
     }
     if (bytes.empty()) {
-        error = what + " holds no hex digits";
+        error = i18n::Format(i18n::Tr("%1$s holds no hex digits"), {what});
         return false;
     }
     return true;

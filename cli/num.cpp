@@ -11,6 +11,7 @@
 #include "cli/num_value.h"
 #include "cli/subcommand_words.h"
 #include "core/hexdump.h"
+#include "i18n/translate.h"
 #include "workbench/numbers/byte_orders.h"
 #include "workbench/numbers/number_types.h"
 
@@ -57,6 +58,10 @@ CommandParse SetupNum(const char* name, CLI::App& app, const std::vector<std::st
 
 namespace {
 
+using i18n::Format;
+using i18n::Tr;
+using i18n::TrN;
+
 // ---- Judging the command line ------------------------------------------
 
 std::string TypeNames() {
@@ -74,7 +79,7 @@ std::string Join(const std::vector<std::string>& words) {
 // "AB or BA"; "ABCD, DCBA, BADC, CDAB, ..." (any other order of the letters too).
 std::string CommonOrdersText(int size) {
     const std::vector<std::string> orders = CommonByteOrders(size);
-    if (orders.size() == 2) return orders[0] + " or " + orders[1];
+    if (orders.size() == 2) return Format(Tr("%1$s or %2$s"), {orders[0], orders[1]});
     std::string text;
     for (const std::string& order : orders) text += order + ", ";
     return text + "...";
@@ -83,25 +88,25 @@ std::string CommonOrdersText(int size) {
 bool CompleteTypeAndOrder(const NumWords& words, NumOptions& options, std::string& error) {
     options.type = FindNumberType(words.type);
     if (options.type == nullptr) {
-        error = "--type '" + EscapeBytes(words.type) + "' is none of " + TypeNames();
+        error = Format(Tr("--type '%1$s' is none of %2$s"), {EscapeBytes(words.type), TypeNames()});
         return false;
     }
     const int size = options.type->size;
     if (words.order_option->count() == 0) {
-        error = "--type needs --order, the letters of the byte order (" + CommonOrdersText(size) + ")";
+        error = Format(Tr("--type needs --order, the letters of the byte order (%1$s)"), {CommonOrdersText(size)});
         return false;
     }
-    const std::string letter_range = std::string("A to ") + static_cast<char>('A' + size - 1);
     if (words.order.size() != static_cast<std::size_t>(size)) {
-        error = "--order '" + EscapeBytes(words.order) + "' has " + std::to_string(words.order.size()) + " letters; " +
-                words.type + " takes " + std::to_string(size) + " bytes, so " + std::to_string(size) + " letters (" +
-                CommonOrdersText(size) + ")";
+        error = Format(Tr("--order '%1$s' has %2$s letters; %3$s takes %4$s bytes, so %4$s letters (%5$s)"),
+                       {EscapeBytes(words.order), std::to_string(words.order.size()), words.type,
+                        std::to_string(size), CommonOrdersText(size)});
         return false;
     }
     options.order = ByteOrderLetters(words.order, size);
     if (options.order.empty()) {
-        error = "--order '" + EscapeBytes(words.order) + "' does not name each byte " + letter_range +
-                " once: each of those letters goes in exactly once";
+        error = Format(Tr("--order '%1$s' does not name each byte A to %2$s once: each of those letters goes in "
+                          "exactly once"),
+                       {EscapeBytes(words.order), std::string(1, static_cast<char>('A' + size - 1))});
         return false;
     }
     return true;
@@ -113,18 +118,18 @@ bool Complete(const NumWords& words, const CLI::App&, NumOptions& options, std::
     if (words.type_option->count() > 0) {
         if (!CompleteTypeAndOrder(words, options, error)) return false;
     } else if (words.order_option->count() > 0) {
-        error = "--order goes with --type (without both, the table shows every common order)";
+        error = Tr("--order goes with --type (without both, the table shows every common order)");
         return false;
     } else if (options.from_value) {
-        error = "--from needs --type and --order";
+        error = Tr("--from needs --type and --order");
         return false;
     }
     if (options.from_value && !words.hex.empty()) {
-        error = "--from takes VALUE, no HEX";
+        error = Tr("--from takes VALUE, no HEX");
         return false;
     }
     if (!options.from_value && words.hex.empty()) {
-        error = "no HEX given";
+        error = Tr("no HEX given");
         return false;
     }
     options.hex = Join(words.hex);
@@ -136,7 +141,9 @@ bool Complete(const NumWords& words, const CLI::App&, NumOptions& options, std::
 
 // ---- The output --------------------------------------------------------
 
-std::string Count(std::size_t bytes) { return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes"); }
+std::string Count(std::size_t bytes) {
+    return Format(TrN("%1$s byte", "%1$s bytes", bytes), {std::to_string(bytes)});
+}
 
 // Columns two blanks apart under a header; numbers right-aligned, the last
 // column (the float, or text) left-aligned and unpadded.
@@ -189,7 +196,11 @@ int RunNum(const NumOptions& options, const CliEnvironment&, std::string& out, s
     }
     if (options.type == nullptr) {
         if (CommonByteOrders(static_cast<int>(bytes.size())).empty()) {
-            err += kPrefix + "HEX gives " + Count(bytes.size()) + "; the table takes 2, 4 or 8\n";
+            err += kPrefix +
+                   Format(TrN("HEX gives %1$s byte; the table takes 2, 4 or 8",
+                              "HEX gives %1$s bytes; the table takes 2, 4 or 8", bytes.size()),
+                          {std::to_string(bytes.size())}) +
+                   "\n";
             return kExitUsage;
         }
         out += NumberTable(bytes);
@@ -197,8 +208,10 @@ int RunNum(const NumOptions& options, const CliEnvironment&, std::string& out, s
     }
     const NumberType& type = *options.type;
     if (bytes.size() != static_cast<std::size_t>(type.size)) {
-        err += kPrefix + type.name + " takes " + Count(static_cast<std::size_t>(type.size)) + "; HEX gives " +
-               Count(bytes.size()) + "\n";
+        err += kPrefix +
+               Format(Tr("%1$s takes %2$s; HEX gives %3$s"),
+                      {type.name, Count(static_cast<std::size_t>(type.size)), Count(bytes.size())}) +
+               "\n";
         return kExitUsage;
     }
     out += NumberText(type, NumberFromBytes(bytes.data(), options.order)) + "\n";

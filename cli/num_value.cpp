@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli/messages.h"
+#include "i18n/translate.h"
 #include "workbench/numbers/byte_orders.h"
 
 std::vector<std::vector<std::string>> NumberTableRows(const std::vector<unsigned char>& bytes) {
@@ -26,22 +27,25 @@ std::vector<std::vector<std::string>> NumberTableRows(const std::vector<unsigned
 
 bool ReadNumberValue(const NumberType& type, const std::string& text, std::uint64_t& value, std::string& error) {
     const NumberRead read = ReadNumberText(type, text);
-    const std::string given = "--from '" + EscapeBytes(text) + "'";
+    using i18n::Format;
+    using i18n::Tr;
+    const std::string given = EscapeBytes(text);
     switch (read.error) {
         case NumberTextError::None:
             value = read.value;
             return true;
         case NumberTextError::NoNumber:
-            error = given + " is no " + type.name +
-                    (type.kind == NumberKind::Float ? " (a decimal number, inf or nan)"
-                                                    : " (decimal, or 0x and hex digits, with an optional sign)");
+            error = Format(type.kind == NumberKind::Float
+                               ? Tr("--from '%1$s' is no %2$s (a decimal number, inf or nan)")
+                               : Tr("--from '%1$s' is no %2$s (decimal, or 0x and hex digits, with an optional sign)"),
+                           {given, type.name});
             return false;
         case NumberTextError::TrailingText:
-            error = given + ": '" + EscapeBytes(text.substr(read.position)) + "' at character " +
-                    std::to_string(read.position + 1) + " follows the number";
+            error = Format(Tr("--from '%1$s': '%2$s' at character %3$s follows the number"),
+                           {given, EscapeBytes(text.substr(read.position)), std::to_string(read.position + 1)});
             return false;
         case NumberTextError::OutOfRange:
-            error = given + " is out of " + type.name + "'s range, " + NumberRangeText(type);
+            error = Format(Tr("--from '%1$s' is out of %2$s's range, %3$s"), {given, type.name, NumberRangeText(type)});
             return false;
     }
     return false;

@@ -3,8 +3,12 @@
 #include <algorithm>
 
 #include "cli/messages.h"
+#include "i18n/translate.h"
 #include "workbench/parts/e_series.h"
 #include "workbench/parts/part_value.h"
+
+using i18n::Format;
+using i18n::Tr;
 
 bool ReadValueWord(const std::string& what, const std::string& text, double& value, std::string& error) {
     const PartValueRead read = ReadPartValue(text);
@@ -12,18 +16,24 @@ bool ReadValueWord(const std::string& what, const std::string& text, double& val
         value = read.value;
         return true;
     }
-    const std::string given = what + " '" + EscapeBytes(text) + "'";
+    const std::string given = EscapeBytes(text);
+    // A value out of range is refused whole, at its start.
+    const bool at_start = read.position == 0;
     if (read.position >= text.size()) {
-        error = given + " ends where " + read.expected + " should follow (a value as 4k7, 4.7k, 4700, 2.2u or 100n)";
-    } else if (read.position == 0 && read.expected.rfind("a value ", 0) == 0) {
-        error = given + " is no value " + read.expected.substr(8);
+        error = Format(Tr("%1$s '%2$s' ends where %3$s should follow (a value as 4k7, 4.7k, 4700, 2.2u or 100n)"),
+                       {what, given, read.expected});
+    } else if (at_start && read.expected == Tr("a value above zero")) {
+        error = Format(Tr("%1$s '%2$s' is no value above zero"), {what, given});
+    } else if (at_start && read.expected == Tr("a value from 1f to 1000T")) {
+        error = Format(Tr("%1$s '%2$s' is no value from 1f to 1000T"), {what, given});
     } else {
         // The character whole, so a stray UTF-8 letter shows as itself.
         std::size_t length = 1;
         const unsigned char lead = static_cast<unsigned char>(text[read.position]);
         if (lead >= 0xC0) length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        error = given + ": character " + std::to_string(read.position + 1) + " ('" +
-                EscapeBytes(text.substr(read.position, length)) + "') is not " + read.expected;
+        error = Format(Tr("%1$s '%2$s': character %3$s ('%4$s') is not %5$s"),
+                       {what, given, std::to_string(read.position + 1),
+                        EscapeBytes(text.substr(read.position, length)), read.expected});
     }
     return false;
 }
@@ -31,14 +41,14 @@ bool ReadValueWord(const std::string& what, const std::string& text, double& val
 bool ReadSeriesWord(const std::string& option, const std::string& name, const ESeries*& series, std::string& error) {
     series = FindESeries(name);
     if (series != nullptr) return true;
-    error = option + " '" + EscapeBytes(name) + "' is none of E3 E6 E12 E24 E48 E96 E192";
+    error = Format(Tr("%1$s '%2$s' is none of E3 E6 E12 E24 E48 E96 E192"), {option, EscapeBytes(name)});
     return false;
 }
 
 bool ReadCountWord(const std::string& text, std::size_t& count, std::string& error) {
     if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos ||
         std::stoi(text) < 1 || std::stoi(text) > 100) {
-        error = "--count '" + EscapeBytes(text) + "' is no number from 1 to 100";
+        error = Format(Tr("--count '%1$s' is no number from 1 to 100"), {EscapeBytes(text)});
         return false;
     }
     count = static_cast<std::size_t>(std::stoi(text));

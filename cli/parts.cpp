@@ -10,6 +10,7 @@
 #include "cli/messages.h"
 #include "cli/part_words.h"
 #include "cli/subcommand_words.h"
+#include "i18n/translate.h"
 #include "workbench/parts/e_series.h"
 #include "workbench/parts/part_codes.h"
 #include "workbench/parts/part_value.h"
@@ -19,6 +20,9 @@ const char kPartsUsageHint[] =
     "quobrix parts --help tells more";
 
 namespace {
+
+using i18n::Format;
+using i18n::Tr;
 
 // ---- The options -------------------------------------------------------
 
@@ -81,7 +85,7 @@ bool ReadKind(const std::string& word, PartKind& kind, std::string& error) {
     } else if (word == "inductor" || word == "l" || word == "L") {
         kind = PartKind::Inductor;
     } else {
-        error = "KIND '" + EscapeBytes(word) + "' is none of resistor, capacitor, inductor (r, c, l)";
+        error = Format(Tr("KIND '%1$s' is none of resistor, capacitor, inductor (r, c, l)"), {EscapeBytes(word)});
         return false;
     }
     return true;
@@ -91,7 +95,7 @@ bool ReadKind(const std::string& word, PartKind& kind, std::string& error) {
 bool ReadTotal(const std::string& text, PartsOptions& options, std::string& error) {
     const std::size_t dots = text.find("..");
     if (dots == std::string::npos) {
-        error = "--total '" + EscapeBytes(text) + "' is no range MIN..MAX (as 10k..100k)";
+        error = Format(Tr("--total '%1$s' is no range MIN..MAX (as 10k..100k)"), {EscapeBytes(text)});
         return false;
     }
     if (!ReadValueWord("--total's MIN", text.substr(0, dots), options.total_low, error) ||
@@ -99,7 +103,7 @@ bool ReadTotal(const std::string& text, PartsOptions& options, std::string& erro
         return false;
     }
     if (options.total_low > options.total_high) {
-        error = "--total '" + EscapeBytes(text) + "': MIN is above MAX";
+        error = Format(Tr("--total '%1$s': MIN is above MAX"), {EscapeBytes(text)});
         return false;
     }
     return true;
@@ -126,8 +130,8 @@ bool ReadBandWord(const char* option, const std::string& text, const std::vector
         if (std::fabs(given - each * scale) <= each * scale * 1e-9) value = each;
     }
     if (value > 0) return true;
-    error = std::string(option) + " '" + EscapeBytes(text) + "' is no colour band's: IEC 60062 has" + values + " " +
-            unit;
+    error = Format(Tr("%1$s '%2$s' is no colour band's: IEC 60062 has%3$s %4$s"),
+                   {option, EscapeBytes(text), values, unit});
     return false;
 }
 
@@ -142,7 +146,9 @@ bool CompleteMark(const PartsWords& words, PartsOptions& options, std::string& e
     }
     // +-20 % is the tolerance band left off, and a 6th band needs a 5th.
     if (options.bands.ppm_per_k > 0 && options.bands.tolerance >= 0.2) {
-        error = "--tempco needs a tolerance band, and +-20 % has none";
+        // Its % is a per cent sign, not a conversion.
+        // xgettext:no-c-format
+        error = Tr("--tempco needs a tolerance band, and +-20 % has none");
         return false;
     }
     return ReadValueWord("VALUE", options.code[0], options.value, error);
@@ -151,7 +157,7 @@ bool CompleteMark(const PartsWords& words, PartsOptions& options, std::string& e
 // The options only a job takes, given to another.
 bool OnlyFor(const CLI::Option* option, const char* name, bool allowed, const char* job, std::string& error) {
     if (option->count() == 0 || allowed) return true;
-    error = std::string(name) + " goes with " + job;
+    error = Format(Tr("%1$s goes with %2$s"), {name, job});
     return false;
 }
 
@@ -161,14 +167,15 @@ bool CompleteDivider(const PartsWords& words, const std::vector<std::string>& re
     if (words.count_option->count() > 0 && !ReadCountWord(words.count, options.count, error)) return false;
     if (words.ratio_option->count() > 0) {
         if (!rest.empty()) {
-            error = "--ratio takes the place of VIN VOUT: give one or the other";
+            error = Tr("--ratio takes the place of VIN VOUT: give one or the other");
             return false;
         }
         if (!ReadValueWord("--ratio", words.ratio, options.ratio, error)) return false;
     } else {
         if (rest.size() != 2) {
-            error = rest.size() < 2 ? "divider takes VIN VOUT (as 12 3.3), or --ratio R"
-                                    : "divider takes two values, VIN VOUT; '" + EscapeBytes(rest[2]) + "' is a third";
+            error = rest.size() < 2 ? Tr("divider takes VIN VOUT (as 12 3.3), or --ratio R")
+                                    : Format(Tr("divider takes two values, VIN VOUT; '%1$s' is a third"),
+                                             {EscapeBytes(rest[2])});
             return false;
         }
         double vout = 0;
@@ -178,8 +185,8 @@ bool CompleteDivider(const PartsWords& words, const std::vector<std::string>& re
         options.ratio = vout / options.vin;
     }
     if (!(options.ratio < 1)) {
-        error = words.ratio_option->count() > 0 ? "--ratio must be below 1: R2 / (R1 + R2)"
-                                                : "VOUT must be below VIN: a divider only divides";
+        error = words.ratio_option->count() > 0 ? Tr("--ratio must be below 1: R2 / (R1 + R2)")
+                                                : Tr("VOUT must be below VIN: a divider only divides");
         return false;
     }
     return true;
@@ -188,7 +195,7 @@ bool CompleteDivider(const PartsWords& words, const std::vector<std::string>& re
 bool Complete(const PartsWords& words, const CLI::App&, PartsOptions& options, std::string& error) {
     const std::vector<std::string>& arguments = words.arguments;
     if (arguments.empty()) {
-        error = "no VALUE given (as 4k7), nor divider, code or mark";
+        error = Tr("no VALUE given (as 4k7), nor divider, code or mark");
         return false;
     }
     const std::string& first = arguments.front();
@@ -200,7 +207,7 @@ bool Complete(const PartsWords& words, const CLI::App&, PartsOptions& options, s
     const bool divider = options.job == PartsJob::Divider;
     const bool series_job = divider || options.job == PartsJob::Nearest;
     const bool mark = options.job == PartsJob::Mark;
-    if (!OnlyFor(words.series_option, "--series", series_job, "VALUE or divider", error) ||
+    if (!OnlyFor(words.series_option, "--series", series_job, Tr("VALUE or divider"), error) ||
         !OnlyFor(words.ratio_option, "--ratio", divider, "divider", error) ||
         !OnlyFor(words.total_option, "--total", divider, "divider", error) ||
         !OnlyFor(words.count_option, "--count", divider, "divider", error) ||
@@ -215,7 +222,7 @@ bool Complete(const PartsWords& words, const CLI::App&, PartsOptions& options, s
     switch (options.job) {
         case PartsJob::Nearest:
             if (arguments.size() > 1) {
-                error = "one VALUE at a time; '" + EscapeBytes(arguments[1]) + "' is a second";
+                error = Format(Tr("one VALUE at a time; '%1$s' is a second"), {EscapeBytes(arguments[1])});
                 return false;
             }
             return ReadValueWord("VALUE", first, options.value, error);
@@ -224,15 +231,17 @@ bool Complete(const PartsWords& words, const CLI::App&, PartsOptions& options, s
         case PartsJob::Code:
         case PartsJob::Mark:
             if (rest.size() < 2) {
-                error = first + " takes KIND (resistor, capacitor or inductor) and " +
-                        (options.job == PartsJob::Code ? "CODE" : "VALUE");
+                error = Format(options.job == PartsJob::Code
+                                   ? Tr("%1$s takes KIND (resistor, capacitor or inductor) and CODE")
+                                   : Tr("%1$s takes KIND (resistor, capacitor or inductor) and VALUE"),
+                               {first});
                 return false;
             }
             if (!ReadKind(rest[0], options.kind, error)) return false;
             options.code.assign(rest.begin() + 1, rest.end());
             if (options.job == PartsJob::Mark) {
                 if (options.code.size() > 1) {
-                    error = "mark takes one VALUE; '" + EscapeBytes(options.code[1]) + "' is a second";
+                    error = Format(Tr("mark takes one VALUE; '%1$s' is a second"), {EscapeBytes(options.code[1])});
                     return false;
                 }
                 // Only a resistor's marking has colour bands.
@@ -242,11 +251,11 @@ bool Complete(const PartsWords& words, const CLI::App&, PartsOptions& options, s
                        CompleteMark(words, options, error);
             }
             if (options.code.size() > 1 && options.kind != PartKind::Resistor) {
-                error = "colour bands are a resistor's; a " + std::string(rest[0]) + " code is one word";
+                error = Format(Tr("colour bands are a resistor's; a %1$s code is one word"), {rest[0]});
                 return false;
             }
             if (options.code.size() == 2) {
-                error = "code takes one CODE, or 3 to 6 colour bands";
+                error = Tr("code takes one CODE, or 3 to 6 colour bands");
                 return false;
             }
             return true;
@@ -344,8 +353,10 @@ int RunParts(const PartsOptions& options, const CliEnvironment&, std::string& ou
         case PartsJob::Divider: {
             const std::string table = Divider(options);
             if (table.empty()) {
-                err += kPrefix + "no pair of " + options.series->name + " has R1 + R2 from " +
-                       Value(options.total_low) + " to " + Value(options.total_high) + "\n";
+                err += kPrefix +
+                       Format(Tr("no pair of %1$s has R1 + R2 from %2$s to %3$s"),
+                              {options.series->name, Value(options.total_low), Value(options.total_high)}) +
+                       "\n";
                 return kExitUsage;
             }
             out += table;
@@ -375,9 +386,11 @@ int RunParts(const PartsOptions& options, const CliEnvironment&, std::string& ou
             // The markings carry the value whole; only a value of more
             // figures than a double keeps was rounded, when it was read.
             if (TypedFigures(options.code[0]) != ShortestFigures(options.value).figures) {
-                err += kPrefix + "note: VALUE '" + EscapeBytes(options.code[0]) +
-                       "' has more figures than are kept (15 to 17); the markings are of " +
-                       ExactPartValueText(options.value) + "\n";
+                err += kPrefix +
+                       Format(Tr("note: VALUE '%1$s' has more figures than are kept (15 to 17); the markings are of "
+                                 "%2$s"),
+                              {EscapeBytes(options.code[0]), ExactPartValueText(options.value)}) +
+                       "\n";
             }
             std::vector<std::vector<std::string>> rows;
             for (const Marking& marking : PartMarkings(options.kind, options.value, options.bands)) {

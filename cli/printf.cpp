@@ -6,6 +6,7 @@
 
 #include "cli/messages.h"
 #include "cli/subcommand_words.h"
+#include "i18n/translate.h"
 #include "workbench/printf/printf_format.h"
 
 const char kPrintfUsageHint[] = "Usage: quobrix printf [--explain] [--raw] FORMAT [ARG...]; quobrix printf --help tells more";
@@ -28,7 +29,7 @@ struct PrintfWords {
 
 bool Complete(const PrintfWords& words, const CLI::App&, PrintfOptions& options, std::string& error) {
     if (words.words.empty()) {
-        error = "no FORMAT given";
+        error = i18n::Tr("no FORMAT given");
         return false;
     }
     options.format = words.words.front();

@@ -11,6 +11,7 @@
 #include "cli/messages.h"
 #include "cli/subcommand_words.h"
 #include "core/hexdump.h"
+#include "i18n/translate.h"
 #include "workbench/c_array/c_array_writer.h"
 #include "workbench/numbers/shortest_float.h"
 #include "workbench/random/random_numbers.h"
@@ -32,6 +33,9 @@ const char kRandomUsageHint[] =
     "Usage: quobrix random --range LO..HI | --float LO..HI | --bytes; quobrix random --help tells more";
 
 namespace {
+
+using i18n::Format;
+using i18n::Tr;
 
 // ---- The options -------------------------------------------------------
 
@@ -110,8 +114,8 @@ bool CompleteKind(const RandomArgs& words, RandomOptions& options, std::string& 
     const int kinds = static_cast<int>(words.range_option->count() > 0) +
                       static_cast<int>(words.float_option->count() > 0) + static_cast<int>(words.bytes->count() > 0);
     if (kinds != 1) {
-        error = kinds == 0 ? "say what to draw: --range LO..HI, --float LO..HI or --bytes"
-                           : "--range, --float and --bytes exclude each other";
+        error = kinds == 0 ? Tr("say what to draw: --range LO..HI, --float LO..HI or --bytes")
+                           : Tr("--range, --float and --bytes exclude each other");
         return false;
     }
     if (words.range_option->count() > 0) {
@@ -142,7 +146,7 @@ bool CompleteFormat(const RandomArgs& words, RandomOptions& options, std::string
         } else if (words.format == "c") {
             options.format = RandomFormat::CArray;
         } else {
-            error = "--format '" + EscapeBytes(words.format) + "' is none of lines hex c";
+            error = Format(Tr("--format '%1$s' is none of lines hex c"), {EscapeBytes(words.format)});
             return false;
         }
     }
@@ -150,27 +154,27 @@ bool CompleteFormat(const RandomArgs& words, RandomOptions& options, std::string
     // writes them so in decimal.
     if (words.format_option->count() > 0 && options.format == RandomFormat::Lines &&
         options.kind == RandomKind::Bytes) {
-        error = "--format lines writes --range and --float; --bytes are written as hex or c (or one to a line, "
-                "in decimal, by --range 0..255)";
+        error = Tr("--format lines writes --range and --float; --bytes are written as hex or c (or one to a line, "
+                   "in decimal, by --range 0..255)");
         return false;
     }
     if (options.format == RandomFormat::Hex && options.kind != RandomKind::Bytes) {
-        error = "--format hex writes --bytes";
+        error = Tr("--format hex writes --bytes");
         return false;
     }
     if (options.format == RandomFormat::CArray && options.kind == RandomKind::Floats) {
-        error = "--format c writes integers and bytes, not --float";
+        error = Tr("--format c writes integers and bytes, not --float");
         return false;
     }
     if (words.name_option->count() > 0) {
         if (options.format != RandomFormat::CArray) {
-            error = "--name goes with --format c";
+            error = Tr("--name goes with --format c");
             return false;
         }
         const CArrayFormat format = ArrayFormat(options, words.name);
         const std::string problem = CArrayNameProblem(words.name, format);
         if (!problem.empty()) {
-            error = "--name '" + EscapeBytes(words.name) + "' " + problem;
+            error = Format(Tr("--name '%1$s' %2$s"), {EscapeBytes(words.name), problem});
             return false;
         }
         options.name = words.name;
@@ -180,40 +184,42 @@ bool CompleteFormat(const RandomArgs& words, RandomOptions& options, std::string
 
 bool Complete(const RandomArgs& words, const CLI::App&, RandomOptions& options, std::string& error) {
     if (!words.stray.empty()) {
-        error = "'" + EscapeBytes(words.stray.front()) + "' is no option of random (its values follow --count, --range, ...)";
+        error = Format(Tr("'%1$s' is no option of random (its values follow --count, --range, ...)"),
+                       {EscapeBytes(words.stray.front())});
         return false;
     }
     if (!CompleteKind(words, options, error) || !CompleteFormat(words, options, error)) return false;
     if (words.count_option->count() > 0 && (!ReadUnsigned(words.count, options.count) || options.count == 0)) {
-        error = "--count '" + EscapeBytes(words.count) + "' is no number from 1 up (decimal or 0x hex)";
+        error = Format(Tr("--count '%1$s' is no number from 1 up (decimal or 0x hex)"), {EscapeBytes(words.count)});
         return false;
     }
     if (words.seed_option->count() > 0) {
         options.seeded = true;
         if (!ReadUnsigned(words.seed, options.seed)) {
-            error = "--seed '" + EscapeBytes(words.seed) + "' is no number from 0 to 2^64 - 1 (decimal or 0x hex)";
+            error = Format(Tr("--seed '%1$s' is no number from 0 to 2^64 - 1 (decimal or 0x hex)"),
+                           {EscapeBytes(words.seed)});
             return false;
         }
     }
     options.unique = words.unique->count() > 0;
     options.sorted = words.sort->count() > 0;
     if (options.unique && options.kind != RandomKind::Integers) {
-        error = "--unique goes with --range";
+        error = Tr("--unique goes with --range");
         return false;
     }
     if (options.sorted && options.kind == RandomKind::Bytes) {
-        error = "--sort goes with --range or --float";
+        error = Tr("--sort goes with --range or --float");
         return false;
     }
     if ((options.unique || options.sorted) && options.count > kMaxHeldIntegers) {
-        error = "--count " + std::to_string(options.count) + ": --unique and --sort hold at most " +
-                std::to_string(kMaxHeldIntegers) + " numbers (2^26) until the last is drawn";
+        error = Format(Tr("--count %1$s: --unique and --sort hold at most %2$s numbers (2^26) until the last is drawn"),
+                       {std::to_string(options.count), std::to_string(kMaxHeldIntegers)});
         return false;
     }
     if (options.unique && options.range.Span() != std::numeric_limits<std::uint64_t>::max() &&
         options.count > options.range.Span() + 1) {
-        error = "--unique: the range " + words.range + " holds " + std::to_string(options.range.Span() + 1) +
-                " values, fewer than --count " + std::to_string(options.count);
+        error = Format(Tr("--unique: the range %1$s holds %2$s values, fewer than --count %3$s"),
+                       {words.range, std::to_string(options.range.Span() + 1), std::to_string(options.count)});
         return false;
     }
     return true;
@@ -382,7 +388,7 @@ int RunRandom(const RandomOptions& options, const CliEnvironment& env, std::stri
     }
     if (system != nullptr && system->failed()) {
         out.clear();
-        err += kPrefix + "the system's random generator failed\n";
+        err += kPrefix + Tr("the system's random generator failed") + "\n";
         return kExitUsage;
     }
     if (!ok) return kExitUsage;

@@ -38,7 +38,11 @@ sys.path.insert(0, str(HERE))
 CLI_PREFIX = b"quobrix: "
 # Every face speaks English unless told otherwise; the program, whatever
 # the locale of the shell that runs the corpus.
-ENGLISH = {**{k: v for k, v in os.environ.items() if k != "LANGUAGE"}, "LC_ALL": "C"}
+_LOCALE = ("LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG")
+ENGLISH = {**{k: v for k, v in os.environ.items() if k not in _LOCALE}, "LC_ALL": "C"}
+# The Wine session's Windows is Chinese, and the window speaks as its user's
+# Windows does: its reference is the program under a Chinese locale.
+CHINESE = {**{k: v for k, v in os.environ.items() if k not in _LOCALE}, "LANG": "zh_CN.UTF-8"}
 
 
 def stdin_of(case):
@@ -65,10 +69,10 @@ class CaseFolder:
         self.temp.cleanup()
 
 
-def run_cli(quobrix, case):
+def run_cli(quobrix, case, env=None):
     with CaseFolder(case) as folder:
         done = subprocess.run([quobrix, *case["words"]], input=stdin_of(case), capture_output=True, cwd=folder,
-                              env=ENGLISH, timeout=120)
+                              env=env or ENGLISH, timeout=120)
     return {"status": done.returncode, "out": done.stdout, "err": done.stderr}
 
 
@@ -292,11 +296,12 @@ def main():
             failures.append("%s: the page cannot take the case: %s" % (name, shown["error"]))
             return
         words = case["words"]
+        reference = run_cli(options.quobrix, case, CHINESE)
         plain = reference
         if case["window"]["page"] == "printf" and "--explain" in words:
             # The page shows the command of its text; the table is its own.
             words = [w for i, w in enumerate(words) if not (w == "--explain" and "--" not in words[:i])]
-            plain = run_cli(options.quobrix, dict(case, words=words))
+            plain = run_cli(options.quobrix, dict(case, words=words), CHINESE)
         said = shlex.split(shown["command"])
         if said != ["quobrix", *words]:
             failures.append("%s: the page's command line reads back as %s" % (name, json.dumps(said, ensure_ascii=False)))

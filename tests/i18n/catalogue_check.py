@@ -17,6 +17,7 @@ Usage: catalogue_check.py SOURCE_ROOT QUOBRIX
 import gettext
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 import sys
@@ -121,10 +122,42 @@ class ChoiceOfLanguage(unittest.TestCase):
                 self.assertEqual("全是" in ours, glibc_chinese, "%s: %s" % (variables, ours))
 
 
-class FindInChinese(unittest.TestCase):
+class CommandsInChinese(unittest.TestCase):
     def run_find(self, words, **variables):
         env = {"PATH": os.environ["PATH"], **variables}
         return subprocess.run([QUOBRIX, *words], env=env, capture_output=True)
+
+    def assert_only_messages_translated(self, words):
+        """Under a Chinese locale every message on standard error is Chinese
+        (apart from the names it quotes), and the exit status and the answer
+        on standard output are the English run's."""
+        english = self.run_find(words, LC_ALL="C")
+        chinese = self.run_find(words, LANG="zh_CN.UTF-8")
+        self.assertEqual(chinese.returncode, english.returncode, words)
+        self.assertEqual(chinese.stdout, english.stdout, words)
+        lines = chinese.stderr.decode("utf-8").splitlines()
+        self.assertEqual(len(lines), len(english.stderr.splitlines()), words)
+        self.assertTrue(lines, words)
+        for line in lines:
+            self.assertTrue(line.startswith("quobrix: "), "%s: %s" % (words, line))
+            self.assertRegex(line.removeprefix("quobrix: "), "[\u4e00-\u9fff]", "%s: %s" % (words, line))
+        return english, chinese
+
+    def test_the_seven_tools_errors_keep_their_numbers_in_chinese(self):
+        # Each translation places every argument: the numbers the English
+        # message names are the Chinese one's.
+        cases = [["array", "--reverse", "--text", "{1,\n 2 x}"], ["array", "--reverse", "--text", "{256}"],
+                 ["array", "--name", "1x", "--text", "a"], ["array", "--type", "u64", "--text", "a"],
+                 ["random", "--count", "7", "--range", "1..6", "--unique"], ["random", "--range", "1..x"],
+                 ["random", "--float", "1..1"], ["parts", "divider", "3.3", "12"], ["parts", "code", "r", "98A"],
+                 ["parts", "4.7x"], ["filter", "rc", "--lowpass", "1m"], ["filter", "rc", "--r", "1k", "--c", ""],
+                 ["printf", "%d %d", "1"], ["printf", "%d", "1", "2"], ["printf", "%hhd", "abc"],
+                 ["printf", "%q"], ["printf", "%n"]]
+        for words in cases:
+            english, chinese = self.assert_only_messages_translated(words)
+            numbers = lambda text: sorted(re.findall(r"\d+", text))
+            self.assertEqual(numbers(chinese.stderr.decode("utf-8")), numbers(english.stderr.decode("utf-8")),
+                             "%s: %s" % (words, chinese.stderr.decode("utf-8")))
 
     def test_notes_follow_the_locale_and_the_answer_does_not(self):
         frames = ["01 03 00 00 00 0A C5 CD", "01 06 00 01 00 03 98 0B", "11 03 00 6B 00 03 76 87"]
@@ -149,6 +182,60 @@ class FindInChinese(unittest.TestCase):
                 body = line.removeprefix("quobrix: ")
                 # Every note is Chinese apart from the names it quotes.
                 self.assertRegex(body, "[\u4e00-\u9fff]", "%s: %s" % (words, line))
+
+    def test_errors_of_crc_frame_and_num_are_chinese(self):
+        cases = [
+            # An unknown model: the line naming it, the nearest names, the way to the list.
+            ["crc", "CRC-16/MODBUSS", "--text", "1"],
+            # Parameters of one's own, judged here and by the library.
+            ["crc", "--width", "83", "--poly", "1", "--text", "1"],
+            ["crc", "--width", "16", "--poly", "0x1g021", "--text", "1"],
+            ["crc", "width=16 poly=0x8005 init=0 refin=true refout=true xorout=0 check=0x1234", "--text", "1"],
+            ["crc", "CRC-16/MODBUS", "--text", "中😀", "--gbk"],
+            ["crc", "CRC-16/MODBUS", "--hex", "zz"],
+            # Hex arguments, as every command reads them.
+            ["num", "01 02 03"],
+            ["num", "01 0G"],
+            ["num", "--type", "int16", "--order", "ABC", "01 02"],
+            ["num", "--type", "int16", "--order", "BA", "--from", "70000"],
+            ["frame", "XOR-88", "01 02"],
+            ["frame", "CRC-16/MODBUS head=2", "01 02"],
+            ["frame", "LRC", "01 02"],
+            ["frame", "CRC-16/MODBUS be", "--order", "le", "01 02"],
+            ["frame", "XOR-8 tail=x", "01 02"],
+            ["frame", "--text", "CRC-16/MODBUS text hex2", "$AB"],
+            ["frame", "--text", "XOR-8 text from=$ to=*", "AB"],
+        ]
+        for words in cases:
+            english, _ = self.assert_only_messages_translated(words)
+            self.assertEqual(english.returncode, 2, words)
+
+    def test_the_meanings_of_ccitt_are_offered_in_chinese_and_listed_as_they_are(self):
+        words = ["crc", "CCITT", "--text", "1"]
+        english = self.run_find(words, LC_ALL="C")
+        chinese = self.run_find(words, LANG="zh_CN.UTF-8")
+        self.assertEqual((chinese.returncode, chinese.stdout), (english.returncode, english.stdout))
+        first, *choices = chinese.stderr.decode("utf-8").splitlines()
+        self.assertIn("三种不同的 CRC", first)
+        # The choices are catalogue lines: names and parameters in every language.
+        self.assertEqual(choices, english.stderr.decode().splitlines()[1:])
+        self.assertEqual(len(choices), 3)
+
+    def test_a_former_name_is_noted_in_chinese_and_the_crc_is_the_same(self):
+        english, chinese = self.assert_only_messages_translated(["crc", "CRC-4/ITU", "--text", "123456789"])
+        self.assertEqual((english.returncode, english.stdout), (0, b"7\n"))
+        self.assertIn("CRC-4/ITU 是 CRC-4/G-704 的旧名", chinese.stderr.decode("utf-8"))
+
+    def test_a_verification_answers_in_english_whatever_the_locale(self):
+        # What frame --verify prints is its answer, for scripts: it stays as
+        # it is, and standard error stays empty.
+        for words in (["frame", "CRC-16/MODBUS", "--order", "le", "--verify", "01 03 00 00 00 0A C5 CE"],
+                      ["frame", "--verify", "--text", "XOR-8 text from=$ to=* hex2", "$AB*00"]):
+            english = self.run_find(words, LC_ALL="C")
+            chinese = self.run_find(words, LANG="zh_CN.UTF-8")
+            self.assertEqual((chinese.returncode, chinese.stdout, chinese.stderr),
+                             (english.returncode, english.stdout, b""), words)
+            self.assertEqual(english.returncode, 1, words)
 
 
 if __name__ == "__main__":

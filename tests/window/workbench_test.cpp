@@ -273,9 +273,10 @@ TEST_F(Workbench, TextOutsideGbkIsKeptOrRefusedAsTheCommandLineDoes) {
     Click(IDC_CRC_MODE_GBK);
     Click(IDC_CRC_COMPUTE);
     ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_CRC_RESULT)).empty(); }));
-    const std::wstring status = WideTextOf(Control(IDC_CRC_STATUS));
-    EXPECT_NE(status.find(L"at byte offset 0 of --text has no GBK (code page 936) form"), std::wstring::npos)
-        << Show(TextOf(Control(IDC_CRC_STATUS)));
+    // In the session's Chinese, as the command line says it there.
+    const std::string status = TextOf(Control(IDC_CRC_STATUS));
+    EXPECT_NE(status.find(Gbk(u8"--text 中字节偏移 0 处的字符")), std::string::npos) << Show(status);
+    EXPECT_NE(status.find(Gbk(u8"无法用 GBK（代码页 936）表示")), std::string::npos) << Show(status);
     EXPECT_EQ(WideTextOf(Control(IDC_CRC_INPUT)), text);
 }
 
@@ -286,7 +287,7 @@ TEST_F(Workbench, EditedParametersAreCustomAndJudged) {
     SetText(Control(IDC_CRC_INIT), "0x1234");
     EXPECT_EQ(WaitForText(IDC_CRC_MODEL, "CRC-16/MODBUS"), Gbk(u8"自定义"));
     SetText(Control(IDC_CRC_POLY), "0x1g021");
-    EXPECT_EQ(WaitForText(IDC_CRC_PARAM_MSG), "--poly '0x1g021' is no hex number");
+    EXPECT_EQ(WaitForText(IDC_CRC_PARAM_MSG), Gbk(u8"--poly '0x1g021' 不是十六进制数"));
     SetText(Control(IDC_CRC_POLY), "0x8005");
     SetText(Control(IDC_CRC_INIT), "0xffff");
     EXPECT_EQ(WaitForText(IDC_CRC_MODEL, Gbk(u8"自定义")), "CRC-16/MODBUS");
@@ -314,10 +315,10 @@ TEST_F(Workbench, AModelNameThatNamesNoOneModelComputesNothing) {
     SetText(Control(IDC_CRC_INPUT), "123456789");
     const struct {
         const char* typed;
-        const char* message;
+        std::string message;  // in the session's Chinese
     } unresolved[] = {
-        {"CCITT", "\"CCITT\" means three different CRCs in different tools; name one of them:"},
-        {"NO-SUCH-CRC", "no CRC is called \"NO-SUCH-CRC\""},
+        {"CCITT", Gbk(u8"\"CCITT\" 在不同工具里指三种不同的 CRC；请指明是其中哪一种：")},
+        {"NO-SUCH-CRC", Gbk(u8"没有名为 \"NO-SUCH-CRC\" 的 CRC")},
     };
     for (const auto& name : unresolved) {
         TypeModel(name.typed);
@@ -1355,7 +1356,9 @@ TEST_F(WorkbenchTools, ArrayOfAFileAndBackToItsBytes) {
     // and the file saved before is as it was, with nothing left beside it.
     SetText(Control(IDC_ARR_INPUT), "{\r\n1, 2,\r\n3, four }");
     NameThroughFileDialog(IDC_ARR_SAVE, back);
-    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_ARR_STATUS)).find("line 3") != std::string::npos; }))
+    // (In the session's Chinese.)
+    const std::string third_line = Gbk(u8"第 3 行");
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control(IDC_ARR_STATUS)).find(third_line) != std::string::npos; }))
         << Show(TextOf(Control(IDC_ARR_STATUS)));
     EXPECT_EQ(ReadFileBytes(back_wide), original);
     EXPECT_EQ(GetFileAttributesW((back_wide + L".part").c_str()), INVALID_FILE_ATTRIBUTES);

@@ -4,7 +4,13 @@
 #include <cstring>
 #include <limits>
 
+#include "i18n/translate.h"
+
 namespace {
+
+using i18n::Format;
+using i18n::Tr;
+using i18n::TrN;
 
 // Longer than any number or character literal of 64 bits once its leading
 // zeros are dropped: a longer word is kept only this far, for its message.
@@ -141,7 +147,7 @@ std::string Quoted(const std::string& word, bool long_word) {
     return "'" + word + (long_word ? "...'" : "'");
 }
 
-std::string Elements(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " element" : " elements"); }
+std::string Decimal(std::uint64_t n) { return std::to_string(n); }
 
 }  // namespace
 
@@ -149,7 +155,7 @@ CArrayReader::CArrayReader(int element_size, bool big_endian, bool char_is_signe
     : element_size_(element_size), big_endian_(big_endian), char_is_signed_(char_is_signed) {}
 
 bool CArrayReader::Fail(const Where& where, const std::string& what) {
-    error_ = "line " + std::to_string(where.line) + ", column " + std::to_string(where.column) + ": " + what;
+    error_ = Format(Tr("line %1$s, column %2$s: %3$s"), {Decimal(where.line), Decimal(where.column), what});
     return false;
 }
 
@@ -286,7 +292,7 @@ bool CArrayReader::LexChar(char c, const Where& where, std::string& out) {
             if (c == '\n') {
                 // gcc only warns of an open quote in a directive or a skipped group.
                 if (!in_directive_ && !Skipping()) {
-                    return Fail(word_at_, Quoted(word_, word_long_) + " is not closed on its line");
+                    return Fail(word_at_, Format(Tr("%1$s is not closed on its line"), {Quoted(word_, word_long_)}));
                 }
                 lex_ = Lex::Code;
                 return Newline(out);
@@ -356,7 +362,8 @@ bool CArrayReader::Punctuation(char c, const Where& where, std::string& out) {
     if (adjacent && (state_ == State::Before || state_ == State::Prelude) &&
         ((before == '<' && (c == '%' || c == ':')) || (before == '%' && (c == '>' || c == ':')) ||
          (before == ':' && c == '>'))) {
-        return Fail(where, std::string("the digraph '") + before + c + "' is not read: write # { } [ ] for it");
+        return Fail(where,
+                    Format(Tr("the digraph '%1$s' is not read: write # { } [ ] for it"), {std::string{before, c}}));
     }
     if (state_ == State::Done) return true;
     if (state_ == State::Before || state_ == State::Prelude) {
@@ -364,18 +371,20 @@ bool CArrayReader::Punctuation(char c, const Where& where, std::string& out) {
     }
     // Within the initialiser.
     if (c == ',') {
-        if (state_ != State::After) return Fail(where, "',' with no number before it");
+        if (state_ != State::After) return Fail(where, Tr("',' with no number before it"));
         state_ = State::Expect;
         return true;
     }
     if (c == '{') {
-        if (bare_) return Fail(where, "'{' among numbers that started without one");
-        if (state_ == State::After) return Fail(where, "'{' follows the number before it without a comma");
+        if (bare_) return Fail(where, Tr("'{' among numbers that started without one"));
+        if (state_ == State::After) return Fail(where, Tr("'{' follows the number before it without a comma"));
         const Brace& outer = braces_.back();
-        if (outer.scalar) return Fail(where, "'{' inside the braces around one element");
+        if (outer.scalar) return Fail(where, Tr("'{' inside the braces around one element"));
         if (position_ >= outer.end) {
-            return Fail(where, "'{' is beyond the " + Elements(spans_[outer.level]) + " of " + Holder(outer) +
-                                   " (gcc drops what follows)");
+            const std::uint64_t elements = spans_[outer.level];
+            return Fail(where, Format(TrN("'{' is beyond the %1$s element of %2$s (gcc drops what follows)",
+                                          "'{' is beyond the %1$s elements of %2$s (gcc drops what follows)", elements),
+                                      {Decimal(elements), Holder(outer)}));
         }
         // C's rule: the braces take the next whole part the elements so far
         // leave off at, the largest one that starts here.
@@ -390,11 +399,11 @@ bool CArrayReader::Punctuation(char c, const Where& where, std::string& out) {
         return true;
     }
     if (c == '}') {
-        if (bare_) return Fail(where, "'}' closes no '{' (the numbers started without one)");
+        if (bare_) return Fail(where, Tr("'}' closes no '{' (the numbers started without one)"));
         const Brace closed = braces_.back();
         braces_.pop_back();
         if (closed.scalar && position_ < closed.end) {
-            return Fail(closed.where, "the braces here hold no number (gcc: empty scalar initializer)");
+            return Fail(closed.where, Tr("the braces here hold no number (gcc: empty scalar initializer)"));
         }
         std::uint64_t end = closed.end;
         if (end == kUnknown) {
@@ -406,7 +415,7 @@ bool CArrayReader::Punctuation(char c, const Where& where, std::string& out) {
         state_ = braces_.empty() ? State::Done : State::After;
         return true;
     }
-    return Fail(where, std::string("'") + c + "' is not part of a number");
+    return Fail(where, Format(Tr("'%1$s' is not part of a number"), {std::string(1, c)}));
 }
 
 // ---- The declaration ---------------------------------------------------
@@ -474,7 +483,7 @@ bool CArrayReader::PreludeToken(const std::string& token, bool is_literal, const
             if (!sizes_.empty() && sizes_read_) {
                 sizes_read_ = false;
                 sizes_problem_at_ = bracket_at_;
-                sizes_problem_ = "only the first size of an array may be left out";
+                sizes_problem_ = Tr("only the first size of an array may be left out");
             }
             sizes_.push_back(kUnknown);
             return true;
@@ -484,8 +493,9 @@ bool CArrayReader::PreludeToken(const std::string& token, bool is_literal, const
             if (sizes_read_) {
                 sizes_read_ = false;
                 sizes_problem_at_ = bracket_at_;
-                sizes_problem_ = "the array's size " + Quoted(bracket_tokens_[0], false) +
-                                 " is not read: write it as a number, or leave it out ([])";
+                sizes_problem_ =
+                    Format(Tr("the array's size %1$s is not read: write it as a number, or leave it out ([])"),
+                           {Quoted(bracket_tokens_[0], false)});
             }
         }
         sizes_.push_back(size);
@@ -498,7 +508,7 @@ bool CArrayReader::PreludeToken(const std::string& token, bool is_literal, const
         } else if (previous_token_ != "]" && sizes_read_) {
             sizes_read_ = false;
             sizes_problem_at_ = where;
-            sizes_problem_ = "a declarator the reader does not follow: NAME[..] = { .. } is";
+            sizes_problem_ = Tr("a declarator the reader does not follow: NAME[..] = { .. } is");
         }
         in_brackets_ = true;
         bracket_tokens_.clear();
@@ -509,7 +519,7 @@ bool CArrayReader::PreludeToken(const std::string& token, bool is_literal, const
     if (c == '(') ++parens_;
     if (c == ')' && parens_ > 0) --parens_;
     if (c == '{') ++prelude_braces_;
-    if (c == '}' && prelude_braces_-- == 0) return Fail(where, "'}' closes no '{'");
+    if (c == '}' && prelude_braces_-- == 0) return Fail(where, Tr("'}' closes no '{'"));
     if (((c == ',' || c == ';') && parens_ == 0) || c == '{' || c == '}') {
         // A new declarator or declaration: the sizes so far were another's.
         sizes_.clear();
@@ -538,22 +548,28 @@ bool CArrayReader::OpenInitialiser(const Where& where) {
     std::vector<std::uint64_t> sizes = {kUnknown};
     if (declaration_tokens_) {
         if (declaration_macro_) {
-            return Fail(declaration_macro_at_, Quoted(declaration_macro_name_, false) +
-                                                   " is a macro in the array's declaration (#define'd, or gcc's in "
-                                                   "its GNU modes): what it stands for is not read");
+            return Fail(declaration_macro_at_,
+                        Format(Tr("%1$s is a macro in the array's declaration (#define'd, or gcc's in its GNU modes): "
+                                  "what it stands for is not read"),
+                               {Quoted(declaration_macro_name_, false)}));
         }
         if (!sizes_read_) return Fail(sizes_problem_at_, sizes_problem_);
-        if (sizes_.empty()) return Fail(where, "the '{' here initialises no array: its declaration has no [ ]");
+        if (sizes_.empty()) return Fail(where, Tr("the '{' here initialises no array: its declaration has no [ ]"));
         // Its numbers read as elements of another size would give other bytes.
         const int declared = DeclaredElementSize(type_words_);
         if (declared == 8 && element_size_ != 8) {
-            return Fail(where, "the array's elements are declared of 8 bytes: only elements of 1, 2 and 4 bytes are read");
+            return Fail(where,
+                        Tr("the array's elements are declared of 8 bytes: only elements of 1, 2 and 4 bytes are read"));
         }
         if (declared != 0 && declared != element_size_) {
-            const auto bytes = [](int n) { return n == 1 ? std::string("1 byte") : std::to_string(n) + " bytes"; };
-            return Fail(where, "the array's elements are declared of " + bytes(declared) + ", read here as " +
-                                   bytes(element_size_) + ": give a --type of " + bytes(declared) +
-                                   kTypesOfSize[declared]);
+            const std::string read_as =
+                Format(TrN("%1$s byte", "%1$s bytes", static_cast<unsigned>(element_size_)), {Decimal(element_size_)});
+            return Fail(where, Format(TrN("the array's elements are declared of %1$s byte, read here as %2$s: give a "
+                                          "--type of %1$s byte%3$s",
+                                          "the array's elements are declared of %1$s bytes, read here as %2$s: give a "
+                                          "--type of %1$s bytes%3$s",
+                                          static_cast<unsigned>(declared)),
+                                      {Decimal(declared), read_as, kTypesOfSize[declared]}));
         }
         sizes = sizes_;
     }
@@ -567,9 +583,9 @@ bool CArrayReader::OpenInitialiser(const Where& where) {
             continue;
         }
         if (size != 0 && spans_[level + 1] > max_elements / size) {
-            return Fail(where, "the array is larger than gcc allows an object to be");
+            return Fail(where, Tr("the array is larger than gcc allows an object to be"));
         }
-        if (size == 0 && level > 0) return Fail(where, "an array of arrays of no elements is not read");
+        if (size == 0 && level > 0) return Fail(where, Tr("an array of arrays of no elements is not read"));
         spans_[level] = size * spans_[level + 1];
     }
     braces_.push_back(Brace{spans_[0], 0, sizes.size() == 0, where});
@@ -591,8 +607,9 @@ bool CArrayReader::Decided(const std::string& name, const Where& where, bool& de
     if (name == "__cplusplus") return true;  // gcc reading C never defines it
     const bool lower = std::any_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; });
     if (IsIdentifier(name) && !included_ && !lower && name[0] != '_') return true;
-    return Fail(where, Quoted(name, false) + ": whether it is defined depends on the compiler or a header: "
-                                             "only names the text defines are followed in #if groups");
+    return Fail(where, Format(Tr("%1$s: whether it is defined depends on the compiler or a header: only names the "
+                                 "text defines are followed in #if groups"),
+                              {Quoted(name, false)}));
 }
 
 bool CArrayReader::EndDirective() {
@@ -605,12 +622,14 @@ bool CArrayReader::EndDirective() {
     const bool is_elif = name == "elif" || name == "elifdef" || name == "elifndef";
     if (is_if || is_elif) {
         if (is_elif && (conditionals_.empty() || conditionals_.back().seen_else)) {
-            return Fail(where, "#" + name + (conditionals_.empty() ? " with no #if before it" : " after #else"));
+            const char* const pattern =
+                conditionals_.empty() ? Tr("#%1$s with no #if before it") : Tr("#%1$s after #else");
+            return Fail(where, Format(pattern, {name}));
         }
         // gcc reads the line of a group not within a skipped one, after the array too.
         if (is_if && !Skipping()) {
-            if (name != "if" && !IsIdentifier(subject)) return Fail(where, "#" + name + " takes a name");
-            if (name == "if" && subject.empty()) return Fail(where, "#if takes a condition");
+            if (name != "if" && !IsIdentifier(subject)) return Fail(where, Format(Tr("#%1$s takes a name"), {name}));
+            if (name == "if" && subject.empty()) return Fail(where, Tr("#if takes a condition"));
         }
         if (is_if) {
             Conditional group;
@@ -627,12 +646,13 @@ bool CArrayReader::EndDirective() {
         if (name == "if" || name == "elif") {
             std::uint64_t number = 0;
             if (directive_.size() != 2 || !StartsNumber(subject) || IntegerLiteral(subject, 0, number) != Parse::Ok) {
-                return Fail(where, "#" + name + ": only a number is read as its condition (#if 0, #if 1), and "
-                                                "#ifdef, #ifndef");
+                return Fail(where, Format(Tr("#%1$s: only a number is read as its condition (#if 0, #if 1), and "
+                                            "#ifdef, #ifndef"),
+                                         {name}));
             }
             value = number != 0;
         } else {
-            if (!IsIdentifier(subject)) return Fail(where, "#" + name + " takes a name");
+            if (!IsIdentifier(subject)) return Fail(where, Format(Tr("#%1$s takes a name"), {name}));
             bool defined = false;
             if (!Decided(subject, where, defined)) return false;
             value = (name == "ifdef" || name == "elifdef") == defined;
@@ -641,13 +661,13 @@ bool CArrayReader::EndDirective() {
         return true;
     }
     if (name == "else" || name == "endif") {
-        if (conditionals_.empty()) return Fail(where, "#" + name + " with no #if before it");
+        if (conditionals_.empty()) return Fail(where, Format(Tr("#%1$s with no #if before it"), {name}));
         Conditional& group = conditionals_.back();
         if (name == "endif") {
             conditionals_.pop_back();
             return true;
         }
-        if (group.seen_else) return Fail(where, "#else after #else");
+        if (group.seen_else) return Fail(where, Tr("#else after #else"));
         group.seen_else = true;
         group.taking = group.outer_taking && !group.taken;
         group.taken = true;
@@ -655,9 +675,9 @@ bool CArrayReader::EndDirective() {
     }
     if (Skipping()) return true;
     if (name == "define" || name == "undef") {
-        if (!IsIdentifier(subject)) return Fail(where, "#" + name + " takes a name");
+        if (!IsIdentifier(subject)) return Fail(where, Format(Tr("#%1$s takes a name"), {name}));
         if (name == "define") {
-            if (defined_.size() >= kMaxMacros) return Fail(where, "more #define'd names than are followed here");
+            if (defined_.size() >= kMaxMacros) return Fail(where, Tr("more #define'd names than are followed here"));
             defined_.insert(subject);
             undefined_.erase(subject);
         } else {
@@ -668,26 +688,26 @@ bool CArrayReader::EndDirective() {
     }
     if (name == "include" || name == "include_next" || name == "embed") {
         if (state_ == State::Expect || state_ == State::After) {
-            return Fail(where, "#" + name + " inside the initialiser: what it brings in is not read");
+            return Fail(where, Format(Tr("#%1$s inside the initialiser: what it brings in is not read"), {name}));
         }
-        if (subject.empty()) return Fail(where, "#" + name + " names no file");
+        if (subject.empty()) return Fail(where, Format(Tr("#%1$s names no file"), {name}));
         included_ = true;
         return true;
     }
-    if (name == "error") return Fail(where, "#error: gcc stops here");
+    if (name == "error") return Fail(where, Tr("#error: gcc stops here"));
     // The null directive, line markers and directives that leave the text alone.
     if (name.empty() || StartsNumber(name) || name == "pragma" || name == "line" || name == "ident" ||
         name == "sccs" || name == "warning" || name == "assert" || name == "unassert") {
         return true;
     }
-    return Fail(where, Quoted("#" + name, false) + " is no directive gcc knows");
+    return Fail(where, Format(Tr("%1$s is no directive gcc knows"), {Quoted("#" + name, false)}));
 }
 
 // ---- Numbers -----------------------------------------------------------
 
 std::string CArrayReader::Holder(const Brace& brace) const {
-    if (brace.level == 0) return "the array";
-    return "the braces at line " + std::to_string(brace.where.line) + ", column " + std::to_string(brace.where.column);
+    if (brace.level == 0) return Tr("the array");
+    return Format(Tr("the braces at line %1$s, column %2$s"), {Decimal(brace.where.line), Decimal(brace.where.column)});
 }
 
 bool CArrayReader::CodeToken(const std::string& token, bool is_literal, const Where& where, std::string& out) {
@@ -696,13 +716,21 @@ bool CArrayReader::CodeToken(const std::string& token, bool is_literal, const Wh
         if (!PreludeToken(token, is_literal, where)) return false;
         if (!bare_ || state_ != State::Expect) return true;
     }
-    if (state_ == State::After) return Fail(where, Quoted(token, word_long_) + " follows the number before it without a comma");
-    if (token[0] == '"') return Fail(where, "a string literal is not read as numbers here");
+    if (state_ == State::After) {
+        return Fail(where,
+                    Format(Tr("%1$s follows the number before it without a comma"), {Quoted(token, word_long_)}));
+    }
+    if (token[0] == '"') return Fail(where, Tr("a string literal is not read as numbers here"));
     const Brace& brace = braces_.back();
     if (position_ >= brace.end) {
-        if (brace.scalar) return Fail(where, Quoted(token, word_long_) + " is a second number in braces around one element");
-        return Fail(where, Quoted(token, word_long_) + " is beyond the " + Elements(spans_[brace.level]) + " of " +
-                               Holder(brace) + " (gcc drops it)");
+        if (brace.scalar) {
+            return Fail(where, Format(Tr("%1$s is a second number in braces around one element"),
+                                      {Quoted(token, word_long_)}));
+        }
+        const std::uint64_t elements = spans_[brace.level];
+        return Fail(where, Format(TrN("%1$s is beyond the %2$s element of %3$s (gcc drops it)",
+                                      "%1$s is beyond the %2$s elements of %3$s (gcc drops it)", elements),
+                                  {Quoted(token, word_long_), Decimal(elements), Holder(brace)}));
     }
     state_ = State::After;
     if (!Number(token, token[0] == '\'', where, out)) return false;
@@ -716,9 +744,10 @@ bool CArrayReader::Emit(bool negative, std::uint64_t magnitude, const std::strin
     const std::uint64_t max = bits == 64 ? std::numeric_limits<std::uint64_t>::max() : (std::uint64_t{1} << bits) - 1;
     const std::uint64_t most_negative = std::uint64_t{1} << (bits - 1);
     if (negative ? magnitude > most_negative : magnitude > max) {
-        const std::string bytes = element_size_ == 1 ? "1 byte" : std::to_string(element_size_) + " bytes";
-        return Fail(where, Quoted(word, false) + " does not fit in " + bytes + " (0 to " + std::to_string(max) +
-                               ", or -" + std::to_string(most_negative) + " to -1)");
+        return Fail(where, Format(TrN("%1$s does not fit in %2$s byte (0 to %3$s, or -%4$s to -1)",
+                                      "%1$s does not fit in %2$s bytes (0 to %3$s, or -%4$s to -1)",
+                                      static_cast<unsigned>(element_size_)),
+                                  {Quoted(word, false), Decimal(element_size_), Decimal(max), Decimal(most_negative)}));
     }
     const std::uint64_t value = (negative ? 0 - magnitude : magnitude) & max;
     for (int k = 0; k < element_size_; ++k) {
@@ -733,7 +762,7 @@ bool CArrayReader::Number(const std::string& word, bool is_char, const Where& wh
     if (is_char) {
         // The text between the quotes; a literal cut short has no closing one.
         if (word_long_ || word.size() < 2 || !CharacterValue(word.substr(1, word.size() - 2), value)) {
-            return Fail(where, Quoted(word, word_long_) + " is not a character literal of one byte");
+            return Fail(where, Format(Tr("%1$s is not a character literal of one byte"), {Quoted(word, word_long_)}));
         }
         // A character literal is an int of the char's value: negative from
         // 0x80 where char is signed.
@@ -744,10 +773,11 @@ bool CArrayReader::Number(const std::string& word, bool is_char, const Where& wh
     const std::size_t start = word[0] == '-' || word[0] == '+' ? 1 : 0;
     const Parse parse = word_long_ ? Parse::NoNumber : IntegerLiteral(word, start, value);
     if (parse == Parse::NoNumber) {
-        return Fail(where, Quoted(word, word_long_) +
-                               " is not a number (hex 0x.., decimal, octal 0.., binary 0b.. or a character literal)");
+        return Fail(where, Format(Tr("%1$s is not a number (hex 0x.., decimal, octal 0.., binary 0b.. or a character "
+                                     "literal)"),
+                                  {Quoted(word, word_long_)}));
     }
-    if (parse == Parse::TooLarge) return Fail(where, Quoted(word, false) + " is larger than 64 bits");
+    if (parse == Parse::TooLarge) return Fail(where, Format(Tr("%1$s is larger than 64 bits"), {Quoted(word, false)}));
     return Emit(negative, value, word, where, out);
 }
 
@@ -759,7 +789,7 @@ bool CArrayReader::ZerosTo(std::uint64_t position, std::string& out) {
         out.append(static_cast<std::size_t>(count * size), '\0');
         position_ += count;
         if (flush_ && out.size() >= kZeroBlock && !flush_(out)) {
-            error_ = "the bytes could not be written";
+            error_ = Tr("the bytes could not be written");
             return false;
         }
     }
@@ -794,31 +824,33 @@ bool CArrayReader::Finish(std::string& out) {
         case Lex::CharEscape:
         case Lex::String:
         case Lex::StringEscape:
-            if (!in_directive_ && !Skipping()) return Fail(word_at_, Quoted(word_, word_long_) + " is not closed");
+            if (!in_directive_ && !Skipping()) {
+                return Fail(word_at_, Format(Tr("%1$s is not closed"), {Quoted(word_, word_long_)}));
+            }
             lex_ = Lex::Code;
             break;
         case Lex::BlockComment:
         case Lex::BlockStar:
-            return Fail(comment_at_, "the comment that opens here is never closed");
+            return Fail(comment_at_, Tr("the comment that opens here is never closed"));
     }
     if (in_directive_) {
         in_directive_ = false;
         if (!EndDirective()) return false;
     }
     if (!conditionals_.empty()) {
-        return Fail(conditionals_.back().where, "the #if group that opens here has no #endif");
+        return Fail(conditionals_.back().where, Tr("the #if group that opens here has no #endif"));
     }
     switch (state_) {
         case State::Before:
-            error_ = "no numbers: the text is empty or holds only comments";
+            error_ = Tr("no numbers: the text is empty or holds only comments");
             return false;
         case State::Prelude:
-            error_ = "no '= {' opens an array's initialiser, and the text does not start with '{' or a number";
+            error_ = Tr("no '= {' opens an array's initialiser, and the text does not start with '{' or a number");
             return false;
         case State::Expect:
         case State::After:
             if (bare_) return true;
-            return Fail(braces_.front().where, "the '{' here is never closed");
+            return Fail(braces_.front().where, Tr("the '{' here is never closed"));
         case State::Done:
             break;
     }

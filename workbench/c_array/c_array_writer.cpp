@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "workbench/crc/engine.h"
+#include "i18n/translate.h"
 
 namespace {
 
@@ -116,18 +117,18 @@ bool ReservedByStdint(const std::string& name) {
 }  // namespace
 
 std::string CArrayNameProblem(const std::string& name, const CArrayFormat& format) {
-    if (!IsCIdentifier(name)) return "is no C identifier (letters, digits and _, no digit first)";
+    if (!IsCIdentifier(name)) return i18n::Tr("is no C identifier (letters, digits and _, no digit first)");
     for (const char* keyword : kCKeywords) {
-        if (name == keyword) return "is a keyword of C";
+        if (name == keyword) return i18n::Tr("is a keyword of C");
     }
-    if (name == "linux" || name == "unix" || name == "i386") return "is a macro gcc predefines (as 1)";
+    if (name == "linux" || name == "unix" || name == "i386") return i18n::Tr("is a macro gcc predefines (as 1)");
     // __1st_bin, xxd's name for 1st.bin, is kept: no compiler gives such a name a meaning.
     if (name.size() >= 2 && name[0] == '_' && ((name[1] == '_' && !IsAsciiDigit(name.size() > 2 ? name[2] : '0')) ||
                                                (name[1] >= 'A' && name[1] <= 'Z'))) {
-        return "is kept for the compiler and its library (it starts with __ or _ and a capital)";
+        return i18n::Tr("is kept for the compiler and its library (it starts with __ or _ and a capital)");
     }
     if (CArrayElementType(format).back() == 't' && ReservedByStdint(name)) {
-        return "is declared or kept by <stdint.h>, which the array's type needs";
+        return i18n::Tr("is declared or kept by <stdint.h>, which the array's type needs");
     }
     return "";
 }
@@ -272,8 +273,9 @@ void CArrayWriter::Element(std::uint64_t value, std::string& out) {
 bool CArrayWriter::End(std::string& out, std::string& error) {
     if (partial_size_ > 0) {
         if (!format_.pad) {
-            error = std::to_string(bytes_) + " bytes are no whole number of " + std::to_string(format_.element_size) +
-                    "-byte elements: " + std::to_string(partial_size_) + " left over";
+            error = i18n::Format(i18n::Tr("%1$s bytes are no whole number of %2$s-byte elements: %3$s left over"),
+                                 {std::to_string(bytes_), std::to_string(format_.element_size),
+                                  std::to_string(partial_size_)});
             return false;
         }
         // Zero bytes fill it; the length and the CRC stay those of the content.

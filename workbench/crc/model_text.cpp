@@ -5,8 +5,12 @@
 #include <vector>
 
 #include "core/decode.h"
+#include "i18n/translate.h"
 
 namespace {
+
+using i18n::Format;
+using i18n::Tr;
 
 constexpr int kBitsPerHexDigit = 4;
 constexpr int kMaxHexDigits = 128 / kBitsPerHexDigit;
@@ -28,7 +32,8 @@ bool SplitFields(std::string_view line, std::vector<Field>& fields, std::string&
         const std::size_t key_start = i;
         while (i < line.size() && line[i] != '=' && !IsBlank(line[i])) ++i;
         if (i == line.size() || line[i] != '=' || i == key_start) {
-            error = "\"" + std::string(line.substr(key_start, i - key_start)) + "\" is not a field (want key=value)";
+            error = Format(Tr("\"%1$s\" is not a field (want key=value)"),
+                           {std::string(line.substr(key_start, i - key_start))});
             return false;
         }
         Field field{std::string(line.substr(key_start, i - key_start)), {}};
@@ -36,13 +41,13 @@ bool SplitFields(std::string_view line, std::vector<Field>& fields, std::string&
         if (i < line.size() && line[i] == '"') {
             const std::size_t close = line.find('"', i + 1);
             if (close == std::string_view::npos) {
-                error = field.key + ": the quote is not closed";
+                error = Format(Tr("%1$s: the quote is not closed"), {field.key});
                 return false;
             }
             field.value = std::string(line.substr(i + 1, close - i - 1));
             i = close + 1;
             if (i < line.size() && !IsBlank(line[i])) {
-                error = field.key + ": a blank must follow the closing quote";
+                error = Format(Tr("%1$s: a blank must follow the closing quote"), {field.key});
                 return false;
             }
         } else {
@@ -131,21 +136,21 @@ bool ParseCrcModelLine(std::string_view line, CrcModelLine& parsed, std::string&
     for (const Field& field : fields) {
         int key = 0;
         while (key < kKeyCount && field.key != kKeys[key]) ++key;
-        if (key == kKeyCount) return error = "unknown field \"" + field.key + "\"", false;
-        if (seen[key]) return error = field.key + " is given twice", false;
+        if (key == kKeyCount) return error = Format(Tr("unknown field \"%1$s\""), {field.key}), false;
+        if (seen[key]) return error = Format(Tr("%1$s is given twice"), {field.key}), false;
         seen[key] = true;
 
         const std::string& v = field.value;
         CrcParams& p = parsed.params;
         Uint128 number;
         bool ok = true;
-        const char* want = "a hex number";
+        const char* not_wanted = Tr("%1$s=%2$s is not a hex number");
         switch (key) {
-            case kWidth: ok = ParseCrcWidth(v, p.width), want = "a width in decimal"; break;
+            case kWidth: ok = ParseCrcWidth(v, p.width), not_wanted = Tr("%1$s=%2$s is not a width in decimal"); break;
             case kPoly: ok = ParseCrcHexNumber(v, p.poly); break;
             case kInit: ok = ParseCrcHexNumber(v, p.init); break;
-            case kRefin: ok = ParseBool(v, p.refin), want = "true or false"; break;
-            case kRefout: ok = ParseBool(v, p.refout), want = "true or false"; break;
+            case kRefin: ok = ParseBool(v, p.refin), not_wanted = Tr("%1$s=%2$s is not true or false"); break;
+            case kRefout: ok = ParseBool(v, p.refout), not_wanted = Tr("%1$s=%2$s is not true or false"); break;
             case kXorout: ok = ParseCrcHexNumber(v, p.xorout); break;
             case kCheck: ok = ParseCrcHexNumber(v, number), parsed.check = number; break;
             case kResidue: ok = ParseCrcHexNumber(v, number), parsed.residue = number; break;
@@ -153,20 +158,21 @@ bool ParseCrcModelLine(std::string_view line, CrcModelLine& parsed, std::string&
         }
         const bool hex_field = key == kPoly || key == kInit || key == kXorout || key == kCheck || key == kResidue;
         if (!ok && hex_field && IsCrcHexText(v)) {
-            return error = field.key + "=" + v + " is too large for " + std::to_string(kCrcMaxWidth) + " bits", false;
+            error = Format(Tr("%1$s=%2$s is too large for %3$s bits"), {field.key, v, std::to_string(kCrcMaxWidth)});
+            return false;
         }
-        if (!ok) return error = field.key + "=" + v + " is not " + want, false;
+        if (!ok) return error = Format(not_wanted, {field.key, v}), false;
     }
     for (int key = kWidth; key <= kXorout; ++key) {
-        if (!seen[key]) return error = std::string(kKeys[key]) + "= is missing", false;
+        if (!seen[key]) return error = Format(Tr("%1$s= is missing"), {kKeys[key]}), false;
     }
     if (!CheckCrcParams(parsed.params, error)) return false;
     const Uint128 above_width = ~LowBitsMask(parsed.params.width);
     if (parsed.check && !(*parsed.check & above_width).IsZero()) {
-        error = "check has bits above the width of " + std::to_string(parsed.params.width);
+        error = Format(Tr("%1$s has bits above the width of %2$s"), {"check", std::to_string(parsed.params.width)});
     }
     if (error.empty() && parsed.residue && !(*parsed.residue & above_width).IsZero()) {
-        error = "residue has bits above the width of " + std::to_string(parsed.params.width);
+        error = Format(Tr("%1$s has bits above the width of %2$s"), {"residue", std::to_string(parsed.params.width)});
     }
     return error.empty();
 }

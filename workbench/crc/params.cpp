@@ -1,5 +1,7 @@
 #include "workbench/crc/params.h"
 
+#include "i18n/translate.h"
+
 namespace {
 
 bool FitsWidth(Uint128 value, int width) { return (value & ~LowBitsMask(width)).IsZero(); }
@@ -8,14 +10,17 @@ bool FitsWidth(Uint128 value, int width) { return (value & ~LowBitsMask(width)).
 
 bool CheckCrcParams(const CrcParams& params, std::string& error) {
     if (params.width < kCrcMinWidth || params.width > kCrcMaxWidth) {
-        error = "width " + std::to_string(params.width) + " is outside " + std::to_string(kCrcMinWidth) + " to " +
-                std::to_string(kCrcMaxWidth);
+        error = i18n::Format(i18n::Tr("width %1$s is outside %2$s to %3$s"),
+                             {std::to_string(params.width), std::to_string(kCrcMinWidth), std::to_string(kCrcMaxWidth)});
         return false;
     }
-    const std::string bits = " has bits above the width of " + std::to_string(params.width);
-    if (!FitsWidth(params.poly, params.width)) return error = "poly" + bits, false;
-    if (!FitsWidth(params.init, params.width)) return error = "init" + bits, false;
-    if (!FitsWidth(params.xorout, params.width)) return error = "xorout" + bits, false;
+    const auto bits_above = [&](const char* field) {
+        error = i18n::Format(i18n::Tr("%1$s has bits above the width of %2$s"), {field, std::to_string(params.width)});
+        return false;
+    };
+    if (!FitsWidth(params.poly, params.width)) return bits_above("poly");
+    if (!FitsWidth(params.init, params.width)) return bits_above("init");
+    if (!FitsWidth(params.xorout, params.width)) return bits_above("xorout");
     error.clear();
     return true;
 }

@@ -8,8 +8,13 @@
 #include "workbench/crc/catalogue.h"
 #include "workbench/crc/check_values.h"
 #include "workbench/crc/model_text.h"
+#include "i18n/translate.h"
 
 namespace {
+
+using i18n::Format;
+using i18n::Tr;
+using i18n::TrN;
 
 // How many names an unknown one is shown at most.
 constexpr std::size_t kMaxSuggestions = 5;
@@ -45,8 +50,8 @@ bool NamesCcitt(std::string_view name) {
 }
 
 std::vector<std::string> CcittChoices(std::string_view name) {
-    std::vector<std::string> lines{"\"" + std::string(name) +
-                                   "\" means three different CRCs in different tools; name one of them:"};
+    std::vector<std::string> lines{
+        Format(Tr("\"%1$s\" means three different CRCs in different tools; name one of them:"), {std::string(name)})};
     for (const char* choice : {"CRC-16/IBM-3740", "CRC-16/XMODEM", "CRC-16/KERMIT"}) {
         const CrcModel& model = *FindModel(choice);
         std::string line = "  " + std::string(model.name);
@@ -112,17 +117,20 @@ std::vector<std::string> NearestNames(std::string_view name, std::size_t& more) 
 }
 
 std::vector<std::string> UnknownName(std::string_view name) {
-    std::vector<std::string> lines{"no CRC is called \"" + std::string(name) + "\""};
+    std::vector<std::string> lines{Format(Tr("no CRC is called \"%1$s\""), {std::string(name)})};
     std::size_t more = 0;
     const std::vector<std::string> nearest = NearestNames(name, more);
     if (!nearest.empty()) {
-        std::string line = "the nearest names:";
-        for (const std::string& candidate : nearest) line += " " + candidate;
-        if (more > 0) line += " (and " + std::to_string(more) + " more)";
-        lines.push_back(line);
+        std::string names;
+        for (const std::string& candidate : nearest) names += (names.empty() ? "" : " ") + candidate;
+        lines.push_back(more == 0 ? Format(Tr("the nearest names: %1$s"), {names})
+                                  : Format(TrN("the nearest names: %1$s (and %2$s more)",
+                                               "the nearest names: %1$s (and %2$s more)", more),
+                                           {names, std::to_string(more)}));
     }
-    lines.push_back("\"quobrix crc --list\" lists all " + std::to_string(CrcCatalogue().size()) +
-                    " models; parameters may be given as a line of width= poly= init= refin= refout= xorout=");
+    lines.push_back(Format(Tr("\"quobrix crc --list\" lists all %1$s models; parameters may be given as a line of "
+                              "width= poly= init= refin= refout= xorout="),
+                           {std::to_string(CrcCatalogue().size())}));
     return lines;
 }
 
@@ -130,15 +138,15 @@ bool ResolveLine(std::string_view line, ResolvedCrc& resolved, std::string& erro
     CrcModelLine parsed;
     std::string why;
     if (!ParseCrcModelLine(line, parsed, why)) {
-        error = "not a CRC parameter line: " + why;
+        error = Format(Tr("not a CRC parameter line: %1$s"), {why});
         return false;
     }
     if (parsed.check) {
         const Uint128 computed = CrcCheckValue(parsed.params);
         if (computed != *parsed.check) {
             const int width = parsed.params.width;
-            error = "check=" + CrcCatalogueNumber(*parsed.check, width) + " does not hold: these parameters give " +
-                    CrcCatalogueNumber(computed, width) + " for \"123456789\"";
+            error = Format(Tr("check=%1$s does not hold: these parameters give %2$s for \"123456789\""),
+                           {CrcCatalogueNumber(*parsed.check, width), CrcCatalogueNumber(computed, width)});
             return false;
         }
     }
@@ -146,8 +154,8 @@ bool ResolveLine(std::string_view line, ResolvedCrc& resolved, std::string& erro
         const Uint128 computed = CrcResidue(parsed.params);
         if (computed != *parsed.residue) {
             const int width = parsed.params.width;
-            error = "residue=" + CrcCatalogueNumber(*parsed.residue, width) +
-                    " does not hold: these parameters give " + CrcCatalogueNumber(computed, width);
+            error = Format(Tr("residue=%1$s does not hold: these parameters give %2$s"),
+                           {CrcCatalogueNumber(*parsed.residue, width), CrcCatalogueNumber(computed, width)});
             return false;
         }
     }
@@ -159,8 +167,8 @@ bool ResolveLine(std::string_view line, ResolvedCrc& resolved, std::string& erro
             if (named == nullptr && SameName(former.former, *parsed.name)) named = FindModel(former.current);
         }
         if (named != nullptr && named->params != parsed.params) {
-            error = "name=\"" + *parsed.name + "\" is the catalogue's " + std::string(named->name) +
-                    ", whose parameters differ: " + FormatCrcParams(named->params);
+            error = Format(Tr("name=\"%1$s\" is the catalogue's %2$s, whose parameters differ: %3$s"),
+                           {*parsed.name, std::string(named->name), FormatCrcParams(named->params)});
             return false;
         }
     }
@@ -181,7 +189,8 @@ bool ResolveCrc(std::string_view argument, ResolvedCrc& resolved, std::string& e
         if (!SameName(former.former, argument)) continue;
         const CrcModel& model = *FindModel(former.current);
         resolved = ResolvedCrc{model.params, std::string(model.name),
-                               std::string(former.former) + " is the former name of " + std::string(model.name)};
+                               Format(Tr("%1$s is the former name of %2$s"),
+                                      {std::string(former.former), std::string(model.name)})};
         return true;
     }
     const std::vector<std::string> lines = NamesCcitt(argument) ? CcittChoices(argument) : UnknownName(argument);

@@ -7,6 +7,7 @@
 #include "workbench/crc/byte_table.h"
 #include "workbench/crc/model_text.h"
 #include "workbench/crc/resolve.h"
+#include "i18n/translate.h"
 
 namespace {
 
@@ -90,16 +91,16 @@ bool ResolveCheckMethod(std::string_view text, CheckMethod& method, std::string&
     // Two checks go by this name; which one a device means is the user's
     // to say, not ours to guess.
     if (SameName("LRC", text)) {
-        error = "\"LRC\" names two checks: Modbus ASCII's is SUM-8/TWOS (the sum's two's complement), ISO 1155's "
-                "is XOR-8; give the one the device uses";
+        error = i18n::Tr("\"LRC\" names two checks: Modbus ASCII's is SUM-8/TWOS (the sum's two's complement), "
+                         "ISO 1155's is XOR-8; give the one the device uses");
         return false;
     }
     ResolvedCrc resolved;
     if (!ResolveCrc(text, resolved, error)) {
         if (text.find('=') == std::string_view::npos) {
-            std::string sums = "the sums:";
-            for (const SumCheck& sum : kSumChecks) sums += " " + std::string(sum.name);
-            error += "\n" + sums;
+            std::string sums;
+            for (const SumCheck& sum : kSumChecks) sums += (sums.empty() ? "" : " ") + std::string(sum.name);
+            error += "\n" + i18n::Format(i18n::Tr("the sums: %1$s"), {sums});
         }
         return false;
     }

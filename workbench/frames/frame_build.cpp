@@ -1,5 +1,7 @@
 #include "workbench/frames/frame_build.h"
 
+#include "i18n/translate.h"
+
 namespace {
 
 constexpr int kByteBits = 8;
@@ -100,8 +102,8 @@ bool SplitPlacement(std::string_view text, std::string_view& check, FramePlaceme
         if (word.substr(0, key.size()) != key) return true;
         std::size_t value = 0;
         if (!ReadCount(word.substr(key.size()), value)) {
-            error = "\"" + std::string(word) + "\": " + std::string(key.substr(0, key.size() - 1)) +
-                    " takes a count of bytes in decimal";
+            error = i18n::Format(i18n::Tr("\"%1$s\": %2$s takes a count of bytes in decimal"),
+                                 {std::string(word), std::string(key.substr(0, key.size() - 1))});
             return false;
         }
         count = value;

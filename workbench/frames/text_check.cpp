@@ -7,8 +7,12 @@
 #include "workbench/frames/check_evidence.h"
 #include "workbench/frames/frame_build.h"
 #include "workbench/frames/frame_search.h"
+#include "i18n/translate.h"
 
 namespace {
+
+using i18n::Format;
+using i18n::Tr;
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -57,7 +61,7 @@ bool ReadFormWord(const std::string& word, TextCheckForm& form, bool& digits_giv
             return true;
         }
         if (value.size() != 1) {
-            error = "'" + word + "' takes one character or " + none;
+            error = Format(Tr("'%1$s' takes one character or %2$s"), {word, none});
             return false;
         }
         into = value[0];
@@ -79,7 +83,8 @@ bool ReadFormWord(const std::string& word, TextCheckForm& form, bool& digits_giv
         }
     }
     if (word == "text") return true;
-    error = "'" + word + "' is no word of a text check (text, from=C, to=C, hex2, hex4, hex8, lower, pairs, crlf)";
+    error = Format(Tr("'%1$s' is no word of a text check (text, from=C, to=C, hex2, hex4, hex8, lower, pairs, crlf)"),
+                   {word});
     return false;
 }
 
@@ -120,7 +125,7 @@ bool ReadTextCheck(std::string_view words, CheckMethod& method, TextCheckForm& f
     std::string_view check = first_form == split.end() ? words : words.substr(0, first_form->first);
     while (!check.empty() && (check.back() == ' ' || check.back() == '\t')) check.remove_suffix(1);
     if (first_form == split.begin()) {
-        error = "the words name no check before the form (XOR-8 text from=$ to=* hex2)";
+        error = Tr("the words name no check before the form (XOR-8 text from=$ to=* hex2)");
         return false;
     }
     form = TextCheckForm{};
@@ -138,9 +143,11 @@ bool ReadTextCheck(std::string_view words, CheckMethod& method, TextCheckForm& f
     const int width = method.width();
     if (!digits_given) form.digits = width / 4;
     if (width != form.digits * 4 || (width != 8 && width != 16 && width != 32)) {
-        error = method.Label() + " is " + std::to_string(width) + " bits wide" +
-                (width == 8 || width == 16 || width == 32 ? ": write it as hex" + std::to_string(width / 4)
-                                                          : ": a text check is 8, 16 or 32 bits");
+        error = width == 8 || width == 16 || width == 32
+                    ? Format(Tr("%1$s is %2$s bits wide: write it as hex%3$s"),
+                             {method.Label(), std::to_string(width), std::to_string(width / 4)})
+                    : Format(Tr("%1$s is %2$s bits wide: a text check is 8, 16 or 32 bits"),
+                             {method.Label(), std::to_string(width)});
         return false;
     }
     return true;
@@ -196,22 +203,24 @@ bool ComputeTextCheck(const CheckMethod& method, const TextCheckForm& form, std:
     return true;
 }
 
+// Its reasons are messages, in the user's language; SplitTextLine's are the
+// answer a verification prints, for scripts, and stay as they are.
 bool BuildTextLine(const CheckMethod& method, const TextCheckForm& form, std::string_view line, std::string& built,
                    std::string& why) {
     std::string_view body = line.substr(0, line.size() - LineEnd(line).size());
     if (form.start && (body.empty() || body.front() != *form.start)) {
-        why = std::string("the line does not begin with ") + *form.start;
+        why = Format(Tr("the line does not begin with %1$s"), {std::string(1, *form.start)});
         return false;
     }
     if (form.separator && !body.empty() && body.back() == *form.separator) body.remove_suffix(1);
     const std::string_view span = body.substr(form.start ? 1 : 0);
     if (span.empty()) {
-        why = "the line has no text for the check";
+        why = Tr("the line has no text for the check");
         return false;
     }
     Uint128 value;
     if (!ComputeTextCheck(method, form, span, value)) {
-        why = "the text before the check is not hex pairs";
+        why = Tr("the text before the check is not hex pairs");
         return false;
     }
     built = std::string(body) + (form.separator ? std::string(1, *form.separator) : "") +

@@ -10,6 +10,7 @@
 
 #include "workbench/parts/e_series.h"
 #include "workbench/parts/part_value.h"
+#include "i18n/translate.h"
 
 namespace {
 
@@ -81,9 +82,21 @@ std::string PpmOf(double ppm_per_k) {
     return text;
 }
 
+using i18n::Format;
+using i18n::Tr;
+using i18n::TrN;
+
+// A band's place, for a message: "the %1$s band" takes it.
 std::string Ordinal(std::size_t i) {
-    static const char* const kWords[] = {"first", "second", "third", "fourth", "fifth", "sixth"};
-    return i < 6 ? kWords[i] : std::to_string(i + 1) + "th";
+    switch (i) {
+        case 0: return Tr("first");
+        case 1: return Tr("second");
+        case 2: return Tr("third");
+        case 3: return Tr("fourth");
+        case 4: return Tr("fifth");
+        case 5: return Tr("sixth");
+    }
+    return std::to_string(i + 1) + "th";
 }
 
 MarkingRead Failed(const std::string& error) {
@@ -187,17 +200,13 @@ bool Eia96Multiplier(char letter, int& power) {
 }
 
 // A letter code may have any number of figures; beyond what a value may be
-// (ReadPartValue's 1f to 1000T) no part is made.
+// (ReadPartValue's 1f to 1000T) no part is made. Such a read has no error
+// yet: ReadPartCode and ReadColourBands say it, naming the code or the bands.
 MarkingRead Read(double value, const char* form) {
     MarkingRead read;
     read.ok = value >= 1e-15 && value <= 1e15;
     read.value = value;
     read.form = form;
-    if (!(value > 0)) {
-        read.error = "gives no value above zero";
-    } else if (!read.ok) {
-        read.error = "gives no value from 1f to 1000T";
-    }
     return read;
 }
 
@@ -307,7 +316,9 @@ MarkingRead ReadCode(PartKind kind, const std::string& code) {
         if (zeros && code.size() <= 4) return Jumper();
         if (ReadLetterPoint(code, LettersOf(kind), value, &letter)) {
             if (value == 0 && letter->power == 0 && code.size() <= 4) return Jumper();
-            if (value == 0) return Failed("'" + code + "' gives zero ohms; a jumper is marked 0, 000 or 0R");
+            if (value == 0) {
+                return Failed(Format(Tr("'%1$s' gives zero ohms; a jumper is marked 0, 000 or 0R"), {code}));
+            }
             return Read(value, "letters");
         }
         if (code.size() == 3 && AllDigits(code)) {
@@ -319,15 +330,17 @@ MarkingRead ReadCode(PartKind kind, const std::string& code) {
         int power = 0;
         if (code.size() == 3 && AllDigits(code.substr(0, 2)) && Eia96Multiplier(code[2], power)) {
             const int index = std::atoi(code.substr(0, 2).c_str());
-            if (index < 1 || index > 96) return Failed("EIA-96 code '" + code + "': its number is 01 to 96");
+            if (index < 1 || index > 96) {
+                return Failed(Format(Tr("EIA-96 code '%1$s': its number is 01 to 96"), {code}));
+            }
             const ESeries& e96 = *FindESeries("E96");
             return Read(Scale(e96.hundredths[index - 1], power), "EIA-96");
         }
         const PartValueRead read = ReadPartValue(code);
         if (read.ok) return Read(read.value, "value");
-        return Failed("'" + code +
-                      "' is no resistor code (3 digits as 472, 4 digits as 4702, IEC 60062's letters as 4K7, 4R7 "
-                      "or 4L7, EIA-96 as 01C, a jumper's 0R, or a value as 4.7k)");
+        return Failed(Format(Tr("'%1$s' is no resistor code (3 digits as 472, 4 digits as 4702, IEC 60062's letters "
+                                "as 4K7, 4R7 or 4L7, EIA-96 as 01C, a jumper's 0R, or a value as 4.7k)"),
+                             {code}));
     }
     // Capacitors in pF, inductors in uH: two digits and the count of zeros,
     // 8 and 9 standing for 10^-2 and 10^-1 (capacitors).
@@ -345,9 +358,10 @@ MarkingRead ReadCode(PartKind kind, const std::string& code) {
     }
     const PartValueRead read = ReadPartValue(code);
     if (read.ok) return Read(read.value, "value");
-    return Failed("'" + code + "' is no " + (capacitor ? "capacitor" : "inductor") + " code (3 digits as " +
-                  (capacitor ? "104, 4n7, 4F7 or 2u2" : "101, 4R7, 10u or 2H2") + "): character " +
-                  std::to_string(read.position + 1) + " is not " + read.expected);
+    const char* const pattern =
+        capacitor ? Tr("'%1$s' is no capacitor code (3 digits as 104, 4n7, 4F7 or 2u2): character %2$s is not %3$s")
+                  : Tr("'%1$s' is no inductor code (3 digits as 101, 4R7, 10u or 2H2): character %2$s is not %3$s");
+    return Failed(Format(pattern, {code, std::to_string(read.position + 1), read.expected}));
 }
 
 }  // namespace
@@ -355,46 +369,55 @@ MarkingRead ReadCode(PartKind kind, const std::string& code) {
 MarkingRead ReadColourBands(const std::vector<std::string>& colours) {
     if (colours.size() == 1 && FindColour(colours[0]) == FindColour("black")) return Jumper();
     if (colours.size() < 3 || colours.size() > 6) {
-        return Failed(std::to_string(colours.size()) + (colours.size() == 1 ? " band" : " bands") +
-                      "; a resistor has 3, 4, 5 or 6 (or one black band, a jumper)");
+        return Failed(Format(TrN("%1$s band; a resistor has 3, 4, 5 or 6 (or one black band, a jumper)",
+                                 "%1$s bands; a resistor has 3, 4, 5 or 6 (or one black band, a jumper)",
+                                 colours.size()),
+                             {std::to_string(colours.size())}));
     }
     std::vector<const Colour*> bands;
     for (std::size_t i = 0; i < colours.size(); ++i) {
         const Colour* colour = FindColour(colours[i]);
         if (colour == nullptr) {
-            return Failed("the " + Ordinal(i) + " band '" + colours[i] +
-                          "' is no colour (black brown red orange yellow green blue violet grey white gold silver "
-                          "pink none)");
+            return Failed(Format(Tr("the %1$s band '%2$s' is no colour (black brown red orange yellow green blue "
+                                    "violet grey white gold silver pink none)"),
+                                 {Ordinal(i), colours[i]}));
         }
         bands.push_back(colour);
     }
     const std::size_t digit_count = colours.size() >= 5 ? 3 : 2;
     long digits = 0;
     for (std::size_t i = 0; i < digit_count; ++i) {
-        if (bands[i]->digit < 0) return Failed("the " + Ordinal(i) + " band, " + bands[i]->name + ", is no digit");
+        if (bands[i]->digit < 0) {
+            return Failed(Format(Tr("the %1$s band, %2$s, is no digit"), {Ordinal(i), bands[i]->name}));
+        }
         digits = digits * 10 + bands[i]->digit;
     }
     const Colour& multiplier = *bands[digit_count];
     if (multiplier.multiplier == 99) {
-        return Failed("the " + Ordinal(digit_count) + " band, none, is no multiplier");
+        return Failed(Format(Tr("the %1$s band, none, is no multiplier"), {Ordinal(digit_count)}));
     }
     MarkingRead read = Read(Scale(digits, multiplier.multiplier), "");
     read.form = std::to_string(colours.size()) + " bands";
-    if (!read.ok) return Failed("the bands " + read.error);
+    if (!read.ok) {
+        return Failed(read.value > 0 ? Tr("the bands gives no value from 1f to 1000T")
+                                     : Tr("the bands gives no value above zero"));
+    }
     if (colours.size() == 3) {
         read.tolerance = 0.2;
     } else {
         const Colour& tolerance = *bands[digit_count + 1];
         if (tolerance.tolerance == 0) {
-            return Failed("the " + Ordinal(digit_count + 1) + " band, " + tolerance.name + ", is no tolerance");
+            return Failed(
+                Format(Tr("the %1$s band, %2$s, is no tolerance"), {Ordinal(digit_count + 1), tolerance.name}));
         }
         if (std::strcmp(tolerance.name, "none") == 0) {
             // None is the +-20 % band left off: what remains of 4 bands is
             // 3; three figures left without one would read as 4 bands, and a
             // temperature coefficient has no place without one before it.
             if (colours.size() > 4) {
-                return Failed("the fifth band, none: " + std::to_string(colours.size()) +
-                              " bands need a tolerance band (+-20 % has none, and only 2 figures go without it)");
+                return Failed(Format(Tr("the fifth band, none: %1$s bands need a tolerance band (+-20 %% has "
+                                        "none, and only 2 figures go without it)"),
+                                     {std::to_string(colours.size())}));
             }
             read.form = "3 bands";
         }
@@ -403,7 +426,7 @@ MarkingRead ReadColourBands(const std::vector<std::string>& colours) {
     if (colours.size() == 6) {
         const Colour& coefficient = *bands[5];
         if (coefficient.ppm_per_k == 0) {
-            return Failed("the sixth band, " + std::string(coefficient.name) + ", is no temperature coefficient");
+            return Failed(Format(Tr("the sixth band, %1$s, is no temperature coefficient"), {coefficient.name}));
         }
         read.ppm_per_k = coefficient.ppm_per_k;
     }
@@ -418,7 +441,12 @@ std::vector<double> BandCoefficients() { return ColumnValues(&Colour::ppm_per_k)
 
 MarkingRead ReadPartCode(PartKind kind, const std::string& code) {
     MarkingRead read = ReadCode(kind, code);
-    if (!read.ok && read.error.rfind("gives ", 0) == 0) read.error = "'" + code + "' " + read.error;
+    // A value out of range comes without its error: it names the code.
+    if (!read.ok && read.error.empty()) {
+        read.error = Format(read.value > 0 ? Tr("'%1$s' gives no value from 1f to 1000T")
+                                           : Tr("'%1$s' gives no value above zero"),
+                            {code});
+    }
     return read;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "i18n/translate.h"
+
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -68,15 +70,15 @@ PartValueRead ReadPartValue(const std::string& text) {
         while (at < text.size() && IsDigit(text[at])) digits += text[at++];
         return at - from;
     };
-    if (text.empty()) return Fail(0, "a digit");
+    if (text.empty()) return Fail(0, i18n::Tr("a digit"));
     if (!IsDigit(text[0]) && text[0] != '.') {
         // "R47", "n47": a prefix as the leading point.
         const std::size_t length = PrefixAt(text, 0, power, true);
-        if (length == 0) return Fail(0, "a digit");
+        if (length == 0) return Fail(0, i18n::Tr("a digit"));
         at = length;
         digits = "0.";
         prefix_point = true;
-        if (take_digits() == 0) return Fail(at, "a digit");
+        if (take_digits() == 0) return Fail(at, i18n::Tr("a digit"));
     } else {
         std::size_t count = take_digits();
         int inner = 0;
@@ -93,7 +95,7 @@ PartValueRead ReadPartValue(const std::string& text) {
             prefix_point = true;
             take_digits();
         }
-        if (count == 0) return Fail(at, "a digit");
+        if (count == 0) return Fail(at, i18n::Tr("a digit"));
     }
     int exponent = 0;
     if (!prefix_point && at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
@@ -103,7 +105,7 @@ PartValueRead ReadPartValue(const std::string& text) {
         if (next < text.size() && IsDigit(text[next])) {
             at = next;
             while (at < text.size() && IsDigit(text[at])) {
-                if (exponent > 999) return Fail(at, "an exponent of at most four digits");
+                if (exponent > 999) return Fail(at, i18n::Tr("an exponent of at most four digits"));
                 exponent = exponent * 10 + (text[at++] - '0');
             }
             if (negative) exponent = -exponent;
@@ -120,15 +122,16 @@ PartValueRead ReadPartValue(const std::string& text) {
         }
     }
     if (at < text.size() && !IsUnit(text.substr(at))) {
-        return Fail(at, prefix_point ? "a unit (ohm F H Hz V A) or the end" : "an SI prefix, a unit or the end");
+        return Fail(at, prefix_point ? i18n::Tr("a unit (ohm F H Hz V A) or the end")
+                                     : i18n::Tr("an SI prefix, a unit or the end"));
     }
     char scale[16];
     std::snprintf(scale, sizeof scale, "e%d", exponent + power);
     const double value = std::strtod((digits + scale).c_str(), nullptr);
-    if (!(value > 0)) return Fail(0, "a value above zero");
+    if (!(value > 0)) return Fail(0, i18n::Tr("a value above zero"));
     // Beyond the prefixes f to T no part is made, and the searches' decades
     // stay far from the double's limits.
-    if (value < 1e-15 || value > 1e15) return Fail(0, "a value from 1f to 1000T");
+    if (value < 1e-15 || value > 1e15) return Fail(0, i18n::Tr("a value from 1f to 1000T"));
     PartValueRead read;
     read.ok = true;
     read.value = value;

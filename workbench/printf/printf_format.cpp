@@ -4,8 +4,13 @@
 
 #include "workbench/numbers/shortest_float.h"
 #include "workbench/printf/exact_float.h"
+#include "i18n/translate.h"
 
 namespace {
+
+using i18n::Format;
+using i18n::Tr;
+using i18n::TrN;
 
 // ---- The format's characters -------------------------------------------
 
@@ -33,9 +38,11 @@ bool DecodeEscapes(const std::string& format, Decoded& decoded, std::string& err
             decoded.origin.push_back(origin);
             continue;
         }
-        const std::string where = " at character " + std::to_string(origin) + " of the format";
+        const std::string place = std::to_string(origin);
         if (i + 1 == format.size()) {
-            error = "the format ends in a lone backslash" + where + " (\\\\ is a backslash)";
+            error = Format(Tr("the format ends in a lone backslash at character %1$s of the format (\\\\ is a "
+                              "backslash)"),
+                           {place});
             return false;
         }
         const char c = format[++i];
@@ -54,21 +61,24 @@ bool DecodeEscapes(const std::string& format, Decoded& decoded, std::string& err
                 while (i + 1 < format.size() && HexValue(format[i + 1]) >= 0) {
                     value = value * 16 + static_cast<unsigned>(HexValue(format[++i]));
                     if (value > 0xFF) {
-                        error = "the escape \\x" + where + " is beyond a byte (\\x00 to \\xff)";
+                        error = Format(Tr("the escape \\x at character %1$s of the format is beyond a byte (\\x00 "
+                                          "to \\xff)"),
+                                       {place});
                         return false;
                     }
                     ++digits;
                 }
                 if (digits == 0) {
-                    error = "the escape \\x" + where + " has no hex digits";
+                    error = Format(Tr("the escape \\x at character %1$s of the format has no hex digits"), {place});
                     return false;
                 }
                 break;
             }
             default:
                 if (OctalDigit(c) < 0) {
-                    error = "'\\" + std::string(1, c) + "'" + where +
-                            " is no escape of C (\\n \\t \\r \\a \\b \\f \\v \\\\ \\' \\\" \\? \\ooo \\xhh)";
+                    error = Format(Tr("'\\%1$s' at character %2$s of the format is no escape of C (\\n \\t \\r "
+                                      "\\a \\b \\f \\v \\\\ \\' \\\" \\? \\ooo \\xhh)"),
+                                   {std::string(1, c), place});
                     return false;
                 }
                 value = static_cast<unsigned>(OctalDigit(c));
@@ -76,8 +86,9 @@ bool DecodeEscapes(const std::string& format, Decoded& decoded, std::string& err
                     value = value * 8 + static_cast<unsigned>(OctalDigit(format[++i]));
                 }
                 if (value > 0xFF) {
-                    error = "the escape \\" + format.substr(origin, i + 1 - origin) + where +
-                            " is beyond a byte (\\0 to \\377)";
+                    error = Format(Tr("the escape \\%1$s at character %2$s of the format is beyond a byte (\\0 "
+                                      "to \\377)"),
+                                   {format.substr(origin, i + 1 - origin), place});
                     return false;
                 }
         }
@@ -145,34 +156,42 @@ std::string Undefined(const Directive& directive) {
     const std::string conversion = std::string("%") + c;
     const Length length = directive.length;
     if (IsInteger(c)) {
-        if (length == Length::L) return "the length L goes with floats, not " + conversion + " (ll is long long)";
-        if (directive.alternate && (c == 'd' || c == 'i' || c == 'u')) return "the flag # has no meaning for " + conversion;
+        if (length == Length::L) {
+            return Format(Tr("the length L goes with floats, not %1$s (ll is long long)"), {conversion});
+        }
+        if (directive.alternate && (c == 'd' || c == 'i' || c == 'u')) {
+            return Format(Tr("the flag # has no meaning for %1$s"), {conversion});
+        }
         return "";
     }
     if (IsFloat(c)) {
         if (length != Length::None && length != Length::l && length != Length::L) {
-            return std::string("the length ") + LengthText(length) + " goes with integers, not " + conversion +
-                   " (L is long double)";
+            return Format(Tr("the length %1$s goes with integers, not %2$s (L is long double)"),
+                          {LengthText(length), conversion});
         }
         return "";
     }
     if (c == 'c' || c == 's') {
         if (length != Length::None && length != Length::l) {
-            return std::string("the length ") + LengthText(length) + " has no meaning for " + conversion +
-                   " (only l does: wide characters)";
+            return Format(Tr("the length %1$s has no meaning for %2$s (only l does: wide characters)"),
+                          {LengthText(length), conversion});
         }
-        if (directive.alternate) return "the flag # has no meaning for " + conversion;
-        if (directive.zero) return "the flag 0 has no meaning for " + conversion + " (padding is with blanks)";
-        if (c == 'c' && (directive.precision >= 0 || directive.precision_star)) return "a precision has no meaning for %c";
+        if (directive.alternate) return Format(Tr("the flag # has no meaning for %1$s"), {conversion});
+        if (directive.zero) {
+            return Format(Tr("the flag 0 has no meaning for %1$s (padding is with blanks)"), {conversion});
+        }
+        if (c == 'c' && (directive.precision >= 0 || directive.precision_star)) {
+            return Tr("a precision has no meaning for %c");
+        }
         return "";
     }
     if (c == 'p') {
         // + and space are C's flags for signed conversions, undefined for
         // none: glibc writes a pointer with them as a signed number.
-        if (length != Length::None) return std::string("the length ") + LengthText(length) + " has no meaning for %p";
-        if (directive.alternate) return "the flag # has no meaning for %p";
-        if (directive.zero) return "the flag 0 has no meaning for %p (padding is with blanks)";
-        if (directive.precision >= 0 || directive.precision_star) return "a precision has no meaning for %p";
+        if (length != Length::None) return Format(Tr("the length %1$s has no meaning for %%p"), {LengthText(length)});
+        if (directive.alternate) return Tr("the flag # has no meaning for %p");
+        if (directive.zero) return Tr("the flag 0 has no meaning for %p (padding is with blanks)");
+        if (directive.precision >= 0 || directive.precision_star) return Tr("a precision has no meaning for %p");
         return "";
     }
     return "";
@@ -194,7 +213,7 @@ bool ReadInteger(const std::string& text, std::uint64_t& bits, std::string& why)
         base = 8;
     }
     if (at == text.size()) {
-        why = "no integer (decimal, 0x hex or 0 octal, with an optional sign)";
+        why = Tr("no integer (decimal, 0x hex or 0 octal, with an optional sign)");
         return false;
     }
     std::uint64_t magnitude = 0;
@@ -202,14 +221,14 @@ bool ReadInteger(const std::string& text, std::uint64_t& bits, std::string& why)
     for (; at < text.size(); ++at) {
         const int digit = HexValue(text[at]);
         if (digit < 0 || static_cast<unsigned>(digit) >= base) {
-            why = "no integer (decimal, 0x hex or 0 octal, with an optional sign)";
+            why = Tr("no integer (decimal, 0x hex or 0 octal, with an optional sign)");
             return false;
         }
         if (magnitude > (UINT64_MAX - static_cast<unsigned>(digit)) / base) too_large = true;
         magnitude = magnitude * base + static_cast<unsigned>(digit);
     }
     if (too_large || (negative && magnitude > (std::uint64_t{1} << 63))) {
-        why = "beyond 64 bits (-2^63 to 2^64-1)";
+        why = Tr("beyond 64 bits (-2^63 to 2^64-1)");
         return false;
     }
     bits = negative ? std::uint64_t{0} - magnitude : magnitude;
@@ -355,14 +374,20 @@ public:
             const std::int64_t width = static_cast<std::int64_t>(bits);
             if (width < 0) directive.left = true;
             const std::int64_t magnitude = width < 0 ? -width : width;
-            if (magnitude > kMaxPrintfWidth) return Fail(": the width " + std::to_string(width) + " is beyond " + std::to_string(kMaxPrintfWidth));
+            if (magnitude > kMaxPrintfWidth) {
+                return Fail(Format(Tr("%1$s: the width %2$s is beyond %3$s"),
+                                   {Where(), std::to_string(width), std::to_string(kMaxPrintfWidth)}));
+            }
             directive.width = static_cast<int>(magnitude);
         }
         if (directive.precision_star) {
             std::uint64_t bits = 0;
             if (!TakeInteger(conversion, "precision", IntegerTypeOf(Length::None, true), bits)) return false;
             const std::int64_t precision = static_cast<std::int64_t>(bits);
-            if (precision > kMaxPrintfWidth) return Fail(": the precision " + std::to_string(precision) + " is beyond " + std::to_string(kMaxPrintfWidth));
+            if (precision > kMaxPrintfWidth) {
+                return Fail(Format(Tr("%1$s: the precision %2$s is beyond %3$s"),
+                                   {Where(), std::to_string(precision), std::to_string(kMaxPrintfWidth)}));
+            }
             directive.precision = precision < 0 ? -1 : static_cast<int>(precision);
         }
         const char c = directive.conversion;
@@ -398,9 +423,11 @@ public:
     // `text_at`: the place of the format's text it is, 0 for a conversion's.
     bool Emit(const std::string& piece, std::size_t text_at = 0) {
         if (piece.size() > kMaxPrintfOutput - result_.size) {
-            result_.error = (text_at == 0 ? Where() : "the format's text at character " + std::to_string(text_at)) +
-                            " takes the text past " +
-                            std::to_string(kMaxPrintfOutput) + " bytes (64 MiB), the most one run writes";
+            const std::string what =
+                text_at == 0 ? Where()
+                             : Format(Tr("the format's text at character %1$s"), {std::to_string(text_at)});
+            result_.error = Format(Tr("%1$s takes the text past %2$s bytes (64 MiB), the most one run writes"),
+                                   {what, std::to_string(kMaxPrintfOutput)});
             return false;
         }
         result_.size += piece.size();
@@ -410,19 +437,27 @@ public:
         }
         if (sink_(piece)) return true;
         result_.write_failed = true;
-        result_.error = "the text could not be written";
+        result_.error = Tr("the text could not be written");
         return false;
     }
 
     bool Finish() {
         if (next_ < arguments_.size()) {
             const std::size_t extra = arguments_.size() - next_;
-            result_.error = std::to_string(arguments_.size()) + (arguments_.size() == 1 ? " argument" : " arguments") +
-                            " given, the format takes " + std::to_string(next_) + ": argument " +
-                            std::to_string(next_ + 1) + " '" + arguments_[next_] + "'" +
-                            (extra > 1 ? " and " + std::to_string(extra - 1) + " more" : "") + " left over";
+            const std::string given = std::to_string(arguments_.size()), taken = std::to_string(next_),
+                              first = std::to_string(next_ + 1);
+            result_.error =
+                extra > 1
+                    ? Format(Tr("%1$s arguments given, the format takes %2$s: argument %3$s '%4$s' and %5$s more "
+                                "left over"),
+                             {given, taken, first, arguments_[next_], std::to_string(extra - 1)})
+                    : Format(TrN("%1$s argument given, the format takes %2$s: argument %3$s '%4$s' left over",
+                                 "%1$s arguments given, the format takes %2$s: argument %3$s '%4$s' left over",
+                                 arguments_.size()),
+                             {given, taken, first, arguments_[next_]});
             if (format_end_ != 0) {
-                result_.error += " (the format ends at its NUL, character " + std::to_string(format_end_) + ")";
+                result_.error = Format(Tr("%1$s (the format ends at its NUL, character %2$s)"),
+                                       {result_.error, std::to_string(format_end_)});
             }
             return false;
         }
@@ -433,33 +468,48 @@ private:
     // The conversion being converted, for a message: built only when one is,
     // so a format that fits costs none.
     std::string Where() const {
-        return "conversion " + std::to_string(number_) + " '" + conversion_->text + "' at character " +
-               std::to_string(conversion_->position);
+        return Format(Tr("conversion %1$s '%2$s' at character %3$s"),
+                      {std::to_string(number_), conversion_->text, std::to_string(conversion_->position)});
     }
 
-    bool Fail(const std::string& what) {
-        result_.error = Where() + what;
+    bool Fail(const std::string& error) {
+        result_.error = error;
         return false;
+    }
+
+    // The argument last taken, in `pattern`: %1$s the conversion, %2$s the
+    // argument's number, %3$s the argument.
+    bool FailArgument(const char* pattern) {
+        return Fail(Format(pattern, {Where(), std::to_string(next_), arguments_[next_ - 1]}));
+    }
+
+    // A role as a message names it; the explanation's table keeps the word.
+    static const char* RoleName(const std::string& role) {
+        if (role == "width") return Tr("width");
+        if (role == "precision") return Tr("precision");
+        return Tr("value");
     }
 
     // The next argument, recorded as consumed; false when none is left.
     bool Take(PrintfConversion& conversion, const std::string& role, const std::string& type, const std::string*& text) {
         if (next_ >= arguments_.size()) {
-            return Fail(" has no argument left for its " + role + " (" + std::to_string(arguments_.size()) +
-                        (arguments_.size() == 1 ? " argument" : " arguments") + " given)");
+            return Fail(Format(TrN("%1$s has no argument left for its %2$s (%3$s argument given)",
+                                   "%1$s has no argument left for its %2$s (%3$s arguments given)", arguments_.size()),
+                               {Where(), RoleName(role), std::to_string(arguments_.size())}));
         }
         text = &arguments_[next_++];
         conversion.arguments.push_back({next_, role, type, ""});
         return true;
     }
 
-    std::string ArgumentWhere() const { return ": argument " + std::to_string(next_) + " '" + arguments_[next_ - 1] + "'"; }
-
     bool TakeInteger(PrintfConversion& conversion, const std::string& role, const IntegerType& type, std::uint64_t& bits) {
         const std::string* text = nullptr;
         if (!Take(conversion, role, type.name, text)) return false;
         std::string why;
-        if (!ReadInteger(*text, bits, why)) return Fail(ArgumentWhere() + " is " + why);
+        if (!ReadInteger(*text, bits, why)) {
+            return Fail(Format(Tr("%1$s: argument %2$s '%3$s' is %4$s"),
+                               {Where(), std::to_string(next_), arguments_[next_ - 1], why}));
+        }
         bits = Reduce(bits, type);
         conversion.arguments.back().value = type.is_signed ? SignedText(bits) : std::to_string(bits);
         return true;
@@ -471,7 +521,7 @@ private:
         if (!Take(conversion, "value", format == FloatFormat::Double ? "double" : "long double", text)) return false;
         BinaryFloat value;
         if (!ReadFloat(*text, format, value)) {
-            return Fail(ArgumentWhere() + " is no number (1.5, -2e-3, 0x1.8p3, inf, nan)");
+            return FailArgument(Tr("%1$s: argument %2$s '%3$s' is no number (1.5, -2e-3, 0x1.8p3, inf, nan)"));
         }
         conversion.arguments.back().value = FloatValueText(value, format);
         return Emit(FloatText(directive, value, format));
@@ -488,12 +538,15 @@ private:
             if (code < 0) {
                 std::string why;
                 if (!ReadInteger(*text, bits, why)) {
-                    return Fail(ArgumentWhere() + " is neither one character nor a number");
+                    return FailArgument(Tr("%1$s: argument %2$s '%3$s' is neither one character nor a number"));
                 }
                 bits &= 0xFFFFFFFFu;
                 code = static_cast<long>(bits);
             }
-            if (!Utf8(code, body)) return Fail(ArgumentWhere() + " is no Unicode character (0 to 0x10ffff, no surrogate)");
+            if (!Utf8(code, body)) {
+                return FailArgument(
+                    Tr("%1$s: argument %2$s '%3$s' is no Unicode character (0 to 0x10ffff, no surrogate)"));
+            }
             conversion.arguments.back().value = std::to_string(code);
         } else {
             if (text->size() == 1) {
@@ -501,7 +554,8 @@ private:
             } else {
                 std::string why;
                 if (!ReadInteger(*text, bits, why)) {
-                    return Fail(ArgumentWhere() + " is neither one byte (a character) nor a number");
+                    return FailArgument(
+                        Tr("%1$s: argument %2$s '%3$s' is neither one byte (a character) nor a number"));
                 }
                 bits &= 0xFF;
             }
@@ -519,7 +573,9 @@ private:
         std::string body = text->substr(0, text->find('\0'));
         conversion.arguments.back().value = body;
         if (wide) {
-            if (!ValidUtf8(body)) return Fail(ArgumentWhere() + " is no UTF-8 text, so no wide string");
+            if (!ValidUtf8(body)) {
+                return FailArgument(Tr("%1$s: argument %2$s '%3$s' is no UTF-8 text, so no wide string"));
+            }
             if (directive.precision >= 0) {
                 // No more bytes than the precision, and never part of a character.
                 std::size_t end = 0;
@@ -602,8 +658,9 @@ PrintfResult FormatPrintf(const std::string& format, const std::vector<std::stri
         ++number;
         // Its text so far, for a message.
         auto where = [&]() {
-            return "conversion " + std::to_string(number) + " '" + bytes.substr(start, at - start) + "' at character " +
-                   std::to_string(conversion.position);
+            return Format(Tr("conversion %1$s '%2$s' at character %3$s"),
+                          {std::to_string(number), bytes.substr(start, at - start),
+                           std::to_string(conversion.position)});
         };
         for (; at < bytes.size(); ++at) {
             const char c = bytes[at];
@@ -623,7 +680,8 @@ PrintfResult FormatPrintf(const std::string& format, const std::vector<std::stri
         }
         if (count_ok && at < bytes.size() && bytes[at] == '$') {
             ++at;
-            result.error = where() + ": positional arguments (%1$d) are not taken, each conversion takes the next";
+            result.error =
+                Format(Tr("%1$s: positional arguments (%%1$d) are not taken, each conversion takes the next"), {where()});
             return result;
         }
         if (count_ok && at < bytes.size() && bytes[at] == '.') {
@@ -636,7 +694,8 @@ PrintfResult FormatPrintf(const std::string& format, const std::vector<std::stri
             }
         }
         if (!count_ok) {
-            result.error = where() + ": a width or precision is beyond " + std::to_string(kMaxPrintfWidth);
+            result.error = Format(Tr("%1$s: a width or precision is beyond %2$s"),
+                                  {where(), std::to_string(kMaxPrintfWidth)});
             return result;
         }
         if (at < bytes.size()) {
@@ -651,19 +710,20 @@ PrintfResult FormatPrintf(const std::string& format, const std::vector<std::stri
             at += directive.length == Length::hh || directive.length == Length::ll ? 2 : directive.length == Length::None ? 0 : 1;
         }
         if (at >= bytes.size()) {
-            result.error = where() + ": the format ends inside the conversion (%% writes a %)";
+            result.error = Format(Tr("%1$s: the format ends inside the conversion (%%%% writes a %%)"), {where()});
             return result;
         }
         directive.conversion = bytes[at++];
         conversion.text = bytes.substr(start, at - start);
         const char c = directive.conversion;
         if (c == 'n') {
-            result.error = where() + ": %n stores a count in memory and writes nothing; there is no memory here";
+            result.error =
+                Format(Tr("%1$s: %%n stores a count in memory and writes nothing; there is no memory here"), {where()});
             return result;
         }
         if (c == '%') {
             if (at - start != 2) {
-                result.error = where() + ": a % is written by %% alone, with nothing between";
+                result.error = Format(Tr("%1$s: a %% is written by %%%% alone, with nothing between"), {where()});
                 return result;
             }
             if (!formatter.Emit("%", conversion.position)) return result;
@@ -673,12 +733,13 @@ PrintfResult FormatPrintf(const std::string& format, const std::vector<std::stri
         if (!IsInteger(c) && !IsFloat(c) && c != 'c' && c != 's' && c != 'p') {
             const unsigned char byte = static_cast<unsigned char>(c);
             const std::string shown = byte >= 0x20 && byte < 0x7F ? std::string(1, c) : "\\x" + std::string(1, "0123456789abcdef"[byte >> 4]) + "0123456789abcdef"[byte & 15];
-            result.error = where() + ": '" + shown + "' is no conversion of C's printf (" + kConversions + ")";
+            result.error =
+                Format(Tr("%1$s: '%2$s' is no conversion of C's printf (%3$s)"), {where(), shown, kConversions});
             return result;
         }
         const std::string undefined = Undefined(directive);
         if (!undefined.empty()) {
-            result.error = where() + ": " + undefined + ", which C leaves undefined";
+            result.error = Format(Tr("%1$s: %2$s, which C leaves undefined"), {where(), undefined});
             return result;
         }
         if (!formatter.Convert(directive, number, conversion)) return result;

@@ -7,7 +7,12 @@
 #include <iterator>
 #include <limits>
 
+#include "i18n/translate.h"
+
 namespace {
+
+using i18n::Format;
+using i18n::Tr;
 
 std::uint64_t RotateLeft(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
 
@@ -59,7 +64,7 @@ bool ReadEnd(const std::string& text, bool& negative, std::uint64_t& magnitude) 
 bool SplitRange(const std::string& text, std::string& lo, std::string& hi, std::string& error) {
     const std::size_t dots = text.find("..");
     if (dots == std::string::npos) {
-        error = "'" + text + "' is no range LO..HI";
+        error = Format(Tr("'%1$s' is no range LO..HI"), {text});
         return false;
     }
     lo = text.substr(0, dots);
@@ -264,8 +269,8 @@ bool ParseIntegerRange(const std::string& text, IntegerRange& range, std::string
     for (const auto& end : {std::make_pair(&lo_text, std::make_pair(&lo_negative, &lo)),
                             std::make_pair(&hi_text, std::make_pair(&hi_negative, &hi))}) {
         if (!ReadEnd(*end.first, *end.second.first, *end.second.second)) {
-            error = "'" + *end.first + "' in the range '" + text +
-                    "' is no integer (decimal or 0x hex, within 64 bits)";
+            error = Format(Tr("'%1$s' in the range '%2$s' is no integer (decimal or 0x hex, within 64 bits)"),
+                           {*end.first, text});
             return false;
         }
     }
@@ -273,8 +278,9 @@ bool ParseIntegerRange(const std::string& text, IntegerRange& range, std::string
     if (range.is_signed) {
         for (const auto& end : {std::make_pair(lo_negative, lo), std::make_pair(hi_negative, hi)}) {
             if (end.first ? end.second > kSignBit : end.second >= kSignBit) {
-                error = "the range '" + text + "' has a negative end, so both lie within int64, " +
-                        "-9223372036854775808 to 9223372036854775807";
+                error = Format(Tr("the range '%1$s' has a negative end, so both lie within int64, "
+                                  "-9223372036854775808 to 9223372036854775807"),
+                               {text});
                 return false;
             }
         }
@@ -282,7 +288,7 @@ bool ParseIntegerRange(const std::string& text, IntegerRange& range, std::string
     range.lo = lo_negative ? 0 - lo : lo;
     range.hi = hi_negative ? 0 - hi : hi;
     if (IntegerLess(range.hi, range.lo, range.is_signed)) {
-        error = "the range '" + text + "' ends below its start";
+        error = Format(Tr("the range '%1$s' ends below its start"), {text});
         return false;
     }
     return true;
@@ -299,12 +305,12 @@ bool ParseFloatRange(const std::string& text, double& lo, double& hi, std::strin
         *end.second = s.empty() || std::isspace(static_cast<unsigned char>(s[0])) ? 0 : std::strtod(s.c_str(), &stop);
         if (s.empty() || stop != s.c_str() + s.size() || !std::isfinite(*end.second) ||
             s.find_first_of("xXpP") != std::string::npos) {
-            error = "'" + s + "' in the range '" + text + "' is no finite decimal number";
+            error = Format(Tr("'%1$s' in the range '%2$s' is no finite decimal number"), {s, text});
             return false;
         }
     }
     if (!(lo < hi) || !std::isfinite(hi - lo)) {
-        error = "the range '" + text + "' is empty or wider than a double holds (LO < HI)";
+        error = Format(Tr("the range '%1$s' is empty or wider than a double holds (LO < HI)"), {text});
         return false;
     }
     return true;
@@ -323,8 +329,8 @@ bool DrawnAll(RandomWords& words, const IntegerRange& range, std::uint64_t count
         return true;
     }
     if (span != std::numeric_limits<std::uint64_t>::max() && count > span + 1) {
-        error = "the range holds " + std::to_string(span + 1) + " values, fewer than the " + std::to_string(count) +
-                " unique ones asked for";
+        error = Format(Tr("the range holds %1$s values, fewer than the %2$s unique ones asked for"),
+                       {std::to_string(span + 1), std::to_string(count)});
         return false;
     }
     if (span < 2 * count) {
@@ -353,15 +359,15 @@ bool DrawIntegers(RandomWords& words, const IntegerRange& range, std::uint64_t c
                   std::vector<std::uint64_t>& values, std::string& error, const WorkProgress& progress) {
     values.clear();
     if (count > kMaxHeldIntegers) {
-        error = std::to_string(count) + " values are more than a draw holds (" + std::to_string(kMaxHeldIntegers) +
-                ")";
+        error = Format(Tr("%1$s values are more than a draw holds (%2$s)"),
+                       {std::to_string(count), std::to_string(kMaxHeldIntegers)});
         return false;
     }
     ProgressWatch watch(progress, count);
     if (!DrawnAll(words, range, count, unique, values, error, watch)) return false;
     if (watch.stopped()) {
         values.clear();
-        error = "the draw was stopped";
+        error = Tr("the draw was stopped");
         return false;
     }
     return true;
