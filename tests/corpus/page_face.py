@@ -17,7 +17,6 @@ Usage: page_face.py PAGE [BROWSER]
   status 1 when there is one. BROWSER chromium (the default) or firefox.
 """
 import base64
-import json
 import os
 import pathlib
 import shutil
@@ -92,23 +91,9 @@ class _Chromium:
 
 class _Firefox:
     def __init__(self):
-        from firefox_test import FIREFOX, Marionette, free_port
-        self.profile = tempfile.mkdtemp(prefix="quobrix-corpus-firefox-")
-        port = free_port()
-        with open(os.path.join(self.profile, "user.js"), "w") as prefs:
-            for name, value in (("marionette.port", port), ("browser.shell.checkDefaultBrowser", False),
-                                ("datareporting.policy.dataSubmissionEnabled", False),
-                                ("toolkit.telemetry.reportingpolicy.firstRun", False),
-                                ("browser.aboutwelcome.enabled", False), ("intl.accept_languages", "en-US"),
-                                ("network.proxy.type", 0)):
-                prefs.write("user_pref(%s, %s);\n" % (json.dumps(name), json.dumps(value)))
-        env = dict(os.environ, MOZ_HEADLESS="1", HOME=self.profile)
-        self.process = subprocess.Popen(
-            [FIREFOX, "--headless", "--marionette", "--no-remote", "--profile", self.profile, "about:blank"],
-            env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        from firefox_test import start_firefox
+        self.process, self.profile, self.browser = start_firefox("quobrix-corpus-firefox-")
         try:
-            self.browser = Marionette(port)
-            self.browser.command("WebDriver:NewSession", {"capabilities": {}})
             self.browser.command("WebDriver:SetTimeouts", {"script": WAIT_SECONDS * 1000})
         except BaseException:
             self.process.kill()

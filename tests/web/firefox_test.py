@@ -96,34 +96,48 @@ class Marionette:
         return self.command("WebDriver:ExecuteScript", {"script": source, "args": list(args)})["value"]
 
 
+def start_firefox(profile_prefix, more_prefs=()):
+    """Headless Firefox on a profile of its own, English, driven over its
+    remote protocol: (its process, the profile's folder, a client with a
+    session open)."""
+    profile = tempfile.mkdtemp(prefix=profile_prefix)
+    port = free_port()
+    prefs = (("marionette.port", port), ("browser.shell.checkDefaultBrowser", False),
+             ("datareporting.policy.dataSubmissionEnabled", False),
+             ("toolkit.telemetry.reportingpolicy.firstRun", False),
+             ("browser.aboutwelcome.enabled", False), ("intl.accept_languages", "en-US"),
+             ("network.proxy.type", 0)) + tuple(more_prefs)
+    with open(os.path.join(profile, "user.js"), "w") as file:
+        for name, value in prefs:
+            file.write("user_pref(%s, %s);\n" % (json.dumps(name), json.dumps(value)))
+    env = dict(os.environ, MOZ_HEADLESS="1", HOME=profile)
+    process = subprocess.Popen([FIREFOX, "--headless", "--marionette", "--no-remote", "--profile", profile,
+                                "about:blank"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        browser = Marionette(port)
+        browser.command("WebDriver:NewSession", {"capabilities": {}})
+    except BaseException:
+        process.kill()
+        process.wait(timeout=WAIT_SECONDS)
+        shutil.rmtree(profile, ignore_errors=True)
+        raise
+    return process, profile, browser
+
+
 class FirefoxPageTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.url = pathlib.Path(PAGE).resolve().as_uri()
-        cls.profile = tempfile.mkdtemp(prefix="quobrix-firefox-")
-        port = free_port()
-        with open(os.path.join(cls.profile, "user.js"), "w") as prefs:
-            for name, value in (("marionette.port", port), ("browser.shell.checkDefaultBrowser", False),
-                                ("datareporting.policy.dataSubmissionEnabled", False),
-                                ("toolkit.telemetry.reportingpolicy.firstRun", False),
-                                ("browser.aboutwelcome.enabled", False), ("intl.accept_languages", "en-US"),
-                                ("network.proxy.type", 0),
-                                # Firefox 153 ESR offers Web Serial (behind a site-permission
-                                # add-on); without it, as earlier versions and other builds
-                                # are, the Serial tab must say so.
-                                ("dom.webserial.enabled", False)):
-                prefs.write("user_pref(%s, %s);\n" % (json.dumps(name), json.dumps(value)))
-        env = dict(os.environ, MOZ_HEADLESS="1", HOME=cls.profile)
-        cls.firefox = subprocess.Popen(
-            [FIREFOX, "--headless", "--marionette", "--no-remote", "--profile", cls.profile, "about:blank"],
-            env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        cls.browser = Marionette(port)
-        cls.browser.command("WebDriver:NewSession", {"capabilities": {}})
+        # Firefox 153 ESR offers Web Serial (behind a site-permission add-on);
+        # without it, as earlier versions and other builds are, the Serial
+        # tab must say so.
+        cls.firefox, cls.profile, cls.browser = start_firefox("quobrix-firefox-", (("dom.webserial.enabled", False),))
 
     @classmethod
     def tearDownClass(cls):
+        # Quit ends the session too; after DeleteSession, Firefox would take
+        # no Quit, and be waited for until the bound.
         try:
-            cls.browser.command("WebDriver:DeleteSession")
             cls.browser.command("Marionette:Quit", {"flags": ["eForceQuit"]})
         except (OSError, RuntimeError, ConnectionError):
             pass
