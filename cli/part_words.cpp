@@ -17,15 +17,14 @@ bool ReadValueWord(const std::string& what, const std::string& text, double& val
         return true;
     }
     const std::string given = EscapeBytes(text);
-    // A value out of range is refused whole, at its start.
-    const bool at_start = read.position == 0;
     if (read.position >= text.size()) {
         error = Format(Tr("%1$s '%2$s' ends where %3$s should follow (a value as 4k7, 4.7k, 4700, 2.2u or 100n)"),
                        {what, given, read.expected});
-    } else if (at_start && read.expected == Tr("a value above zero")) {
-        error = Format(Tr("%1$s '%2$s' is no value above zero"), {what, given});
-    } else if (at_start && read.expected == Tr("a value from 1f to 1000T")) {
-        error = Format(Tr("%1$s '%2$s' is no value from 1f to 1000T"), {what, given});
+    } else if (read.out_of_range) {
+        // Refused whole: the number reads, its value is no part's.
+        error = Format(read.value > 0 ? Tr("%1$s '%2$s' is no value from 1f to 1000T")
+                                      : Tr("%1$s '%2$s' is no value above zero"),
+                       {what, given});
     } else {
         // The character whole, so a stray UTF-8 letter shows as itself.
         std::size_t length = 1;

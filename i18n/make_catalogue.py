@@ -55,7 +55,7 @@ def entries(lines, name):
                 close()
             fuzzy = "fuzzy" in [flag.strip() for flag in line[2:].split(",")]
         elif line.startswith("#"):
-            if key is not None and key != "comment":
+            if key is not None:
                 close()
         elif line.startswith('"'):
             if key is None:
@@ -63,10 +63,9 @@ def entries(lines, name):
             entry[key] += unquote(line, where)
         else:
             word, _, rest = line.partition(" ")
-            if word == "msgid" and key is not None and key.startswith("msgstr"):
-                saved = fuzzy
+            # An entry without comments starts at its msgctxt or msgid.
+            if word in ("msgctxt", "msgid") and key is not None and key.startswith("msgstr"):
                 close()
-                fuzzy = saved
             if word not in ("msgid", "msgid_plural", "msgctxt") and not word.startswith("msgstr"):
                 raise ValueError("%s: an unknown keyword %r" % (where, word))
             key = word

@@ -128,10 +128,14 @@ PartValueRead ReadPartValue(const std::string& text) {
     char scale[16];
     std::snprintf(scale, sizeof scale, "e%d", exponent + power);
     const double value = std::strtod((digits + scale).c_str(), nullptr);
-    if (!(value > 0)) return Fail(0, i18n::Tr("a value above zero"));
     // Beyond the prefixes f to T no part is made, and the searches' decades
     // stay far from the double's limits.
-    if (value < 1e-15 || value > 1e15) return Fail(0, i18n::Tr("a value from 1f to 1000T"));
+    if (!(value > 0) || value < 1e-15 || value > 1e15) {
+        PartValueRead read = Fail(0, value > 0 ? i18n::Tr("a value from 1f to 1000T") : i18n::Tr("a value above zero"));
+        read.value = value;
+        read.out_of_range = true;
+        return read;
+    }
     PartValueRead read;
     read.ok = true;
     read.value = value;

@@ -12,6 +12,9 @@ struct PartValueRead {
     // (the text's length when it ends too soon), and what was expected there.
     std::size_t position = 0;
     std::string expected;
+    // Without ok, a number read whole that is no part's value (zero, or
+    // beyond 1f to 1000T): `value` holds it and `position` is 0.
+    bool out_of_range = false;
 };
 
 // Digits with an optional point and exponent, or an SI prefix (p n u µ m k K
