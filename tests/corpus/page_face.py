@@ -92,14 +92,8 @@ class _Chromium:
 class _Firefox:
     def __init__(self):
         from firefox_test import start_firefox
-        self.process, self.profile, self.browser = start_firefox("quobrix-corpus-firefox-")
-        try:
-            self.browser.command("WebDriver:SetTimeouts", {"script": WAIT_SECONDS * 1000})
-        except BaseException:
-            self.process.kill()
-            self.process.wait(timeout=WAIT_SECONDS)
-            shutil.rmtree(self.profile, ignore_errors=True)
-            raise
+        self.process, self.profile, self.browser = start_firefox("quobrix-corpus-firefox-",
+                                                                 script_seconds=WAIT_SECONDS)
 
     def navigate(self, url):
         self.browser.command("WebDriver:Navigate", {"url": "about:blank"})

@@ -96,10 +96,10 @@ class Marionette:
         return self.command("WebDriver:ExecuteScript", {"script": source, "args": list(args)})["value"]
 
 
-def start_firefox(profile_prefix, more_prefs=()):
+def start_firefox(profile_prefix, more_prefs=(), script_seconds=None):
     """Headless Firefox on a profile of its own, English, driven over its
     remote protocol: (its process, the profile's folder, a client with a
-    session open)."""
+    session open, its scripts bounded by `script_seconds` where given)."""
     profile = tempfile.mkdtemp(prefix=profile_prefix)
     port = free_port()
     prefs = (("marionette.port", port), ("browser.shell.checkDefaultBrowser", False),
@@ -116,6 +116,8 @@ def start_firefox(profile_prefix, more_prefs=()):
     try:
         browser = Marionette(port)
         browser.command("WebDriver:NewSession", {"capabilities": {}})
+        if script_seconds is not None:
+            browser.command("WebDriver:SetTimeouts", {"script": script_seconds * 1000})
     except BaseException:
         process.kill()
         process.wait(timeout=WAIT_SECONDS)
